@@ -1,0 +1,57 @@
+// The program: wires the real parts together and runs the main window.
+
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/QtDialogs.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/ImageList.h"
+#include "platform/InstanceLock.h"
+#include "platform/ProgramFolder.h"
+#include "platform/RegistryStore.h"
+#include "platform/StatusBarModel.h"
+#include "platform/TreeControl.h"
+#include "shell/lifecycle/MainLifecycle.h"
+
+#include <QApplication>
+
+using namespace norvale;
+
+int main(int argc, char** argv) {
+    // A second instance ends at once and silently, before it touches
+    // settings or files. The lock is held until the process ends.
+    InstanceLock instance(QStringLiteral("Vintrel"));
+    if (!instance.tryAcquire())
+        return 0;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Norvale"));
+    QApplication::setOrganizationName(QStringLiteral("Brimwick"));
+    QApplication::setApplicationVersion(QStringLiteral(NORVALE_VERSION));
+
+    const ImageList images;
+    TreeControl tree;
+    StatusBarModel status(2);
+    const FileSystem fs;
+    const SystemClock clock;
+    MainWindow window(tree, status, images);
+    QtMessageBoxes boxes(&window);
+    QtFolderChooser chooser(&window);
+
+    MainLifecycle lifecycle({RegistryStore::defaultFilePath(), programFolder(), fs, clock, boxes,
+                             &chooser, images, tree, status, window});
+    lifecycle.favorites().setBusyIndicator([](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
+
+    const QString commandLine = QApplication::arguments().mid(1).join(QLatin1Char(' '));
+    if (lifecycle.load(commandLine) == MainLifecycle::LoadOutcome::FavoritesNotFound)
+        return 1;
+
+    window.setCloseGuard([&lifecycle] { return lifecycle.closeRequested(); });
+    window.setUnloadHandler([&lifecycle] { lifecycle.unload(); });
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QIcon>
+#include <QVector>
+
+namespace norvale {
+
+class TreeControl;
+class TreeNode;
+
+// Shows the headless tree in a QTreeView: one column, the node's text, and
+// its image (its selected image while it is selected).
+class TreeItemModel : public QAbstractItemModel {
+    Q_OBJECT
+public:
+    TreeItemModel(TreeControl& tree, QVector<QIcon> images, QObject* parent = nullptr);
+
+    QModelIndex indexFor(const TreeNode* node) const;
+    static TreeNode* nodeAt(const QModelIndex& index);
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+private:
+    QIcon iconFor(const TreeNode* node) const;
+
+    TreeControl& m_tree;
+    QVector<QIcon> m_images;
+    mutable QHash<quint64, QIcon> m_pairIcons;
+};
+
+} // namespace norvale

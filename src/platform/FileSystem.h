@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace norvale {
+
+struct Subfolder {
+    QString name;
+    bool isSymLink = false;
+};
+
+// One folder's direct contents, each list sorted by name without regard to
+// case (the order in which the favorites' home platform lists a folder).
+struct FolderListing {
+    QStringList files;
+    std::vector<Subfolder> subfolders;
+};
+
+// The file-system service: every folder and file operation of the program
+// goes through here. Failures throw NorvaleError with the numbers callers
+// branch on: 53 file not found, 58 already exists, 70 permission denied,
+// 76 path not found.
+class FileSystem {
+public:
+    // Names only: nothing is opened and, where the file system says what an
+    // entry is, nothing is stat'ed. Broken links and devices are left out.
+    FolderListing listFolder(const QString& path) const;
+
+    bool folderExists(const QString& path) const;
+    bool fileExists(const QString& path) const;
+
+    void createFolder(const QString& path) const;
+    void rename(const QString& path, const QString& newName) const;
+    // source may end in "*.*" for every file directly in its folder.
+    void copyFile(const QString& source, const QString& destinationFolder, bool overwrite) const;
+    void moveFile(const QString& source, const QString& destination) const;
+    void moveFolder(const QString& source, const QString& destination) const;
+    // path may end in "*.*"; force also removes read-only files.
+    void deleteFile(const QString& path, bool force) const;
+    void deleteFolder(const QString& path, bool force) const;
+    void appendText(const QString& path, const QByteArray& bytes) const;
+
+    // The real file that path names, matching the last part without regard
+    // to case when no file has exactly that name; path itself when none does.
+    QString resolveCaseInsensitive(const QString& path) const;
+
+    static QString join(const QString& folder, const QString& name);
+};
+
+} // namespace norvale

@@ -1,0 +1,286 @@
+#include "RegistryStore.h"
+
+#include "NorvaleError.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QStringDecoder>
+
+namespace norvale {
+
+namespace {
+
+const QString kSource = QStringLiteral("RegistryStore");
+const QString kHeader = QStringLiteral("Windows Registry Editor Version 5.00");
+
+QString rootName(RegistryRoot root) {
+    return root == RegistryRoot::LocalMachine ? QStringLiteral("HKEY_LOCAL_MACHINE")
+                                              : QStringLiteral("HKEY_CURRENT_USER");
+}
+
+bool samePath(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool isBelow(const QString& path, const QString& key) {
+    return path.size() > key.size() && path.startsWith(key, Qt::CaseInsensitive) &&
+           path.at(key.size()) == QLatin1Char('\\');
+}
+
+// Reads a "quoted" string with \\ and \" escapes starting at pos; advances pos
+// past the closing quote. Returns nullopt when the text is not such a string.
+std::optional<QString> readQuoted(const QString& line, qsizetype& pos) {
+    if (pos >= line.size() || line.at(pos) != QLatin1Char('"'))
+        return std::nullopt;
+    QString out;
+    for (++pos; pos < line.size(); ++pos) {
+        const QChar c = line.at(pos);
+        if (c == QLatin1Char('"')) {
+            ++pos;
+            return out;
+        }
+        if (c == QLatin1Char('\\') && pos + 1 < line.size())
+            ++pos;
+        out.append(line.at(pos));
+    }
+    return std::nullopt;
+}
+
+QString quoted(const QString& text) {
+    QString escaped = text;
+    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    escaped.replace(QLatin1Char('"'), QLatin1String("\\\""));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+QString decode(const QByteArray& bytes) {
+    const auto encoding = QStringConverter::encodingForData(bytes);
+    QStringDecoder decoder(encoding.value_or(QStringConverter::Utf8));
+    return decoder.decode(bytes);
+}
+
+} // namespace
+
+RegistryStore::RegistryStore(QString filePath)
+    : m_filePath(std::move(filePath)) {
+    load();
+}
+
+QString RegistryStore::defaultFilePath() {
+    const QString fromEnvironment = qEnvironmentVariable("NORVALE_REGISTRY");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/norvale/registry.reg");
+}
+
+QString RegistryStore::storedForm(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    case QMetaType::QDateTime:
+        return value.toDateTime().toString(dateFormat());
+    case QMetaType::Float:
+    case QMetaType::Double:
+        return QString::number(value.toDouble(), 'g', 9);
+    default:
+        return value.toString();
+    }
+}
+
+void RegistryStore::load() {
+    QFile file(m_filePath);
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Never overwrite a file we could not read: it may hold settings.
+        m_loadFailed = true;
+        return;
+    }
+    parse(decode(file.readAll()));
+}
+
+void RegistryStore::parse(const QString& text) {
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    Block* current = nullptr;
+    for (QString line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        const QString trimmed = line.trimmed();
+        Line entry;
+        entry.raw = line;
+        if (m_header.isEmpty() && !current && m_preamble.empty() &&
+            (trimmed == kHeader || trimmed == QLatin1String("REGEDIT4"))) {
+            m_header = trimmed;
+            continue;
+        }
+        if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']')) &&
+            !trimmed.startsWith(QLatin1String("[-"))) {
+            m_blocks.push_back(Block{trimmed.mid(1, trimmed.size() - 2).trimmed(), {}});
+            current = &m_blocks.back();
+            continue;
+        }
+        const bool quiet = trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';'));
+        if (!quiet && current) {
+            qsizetype pos = line.indexOf(QLatin1Char('"'));
+            const auto name = pos >= 0 ? readQuoted(line, pos) : std::nullopt;
+            if (name && pos < line.size() && line.at(pos) == QLatin1Char('=')) {
+                ++pos;
+                const QString rest = line.mid(pos).trimmed();
+                qsizetype valuePos = 0;
+                std::optional<QString> value = readQuoted(rest, valuePos);
+                if (value && rest.mid(valuePos).trimmed().isEmpty()) {
+                    entry.isValue = true;
+                } else if (rest.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
+                    bool ok = false;
+                    const quint32 number = rest.mid(6).trimmed().toUInt(&ok, 16);
+                    if (ok) {
+                        value = QString::number(number);
+                        entry.isValue = true;
+                    }
+                }
+                if (entry.isValue) {
+                    entry.name = *name;
+                    entry.value = *value;
+                }
+            }
+        }
+        if (!quiet && !entry.isValue)
+            m_unparsed.append(line);
+        (current ? current->lines : m_preamble).push_back(entry);
+    }
+}
+
+QString RegistryStore::keyPath(const QString& section1, const QString& section2) const {
+    QString path =
+        rootName(m_root) + QLatin1Char('\\') + m_basePath + section1 + QLatin1Char('\\') + section2;
+    while (path.contains(QLatin1String("\\\\")))
+        path.replace(QLatin1String("\\\\"), QLatin1String("\\"));
+    while (path.endsWith(QLatin1Char('\\')))
+        path.chop(1);
+    return path;
+}
+
+std::optional<QString> RegistryStore::value(const QString& section1, const QString& section2,
+                                            const QString& name) const {
+    const QString path = keyPath(section1, section2);
+    for (const Block& block : m_blocks) {
+        if (!samePath(block.path, path))
+            continue;
+        for (const Line& line : block.lines) {
+            if (line.isValue && samePath(line.name, name))
+                return line.value;
+        }
+    }
+    return std::nullopt;
+}
+
+QString RegistryStore::GetSetting(const QString& section1, const QString& section2,
+                                  const QString& name, const QString& defaultValue) const {
+    return value(section1, section2, name).value_or(defaultValue);
+}
+
+RegistryStore::Block& RegistryStore::blockFor(const QString& path) {
+    for (Block& block : m_blocks) {
+        if (samePath(block.path, path))
+            return block;
+    }
+    m_blocks.push_back(Block{path, {}});
+    return m_blocks.back();
+}
+
+void RegistryStore::SaveSetting(const QString& section1, const QString& section2,
+                                const QString& name, const QVariant& value) {
+    const QString path = keyPath(section1, section2);
+    const QString text = storedForm(value);
+    for (Block& block : m_blocks) {
+        if (!samePath(block.path, path))
+            continue;
+        for (Line& line : block.lines) {
+            if (line.isValue && samePath(line.name, name)) {
+                line.value = text;
+                save();
+                return;
+            }
+        }
+    }
+    Block& block = blockFor(path);
+    // New values go after the key's last value, before any trailing blank lines.
+    auto insertAt = block.lines.end();
+    while (insertAt != block.lines.begin() && !std::prev(insertAt)->isValue &&
+           std::prev(insertAt)->raw.trimmed().isEmpty())
+        --insertAt;
+    Line line;
+    line.isValue = true;
+    line.name = name;
+    line.value = text;
+    block.lines.insert(insertAt, line);
+    save();
+}
+
+void RegistryStore::DeleteSetting(const QString& section1, const QString& section2,
+                                  const QString& name) {
+    const QString path = keyPath(section1, section2);
+    if (name.isEmpty()) {
+        std::erase_if(m_blocks, [&](const Block& block) {
+            return samePath(block.path, path) || isBelow(block.path, path);
+        });
+    } else {
+        for (Block& block : m_blocks) {
+            if (samePath(block.path, path)) {
+                std::erase_if(block.lines, [&](const Line& line) {
+                    return line.isValue && samePath(line.name, name);
+                });
+            }
+        }
+    }
+    save();
+}
+
+QString RegistryStore::serialize() const {
+    const QString eol = QStringLiteral("\r\n");
+    QString out = (m_header.isEmpty() ? kHeader : m_header) + eol;
+    auto writeLines = [&](const std::vector<Line>& lines) {
+        for (const Line& line : lines)
+            out += (line.isValue ? quoted(line.name) + QLatin1Char('=') + quoted(line.value)
+                                 : line.raw) +
+                   eol;
+    };
+    writeLines(m_preamble);
+    for (const Block& block : m_blocks) {
+        if (!out.endsWith(eol + eol))
+            out += eol;
+        out += QLatin1Char('[') + block.path + QLatin1Char(']') + eol;
+        writeLines(block.lines);
+    }
+    return out;
+}
+
+void RegistryStore::save() const {
+    if (m_loadFailed) {
+        throw NorvaleError(ErrorNumber::PathFileAccess,
+                           QStringLiteral("The settings file %1 could not be read, so it is "
+                                          "not overwritten")
+                               .arg(m_filePath),
+                           kSource);
+    }
+    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    QSaveFile file(m_filePath);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(serialize().toUtf8());
+        if (file.commit())
+            return;
+    }
+    throw NorvaleError(
+        ErrorNumber::PathFileAccess,
+        QStringLiteral("Cannot save the settings file %1: %2").arg(m_filePath, file.errorString()),
+        kSource);
+}
+
+} // namespace norvale

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QList>
+#include <QRectF>
+
+namespace norvale {
+
+// The main window's placement as the settings keep it: in twips (1/1440
+// inch at the screen's logical resolution), with the screens it may lie on.
+class WindowFrame {
+public:
+    virtual ~WindowFrame() = default;
+
+    virtual double top() const = 0;
+    virtual double left() const = 0;
+    virtual double height() const = 0;
+    virtual double width() const = 0;
+    virtual void setTop(double twips) = 0;
+    virtual void setLeft(double twips) = 0;
+    virtual void setHeight(double twips) = 0;
+    virtual void setWidth(double twips) = 0;
+
+    // Available area of every screen, the primary first, in twips.
+    virtual QList<QRectF> screens() const = 0;
+};
+
+} // namespace norvale

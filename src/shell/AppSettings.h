@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+namespace norvale {
+
+class ImageList;
+
+enum class ProxyMode : int {
+    None = 0,    // connect directly
+    Browser = 1, // the browser's proxy
+    Own = 2,     // the program's own proxy server and port
+};
+
+// The program-wide settings record, loaded once at start and saved once at
+// exit. Field names are the settings' own names.
+struct AppSettings {
+    // Image-list positions of the six status lights, chosen by SmallLights.
+    int LightUnchecked = 0;
+    int LightDead = 0;
+    int LightWarning = 0;
+    int LightAlive = 0;
+    int LightGray = 0;
+    int LightNew = 0;
+
+    int Timeout = 0; // milliseconds
+    bool ChangeName = false;
+    bool IEToolMenu = false;
+    bool IEToolbar = false;
+    bool PreserveIcons = false;
+    bool SmallLights = false;
+    QDateTime LastRun;
+    bool ShowNew = false;
+    bool AutoCheck = false;
+    QDateTime LastCheck;
+    bool MoveDead = false;
+    bool AutoThrottle = false;
+    bool DeadFavoritesInIE = false;
+    norvale::ProxyMode ProxyMode = norvale::ProxyMode::None;
+    QString ProxyServer;
+    QString ProxyPort;
+    QString ProxyBypassDomain;
+};
+
+// The shortest time-out a check may use, whatever the store says.
+constexpr int kMinimumTimeout = 500;
+
+// Puts the image positions of the light set that SmallLights picks into the
+// six light fields.
+void ChooseLightImages(AppSettings& settings, const ImageList& images);
+
+} // namespace norvale

@@ -1,0 +1,259 @@
+#include "SettingsStore.h"
+
+#include "platform/NorvaleError.h"
+#include "platform/RegistryStore.h"
+
+#include <QLocale>
+#include <QUrl>
+#include <variant>
+
+namespace norvale {
+
+namespace {
+
+using Member = std::variant<int AppSettings::*, bool AppSettings::*, QDateTime AppSettings::*>;
+
+// One row per stored field of the record: its value name and where it goes.
+struct SettingField {
+    const char* name;
+    Member member;
+};
+
+// The stored fields, in the order they are read at start-up.
+const SettingField kLoadOrder[] = {
+    {"Timeout", &AppSettings::Timeout},
+    {"ChangeName", &AppSettings::ChangeName},
+    {"IEToolMenu", &AppSettings::IEToolMenu},
+    {"IEToolbar", &AppSettings::IEToolbar},
+    {"PreserveIcons", &AppSettings::PreserveIcons},
+    {"SmallLights", &AppSettings::SmallLights},
+    {"LastRun", &AppSettings::LastRun},
+    {"ShowNew", &AppSettings::ShowNew},
+    {"AutoCheck", &AppSettings::AutoCheck},
+    {"LastCheck", &AppSettings::LastCheck},
+    {"MoveDead", &AppSettings::MoveDead},
+    {"AutoThrottle", &AppSettings::AutoThrottle},
+    {"DeadFavoritesInIE", &AppSettings::DeadFavoritesInIE},
+};
+
+// The same fields in the order they are written at exit.
+const char* const kSaveOrder[] = {
+    "Timeout",           "ChangeName", "IEToolMenu", "IEToolbar", "PreserveIcons",
+    "SmallLights",       "LastRun",    "ShowNew",    "MoveDead",  "AutoThrottle",
+    "DeadFavoritesInIE", "AutoCheck",  "LastCheck",
+};
+
+const SettingField& field(const char* name) {
+    for (const SettingField& f : kLoadOrder) {
+        if (qstrcmp(f.name, name) == 0)
+            return f;
+    }
+    Q_UNREACHABLE();
+}
+
+// Defaults of a first run: everything off except throttling, one second of
+// time-out, and both dates at the start time.
+void applyDefault(AppSettings& settings, const SettingField& f, const QDateTime& now) {
+    std::visit(
+        [&](auto member) {
+            using T = std::remove_reference_t<decltype(settings.*member)>;
+            if constexpr (std::is_same_v<T, int>)
+                settings.*member = 1000;
+            else if constexpr (std::is_same_v<T, bool>)
+                settings.*member = (member == &AppSettings::AutoThrottle);
+            else
+                settings.*member = now;
+        },
+        f.member);
+}
+
+bool parseInto(AppSettings& settings, const SettingField& f, const QString& text) {
+    return std::visit(
+        [&](auto member) {
+            using T = std::remove_reference_t<decltype(settings.*member)>;
+            if constexpr (std::is_same_v<T, int>)
+                return ParseStoredInt16(text, &(settings.*member));
+            else if constexpr (std::is_same_v<T, bool>)
+                return ParseStoredBool(text, &(settings.*member));
+            else
+                return ParseStoredDate(text, &(settings.*member));
+        },
+        f.member);
+}
+
+QVariant valueOf(const AppSettings& settings, const SettingField& f) {
+    return std::visit([&](auto member) { return QVariant::fromValue(settings.*member); }, f.member);
+}
+
+// Text after the first ".", all of it without one, "" for an empty server.
+QString bypassDomainOf(const QString& server) {
+    const qsizetype dot = server.indexOf(QLatin1Char('.'));
+    return dot < 0 ? server : server.mid(dot + 1);
+}
+
+// The browser's proxy text, or the host:port of http_proxy when the store
+// has no browser proxy value at all.
+QString browserProxyText(const RegistryStore& store) {
+    const auto stored = store.value(QStringLiteral("Microsoft"),
+                                    QStringLiteral("Windows\\CurrentVersion\\Internet Settings"),
+                                    QStringLiteral("ProxyServer"));
+    if (stored)
+        return *stored;
+    QString environment = qEnvironmentVariable("http_proxy").trimmed();
+    if (environment.isEmpty())
+        return QString();
+    if (!environment.contains(QLatin1String("://")))
+        environment.prepend(QLatin1String("http://"));
+    const QUrl url(environment);
+    if (!url.isValid() || url.host().isEmpty())
+        return QString();
+    return url.port() > 0 ? url.host() + QLatin1Char(':') + QString::number(url.port())
+                          : url.host();
+}
+
+} // namespace
+
+RegistryStore OpenStore(const QString& filePath, bool localMachine) {
+    RegistryStore store(filePath);
+    store.SetBasePath(StoreKeys::BasePath);
+    store.SetRootKey(localMachine ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser);
+    return store;
+}
+
+bool ParseStoredBool(const QString& text, bool* value) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
+        *value = true;
+        return true;
+    }
+    if (trimmed.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) {
+        *value = false;
+        return true;
+    }
+    bool ok = false;
+    const qlonglong number = trimmed.toLongLong(&ok);
+    if (ok)
+        *value = number != 0;
+    return ok;
+}
+
+bool ParseStoredInt16(const QString& text, int* value) {
+    bool ok = false;
+    const int number = text.trimmed().toInt(&ok);
+    if (!ok || number < -32768 || number > 32767)
+        return false;
+    *value = number;
+    return true;
+}
+
+bool ParseStoredDate(const QString& text, QDateTime* value) {
+    const QString trimmed = text.trimmed();
+    QDateTime parsed = QDateTime::fromString(trimmed, RegistryStore::dateFormat());
+    if (!parsed.isValid())
+        parsed = QDateTime::fromString(trimmed, Qt::ISODate);
+    if (!parsed.isValid())
+        parsed = QLocale::system().toDateTime(trimmed, QLocale::ShortFormat);
+    if (!parsed.isValid())
+        return false;
+    *value = parsed;
+    return true;
+}
+
+bool ParseStoredTwips(const QString& text, double* value) {
+    bool ok = false;
+    const double number = text.trimmed().toDouble(&ok);
+    if (!ok || !qIsFinite(number))
+        return false;
+    *value = number;
+    return true;
+}
+
+void LoadAppSettings(AppSettings& settings, const RegistryStore& store, const QDateTime& now,
+                     const ProblemReporter& report) {
+    for (const SettingField& f : kLoadOrder) {
+        const QString name = QLatin1String(f.name);
+        applyDefault(settings, f, now);
+        const auto stored = store.value(StoreKeys::Company, StoreKeys::Product, name);
+        if (!stored || parseInto(settings, f, *stored))
+            continue;
+        report(NorvaleError(ErrorNumber::TypeMismatch,
+                            QStringLiteral("The setting \"%1\" holds \"%2\", which is not a "
+                                           "valid value; the default is used")
+                                .arg(name, *stored),
+                            QStringLiteral("SettingsStore")));
+    }
+    settings.Timeout = std::max(settings.Timeout, kMinimumTimeout);
+}
+
+void SaveAppSettings(const AppSettings& settings, RegistryStore& store, const QDateTime& now) {
+    for (const char* name : kSaveOrder) {
+        const SettingField& f = field(name);
+        const QVariant value = qstrcmp(name, "LastRun") == 0 ? QVariant(now) : valueOf(settings, f);
+        store.SaveSetting(StoreKeys::Company, StoreKeys::Product, QLatin1String(name), value);
+    }
+    SaveProxySettings(settings, store);
+}
+
+void LoadProxySettings(AppSettings& settings, const RegistryStore& store) {
+    const QString mode = store
+                             .GetSetting(StoreKeys::Company, StoreKeys::Product,
+                                         QStringLiteral("Proxy"), QStringLiteral("No"))
+                             .trimmed();
+    if (mode == QLatin1String("No")) {
+        settings.ProxyMode = ProxyMode::None;
+        settings.ProxyServer.clear();
+        settings.ProxyPort.clear();
+        settings.ProxyBypassDomain.clear();
+    } else if (mode == QLatin1String("IE")) {
+        QString text = browserProxyText(store).trimmed();
+        if (!text.contains(QLatin1Char(':')))
+            text += QStringLiteral(":80");
+        const qsizetype colon = text.indexOf(QLatin1Char(':'));
+        settings.ProxyServer = text.left(colon);
+        settings.ProxyPort = text.mid(colon + 1);
+        settings.ProxyMode = ProxyMode::Browser;
+        settings.ProxyBypassDomain = bypassDomainOf(settings.ProxyServer);
+    } else if (mode == QLatin1String("Yes")) {
+        settings.ProxyServer = store.GetSetting(StoreKeys::Company, StoreKeys::Product,
+                                                QStringLiteral("ProxyServer"), QString());
+        settings.ProxyPort = store.GetSetting(StoreKeys::Company, StoreKeys::Product,
+                                              QStringLiteral("ProxyPort"), QStringLiteral("80"));
+        settings.ProxyMode = ProxyMode::Own;
+        const QString bypass =
+            store.GetSetting(StoreKeys::Company, StoreKeys::Product,
+                             QStringLiteral("ProxyLocalBypass"), QStringLiteral("No"));
+        if (bypass == QLatin1String("Yes"))
+            settings.ProxyBypassDomain = bypassDomainOf(settings.ProxyServer);
+    }
+}
+
+void SaveProxySettings(const AppSettings& settings, RegistryStore& store) {
+    QString mode;
+    switch (settings.ProxyMode) {
+    case ProxyMode::None:
+        mode = QStringLiteral("No");
+        break;
+    case ProxyMode::Browser:
+        mode = QStringLiteral("IE");
+        break;
+    case ProxyMode::Own:
+        mode = QStringLiteral("Yes");
+        break;
+    }
+    const QString& company = StoreKeys::Company;
+    const QString& product = StoreKeys::Product;
+    store.SaveSetting(company, product, QStringLiteral("Proxy"), mode);
+    store.SaveSetting(company, product, QStringLiteral("ProxyServer"), settings.ProxyServer);
+    store.SaveSetting(company, product, QStringLiteral("ProxyPort"), settings.ProxyPort);
+    store.SaveSetting(company, product, QStringLiteral("ProxyLocalByPass"),
+                      settings.ProxyBypassDomain.isEmpty() ? QStringLiteral("No")
+                                                           : QStringLiteral("Yes"));
+}
+
+QString GetBrowserVersion(const QString& storeFilePath) {
+    const RegistryStore store = OpenStore(storeFilePath, true);
+    return store.GetSetting(QStringLiteral("Microsoft"), QStringLiteral("Internet Explorer"),
+                            QStringLiteral("Version"), QStringLiteral("0"));
+}
+
+} // namespace norvale

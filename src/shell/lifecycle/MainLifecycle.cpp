@@ -1,0 +1,131 @@
+#include "MainLifecycle.h"
+
+#include "DeadFavoritesMirror.h"
+#include "favorites/TreeConventions.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderChooser.h"
+#include "platform/NorvaleError.h"
+#include "platform/RegistryStore.h"
+#include "platform/StatusBarModel.h"
+#include "shell/SettingsStore.h"
+#include "shell/TimeConversion.h"
+#include "WindowPlacement.h"
+
+#include <QDir>
+
+namespace norvale {
+
+namespace {
+
+const QString kShellFoldersSection = QStringLiteral("Microsoft\\Windows\\CurrentVersion\\Explorer");
+const QString kShellFoldersKey = QStringLiteral("Shell Folders");
+const QString kFavoritesValue = QStringLiteral("Favorites");
+
+} // namespace
+
+MainLifecycle::MainLifecycle(LifecycleParts parts)
+    : m_parts(std::move(parts))
+    , m_boxes(m_parts.interactiveBoxes, m_state.InspectMode)
+    , m_log(m_parts.programFolder, m_boxes, m_parts.clock)
+    , m_favorites(m_parts.tree, m_parts.images, m_settings, m_state, m_parts.fs, m_log,
+                  m_parts.programFolder) {}
+
+bool MainLifecycle::IsInspectCommand(const QString& commandLine) {
+    return commandLine.trimmed() == QLatin1String("/inspect");
+}
+
+QString MainLifecycle::TotalsText(qint64 favorites, qint64 folders) {
+    return QStringLiteral("Total: ") + QString::number(favorites) +
+           QStringLiteral(" Favorites in ") + QString::number(folders) +
+           QStringLiteral(" Folders  ");
+}
+
+QString MainLifecycle::deadFavoritesMirror() const {
+    return FileSystem::join(m_state.FavoritesPath, kDeadFavoritesText);
+}
+
+void MainLifecycle::reportQuietly(const NorvaleError& error) {
+    m_log.LogError(error, false);
+}
+
+MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine) {
+    m_state.InspectMode = IsInspectCommand(commandLine);
+    // The help file is registered by the help commands when they arrive.
+
+    RegistryStore store = OpenStore(m_parts.storePath);
+    for (const QString& line : store.unparsedLines()) {
+        reportQuietly(NorvaleError(ErrorNumber::InvalidFileFormat,
+                                   QStringLiteral("A line of the settings file %1 was not "
+                                                  "understood and is kept as it is: %2")
+                                       .arg(store.filePath(), line),
+                                   QStringLiteral("RegistryStore")));
+    }
+    const auto report = [this](const NorvaleError& error) { reportQuietly(error); };
+
+    m_state.FolderCount = 1;
+    m_state.Clipboard = ClipboardMode{};
+    RestoreWindowPlacement(m_parts.frame, store, report);
+    LoadAppSettings(m_settings, store, m_parts.clock.now(), report);
+    ChooseLightImages(m_settings, m_parts.images);
+    m_state.LastRunGmt = LocalToGmt(m_settings.LastRun, m_parts.clock);
+    LoadProxySettings(m_settings, OpenStore(m_parts.storePath));
+
+    if (!findFavoritesFolder(store)) {
+        m_boxes.show({QStringLiteral("Cannot Find Favorites Folder"),
+                      QStringLiteral("Favorites Not Found"), MessageIcon::None,
+                      MessageButtons::Ok});
+        return LoadOutcome::FavoritesNotFound;
+    }
+    if (m_settings.DeadFavoritesInIE)
+        MirrorDeadFavoritesIn(m_parts.fs, m_favorites.deadFavoritesPath(), deadFavoritesMirror());
+    m_favorites.BuildFavoritesTree();
+    // The command surface, its enablement, the details pane, the tray icon
+    // and the update check join the sequence here as they are built.
+    m_parts.status.setPanelText(1, TotalsText(m_state.FavoriteCount, m_state.FolderCount));
+    return LoadOutcome::Running;
+}
+
+// The store's Shell Folders value names the folder. When it is absent (not
+// when it is empty), ~/Favorites is used if it exists, else the user is
+// asked and the answer kept in the store.
+bool MainLifecycle::findFavoritesFolder(RegistryStore& store) {
+    const auto stored = store.value(kShellFoldersSection, kShellFoldersKey, kFavoritesValue);
+    QString path = stored.value_or(QString());
+    if (!stored) {
+        const QString home = QDir::home().filePath(QStringLiteral("Favorites"));
+        if (m_parts.fs.folderExists(home)) {
+            path = home;
+        } else if (!m_state.InspectMode && m_parts.folderChooser) {
+            path =
+                m_parts.folderChooser->chooseFolder(QStringLiteral("Choose your Favorites folder"));
+            if (!path.isEmpty()) {
+                try {
+                    store.SaveSetting(kShellFoldersSection, kShellFoldersKey, kFavoritesValue,
+                                      path);
+                } catch (const NorvaleError& error) {
+                    m_log.LogError(error, true);
+                }
+            }
+        }
+    }
+    if (path.trimmed().isEmpty())
+        return false;
+    m_state.FavoritesPath = QDir::cleanPath(path);
+    return true;
+}
+
+void MainLifecycle::unload() {
+    try {
+        RegistryStore store = OpenStore(m_parts.storePath);
+        SaveWindowPlacement(m_parts.frame, store);
+        SaveAppSettings(m_settings, store, m_parts.clock.now());
+    } catch (const NorvaleError& error) {
+        m_log.LogError(error, true);
+        return;
+    }
+    if (m_settings.DeadFavoritesInIE)
+        MirrorDeadFavoritesOut(m_parts.fs, m_favorites.deadFavoritesPath(), deadFavoritesMirror());
+}
+
+} // namespace norvale

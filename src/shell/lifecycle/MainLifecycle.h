@@ -1,0 +1,78 @@
+#pragma once
+
+#include "favorites/FavoritesTree.h"
+#include "shell/AppSettings.h"
+#include "shell/ErrorLog.h"
+#include "shell/MainWindowState.h"
+#include "shell/RoutedMessageBoxes.h"
+
+#include <QString>
+
+namespace norvale {
+
+class Clock;
+class FileSystem;
+class FolderChooser;
+class ImageList;
+class RegistryStore;
+class StatusBarModel;
+class TreeControl;
+class WindowFrame;
+
+// What the main window's life needs from the rest of the program.
+struct LifecycleParts {
+    QString storePath;     // the settings store file
+    QString programFolder; // ERROR.LOG, Dead Favorites, ...
+    const FileSystem& fs;
+    const Clock& clock;
+    MessageBoxes& interactiveBoxes;
+    FolderChooser* folderChooser; // may be null: nobody to ask
+    const ImageList& images;
+    TreeControl& tree;
+    StatusBarModel& status;
+    WindowFrame& frame;
+};
+
+// The main window's life from load to unload: restores the settings and the
+// window, finds the Favorites folder, mirrors the dead favorites, builds the
+// tree and shows the totals; refuses to close during a check; saves it all
+// back at the end.
+class MainLifecycle {
+public:
+    enum class LoadOutcome {
+        Running,           // the window is up and the tree built
+        FavoritesNotFound, // told the user; end without saving anything
+    };
+
+    explicit MainLifecycle(LifecycleParts parts);
+
+    // The load sequence after the single-instance check, which the process
+    // makes before anything else (see main).
+    LoadOutcome load(const QString& commandLine);
+    // A close request: false (refused) while a check runs.
+    bool closeRequested() const { return !m_state.Checking; }
+    void unload();
+
+    static bool IsInspectCommand(const QString& commandLine);
+    static QString TotalsText(qint64 favorites, qint64 folders);
+
+    AppSettings& settings() { return m_settings; }
+    MainWindowState& state() { return m_state; }
+    FavoritesTree& favorites() { return m_favorites; }
+    ErrorLog& errorLog() { return m_log; }
+    MessageBoxes& messageBoxes() { return m_boxes; }
+    QString deadFavoritesMirror() const;
+
+private:
+    bool findFavoritesFolder(RegistryStore& store);
+    void reportQuietly(const NorvaleError& error);
+
+    LifecycleParts m_parts;
+    AppSettings m_settings;
+    MainWindowState m_state;
+    RoutedMessageBoxes m_boxes;
+    ErrorLog m_log;
+    FavoritesTree m_favorites;
+};
+
+} // namespace norvale
