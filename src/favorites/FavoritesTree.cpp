@@ -98,6 +98,13 @@ void FavoritesTree::AddDeadFavoritesNode() {
 void FavoritesTree::AddFavoriteNodes(const QString& folderPath, TreeNode* parent) {
     try {
         const FolderListing listing = m_fs.listFolder(folderPath);
+        for (const QString& name : listing.undecodable) {
+            m_log.LogError(NorvaleError(ErrorNumber::BadFileName,
+                                        QStringLiteral("Bad file name (not UTF-8), not shown: %1")
+                                            .arg(FileSystem::join(folderPath, name)),
+                                        QStringLiteral("FavoritesTree")),
+                           false);
+        }
         for (const QString& name : listing.files) {
             if (!IsShortcutFileName(name))
                 continue;

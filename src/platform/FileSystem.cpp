@@ -3,10 +3,15 @@
 #include "NorvaleError.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
+#include <sys/stat.h>
 
 namespace norvale {
 
@@ -18,6 +23,16 @@ const QString kAllFiles = QStringLiteral("*.*");
 [[noreturn]] void fail(int number, const QString& what, const QString& path) {
     throw NorvaleError(number, QStringLiteral("%1: %2").arg(what, QDir::toNativeSeparators(path)),
                        kSource);
+}
+
+// Two paths that name one item (a change of letter case on a file system
+// that ignores case), as opposed to two items.
+bool sameItem(const QString& a, const QString& b) {
+    struct stat first {};
+    struct stat second {};
+    return ::lstat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::lstat(QFile::encodeName(b).constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 bool nameLess(const QString& a, const QString& b) {
@@ -48,22 +63,43 @@ QString FileSystem::join(const QString& folder, const QString& name) {
 }
 
 FolderListing FileSystem::listFolder(const QString& path) const {
-    const QFileInfo info(path);
-    if (!info.isDir())
+    const QByteArray encoded = QFile::encodeName(path);
+    DIR* dir = ::opendir(encoded.constData());
+    if (!dir) {
+        if (errno == EACCES)
+            fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), path);
         fail(ErrorNumber::PathNotFound, QStringLiteral("Path not found"), path);
-    if (!info.isReadable() || !info.isExecutable())
-        fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), path);
-
-    FolderListing listing;
-    QDirIterator it(path, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo entry = it.fileInfo();
-        if (entry.isDir())
-            listing.subfolders.push_back({entry.fileName(), entry.isSymLink()});
-        else
-            listing.files.append(entry.fileName());
     }
+    FolderListing listing;
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        if (qstrcmp(name, ".") == 0 || qstrcmp(name, "..") == 0)
+            continue;
+        // The entry's type comes with the name; only links (and file systems
+        // that do not say) need a look at what they point to.
+        bool isDir = entry->d_type == DT_DIR;
+        bool isFile = entry->d_type == DT_REG;
+        const bool isLink = entry->d_type == DT_LNK;
+        if (isLink || entry->d_type == DT_UNKNOWN) {
+            struct stat target {};
+            if (::fstatat(::dirfd(dir), name, &target, 0) != 0)
+                continue; // a broken link
+            isDir = S_ISDIR(target.st_mode);
+            isFile = S_ISREG(target.st_mode);
+        }
+        if (!isDir && !isFile)
+            continue;
+        QStringDecoder utf8(QStringConverter::Utf8);
+        const QString decoded = utf8.decode(QByteArrayView(name, qstrlen(name)));
+        if (utf8.hasError())
+            listing.undecodable.append(
+                QString::fromLatin1(QByteArray(name).toPercentEncoding("/ ")));
+        else if (isDir)
+            listing.subfolders.push_back({decoded, isLink});
+        else
+            listing.files.append(decoded);
+    }
+    ::closedir(dir);
     std::sort(listing.files.begin(), listing.files.end(), nameLess);
     std::sort(listing.subfolders.begin(), listing.subfolders.end(),
               [](const Subfolder& a, const Subfolder& b) { return nameLess(a.name, b.name); });
@@ -93,8 +129,8 @@ void FileSystem::rename(const QString& path, const QString& newName) const {
     if (!info.exists() && !info.isSymLink())
         fail(ErrorNumber::FileNotFound, QStringLiteral("File not found"), path);
     const QString target = join(info.absolutePath(), newName);
-    // A change of letter case alone names the same item and is no clash.
-    if (QFileInfo::exists(target) && target.compare(path, Qt::CaseInsensitive) != 0)
+    // A change of letter case alone may name the same item: no clash then.
+    if (QFileInfo(target).exists() && !sameItem(target, path))
         fail(ErrorNumber::FileExists, QStringLiteral("File already exists"), target);
     if (!QFile::rename(path, target))
         fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), path);

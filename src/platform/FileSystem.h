@@ -17,6 +17,9 @@ struct Subfolder {
 struct FolderListing {
     QStringList files;
     std::vector<Subfolder> subfolders;
+    // Entries whose names are not UTF-8 and so cannot be named by the
+    // program, with their odd bytes %-escaped for a message.
+    QStringList undecodable;
 };
 
 // The file-system service: every folder and file operation of the program
@@ -27,6 +30,7 @@ class FileSystem {
 public:
     // Names only: nothing is opened and, where the file system says what an
     // entry is, nothing is stat'ed. Broken links and devices are left out.
+    // Throws 76 for a missing folder, 70 for one that may not be read.
     FolderListing listFolder(const QString& path) const;
 
     bool folderExists(const QString& path) const;

@@ -9,6 +9,7 @@ namespace norvale {
 // own platform used, so logs read the same everywhere.
 namespace ErrorNumber {
 constexpr int TypeMismatch = 13;
+constexpr int BadFileName = 52;
 constexpr int FileNotFound = 53;
 constexpr int FileExists = 58;
 constexpr int PermissionDenied = 70;

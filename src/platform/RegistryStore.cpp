@@ -115,7 +115,7 @@ void RegistryStore::parse(const QString& text) {
         const QString trimmed = line.trimmed();
         Line entry;
         entry.raw = line;
-        if (m_header.isEmpty() && !current && m_preamble.empty() &&
+        if (m_header.isEmpty() && !current &&
             (trimmed == kHeader || trimmed == QLatin1String("REGEDIT4"))) {
             m_header = trimmed;
             continue;
@@ -130,6 +130,8 @@ void RegistryStore::parse(const QString& text) {
         if (!quiet && current) {
             qsizetype pos = line.indexOf(QLatin1Char('"'));
             const auto name = pos >= 0 ? readQuoted(line, pos) : std::nullopt;
+            while (name && pos < line.size() && line.at(pos).isSpace())
+                ++pos;
             if (name && pos < line.size() && line.at(pos) == QLatin1Char('=')) {
                 ++pos;
                 const QString rest = line.mid(pos).trimmed();

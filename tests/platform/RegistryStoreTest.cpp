@@ -1,0 +1,257 @@
+#include "platform/RegistryStore.h"
+#include "platform/NorvaleError.h"
+#include "support/TempFavorites.h"
+
+#include <gtest/gtest.h>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <unistd.h>
+
+using norvale::NorvaleError;
+using norvale::RegistryRoot;
+using norvale::RegistryStore;
+
+namespace {
+
+const QString kCompany = QStringLiteral("Brimwick");
+const QString kProduct = QStringLiteral("Norvale");
+
+class RegistryStoreTest : public testing::Test {
+protected:
+    // A fresh instance on the store file, set up the way the program's callers do.
+    RegistryStore open(RegistryRoot root = RegistryRoot::CurrentUser) const {
+        RegistryStore store(file);
+        store.SetBasePath(QStringLiteral("Software\\"));
+        store.SetRootKey(root);
+        return store;
+    }
+    QString get(const QString& name, const QString& product = kProduct) const {
+        return open().GetSetting(kCompany, product, name, QStringLiteral("<default>"));
+    }
+
+    norvale::test::TempFolder dir;
+    QString file = dir.path(QStringLiteral("registry.reg"));
+};
+
+TEST_F(RegistryStoreTest, TypedValuesSavedByOneInstanceAreReadByAnother) {
+    {
+        RegistryStore store = open();
+        store.SaveSetting(kCompany, kProduct, QStringLiteral("On"), QVariant(true));
+        store.SaveSetting(kCompany, kProduct, QStringLiteral("Off"), QVariant(false));
+        store.SaveSetting(kCompany, kProduct, QStringLiteral("Checked"),
+                          QDateTime(QDate(2026, 3, 14), QTime(15, 9, 26)));
+        store.SaveSetting(kCompany, kProduct, QStringLiteral("Width"), 1234.0f);
+        store.SaveSetting(kCompany, kProduct, QStringLiteral("Ratio"), 1.5f);
+        store.SaveSetting(kCompany, kProduct, QStringLiteral("Folder"),
+                          QStringLiteral(R"(C:\Favorites\"Work")"));
+    }
+    EXPECT_EQ(get(QStringLiteral("On")), QStringLiteral("1"));
+    EXPECT_EQ(get(QStringLiteral("Off")), QStringLiteral("0"));
+    EXPECT_EQ(get(QStringLiteral("Checked")), QStringLiteral("2026-03-14 15:09:26"));
+    EXPECT_EQ(get(QStringLiteral("Width")), QStringLiteral("1234"));
+    EXPECT_EQ(get(QStringLiteral("Ratio")), QStringLiteral("1.5"));
+    EXPECT_EQ(get(QStringLiteral("Folder")), QStringLiteral(R"(C:\Favorites\"Work")"));
+
+    const QStringList lines = dir.lines(QStringLiteral("registry.reg"));
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.first(), QStringLiteral("Windows Registry Editor Version 5.00"));
+    EXPECT_TRUE(lines.contains(QStringLiteral(R"([HKEY_CURRENT_USER\Software\Brimwick\Norvale])")));
+    EXPECT_TRUE(lines.contains(QStringLiteral(R"("Folder"="C:\\Favorites\\\"Work\"")")));
+}
+
+TEST_F(RegistryStoreTest, KeyPathsAndValueNamesMatchWithoutRegardToCase) {
+    open().SaveSetting(kCompany, kProduct, QStringLiteral("ProxyLocalByPass"), QStringLiteral("1"));
+    EXPECT_EQ(open().GetSetting(QStringLiteral("BRIMWICK"), QStringLiteral("norvale"),
+                                QStringLiteral("ProxyLocalBypass"), QString()),
+              QStringLiteral("1"));
+
+    // Saving under another spelling replaces the value instead of adding a second one.
+    open().SaveSetting(QStringLiteral("brimwick"), QStringLiteral("NORVALE"),
+                       QStringLiteral("proxylocalbypass"), QStringLiteral("0"));
+    EXPECT_EQ(get(QStringLiteral("ProxyLocalByPass")), QStringLiteral("0"));
+    EXPECT_EQ(dir.lines(QStringLiteral("registry.reg"))
+                  .filter(QStringLiteral("proxylocalbypass"), Qt::CaseInsensitive)
+                  .size(),
+              1);
+    EXPECT_EQ(dir.lines(QStringLiteral("registry.reg"))
+                  .filter(QStringLiteral("[HKEY_CURRENT_USER"), Qt::CaseInsensitive)
+                  .size(),
+              1);
+}
+
+TEST_F(RegistryStoreTest, AbsentIsNotTheSameAsEmpty) {
+    open().SaveSetting(kCompany, kProduct, QStringLiteral("ProxyServer"), QString());
+    const RegistryStore store = open();
+
+    EXPECT_EQ(store.value(kCompany, kProduct, QStringLiteral("ProxyServer")), QString());
+    EXPECT_EQ(store.GetSetting(kCompany, kProduct, QStringLiteral("ProxyServer"),
+                               QStringLiteral("<default>")),
+              QString());
+
+    EXPECT_FALSE(store.value(kCompany, kProduct, QStringLiteral("ProxyPort")).has_value());
+    EXPECT_EQ(get(QStringLiteral("ProxyPort")), QStringLiteral("<default>"));
+    EXPECT_FALSE(store.value(kCompany, QStringLiteral("Other"), QStringLiteral("ProxyServer")));
+    EXPECT_EQ(get(QStringLiteral("ProxyServer"), QStringLiteral("Other")),
+              QStringLiteral("<default>"));
+}
+
+TEST_F(RegistryStoreTest, SavingAgainLeavesTheFileAsItWas) {
+    open().SaveSetting(kCompany, kProduct, QStringLiteral("A"), QStringLiteral("1"));
+    open().SaveSetting(kCompany, QStringLiteral("Other"), QStringLiteral("B"), QStringLiteral("2"));
+    const QByteArray before = dir.read(QStringLiteral("registry.reg"));
+    open().SaveSetting(kCompany, kProduct, QStringLiteral("A"), QStringLiteral("1"));
+    open().SaveSetting(kCompany, QStringLiteral("Other"), QStringLiteral("B"), QStringLiteral("2"));
+    EXPECT_EQ(dir.read(QStringLiteral("registry.reg")), before);
+}
+
+TEST_F(RegistryStoreTest, LocalMachineRootIsAKeyOfItsOwn) {
+    open(RegistryRoot::LocalMachine)
+        .SaveSetting(kCompany, kProduct, QStringLiteral("Favorites"), QStringLiteral("/srv/fav"));
+
+    EXPECT_TRUE(dir.lines(QStringLiteral("registry.reg"))
+                    .contains(QStringLiteral(R"([HKEY_LOCAL_MACHINE\Software\Brimwick\Norvale])")));
+    EXPECT_EQ(open(RegistryRoot::LocalMachine)
+                  .GetSetting(kCompany, kProduct, QStringLiteral("Favorites"), QString()),
+              QStringLiteral("/srv/fav"));
+    EXPECT_FALSE(open().value(kCompany, kProduct, QStringLiteral("Favorites")).has_value());
+}
+
+TEST_F(RegistryStoreTest, SaveCreatesTheMissingFolder) {
+    file = dir.path(QStringLiteral("config/norvale/registry.reg"));
+    open().SaveSetting(kCompany, kProduct, QStringLiteral("A"), QStringLiteral("1"));
+    EXPECT_TRUE(QFileInfo(file).isFile());
+    EXPECT_EQ(get(QStringLiteral("A")), QStringLiteral("1"));
+}
+
+// Files that a person wrote or edited.
+class HandWrittenRegistryFile : public RegistryStoreTest {
+protected:
+    void write(const QByteArray& bytes) { dir.file(QStringLiteral("registry.reg"), bytes); }
+};
+
+TEST_F(HandWrittenRegistryFile, IsReadWhateverTheLineEnds) {
+    for (const QByteArray& eol : {QByteArray("\n"), QByteArray("\r\n")}) {
+        SCOPED_TRACE(eol.size() == 1 ? "LF" : "CRLF");
+        QByteArray text = "Windows Registry Editor Version 5.00\n"
+                          "; written by hand\n"
+                          "\n"
+                          "[hkey_current_user\\software\\brimwick\\norvale]\n"
+                          "  \"Timeout\"=\"1000\"\n"
+                          "\"Retries\"=dword:0000000a\n"
+                          "\"Folder\"= \"C:\\\\Favorites\\\\\\\"Work\\\"\"\n"
+                          "\n"
+                          "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale\\Window]\n"
+                          "\"Top\"=\"12\"\n";
+        write(text.replace("\n", eol));
+
+        const RegistryStore store = open();
+        EXPECT_TRUE(store.unparsedLines().isEmpty())
+            << store.unparsedLines().join('|').toStdString();
+        EXPECT_EQ(get(QStringLiteral("Timeout")), QStringLiteral("1000"));
+        EXPECT_EQ(get(QStringLiteral("Retries")), QStringLiteral("10"));
+        EXPECT_EQ(get(QStringLiteral("Folder")), QStringLiteral(R"(C:\Favorites\"Work")"));
+        EXPECT_EQ(get(QStringLiteral("Top"), QStringLiteral("Norvale\\Window")),
+                  QStringLiteral("12"));
+    }
+}
+
+TEST_F(HandWrittenRegistryFile, LinesItCannotParseAreReportedAndKeptByteForByte) {
+    const QByteArray stray = "this line was here before any key";
+    const QByteArray binary = "\"Icon\"=hex:01,02,ff  ";
+    const QByteArray unnamed = "@=\"caf\xc3\xa9\"";
+    write("Windows Registry Editor Version 5.00\r\n" + stray +
+          "\r\n\r\n"
+          "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\r\n" +
+          binary + "\r\n\"Timeout\"=\"1000\"\r\n" + unnamed + "\r\n");
+
+    RegistryStore store = open();
+    EXPECT_EQ(store.unparsedLines(),
+              (QStringList{QString::fromUtf8(stray), QString::fromUtf8(binary),
+                           QString::fromUtf8(unnamed)}));
+    store.SaveSetting(kCompany, kProduct, QStringLiteral("Retries"), QStringLiteral("3"));
+    store.SaveSetting(kCompany, kProduct, QStringLiteral("Timeout"), QStringLiteral("2000"));
+
+    const QByteArray after = dir.read(QStringLiteral("registry.reg"));
+    for (const QByteArray& line : {stray, binary, unnamed})
+        EXPECT_TRUE(after.contains("\r\n" + line + "\r\n")) << line.toStdString();
+    EXPECT_EQ(get(QStringLiteral("Timeout")), QStringLiteral("2000"));
+    EXPECT_EQ(get(QStringLiteral("Retries")), QStringLiteral("3"));
+    EXPECT_EQ(open().unparsedLines(), store.unparsedLines());
+}
+
+TEST_F(HandWrittenRegistryFile, Utf16WithByteOrderMarkIsRead) {
+    const QString text = QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
+                                        "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\r\n"
+                                        "\"Folder\"=\"/home/zo\u00eb/Favorites\"\r\n");
+    QByteArray bytes("\xff\xfe", 2);
+    for (const QChar c : text) {
+        bytes.append(char(c.unicode() & 0xff));
+        bytes.append(char(c.unicode() >> 8));
+    }
+    write(bytes);
+
+    EXPECT_EQ(get(QStringLiteral("Folder")), QStringLiteral("/home/zo\u00eb/Favorites"));
+    open().SaveSetting(kCompany, kProduct, QStringLiteral("Timeout"), QStringLiteral("1000"));
+    EXPECT_EQ(get(QStringLiteral("Folder")), QStringLiteral("/home/zo\u00eb/Favorites"));
+    EXPECT_EQ(get(QStringLiteral("Timeout")), QStringLiteral("1000"));
+}
+
+class RegistryStoreDelete : public RegistryStoreTest {
+protected:
+    void SetUp() override {
+        RegistryStore store = open();
+        store.SaveSetting(kCompany, kProduct, QStringLiteral("A"), QStringLiteral("1"));
+        store.SaveSetting(kCompany, kProduct, QStringLiteral("B"), QStringLiteral("2"));
+        store.SaveSetting(kCompany, kProduct, QStringLiteral("C"), QStringLiteral("3"));
+        store.SaveSetting(kCompany, QStringLiteral("Norvale\\Window"), QStringLiteral("Top"), 12);
+        store.SaveSetting(kCompany, QStringLiteral("NorvaleX"), QStringLiteral("A"), 9);
+    }
+};
+
+TEST_F(RegistryStoreDelete, EmptyNameRemovesTheKeyAndItsSubkeysButNotASiblingWithTheSamePrefix) {
+    open().DeleteSetting(kCompany, QStringLiteral("NORVALE"), QString());
+
+    EXPECT_EQ(get(QStringLiteral("A")), QStringLiteral("<default>"));
+    EXPECT_EQ(get(QStringLiteral("Top"), QStringLiteral("Norvale\\Window")),
+              QStringLiteral("<default>"));
+    EXPECT_EQ(get(QStringLiteral("A"), QStringLiteral("NorvaleX")), QStringLiteral("9"));
+    EXPECT_FALSE(dir.read(QStringLiteral("registry.reg")).contains("Brimwick\\Norvale]"));
+}
+
+TEST_F(RegistryStoreDelete, OneValueGoesAndTheOthersStay) {
+    open().DeleteSetting(kCompany, kProduct, QStringLiteral("b"));
+
+    EXPECT_EQ(get(QStringLiteral("A")), QStringLiteral("1"));
+    EXPECT_EQ(get(QStringLiteral("B")), QStringLiteral("<default>"));
+    EXPECT_EQ(get(QStringLiteral("C")), QStringLiteral("3"));
+    EXPECT_EQ(get(QStringLiteral("Top"), QStringLiteral("Norvale\\Window")), QStringLiteral("12"));
+}
+
+// A store file that exists but cannot be read may hold settings: it is never replaced.
+TEST_F(RegistryStoreTest, PathThatCannotBeReadAsAFileIsNotReplaced) {
+    dir.file(QStringLiteral("registry.reg/keep.txt"), "keep");
+    RegistryStore store = open();
+
+    EXPECT_THROW(store.SaveSetting(kCompany, kProduct, QStringLiteral("A"), QStringLiteral("1")),
+                 NorvaleError);
+    EXPECT_THROW(store.DeleteSetting(kCompany, kProduct, QString()), NorvaleError);
+    EXPECT_TRUE(QFileInfo(file).isDir());
+    EXPECT_EQ(dir.read(QStringLiteral("registry.reg/keep.txt")), QByteArray("keep"));
+}
+
+TEST_F(RegistryStoreTest, UnreadableFileIsNotOverwritten) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "running as root: file permissions do not stop reading";
+    const QByteArray original = "Windows Registry Editor Version 5.00\r\n";
+    dir.file(QStringLiteral("registry.reg"), original);
+    QFile::setPermissions(file, QFileDevice::Permissions());
+    RegistryStore store = open();
+
+    EXPECT_THROW(store.SaveSetting(kCompany, kProduct, QStringLiteral("A"), QStringLiteral("1")),
+                 NorvaleError);
+    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(dir.read(QStringLiteral("registry.reg")), original);
+}
+
+} // namespace

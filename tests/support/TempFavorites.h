@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/Clock.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace norvale::test {
+
+// A temporary folder to build Favorites folders, program folders and store
+// files in; everything goes when the object does.
+class TempFolder {
+public:
+    TempFolder();
+
+    QString path() const { return m_dir.path(); }
+    QString path(const QString& relative) const;
+
+    // Creates the folder (and the folders above it); returns its full path.
+    QString folder(const QString& relative) const;
+    // Writes a file with the given bytes, creating its folders.
+    QString file(const QString& relative, const QByteArray& bytes = {}) const;
+    // Writes an Internet Shortcut file with the given address.
+    QString shortcut(const QString& relative,
+                     const QString& url = QStringLiteral("http://127.0.0.1/")) const;
+    QByteArray read(const QString& relative) const;
+    // The lines of a text file without their line ends.
+    QStringList lines(const QString& relative) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A clock that shows the time and zone it is told.
+class FixedClock : public Clock {
+public:
+    explicit FixedClock(QDateTime now = QDateTime(QDate(2026, 3, 14), QTime(15, 9, 26)))
+        : m_now(std::move(now)) {}
+    QDateTime now() const override { return m_now; }
+    TimeZoneInfo timeZone() const override { return m_zone; }
+
+    void setNow(const QDateTime& now) { m_now = now; }
+    void setZone(const TimeZoneInfo& zone) { m_zone = zone; }
+
+private:
+    QDateTime m_now;
+    TimeZoneInfo m_zone;
+};
+
+} // namespace norvale::test

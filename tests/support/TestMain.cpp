@@ -1,0 +1,13 @@
+// Every test program runs inside a QApplication (offscreen), so that widget
+// tests and logic tests share one entry point.
+
+#include <gmock/gmock.h>
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    testing::InitGoogleMock(&argc, argv);
+    return RUN_ALL_TESTS();
+}
