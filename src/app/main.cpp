@@ -16,7 +16,8 @@
 
 using namespace norvale;
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     // A second instance ends at once and silently, before it touches
     // settings or files. The lock is held until the process ends.
     InstanceLock instance(QStringLiteral("Vintrel"));

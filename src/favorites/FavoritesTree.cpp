@@ -22,17 +22,21 @@ FavoritesTree::FavoritesTree(TreeControl& tree, const ImageList& images,
     , m_state(state)
     , m_fs(fs)
     , m_log(log)
-    , m_programFolder(std::move(programFolder)) {}
+    , m_programFolder(std::move(programFolder))
+{}
 
-QString FavoritesTree::deadFavoritesPath() const {
+QString FavoritesTree::deadFavoritesPath() const
+{
     return FileSystem::join(m_programFolder, kDeadFavoritesText);
 }
 
-int FavoritesTree::folderImage() const {
+int FavoritesTree::folderImage() const
+{
     return m_images.position(QStringLiteral("OPENFOLDER"));
 }
 
-void FavoritesTree::RefreshLinks() {
+void FavoritesTree::RefreshLinks()
+{
     if (m_busy)
         m_busy(true);
     {
@@ -44,7 +48,8 @@ void FavoritesTree::RefreshLinks() {
         m_busy(false);
 }
 
-void FavoritesTree::BuildFavoritesTree() {
+void FavoritesTree::BuildFavoritesTree()
+{
     try {
         {
             TreeControl::Batch batch(m_tree);
@@ -62,7 +67,8 @@ void FavoritesTree::BuildFavoritesTree() {
     }
 }
 
-void FavoritesTree::AddDeadFavoritesNode() {
+void FavoritesTree::AddDeadFavoritesNode()
+{
     const QString path = deadFavoritesPath();
     TreeNode* deadNode = nullptr;
     try {
@@ -95,7 +101,8 @@ void FavoritesTree::AddDeadFavoritesNode() {
     }
 }
 
-void FavoritesTree::AddFavoriteNodes(const QString& folderPath, TreeNode* parent) {
+void FavoritesTree::AddFavoriteNodes(const QString& folderPath, TreeNode* parent)
+{
     try {
         const FolderListing listing = m_fs.listFolder(folderPath);
         for (const QString& name : listing.undecodable) {
@@ -119,7 +126,8 @@ void FavoritesTree::AddFavoriteNodes(const QString& folderPath, TreeNode* parent
 
 // A linked folder that is the folder being listed, or one around it, would
 // make the walk go round for ever.
-bool FavoritesTree::leadsBackUp(const QString& linkedFolder) {
+bool FavoritesTree::leadsBackUp(const QString& linkedFolder)
+{
     const QString target = QFileInfo(linkedFolder).canonicalFilePath();
     if (target.isEmpty())
         return true;
@@ -130,7 +138,8 @@ bool FavoritesTree::leadsBackUp(const QString& linkedFolder) {
     return false;
 }
 
-void FavoritesTree::AddFolderNodes(const QString& folderPath, TreeNode* parent) {
+void FavoritesTree::AddFolderNodes(const QString& folderPath, TreeNode* parent)
+{
     m_openFolders.append(folderPath);
     try {
         const FolderListing listing = m_fs.listFolder(folderPath);

@@ -11,7 +11,8 @@ namespace norvale {
 namespace {
 
 // A round light with a mark inside, drawn at 1x and 2x.
-QIcon lightIcon(const QColor& fill, const QString& mark) {
+QIcon lightIcon(const QColor& fill, const QString& mark)
+{
     QIcon icon;
     for (int scale : {1, 2}) {
         QPixmap pixmap(16 * scale, 16 * scale);
@@ -36,7 +37,8 @@ QIcon lightIcon(const QColor& fill, const QString& mark) {
     return icon;
 }
 
-QIcon commandIcon(const QString& letter) {
+QIcon commandIcon(const QString& letter)
+{
     QIcon icon;
     for (int scale : {1, 2}) {
         QPixmap pixmap(16 * scale, 16 * scale);
@@ -60,7 +62,8 @@ QIcon commandIcon(const QString& letter) {
 
 } // namespace
 
-QVector<QIcon> PaintImages(const ImageList& images) {
+QVector<QIcon> PaintImages(const ImageList& images)
+{
     QStyle* style = QApplication::style();
     QVector<QIcon> icons(images.count() + 1);
     for (int position = 1; position <= images.count(); ++position) {

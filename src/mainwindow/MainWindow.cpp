@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeView>
@@ -27,7 +28,8 @@ constexpr int kDesignHeight = 600;
 class ClientArea : public QWidget {
 public:
     explicit ClientArea(std::function<void()> onResize)
-        : m_onResize(std::move(onResize)) {}
+        : m_onResize(std::move(onResize))
+    {}
 
 protected:
     void resizeEvent(QResizeEvent*) override { m_onResize(); }
@@ -41,7 +43,8 @@ private:
 MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, const ImageList& images,
                        QWidget* parent)
     : QMainWindow(parent)
-    , m_tree(tree) {
+    , m_tree(tree)
+{
     setWindowTitle(QStringLiteral("Brimwick Norvale"));
     setObjectName(QStringLiteral("frmMain"));
     resize(kDesignWidth, kDesignHeight);
@@ -79,6 +82,7 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, const ImageLis
 
     connect(&m_tree, &TreeControl::resetDone, this, [this] { syncExpansion(); });
     connect(&m_tree, &TreeControl::expandedChanged, this, [this](TreeNode* node) {
+        const QSignalBlocker quiet(m_treeView);
         m_treeView->setExpanded(m_model->indexFor(node), node->expanded());
     });
     connect(&m_tree, &TreeControl::ensureVisibleRequested, this,
@@ -95,11 +99,13 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, const ImageLis
 
 MainWindow::~MainWindow() = default;
 
-QString MainWindow::statusPanelText(int panel) const {
+QString MainWindow::statusPanelText(int panel) const
+{
     return panel >= 1 && panel <= m_panels.size() ? m_panels[panel - 1]->text() : QString();
 }
 
-void MainWindow::layOutClientArea() {
+void MainWindow::layOutClientArea()
+{
     QWidget* client = centralWidget();
     const WindowLayout layout =
         LayOutClientArea(client->width(), client->height(), 0, 0, m_taskPane->width());
@@ -111,18 +117,25 @@ void MainWindow::layOutClientArea() {
 
 // After a rebuild the view knows nothing of the nodes' expansion: expanding
 // everything at once is fast, then the few collapsed folders are closed.
-void MainWindow::syncExpansion() {
+void MainWindow::syncExpansion()
+{
+    QList<const TreeNode*> collapsed;
+    for (int i = 1; i <= m_tree.count(); ++i) {
+        const TreeNode* node = m_tree.node(i);
+        if (!node->expanded() && node->childCount() > 0)
+            collapsed.append(node);
+    }
+    // The view reports its own expansions back; these ones are the tree's.
+    const QSignalBlocker quiet(m_treeView);
     m_treeView->setUpdatesEnabled(false);
     m_treeView->expandAll();
-    for (int i = 1; i <= m_tree.count(); ++i) {
-        TreeNode* node = m_tree.node(i);
-        if (!node->expanded() && node->childCount() > 0)
-            m_treeView->collapse(m_model->indexFor(node));
-    }
+    for (const TreeNode* node : collapsed)
+        m_treeView->collapse(m_model->indexFor(node));
     m_treeView->setUpdatesEnabled(true);
 }
 
-void MainWindow::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event)
+{
     if (m_closeGuard && !m_closeGuard()) {
         event->ignore();
         return;
@@ -135,54 +148,66 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-bool MainWindow::event(QEvent* event) {
+bool MainWindow::event(QEvent* event)
+{
     const bool handled = QMainWindow::event(event);
     if (event->type() == QEvent::WindowActivate && m_activate)
         m_activate();
     return handled;
 }
 
-double MainWindow::dpiX() const {
+double MainWindow::dpiX() const
+{
     return logicalDpiX();
 }
 
-double MainWindow::dpiY() const {
+double MainWindow::dpiY() const
+{
     return logicalDpiY();
 }
 
-double MainWindow::top() const {
+double MainWindow::top() const
+{
     return PixelsToTwips(pos().y(), dpiY());
 }
 
-double MainWindow::left() const {
+double MainWindow::left() const
+{
     return PixelsToTwips(pos().x(), dpiX());
 }
 
-double MainWindow::height() const {
+double MainWindow::height() const
+{
     return PixelsToTwips(size().height(), dpiY());
 }
 
-double MainWindow::width() const {
+double MainWindow::width() const
+{
     return PixelsToTwips(size().width(), dpiX());
 }
 
-void MainWindow::setTop(double twips) {
+void MainWindow::setTop(double twips)
+{
     move(pos().x(), TwipsToPixels(twips, dpiY()));
 }
 
-void MainWindow::setLeft(double twips) {
+void MainWindow::setLeft(double twips)
+{
     move(TwipsToPixels(twips, dpiX()), pos().y());
 }
 
-void MainWindow::setHeight(double twips) {
+void MainWindow::setHeight(double twips)
+{
     resize(size().width(), std::max(1, TwipsToPixels(twips, dpiY())));
 }
 
-void MainWindow::setWidth(double twips) {
+void MainWindow::setWidth(double twips)
+{
     resize(std::max(1, TwipsToPixels(twips, dpiX())), size().height());
 }
 
-QList<QRectF> MainWindow::screens() const {
+QList<QRectF> MainWindow::screens() const
+{
     QList<QRectF> result;
     QList<QScreen*> all = QGuiApplication::screens();
     QScreen* primary = QGuiApplication::primaryScreen();

@@ -5,7 +5,8 @@
 
 namespace norvale {
 
-MessageAnswer QtMessageBoxes::show(const MessageRequest& request) {
+MessageAnswer QtMessageBoxes::show(const MessageRequest& request)
+{
     QMessageBox box(m_parent);
     box.setText(request.text);
     box.setWindowTitle(request.title);
@@ -51,7 +52,8 @@ MessageAnswer QtMessageBoxes::show(const MessageRequest& request) {
     }
 }
 
-QString QtFolderChooser::chooseFolder(const QString& caption) {
+QString QtFolderChooser::chooseFolder(const QString& caption)
+{
     return QFileDialog::getExistingDirectory(m_parent, caption);
 }
 

@@ -11,7 +11,8 @@ namespace norvale {
 class QtMessageBoxes : public MessageBoxes {
 public:
     explicit QtMessageBoxes(QWidget* parent)
-        : m_parent(parent) {}
+        : m_parent(parent)
+    {}
     MessageAnswer show(const MessageRequest& request) override;
 
 private:
@@ -21,7 +22,8 @@ private:
 class QtFolderChooser : public FolderChooser {
 public:
     explicit QtFolderChooser(QWidget* parent)
-        : m_parent(parent) {}
+        : m_parent(parent)
+    {}
     QString chooseFolder(const QString& caption) override;
 
 private:

@@ -7,7 +7,8 @@ namespace norvale {
 TreeItemModel::TreeItemModel(TreeControl& tree, QVector<QIcon> images, QObject* parent)
     : QAbstractItemModel(parent)
     , m_tree(tree)
-    , m_images(std::move(images)) {
+    , m_images(std::move(images))
+{
     connect(&m_tree, &TreeControl::aboutToReset, this, [this] { beginResetModel(); });
     connect(&m_tree, &TreeControl::resetDone, this, [this] { endResetModel(); });
     connect(&m_tree, &TreeControl::aboutToInsert, this,
@@ -23,15 +24,18 @@ TreeItemModel::TreeItemModel(TreeControl& tree, QVector<QIcon> images, QObject* 
     });
 }
 
-QModelIndex TreeItemModel::indexFor(const TreeNode* node) const {
+QModelIndex TreeItemModel::indexFor(const TreeNode* node) const
+{
     return node ? createIndex(node->row(), 0, const_cast<TreeNode*>(node)) : QModelIndex();
 }
 
-TreeNode* TreeItemModel::nodeAt(const QModelIndex& index) {
+TreeNode* TreeItemModel::nodeAt(const QModelIndex& index)
+{
     return index.isValid() ? static_cast<TreeNode*>(index.internalPointer()) : nullptr;
 }
 
-QModelIndex TreeItemModel::index(int row, int column, const QModelIndex& parent) const {
+QModelIndex TreeItemModel::index(int row, int column, const QModelIndex& parent) const
+{
     if (column != 0 || row < 0 || row >= rowCount(parent))
         return {};
     const TreeNode* parentNode = nodeAt(parent);
@@ -40,23 +44,27 @@ QModelIndex TreeItemModel::index(int row, int column, const QModelIndex& parent)
     return createIndex(row, 0, node);
 }
 
-QModelIndex TreeItemModel::parent(const QModelIndex& child) const {
+QModelIndex TreeItemModel::parent(const QModelIndex& child) const
+{
     const TreeNode* node = nodeAt(child);
     return node ? indexFor(node->parent()) : QModelIndex();
 }
 
-int TreeItemModel::rowCount(const QModelIndex& parent) const {
+int TreeItemModel::rowCount(const QModelIndex& parent) const
+{
     if (parent.column() > 0)
         return 0;
     const TreeNode* node = nodeAt(parent);
     return node ? node->childCount() : static_cast<int>(m_tree.topLevel().size());
 }
 
-int TreeItemModel::columnCount(const QModelIndex&) const {
+int TreeItemModel::columnCount(const QModelIndex&) const
+{
     return 1;
 }
 
-QIcon TreeItemModel::iconFor(const TreeNode* node) const {
+QIcon TreeItemModel::iconFor(const TreeNode* node) const
+{
     auto picture = [this](int position) {
         return position > 0 && position < m_images.size() ? m_images[position] : QIcon();
     };
@@ -75,7 +83,8 @@ QIcon TreeItemModel::iconFor(const TreeNode* node) const {
     return *it;
 }
 
-QVariant TreeItemModel::data(const QModelIndex& index, int role) const {
+QVariant TreeItemModel::data(const QModelIndex& index, int role) const
+{
     const TreeNode* node = nodeAt(index);
     if (!node)
         return {};

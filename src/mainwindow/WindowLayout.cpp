@@ -5,7 +5,8 @@
 namespace norvale {
 
 WindowLayout LayOutClientArea(int clientWidth, int clientHeight, int toolbarHeight,
-                              int statusBarHeight, int taskPaneWidth) {
+                              int statusBarHeight, int taskPaneWidth)
+{
     WindowLayout layout;
     if (clientWidth <= 0)
         return layout;

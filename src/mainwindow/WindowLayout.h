@@ -19,11 +19,13 @@ WindowLayout LayOutClientArea(int clientWidth, int clientHeight, int toolbarHeig
 constexpr double kTaskPaneWidthTwips = 3015.0;
 constexpr double kTwipsPerInch = 1440.0;
 
-inline int TwipsToPixels(double twips, double dotsPerInch) {
+inline int TwipsToPixels(double twips, double dotsPerInch)
+{
     return qRound(twips * dotsPerInch / kTwipsPerInch);
 }
 
-inline double PixelsToTwips(int pixels, double dotsPerInch) {
+inline double PixelsToTwips(int pixels, double dotsPerInch)
+{
     return pixels * kTwipsPerInch / dotsPerInch;
 }
 

@@ -4,11 +4,13 @@
 
 namespace norvale {
 
-QDateTime SystemClock::now() const {
+QDateTime SystemClock::now() const
+{
     return QDateTime::currentDateTime();
 }
 
-TimeZoneInfo SystemClock::timeZone() const {
+TimeZoneInfo SystemClock::timeZone() const
+{
     const QTimeZone zone = QTimeZone::systemTimeZone();
     const QDateTime current = QDateTime::currentDateTimeUtc();
     TimeZoneInfo info;

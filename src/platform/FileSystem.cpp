@@ -20,14 +20,16 @@ namespace {
 const QString kSource = QStringLiteral("FileSystem");
 const QString kAllFiles = QStringLiteral("*.*");
 
-[[noreturn]] void fail(int number, const QString& what, const QString& path) {
+[[noreturn]] void fail(int number, const QString& what, const QString& path)
+{
     throw NorvaleError(number, QStringLiteral("%1: %2").arg(what, QDir::toNativeSeparators(path)),
                        kSource);
 }
 
 // Two paths that name one item (a change of letter case on a file system
 // that ignores case), as opposed to two items.
-bool sameItem(const QString& a, const QString& b) {
+bool sameItem(const QString& a, const QString& b)
+{
     struct stat first {};
     struct stat second {};
     return ::lstat(QFile::encodeName(a).constData(), &first) == 0 &&
@@ -35,19 +37,22 @@ bool sameItem(const QString& a, const QString& b) {
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-bool nameLess(const QString& a, const QString& b) {
+bool nameLess(const QString& a, const QString& b)
+{
     const int folded = a.compare(b, Qt::CaseInsensitive);
     return folded != 0 ? folded < 0 : a < b;
 }
 
-void requireFolder(const QString& path) {
+void requireFolder(const QString& path)
+{
     const QFileInfo info(path);
     if (!info.isDir())
         fail(ErrorNumber::PathNotFound, QStringLiteral("Path not found"), path);
 }
 
 // Splits "folder/*.*" into its folder; returns false for a plain path.
-bool isWildcard(const QString& path, QString* folder) {
+bool isWildcard(const QString& path, QString* folder)
+{
     if (!path.endsWith(kAllFiles))
         return false;
     *folder = path.chopped(kAllFiles.size());
@@ -58,11 +63,13 @@ bool isWildcard(const QString& path, QString* folder) {
 
 } // namespace
 
-QString FileSystem::join(const QString& folder, const QString& name) {
+QString FileSystem::join(const QString& folder, const QString& name)
+{
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
-FolderListing FileSystem::listFolder(const QString& path) const {
+FolderListing FileSystem::listFolder(const QString& path) const
+{
     const QByteArray encoded = QFile::encodeName(path);
     DIR* dir = ::opendir(encoded.constData());
     if (!dir) {
@@ -106,16 +113,19 @@ FolderListing FileSystem::listFolder(const QString& path) const {
     return listing;
 }
 
-bool FileSystem::folderExists(const QString& path) const {
+bool FileSystem::folderExists(const QString& path) const
+{
     return QFileInfo(path).isDir();
 }
 
-bool FileSystem::fileExists(const QString& path) const {
+bool FileSystem::fileExists(const QString& path) const
+{
     const QFileInfo info(path);
     return info.exists() && !info.isDir();
 }
 
-void FileSystem::createFolder(const QString& path) const {
+void FileSystem::createFolder(const QString& path) const
+{
     const QFileInfo info(path);
     if (info.exists())
         fail(ErrorNumber::FileExists, QStringLiteral("File already exists"), path);
@@ -124,7 +134,8 @@ void FileSystem::createFolder(const QString& path) const {
         fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), path);
 }
 
-void FileSystem::rename(const QString& path, const QString& newName) const {
+void FileSystem::rename(const QString& path, const QString& newName) const
+{
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         fail(ErrorNumber::FileNotFound, QStringLiteral("File not found"), path);
@@ -137,7 +148,8 @@ void FileSystem::rename(const QString& path, const QString& newName) const {
 }
 
 void FileSystem::copyFile(const QString& source, const QString& destinationFolder,
-                          bool overwrite) const {
+                          bool overwrite) const
+{
     requireFolder(destinationFolder);
     QString folder;
     QStringList names;
@@ -162,7 +174,8 @@ void FileSystem::copyFile(const QString& source, const QString& destinationFolde
     }
 }
 
-void FileSystem::moveFile(const QString& source, const QString& destination) const {
+void FileSystem::moveFile(const QString& source, const QString& destination) const
+{
     if (!fileExists(source))
         fail(ErrorNumber::FileNotFound, QStringLiteral("File not found"), source);
     if (QFileInfo::exists(destination))
@@ -179,7 +192,8 @@ void FileSystem::moveFile(const QString& source, const QString& destination) con
     }
 }
 
-void FileSystem::moveFolder(const QString& source, const QString& destination) const {
+void FileSystem::moveFolder(const QString& source, const QString& destination) const
+{
     requireFolder(source);
     if (QFileInfo::exists(destination))
         fail(ErrorNumber::FileExists, QStringLiteral("File already exists"), destination);
@@ -187,7 +201,8 @@ void FileSystem::moveFolder(const QString& source, const QString& destination) c
         fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), source);
 }
 
-void FileSystem::deleteFile(const QString& path, bool force) const {
+void FileSystem::deleteFile(const QString& path, bool force) const
+{
     QString folder;
     QStringList targets;
     if (isWildcard(path, &folder)) {
@@ -207,7 +222,8 @@ void FileSystem::deleteFile(const QString& path, bool force) const {
     }
 }
 
-void FileSystem::deleteFolder(const QString& path, bool force) const {
+void FileSystem::deleteFolder(const QString& path, bool force) const
+{
     requireFolder(path);
     if (!force && !QFileInfo(path).isWritable())
         fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), path);
@@ -215,7 +231,8 @@ void FileSystem::deleteFolder(const QString& path, bool force) const {
         fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), path);
 }
 
-void FileSystem::appendText(const QString& path, const QByteArray& bytes) const {
+void FileSystem::appendText(const QString& path, const QByteArray& bytes) const
+{
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         fail(ErrorNumber::PermissionDenied,
@@ -225,7 +242,8 @@ void FileSystem::appendText(const QString& path, const QByteArray& bytes) const 
              QStringLiteral("Cannot write (%1)").arg(file.errorString()), path);
 }
 
-QString FileSystem::resolveCaseInsensitive(const QString& path) const {
+QString FileSystem::resolveCaseInsensitive(const QString& path) const
+{
     const QFileInfo info(path);
     if (info.exists())
         return path;

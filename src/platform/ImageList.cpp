@@ -4,7 +4,8 @@ namespace norvale {
 
 ImageList::ImageList() = default;
 
-const QStringList& ImageList::keys() {
+const QStringList& ImageList::keys()
+{
     static const QStringList list = {
         QStringLiteral("COPY"),        QStringLiteral("CUT"),          QStringLiteral("PASTE"),
         QStringLiteral("DELETE"),      QStringLiteral("FIND"),         QStringLiteral("PROPERTIES"),
@@ -21,11 +22,13 @@ const QStringList& ImageList::keys() {
     return list;
 }
 
-int ImageList::position(const QString& key) const {
+int ImageList::position(const QString& key) const
+{
     return static_cast<int>(keys().indexOf(key)) + 1;
 }
 
-QString ImageList::key(int position) const {
+QString ImageList::key(int position) const
+{
     return position >= 1 && position <= count() ? keys().at(position - 1) : QString();
 }
 

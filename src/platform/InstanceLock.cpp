@@ -6,7 +6,8 @@
 
 namespace norvale {
 
-InstanceLock::InstanceLock(const QString& name) {
+InstanceLock::InstanceLock(const QString& name)
+{
     // The per-user runtime folder; the shared temporary folder otherwise,
     // with the user in the name so that users do not block each other.
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
@@ -22,7 +23,8 @@ InstanceLock::InstanceLock(const QString& name) {
 
 InstanceLock::~InstanceLock() = default;
 
-bool InstanceLock::tryAcquire() {
+bool InstanceLock::tryAcquire()
+{
     return m_lock->tryLock(0);
 }
 

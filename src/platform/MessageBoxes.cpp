@@ -4,7 +4,8 @@
 
 namespace norvale {
 
-MessageAnswer ConsoleMessageBoxes::show(const MessageRequest& request) {
+MessageAnswer ConsoleMessageBoxes::show(const MessageRequest& request)
+{
     const QByteArray line =
         (request.title.isEmpty() ? request.text
                                  : request.title + QStringLiteral(": ") + request.text)

@@ -7,7 +7,8 @@
 
 namespace norvale {
 
-QString programFolder() {
+QString programFolder()
+{
     QString folder = qEnvironmentVariable("NORVALE_HOME");
     if (folder.isEmpty()) {
         const QString executableFolder = QCoreApplication::applicationDirPath();

@@ -17,23 +17,27 @@ namespace {
 const QString kSource = QStringLiteral("RegistryStore");
 const QString kHeader = QStringLiteral("Windows Registry Editor Version 5.00");
 
-QString rootName(RegistryRoot root) {
+QString rootName(RegistryRoot root)
+{
     return root == RegistryRoot::LocalMachine ? QStringLiteral("HKEY_LOCAL_MACHINE")
                                               : QStringLiteral("HKEY_CURRENT_USER");
 }
 
-bool samePath(const QString& a, const QString& b) {
+bool samePath(const QString& a, const QString& b)
+{
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-bool isBelow(const QString& path, const QString& key) {
+bool isBelow(const QString& path, const QString& key)
+{
     return path.size() > key.size() && path.startsWith(key, Qt::CaseInsensitive) &&
            path.at(key.size()) == QLatin1Char('\\');
 }
 
 // Reads a "quoted" string with \\ and \" escapes starting at pos; advances pos
 // past the closing quote. Returns nullopt when the text is not such a string.
-std::optional<QString> readQuoted(const QString& line, qsizetype& pos) {
+std::optional<QString> readQuoted(const QString& line, qsizetype& pos)
+{
     if (pos >= line.size() || line.at(pos) != QLatin1Char('"'))
         return std::nullopt;
     QString out;
@@ -50,27 +54,42 @@ std::optional<QString> readQuoted(const QString& line, qsizetype& pos) {
     return std::nullopt;
 }
 
-QString quoted(const QString& text) {
+QString quoted(const QString& text)
+{
     QString escaped = text;
     escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
     escaped.replace(QLatin1Char('"'), QLatin1String("\\\""));
     return QLatin1Char('"') + escaped + QLatin1Char('"');
 }
 
-QString decode(const QByteArray& bytes) {
-    const auto encoding = QStringConverter::encodingForData(bytes);
-    QStringDecoder decoder(encoding.value_or(QStringConverter::Utf8));
-    return decoder.decode(bytes);
+// UTF-16 or UTF-8 by their byte-order marks, else UTF-8 when the bytes are
+// valid UTF-8, else the Windows code page the older export format used.
+QString decode(const QByteArray& bytes)
+{
+    if (const auto marked = QStringConverter::encodingForData(bytes)) {
+        QStringDecoder decoder(*marked);
+        return decoder.decode(bytes);
+    }
+    QStringDecoder utf8(QStringConverter::Utf8);
+    const QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    QStringDecoder windows1252("windows-1252");
+    if (windows1252.isValid())
+        return windows1252.decode(bytes);
+    return QString::fromLatin1(bytes);
 }
 
 } // namespace
 
 RegistryStore::RegistryStore(QString filePath)
-    : m_filePath(std::move(filePath)) {
+    : m_filePath(std::move(filePath))
+{
     load();
 }
 
-QString RegistryStore::defaultFilePath() {
+QString RegistryStore::defaultFilePath()
+{
     const QString fromEnvironment = qEnvironmentVariable("NORVALE_REGISTRY");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
@@ -78,7 +97,8 @@ QString RegistryStore::defaultFilePath() {
            QStringLiteral("/norvale/registry.reg");
 }
 
-QString RegistryStore::storedForm(const QVariant& value) {
+QString RegistryStore::storedForm(const QVariant& value)
+{
     switch (value.typeId()) {
     case QMetaType::Bool:
         return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
@@ -92,7 +112,8 @@ QString RegistryStore::storedForm(const QVariant& value) {
     }
 }
 
-void RegistryStore::load() {
+void RegistryStore::load()
+{
     QFile file(m_filePath);
     if (!file.exists())
         return;
@@ -104,7 +125,8 @@ void RegistryStore::load() {
     parse(decode(file.readAll()));
 }
 
-void RegistryStore::parse(const QString& text) {
+void RegistryStore::parse(const QString& text)
+{
     QStringList lines = text.split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
@@ -159,7 +181,8 @@ void RegistryStore::parse(const QString& text) {
     }
 }
 
-QString RegistryStore::keyPath(const QString& section1, const QString& section2) const {
+QString RegistryStore::keyPath(const QString& section1, const QString& section2) const
+{
     QString path =
         rootName(m_root) + QLatin1Char('\\') + m_basePath + section1 + QLatin1Char('\\') + section2;
     while (path.contains(QLatin1String("\\\\")))
@@ -170,7 +193,8 @@ QString RegistryStore::keyPath(const QString& section1, const QString& section2)
 }
 
 std::optional<QString> RegistryStore::value(const QString& section1, const QString& section2,
-                                            const QString& name) const {
+                                            const QString& name) const
+{
     const QString path = keyPath(section1, section2);
     for (const Block& block : m_blocks) {
         if (!samePath(block.path, path))
@@ -184,11 +208,13 @@ std::optional<QString> RegistryStore::value(const QString& section1, const QStri
 }
 
 QString RegistryStore::GetSetting(const QString& section1, const QString& section2,
-                                  const QString& name, const QString& defaultValue) const {
+                                  const QString& name, const QString& defaultValue) const
+{
     return value(section1, section2, name).value_or(defaultValue);
 }
 
-RegistryStore::Block& RegistryStore::blockFor(const QString& path) {
+RegistryStore::Block& RegistryStore::blockFor(const QString& path)
+{
     for (Block& block : m_blocks) {
         if (samePath(block.path, path))
             return block;
@@ -198,7 +224,8 @@ RegistryStore::Block& RegistryStore::blockFor(const QString& path) {
 }
 
 void RegistryStore::SaveSetting(const QString& section1, const QString& section2,
-                                const QString& name, const QVariant& value) {
+                                const QString& name, const QVariant& value)
+{
     const QString path = keyPath(section1, section2);
     const QString text = storedForm(value);
     for (Block& block : m_blocks) {
@@ -227,7 +254,8 @@ void RegistryStore::SaveSetting(const QString& section1, const QString& section2
 }
 
 void RegistryStore::DeleteSetting(const QString& section1, const QString& section2,
-                                  const QString& name) {
+                                  const QString& name)
+{
     const QString path = keyPath(section1, section2);
     if (name.isEmpty()) {
         std::erase_if(m_blocks, [&](const Block& block) {
@@ -245,7 +273,8 @@ void RegistryStore::DeleteSetting(const QString& section1, const QString& sectio
     save();
 }
 
-QString RegistryStore::serialize() const {
+QString RegistryStore::serialize() const
+{
     const QString eol = QStringLiteral("\r\n");
     QString out = (m_header.isEmpty() ? kHeader : m_header) + eol;
     auto writeLines = [&](const std::vector<Line>& lines) {
@@ -264,7 +293,8 @@ QString RegistryStore::serialize() const {
     return out;
 }
 
-void RegistryStore::save() const {
+void RegistryStore::save() const
+{
     if (m_loadFailed) {
         throw NorvaleError(ErrorNumber::PathFileAccess,
                            QStringLiteral("The settings file %1 could not be read, so it is "

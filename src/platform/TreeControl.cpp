@@ -5,21 +5,25 @@
 namespace norvale {
 
 TreeControl::TreeControl(QObject* parent)
-    : QObject(parent) {}
+    : QObject(parent)
+{}
 
 TreeControl::~TreeControl() = default;
 
-std::vector<std::unique_ptr<TreeNode>>& TreeControl::siblingsOf(TreeNode* parent) {
+std::vector<std::unique_ptr<TreeNode>>& TreeControl::siblingsOf(TreeNode* parent)
+{
     return parent ? parent->m_children : m_topLevel;
 }
 
-void TreeControl::renumber(std::vector<std::unique_ptr<TreeNode>>& siblings, int from) {
+void TreeControl::renumber(std::vector<std::unique_ptr<TreeNode>>& siblings, int from)
+{
     for (size_t i = static_cast<size_t>(from); i < siblings.size(); ++i)
         siblings[i]->m_row = static_cast<int>(i);
 }
 
 TreeNode* TreeControl::add(TreeNode* parent, const QString& key, const QString& text, int image,
-                           int selectedImage) {
+                           int selectedImage)
+{
     if (!key.isEmpty() && m_byKey.contains(key)) {
         throw NorvaleError(ErrorNumber::KeyNotUnique,
                            QStringLiteral("Key is not unique in collection"),
@@ -47,7 +51,8 @@ TreeNode* TreeControl::add(TreeNode* parent, const QString& key, const QString& 
     return raw;
 }
 
-void TreeControl::forgetKeys(const TreeNode* node) {
+void TreeControl::forgetKeys(const TreeNode* node)
+{
     if (!node->m_key.isEmpty())
         m_byKey.remove(node->m_key);
     if (m_selected == node)
@@ -57,7 +62,8 @@ void TreeControl::forgetKeys(const TreeNode* node) {
         forgetKeys(child.get());
 }
 
-void TreeControl::remove(TreeNode* node) {
+void TreeControl::remove(TreeNode* node)
+{
     if (!quiet())
         Q_EMIT aboutToRemove(node);
     TreeNode* parent = node->m_parent;
@@ -71,7 +77,8 @@ void TreeControl::remove(TreeNode* node) {
         Q_EMIT removed(parent, row);
 }
 
-void TreeControl::clear() {
+void TreeControl::clear()
+{
     if (!quiet())
         Q_EMIT aboutToReset();
     m_topLevel.clear();
@@ -84,7 +91,8 @@ void TreeControl::clear() {
         Q_EMIT resetDone();
 }
 
-void TreeControl::setKey(TreeNode* node, const QString& key) {
+void TreeControl::setKey(TreeNode* node, const QString& key)
+{
     if (key == node->m_key)
         return;
     if (!key.isEmpty() && m_byKey.contains(key)) {
@@ -99,25 +107,29 @@ void TreeControl::setKey(TreeNode* node, const QString& key) {
         m_byKey.insert(key, node);
 }
 
-void TreeControl::setText(TreeNode* node, const QString& text) {
+void TreeControl::setText(TreeNode* node, const QString& text)
+{
     node->m_text = text;
     if (!quiet())
         Q_EMIT changed(node);
 }
 
-void TreeControl::setImage(TreeNode* node, int image) {
+void TreeControl::setImage(TreeNode* node, int image)
+{
     node->m_image = image;
     if (!quiet())
         Q_EMIT changed(node);
 }
 
-void TreeControl::setSelectedImage(TreeNode* node, int image) {
+void TreeControl::setSelectedImage(TreeNode* node, int image)
+{
     node->m_selectedImage = image;
     if (!quiet())
         Q_EMIT changed(node);
 }
 
-void TreeControl::setExpanded(TreeNode* node, bool expanded) {
+void TreeControl::setExpanded(TreeNode* node, bool expanded)
+{
     if (node->m_expanded == expanded)
         return;
     node->m_expanded = expanded;
@@ -125,11 +137,13 @@ void TreeControl::setExpanded(TreeNode* node, bool expanded) {
         Q_EMIT expandedChanged(node);
 }
 
-int TreeControl::count() const {
+int TreeControl::count() const
+{
     return m_nodeCount;
 }
 
-void TreeControl::rebuildOrder() const {
+void TreeControl::rebuildOrder() const
+{
     m_order.clear();
     m_order.reserve(static_cast<size_t>(m_nodeCount));
     std::vector<const std::vector<std::unique_ptr<TreeNode>>*> stack;
@@ -155,7 +169,8 @@ void TreeControl::rebuildOrder() const {
     m_orderValid = true;
 }
 
-TreeNode* TreeControl::node(int index) const {
+TreeNode* TreeControl::node(int index) const
+{
     if (!m_orderValid)
         rebuildOrder();
     if (index < 1 || index > static_cast<int>(m_order.size()))
@@ -163,7 +178,8 @@ TreeNode* TreeControl::node(int index) const {
     return m_order[static_cast<size_t>(index - 1)];
 }
 
-int TreeControl::indexOf(const TreeNode* node) const {
+int TreeControl::indexOf(const TreeNode* node) const
+{
     if (!node)
         return 0;
     if (!m_orderValid)
@@ -171,11 +187,13 @@ int TreeControl::indexOf(const TreeNode* node) const {
     return node->m_index;
 }
 
-TreeNode* TreeControl::findByKey(const QString& key) const {
+TreeNode* TreeControl::findByKey(const QString& key) const
+{
     return m_byKey.value(key, nullptr);
 }
 
-void TreeControl::select(TreeNode* node) {
+void TreeControl::select(TreeNode* node)
+{
     if (m_selected == node)
         return;
     m_selected = node;
@@ -183,18 +201,21 @@ void TreeControl::select(TreeNode* node) {
         Q_EMIT selectionChanged(node);
 }
 
-void TreeControl::ensureVisible(TreeNode* node) {
+void TreeControl::ensureVisible(TreeNode* node)
+{
     if (!quiet())
         Q_EMIT ensureVisibleRequested(node);
 }
 
 TreeControl::Batch::Batch(TreeControl& tree)
-    : m_tree(tree) {
+    : m_tree(tree)
+{
     if (m_tree.m_batchDepth++ == 0)
         Q_EMIT m_tree.aboutToReset();
 }
 
-TreeControl::Batch::~Batch() {
+TreeControl::Batch::~Batch()
+{
     if (--m_tree.m_batchDepth == 0)
         Q_EMIT m_tree.resetDone();
 }

@@ -4,7 +4,8 @@
 
 namespace norvale {
 
-void ChooseLightImages(AppSettings& settings, const ImageList& images) {
+void ChooseLightImages(AppSettings& settings, const ImageList& images)
+{
     const bool small = settings.SmallLights;
     auto at = [&](const char* smallKey, const char* largeKey) {
         return images.position(QLatin1String(small ? smallKey : largeKey));

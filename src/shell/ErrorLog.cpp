@@ -13,9 +13,11 @@ namespace norvale {
 ErrorLog::ErrorLog(QString programFolder, MessageBoxes& boxes, const Clock& clock)
     : m_logPath(FileSystem::join(programFolder, QStringLiteral("ERROR.LOG")))
     , m_boxes(boxes)
-    , m_clock(clock) {}
+    , m_clock(clock)
+{}
 
-QString ErrorLog::entryFor(const NorvaleError& error) const {
+QString ErrorLog::entryFor(const NorvaleError& error) const
+{
     const QDateTime now = m_clock.now();
     const QLocale locale = QLocale::system();
     return locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
@@ -24,7 +26,8 @@ QString ErrorLog::entryFor(const NorvaleError& error) const {
            QStringLiteral(" in module ") + error.source();
 }
 
-void ErrorLog::LogError(const NorvaleError& error, bool showMessage) {
+void ErrorLog::LogError(const NorvaleError& error, bool showMessage)
+{
     if (showMessage) {
         m_boxes.show({error.description(),
                       QStringLiteral("Error ") + QString::number(error.number()),

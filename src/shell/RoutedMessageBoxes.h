@@ -10,9 +10,11 @@ class RoutedMessageBoxes : public MessageBoxes {
 public:
     RoutedMessageBoxes(MessageBoxes& interactive, const bool& unattended)
         : m_interactive(interactive)
-        , m_unattended(unattended) {}
+        , m_unattended(unattended)
+    {}
 
-    MessageAnswer show(const MessageRequest& request) override {
+    MessageAnswer show(const MessageRequest& request) override
+    {
         return m_unattended ? m_console.show(request) : m_interactive.show(request);
     }
 

@@ -43,7 +43,8 @@ const char* const kSaveOrder[] = {
     "DeadFavoritesInIE", "AutoCheck",  "LastCheck",
 };
 
-const SettingField& field(const char* name) {
+const SettingField& field(const char* name)
+{
     for (const SettingField& f : kLoadOrder) {
         if (qstrcmp(f.name, name) == 0)
             return f;
@@ -53,7 +54,8 @@ const SettingField& field(const char* name) {
 
 // Defaults of a first run: everything off except throttling, one second of
 // time-out, and both dates at the start time.
-void applyDefault(AppSettings& settings, const SettingField& f, const QDateTime& now) {
+void applyDefault(AppSettings& settings, const SettingField& f, const QDateTime& now)
+{
     std::visit(
         [&](auto member) {
             using T = std::remove_reference_t<decltype(settings.*member)>;
@@ -67,7 +69,8 @@ void applyDefault(AppSettings& settings, const SettingField& f, const QDateTime&
         f.member);
 }
 
-bool parseInto(AppSettings& settings, const SettingField& f, const QString& text) {
+bool parseInto(AppSettings& settings, const SettingField& f, const QString& text)
+{
     return std::visit(
         [&](auto member) {
             using T = std::remove_reference_t<decltype(settings.*member)>;
@@ -81,19 +84,22 @@ bool parseInto(AppSettings& settings, const SettingField& f, const QString& text
         f.member);
 }
 
-QVariant valueOf(const AppSettings& settings, const SettingField& f) {
+QVariant valueOf(const AppSettings& settings, const SettingField& f)
+{
     return std::visit([&](auto member) { return QVariant::fromValue(settings.*member); }, f.member);
 }
 
 // Text after the first ".", all of it without one, "" for an empty server.
-QString bypassDomainOf(const QString& server) {
+QString bypassDomainOf(const QString& server)
+{
     const qsizetype dot = server.indexOf(QLatin1Char('.'));
     return dot < 0 ? server : server.mid(dot + 1);
 }
 
 // The browser's proxy text, or the host:port of http_proxy when the store
 // has no browser proxy value at all.
-QString browserProxyText(const RegistryStore& store) {
+QString browserProxyText(const RegistryStore& store)
+{
     const auto stored = store.value(QStringLiteral("Microsoft"),
                                     QStringLiteral("Windows\\CurrentVersion\\Internet Settings"),
                                     QStringLiteral("ProxyServer"));
@@ -113,14 +119,16 @@ QString browserProxyText(const RegistryStore& store) {
 
 } // namespace
 
-RegistryStore OpenStore(const QString& filePath, bool localMachine) {
+RegistryStore OpenStore(const QString& filePath, bool localMachine)
+{
     RegistryStore store(filePath);
     store.SetBasePath(StoreKeys::BasePath);
     store.SetRootKey(localMachine ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser);
     return store;
 }
 
-bool ParseStoredBool(const QString& text, bool* value) {
+bool ParseStoredBool(const QString& text, bool* value)
+{
     const QString trimmed = text.trimmed();
     if (trimmed.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
         *value = true;
@@ -137,7 +145,8 @@ bool ParseStoredBool(const QString& text, bool* value) {
     return ok;
 }
 
-bool ParseStoredInt16(const QString& text, int* value) {
+bool ParseStoredInt16(const QString& text, int* value)
+{
     bool ok = false;
     const int number = text.trimmed().toInt(&ok);
     if (!ok || number < -32768 || number > 32767)
@@ -146,7 +155,8 @@ bool ParseStoredInt16(const QString& text, int* value) {
     return true;
 }
 
-bool ParseStoredDate(const QString& text, QDateTime* value) {
+bool ParseStoredDate(const QString& text, QDateTime* value)
+{
     const QString trimmed = text.trimmed();
     QDateTime parsed = QDateTime::fromString(trimmed, RegistryStore::dateFormat());
     if (!parsed.isValid())
@@ -159,7 +169,8 @@ bool ParseStoredDate(const QString& text, QDateTime* value) {
     return true;
 }
 
-bool ParseStoredTwips(const QString& text, double* value) {
+bool ParseStoredTwips(const QString& text, double* value)
+{
     bool ok = false;
     const double number = text.trimmed().toDouble(&ok);
     if (!ok || !qIsFinite(number))
@@ -169,7 +180,8 @@ bool ParseStoredTwips(const QString& text, double* value) {
 }
 
 void LoadAppSettings(AppSettings& settings, const RegistryStore& store, const QDateTime& now,
-                     const ProblemReporter& report) {
+                     const ProblemReporter& report)
+{
     for (const SettingField& f : kLoadOrder) {
         const QString name = QLatin1String(f.name);
         applyDefault(settings, f, now);
@@ -185,7 +197,8 @@ void LoadAppSettings(AppSettings& settings, const RegistryStore& store, const QD
     settings.Timeout = std::max(settings.Timeout, kMinimumTimeout);
 }
 
-void SaveAppSettings(const AppSettings& settings, RegistryStore& store, const QDateTime& now) {
+void SaveAppSettings(const AppSettings& settings, RegistryStore& store, const QDateTime& now)
+{
     for (const char* name : kSaveOrder) {
         const SettingField& f = field(name);
         const QVariant value = qstrcmp(name, "LastRun") == 0 ? QVariant(now) : valueOf(settings, f);
@@ -194,7 +207,8 @@ void SaveAppSettings(const AppSettings& settings, RegistryStore& store, const QD
     SaveProxySettings(settings, store);
 }
 
-void LoadProxySettings(AppSettings& settings, const RegistryStore& store) {
+void LoadProxySettings(AppSettings& settings, const RegistryStore& store)
+{
     const QString mode = store
                              .GetSetting(StoreKeys::Company, StoreKeys::Product,
                                          QStringLiteral("Proxy"), QStringLiteral("No"))
@@ -227,7 +241,8 @@ void LoadProxySettings(AppSettings& settings, const RegistryStore& store) {
     }
 }
 
-void SaveProxySettings(const AppSettings& settings, RegistryStore& store) {
+void SaveProxySettings(const AppSettings& settings, RegistryStore& store)
+{
     QString mode;
     switch (settings.ProxyMode) {
     case ProxyMode::None:
@@ -250,7 +265,8 @@ void SaveProxySettings(const AppSettings& settings, RegistryStore& store) {
                                                            : QStringLiteral("Yes"));
 }
 
-QString GetBrowserVersion(const QString& storeFilePath) {
+QString GetBrowserVersion(const QString& storeFilePath)
+{
     const RegistryStore store = OpenStore(storeFilePath, true);
     return store.GetSetting(QStringLiteral("Microsoft"), QStringLiteral("Internet Explorer"),
                             QStringLiteral("Version"), QStringLiteral("0"));

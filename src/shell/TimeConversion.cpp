@@ -6,7 +6,8 @@
 
 namespace norvale {
 
-QDateTime LocalToGmt(const QDateTime& localTime, const TimeZoneInfo& zone) {
+QDateTime LocalToGmt(const QDateTime& localTime, const TimeZoneInfo& zone)
+{
     const int totalBias =
         zone.bias + (zone.daylightInEffect ? zone.daylightBias : zone.standardBias);
     // The wall-clock fields are taken as they are and shifted by the bias.
@@ -14,7 +15,8 @@ QDateTime LocalToGmt(const QDateTime& localTime, const TimeZoneInfo& zone) {
     return wallClock.addSecs(qint64(totalBias) * 60);
 }
 
-QDateTime LocalToGmt(const QDateTime& localTime, const Clock& clock) {
+QDateTime LocalToGmt(const QDateTime& localTime, const Clock& clock)
+{
     return LocalToGmt(localTime, clock.timeZone());
 }
 

@@ -26,7 +26,8 @@ namespace {
 // tree built from them.
 class FavoritesTreeTest : public testing::Test {
 protected:
-    FavoritesTreeTest() {
+    FavoritesTreeTest()
+    {
         ChooseLightImages(m_settings, m_images);
         m_state.FavoritesPath = m_temp.folder(QStringLiteral("Favorites"));
         m_state.FolderCount = 1;
@@ -36,7 +37,8 @@ protected:
     void build() { m_builder.BuildFavoritesTree(); }
 
     // Each node as indentation + text, in index order.
-    QStringList outline() const {
+    QStringList outline() const
+    {
         QStringList lines;
         for (int i = 1; i <= m_tree.count(); ++i) {
             const TreeNode* node = m_tree.node(i);
@@ -64,7 +66,8 @@ protected:
         m_tree, m_images, m_settings, m_state, m_fs, m_log, m_temp.path(QStringLiteral("program"))};
 };
 
-TEST_F(FavoritesTreeTest, EmptyFolderGivesTheRootAlone) {
+TEST_F(FavoritesTreeTest, EmptyFolderGivesTheRootAlone)
+{
     build();
     ASSERT_EQ(m_tree.count(), 1);
     const TreeNode* root = m_tree.node(1);
@@ -76,7 +79,8 @@ TEST_F(FavoritesTreeTest, EmptyFolderGivesTheRootAlone) {
     EXPECT_EQ(m_state.FolderCount, 1);
 }
 
-TEST_F(FavoritesTreeTest, FavoritesComeBeforeSubfoldersEachSubtreeComplete) {
+TEST_F(FavoritesTreeTest, FavoritesComeBeforeSubfoldersEachSubtreeComplete)
+{
     m_temp.shortcut(fav(QStringLiteral("zeta.url")));
     m_temp.shortcut(fav(QStringLiteral("Alpha.URL")));
     m_temp.shortcut(fav(QStringLiteral("B/inner.url")));
@@ -91,7 +95,8 @@ TEST_F(FavoritesTreeTest, FavoritesComeBeforeSubfoldersEachSubtreeComplete) {
     EXPECT_EQ(m_state.FolderCount, 4);
 }
 
-TEST_F(FavoritesTreeTest, NodesFollowTheConventions) {
+TEST_F(FavoritesTreeTest, NodesFollowTheConventions)
+{
     m_temp.shortcut(fav(QStringLiteral("Music/Radio.URL")));
     m_temp.shortcut(fav(QStringLiteral("Work/Music/Tools.url")));
     build();
@@ -111,7 +116,8 @@ TEST_F(FavoritesTreeTest, NodesFollowTheConventions) {
         << "the derived .URL path reaches a .url file";
 }
 
-TEST_F(FavoritesTreeTest, FileNamedJustDotUrlHasAnEmptyText) {
+TEST_F(FavoritesTreeTest, FileNamedJustDotUrlHasAnEmptyText)
+{
     m_temp.shortcut(fav(QStringLiteral(".url")));
     build();
     ASSERT_EQ(m_tree.count(), 2);
@@ -119,7 +125,8 @@ TEST_F(FavoritesTreeTest, FileNamedJustDotUrlHasAnEmptyText) {
     EXPECT_EQ(m_state.FavoriteCount, 1);
 }
 
-TEST_F(FavoritesTreeTest, DeadFavoritesFolderIsLeftOutAtEveryDepth) {
+TEST_F(FavoritesTreeTest, DeadFavoritesFolderIsLeftOutAtEveryDepth)
+{
     m_temp.shortcut(fav(QStringLiteral("Dead Favorites/gone.url")));
     m_temp.shortcut(fav(QStringLiteral("Sub/Dead Favorites/gone.url")));
     m_temp.shortcut(fav(QStringLiteral("Sub/Dead Favorites/Below/gone.url")));
@@ -129,13 +136,15 @@ TEST_F(FavoritesTreeTest, DeadFavoritesFolderIsLeftOutAtEveryDepth) {
     EXPECT_EQ(m_state.FolderCount, 3);
 }
 
-TEST_F(FavoritesTreeTest, NoDeadFavoritesNodeWhenMovingIsOff) {
+TEST_F(FavoritesTreeTest, NoDeadFavoritesNodeWhenMovingIsOff)
+{
     m_temp.shortcut(QStringLiteral("program/Dead Favorites/old.url"));
     build();
     EXPECT_THAT(outline(), ElementsAre("Favorites"));
 }
 
-TEST_F(FavoritesTreeTest, DeadFavoritesNodeComesFirstWithItsFavoritesOnly) {
+TEST_F(FavoritesTreeTest, DeadFavoritesNodeComesFirstWithItsFavoritesOnly)
+{
     m_settings.MoveDead = true;
     m_temp.shortcut(QStringLiteral("program/Dead Favorites/old.url"));
     m_temp.shortcut(QStringLiteral("program/Dead Favorites/Older.URL"));
@@ -152,7 +161,8 @@ TEST_F(FavoritesTreeTest, DeadFavoritesNodeComesFirstWithItsFavoritesOnly) {
     EXPECT_EQ(m_state.FolderCount, 1);
 }
 
-TEST_F(FavoritesTreeTest, MissingDeadFavoritesFolderIsCreatedAndOnlyLogged) {
+TEST_F(FavoritesTreeTest, MissingDeadFavoritesFolderIsCreatedAndOnlyLogged)
+{
     m_settings.MoveDead = true;
     build();
     EXPECT_TRUE(QDir(m_temp.path(QStringLiteral("program/Dead Favorites"))).exists());
@@ -162,7 +172,8 @@ TEST_F(FavoritesTreeTest, MissingDeadFavoritesFolderIsCreatedAndOnlyLogged) {
     EXPECT_TRUE(logLines()[0].contains(QStringLiteral("Error 424:")));
 }
 
-TEST_F(FavoritesTreeTest, VanishedFavoritesFolderGivesRootAndTwoShownErrors) {
+TEST_F(FavoritesTreeTest, VanishedFavoritesFolderGivesRootAndTwoShownErrors)
+{
     m_temp.shortcut(fav(QStringLiteral("x.url")));
     QDir(m_state.FavoritesPath).removeRecursively();
     m_builder.RefreshLinks();
@@ -172,7 +183,8 @@ TEST_F(FavoritesTreeTest, VanishedFavoritesFolderGivesRootAndTwoShownErrors) {
     EXPECT_FALSE(m_tree.node(1)->expanded() && m_tree.node(1)->childCount() > 0);
 }
 
-TEST_F(FavoritesTreeTest, UnreadableSubfolderIsLoggedAndTheRestStillBuilt) {
+TEST_F(FavoritesTreeTest, UnreadableSubfolderIsLoggedAndTheRestStillBuilt)
+{
     if (geteuid() == 0)
         GTEST_SKIP() << "root reads every folder, so none can be made unreadable";
     m_temp.shortcut(fav(QStringLiteral("A/a.url")));
@@ -186,7 +198,8 @@ TEST_F(FavoritesTreeTest, UnreadableSubfolderIsLoggedAndTheRestStillBuilt) {
     EXPECT_EQ(m_boxes.shown().size(), 2) << "its favorites and its subfolders each fail once";
 }
 
-TEST_F(FavoritesTreeTest, LinksAreFollowedButNeverRoundInACircle) {
+TEST_F(FavoritesTreeTest, LinksAreFollowedButNeverRoundInACircle)
+{
     m_temp.shortcut(fav(QStringLiteral("Real/r.url")));
     m_temp.shortcut(QStringLiteral("elsewhere/e.url"));
     QFile::link(m_temp.path(QStringLiteral("Favorites")),
@@ -199,7 +212,8 @@ TEST_F(FavoritesTreeTest, LinksAreFollowedButNeverRoundInACircle) {
     EXPECT_THAT(outline(), ElementsAre("Favorites", "  Other", "    e", "  Real", "    r"));
 }
 
-TEST_F(FavoritesTreeTest, BuildChangesNothingOnDisk) {
+TEST_F(FavoritesTreeTest, BuildChangesNothingOnDisk)
+{
     m_temp.shortcut(fav(QStringLiteral("a.url")), QStringLiteral("http://127.0.0.1/a"));
     m_temp.file(fav(QStringLiteral("Sub/bad.url")), QByteArray("\xff\xfe garbage \x00 [", 15));
     const QByteArray before = m_temp.read(fav(QStringLiteral("Sub/bad.url")));
@@ -209,7 +223,8 @@ TEST_F(FavoritesTreeTest, BuildChangesNothingOnDisk) {
     EXPECT_THAT(m_boxes.shown(), IsEmpty());
 }
 
-TEST_F(FavoritesTreeTest, NameThatIsNotUtf8IsLoggedNotShown) {
+TEST_F(FavoritesTreeTest, NameThatIsNotUtf8IsLoggedNotShown)
+{
     m_temp.shortcut(fav(QStringLiteral("ok.url")));
     const QByteArray rawName =
         QFile::encodeName(m_temp.path(QStringLiteral("Favorites"))) + QByteArray("/caf\xe9.url");
@@ -222,7 +237,8 @@ TEST_F(FavoritesTreeTest, NameThatIsNotUtf8IsLoggedNotShown) {
         << logLines()[0].toStdString();
 }
 
-TEST_F(FavoritesTreeTest, RefreshForgetsLightsAndExpandsEverything) {
+TEST_F(FavoritesTreeTest, RefreshForgetsLightsAndExpandsEverything)
+{
     m_temp.shortcut(fav(QStringLiteral("Sub/a.url")));
     build();
     TreeNode* sub = m_tree.node(2);
@@ -238,7 +254,8 @@ TEST_F(FavoritesTreeTest, RefreshForgetsLightsAndExpandsEverything) {
     EXPECT_EQ(busyCalls, 2);
 }
 
-TEST_F(FavoritesTreeTest, LargeFolderBuildsWithWideCounters) {
+TEST_F(FavoritesTreeTest, LargeFolderBuildsWithWideCounters)
+{
     const QString folder = m_temp.folder(fav(QStringLiteral("Many")));
     for (int i = 0; i < 50000; ++i) {
         const QByteArray path = QFile::encodeName(folder) + "/f" + QByteArray::number(i) + ".url";

@@ -13,7 +13,8 @@ namespace ErrorNumber = norvale::ErrorNumber;
 namespace {
 
 // Runs call and gives the number of the NorvaleError it throws (0 when none).
-template <typename Call> int errorOf(Call&& call) {
+template <typename Call> int errorOf(Call&& call)
+{
     try {
         call();
     } catch (const NorvaleError& error) {
@@ -28,7 +29,8 @@ protected:
     norvale::test::TempFolder dir;
 };
 
-TEST_F(FileSystemTest, ListFolderSortsByNameWithoutRegardToCase) {
+TEST_F(FileSystemTest, ListFolderSortsByNameWithoutRegardToCase)
+{
     dir.file(QStringLiteral("Fav/beta.url"));
     dir.file(QStringLiteral("Fav/Alpha.url"));
     dir.file(QStringLiteral("Fav/.hidden.url"));
@@ -54,7 +56,8 @@ TEST_F(FileSystemTest, ListFolderSortsByNameWithoutRegardToCase) {
     EXPECT_EQ(listing.subfolders[2].name, QStringLiteral("news"));
 }
 
-TEST_F(FileSystemTest, MissingOrTakenPathsGiveTheirErrorNumbers) {
+TEST_F(FileSystemTest, MissingOrTakenPathsGiveTheirErrorNumbers)
+{
     const QString taken = dir.folder(QStringLiteral("Fav"));
     EXPECT_EQ(errorOf([&] { fs.listFolder(dir.path(QStringLiteral("missing"))); }),
               ErrorNumber::PathNotFound);
@@ -66,7 +69,8 @@ TEST_F(FileSystemTest, MissingOrTakenPathsGiveTheirErrorNumbers) {
     EXPECT_TRUE(fs.folderExists(dir.path(QStringLiteral("Fav/New"))));
 }
 
-TEST_F(FileSystemTest, RenameRefusesATakenNameButAllowsACaseChange) {
+TEST_F(FileSystemTest, RenameRefusesATakenNameButAllowsACaseChange)
+{
     const QString a = dir.file(QStringLiteral("a.url"), "a");
     dir.file(QStringLiteral("b.url"), "b");
 
@@ -81,7 +85,8 @@ TEST_F(FileSystemTest, RenameRefusesATakenNameButAllowsACaseChange) {
 }
 
 // On a file system that tells case apart, "A.url" can be another file than "a.url".
-TEST_F(FileSystemTest, RenameOntoAnotherFileThatDiffersOnlyInCaseIsATakenName) {
+TEST_F(FileSystemTest, RenameOntoAnotherFileThatDiffersOnlyInCaseIsATakenName)
+{
     const QString a = dir.file(QStringLiteral("a.url"), "a");
     dir.file(QStringLiteral("A.url"), "A");
 
@@ -90,7 +95,8 @@ TEST_F(FileSystemTest, RenameOntoAnotherFileThatDiffersOnlyInCaseIsATakenName) {
     EXPECT_EQ(dir.read(QStringLiteral("A.url")), QByteArray("A"));
 }
 
-TEST_F(FileSystemTest, MoveFileRefusesAnExistingNameAndKeepsBothFiles) {
+TEST_F(FileSystemTest, MoveFileRefusesAnExistingNameAndKeepsBothFiles)
+{
     const QString a = dir.file(QStringLiteral("a.url"), "a");
     const QString b = dir.file(QStringLiteral("Sub/b.url"), "b");
 
@@ -103,7 +109,8 @@ TEST_F(FileSystemTest, MoveFileRefusesAnExistingNameAndKeepsBothFiles) {
     EXPECT_EQ(dir.read(QStringLiteral("Sub/a.url")), QByteArray("a"));
 }
 
-TEST_F(FileSystemTest, ResolveCaseInsensitiveFindsTheRealName) {
+TEST_F(FileSystemTest, ResolveCaseInsensitiveFindsTheRealName)
+{
     const QString real = dir.file(QStringLiteral("Fav/a.url"));
     EXPECT_EQ(QFileInfo(fs.resolveCaseInsensitive(dir.path(QStringLiteral("Fav/a.URL"))))
                   .canonicalFilePath(),
@@ -113,7 +120,8 @@ TEST_F(FileSystemTest, ResolveCaseInsensitiveFindsTheRealName) {
     EXPECT_EQ(fs.resolveCaseInsensitive(none), none);
 }
 
-TEST_F(FileSystemTest, AppendTextAddsToTheEnd) {
+TEST_F(FileSystemTest, AppendTextAddsToTheEnd)
+{
     const QString log = dir.path(QStringLiteral("log.txt"));
     fs.appendText(log, "one\r\n");
     fs.appendText(log, "two\r\n");
@@ -123,7 +131,8 @@ TEST_F(FileSystemTest, AppendTextAddsToTheEnd) {
 // A folder of files (one of them read-only) with a subfolder, and a target folder.
 class FileSystemWildcard : public FileSystemTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         dir.file(QStringLiteral("Src/a.url"), "new a");
         dir.file(QStringLiteral("Src/B.url"), "new b");
         dir.file(QStringLiteral("Src/.c.url"), "new c");
@@ -136,7 +145,8 @@ protected:
     QString dest = dir.path(QStringLiteral("Dest"));
 };
 
-TEST_F(FileSystemWildcard, CopyWithOverwriteCopiesEveryFileAndReplacesExistingOnes) {
+TEST_F(FileSystemWildcard, CopyWithOverwriteCopiesEveryFileAndReplacesExistingOnes)
+{
     fs.copyFile(FileSystem::join(src, QStringLiteral("*.*")), dest, true);
 
     EXPECT_EQ(fs.listFolder(dest).files,
@@ -154,14 +164,16 @@ TEST_F(FileSystemWildcard, CopyWithOverwriteCopiesEveryFileAndReplacesExistingOn
     EXPECT_EQ(dir.read(QStringLiteral("Dest/B.url")), QByteArray("new b"));
 }
 
-TEST_F(FileSystemWildcard, CopyWithoutOverwriteRefusesAnExistingTarget) {
+TEST_F(FileSystemWildcard, CopyWithoutOverwriteRefusesAnExistingTarget)
+{
     EXPECT_EQ(
         errorOf([&] { fs.copyFile(FileSystem::join(src, QStringLiteral("*.*")), dest, false); }),
         ErrorNumber::FileExists);
     EXPECT_EQ(dir.read(QStringLiteral("Dest/a.url")), QByteArray("old a"));
 }
 
-TEST_F(FileSystemWildcard, ForcedDeleteRemovesEveryFileButNoSubfolder) {
+TEST_F(FileSystemWildcard, ForcedDeleteRemovesEveryFileButNoSubfolder)
+{
     fs.deleteFile(FileSystem::join(src, QStringLiteral("*.*")), true);
 
     const norvale::FolderListing listing = fs.listFolder(src);

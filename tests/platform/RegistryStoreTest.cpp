@@ -20,13 +20,15 @@ const QString kProduct = QStringLiteral("Norvale");
 class RegistryStoreTest : public testing::Test {
 protected:
     // A fresh instance on the store file, set up the way the program's callers do.
-    RegistryStore open(RegistryRoot root = RegistryRoot::CurrentUser) const {
+    RegistryStore open(RegistryRoot root = RegistryRoot::CurrentUser) const
+    {
         RegistryStore store(file);
         store.SetBasePath(QStringLiteral("Software\\"));
         store.SetRootKey(root);
         return store;
     }
-    QString get(const QString& name, const QString& product = kProduct) const {
+    QString get(const QString& name, const QString& product = kProduct) const
+    {
         return open().GetSetting(kCompany, product, name, QStringLiteral("<default>"));
     }
 
@@ -34,7 +36,8 @@ protected:
     QString file = dir.path(QStringLiteral("registry.reg"));
 };
 
-TEST_F(RegistryStoreTest, TypedValuesSavedByOneInstanceAreReadByAnother) {
+TEST_F(RegistryStoreTest, TypedValuesSavedByOneInstanceAreReadByAnother)
+{
     {
         RegistryStore store = open();
         store.SaveSetting(kCompany, kProduct, QStringLiteral("On"), QVariant(true));
@@ -60,7 +63,8 @@ TEST_F(RegistryStoreTest, TypedValuesSavedByOneInstanceAreReadByAnother) {
     EXPECT_TRUE(lines.contains(QStringLiteral(R"("Folder"="C:\\Favorites\\\"Work\"")")));
 }
 
-TEST_F(RegistryStoreTest, KeyPathsAndValueNamesMatchWithoutRegardToCase) {
+TEST_F(RegistryStoreTest, KeyPathsAndValueNamesMatchWithoutRegardToCase)
+{
     open().SaveSetting(kCompany, kProduct, QStringLiteral("ProxyLocalByPass"), QStringLiteral("1"));
     EXPECT_EQ(open().GetSetting(QStringLiteral("BRIMWICK"), QStringLiteral("norvale"),
                                 QStringLiteral("ProxyLocalBypass"), QString()),
@@ -80,7 +84,8 @@ TEST_F(RegistryStoreTest, KeyPathsAndValueNamesMatchWithoutRegardToCase) {
               1);
 }
 
-TEST_F(RegistryStoreTest, AbsentIsNotTheSameAsEmpty) {
+TEST_F(RegistryStoreTest, AbsentIsNotTheSameAsEmpty)
+{
     open().SaveSetting(kCompany, kProduct, QStringLiteral("ProxyServer"), QString());
     const RegistryStore store = open();
 
@@ -96,7 +101,8 @@ TEST_F(RegistryStoreTest, AbsentIsNotTheSameAsEmpty) {
               QStringLiteral("<default>"));
 }
 
-TEST_F(RegistryStoreTest, SavingAgainLeavesTheFileAsItWas) {
+TEST_F(RegistryStoreTest, SavingAgainLeavesTheFileAsItWas)
+{
     open().SaveSetting(kCompany, kProduct, QStringLiteral("A"), QStringLiteral("1"));
     open().SaveSetting(kCompany, QStringLiteral("Other"), QStringLiteral("B"), QStringLiteral("2"));
     const QByteArray before = dir.read(QStringLiteral("registry.reg"));
@@ -105,7 +111,8 @@ TEST_F(RegistryStoreTest, SavingAgainLeavesTheFileAsItWas) {
     EXPECT_EQ(dir.read(QStringLiteral("registry.reg")), before);
 }
 
-TEST_F(RegistryStoreTest, LocalMachineRootIsAKeyOfItsOwn) {
+TEST_F(RegistryStoreTest, LocalMachineRootIsAKeyOfItsOwn)
+{
     open(RegistryRoot::LocalMachine)
         .SaveSetting(kCompany, kProduct, QStringLiteral("Favorites"), QStringLiteral("/srv/fav"));
 
@@ -117,7 +124,8 @@ TEST_F(RegistryStoreTest, LocalMachineRootIsAKeyOfItsOwn) {
     EXPECT_FALSE(open().value(kCompany, kProduct, QStringLiteral("Favorites")).has_value());
 }
 
-TEST_F(RegistryStoreTest, SaveCreatesTheMissingFolder) {
+TEST_F(RegistryStoreTest, SaveCreatesTheMissingFolder)
+{
     file = dir.path(QStringLiteral("config/norvale/registry.reg"));
     open().SaveSetting(kCompany, kProduct, QStringLiteral("A"), QStringLiteral("1"));
     EXPECT_TRUE(QFileInfo(file).isFile());
@@ -130,7 +138,8 @@ protected:
     void write(const QByteArray& bytes) { dir.file(QStringLiteral("registry.reg"), bytes); }
 };
 
-TEST_F(HandWrittenRegistryFile, IsReadWhateverTheLineEnds) {
+TEST_F(HandWrittenRegistryFile, IsReadWhateverTheLineEnds)
+{
     for (const QByteArray& eol : {QByteArray("\n"), QByteArray("\r\n")}) {
         SCOPED_TRACE(eol.size() == 1 ? "LF" : "CRLF");
         QByteArray text = "Windows Registry Editor Version 5.00\n"
@@ -156,7 +165,8 @@ TEST_F(HandWrittenRegistryFile, IsReadWhateverTheLineEnds) {
     }
 }
 
-TEST_F(HandWrittenRegistryFile, LinesItCannotParseAreReportedAndKeptByteForByte) {
+TEST_F(HandWrittenRegistryFile, LinesItCannotParseAreReportedAndKeptByteForByte)
+{
     const QByteArray stray = "this line was here before any key";
     const QByteArray binary = "\"Icon\"=hex:01,02,ff  ";
     const QByteArray unnamed = "@=\"caf\xc3\xa9\"";
@@ -180,7 +190,8 @@ TEST_F(HandWrittenRegistryFile, LinesItCannotParseAreReportedAndKeptByteForByte)
     EXPECT_EQ(open().unparsedLines(), store.unparsedLines());
 }
 
-TEST_F(HandWrittenRegistryFile, Utf16WithByteOrderMarkIsRead) {
+TEST_F(HandWrittenRegistryFile, Utf16WithByteOrderMarkIsRead)
+{
     const QString text = QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
                                         "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\r\n"
                                         "\"Folder\"=\"/home/zo\u00eb/Favorites\"\r\n");
@@ -199,7 +210,8 @@ TEST_F(HandWrittenRegistryFile, Utf16WithByteOrderMarkIsRead) {
 
 class RegistryStoreDelete : public RegistryStoreTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         RegistryStore store = open();
         store.SaveSetting(kCompany, kProduct, QStringLiteral("A"), QStringLiteral("1"));
         store.SaveSetting(kCompany, kProduct, QStringLiteral("B"), QStringLiteral("2"));
@@ -209,7 +221,8 @@ protected:
     }
 };
 
-TEST_F(RegistryStoreDelete, EmptyNameRemovesTheKeyAndItsSubkeysButNotASiblingWithTheSamePrefix) {
+TEST_F(RegistryStoreDelete, EmptyNameRemovesTheKeyAndItsSubkeysButNotASiblingWithTheSamePrefix)
+{
     open().DeleteSetting(kCompany, QStringLiteral("NORVALE"), QString());
 
     EXPECT_EQ(get(QStringLiteral("A")), QStringLiteral("<default>"));
@@ -219,7 +232,8 @@ TEST_F(RegistryStoreDelete, EmptyNameRemovesTheKeyAndItsSubkeysButNotASiblingWit
     EXPECT_FALSE(dir.read(QStringLiteral("registry.reg")).contains("Brimwick\\Norvale]"));
 }
 
-TEST_F(RegistryStoreDelete, OneValueGoesAndTheOthersStay) {
+TEST_F(RegistryStoreDelete, OneValueGoesAndTheOthersStay)
+{
     open().DeleteSetting(kCompany, kProduct, QStringLiteral("b"));
 
     EXPECT_EQ(get(QStringLiteral("A")), QStringLiteral("1"));
@@ -229,7 +243,8 @@ TEST_F(RegistryStoreDelete, OneValueGoesAndTheOthersStay) {
 }
 
 // A store file that exists but cannot be read may hold settings: it is never replaced.
-TEST_F(RegistryStoreTest, PathThatCannotBeReadAsAFileIsNotReplaced) {
+TEST_F(RegistryStoreTest, PathThatCannotBeReadAsAFileIsNotReplaced)
+{
     dir.file(QStringLiteral("registry.reg/keep.txt"), "keep");
     RegistryStore store = open();
 
@@ -240,7 +255,8 @@ TEST_F(RegistryStoreTest, PathThatCannotBeReadAsAFileIsNotReplaced) {
     EXPECT_EQ(dir.read(QStringLiteral("registry.reg/keep.txt")), QByteArray("keep"));
 }
 
-TEST_F(RegistryStoreTest, UnreadableFileIsNotOverwritten) {
+TEST_F(RegistryStoreTest, UnreadableFileIsNotOverwritten)
+{
     if (geteuid() == 0)
         GTEST_SKIP() << "running as root: file permissions do not stop reading";
     const QByteArray original = "Windows Registry Editor Version 5.00\r\n";
@@ -252,6 +268,20 @@ TEST_F(RegistryStoreTest, UnreadableFileIsNotOverwritten) {
                  NorvaleError);
     QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(dir.read(QStringLiteral("registry.reg")), original);
+}
+
+TEST_F(HandWrittenRegistryFile, OlderEightBitExportAndLooseSpacingAreRead)
+{
+    write("; exported long ago\r\nREGEDIT4\r\n\r\n"
+          "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\r\n"
+          "\"Folder\" = \"C:\\\\Users\\\\Zo\xeb\"\r\n");
+    RegistryStore store = open();
+    EXPECT_TRUE(store.unparsedLines().isEmpty()) << store.unparsedLines().join('|').toStdString();
+    EXPECT_EQ(get(QStringLiteral("Folder")), QStringLiteral("C:\\Users\\Zo\u00eb"));
+    store.SaveSetting(kCompany, kProduct, QStringLiteral("Timeout"), QStringLiteral("900"));
+    EXPECT_EQ(get(QStringLiteral("Folder")), QStringLiteral("C:\\Users\\Zo\u00eb"))
+        << "a save keeps the letters it could not have read as UTF-8";
+    EXPECT_EQ(dir.read(QStringLiteral("registry.reg")).count("REGEDIT4"), 1);
 }
 
 } // namespace

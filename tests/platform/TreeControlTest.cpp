@@ -16,7 +16,8 @@ protected:
     TreeNode* add(TreeNode* parent, const QString& key) { return tree.add(parent, key, key, 1, 2); }
 
     // The texts in node(1..count()) order; every node's indexOf must agree with its place.
-    QStringList displayOrder() const {
+    QStringList displayOrder() const
+    {
         QStringList texts;
         for (int i = 1; i <= tree.count(); ++i) {
             TreeNode* node = tree.node(i);
@@ -36,7 +37,8 @@ protected:
 // A: a1 (a1x), a2 - B - C
 class BuiltTree : public TreeControlTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         a = add(nullptr, QStringLiteral("A"));
         b = add(nullptr, QStringLiteral("B"));
         a1 = add(a, QStringLiteral("a1"));
@@ -50,7 +52,8 @@ protected:
     TreeNode* a2 = nullptr;
 };
 
-TEST_F(BuiltTree, NodesAreNumberedInDisplayOrder) {
+TEST_F(BuiltTree, NodesAreNumberedInDisplayOrder)
+{
     EXPECT_EQ(tree.count(), 6);
     EXPECT_EQ(displayOrder().join(' '), QStringLiteral("A a1 a1x a2 B C"));
 
@@ -61,7 +64,8 @@ TEST_F(BuiltTree, NodesAreNumberedInDisplayOrder) {
     EXPECT_EQ(displayOrder().join(' '), QStringLiteral("A a1 a1x a2 a2x a3 B b1 C"));
 }
 
-TEST_F(BuiltTree, RemoveTakesTheWholeSubtreeAndFreesItsKeys) {
+TEST_F(BuiltTree, RemoveTakesTheWholeSubtreeAndFreesItsKeys)
+{
     tree.remove(a1);
 
     EXPECT_EQ(tree.count(), 4);
@@ -79,7 +83,8 @@ TEST_F(BuiltTree, RemoveTakesTheWholeSubtreeAndFreesItsKeys) {
     EXPECT_EQ(b->row(), 0);
 }
 
-TEST_F(BuiltTree, NonEmptyKeysAreUnique) {
+TEST_F(BuiltTree, NonEmptyKeysAreUnique)
+{
     try {
         add(b, QStringLiteral("a1x"));
         ADD_FAILURE() << "a duplicate key was accepted";
@@ -95,7 +100,8 @@ TEST_F(BuiltTree, NonEmptyKeysAreUnique) {
     EXPECT_EQ(tree.count(), 8);
 }
 
-TEST_F(BuiltTree, SetKeyMovesTheKeyAndRefusesATakenOne) {
+TEST_F(BuiltTree, SetKeyMovesTheKeyAndRefusesATakenOne)
+{
     tree.setKey(a1, QStringLiteral("renamed"));
     EXPECT_EQ(tree.findByKey(QStringLiteral("renamed")), a1);
     EXPECT_EQ(tree.findByKey(QStringLiteral("a1")), nullptr);
@@ -111,7 +117,8 @@ TEST_F(BuiltTree, SetKeyMovesTheKeyAndRefusesATakenOne) {
     EXPECT_EQ(tree.findByKey(QString()), nullptr);
 }
 
-TEST_F(BuiltTree, RemovingTheSelectedNodeOrItsFolderClearsTheSelection) {
+TEST_F(BuiltTree, RemovingTheSelectedNodeOrItsFolderClearsTheSelection)
+{
     tree.select(b);
     tree.remove(a2);
     EXPECT_EQ(tree.selectedItem(), b);
@@ -125,7 +132,8 @@ TEST_F(BuiltTree, RemovingTheSelectedNodeOrItsFolderClearsTheSelection) {
     EXPECT_EQ(tree.selectedItem(), nullptr);
 }
 
-TEST_F(BuiltTree, ABatchSendsOneResetAndNoPerNodeSignals) {
+TEST_F(BuiltTree, ABatchSendsOneResetAndNoPerNodeSignals)
+{
     QSignalSpy aboutToReset(&tree, &TreeControl::aboutToReset);
     QSignalSpy resetDone(&tree, &TreeControl::resetDone);
     QSignalSpy aboutToInsert(&tree, &TreeControl::aboutToInsert);
@@ -156,7 +164,8 @@ TEST_F(BuiltTree, ABatchSendsOneResetAndNoPerNodeSignals) {
     EXPECT_EQ(displayOrder().join(' '), QStringLiteral("A a2 renamed B C D d1"));
 }
 
-TEST_F(BuiltTree, AddAndRemoveOutsideABatchAnnounceThenReport) {
+TEST_F(BuiltTree, AddAndRemoveOutsideABatchAnnounceThenReport)
+{
     QStringList events;
     QObject::connect(&tree, &TreeControl::aboutToInsert, [&](TreeNode* parent, int row) {
         events << QStringLiteral("aboutToInsert %1 %2").arg(parent ? parent->text() : "-").arg(row);

@@ -26,7 +26,8 @@ protected:
     ErrorLog m_log{m_temp.path(), m_boxes, m_clock};
 };
 
-TEST_F(ErrorLogTest, LineHoldsDateTimeNumberDescriptionAndSource) {
+TEST_F(ErrorLogTest, LineHoldsDateTimeNumberDescriptionAndSource)
+{
     m_log.LogError(NorvaleError(76, QStringLiteral("Path not found"), QStringLiteral("FileSystem")),
                    false);
     const QLocale locale = QLocale::system();
@@ -39,7 +40,8 @@ TEST_F(ErrorLogTest, LineHoldsDateTimeNumberDescriptionAndSource) {
     EXPECT_TRUE(m_boxes.shown().isEmpty());
 }
 
-TEST_F(ErrorLogTest, LinesAreAppendedInCallOrderAfterEarlierOnes) {
+TEST_F(ErrorLogTest, LinesAreAppendedInCallOrderAfterEarlierOnes)
+{
     m_temp.file(QStringLiteral("ERROR.LOG"), "an earlier line\r\n");
     m_log.LogError(NorvaleError(53, QStringLiteral("first"), QStringLiteral("A")), false);
     m_log.LogError(NorvaleError(58, QStringLiteral("second"), QStringLiteral("B")), false);
@@ -50,13 +52,15 @@ TEST_F(ErrorLogTest, LinesAreAppendedInCallOrderAfterEarlierOnes) {
     EXPECT_TRUE(lines[2].endsWith(QStringLiteral("Error 58: second in module B")));
 }
 
-TEST_F(ErrorLogTest, EmptyDescriptionStillMakesALine) {
+TEST_F(ErrorLogTest, EmptyDescriptionStillMakesALine)
+{
     m_log.LogError(NorvaleError(91, QString(), QStringLiteral("Norvale")), false);
     ASSERT_EQ(logLines().size(), 1);
     EXPECT_TRUE(logLines()[0].endsWith(QStringLiteral("  Error 91:  in module Norvale")));
 }
 
-TEST_F(ErrorLogTest, MessageShowsDescriptionUnderNumberedTitle) {
+TEST_F(ErrorLogTest, MessageShowsDescriptionUnderNumberedTitle)
+{
     m_log.LogError(NorvaleError(70, QStringLiteral("Permission denied: /x"), QStringLiteral("FS")),
                    true);
     ASSERT_EQ(m_boxes.shown().size(), 1);
@@ -68,7 +72,8 @@ TEST_F(ErrorLogTest, MessageShowsDescriptionUnderNumberedTitle) {
     EXPECT_EQ(logLines().size(), 1) << "a shown error is logged too";
 }
 
-TEST(ErrorLogUnwritable, ErrorGoesToStandardErrorAndTheProgramGoesOn) {
+TEST(ErrorLogUnwritable, ErrorGoesToStandardErrorAndTheProgramGoesOn)
+{
     TempFolder temp;
     ScriptedMessageBoxes boxes;
     FixedClock clock;
@@ -83,7 +88,8 @@ TEST(ErrorLogUnwritable, ErrorGoesToStandardErrorAndTheProgramGoesOn) {
     EXPECT_EQ(boxes.shown().size(), 1);
 }
 
-TEST(RoutedBoxes, UnattendedRunPrintsInsteadOfShowing) {
+TEST(RoutedBoxes, UnattendedRunPrintsInsteadOfShowing)
+{
     ScriptedMessageBoxes interactive;
     bool unattended = false;
     RoutedMessageBoxes boxes(interactive, unattended);
@@ -98,31 +104,37 @@ TEST(RoutedBoxes, UnattendedRunPrintsInsteadOfShowing) {
     EXPECT_EQ(answer, MessageAnswer::No) << "nobody said yes";
 }
 
-QDateTime local(int day, int hour, int minute) {
+QDateTime local(int day, int hour, int minute)
+{
     return QDateTime(QDate(2026, 1, day), QTime(hour, minute));
 }
 
-QDateTime gmt(int day, int hour, int minute) {
+QDateTime gmt(int day, int hour, int minute)
+{
     return QDateTime(QDate(2026, 1, day), QTime(hour, minute), QTimeZone::utc());
 }
 
-TEST(LocalToGmt, AddsTheStandardBiasOutsideDaylightTime) {
+TEST(LocalToGmt, AddsTheStandardBiasOutsideDaylightTime)
+{
     const TimeZoneInfo fiveHoursBehind{300, 0, -60, false};
     EXPECT_EQ(LocalToGmt(local(10, 12, 0), fiveHoursBehind), gmt(10, 17, 0));
     EXPECT_EQ(LocalToGmt(local(10, 21, 30), fiveHoursBehind), gmt(11, 2, 30));
 }
 
-TEST(LocalToGmt, UsesTheDaylightBiasWhileDaylightTimeIsInEffectNow) {
+TEST(LocalToGmt, UsesTheDaylightBiasWhileDaylightTimeIsInEffectNow)
+{
     const TimeZoneInfo summer{300, 0, -60, true};
     EXPECT_EQ(LocalToGmt(local(10, 12, 0), summer), gmt(10, 16, 0));
 }
 
-TEST(LocalToGmt, ZonesAheadOfGmtGoBackAcrossMidnight) {
+TEST(LocalToGmt, ZonesAheadOfGmtGoBackAcrossMidnight)
+{
     const TimeZoneInfo tokyo{-540, 0, 0, false};
     EXPECT_EQ(LocalToGmt(local(10, 3, 0), tokyo), gmt(9, 18, 0));
 }
 
-TEST(LocalToGmt, ReadsTheZoneFromTheClock) {
+TEST(LocalToGmt, ReadsTheZoneFromTheClock)
+{
     FixedClock clock;
     clock.setZone({-60, 0, -60, true});
     EXPECT_EQ(LocalToGmt(local(10, 12, 0), clock), gmt(10, 10, 0));

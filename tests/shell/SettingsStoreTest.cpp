@@ -20,7 +20,8 @@ protected:
     QString storePath() const { return m_temp.path(QStringLiteral("registry.reg")); }
 
     // Writes the program's key with the given value lines, as a person might.
-    void writeProgramValues(const QStringList& lines) const {
+    void writeProgramValues(const QStringList& lines) const
+    {
         m_temp.file(QStringLiteral("registry.reg"),
                     ("Windows Registry Editor Version 5.00\n\n"
                      "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\n" +
@@ -28,7 +29,8 @@ protected:
                         .toUtf8());
     }
 
-    AppSettings load() {
+    AppSettings load()
+    {
         AppSettings settings;
         LoadAppSettings(settings, OpenStore(storePath()), kNow, [this](const NorvaleError& error) {
             m_problems.append(error.description());
@@ -36,7 +38,8 @@ protected:
         return settings;
     }
 
-    AppSettings loadProxy(const QStringList& programLines, const QStringList& browserLines = {}) {
+    AppSettings loadProxy(const QStringList& programLines, const QStringList& browserLines = {})
+    {
         QString text = QStringLiteral("Windows Registry Editor Version 5.00\n\n"
                                       "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\n") +
                        programLines.join(QLatin1Char('\n')) + QLatin1Char('\n');
@@ -51,7 +54,8 @@ protected:
         return settings;
     }
 
-    QString stored(const QString& name) const {
+    QString stored(const QString& name) const
+    {
         return OpenStore(storePath())
             .value(StoreKeys::Company, StoreKeys::Product, name)
             .value_or(QStringLiteral("<absent>"));
@@ -61,7 +65,8 @@ protected:
     QStringList m_problems;
 };
 
-TEST_F(SettingsStoreTest, FirstRunStartsWithTheDefaults) {
+TEST_F(SettingsStoreTest, FirstRunStartsWithTheDefaults)
+{
     const AppSettings settings = load();
     EXPECT_EQ(settings.Timeout, 1000);
     EXPECT_TRUE(settings.AutoThrottle);
@@ -73,7 +78,8 @@ TEST_F(SettingsStoreTest, FirstRunStartsWithTheDefaults) {
     EXPECT_TRUE(m_problems.isEmpty());
 }
 
-TEST_F(SettingsStoreTest, StoredValuesAreReadWhateverTheirLetterCase) {
+TEST_F(SettingsStoreTest, StoredValuesAreReadWhateverTheirLetterCase)
+{
     writeProgramValues({QStringLiteral("\"timeout\"=\"1500\""),
                         QStringLiteral("\"CHANGENAME\"=\"1\""),
                         QStringLiteral("\"AutoThrottle\"=\"0\""),
@@ -85,7 +91,8 @@ TEST_F(SettingsStoreTest, StoredValuesAreReadWhateverTheirLetterCase) {
     EXPECT_EQ(settings.LastCheck, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
 }
 
-TEST_F(SettingsStoreTest, ShortTimeOutIsRaisedAndSavedRaised) {
+TEST_F(SettingsStoreTest, ShortTimeOutIsRaisedAndSavedRaised)
+{
     writeProgramValues({QStringLiteral("\"Timeout\"=\"100\"")});
     AppSettings settings = load();
     EXPECT_EQ(settings.Timeout, 500);
@@ -94,7 +101,8 @@ TEST_F(SettingsStoreTest, ShortTimeOutIsRaisedAndSavedRaised) {
     EXPECT_EQ(stored(QStringLiteral("Timeout")), QStringLiteral("500"));
 }
 
-TEST_F(SettingsStoreTest, ValueThatDoesNotConvertFallsBackAndIsReported) {
+TEST_F(SettingsStoreTest, ValueThatDoesNotConvertFallsBackAndIsReported)
+{
     writeProgramValues(
         {QStringLiteral("\"Timeout\"=\"soon\""), QStringLiteral("\"MoveDead\"=\"maybe\""),
          QStringLiteral("\"LastRun\"=\"yesterday\""), QStringLiteral("\"ShowNew\"=\"1\"")});
@@ -108,13 +116,15 @@ TEST_F(SettingsStoreTest, ValueThatDoesNotConvertFallsBackAndIsReported) {
     EXPECT_THAT(m_problems[0].toStdString(), HasSubstr("soon"));
 }
 
-TEST_F(SettingsStoreTest, TimeOutBeyondSixteenBitsIsNotAValue) {
+TEST_F(SettingsStoreTest, TimeOutBeyondSixteenBitsIsNotAValue)
+{
     writeProgramValues({QStringLiteral("\"Timeout\"=\"40000\"")});
     EXPECT_EQ(load().Timeout, 1000);
     EXPECT_EQ(m_problems.size(), 1);
 }
 
-TEST_F(SettingsStoreTest, SaveWritesEveryValueInOrderWithBooleansAsDigits) {
+TEST_F(SettingsStoreTest, SaveWritesEveryValueInOrderWithBooleansAsDigits)
+{
     AppSettings settings = load();
     settings.ChangeName = true;
     settings.LastCheck = QDateTime(QDate(2025, 12, 24), QTime(18, 0, 0));
@@ -137,7 +147,8 @@ TEST_F(SettingsStoreTest, SaveWritesEveryValueInOrderWithBooleansAsDigits) {
                             "\"ProxyLocalByPass\"=\"No\""));
 }
 
-TEST_F(SettingsStoreTest, SavedRecordLoadsBackTheSame) {
+TEST_F(SettingsStoreTest, SavedRecordLoadsBackTheSame)
+{
     AppSettings settings = load();
     settings.Timeout = 1750;
     settings.PreserveIcons = true;
@@ -153,7 +164,8 @@ TEST_F(SettingsStoreTest, SavedRecordLoadsBackTheSame) {
     EXPECT_TRUE(m_problems.isEmpty());
 }
 
-TEST_F(SettingsStoreTest, ProxyNoClearsEverything) {
+TEST_F(SettingsStoreTest, ProxyNoClearsEverything)
+{
     const AppSettings settings = loadProxy(
         {QStringLiteral("\"Proxy\"=\"No\""), QStringLiteral("\"ProxyServer\"=\"left.over\"")});
     EXPECT_EQ(settings.ProxyMode, ProxyMode::None);
@@ -161,7 +173,8 @@ TEST_F(SettingsStoreTest, ProxyNoClearsEverything) {
     EXPECT_TRUE(settings.ProxyPort.isEmpty());
 }
 
-TEST_F(SettingsStoreTest, BrowserProxyWithHostAndPort) {
+TEST_F(SettingsStoreTest, BrowserProxyWithHostAndPort)
+{
     const AppSettings settings =
         loadProxy({QStringLiteral("\"Proxy\"=\" IE \"")},
                   {QStringLiteral("\"ProxyServer\"=\"cache.corp.example.test:8080\"")});
@@ -171,7 +184,8 @@ TEST_F(SettingsStoreTest, BrowserProxyWithHostAndPort) {
     EXPECT_EQ(settings.ProxyBypassDomain, QStringLiteral("corp.example.test"));
 }
 
-TEST_F(SettingsStoreTest, BrowserProxyBareHostGetsPort80) {
+TEST_F(SettingsStoreTest, BrowserProxyBareHostGetsPort80)
+{
     const AppSettings settings = loadProxy({QStringLiteral("\"Proxy\"=\"IE\"")},
                                            {QStringLiteral("\"ProxyServer\"=\"gateway\"")});
     EXPECT_EQ(settings.ProxyServer, QStringLiteral("gateway"));
@@ -179,7 +193,8 @@ TEST_F(SettingsStoreTest, BrowserProxyBareHostGetsPort80) {
     EXPECT_EQ(settings.ProxyBypassDomain, QStringLiteral("gateway"));
 }
 
-TEST_F(SettingsStoreTest, BrowserProxyEmptyGivesEmptyServer) {
+TEST_F(SettingsStoreTest, BrowserProxyEmptyGivesEmptyServer)
+{
     const AppSettings settings =
         loadProxy({QStringLiteral("\"Proxy\"=\"IE\"")}, {QStringLiteral("\"ProxyServer\"=\"\"")});
     EXPECT_EQ(settings.ProxyMode, ProxyMode::Browser);
@@ -188,7 +203,8 @@ TEST_F(SettingsStoreTest, BrowserProxyEmptyGivesEmptyServer) {
     EXPECT_EQ(settings.ProxyBypassDomain, QString());
 }
 
-TEST_F(SettingsStoreTest, BrowserProxyListIsSplitAtItsFirstColon) {
+TEST_F(SettingsStoreTest, BrowserProxyListIsSplitAtItsFirstColon)
+{
     const AppSettings settings = loadProxy(
         {QStringLiteral("\"Proxy\"=\"IE\"")},
         {QStringLiteral("\"ProxyServer\"=\"http=web.example.test:80;ftp=files.example.test:21\"")});
@@ -196,7 +212,8 @@ TEST_F(SettingsStoreTest, BrowserProxyListIsSplitAtItsFirstColon) {
     EXPECT_EQ(settings.ProxyPort, QStringLiteral("80;ftp=files.example.test:21"));
 }
 
-TEST_F(SettingsStoreTest, BrowserProxyFallsBackToTheEnvironmentOnlyWhenAbsent) {
+TEST_F(SettingsStoreTest, BrowserProxyFallsBackToTheEnvironmentOnlyWhenAbsent)
+{
     qputenv("http_proxy", "http://envproxy.example.test:3128/");
     const AppSettings fromEnvironment = loadProxy({QStringLiteral("\"Proxy\"=\"IE\"")});
     const AppSettings storedEmpty =
@@ -207,7 +224,8 @@ TEST_F(SettingsStoreTest, BrowserProxyFallsBackToTheEnvironmentOnlyWhenAbsent) {
     EXPECT_EQ(storedEmpty.ProxyServer, QString());
 }
 
-TEST_F(SettingsStoreTest, OwnProxyBypassOnlyForExactYes) {
+TEST_F(SettingsStoreTest, OwnProxyBypassOnlyForExactYes)
+{
     const AppSettings on = loadProxy({QStringLiteral("\"Proxy\"=\"Yes\""),
                                       QStringLiteral("\"ProxyServer\"=\"px.lan.example.test\""),
                                       QStringLiteral("\"ProxyLocalByPass\"=\"Yes\"")});
@@ -221,7 +239,8 @@ TEST_F(SettingsStoreTest, OwnProxyBypassOnlyForExactYes) {
     EXPECT_EQ(lower.ProxyBypassDomain, QString());
 }
 
-TEST_F(SettingsStoreTest, UnknownProxyTextActsAsNoAndIsSavedAsNo) {
+TEST_F(SettingsStoreTest, UnknownProxyTextActsAsNoAndIsSavedAsNo)
+{
     AppSettings settings = loadProxy({QStringLiteral("\"Proxy\"=\"no\""),
                                       QStringLiteral("\"ProxyServer\"=\"kept.example.test\"")});
     EXPECT_EQ(settings.ProxyMode, ProxyMode::None);
@@ -232,7 +251,8 @@ TEST_F(SettingsStoreTest, UnknownProxyTextActsAsNoAndIsSavedAsNo) {
     EXPECT_EQ(stored(QStringLiteral("ProxyLocalBypass")), QStringLiteral("No"));
 }
 
-TEST_F(SettingsStoreTest, BrowserProxyIsCopiedIntoOwnValuesAtSave) {
+TEST_F(SettingsStoreTest, BrowserProxyIsCopiedIntoOwnValuesAtSave)
+{
     AppSettings settings =
         loadProxy({QStringLiteral("\"Proxy\"=\"IE\"")},
                   {QStringLiteral("\"ProxyServer\"=\"cache.corp.example.test:8080\"")});
@@ -244,7 +264,8 @@ TEST_F(SettingsStoreTest, BrowserProxyIsCopiedIntoOwnValuesAtSave) {
     EXPECT_EQ(stored(QStringLiteral("ProxyLocalByPass")), QStringLiteral("Yes"));
 }
 
-TEST_F(SettingsStoreTest, BrowserVersionComesFromTheMachineKey) {
+TEST_F(SettingsStoreTest, BrowserVersionComesFromTheMachineKey)
+{
     EXPECT_EQ(GetBrowserVersion(storePath()), QStringLiteral("0"));
     m_temp.file(QStringLiteral("registry.reg"),
                 "Windows Registry Editor Version 5.00\n\n"
@@ -253,7 +274,8 @@ TEST_F(SettingsStoreTest, BrowserVersionComesFromTheMachineKey) {
     EXPECT_EQ(GetBrowserVersion(storePath()), QStringLiteral("11.0.9600"));
 }
 
-TEST(LightImages, EachSetPicksItsSixImages) {
+TEST(LightImages, EachSetPicksItsSixImages)
+{
     const ImageList images;
     AppSettings settings;
     ChooseLightImages(settings, images);
@@ -269,7 +291,8 @@ TEST(LightImages, EachSetPicksItsSixImages) {
     EXPECT_EQ(settings.LightGray, images.position(QStringLiteral("GRAYDOT")));
 }
 
-TEST(ImageListOrder, KeysSitAtTheirFixedPositions) {
+TEST(ImageListOrder, KeysSitAtTheirFixedPositions)
+{
     const ImageList images;
     EXPECT_EQ(images.count(), 33);
     EXPECT_EQ(images.position(QStringLiteral("COPY")), 1);

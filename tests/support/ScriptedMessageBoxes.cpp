@@ -4,12 +4,14 @@
 
 namespace norvale::test {
 
-MessageAnswer ScriptedMessageBoxes::show(const MessageRequest& request) {
+MessageAnswer ScriptedMessageBoxes::show(const MessageRequest& request)
+{
     m_shown.append(request);
     return m_answers.isEmpty() ? MessageAnswer::Ok : m_answers.takeFirst();
 }
 
-QStringList ScriptedMessageBoxes::titles() const {
+QStringList ScriptedMessageBoxes::titles() const
+{
     QStringList result;
     for (const MessageRequest& request : m_shown)
         result.append(request.title);

@@ -7,22 +7,26 @@
 
 namespace norvale::test {
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder()
+{
     if (!m_dir.isValid())
         throw std::runtime_error("cannot make a temporary folder");
 }
 
-QString TempFolder::path(const QString& relative) const {
+QString TempFolder::path(const QString& relative) const
+{
     return m_dir.filePath(relative);
 }
 
-QString TempFolder::folder(const QString& relative) const {
+QString TempFolder::folder(const QString& relative) const
+{
     const QString full = path(relative);
     QDir().mkpath(full);
     return full;
 }
 
-QString TempFolder::file(const QString& relative, const QByteArray& bytes) const {
+QString TempFolder::file(const QString& relative, const QByteArray& bytes) const
+{
     const QString full = path(relative);
     QDir().mkpath(QFileInfo(full).absolutePath());
     QFile out(full);
@@ -31,16 +35,19 @@ QString TempFolder::file(const QString& relative, const QByteArray& bytes) const
     return full;
 }
 
-QString TempFolder::shortcut(const QString& relative, const QString& url) const {
+QString TempFolder::shortcut(const QString& relative, const QString& url) const
+{
     return file(relative, "[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n");
 }
 
-QByteArray TempFolder::read(const QString& relative) const {
+QByteArray TempFolder::read(const QString& relative) const
+{
     QFile in(path(relative));
     return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
 }
 
-QStringList TempFolder::lines(const QString& relative) const {
+QStringList TempFolder::lines(const QString& relative) const
+{
     QString text = QString::fromUtf8(read(relative));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QStringList result = text.split(QLatin1Char('\n'));

@@ -37,7 +37,8 @@ private:
 class FixedClock : public Clock {
 public:
     explicit FixedClock(QDateTime now = QDateTime(QDate(2026, 3, 14), QTime(15, 9, 26)))
-        : m_now(std::move(now)) {}
+        : m_now(std::move(now))
+    {}
     QDateTime now() const override { return m_now; }
     TimeZoneInfo timeZone() const override { return m_zone; }
 

@@ -7,7 +7,8 @@ namespace norvale {
 
 namespace {
 
-void ensureFolder(const FileSystem& fs, const QString& path) {
+void ensureFolder(const FileSystem& fs, const QString& path)
+{
     if (fs.folderExists(path))
         return;
     try {
@@ -17,7 +18,8 @@ void ensureFolder(const FileSystem& fs, const QString& path) {
     }
 }
 
-void replaceFiles(const FileSystem& fs, const QString& source, const QString& target) {
+void replaceFiles(const FileSystem& fs, const QString& source, const QString& target)
+{
     try {
         fs.listFolder(source);
     } catch (const NorvaleError&) {
@@ -36,14 +38,16 @@ void replaceFiles(const FileSystem& fs, const QString& source, const QString& ta
 } // namespace
 
 void MirrorDeadFavoritesIn(const FileSystem& fs, const QString& programDeadFolder,
-                           const QString& favoritesMirror) {
+                           const QString& favoritesMirror)
+{
     ensureFolder(fs, programDeadFolder);
     ensureFolder(fs, favoritesMirror);
     replaceFiles(fs, favoritesMirror, programDeadFolder);
 }
 
 void MirrorDeadFavoritesOut(const FileSystem& fs, const QString& programDeadFolder,
-                            const QString& favoritesMirror) {
+                            const QString& favoritesMirror)
+{
     ensureFolder(fs, favoritesMirror);
     ensureFolder(fs, programDeadFolder);
     replaceFiles(fs, programDeadFolder, favoritesMirror);

@@ -29,27 +29,33 @@ MainLifecycle::MainLifecycle(LifecycleParts parts)
     , m_boxes(m_parts.interactiveBoxes, m_state.InspectMode)
     , m_log(m_parts.programFolder, m_boxes, m_parts.clock)
     , m_favorites(m_parts.tree, m_parts.images, m_settings, m_state, m_parts.fs, m_log,
-                  m_parts.programFolder) {}
+                  m_parts.programFolder)
+{}
 
-bool MainLifecycle::IsInspectCommand(const QString& commandLine) {
+bool MainLifecycle::IsInspectCommand(const QString& commandLine)
+{
     return commandLine.trimmed() == QLatin1String("/inspect");
 }
 
-QString MainLifecycle::TotalsText(qint64 favorites, qint64 folders) {
+QString MainLifecycle::TotalsText(qint64 favorites, qint64 folders)
+{
     return QStringLiteral("Total: ") + QString::number(favorites) +
            QStringLiteral(" Favorites in ") + QString::number(folders) +
            QStringLiteral(" Folders  ");
 }
 
-QString MainLifecycle::deadFavoritesMirror() const {
+QString MainLifecycle::deadFavoritesMirror() const
+{
     return FileSystem::join(m_state.FavoritesPath, kDeadFavoritesText);
 }
 
-void MainLifecycle::reportQuietly(const NorvaleError& error) {
+void MainLifecycle::reportQuietly(const NorvaleError& error)
+{
     m_log.LogError(error, false);
 }
 
-MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine) {
+MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine)
+{
     m_state.InspectMode = IsInspectCommand(commandLine);
     // The help file is registered by the help commands when they arrive.
 
@@ -89,7 +95,8 @@ MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine) {
 // The store's Shell Folders value names the folder. When it is absent (not
 // when it is empty), ~/Favorites is used if it exists, else the user is
 // asked and the answer kept in the store.
-bool MainLifecycle::findFavoritesFolder(RegistryStore& store) {
+bool MainLifecycle::findFavoritesFolder(RegistryStore& store)
+{
     const auto stored = store.value(kShellFoldersSection, kShellFoldersKey, kFavoritesValue);
     QString path = stored.value_or(QString());
     if (!stored) {
@@ -115,7 +122,8 @@ bool MainLifecycle::findFavoritesFolder(RegistryStore& store) {
     return true;
 }
 
-void MainLifecycle::unload() {
+void MainLifecycle::unload()
+{
     try {
         RegistryStore store = OpenStore(m_parts.storePath);
         SaveWindowPlacement(m_parts.frame, store);

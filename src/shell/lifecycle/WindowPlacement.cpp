@@ -15,7 +15,8 @@ constexpr double kGrabWidth = 1500;
 constexpr double kGrabHeight = 450;
 
 double storedTwips(const RegistryStore& store, const char* name, double fallback,
-                   const std::function<void(const NorvaleError&)>& report) {
+                   const std::function<void(const NorvaleError&)>& report)
+{
     const auto text = store.value(StoreKeys::Company, StoreKeys::Product, QLatin1String(name));
     double value = fallback;
     if (text && !ParseStoredTwips(*text, &value)) {
@@ -29,7 +30,8 @@ double storedTwips(const RegistryStore& store, const char* name, double fallback
     return value;
 }
 
-bool grabbable(const QRectF& window, const QList<QRectF>& screens) {
+bool grabbable(const QRectF& window, const QList<QRectF>& screens)
+{
     for (const QRectF& screen : screens) {
         const QRectF visible = window.intersected(screen);
         if (visible.width() >= std::min(kGrabWidth, window.width()) &&
@@ -42,7 +44,8 @@ bool grabbable(const QRectF& window, const QList<QRectF>& screens) {
 } // namespace
 
 void RestoreWindowPlacement(WindowFrame& frame, const RegistryStore& store,
-                            const std::function<void(const NorvaleError&)>& report) {
+                            const std::function<void(const NorvaleError&)>& report)
+{
     const QList<QRectF> screens = frame.screens();
     const QRectF primary = screens.isEmpty() ? QRectF() : screens.first();
     const double designHeight = frame.height();
@@ -65,7 +68,8 @@ void RestoreWindowPlacement(WindowFrame& frame, const RegistryStore& store,
     frame.setLeft(primary.left() + (primary.width() - width) / 2);
 }
 
-void SaveWindowPlacement(const WindowFrame& frame, RegistryStore& store) {
+void SaveWindowPlacement(const WindowFrame& frame, RegistryStore& store)
+{
     const QString& company = StoreKeys::Company;
     const QString& product = StoreKeys::Product;
     store.SaveSetting(company, product, QStringLiteral("Height"), float(frame.height()));

@@ -1,0 +1,186 @@
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/TreeItemModel.h"
+#include "mainwindow/WindowLayout.h"
+#include "platform/FileSystem.h"
+#include "platform/ImageList.h"
+#include "platform/RegistryStore.h"
+#include "platform/StatusBarModel.h"
+#include "platform/TreeControl.h"
+#include "shell/lifecycle/MainLifecycle.h"
+#include "shell/SettingsStore.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "support/TempFavorites.h"
+
+#include <gmock/gmock.h>
+#include <QApplication>
+#include <QToolBar>
+#include <QTreeView>
+
+using namespace norvale;
+using namespace norvale::test;
+
+namespace {
+
+TEST(WindowLayout, PaneOnTheLeftTreeFillsTheRest)
+{
+    const WindowLayout layout = LayOutClientArea(800, 600, 30, 20, 201);
+    EXPECT_EQ(layout.taskPane, QRect(0, 30, 201, 550));
+    EXPECT_EQ(layout.tree, QRect(201, 30, 599, 550));
+}
+
+TEST(WindowLayout, MinimisedWindowIsLeftAlone)
+{
+    const WindowLayout layout = LayOutClientArea(0, 600, 30, 20, 201);
+    EXPECT_TRUE(layout.taskPane.isNull());
+    EXPECT_TRUE(layout.tree.isNull());
+}
+
+TEST(WindowLayout, TwipsFollowTheLogicalResolution)
+{
+    EXPECT_EQ(TwipsToPixels(kTaskPaneWidthTwips, 96), 201);
+    EXPECT_EQ(TwipsToPixels(1440, 144), 144);
+    EXPECT_DOUBLE_EQ(PixelsToTwips(100, 96), 1500);
+}
+
+class MainWindowTest : public testing::Test {
+protected:
+    ImageList m_images;
+    TreeControl m_tree;
+    StatusBarModel m_status{2};
+    MainWindow m_window{m_tree, m_status, m_images};
+};
+
+TEST_F(MainWindowTest, ShowsTheTreeWithItsExpansion)
+{
+    const int folder = m_images.position(QStringLiteral("OPENFOLDER"));
+    const int light = m_images.position(QStringLiteral("IELOGO"));
+    {
+        TreeControl::Batch batch(m_tree);
+        TreeNode* root =
+            m_tree.add(nullptr, QStringLiteral("/f"), QStringLiteral("Favorites"), folder, folder);
+        m_tree.setExpanded(root, true);
+        m_tree.add(root, QString(), QStringLiteral("one"), light, light);
+        TreeNode* closed =
+            m_tree.add(root, QStringLiteral("/f/c"), QStringLiteral("Closed"), folder, folder);
+        m_tree.add(closed, QString(), QStringLiteral("inside"), light, light);
+    }
+    QTreeView* view = m_window.treeView();
+    const QModelIndex root = view->model()->index(0, 0);
+    ASSERT_EQ(view->model()->rowCount(root), 2);
+    EXPECT_EQ(view->model()->index(0, 0, root).data().toString(), QStringLiteral("one"));
+    EXPECT_FALSE(view->model()->index(0, 0, root).data(Qt::DecorationRole).value<QIcon>().isNull());
+    EXPECT_TRUE(view->isExpanded(root));
+    EXPECT_FALSE(view->isExpanded(view->model()->index(1, 0, root)));
+
+    // Later changes reach the view one by one.
+    m_tree.setText(m_tree.node(2), QStringLiteral("renamed"));
+    EXPECT_EQ(view->model()->index(0, 0, root).data().toString(), QStringLiteral("renamed"));
+    m_tree.add(m_tree.node(1), QString(), QStringLiteral("added"), light, light);
+    EXPECT_EQ(view->model()->rowCount(root), 3);
+    m_tree.remove(m_tree.node(3));
+    EXPECT_EQ(view->model()->rowCount(root), 2);
+    view->collapse(root);
+    EXPECT_FALSE(m_tree.node(1)->expanded()) << "a collapse in the view reaches the tree";
+}
+
+TEST_F(MainWindowTest, StatusPanelsFollowTheirModel)
+{
+    m_status.setPanelText(1, QStringLiteral("Total: 1 Favorites in 1 Folders  "));
+    EXPECT_EQ(m_window.statusPanelText(1), QStringLiteral("Total: 1 Favorites in 1 Folders  "));
+    EXPECT_EQ(m_window.statusPanelText(2), QString());
+}
+
+TEST_F(MainWindowTest, TaskPaneSitsLeftOfTheTree)
+{
+    m_window.show();
+    m_window.resize(900, 700);
+    QApplication::processEvents();
+    EXPECT_EQ(m_window.taskPane()->x(), 0);
+    EXPECT_EQ(m_window.treeView()->x(), m_window.taskPane()->width());
+    EXPECT_EQ(m_window.treeView()->x() + m_window.treeView()->width(),
+              m_window.centralWidget()->width());
+    EXPECT_EQ(m_window.treeView()->height(), m_window.centralWidget()->height());
+    EXPECT_EQ(m_window.taskPane()->width(),
+              TwipsToPixels(kTaskPaneWidthTwips, m_window.logicalDpiX()));
+}
+
+TEST_F(MainWindowTest, PlacementInTwipsRoundTrips)
+{
+    m_window.setWidth(PixelsToTwips(640, m_window.logicalDpiX()));
+    m_window.setHeight(PixelsToTwips(480, m_window.logicalDpiY()));
+    m_window.setLeft(PixelsToTwips(40, m_window.logicalDpiX()));
+    m_window.setTop(PixelsToTwips(30, m_window.logicalDpiY()));
+    EXPECT_EQ(m_window.size(), QSize(640, 480));
+    EXPECT_EQ(m_window.pos(), QPoint(40, 30));
+    EXPECT_DOUBLE_EQ(m_window.width(), PixelsToTwips(640, m_window.logicalDpiX()));
+    ASSERT_FALSE(m_window.screens().isEmpty());
+}
+
+TEST_F(MainWindowTest, CloseAsksTheGuardAndUnloadsOnce)
+{
+    bool allow = false;
+    int unloads = 0;
+    m_window.setCloseGuard([&] { return allow; });
+    m_window.setUnloadHandler([&] { ++unloads; });
+    m_window.show();
+    EXPECT_FALSE(m_window.close());
+    EXPECT_TRUE(m_window.isVisible());
+    EXPECT_EQ(unloads, 0);
+    allow = true;
+    EXPECT_TRUE(m_window.close());
+    EXPECT_EQ(unloads, 1);
+}
+
+// The real window with the real start-up and shutdown: a moved window is
+// where the next session opens it.
+TEST(WindowSession, MovedWindowReopensWhereItWasLeft)
+{
+    TempFolder temp;
+    const QString favorites = temp.folder(QStringLiteral("Favorites"));
+    temp.shortcut(QStringLiteral("Favorites/a.url"));
+    temp.file(QStringLiteral("registry.reg"),
+              QStringLiteral("Windows Registry Editor Version 5.00\n\n"
+                             "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+                             "Explorer\\Shell Folders]\n\"Favorites\"=\"%1\"\n")
+                  .arg(favorites)
+                  .toUtf8());
+    const FileSystem fs;
+    FixedClock clock;
+    ScriptedMessageBoxes boxes;
+    const ImageList images;
+
+    auto session = [&](const std::function<void(MainWindow&)>& use) {
+        TreeControl tree;
+        StatusBarModel status(2);
+        MainWindow window(tree, status, images);
+        MainLifecycle lifecycle({temp.path(QStringLiteral("registry.reg")),
+                                 temp.folder(QStringLiteral("program")), fs, clock, boxes, nullptr,
+                                 images, tree, status, window});
+        EXPECT_EQ(lifecycle.load(QString()), MainLifecycle::LoadOutcome::Running);
+        window.setCloseGuard([&] { return lifecycle.closeRequested(); });
+        window.setUnloadHandler([&] { lifecycle.unload(); });
+        window.show();
+        EXPECT_EQ(window.treeView()->model()->rowCount(window.treeView()->model()->index(0, 0)), 1);
+        EXPECT_EQ(window.statusPanelText(1), QStringLiteral("Total: 1 Favorites in 1 Folders  "));
+        use(window);
+        lifecycle.state().Checking = true;
+        EXPECT_FALSE(window.close()) << "no close while a check runs";
+        lifecycle.state().Checking = false;
+        EXPECT_TRUE(window.close());
+    };
+    session([](MainWindow& window) {
+        window.move(33, 44);
+        window.resize(500, 400);
+    });
+    const RegistryStore store = OpenStore(temp.path(QStringLiteral("registry.reg")));
+    for (const char* name : {"Top", "Left", "Height", "Width", "Timeout", "LastRun"})
+        EXPECT_TRUE(store.value(StoreKeys::Company, StoreKeys::Product, QLatin1String(name)))
+            << name;
+    session([](MainWindow& window) {
+        EXPECT_EQ(window.pos(), QPoint(33, 44));
+        EXPECT_EQ(window.size(), QSize(500, 400));
+    });
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+} // namespace
