@@ -1,12 +1,12 @@
 #include "RegistryStore.h"
 
+#include "AtomicFile.h"
 #include "NorvaleError.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
 
@@ -303,16 +303,7 @@ void RegistryStore::save() const
                            kSource);
     }
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    QSaveFile file(m_filePath);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(serialize().toUtf8());
-        if (file.commit())
-            return;
-    }
-    throw NorvaleError(
-        ErrorNumber::PathFileAccess,
-        QStringLiteral("Cannot save the settings file %1: %2").arg(m_filePath, file.errorString()),
-        kSource);
+    WriteFileAtomically(m_filePath, serialize().toUtf8());
 }
 
 } // namespace norvale

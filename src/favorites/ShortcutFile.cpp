@@ -1,0 +1,131 @@
+#include "ShortcutFile.h"
+
+#include "IconDownloader.h"
+#include "platform/FileSystem.h"
+#include "platform/ProfileFile.h"
+#include "platform/TreeControl.h"
+#include "shell/AppSettings.h"
+#include "TreeConventions.h"
+
+#include <optional>
+
+namespace norvale {
+
+namespace {
+
+// A stored number; a value that is not one counts as absent.
+std::optional<int> numberIn(const QString& text)
+{
+    bool ok = false;
+    const int number = text.trimmed().toInt(&ok);
+    return ok ? std::optional<int>(number) : std::nullopt;
+}
+
+QString flagText(bool on)
+{
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace
+
+int CurrentLinkSettings::probeTimeout() const
+{
+    return std::clamp(Timeout, kShortestProbeTimeout, kLongestProbeTimeout);
+}
+
+ShortcutFile::ShortcutFile(const AppSettings& settings, const FileSystem& fs, QString programFolder,
+                           IconDownloader* downloader)
+    : m_settings(settings)
+    , m_fs(fs)
+    , m_programFolder(std::move(programFolder))
+    , m_downloader(downloader)
+{}
+
+QString ShortcutFile::pathFor(const QString& folderPath, const TreeNode* favorite) const
+{
+    return m_fs.resolveCaseInsensitive(
+        FileSystem::join(folderPath, favorite->text() + kShortcutExtension));
+}
+
+QString ShortcutFile::ReadLinkSettings(const QString& folderPath, const TreeNode* favorite,
+                                       CurrentLinkSettings& current)
+{
+    const QString path = pathFor(folderPath, favorite);
+    const QString url = ProfileFile::read(path, ShortcutKeys::Standard, ShortcutKeys::Url,
+                                          QString(), ReadLimits::Url);
+
+    const QString globalTimeout = QString::number(m_settings.Timeout);
+    const QString timeout = ProfileFile::read(path, ShortcutKeys::Private, ShortcutKeys::Timeout,
+                                              globalTimeout, ReadLimits::Timeout);
+    current.Timeout = numberIn(timeout).value_or(m_settings.Timeout);
+    current.OwnTimeout = current.Timeout != m_settings.Timeout;
+
+    // "-1", the default, leaves the choice to the program-wide setting.
+    const QString rename = ProfileFile::read(path, ShortcutKeys::Private, ShortcutKeys::Rename,
+                                             QStringLiteral("-1"), ReadLimits::Rename);
+    const std::optional<int> renameFlag = numberIn(rename);
+    current.Rename =
+        (rename == QLatin1String("-1") || !renameFlag) ? m_settings.ChangeName : *renameFlag != 0;
+
+    const QString bypass = ProfileFile::read(path, ShortcutKeys::Private, ShortcutKeys::Bypass,
+                                             QStringLiteral("0"), ReadLimits::Bypass);
+    current.Bypass = numberIn(bypass).value_or(0) != 0;
+
+    if (m_settings.PreserveIcons)
+        preserveIcon(path);
+    return url;
+}
+
+void ShortcutFile::preserveIcon(const QString& path)
+{
+    const QString iconFile = ReadIconFile(path);
+    if (iconFile.isEmpty() || iconFile.contains(m_programFolder, Qt::CaseInsensitive))
+        return;
+    const QString local = m_downloader ? m_downloader->DownloadIcon(iconFile) : QString();
+    if (!local.isEmpty())
+        WriteIcon(path, local);
+}
+
+LinkInfo ShortcutFile::GetLinkInfo(const TreeControl& tree) const
+{
+    const TreeNode* selected = tree.selectedItem();
+    LinkInfo info;
+    if (!selected || !selected->parent())
+        return info;
+    const QString path = pathFor(selected->parent()->key(), selected);
+    info.Name = selected->text();
+    info.URL = ProfileFile::read(path, ShortcutKeys::Standard, ShortcutKeys::Url, QString(),
+                                 ReadLimits::Url)
+                   .trimmed();
+    const QString rename = ProfileFile::read(path, ShortcutKeys::Private, ShortcutKeys::Rename,
+                                             flagText(m_settings.ChangeName), 1);
+    info.Rename = numberIn(rename).value_or(m_settings.ChangeName ? 1 : 0) != 0;
+    const QString bypass = ProfileFile::read(path, ShortcutKeys::Private, ShortcutKeys::Bypass,
+                                             QStringLiteral("0"), ReadLimits::Bypass);
+    info.Bypass = numberIn(bypass).value_or(0) != 0;
+    return info;
+}
+
+QString ShortcutFile::ReadIconFile(const QString& path) const
+{
+    return ProfileFile::read(path, ShortcutKeys::Standard, ShortcutKeys::IconFile, QString(),
+                             ReadLimits::IconFile);
+}
+
+void ShortcutFile::WriteUrl(const QString& path, const QString& url) const
+{
+    ProfileFile::write(path, ShortcutKeys::Standard, ShortcutKeys::Url, url);
+}
+
+void ShortcutFile::WriteIcon(const QString& path, const QString& localIconPath) const
+{
+    ProfileFile::write(path, ShortcutKeys::Standard, ShortcutKeys::IconFile, localIconPath);
+    ProfileFile::write(path, ShortcutKeys::Standard, ShortcutKeys::IconIndex, QStringLiteral("0"));
+}
+
+void ShortcutFile::ResetPrivateSettings(const QString& path) const
+{
+    ProfileFile::deleteSection(path, ShortcutKeys::Private);
+}
+
+} // namespace norvale

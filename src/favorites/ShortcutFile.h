@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QString>
+
+namespace norvale {
+
+class FileSystem;
+class IconDownloader;
+class TreeControl;
+class TreeNode;
+struct AppSettings;
+
+// Sections and keys of a favorite's Internet Shortcut file.
+namespace ShortcutKeys {
+inline const QString Standard = QStringLiteral("InternetShortcut");
+inline const QString Private = QStringLiteral("Brimwick");
+inline const QString Url = QStringLiteral("URL");
+inline const QString IconFile = QStringLiteral("IconFile");
+inline const QString IconIndex = QStringLiteral("IconIndex");
+inline const QString Timeout = QStringLiteral("Timeout");
+inline const QString Rename = QStringLiteral("Rename");
+inline const QString Bypass = QStringLiteral("Bypass");
+inline const QString ShowNew = QStringLiteral("ShowNew");
+} // namespace ShortcutKeys
+
+// Characters kept when a key is read.
+namespace ReadLimits {
+constexpr int Url = 511;
+constexpr int IconFile = 511;
+constexpr int Timeout = 4;
+constexpr int Rename = 2;
+constexpr int Bypass = 1;
+} // namespace ReadLimits
+
+// The time-outs a probe may use, whatever a favorite's file says.
+constexpr int kShortestProbeTimeout = 500;
+constexpr int kLongestProbeTimeout = 2000;
+
+// The check settings of the favorite being checked.
+struct CurrentLinkSettings {
+    int Timeout = 0;         // milliseconds, as read (see probeTimeout())
+    bool Rename = false;     // may rename to the page title and follow redirects
+    bool Bypass = false;     // skipped by checks
+    bool OwnTimeout = false; // differs from the program-wide time-out
+
+    // The time-out for a probe: kept within 500 to 2000 ms.
+    int probeTimeout() const;
+};
+
+// What the details pane shows of the selected favorite.
+struct LinkInfo {
+    QString Name;
+    QString URL;
+    bool Rename = false;
+    bool Bypass = false;
+};
+
+// Reading and writing a favorite's own file. Nothing is cached: every call
+// goes to the file. Reads never fail (a missing or odd file reads as the
+// defaults); writes throw NorvaleError when the file was not changed.
+class ShortcutFile {
+public:
+    ShortcutFile(const AppSettings& settings, const FileSystem& fs, QString programFolder,
+                 IconDownloader* downloader);
+
+    // The favorite's file: folder + name + ".URL", found whatever the case.
+    QString pathFor(const QString& folderPath, const TreeNode* favorite) const;
+
+    // Reads the address and fills the current link settings; with icons
+    // preserved, also brings a web icon home first.
+    QString ReadLinkSettings(const QString& folderPath, const TreeNode* favorite,
+                             CurrentLinkSettings& current);
+    // The summary of the tree's selected favorite.
+    LinkInfo GetLinkInfo(const TreeControl& tree) const;
+    QString ReadIconFile(const QString& path) const;
+
+    void WriteUrl(const QString& path, const QString& url) const;
+    void WriteIcon(const QString& path, const QString& localIconPath) const;
+    // Removes the private section: all private keys return to their defaults.
+    void ResetPrivateSettings(const QString& path) const;
+
+private:
+    void preserveIcon(const QString& path);
+
+    const AppSettings& m_settings;
+    const FileSystem& m_fs;
+    QString m_programFolder;
+    IconDownloader* m_downloader;
+};
+
+} // namespace norvale

@@ -1,0 +1,305 @@
+#include "ProfileFile.h"
+
+#include "AtomicFile.h"
+#include "NorvaleError.h"
+
+#include <optional>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace norvale {
+
+namespace {
+
+const QString kSource = QStringLiteral("ProfileFile");
+
+enum class Encoding { Bytes, Utf16LE, Utf16BE };
+
+struct Line {
+    QByteArray text; // without its line end
+    QByteArray eol;  // "\r\n", "\n", "\r" or "" for a last line without one
+};
+
+// A profile file as lines of bytes. UTF-16 files are worked on as UTF-8 and
+// encoded back when written, so the line logic is the same for all.
+struct Document {
+    bool exists = false;
+    Encoding encoding = Encoding::Bytes;
+    QByteArray bom; // kept as found
+    QList<Line> lines;
+    QByteArray newLineEnd = "\r\n"; // the file's own, for lines we add
+};
+
+QString decodeText(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringConverter::Utf8);
+    const QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    QStringDecoder windows1252("windows-1252");
+    return windows1252.isValid() ? windows1252.decode(bytes) : QString::fromLatin1(bytes);
+}
+
+// UTF-16 without a mark shows as text whose every other byte is zero.
+std::optional<Encoding> unmarkedUtf16(const QByteArray& bytes)
+{
+    if (bytes.size() < 4 || bytes.size() % 2 != 0)
+        return std::nullopt;
+    qsizetype evenZeros = 0;
+    qsizetype oddZeros = 0;
+    for (qsizetype i = 0; i < bytes.size(); i += 2) {
+        evenZeros += bytes[i] == 0;
+        oddZeros += bytes[i + 1] == 0;
+    }
+    const qsizetype half = bytes.size() / 2;
+    if (oddZeros * 10 >= half * 9 && evenZeros == 0)
+        return Encoding::Utf16LE;
+    if (evenZeros * 10 >= half * 9 && oddZeros == 0)
+        return Encoding::Utf16BE;
+    return std::nullopt;
+}
+
+QList<Line> splitLines(const QByteArray& bytes)
+{
+    QList<Line> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        const qsizetype eolLength =
+            (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ? 2 : 1;
+        lines.append({bytes.mid(start, i - start), bytes.mid(i, eolLength)});
+        i += eolLength - 1;
+        start = i + 1;
+    }
+    if (start < bytes.size())
+        lines.append({bytes.mid(start), QByteArray()});
+    return lines;
+}
+
+Document load(const QString& path)
+{
+    Document doc;
+    QFile file(path);
+    if (!file.exists())
+        return doc;
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw NorvaleError(ErrorNumber::PermissionDenied,
+                           QStringLiteral("Cannot read %1: %2")
+                               .arg(QDir::toNativeSeparators(path), file.errorString()),
+                           kSource);
+    }
+    doc.exists = true;
+    QByteArray bytes = file.readAll();
+    std::optional<Encoding> utf16;
+    if (bytes.startsWith("\xff\xfe")) {
+        utf16 = Encoding::Utf16LE;
+        doc.bom = bytes.left(2);
+    } else if (bytes.startsWith("\xfe\xff")) {
+        utf16 = Encoding::Utf16BE;
+        doc.bom = bytes.left(2);
+    } else if (bytes.startsWith("\xef\xbb\xbf")) {
+        doc.bom = bytes.left(3);
+    } else {
+        utf16 = unmarkedUtf16(bytes);
+    }
+    bytes.remove(0, doc.bom.size());
+    if (utf16) {
+        doc.encoding = *utf16;
+        QStringDecoder decoder(*utf16 == Encoding::Utf16LE ? QStringConverter::Utf16LE
+                                                           : QStringConverter::Utf16BE);
+        bytes = QString(decoder.decode(bytes)).toUtf8();
+    }
+    doc.lines = splitLines(bytes);
+    for (const Line& line : doc.lines) {
+        if (!line.eol.isEmpty()) {
+            doc.newLineEnd = line.eol;
+            break;
+        }
+    }
+    return doc;
+}
+
+QByteArray serialize(const Document& doc)
+{
+    QByteArray bytes;
+    for (const Line& line : doc.lines)
+        bytes += line.text + line.eol;
+    if (doc.encoding != Encoding::Bytes) {
+        QStringEncoder encoder(doc.encoding == Encoding::Utf16LE ? QStringConverter::Utf16LE
+                                                                 : QStringConverter::Utf16BE);
+        bytes = encoder.encode(QString::fromUtf8(bytes));
+    }
+    return doc.bom + bytes;
+}
+
+// The section a line opens, if it opens one.
+std::optional<QString> sectionName(const QByteArray& text)
+{
+    const QByteArray trimmed = text.trimmed();
+    if (!trimmed.startsWith('['))
+        return std::nullopt;
+    const qsizetype close = trimmed.indexOf(']');
+    return decodeText(trimmed.mid(1, close < 0 ? -1 : close - 1).trimmed());
+}
+
+// The key a line sets, if it sets one: comments and lines without "=" do not.
+std::optional<QString> keyName(const QByteArray& text)
+{
+    const QByteArray trimmed = text.trimmed();
+    const qsizetype equals = text.indexOf('=');
+    if (equals < 0 || trimmed.startsWith(';'))
+        return std::nullopt;
+    return decodeText(text.left(equals).trimmed());
+}
+
+bool sameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Index of the first header of the section, or -1.
+qsizetype findSection(const Document& doc, const QString& section)
+{
+    for (qsizetype i = 0; i < doc.lines.size(); ++i) {
+        const auto name = sectionName(doc.lines[i].text);
+        if (name && sameName(*name, section))
+            return i;
+    }
+    return -1;
+}
+
+// One past the last line of the section whose header is at index header.
+qsizetype sectionEnd(const Document& doc, qsizetype header)
+{
+    qsizetype i = header + 1;
+    while (i < doc.lines.size() && !sectionName(doc.lines[i].text))
+        ++i;
+    return i;
+}
+
+qsizetype findKey(const Document& doc, qsizetype header, const QString& key)
+{
+    const qsizetype end = sectionEnd(doc, header);
+    for (qsizetype i = header + 1; i < end; ++i) {
+        const auto name = keyName(doc.lines[i].text);
+        if (name && sameName(*name, key))
+            return i;
+    }
+    return -1;
+}
+
+QString unquoted(QString value)
+{
+    if (value.size() >= 2 && value.front() == value.back() &&
+        (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')))
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
+QString keep(const QString& text, int limit)
+{
+    if (limit < 0 || text.size() <= limit)
+        return text;
+    // Never keep half of a character that needs two UTF-16 units.
+    const bool splitsPair = limit > 0 && text.at(limit - 1).isHighSurrogate();
+    return text.left(splitsPair ? limit - 1 : limit);
+}
+
+void requireWritable(const QString& path, const Document& doc)
+{
+    if (doc.exists && !(QFileInfo(path).permissions() & QFileDevice::WriteOwner)) {
+        throw NorvaleError(ErrorNumber::PermissionDenied,
+                           QStringLiteral("Permission denied (the file is read-only): %1")
+                               .arg(QDir::toNativeSeparators(path)),
+                           kSource);
+    }
+}
+
+void ensureLineEnd(Document& doc, qsizetype index)
+{
+    if (index >= 0 && index < doc.lines.size() && doc.lines[index].eol.isEmpty())
+        doc.lines[index].eol = doc.newLineEnd;
+}
+
+} // namespace
+
+QString ProfileFile::read(const QString& path, const QString& section, const QString& key,
+                          const QString& defaultValue, int limit)
+{
+    Document doc;
+    try {
+        doc = load(path);
+    } catch (const NorvaleError&) {
+        return keep(defaultValue, limit);
+    }
+    const qsizetype header = findSection(doc, section);
+    const qsizetype line = header < 0 ? -1 : findKey(doc, header, key);
+    if (line < 0)
+        return keep(defaultValue, limit);
+    const QByteArray& text = doc.lines[line].text;
+    QByteArray value = text.mid(text.indexOf('=') + 1);
+    // Like a C string, a value ends at a NUL byte.
+    if (const qsizetype nul = value.indexOf('\0'); nul >= 0)
+        value.truncate(nul);
+    return keep(unquoted(decodeText(value.trimmed())), limit);
+}
+
+void ProfileFile::write(const QString& path, const QString& section, const QString& key,
+                        const QString& value)
+{
+    for (const QString& text : {section, key, value}) {
+        if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')) ||
+            text.contains(QChar(0))) {
+            throw NorvaleError(5,
+                               QStringLiteral("Invalid procedure call or argument: a line "
+                                              "break cannot be written into %1")
+                                   .arg(QDir::toNativeSeparators(path)),
+                               kSource);
+        }
+    }
+    Document doc = load(path);
+    requireWritable(path, doc);
+    const QByteArray newValue = value.toUtf8();
+    const qsizetype header = findSection(doc, section);
+    if (header < 0) {
+        ensureLineEnd(doc, doc.lines.size() - 1);
+        doc.lines.append({'[' + section.toUtf8() + ']', doc.newLineEnd});
+        doc.lines.append({key.toUtf8() + '=' + newValue, doc.newLineEnd});
+    } else if (const qsizetype line = findKey(doc, header, key); line >= 0) {
+        QByteArray& text = doc.lines[line].text;
+        text = text.left(text.indexOf('=')).trimmed() + '=' + newValue;
+    } else {
+        // After the section's last line that is not blank.
+        qsizetype after = sectionEnd(doc, header) - 1;
+        while (after > header && doc.lines[after].text.trimmed().isEmpty())
+            --after;
+        ensureLineEnd(doc, after);
+        doc.lines.insert(after + 1, {key.toUtf8() + '=' + newValue, doc.newLineEnd});
+    }
+    WriteFileAtomically(path, serialize(doc));
+}
+
+void ProfileFile::deleteSection(const QString& path, const QString& section)
+{
+    Document doc = load(path);
+    if (!doc.exists)
+        return;
+    bool removed = false;
+    for (qsizetype header = findSection(doc, section); header >= 0;
+         header = findSection(doc, section)) {
+        doc.lines.remove(header, sectionEnd(doc, header) - header);
+        removed = true;
+    }
+    if (!removed)
+        return;
+    requireWritable(path, doc);
+    WriteFileAtomically(path, serialize(doc));
+}
+
+} // namespace norvale

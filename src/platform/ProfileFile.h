@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+namespace norvale {
+
+// Reads and writes keys of profile (INI) files such as Internet Shortcuts,
+// as the Windows profile functions do: section and key names match without
+// regard to case, names and values are trimmed, a value in matching quotes
+// loses them, the first of duplicate sections or keys wins, and a read keeps
+// at most `limit` characters. Writes touch only the lines they must; every
+// other byte of the file, line ends included, stays as it was. The file is
+// read afresh on every call and replaced atomically on every write.
+//
+// Values read as UTF-8 when they are valid UTF-8, else as Windows-1252; we
+// write UTF-8. UTF-16 files (with or without a byte-order mark) are read and
+// written back as UTF-16.
+class ProfileFile {
+public:
+    // No limit on the characters kept.
+    static constexpr int kWhole = -1;
+
+    // The value, or defaultValue when the file, section or key is absent.
+    static QString read(const QString& path, const QString& section, const QString& key,
+                        const QString& defaultValue, int limit = kWhole);
+    // Creates the file, section or key as needed. Throws NorvaleError when
+    // the file is read-only, cannot be read, or cannot be replaced, and for a
+    // value holding a line break or NUL (which would add lines to the file).
+    static void write(const QString& path, const QString& section, const QString& key,
+                      const QString& value);
+    // Removes every section of that name with all its lines.
+    static void deleteSection(const QString& path, const QString& section);
+};
+
+} // namespace norvale
