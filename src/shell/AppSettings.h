@@ -41,6 +41,9 @@ struct AppSettings {
     QString ProxyServer;
     QString ProxyPort;
     QString ProxyBypassDomain;
+    // Host name of the domain-parking service whose redirect marks a dead
+    // site; read from the store's "ParkingHost" when present, never written.
+    QString ParkingHost = QStringLiteral("www.sedoparking.com");
 };
 
 // The shortest time-out a check may use, whatever the store says.

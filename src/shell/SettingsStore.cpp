@@ -195,6 +195,8 @@ void LoadAppSettings(AppSettings& settings, const RegistryStore& store, const QD
                             QStringLiteral("SettingsStore")));
     }
     settings.Timeout = std::max(settings.Timeout, kMinimumTimeout);
+    settings.ParkingHost = store.GetSetting(StoreKeys::Company, StoreKeys::Product,
+                                            QStringLiteral("ParkingHost"), settings.ParkingHost);
 }
 
 void SaveAppSettings(const AppSettings& settings, RegistryStore& store, const QDateTime& now)

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+namespace norvale {
+
+// The verdict of one probe.
+struct LinkResult {
+    // What the probe found: alive, dead, or no usable answer. A favorite that
+    // was not checked at all is Unchecked; Gone is a dead page that said so
+    // itself (410).
+    enum Code : int {
+        NoAnswer = -1,
+        Unchecked = 0,
+        Alive = 200,
+        Dead = 404,
+        Gone = 410,
+    };
+
+    int Status = Unchecked;
+    QString Title;    // the page title, cleaned
+    QString Redirect; // where the page sends its visitors, or ""
+    // The page's date as its server gave it (GMT wall-clock time, held with a
+    // UTC time spec), the current time when it gave none, null when the probe
+    // ended before looking.
+    QDateTime LastModified;
+};
+
+} // namespace norvale

@@ -1,0 +1,158 @@
+#include "PageReading.h"
+
+#include <QLocale>
+#include <QStringDecoder>
+#include <QTimeZone>
+
+namespace norvale {
+
+namespace {
+
+const QString kLocation = QStringLiteral("Location:");
+
+// The character a code of the Windows single-byte code page stands for.
+QString windowsCharacter(int code)
+{
+    QStringDecoder windows1252("windows-1252");
+    const char byte = char(code);
+    return windows1252.isValid() ? windows1252.decode(QByteArrayView(&byte, 1))
+                                 : QString(QChar(code));
+}
+
+// Position of a "Location:" header that starts a line, -1 when none does
+// (so "Content-Location:" is never taken for it).
+qsizetype locationHeader(const QString& text)
+{
+    for (qsizetype at = text.indexOf(kLocation, 0, Qt::CaseInsensitive); at >= 0;
+         at = text.indexOf(kLocation, at + 1, Qt::CaseInsensitive)) {
+        if (at == 0 || text.at(at - 1) == QLatin1Char('\n'))
+            return at;
+    }
+    return -1;
+}
+
+QString refreshTarget(const QString& text)
+{
+    const qsizetype tag =
+        text.indexOf(QLatin1String("<META HTTP-EQUIV=\"REFRESH\""), 0, Qt::CaseInsensitive);
+    if (tag < 0)
+        return QString();
+    const qsizetype tagEnd = text.indexOf(QLatin1Char('>'), tag);
+    if (tagEnd < 0)
+        return QString();
+    const QString inside = text.mid(tag, tagEnd - tag);
+    const qsizetype url = inside.indexOf(QLatin1String("URL="), 0, Qt::CaseInsensitive);
+    if (url < 0)
+        return QString();
+    const qsizetype quote = inside.indexOf(QLatin1Char('"'), url);
+    if (quote < 0)
+        return QString();
+    return inside.mid(url + 4, quote - url - 4);
+}
+
+} // namespace
+
+int GetStatusCode(const QString& text)
+{
+    bool ok = false;
+    const int code = text.mid(9, 3).trimmed().toInt(&ok);
+    return ok ? code : 0;
+}
+
+QString GetRedirect(const QString& text, const QString& url)
+{
+    switch (GetStatusCode(text)) {
+    case 300:
+    case 301:
+    case 302:
+    case 303:
+    case 307:
+    case 400:
+        break;
+    default:
+        return refreshTarget(text);
+    }
+    const qsizetype location = locationHeader(text);
+    if (location < 0)
+        return QString();
+    const qsizetype start = location + 10;
+    const qsizetype end = text.indexOf(QLatin1String("\r\n"), start);
+    if (end < 0)
+        return QString();
+    const QString target = text.mid(start, end - start);
+    if (target.left(4).toUpper() == QLatin1String("HTTP"))
+        return target;
+    if (url.endsWith(QLatin1Char('/')) || target.startsWith(QLatin1Char('/')))
+        return url + target;
+    return url + QLatin1Char('/') + target;
+}
+
+QDateTime CheckDate(const QString& text, const QDateTime& now)
+{
+    const QDateTime wallClockNow(now.date(), now.time(), QTimeZone::utc());
+    const qsizetype header = text.indexOf(QLatin1String("Last-Modified"), 0, Qt::CaseInsensitive);
+    if (header < 0 || text.indexOf(QLatin1String("GMT"), header, Qt::CaseInsensitive) < 0)
+        return wallClockNow;
+    const QString stamp = text.mid(header + 20, 20).trimmed();
+    const QDateTime parsed = QLocale::c().toDateTime(stamp, QStringLiteral("d MMM yyyy HH:mm:ss"));
+    if (!parsed.isValid())
+        return wallClockNow;
+    return QDateTime(parsed.date(), parsed.time(), QTimeZone::utc());
+}
+
+QString FindTitle(const QString& text)
+{
+    const qsizetype open = text.indexOf(QLatin1String("<TITLE>"), 0, Qt::CaseInsensitive);
+    const qsizetype close = text.indexOf(QLatin1String("</TITLE>"), 0, Qt::CaseInsensitive);
+    if (open < 0 || close < open + 7)
+        return QString();
+    return text.mid(open + 7, close - open - 7);
+}
+
+QString CleanTitle(QString title)
+{
+    title.remove(QLatin1Char('\t'));
+    title.remove(QLatin1Char('\r'));
+    title.remove(QLatin1Char('\n'));
+    title.replace(QLatin1String("&amp;"), QLatin1String("&"));
+    title.replace(QLatin1String("&quot;"), QLatin1String("\""));
+    title.replace(QLatin1String("&copy;"), QString(QChar(0xA9)));
+    title.replace(QLatin1String("&reg;"), QString(QChar(0xAE)));
+    title.remove(QLatin1String("&trade;"));
+    title.remove(QLatin1String("&#153;"));
+    while (title.startsWith(QLatin1Char(' ')))
+        title.remove(0, 1);
+    while (title.endsWith(QLatin1Char(' ')))
+        title.chop(1);
+
+    // Numeric references. One that is not a plain number, or has no ";",
+    // stays as it is and the scan goes on after it.
+    qsizetype from = 0;
+    for (qsizetype at; (at = title.indexOf(QLatin1String("&#"), from)) >= 0;) {
+        const qsizetype semicolon = title.indexOf(QLatin1Char(';'), at);
+        if (semicolon < 0)
+            break;
+        const QString digits = title.mid(at + 2, semicolon - at - 2);
+        bool ok = false;
+        const int code = digits.toInt(&ok);
+        if (!ok || code < 0) {
+            from = at + 2;
+        } else if (code < 256) {
+            title.replace(at, semicolon - at + 1, windowsCharacter(code));
+            from = at;
+        } else {
+            title.remove(QLatin1String("&#") + digits + QLatin1Char(';'));
+            from = at;
+        }
+    }
+    return title;
+}
+
+bool IsErrorTitle(const QString& title)
+{
+    return title.contains(QLatin1String("ERROR"), Qt::CaseInsensitive) ||
+           title.contains(QLatin1String("NOT FOUND"), Qt::CaseInsensitive) ||
+           title.startsWith(QLatin1String("404")) || title.startsWith(QLatin1String("400"));
+}
+
+} // namespace norvale

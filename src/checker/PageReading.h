@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+namespace norvale {
+
+// Reading a fetched document text: the status line and headers of the
+// answer, a blank line, then the page.
+
+// The number at characters 10 to 12 (the code of "HTTP/1.1 302 Found"),
+// 0 when they are not a number.
+int GetStatusCode(const QString& text);
+
+// Where the answer sends its visitors: the "Location:" header of a redirect
+// (completed against url when relative), else a refresh tag's URL, else "".
+QString GetRedirect(const QString& text, const QString& url);
+
+// The "Last-Modified" date (GMT, held as wall-clock time with a UTC time
+// spec), or now when the text has none that reads as a date.
+QDateTime CheckDate(const QString& text, const QDateTime& now);
+
+// The text between "<TITLE>" and "</TITLE>" (any letter case), "" when
+// either is missing or they stand the wrong way round.
+QString FindTitle(const QString& text);
+
+// Line breaks and tabs removed, the common entities and numeric references
+// turned into characters, outer spaces trimmed.
+QString CleanTitle(QString title);
+
+// True for a title that names an error page.
+bool IsErrorTitle(const QString& title);
+
+} // namespace norvale

@@ -1,0 +1,141 @@
+#include "TransferControl.h"
+
+#include "NorvaleError.h"
+#include "TransferEngine.h"
+
+#include <QCoreApplication>
+#include <QStringDecoder>
+
+namespace norvale {
+
+namespace {
+
+// How long the wait loop lets the network run before the window's events.
+constexpr int kPollMs = 20;
+
+} // namespace
+
+QString DecodePageText(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringConverter::Utf8);
+    const QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    QStringDecoder windows1252("windows-1252");
+    return windows1252.isValid() ? windows1252.decode(bytes) : QString::fromLatin1(bytes);
+}
+
+TransferControl::TransferControl(TransferEngine& engine)
+    : m_engine(engine)
+{}
+
+TransferControl::~TransferControl() = default;
+
+void TransferControl::Cancel()
+{
+    m_transfer.reset();
+    m_chunkPosition = 0;
+}
+
+TransferRequest TransferControl::requestFor(const QString& url) const
+{
+    TransferRequest request;
+    request.url = url;
+    request.port = m_remotePort;
+    request.proxy = m_proxy;
+    request.timeoutMs = m_requestTimeoutSeconds > 0 ? m_requestTimeoutSeconds * 1000 : 500;
+    request.caFile = m_caFile;
+    return request;
+}
+
+void TransferControl::waitForAnswer()
+{
+    while (StillExecuting()) {
+        m_engine.pump(kPollMs);
+        QCoreApplication::processEvents();
+    }
+}
+
+QString TransferControl::OpenURL(const QString& url)
+{
+    Cancel();
+    m_transfer = std::make_unique<Transfer>(requestFor(url));
+    m_transfer->start(m_engine);
+    waitForAnswer();
+    const TransferOutcome& outcome = m_transfer->outcome();
+    switch (outcome.result) {
+    case TransferOutcome::Result::Complete:
+    case TransferOutcome::Result::Running:
+        break;
+    case TransferOutcome::Result::TimedOut:
+        throw NorvaleError(ErrorNumber::TransferTimedOut,
+                           QStringLiteral("Request timed out: ") + outcome.error,
+                           QStringLiteral("TransferControl"));
+    case TransferOutcome::Result::Failed:
+        throw NorvaleError(ErrorNumber::TransferFailed, outcome.error,
+                           QStringLiteral("TransferControl"));
+    }
+    return documentText();
+}
+
+bool TransferControl::StillExecuting() const
+{
+    return m_transfer && !m_transfer->done();
+}
+
+void TransferControl::Execute(const QString& url, const QString& operation, const QString& data,
+                              const QString& requestHeaders)
+{
+    Q_UNUSED(operation); // only GET is ever asked for
+    Q_UNUSED(data);
+    Cancel();
+    TransferRequest request = requestFor(url.isEmpty() ? m_url : url);
+    for (const QString& line : requestHeaders.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        request.headers.append(line.toUtf8());
+    m_transfer = std::make_unique<Transfer>(request);
+    m_transfer->start(m_engine);
+}
+
+QString TransferControl::GetHeader() const
+{
+    return m_transfer ? QString::fromLatin1(m_transfer->outcome().headers) : QString();
+}
+
+QString TransferControl::GetHeader(const QString& name) const
+{
+    if (!m_transfer)
+        return QString();
+    const QList<QByteArray> lines = m_transfer->outcome().headers.split('\n');
+    for (const QByteArray& line : lines) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 &&
+            QString::fromLatin1(line.left(colon)).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return QString::fromLatin1(line.mid(colon + 1)).trimmed();
+    }
+    return QString();
+}
+
+QByteArray TransferControl::GetChunk(int size)
+{
+    if (!m_transfer)
+        return QByteArray();
+    const QByteArray& body = m_transfer->outcome().body;
+    const QByteArray chunk = body.mid(m_chunkPosition, size);
+    m_chunkPosition += chunk.size();
+    return chunk;
+}
+
+QString TransferControl::documentText() const
+{
+    if (!m_transfer)
+        return QString();
+    const TransferOutcome& outcome = m_transfer->outcome();
+    return QString::fromLatin1(outcome.headers) + DecodePageText(outcome.body);
+}
+
+const TransferOutcome* TransferControl::lastOutcome() const
+{
+    return m_transfer ? &m_transfer->outcome() : nullptr;
+}
+
+} // namespace norvale
