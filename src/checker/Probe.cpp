@@ -131,7 +131,6 @@ LinkResult Probe::CheckLink(const QString& url, int timeoutMs)
             return failed;
         text = m_control.documentText();
     }
-    m_control.Cancel();
     return Judge(text, url);
 }
 

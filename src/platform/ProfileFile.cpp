@@ -44,7 +44,8 @@ QString decodeText(const QByteArray& bytes)
     return windows1252.isValid() ? windows1252.decode(bytes) : QString::fromLatin1(bytes);
 }
 
-// UTF-16 without a mark shows as text whose every other byte is zero.
+// UTF-16 without a mark shows as text whose every other byte is zero (bar
+// a few characters such as U+4E00 whose other byte is zero too).
 std::optional<Encoding> unmarkedUtf16(const QByteArray& bytes)
 {
     if (bytes.size() < 4 || bytes.size() % 2 != 0)
@@ -56,9 +57,9 @@ std::optional<Encoding> unmarkedUtf16(const QByteArray& bytes)
         oddZeros += bytes[i + 1] == 0;
     }
     const qsizetype half = bytes.size() / 2;
-    if (oddZeros * 10 >= half * 9 && evenZeros == 0)
+    if (oddZeros * 10 >= half * 9 && evenZeros * 10 < half)
         return Encoding::Utf16LE;
-    if (evenZeros * 10 >= half * 9 && oddZeros == 0)
+    if (evenZeros * 10 >= half * 9 && oddZeros * 10 < half)
         return Encoding::Utf16BE;
     return std::nullopt;
 }

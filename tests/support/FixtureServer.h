@@ -1,0 +1,68 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+#include <QtGlobal>
+#include <utility>
+
+class QProcess;
+
+namespace norvale::test {
+
+// The fixture web server (tests/support/fixture_server.py) on a free port of
+// 127.0.0.1, running for as long as the object lives. Its answers are chosen by
+// the path and query asked for; the script's own header lists the endpoints.
+class FixtureServer {
+public:
+    struct Tls {
+        QString certFile;
+        QString keyFile;
+    };
+
+    // Starts the server and waits for it to listen; throws std::runtime_error
+    // (with what the server wrote to its error output) when it does not.
+    explicit FixtureServer(std::optional<Tls> tls = std::nullopt);
+    ~FixtureServer();
+    FixtureServer(const FixtureServer&) = delete;
+    FixtureServer& operator=(const FixtureServer&) = delete;
+
+    quint16 port() const { return m_port; }
+    bool isTls() const { return m_tls; }
+    // "http://127.0.0.1:PORT" + pathAndQuery ("https://" with TLS).
+    QString url(const QString& pathAndQuery) const;
+    // What the server wrote to its error output so far.
+    QByteArray errorOutput() const;
+
+    // "/raw?data=..." answering with exactly these bytes, after delayMs and at
+    // trickle bytes a second when trickle is above 0.
+    static QString rawPath(const QByteArray& response, int delayMs = 0, int trickle = 0);
+    // endpoint + "?" + the query items, names and values percent-encoded, e.g.
+    // path("/page", {{"status", "404"}, {"header", "Content-Type: text/html"}}).
+    static QString path(const QString& endpoint, const QList<std::pair<QString, QString>>& query);
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<QProcess> m_process;
+    quint16 m_port = 0;
+    bool m_tls = false;
+};
+
+// A self-signed certificate and its key for 127.0.0.1, made with the openssl
+// command-line tool in a temporary folder that goes with the object.
+class TestCertificate {
+public:
+    TestCertificate(); // throws std::runtime_error when openssl fails
+    QString certFile() const { return m_dir.filePath(QStringLiteral("cert.pem")); }
+    QString keyFile() const { return m_dir.filePath(QStringLiteral("key.pem")); }
+    QByteArray certPem() const;
+    FixtureServer::Tls tls() const { return {certFile(), keyFile()}; }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace norvale::test
