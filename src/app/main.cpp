@@ -9,10 +9,13 @@
 #include "platform/ProgramFolder.h"
 #include "platform/RegistryStore.h"
 #include "platform/StatusBarModel.h"
+#include "platform/TransferEngine.h"
 #include "platform/TreeControl.h"
 #include "shell/lifecycle/MainLifecycle.h"
 
+#include <cstdio>
 #include <QApplication>
+#include <QTimer>
 
 using namespace norvale;
 
@@ -39,13 +42,15 @@ int main(int argc, char** argv)
     QtFolderChooser chooser(&window);
 
     MainLifecycle lifecycle({RegistryStore::defaultFilePath(), programFolder(), fs, clock, boxes,
-                             &chooser, images, tree, status, window});
-    lifecycle.favorites().setBusyIndicator([](bool busy) {
+                             &chooser, images, tree, status, window, TransferEngine::shared()});
+    const auto busyCursor = [](bool busy) {
         if (busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
+            QApplication::setOverrideCursor(Qt::BusyCursor);
         else
             QApplication::restoreOverrideCursor();
-    });
+    };
+    lifecycle.favorites().setBusyIndicator(busyCursor);
+    lifecycle.checker().setBusyIndicator(busyCursor);
 
     const QString commandLine = QApplication::arguments().mid(1).join(QLatin1Char(' '));
     if (lifecycle.load(commandLine) == MainLifecycle::LoadOutcome::FavoritesNotFound)
@@ -54,5 +59,17 @@ int main(int argc, char** argv)
     window.setCloseGuard([&lifecycle] { return lifecycle.closeRequested(); });
     window.setUnloadHandler([&lifecycle] { lifecycle.unload(); });
     window.show();
+    if (lifecycle.state().InspectMode) {
+        // Unattended: once the window is up, check everything, report, and
+        // unload as a close would (the run leaves its flag set, so the close
+        // guard is set aside).
+        QTimer::singleShot(0, &window, [&] {
+            const QStringList report = lifecycle.runInspection();
+            std::fputs(qUtf8Printable(report.join(QLatin1Char('\n')) + QLatin1Char('\n')), stdout);
+            std::fflush(stdout);
+            window.setCloseGuard({});
+            window.close();
+        });
+    }
     return app.exec();
 }

@@ -25,6 +25,9 @@ struct LinkResult {
     // UTC time spec), the current time when it gave none, null when the probe
     // ended before looking.
     QDateTime LastModified;
+    // True when LastModified is the page's own date rather than the time of
+    // the check: only a page's own date can show it as changed.
+    bool PageDated = false;
 };
 
 } // namespace norvale

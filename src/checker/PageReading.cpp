@@ -87,17 +87,21 @@ QString GetRedirect(const QString& text, const QString& url)
     return url + QLatin1Char('/') + target;
 }
 
-QDateTime CheckDate(const QString& text, const QDateTime& now)
+std::optional<QDateTime> PageDate(const QString& text)
 {
-    const QDateTime wallClockNow(now.date(), now.time(), QTimeZone::utc());
     const qsizetype header = text.indexOf(QLatin1String("Last-Modified"), 0, Qt::CaseInsensitive);
     if (header < 0 || text.indexOf(QLatin1String("GMT"), header, Qt::CaseInsensitive) < 0)
-        return wallClockNow;
+        return std::nullopt;
     const QString stamp = text.mid(header + 20, 20).trimmed();
     const QDateTime parsed = QLocale::c().toDateTime(stamp, QStringLiteral("d MMM yyyy HH:mm:ss"));
     if (!parsed.isValid())
-        return wallClockNow;
+        return std::nullopt;
     return QDateTime(parsed.date(), parsed.time(), QTimeZone::utc());
+}
+
+QDateTime CheckDate(const QString& text, const QDateTime& now)
+{
+    return PageDate(text).value_or(QDateTime(now.date(), now.time(), QTimeZone::utc()));
 }
 
 QString FindTitle(const QString& text)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <QDateTime>
 #include <QString>
 
@@ -19,6 +20,8 @@ QString GetRedirect(const QString& text, const QString& url);
 // The "Last-Modified" date (GMT, held as wall-clock time with a UTC time
 // spec), or now when the text has none that reads as a date.
 QDateTime CheckDate(const QString& text, const QDateTime& now);
+// The "Last-Modified" date alone, when the text has one that reads as a date.
+std::optional<QDateTime> PageDate(const QString& text);
 
 // The text between "<TITLE>" and "</TITLE>" (any letter case), "" when
 // either is missing or they stand the wrong way round.

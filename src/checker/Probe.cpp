@@ -164,6 +164,7 @@ LinkResult Probe::Judge(const QString& text, const QString& url) const
     }
     result.Redirect = GetRedirect(text, url);
     result.LastModified = CheckDate(text, m_clock.now());
+    result.PageDated = PageDate(text).has_value();
     result.Title = CleanTitle(rawTitle);
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include "IconDownloader.h"
 #include "platform/FileSystem.h"
+#include "platform/NorvaleError.h"
 #include "platform/ProfileFile.h"
 #include "platform/TreeControl.h"
 #include "shell/AppSettings.h"
@@ -82,8 +83,15 @@ void ShortcutFile::preserveIcon(const QString& path)
     if (iconFile.isEmpty() || iconFile.contains(m_programFolder, Qt::CaseInsensitive))
         return;
     const QString local = m_downloader ? m_downloader->DownloadIcon(iconFile) : QString();
-    if (!local.isEmpty())
+    if (local.isEmpty())
+        return;
+    try {
         WriteIcon(path, local);
+    } catch (const NorvaleError& error) {
+        if (!m_reportIconWriteFailure)
+            throw;
+        m_reportIconWriteFailure(error);
+    }
 }
 
 LinkInfo ShortcutFile::GetLinkInfo(const TreeControl& tree) const

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <QString>
 
 namespace norvale {
 
 class FileSystem;
 class IconDownloader;
+class NorvaleError;
 class TreeControl;
 class TreeNode;
 struct AppSettings;
@@ -79,6 +81,13 @@ public:
     // Removes the private section: all private keys return to their defaults.
     void ResetPrivateSettings(const QString& path) const;
 
+    // Told when a downloaded icon could not be written into a favorite (the
+    // favorite is read all the same).
+    void setIconWriteFailureReporter(std::function<void(const NorvaleError&)> report)
+    {
+        m_reportIconWriteFailure = std::move(report);
+    }
+
 private:
     void preserveIcon(const QString& path);
 
@@ -86,6 +95,7 @@ private:
     const FileSystem& m_fs;
     QString m_programFolder;
     IconDownloader* m_downloader;
+    std::function<void(const NorvaleError&)> m_reportIconWriteFailure;
 };
 
 } // namespace norvale

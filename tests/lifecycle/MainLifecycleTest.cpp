@@ -4,6 +4,7 @@
 #include "platform/ImageList.h"
 #include "platform/RegistryStore.h"
 #include "platform/StatusBarModel.h"
+#include "platform/TransferEngine.h"
 #include "platform/TreeControl.h"
 #include "platform/WindowFrame.h"
 #include "shell/SettingsStore.h"
@@ -85,7 +86,7 @@ protected:
         m_tree.clear();
         auto lifecycle = std::make_unique<MainLifecycle>(LifecycleParts{
             m_temp.path(QStringLiteral("registry.reg")), m_temp.path(QStringLiteral("program")),
-            m_fs, m_clock, m_boxes, &m_chooser, m_images, m_tree, m_status, m_window});
+            m_fs, m_clock, m_boxes, &m_chooser, m_images, m_tree, m_status, m_window, m_transfers});
         m_outcome = lifecycle->load(commandLine);
         return lifecycle;
     }
@@ -109,6 +110,7 @@ protected:
     TreeControl m_tree;
     StatusBarModel m_status{2};
     FakeWindow m_window;
+    TransferEngine m_transfers;
     MainLifecycle::LoadOutcome m_outcome = MainLifecycle::LoadOutcome::Running;
 };
 

@@ -5,6 +5,7 @@
 #include "platform/ImageList.h"
 #include "platform/RegistryStore.h"
 #include "platform/StatusBarModel.h"
+#include "platform/TransferEngine.h"
 #include "platform/TreeControl.h"
 #include "shell/lifecycle/MainLifecycle.h"
 #include "shell/SettingsStore.h"
@@ -148,6 +149,7 @@ TEST(WindowSession, MovedWindowReopensWhereItWasLeft)
     FixedClock clock;
     ScriptedMessageBoxes boxes;
     const ImageList images;
+    TransferEngine engine;
 
     auto session = [&](const std::function<void(MainWindow&)>& use) {
         TreeControl tree;
@@ -155,7 +157,7 @@ TEST(WindowSession, MovedWindowReopensWhereItWasLeft)
         MainWindow window(tree, status, images);
         MainLifecycle lifecycle({temp.path(QStringLiteral("registry.reg")),
                                  temp.folder(QStringLiteral("program")), fs, clock, boxes, nullptr,
-                                 images, tree, status, window});
+                                 images, tree, status, window, engine});
         EXPECT_EQ(lifecycle.load(QString()), MainLifecycle::LoadOutcome::Running);
         window.setCloseGuard([&] { return lifecycle.closeRequested(); });
         window.setUnloadHandler([&] { lifecycle.unload(); });

@@ -183,6 +183,11 @@ def filler(prefix, size, fill=b"x"):
 def serve_page(conn, request):
     status = request.number("status", 200)
     body = request.text("body", "").encode("utf-8")
+    # title=T&repeat=N: a page titled T written N times (long titles with
+    # short addresses).
+    if request.text("title") is not None:
+        title = request.text("title") * request.number("repeat", 1)
+        body = ("<html><head><title>%s</title></head></html>" % title).encode("utf-8")
     headers = list(request.all("header"))
     # padheaders=N adds about N bytes of filler header lines.
     padding = request.number("padheaders", 0)

@@ -1,5 +1,6 @@
 #include "MainLifecycle.h"
 
+#include "checker/InspectReport.h"
 #include "DeadFavoritesMirror.h"
 #include "favorites/TreeConventions.h"
 #include "platform/Clock.h"
@@ -30,7 +31,24 @@ MainLifecycle::MainLifecycle(LifecycleParts parts)
     , m_log(m_parts.programFolder, m_boxes, m_parts.clock)
     , m_favorites(m_parts.tree, m_parts.images, m_settings, m_state, m_parts.fs, m_log,
                   m_parts.programFolder)
-{}
+    , m_transfer(m_parts.transfers)
+    , m_probe(m_transfer, m_settings, m_parts.clock)
+    , m_shortcuts(m_settings, m_parts.fs, m_parts.programFolder, nullptr)
+    , m_editor(m_parts.tree, m_parts.images, m_parts.fs, m_log)
+    , m_checker({m_parts.tree, m_parts.images, m_settings, m_state, m_shortcuts, m_probe,
+                 m_favorites, m_editor, m_parts.status, m_boxes, m_log, m_parts.fs,
+                 m_parts.programFolder})
+{
+    const QString caFile = qEnvironmentVariable("NORVALE_CA_FILE");
+    if (!caFile.isEmpty())
+        m_transfer.setCaFile(caFile);
+}
+
+QStringList MainLifecycle::runInspection()
+{
+    m_checker.CheckAllLinks();
+    return InspectReportLines(m_checker, m_settings);
+}
 
 bool MainLifecycle::IsInspectCommand(const QString& commandLine)
 {

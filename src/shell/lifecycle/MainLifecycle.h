@@ -1,6 +1,11 @@
 #pragma once
 
+#include "checker/CheckRunner.h"
+#include "checker/Probe.h"
+#include "favorites/FavoriteEditor.h"
 #include "favorites/FavoritesTree.h"
+#include "favorites/ShortcutFile.h"
+#include "platform/TransferControl.h"
 #include "shell/AppSettings.h"
 #include "shell/ErrorLog.h"
 #include "shell/MainWindowState.h"
@@ -16,6 +21,7 @@ class FolderChooser;
 class ImageList;
 class RegistryStore;
 class StatusBarModel;
+class TransferEngine;
 class TreeControl;
 class WindowFrame;
 
@@ -31,6 +37,7 @@ struct LifecycleParts {
     TreeControl& tree;
     StatusBarModel& status;
     WindowFrame& frame;
+    TransferEngine& transfers;
 };
 
 // The main window's life from load to unload: restores the settings and the
@@ -53,12 +60,20 @@ public:
     bool closeRequested() const { return !m_state.Checking; }
     void unload();
 
+    // The unattended run: checks all favorites and returns the report's
+    // lines (printed by the caller).
+    QStringList runInspection();
+
     static bool IsInspectCommand(const QString& commandLine);
     static QString TotalsText(qint64 favorites, qint64 folders);
 
     AppSettings& settings() { return m_settings; }
     MainWindowState& state() { return m_state; }
     FavoritesTree& favorites() { return m_favorites; }
+    CheckRunner& checker() { return m_checker; }
+    ShortcutFile& shortcuts() { return m_shortcuts; }
+    FavoriteEditor& editor() { return m_editor; }
+    TransferControl& transferControl() { return m_transfer; }
     ErrorLog& errorLog() { return m_log; }
     MessageBoxes& messageBoxes() { return m_boxes; }
     QString deadFavoritesMirror() const;
@@ -73,6 +88,11 @@ private:
     RoutedMessageBoxes m_boxes;
     ErrorLog m_log;
     FavoritesTree m_favorites;
+    TransferControl m_transfer;
+    Probe m_probe;
+    ShortcutFile m_shortcuts;
+    FavoriteEditor m_editor;
+    CheckRunner m_checker;
 };
 
 } // namespace norvale

@@ -1,0 +1,346 @@
+#include "CheckRunner.h"
+
+#include "favorites/FavoriteEditor.h"
+#include "favorites/FavoritesTree.h"
+#include "favorites/ShortcutFile.h"
+#include "favorites/TreeConventions.h"
+#include "platform/FileSystem.h"
+#include "platform/ImageList.h"
+#include "platform/MessageBoxes.h"
+#include "platform/NorvaleError.h"
+#include "platform/StatusBarModel.h"
+#include "platform/TreeControl.h"
+#include "Probe.h"
+#include "shell/AppSettings.h"
+#include "shell/ErrorLog.h"
+#include "shell/MainWindowState.h"
+
+#include <QFile>
+
+namespace norvale {
+
+namespace {
+
+const QString kMessageTitle = QStringLiteral("Norvale");
+
+// Only these may become a favorite's address from a redirect.
+bool isFetchableAddress(const QString& url)
+{
+    for (const char* scheme : {"http://", "https://", "ftp://", "ftps://"}) {
+        if (url.startsWith(QLatin1String(scheme), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+bool isAlive(int status)
+{
+    return status != LinkResult::NoAnswer && status != LinkResult::Unchecked &&
+           status != LinkResult::Dead && status != LinkResult::Gone;
+}
+
+bool sameContents(const QString& a, const QString& b)
+{
+    QFile first(a);
+    QFile second(b);
+    return first.open(QIODevice::ReadOnly) && second.open(QIODevice::ReadOnly) &&
+           first.size() == second.size() && first.readAll() == second.readAll();
+}
+
+} // namespace
+
+CheckRunner::CheckRunner(CheckRunParts parts)
+    : m_parts(std::move(parts))
+    , m_lights(m_parts.tree, m_parts.settings, m_parts.state.LastRunGmt)
+{
+    m_parts.shortcuts.setIconWriteFailureReporter(
+        [this](const NorvaleError& error) { m_parts.log.LogError(error, false); });
+}
+
+bool CheckRunner::isFolder(const TreeNode* node) const
+{
+    return IsFolderNode(node, m_parts.images);
+}
+
+void CheckRunner::updateCommands(CommandState state)
+{
+    if (m_updateCommands)
+        m_updateCommands(state);
+}
+
+void CheckRunner::busy(bool on)
+{
+    if (m_busy)
+        m_busy(on);
+}
+
+void CheckRunner::stop()
+{
+    m_parts.state.Checking = false;
+}
+
+FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
+                                                const ProbeFunction& probe)
+{
+    FavoriteCheckOutcome outcome;
+    CurrentLinkSettings current;
+    TreeNode* node = check.node;
+    outcome.url = m_parts.shortcuts.ReadLinkSettings(check.folderPath, node, current);
+    if (current.Bypass) {
+        outcome.bypassed = true;
+        m_lights.SetLinkLight(LinkResult::Unchecked, node, std::nullopt, current.OwnTimeout);
+        return outcome;
+    }
+    outcome.result = probe(outcome.url, current.probeTimeout());
+
+    const QString target = outcome.result.Redirect;
+    if (!target.isEmpty() && current.Rename && isFetchableAddress(target)) {
+        try {
+            m_parts.shortcuts.WriteUrl(m_parts.shortcuts.pathFor(check.folderPath, node), target);
+            outcome.addressUpdated = true;
+        } catch (const NorvaleError& error) {
+            // The address stays as it was, and so does the first verdict.
+            m_parts.log.LogError(error, false);
+        }
+        if (outcome.addressUpdated) {
+            outcome.url = m_parts.shortcuts.ReadLinkSettings(check.folderPath, node, current);
+            if (current.Bypass && check.kind != RunKind::One) {
+                outcome.bypassed = true;
+                m_lights.SetLinkLight(LinkResult::Unchecked, node, std::nullopt,
+                                      current.OwnTimeout);
+                return outcome;
+            }
+            outcome.result = probe(outcome.url, current.probeTimeout());
+        }
+    }
+
+    const LinkResult& result = outcome.result;
+    m_lights.SetLinkLight(result.Status, node,
+                          result.PageDated ? std::optional(result.LastModified) : std::nullopt,
+                          current.OwnTimeout);
+    // Only a live page's title may replace the name its owner gave it.
+    if (!result.Title.isEmpty() && result.Title != node->text() && current.Rename &&
+        isAlive(result.Status))
+        outcome.renamed = m_parts.editor.RenameLink(result.Title, node);
+    return outcome;
+}
+
+void CheckRunner::checkInRun(const FavoriteCheck& check)
+{
+    try {
+        const FavoriteCheckOutcome outcome =
+            CheckFavorite(check, [this](const QString& url, int timeoutMs) {
+                return m_parts.probe.CheckLink(url, timeoutMs);
+            });
+        if (const auto it = m_recordOf.constFind(check.node); it != m_recordOf.cend())
+            m_records[*it].url = outcome.url;
+    } catch (const NorvaleError& error) {
+        // One favorite's trouble (a file gone or locked) never ends the run.
+        m_parts.log.LogError(error, false);
+    }
+}
+
+void CheckRunner::CheckAllLinks()
+{
+    m_parts.status.setPanelText(2, QStringLiteral(" Verifying Favorites "));
+    m_parts.state.Checking = true;
+    updateCommands(CommandState::RunStarted);
+    try {
+        m_parts.favorites.RefreshLinks();
+        m_lights.resetRunCounters();
+        m_records.clear();
+        m_recordOf.clear();
+        busy(true);
+        QString folderPath;
+        bool underRoot = false;
+        // The tree is read afresh at every step, so it may change meanwhile.
+        for (int index = 1; index <= m_parts.tree.count(); ++index) {
+            TreeNode* node = m_parts.tree.node(index);
+            if (isFolder(node)) {
+                underRoot = underRoot || (!node->parent() && node->text() == kRootText);
+                folderPath = node->key();
+                continue;
+            }
+            if (underRoot) {
+                m_recordOf.insert(node, m_records.size());
+                m_records.append({node, QString(), false, QString()});
+            }
+            if (m_parts.state.Checking && node->image() == m_parts.settings.LightUnchecked)
+                checkInRun({folderPath, node, RunKind::All});
+        }
+        busy(false);
+        if (m_parts.settings.MoveDead) {
+            QList<TreeNode*> dead;
+            for (int index = m_parts.tree.count(); index >= 1; --index) {
+                TreeNode* node = m_parts.tree.node(index);
+                if (isFolder(node) && node->text() == kRootText)
+                    break;
+                if (node->selectedImage() == m_parts.settings.LightDead)
+                    dead.append(node);
+            }
+            moveDeadFavorites(dead);
+        }
+    } catch (const NorvaleError& error) {
+        returnToIdle(error);
+        return;
+    }
+    finishRun(QStringLiteral("All Favorites Checked"), QStringLiteral("Favorites Checking Aborted"),
+              m_parts.state.InspectMode);
+}
+
+void CheckRunner::CheckFolderLinks(TreeNode* node)
+{
+    if (!node)
+        return;
+    m_parts.status.setPanelText(2, QStringLiteral(" Verifying Directory ") + node->text() +
+                                       QLatin1Char(' '));
+    m_parts.state.Checking = true;
+    m_lights.resetRunCounters();
+    TreeNode* folder = isFolder(node) ? node : node->parent();
+    try {
+        if (!folder)
+            throw NorvaleError(ErrorNumber::ObjectNotSet, QStringLiteral("No folder to check"),
+                               QStringLiteral("CheckRunner"));
+        m_parts.tree.setExpanded(folder, true);
+        updateCommands(CommandState::RunStarted);
+
+        // The folder's own favorites, which come before its subfolders.
+        QList<int> noted;
+        for (const auto& child : folder->children()) {
+            if (child->image() == m_parts.images.position(QStringLiteral("OPENFOLDER")) ||
+                child->selectedImage() == m_parts.images.position(QStringLiteral("FOLDER")))
+                break;
+            m_parts.tree.setImage(child.get(), m_parts.settings.LightUnchecked);
+            m_parts.tree.setSelectedImage(child.get(), m_parts.settings.LightUnchecked);
+            noted.append(m_parts.tree.indexOf(child.get()));
+        }
+        const QString folderPath = folder->key();
+        busy(true);
+        for (const int index : noted) {
+            TreeNode* favorite = m_parts.tree.node(index);
+            if (!m_parts.state.Checking)
+                continue;
+            // The tree may have changed while the run waited: a node that is
+            // no longer one of this folder's favorites ends the walk.
+            if (!favorite || isFolder(favorite) || favorite->parent() != folder)
+                break;
+            if (favorite->image() == m_parts.settings.LightUnchecked)
+                checkInRun({folderPath, favorite, RunKind::Folder});
+        }
+        busy(false);
+        if (m_parts.settings.MoveDead) {
+            QList<TreeNode*> dead;
+            for (auto it = noted.crbegin(); it != noted.crend(); ++it) {
+                TreeNode* favorite = m_parts.tree.node(*it);
+                if (favorite && favorite->parent() == folder && !isFolder(favorite) &&
+                    favorite->selectedImage() == m_parts.settings.LightDead)
+                    dead.append(favorite);
+            }
+            moveDeadFavorites(dead);
+        }
+    } catch (const NorvaleError& error) {
+        returnToIdle(error);
+        return;
+    }
+    finishRun(QStringLiteral("All Favorites in Directory Checked"),
+              QStringLiteral("Link Checking Aborted"), false);
+}
+
+void CheckRunner::CheckOneLink()
+{
+    TreeNode* node = m_parts.tree.selectedItem();
+    if (!node || isFolder(node) || !node->parent())
+        return;
+    busy(true);
+    m_parts.tree.setImage(node, m_parts.settings.LightUnchecked);
+    m_parts.tree.setSelectedImage(node, m_parts.settings.LightUnchecked);
+    try {
+        CheckFavorite({node->parent()->key(), node, RunKind::One},
+                      [this](const QString& url, int timeoutMs) {
+                          return m_parts.probe.CheckLink(url, timeoutMs);
+                      });
+    } catch (const NorvaleError& error) {
+        m_parts.log.LogError(error, true);
+    }
+    busy(false);
+}
+
+void CheckRunner::finishRun(const QString& doneMessage, const QString& abortedMessage, bool quiet)
+{
+    if (!quiet) {
+        const bool completed = m_parts.state.Checking;
+        if (completed) {
+            m_parts.status.setPanelText(2, QString());
+            m_parts.state.Checking = false;
+        }
+        m_parts.boxes.show({completed ? doneMessage : abortedMessage, kMessageTitle,
+                            MessageIcon::None, MessageButtons::Ok});
+    }
+    updateCommands(CommandState::RunEnded);
+}
+
+void CheckRunner::returnToIdle(const NorvaleError& error)
+{
+    busy(false);
+    m_parts.log.LogError(error, !m_parts.state.InspectMode);
+    m_parts.state.Checking = false;
+    m_parts.status.setPanelText(2, QString());
+    updateCommands(CommandState::RunEnded);
+}
+
+void CheckRunner::moveDeadFavorites(const QList<TreeNode*>& candidates)
+{
+    // Gathered first and moved after: a move adds a node under the dead
+    // favorites' folder, which shifts every later position in the tree.
+    for (TreeNode* node : candidates)
+        MoveDeadLink(node);
+}
+
+QString CheckRunner::freeDeadName(const QString& name, const QString& sourcePath) const
+{
+    const QString folder = FileSystem::join(m_parts.programFolder, kDeadFavoritesText);
+    QString candidate = name;
+    for (int number = 2;; ++number) {
+        const QString path = FileSystem::join(folder, candidate + QStringLiteral(".url"));
+        if (!m_parts.fs.fileExists(path) || sameContents(path, sourcePath))
+            return candidate;
+        candidate = QStringLiteral("%1 (%2)").arg(name).arg(number);
+    }
+}
+
+void CheckRunner::MoveDeadLink(TreeNode* node)
+{
+    if (!node || isFolder(node) || !node->parent())
+        return;
+    const QString source = FavoriteFilePath(node, m_parts.fs);
+    const QString folder = FileSystem::join(m_parts.programFolder, kDeadFavoritesText);
+    const QString name = node->text();
+    const qsizetype record = m_recordOf.value(node, -1);
+    m_recordOf.remove(node);
+    m_parts.tree.remove(node);
+    try {
+        if (!m_parts.fs.folderExists(folder))
+            m_parts.fs.createFolder(folder);
+        const QString freeName = freeDeadName(name, source);
+        const QString destination = FileSystem::join(folder, freeName + QStringLiteral(".url"));
+        if (m_parts.fs.fileExists(destination)) {
+            // The very same favorite is already there: only the copy goes.
+            m_parts.fs.deleteFile(source, true);
+        } else {
+            TreeNode* deadNode = m_parts.tree.node(1);
+            if (!m_parts.state.InspectMode && deadNode && deadNode->text() == kDeadFavoritesText)
+                m_parts.tree.add(deadNode, QString(), freeName, m_parts.settings.LightDead,
+                                 m_parts.settings.LightDead);
+            m_parts.fs.moveFile(source, destination);
+        }
+        if (record >= 0) {
+            m_records[record].moved = true;
+            m_records[record].movedName = freeName;
+        }
+    } catch (const NorvaleError& error) {
+        if (error.number() != ErrorNumber::ObjectNotSet)
+            m_parts.log.LogError(error, false);
+    }
+}
+
+} // namespace norvale

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "LinkResult.h"
+#include "shell/CommandState.h"
+#include "StatusLights.h"
+
+#include <functional>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+namespace norvale {
+
+class ErrorLog;
+class FavoriteEditor;
+class FavoritesTree;
+class FileSystem;
+class ImageList;
+class MessageBoxes;
+class NorvaleError;
+class Probe;
+class ShortcutFile;
+class StatusBarModel;
+class TreeControl;
+class TreeNode;
+struct AppSettings;
+struct MainWindowState;
+
+enum class RunKind { All, Folder, One };
+
+// One favorite's check: where it is, and which run checks it.
+struct FavoriteCheck {
+    QString folderPath;
+    TreeNode* node = nullptr;
+    RunKind kind = RunKind::One;
+};
+
+// What one favorite's check found and did.
+struct FavoriteCheckOutcome {
+    QString url; // the address as it stands after the check
+    bool bypassed = false;
+    bool addressUpdated = false;
+    bool renamed = false;
+    LinkResult result;
+};
+
+// Fetches and judges one address; the runner's own probe by default.
+using ProbeFunction = std::function<LinkResult(const QString& url, int timeoutMs)>;
+
+// A favorite met by a run over all favorites, for the unattended report.
+struct RunRecord {
+    TreeNode* node = nullptr; // not to be touched once moved
+    QString url;
+    bool moved = false;
+    QString movedName;
+};
+
+struct CheckRunParts {
+    TreeControl& tree;
+    const ImageList& images;
+    AppSettings& settings;
+    MainWindowState& state;
+    ShortcutFile& shortcuts;
+    Probe& probe;
+    FavoritesTree& favorites;
+    FavoriteEditor& editor;
+    StatusBarModel& status;
+    MessageBoxes& boxes;
+    ErrorLog& log;
+    const FileSystem& fs;
+    QString programFolder;
+};
+
+// The three check runs: all favorites, one folder's favorites, the selected
+// favorite. Each probes, lights, brings addresses up to date from redirects,
+// renames to page titles and, at the end, moves the dead aside.
+class CheckRunner {
+public:
+    explicit CheckRunner(CheckRunParts parts);
+
+    void setCommandUpdater(std::function<void(CommandState)> update)
+    {
+        m_updateCommands = std::move(update);
+    }
+    void setBusyIndicator(std::function<void(bool)> busy) { m_busy = std::move(busy); }
+
+    void CheckAllLinks();
+    void CheckFolderLinks(TreeNode* node);
+    void CheckOneLink();
+    // Stop: the run skips what is left, then finishes as usual.
+    void stop();
+
+    // The steps of one favorite's check, the same in every run.
+    FavoriteCheckOutcome CheckFavorite(const FavoriteCheck& check, const ProbeFunction& probe);
+    void MoveDeadLink(TreeNode* node);
+
+    StatusLights& lights() { return m_lights; }
+    // The favorites under the root met by the last run over all favorites.
+    const QList<RunRecord>& lastRunRecords() const { return m_records; }
+
+private:
+    bool isFolder(const TreeNode* node) const;
+    void checkInRun(const FavoriteCheck& check);
+    void moveDeadFavorites(const QList<TreeNode*>& candidates);
+    void finishRun(const QString& doneMessage, const QString& abortedMessage, bool quiet);
+    void returnToIdle(const NorvaleError& error);
+    void updateCommands(CommandState state);
+    void busy(bool on);
+    QString freeDeadName(const QString& name, const QString& sourcePath) const;
+
+    CheckRunParts m_parts;
+    StatusLights m_lights;
+    std::function<void(CommandState)> m_updateCommands;
+    std::function<void(bool)> m_busy;
+    QList<RunRecord> m_records;
+    QHash<const TreeNode*, qsizetype> m_recordOf;
+};
+
+} // namespace norvale

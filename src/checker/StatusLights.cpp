@@ -1,0 +1,76 @@
+#include "StatusLights.h"
+
+#include "LinkResult.h"
+#include "platform/TreeControl.h"
+#include "shell/AppSettings.h"
+
+namespace norvale {
+
+namespace {
+
+constexpr int kStreakToShorten = 10;
+constexpr int kWindow = 10;
+constexpr int kFailuresToLengthen = 4;
+constexpr int kShortenBy = 25;
+constexpr int kLengthenBy = 50;
+constexpr int kLengthenBelow = 1950;
+
+} // namespace
+
+StatusLights::StatusLights(TreeControl& tree, AppSettings& settings, const QDateTime& lastRunGmt)
+    : m_tree(tree)
+    , m_settings(settings)
+    , m_lastRunGmt(lastRunGmt)
+{}
+
+void StatusLights::resetRunCounters()
+{
+    m_failCount = 0;
+    m_okStreak = 0;
+}
+
+void StatusLights::SetLinkLight(int status, TreeNode* node, std::optional<QDateTime> pageDate,
+                                bool ownTimeout)
+{
+    int light = m_settings.LightAlive;
+    if (status == LinkResult::Dead || status == LinkResult::Gone) {
+        light = m_settings.LightDead;
+    } else if (status == LinkResult::NoAnswer) {
+        light = m_settings.LightWarning;
+        if (m_settings.AutoThrottle) {
+            ++m_failCount;
+            m_okStreak = 0;
+        }
+    } else if (status == LinkResult::Unchecked) {
+        light = m_settings.LightGray;
+    } else {
+        const bool changed = m_settings.ShowNew && pageDate && *pageDate > m_lastRunGmt;
+        light = changed ? m_settings.LightNew : m_settings.LightAlive;
+        if (m_settings.AutoThrottle)
+            ++m_okStreak;
+    }
+    m_tree.setImage(node, light);
+    m_tree.setSelectedImage(node, light);
+    if (m_settings.AutoThrottle)
+        throttle(ownTimeout);
+}
+
+void StatusLights::throttle(bool ownTimeout)
+{
+    if (m_okStreak == kStreakToShorten) {
+        // Never below the floor that start-up applies anyway.
+        m_settings.Timeout = std::max(m_settings.Timeout - kShortenBy, kMinimumTimeout);
+        m_okStreak = 0;
+        m_failCount = 0;
+        m_windowCount = 0;
+        return;
+    }
+    if (++m_windowCount < kWindow)
+        return;
+    if (m_failCount >= kFailuresToLengthen && m_settings.Timeout < kLengthenBelow && !ownTimeout)
+        m_settings.Timeout += kLengthenBy;
+    m_failCount = 0;
+    m_windowCount = 0;
+}
+
+} // namespace norvale

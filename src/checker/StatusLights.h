@@ -1,0 +1,42 @@
+#pragma once
+
+#include <optional>
+#include <QDateTime>
+
+namespace norvale {
+
+class TreeControl;
+class TreeNode;
+struct AppSettings;
+
+// Sets favorites' status lights from probe statuses, and adapts the
+// program-wide time-out to how the network answers (AutoThrottle): ten good
+// answers in a row shorten it by 25 ms; four or more silences among ten
+// lights lengthen it by 50 ms, up to 1950 ms.
+class StatusLights {
+public:
+    StatusLights(TreeControl& tree, AppSettings& settings, const QDateTime& lastRunGmt);
+
+    // pageDate: the page's own date, when it gave one. ownTimeout: the
+    // favorite just checked has a time-out of its own.
+    void SetLinkLight(int status, TreeNode* node, std::optional<QDateTime> pageDate,
+                      bool ownTimeout);
+    // A folder or all-favorites run starts afresh (the window count goes on).
+    void resetRunCounters();
+
+    int failCount() const { return m_failCount; }
+    int okStreak() const { return m_okStreak; }
+    int windowCount() const { return m_windowCount; }
+
+private:
+    void throttle(bool ownTimeout);
+
+    TreeControl& m_tree;
+    AppSettings& m_settings;
+    const QDateTime& m_lastRunGmt;
+    int m_failCount = 0;
+    int m_okStreak = 0;
+    int m_windowCount = 0;
+};
+
+} // namespace norvale

@@ -1,0 +1,395 @@
+// The check runs over real favorites in a temporary folder, probing the
+// fixture server on 127.0.0.1.
+
+#include "checker/CheckRunner.h"
+#include "checker/InspectReport.h"
+#include "checker/Probe.h"
+#include "favorites/FavoriteEditor.h"
+#include "favorites/FavoritesTree.h"
+#include "favorites/ShortcutFile.h"
+#include "platform/FileSystem.h"
+#include "platform/ImageList.h"
+#include "platform/ProfileFile.h"
+#include "platform/StatusBarModel.h"
+#include "platform/TransferControl.h"
+#include "platform/TransferEngine.h"
+#include "platform/TreeControl.h"
+#include "shell/AppSettings.h"
+#include "shell/ErrorLog.h"
+#include "shell/MainWindowState.h"
+#include "support/FixtureServer.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "support/TempFavorites.h"
+
+#include <gmock/gmock.h>
+#include <QFile>
+#include <QTimer>
+#include <QTimeZone>
+
+using namespace norvale;
+using namespace norvale::test;
+using testing::ElementsAre;
+using testing::IsEmpty;
+
+namespace {
+
+FixtureServer& server()
+{
+    static FixtureServer instance;
+    return instance;
+}
+
+QString page(const QString& body, const QStringList& headers = {}, int status = 200)
+{
+    QList<std::pair<QString, QString>> query{{"body", body}, {"status", QString::number(status)}};
+    for (const QString& header : headers)
+        query.append({"header", header});
+    return server().url(FixtureServer::path(QStringLiteral("/page"), query));
+}
+
+QString titled(const QString& title)
+{
+    return page(QStringLiteral("<html><title>") + title + QStringLiteral("</title></html>"));
+}
+
+class CheckRunnerTest : public testing::Test {
+protected:
+    CheckRunnerTest()
+    {
+        m_settings.Timeout = 1000;
+        m_settings.AutoThrottle = false;
+        ChooseLightImages(m_settings, m_images);
+        m_state.FavoritesPath = m_temp.folder(QStringLiteral("Favorites"));
+        m_state.LastRunGmt = QDateTime(QDate(2020, 1, 1), QTime(0, 0), QTimeZone::utc());
+        m_runner.setCommandUpdater([this](CommandState state) { m_commands.append(int(state)); });
+    }
+
+    // A favorite with its address and private lines.
+    void favorite(const QString& relative, const QString& url, const QStringList& privateLines = {})
+    {
+        QByteArray bytes = "[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n";
+        if (!privateLines.isEmpty())
+            bytes += "[Brimwick]\r\n" + privateLines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
+        m_temp.file(QStringLiteral("Favorites/") + relative + QStringLiteral(".url"), bytes);
+    }
+
+    TreeNode* nodeNamed(const QString& text) const
+    {
+        for (int i = 1; i <= m_tree.count(); ++i) {
+            if (m_tree.node(i)->text() == text)
+                return m_tree.node(i);
+        }
+        return nullptr;
+    }
+
+    QString lightOf(const QString& text) const
+    {
+        const TreeNode* node = nodeNamed(text);
+        if (!node)
+            return QStringLiteral("<gone>");
+        const int image = node->image();
+        EXPECT_EQ(image, node->selectedImage());
+        return m_images.key(image);
+    }
+
+    QString urlIn(const QString& relative) const
+    {
+        return ProfileFile::read(
+            m_temp.path(QStringLiteral("Favorites/") + relative + QStringLiteral(".url")),
+            QStringLiteral("InternetShortcut"), QStringLiteral("URL"), {});
+    }
+
+    QStringList messages() const
+    {
+        QStringList texts;
+        for (const MessageRequest& box : m_boxes.shown())
+            texts.append(box.text);
+        return texts;
+    }
+
+    TempFolder m_temp;
+    FixedClock m_clock{QDateTime(QDate(2026, 6, 1), QTime(12, 0))};
+    ImageList m_images;
+    AppSettings m_settings;
+    MainWindowState m_state;
+    TreeControl m_tree;
+    FileSystem m_fs;
+    ScriptedMessageBoxes m_boxes;
+    StatusBarModel m_status{2};
+    QString m_program = m_temp.folder(QStringLiteral("program"));
+    ErrorLog m_log{m_program, m_boxes, m_clock};
+    TransferEngine m_engine;
+    TransferControl m_control{m_engine};
+    Probe m_probe{m_control, m_settings, m_clock};
+    ShortcutFile m_shortcuts{m_settings, m_fs, m_program, nullptr};
+    FavoritesTree m_favorites{m_tree, m_images, m_settings, m_state, m_fs, m_log, m_program};
+    FavoriteEditor m_editor{m_tree, m_images, m_fs, m_log};
+    CheckRunner m_runner{{m_tree, m_images, m_settings, m_state, m_shortcuts, m_probe, m_favorites,
+                          m_editor, m_status, m_boxes, m_log, m_fs, m_program}};
+    QList<int> m_commands;
+};
+
+TEST_F(CheckRunnerTest, AllFavoritesGetTheirLights)
+{
+    m_settings.ShowNew = true;
+    favorite(QStringLiteral("Alive"), titled(QStringLiteral("Alive")));
+    favorite(QStringLiteral("Dead"), page({}, {}, 404));
+    favorite(QStringLiteral("Silent"), server().url(QStringLiteral("/silent?ms=3000")),
+             {QStringLiteral("Timeout=500")});
+    favorite(QStringLiteral("Skipped"), titled(QStringLiteral("Never asked")),
+             {QStringLiteral("Bypass=1")});
+    favorite(QStringLiteral("News/Fresh"),
+             page(QStringLiteral("<title>Fresh</title>"),
+                  {QStringLiteral("Last-Modified: Mon, 01 Jun 2026 08:00:00 GMT")}));
+    favorite(QStringLiteral("News/Undated"), titled(QStringLiteral("Undated")));
+    m_favorites.BuildFavoritesTree();
+    m_runner.CheckAllLinks();
+
+    EXPECT_EQ(lightOf(QStringLiteral("Alive")), QStringLiteral("GREENCHECK"));
+    EXPECT_EQ(lightOf(QStringLiteral("Dead")), QStringLiteral("REDRESULT"));
+    EXPECT_EQ(lightOf(QStringLiteral("Silent")), QStringLiteral("YELLOWRESULT"));
+    EXPECT_EQ(lightOf(QStringLiteral("Skipped")), QStringLiteral("GRAYDOT"));
+    EXPECT_EQ(lightOf(QStringLiteral("Fresh")), QStringLiteral("GREENNEW"));
+    EXPECT_EQ(lightOf(QStringLiteral("Undated")), QStringLiteral("GREENCHECK"))
+        << "a page with no date of its own is not shown as changed";
+    EXPECT_THAT(messages(), ElementsAre("All Favorites Checked"));
+    EXPECT_EQ(m_status.panelText(2), QString());
+    EXPECT_FALSE(m_state.Checking);
+    EXPECT_THAT(m_commands, ElementsAre(5, 6));
+}
+
+TEST_F(CheckRunnerTest, RedirectUpdatesTheAddressAndTitleRenamesWhenAllowed)
+{
+    const QString target = titled(QStringLiteral("New Home"));
+    favorite(QStringLiteral("Moved"),
+             server().url(FixtureServer::path(QStringLiteral("/redirect"), {{"to", target}})),
+             {QStringLiteral("Rename=1")});
+    favorite(QStringLiteral("Kept"),
+             server().url(FixtureServer::path(QStringLiteral("/redirect"), {{"to", target}})),
+             {QStringLiteral("Rename=0")});
+    favorite(QStringLiteral("Script"),
+             server().url(FixtureServer::path(QStringLiteral("/redirect"),
+                                              {{"to", QStringLiteral("javascript:alert(1)")}})),
+             {QStringLiteral("Rename=1")});
+    m_favorites.BuildFavoritesTree();
+    m_runner.CheckAllLinks();
+
+    EXPECT_EQ(urlIn(QStringLiteral("New Home")), target);
+    EXPECT_EQ(lightOf(QStringLiteral("New Home")), QStringLiteral("GREENCHECK"));
+    EXPECT_FALSE(QFile::exists(m_temp.path(QStringLiteral("Favorites/Moved.url"))));
+    EXPECT_NE(urlIn(QStringLiteral("Kept")), target);
+    EXPECT_EQ(lightOf(QStringLiteral("Kept")), QStringLiteral("GREENCHECK"));
+    EXPECT_TRUE(urlIn(QStringLiteral("Script")).contains(QStringLiteral("/redirect")))
+        << "only web addresses are written into a favorite";
+}
+
+TEST_F(CheckRunnerTest, DeadPagesKeepTheirOwnersNames)
+{
+    favorite(QStringLiteral("My Old Club"), titled(QStringLiteral("404 Not Found")),
+             {QStringLiteral("Rename=1")});
+    favorite(QStringLiteral("Dots"), titled(QStringLiteral("..")), {QStringLiteral("Rename=1")});
+    favorite(QStringLiteral("Long"), server().url(QStringLiteral("/page?title=%C3%A9&repeat=300")),
+             {QStringLiteral("Rename=1")});
+    m_favorites.BuildFavoritesTree();
+    m_runner.CheckAllLinks();
+    EXPECT_EQ(lightOf(QStringLiteral("My Old Club")), QStringLiteral("REDRESULT"));
+    EXPECT_EQ(lightOf(QStringLiteral("Dots")), QStringLiteral("GREENCHECK")) << "not renamed";
+    // 127 characters of two bytes each would pass the file system's 255.
+    const QString fitted(125, QChar(0x00e9));
+    EXPECT_EQ(lightOf(fitted), QStringLiteral("GREENCHECK"));
+    EXPECT_TRUE(QFile::exists(m_temp.path(QStringLiteral("Favorites/") + fitted + ".url")));
+}
+
+TEST_F(CheckRunnerTest, DeadFavoritesAreMovedWithoutLosingAny)
+{
+    m_settings.MoveDead = true;
+    favorite(QStringLiteral("Gone"), page({}, {}, 410));
+    favorite(QStringLiteral("Twin"), page({}, {}, 404));
+    favorite(QStringLiteral("Sub/Same"), page({}, {}, 404));
+    favorite(QStringLiteral("Live"), titled(QStringLiteral("Live")));
+    // Already dead: one copy the same as "Same", one "Twin" that differs.
+    m_temp.file(QStringLiteral("program/Dead Favorites/Same.url"),
+                m_temp.read(QStringLiteral("Favorites/Sub/Same.url")));
+    m_temp.file(QStringLiteral("program/Dead Favorites/Twin.url"),
+                "[InternetShortcut]\r\nURL=x\r\n");
+    m_favorites.BuildFavoritesTree();
+    m_runner.CheckAllLinks();
+
+    const QStringList dead =
+        m_fs.listFolder(m_temp.path(QStringLiteral("program/Dead Favorites"))).files;
+    EXPECT_THAT(dead, ElementsAre("Gone.url", "Same.url", "Twin (2).url", "Twin.url"));
+    EXPECT_FALSE(QFile::exists(m_temp.path(QStringLiteral("Favorites/Gone.url"))));
+    EXPECT_FALSE(QFile::exists(m_temp.path(QStringLiteral("Favorites/Sub/Same.url"))));
+    EXPECT_TRUE(QFile::exists(m_temp.path(QStringLiteral("Favorites/Live.url"))));
+    QStringList deadNodes;
+    for (const auto& child : m_tree.node(1)->children())
+        deadNodes.append(child->text());
+    EXPECT_THAT(deadNodes, testing::UnorderedElementsAre("Same", "Twin", "Twin (2)", "Gone"));
+}
+
+TEST_F(CheckRunnerTest, StopLeavesTheRestUncheckedButStillMovesTheDead)
+{
+    m_settings.MoveDead = true;
+    favorite(QStringLiteral("A Dead"), page({}, {}, 404));
+    favorite(QStringLiteral("B Slow"), server().url(QStringLiteral("/silent?ms=3000")));
+    favorite(QStringLiteral("C Later"), titled(QStringLiteral("C Later")));
+    m_favorites.BuildFavoritesTree();
+    QTimer::singleShot(150, [this] {
+        EXPECT_TRUE(m_state.Checking) << "a close would be refused now";
+        m_runner.stop();
+        m_runner.stop();
+    });
+    m_runner.CheckAllLinks();
+    EXPECT_EQ(lightOf(QStringLiteral("C Later")), QStringLiteral("IELOGO"));
+    EXPECT_TRUE(QFile::exists(m_temp.path(QStringLiteral("program/Dead Favorites/A Dead.url"))));
+    EXPECT_THAT(messages(), ElementsAre("Favorites Checking Aborted"));
+    EXPECT_EQ(m_status.panelText(2), QStringLiteral(" Verifying Favorites "));
+    EXPECT_THAT(m_commands, ElementsAre(5, 6));
+}
+
+TEST_F(CheckRunnerTest, FolderRunChecksOnlyThatFoldersOwnFavorites)
+{
+    favorite(QStringLiteral("Top"), titled(QStringLiteral("Top")));
+    favorite(QStringLiteral("Work/One"), titled(QStringLiteral("One")));
+    favorite(QStringLiteral("Work/Two"), page({}, {}, 404));
+    favorite(QStringLiteral("Work/Deeper/Three"), titled(QStringLiteral("Three")));
+    favorite(QStringLiteral("Only Folders/Inner/x"), titled(QStringLiteral("x")));
+    m_favorites.BuildFavoritesTree();
+    m_runner.CheckFolderLinks(nodeNamed(QStringLiteral("One")));
+    EXPECT_EQ(lightOf(QStringLiteral("One")), QStringLiteral("GREENCHECK"));
+    EXPECT_EQ(lightOf(QStringLiteral("Two")), QStringLiteral("REDRESULT"));
+    EXPECT_EQ(lightOf(QStringLiteral("Three")), QStringLiteral("IELOGO"));
+    EXPECT_EQ(lightOf(QStringLiteral("Top")), QStringLiteral("IELOGO"));
+    EXPECT_THAT(messages(), ElementsAre("All Favorites in Directory Checked"));
+
+    m_runner.CheckFolderLinks(nodeNamed(QStringLiteral("Only Folders")));
+    EXPECT_EQ(m_status.panelText(2), QString());
+    EXPECT_EQ(messages().size(), 2);
+    EXPECT_EQ(messages().last(), QStringLiteral("All Favorites in Directory Checked"));
+    EXPECT_THAT(m_commands, ElementsAre(5, 6, 5, 6));
+}
+
+TEST_F(CheckRunnerTest, OneFavoriteIsCheckedQuietly)
+{
+    favorite(QStringLiteral("Solo"), page({}, {}, 404));
+    favorite(QStringLiteral("Skip"), titled(QStringLiteral("Skip")), {QStringLiteral("Bypass=1")});
+    m_favorites.BuildFavoritesTree();
+    m_tree.select(nodeNamed(QStringLiteral("Solo")));
+    m_runner.CheckOneLink();
+    EXPECT_EQ(lightOf(QStringLiteral("Solo")), QStringLiteral("REDRESULT"));
+    m_tree.select(nodeNamed(QStringLiteral("Skip")));
+    m_runner.CheckOneLink();
+    EXPECT_EQ(lightOf(QStringLiteral("Skip")), QStringLiteral("GRAYDOT"));
+    EXPECT_THAT(m_boxes.shown(), IsEmpty());
+    EXPECT_THAT(m_commands, IsEmpty());
+}
+
+TEST_F(CheckRunnerTest, TroubleWithOneFavoriteNeverStopsTheRun)
+{
+    const QString target = titled(QStringLiteral("Target"));
+    favorite(QStringLiteral("A Locked"),
+             server().url(FixtureServer::path(QStringLiteral("/redirect"), {{"to", target}})),
+             {QStringLiteral("Rename=1")});
+    favorite(QStringLiteral("B Slow"), server().url(QStringLiteral("/page?delay=400")));
+    favorite(QStringLiteral("C Vanishing"), titled(QStringLiteral("C")));
+    favorite(QStringLiteral("D Folder"), titled(QStringLiteral("D")));
+    favorite(QStringLiteral("E Last"), titled(QStringLiteral("E Last")));
+    QFile::setPermissions(m_temp.path(QStringLiteral("Favorites/A Locked.url")),
+                          QFileDevice::ReadOwner);
+    // While the slow page is awaited, one favorite goes and one becomes a folder.
+    QTimer::singleShot(150, [this] {
+        QFile::remove(m_temp.path(QStringLiteral("Favorites/C Vanishing.url")));
+        QFile::remove(m_temp.path(QStringLiteral("Favorites/D Folder.url")));
+        m_temp.folder(QStringLiteral("Favorites/D Folder.url"));
+    });
+    m_runner.CheckAllLinks();
+    EXPECT_EQ(lightOf(QStringLiteral("A Locked")), QStringLiteral("GREENCHECK"))
+        << "the first verdict stands when the address cannot be written";
+    EXPECT_EQ(lightOf(QStringLiteral("C Vanishing")), QStringLiteral("YELLOWRESULT"))
+        << "a favorite gone from disk reads no address";
+    EXPECT_EQ(lightOf(QStringLiteral("D Folder")), QStringLiteral("YELLOWRESULT"));
+    EXPECT_EQ(lightOf(QStringLiteral("E Last")), QStringLiteral("GREENCHECK"));
+    EXPECT_EQ(m_temp.lines(QStringLiteral("program/ERROR.LOG")).size(), 1);
+}
+
+TEST_F(CheckRunnerTest, UnattendedRunReportsEveryFavorite)
+{
+    m_state.InspectMode = true;
+    m_settings.MoveDead = true;
+    favorite(QStringLiteral("Alive"), titled(QStringLiteral("Alive")));
+    favorite(QStringLiteral("Folder/Dead"), page({}, {}, 404));
+    favorite(QStringLiteral("Folder/Skipped"), titled(QStringLiteral("x")),
+             {QStringLiteral("Bypass=1")});
+    m_favorites.BuildFavoritesTree();
+    m_runner.CheckAllLinks();
+    EXPECT_THAT(m_boxes.shown(), IsEmpty());
+    const QStringList lines = InspectReportLines(m_runner, m_settings);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], QStringLiteral("alive\tAlive\t") + titled(QStringLiteral("Alive")));
+    EXPECT_EQ(lines[1], QStringLiteral("dead\tDead Favorites/Dead\t") + page({}, {}, 404));
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("skipped\tFolder/Skipped\t")));
+    EXPECT_EQ(lines[3], QStringLiteral("Checked 3 favorites: 1 alive, 0 changed, 0 no answer, 1 "
+                                       "dead, 1 skipped, 1 moved to Dead Favorites"));
+    EXPECT_EQ(m_tree.node(1)->childCount(), 0) << "no dead node is added when unattended";
+}
+
+class ThrottleTest : public testing::Test {
+protected:
+    ThrottleTest()
+    {
+        m_settings.AutoThrottle = true;
+        m_settings.Timeout = 1000;
+        m_node = m_tree.add(nullptr, QString(), QStringLiteral("f"), 0, 0);
+    }
+
+    void lights(const QList<int>& statuses, bool ownTimeout = false)
+    {
+        for (const int status : statuses)
+            m_lights.SetLinkLight(status, m_node, std::nullopt, ownTimeout);
+    }
+
+    AppSettings m_settings;
+    TreeControl m_tree;
+    QDateTime m_lastRun;
+    StatusLights m_lights{m_tree, m_settings, m_lastRun};
+    TreeNode* m_node = nullptr;
+};
+
+TEST_F(ThrottleTest, TenAliveInARowShortenTheTimeOut)
+{
+    lights(QList<int>(9, 200));
+    EXPECT_EQ(m_settings.Timeout, 1000);
+    lights({200});
+    EXPECT_EQ(m_settings.Timeout, 975);
+}
+
+TEST_F(ThrottleTest, FourSilencesInTenLengthenIt)
+{
+    lights({-1, 200, -1, 404, -1, 200, 0, -1, 200, 200});
+    EXPECT_EQ(m_settings.Timeout, 1050);
+    lights({-1, -1, -1, -1, 200, 200, 200, 200, 200, 200});
+    EXPECT_EQ(m_settings.Timeout, 1100);
+    lights({-1, -1, -1, 200, 200, 200, 200, 200, 200, 200});
+    EXPECT_EQ(m_settings.Timeout, 1100) << "three are not enough";
+}
+
+TEST_F(ThrottleTest, NeverAbove1950NorForAFavoriteWithItsOwnTimeOut)
+{
+    m_settings.Timeout = 1950;
+    lights(QList<int>(10, -1));
+    EXPECT_EQ(m_settings.Timeout, 1950);
+    m_settings.Timeout = 1000;
+    lights(QList<int>(10, -1), true);
+    EXPECT_EQ(m_settings.Timeout, 1000);
+}
+
+TEST_F(ThrottleTest, NeverBelowTheFloor)
+{
+    m_settings.Timeout = 510;
+    lights(QList<int>(10, 200));
+    EXPECT_EQ(m_settings.Timeout, 500);
+    lights(QList<int>(10, 200));
+    EXPECT_EQ(m_settings.Timeout, 500);
+}
+
+} // namespace
