@@ -1,6 +1,7 @@
 // The program as a whole process: started twice, and started unattended
 // with no Favorites folder.
 
+#include "support/FixtureServer.h"
 #include "support/TempFavorites.h"
 
 #include <gmock/gmock.h>
@@ -9,6 +10,7 @@
 #include <QThread>
 
 using namespace norvale::test;
+using testing::ElementsAre;
 using testing::HasSubstr;
 
 namespace {
@@ -92,6 +94,34 @@ TEST_F(ProcessTest, UnattendedStartWithoutFavoritesPrintsTheMessageAndEnds)
                 HasSubstr("Cannot Find Favorites Folder"));
     EXPECT_NE(process.exitCode(), 0) << "a start that found nothing to check is no success";
     EXPECT_EQ(m_temp.read(QStringLiteral("registry.reg")), storeBefore);
+}
+
+TEST_F(ProcessTest, UnattendedRunChecksEverythingReportsAndSaves)
+{
+    FixtureServer server;
+    const QString alive = server.url(
+        FixtureServer::path(QStringLiteral("/page"), {{"body", "<title>Alive</title>"}}));
+    const QString dead = server.url(QStringLiteral("/nothing-here"));
+    const QString favorites = m_temp.folder(QStringLiteral("Favorites"));
+    m_temp.shortcut(QStringLiteral("Favorites/Alive.url"), alive);
+    m_temp.shortcut(QStringLiteral("Favorites/Old/Dead.url"), dead);
+    writeStore(favorites);
+    QProcess process;
+    prepare(process, {QStringLiteral("/inspect")});
+    process.start();
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    const QStringList lines = QString::fromUtf8(process.readAllStandardOutput())
+                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_THAT(lines, ElementsAre(QStringLiteral("alive\tAlive\t") + alive,
+                                   QStringLiteral("dead\tOld/Dead\t") + dead,
+                                   QStringLiteral("Checked 2 favorites: 1 alive, 0 changed, 0 no "
+                                                  "answer, 1 dead, 0 skipped, 0 moved to Dead "
+                                                  "Favorites")));
+    const QByteArray store = m_temp.read(QStringLiteral("registry.reg"));
+    EXPECT_TRUE(store.contains("\"LastRun\"=")) << "the unload sequence saved the settings";
+    EXPECT_TRUE(store.contains("\"Top\"="));
 }
 
 } // namespace
