@@ -1,0 +1,96 @@
+// Times a check of all favorites: 500 favorites whose pages answer after
+// 20 to 200 ms, served by the local fixture server. Prints favorites per
+// second.
+//
+//   bench_check_all [--count N]
+
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/ImageList.h"
+#include "platform/MessageBoxes.h"
+#include "platform/StatusBarModel.h"
+#include "platform/TransferEngine.h"
+#include "platform/TreeControl.h"
+#include "platform/WindowFrame.h"
+#include "shell/lifecycle/MainLifecycle.h"
+#include "support/FixtureServer.h"
+
+#include <cstdio>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace norvale;
+
+namespace {
+
+// A window that is nowhere: the run needs none.
+class NoWindow : public WindowFrame {
+public:
+    double top() const override { return 0; }
+    double left() const override { return 0; }
+    double height() const override { return 9000; }
+    double width() const override { return 12000; }
+    void setTop(double) override {}
+    void setLeft(double) override {}
+    void setHeight(double) override {}
+    void setWidth(double) override {}
+    QList<QRectF> screens() const override { return {}; }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    int count = 500;
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() > 2 && args[1] == QLatin1String("--count"))
+        count = args[2].toInt();
+
+    test::FixtureServer server;
+    QTemporaryDir temp;
+    const QString favorites = temp.filePath(QStringLiteral("Favorites"));
+    for (int i = 0; i < count; ++i) {
+        const QString folder = favorites + QStringLiteral("/Folder %1").arg(i / 50);
+        QDir().mkpath(folder);
+        const int delay = 20 + (i * 37) % 181; // 20..200 ms, spread evenly
+        const QString url = server.url(test::FixtureServer::path(
+            QStringLiteral("/page"), {{"delay", QString::number(delay)},
+                                      {"body", QStringLiteral("<title>Site %1</title>").arg(i)}}));
+        QFile file(folder + QStringLiteral("/Site %1.url").arg(i));
+        if (!file.open(QIODevice::WriteOnly))
+            return 1;
+        file.write("[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n");
+    }
+    QFile store(temp.filePath(QStringLiteral("registry.reg")));
+    if (!store.open(QIODevice::WriteOnly))
+        return 1;
+    store.write("Windows Registry Editor Version 5.00\r\n\r\n"
+                "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell "
+                "Folders]\r\n\"Favorites\"=\"" +
+                favorites.toUtf8() + "\"\r\n");
+    store.close();
+
+    const FileSystem fs;
+    const SystemClock clock;
+    ConsoleMessageBoxes boxes;
+    const ImageList images;
+    TreeControl tree;
+    StatusBarModel status;
+    NoWindow window;
+    MainLifecycle lifecycle({store.fileName(), temp.filePath(QStringLiteral("program")), fs, clock,
+                             boxes, nullptr, images, tree, status, window,
+                             TransferEngine::shared()});
+    if (lifecycle.load(QString()) != MainLifecycle::LoadOutcome::Running)
+        return 1;
+    QElapsedTimer timer;
+    timer.start();
+    lifecycle.checker().CheckAllLinks();
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    std::printf("check of all %d favorites in %.1f s: %.1f favorites/s\n", count, seconds,
+                count / seconds);
+    return 0;
+}
