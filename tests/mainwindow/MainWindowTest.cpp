@@ -9,11 +9,13 @@
 #include "platform/TreeControl.h"
 #include "shell/lifecycle/MainLifecycle.h"
 #include "shell/SettingsStore.h"
+#include "support/FixtureServer.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
 
 #include <gmock/gmock.h>
 #include <QApplication>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -183,6 +185,43 @@ TEST(WindowSession, MovedWindowReopensWhereItWasLeft)
         EXPECT_EQ(window.size(), QSize(500, 400));
     });
     EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+TEST(WindowSession, CloseIsRefusedWhileACheckRunsAndWorksAfterIt)
+{
+    FixtureServer server;
+    TempFolder temp;
+    const QString favorites = temp.folder(QStringLiteral("Favorites"));
+    temp.shortcut(QStringLiteral("Favorites/Slow.url"),
+                  server.url(QStringLiteral("/page?delay=600&body=%3Ctitle%3ESlow%3C/title%3E")));
+    temp.file(QStringLiteral("registry.reg"),
+              QStringLiteral("Windows Registry Editor Version 5.00\n\n"
+                             "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+                             "Explorer\\Shell Folders]\n\"Favorites\"=\"%1\"\n")
+                  .arg(favorites)
+                  .toUtf8());
+    const FileSystem fs;
+    FixedClock clock;
+    ScriptedMessageBoxes boxes;
+    const ImageList images;
+    TransferEngine engine;
+    TreeControl tree;
+    StatusBarModel status(2);
+    MainWindow window(tree, status, images);
+    MainLifecycle lifecycle({temp.path(QStringLiteral("registry.reg")),
+                             temp.folder(QStringLiteral("program")), fs, clock, boxes, nullptr,
+                             images, tree, status, window, engine});
+    ASSERT_EQ(lifecycle.load(QString()), MainLifecycle::LoadOutcome::Running);
+    window.setCloseGuard([&] { return lifecycle.closeRequested(); });
+    window.setUnloadHandler([&] { lifecycle.unload(); });
+    window.show();
+    bool closedDuringRun = true;
+    QTimer::singleShot(200, &window, [&] { closedDuringRun = window.close(); });
+    lifecycle.checker().CheckAllLinks();
+    EXPECT_FALSE(closedDuringRun);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(tree.node(2)->image(), images.position(QStringLiteral("GREENCHECK")));
+    EXPECT_TRUE(window.close());
 }
 
 } // namespace
