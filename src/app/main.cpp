@@ -40,9 +40,11 @@ int main(int argc, char** argv)
     MainWindow window(tree, status, images);
     QtMessageBoxes boxes(&window);
     QtFolderChooser chooser(&window);
+    QtUrlOpener opener;
 
     MainLifecycle lifecycle({RegistryStore::defaultFilePath(), programFolder(), fs, clock, boxes,
-                             &chooser, images, tree, status, window, TransferEngine::shared()});
+                             &chooser, images, tree, status, window, TransferEngine::shared(),
+                             &opener});
     const auto busyCursor = [](bool busy) {
         if (busy)
             QApplication::setOverrideCursor(Qt::BusyCursor);

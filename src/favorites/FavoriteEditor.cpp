@@ -1,10 +1,18 @@
 #include "FavoriteEditor.h"
 
+#include "FavoritesTree.h"
 #include "NameCleanup.h"
 #include "platform/FileSystem.h"
+#include "platform/ImageList.h"
+#include "platform/MessageBoxes.h"
 #include "platform/NorvaleError.h"
+#include "platform/ProfileFile.h"
 #include "platform/TreeControl.h"
+#include "platform/UrlOpener.h"
+#include "shell/AppSettings.h"
 #include "shell/ErrorLog.h"
+#include "shell/MainWindowState.h"
+#include "ShortcutFile.h"
 #include "TreeConventions.h"
 
 namespace norvale {
@@ -17,22 +25,30 @@ constexpr int kAnyLength = 1 << 30;
 
 const QString kFileExtension = QStringLiteral(".url");
 
+bool isNumeric(const QString& text)
+{
+    bool ok = false;
+    text.trimmed().toDouble(&ok);
+    return ok;
+}
+
 } // namespace
 
-FavoriteEditor::FavoriteEditor(TreeControl& tree, const ImageList& images, const FileSystem& fs,
-                               ErrorLog& log)
-    : m_tree(tree)
-    , m_images(images)
-    , m_fs(fs)
-    , m_log(log)
+FavoriteEditor::FavoriteEditor(EditorParts parts)
+    : m_parts(parts)
 {}
+
+bool FavoriteEditor::isFolder(const TreeNode* node) const
+{
+    return IsFolderNode(node, m_parts.images);
+}
 
 void FavoriteEditor::rekeyBelow(TreeNode* folder, const QString& oldPath, const QString& newPath)
 {
     for (const auto& child : folder->children()) {
         if (!child->key().startsWith(oldPath + QLatin1Char('/')))
             continue;
-        m_tree.setKey(child.get(), newPath + child->key().mid(oldPath.size()));
+        m_parts.tree.setKey(child.get(), newPath + child->key().mid(oldPath.size()));
         rekeyBelow(child.get(), oldPath, newPath);
     }
 }
@@ -42,11 +58,11 @@ bool FavoriteEditor::RenameLink(const QString& strNewName, TreeNode* node)
     const TreeNode* parent = node ? node->parent() : nullptr;
     if (!parent)
         return false;
-    const bool folder = IsFolderNode(node, m_images);
+    const bool folder = isFolder(node);
     const QString cleaned = CleanNameForRename(strNewName);
     const QString name = folder ? FitName(cleaned, kAnyLength)
                                 : FitName(cleaned, kFavoriteNameLength, kFileExtension);
-    if (IsUnusableName(name.trimmed().isEmpty() ? QString() : name))
+    if (name.trimmed().isEmpty() || IsUnusableName(name))
         return false;
     if (name == node->text())
         return true;
@@ -54,19 +70,241 @@ bool FavoriteEditor::RenameLink(const QString& strNewName, TreeNode* node)
         if (folder) {
             const QString oldPath = node->key();
             const QString newPath = FileSystem::join(parent->key(), name);
-            m_fs.rename(oldPath, name);
-            m_tree.setKey(node, newPath);
+            m_parts.fs.rename(oldPath, name);
+            m_parts.tree.setKey(node, newPath);
             rekeyBelow(node, oldPath, newPath);
         } else {
-            m_fs.rename(FavoriteFilePath(node, m_fs), name + kFileExtension);
+            m_parts.fs.rename(FavoriteFilePath(node, m_parts.fs), name + kFileExtension);
         }
-        m_tree.setText(node, name);
+        m_parts.tree.setText(node, name);
         return true;
     } catch (const NorvaleError& error) {
         if (error.number() != ErrorNumber::FileExists)
-            m_log.LogError(error, true);
+            m_parts.log.LogError(error, true);
         return false;
     }
+}
+
+void FavoriteEditor::takeOntoClipboard(bool cut)
+{
+    TreeNode* node = m_parts.tree.selectedItem();
+    // The two top-level folders are not for moving about.
+    if (!node || !node->parent())
+        return;
+    m_clipboard = {true, node->key(), node->text(), node->image(), node->selectedImage()};
+    if (!isFolder(node)) {
+        m_clipboard.key =
+            FileSystem::join(node->parent()->key(), node->text() + kShortcutExtension);
+    }
+    if (cut)
+        m_parts.tree.remove(node);
+    m_parts.state.Clipboard = ClipboardMode{!cut, cut};
+}
+
+void FavoriteEditor::CopyNode()
+{
+    takeOntoClipboard(false);
+}
+
+void FavoriteEditor::CutNode()
+{
+    takeOntoClipboard(true);
+}
+
+void FavoriteEditor::PasteNode()
+{
+    TreeNode* selected = m_parts.tree.selectedItem();
+    if (!m_clipboard.valid || !selected)
+        return; // nothing was ever copied or cut
+    TreeNode* target = isFolder(selected) ? selected : selected->parent();
+    if (!target)
+        return;
+    const bool favorite = m_clipboard.key.endsWith(kShortcutExtension, Qt::CaseSensitive);
+    const QString destination = FileSystem::join(target->key(), m_clipboard.text) +
+                                (favorite ? kShortcutExtension : QString());
+    if (!favorite && (target->key() == m_clipboard.key ||
+                      target->key().startsWith(m_clipboard.key + QLatin1Char('/')))) {
+        m_parts.boxes.show({QStringLiteral("A folder cannot be pasted into itself or into one of "
+                                           "its own folders."),
+                            QStringLiteral("Paste"), MessageIcon::Exclamation, MessageButtons::Ok});
+        return;
+    }
+    try {
+        pasteInto(target, favorite, destination);
+        m_clipboard.key = destination;
+    } catch (const NorvaleError& error) {
+        if (error.number() != ErrorNumber::FileNotFound) {
+            m_parts.log.LogError(error, true);
+            return;
+        }
+        // The source is gone from where it was: fall back to a copy.
+        try {
+            if (!favorite && !m_parts.fs.fileExists(destination))
+                m_parts.fs.copyFolder(m_clipboard.key, destination);
+            else
+                m_parts.fs.copyFile(m_parts.fs.resolveCaseInsensitive(m_clipboard.key),
+                                    target->key(), true);
+            m_parts.favorites.RefreshLinks();
+        } catch (const NorvaleError& fallbackError) {
+            m_parts.log.LogError(fallbackError, true);
+        }
+    }
+}
+
+void FavoriteEditor::pasteInto(TreeNode* target, bool favorite, const QString& destination)
+{
+    const bool cut = m_parts.state.Clipboard.cutPending;
+    if (favorite) {
+        const QString onDisk = FileSystem::join(target->key(), m_clipboard.text + kFileExtension);
+        if (m_parts.fs.fileExists(m_parts.fs.resolveCaseInsensitive(onDisk)))
+            return;
+        m_parts.tree.add(target, destination, m_clipboard.text, m_clipboard.image,
+                         m_clipboard.selectedImage);
+        const QString source = m_parts.fs.resolveCaseInsensitive(m_clipboard.key);
+        if (!m_parts.fs.fileExists(source)) {
+            throw NorvaleError(ErrorNumber::FileNotFound, QStringLiteral("File not found"),
+                               QStringLiteral("FavoriteEditor"));
+        }
+        if (cut)
+            m_parts.fs.moveFile(source, onDisk);
+        else
+            m_parts.fs.copyFile(source, target->key(), true);
+    } else {
+        if (m_parts.fs.folderExists(destination))
+            return;
+        const int image = m_parts.images.position(QStringLiteral("OPENFOLDER"));
+        m_parts.tree.add(target, destination, m_clipboard.text, image, image);
+        if (!m_parts.fs.folderExists(m_clipboard.key)) {
+            throw NorvaleError(ErrorNumber::FileNotFound, QStringLiteral("File not found"),
+                               QStringLiteral("FavoriteEditor"));
+        }
+        if (cut)
+            m_parts.fs.moveFolder(m_clipboard.key, destination);
+        else
+            m_parts.fs.copyFolder(m_clipboard.key, destination);
+    }
+    m_parts.favorites.RefreshLinks();
+}
+
+bool FavoriteEditor::removeFromDisk(const QString& path, bool folder)
+{
+    if (m_parts.fs.moveToTrash(path))
+        return true;
+    if (folder)
+        m_parts.fs.deleteFolder(path, true);
+    else
+        m_parts.fs.deleteFile(path, true);
+    return true;
+}
+
+void FavoriteEditor::DeleteNode()
+{
+    TreeNode* node = m_parts.tree.selectedItem();
+    if (!node || !node->parent())
+        return;
+    const bool folder = isFolder(node);
+    const MessageRequest question =
+        folder ? MessageRequest{QStringLiteral("Removing this folder will also remove all of its "
+                                               "Favorites. Are you sure you want to remove this "
+                                               "folder?"),
+                                QStringLiteral("Remove Folder"), MessageIcon::None,
+                                MessageButtons::YesNo}
+               : MessageRequest{QStringLiteral("Are you sure you want to remove this Favorite?"),
+                                QStringLiteral("Remove Favorite"), MessageIcon::None,
+                                MessageButtons::YesNo};
+    if (m_parts.boxes.show(question) != MessageAnswer::Yes)
+        return;
+    try {
+        const QString path = folder ? node->key() : FavoriteFilePath(node, m_parts.fs);
+        if (folder ? !m_parts.fs.folderExists(path) : !m_parts.fs.fileExists(path)) {
+            throw NorvaleError(folder ? ErrorNumber::PathNotFound : ErrorNumber::FileNotFound,
+                               QStringLiteral("Not found: ") + path,
+                               QStringLiteral("FavoriteEditor"));
+        }
+        removeFromDisk(path, folder);
+        m_parts.tree.remove(node);
+    } catch (const NorvaleError& error) {
+        m_parts.log.LogError(error, true);
+    }
+}
+
+void FavoriteEditor::LaunchFavorite()
+{
+    TreeNode* node = m_parts.tree.selectedItem();
+    if (!node || isFolder(node) || !node->parent() || !m_parts.opener)
+        return;
+    CurrentLinkSettings current;
+    const QString address =
+        m_parts.shortcuts.ReadLinkSettings(node->parent()->key(), node, current);
+    m_parts.opener->open(address);
+}
+
+// The folder that new items go into: the selected folder when it is open,
+// else the selected node's folder (and the root itself when it is selected
+// while collapsed, having no folder of its own).
+TreeNode* FavoriteEditor::newItemTarget() const
+{
+    TreeNode* selected = m_parts.tree.selectedItem();
+    if (!selected)
+        return nullptr;
+    if (selected->image() == m_parts.images.position(QStringLiteral("OPENFOLDER")))
+        return selected;
+    return selected->parent() ? selected->parent() : selected;
+}
+
+bool FavoriteEditor::CreateFolder(const QString& typedName)
+{
+    if (typedName.trimmed().isEmpty())
+        return true;
+    TreeNode* target = newItemTarget();
+    const QString name = FitName(CleanName(typedName), kAnyLength);
+    if (!target || IsUnusableName(name))
+        return false;
+    const QString path = FileSystem::join(target->key(), name);
+    if (TreeNode* existing = m_parts.tree.findByKey(path)) {
+        m_parts.tree.select(existing);
+        return true;
+    }
+    const int image = m_parts.images.position(QStringLiteral("OPENFOLDER"));
+    m_parts.tree.select(m_parts.tree.add(target, path, name, image, image));
+    try {
+        m_parts.fs.createFolder(path);
+        return true;
+    } catch (const NorvaleError& error) {
+        if (error.number() != ErrorNumber::FileExists)
+            m_parts.log.LogError(error, true);
+        return false;
+    }
+}
+
+bool FavoriteEditor::CreateFavorite(const QString& description, QString& address)
+{
+    if (description.trimmed().isEmpty() || address.trimmed().isEmpty())
+        return true;
+    TreeNode* target = newItemTarget();
+    if (!target)
+        return false;
+    const QString temporaryKey =
+        isNumeric(description) ? QLatin1Char('X') + description : description;
+    const QString name = FitName(CleanName(description), kAnyLength, kFileExtension);
+    if (!address.startsWith(QLatin1String("http")))
+        address.prepend(QLatin1String("http://"));
+    const int light = m_parts.settings.LightUnchecked;
+    const bool keyFree = !m_parts.tree.findByKey(temporaryKey);
+    TreeNode* node =
+        m_parts.tree.add(target, keyFree ? temporaryKey : QString(), name, light, light);
+    m_parts.tree.select(node);
+    m_parts.tree.setKey(node, QString());
+    try {
+        ProfileFile::write(FileSystem::join(target->key(), name + kFileExtension),
+                           ShortcutKeys::Standard, ShortcutKeys::Url, address);
+    } catch (const NorvaleError& error) {
+        // Nothing was created: the node goes and the dialog stays open.
+        m_parts.tree.remove(node);
+        m_parts.log.LogError(error, true);
+        return false;
+    }
+    return true;
 }
 
 } // namespace norvale

@@ -5,16 +5,45 @@
 namespace norvale {
 
 class ErrorLog;
+class FavoritesTree;
 class FileSystem;
 class ImageList;
+class MessageBoxes;
+class ShortcutFile;
 class TreeControl;
 class TreeNode;
+class UrlOpener;
+struct AppSettings;
+struct MainWindowState;
 
-// The editing operations on favorites and folders: each changes the disk
-// and keeps the tree in step with it.
+struct EditorParts {
+    TreeControl& tree;
+    const ImageList& images;
+    const FileSystem& fs;
+    ErrorLog& log;
+    MessageBoxes& boxes;
+    const AppSettings& settings;
+    MainWindowState& state;
+    FavoritesTree& favorites;
+    ShortcutFile& shortcuts;
+    UrlOpener* opener; // may be null: launching does nothing
+};
+
+// What was last copied or cut: enough to paste it, even after the node
+// itself has left the tree.
+struct ClipboardItem {
+    bool valid = false;
+    QString key; // the item's path; a favorite's ends in ".URL"
+    QString text;
+    int image = 0;
+    int selectedImage = 0;
+};
+
+// The editing operations on favorites and folders. Each changes the disk
+// and keeps the tree in step with it; most act on the selected node.
 class FavoriteEditor {
 public:
-    FavoriteEditor(TreeControl& tree, const ImageList& images, const FileSystem& fs, ErrorLog& log);
+    explicit FavoriteEditor(EditorParts parts);
 
     // Renames the folder or the favorite's file to the cleaned name, then
     // the node (and, for a folder, the keys of every node below it). A name
@@ -22,13 +51,30 @@ public:
     // dropped silently; any other failure is reported. True when renamed.
     bool RenameLink(const QString& strNewName, TreeNode* node);
 
-private:
-    void rekeyBelow(TreeNode* folder, const QString& oldPath, const QString& newPath);
+    void CopyNode();
+    void CutNode();
+    void PasteNode();
+    // Asks first; what goes, goes to the desktop trash where there is one.
+    void DeleteNode();
+    void LaunchFavorite();
 
-    TreeControl& m_tree;
-    const ImageList& m_images;
-    const FileSystem& m_fs;
-    ErrorLog& m_log;
+    // The new-folder and new-favorite dialogs' OK: true when the dialog
+    // should close.
+    bool CreateFolder(const QString& typedName);
+    bool CreateFavorite(const QString& description, QString& address);
+
+    const ClipboardItem& clipboard() const { return m_clipboard; }
+
+private:
+    bool isFolder(const TreeNode* node) const;
+    void takeOntoClipboard(bool cut);
+    TreeNode* newItemTarget() const;
+    void rekeyBelow(TreeNode* folder, const QString& oldPath, const QString& newPath);
+    void pasteInto(TreeNode* target, bool favorite, const QString& destination);
+    bool removeFromDisk(const QString& path, bool folder);
+
+    EditorParts m_parts;
+    ClipboardItem m_clipboard;
 };
 
 } // namespace norvale

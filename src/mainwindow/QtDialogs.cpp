@@ -1,7 +1,9 @@
 #include "QtDialogs.h"
 
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QUrl>
 
 namespace norvale {
 
@@ -55,6 +57,11 @@ MessageAnswer QtMessageBoxes::show(const MessageRequest& request)
 QString QtFolderChooser::chooseFolder(const QString& caption)
 {
     return QFileDialog::getExistingDirectory(m_parent, caption);
+}
+
+void QtUrlOpener::open(const QString& address)
+{
+    QDesktopServices::openUrl(QUrl::fromUserInput(address));
 }
 
 } // namespace norvale

@@ -2,6 +2,7 @@
 
 #include "platform/FolderChooser.h"
 #include "platform/MessageBoxes.h"
+#include "platform/UrlOpener.h"
 
 class QWidget;
 
@@ -28,6 +29,12 @@ public:
 
 private:
     QWidget* m_parent;
+};
+
+// Opens addresses with the desktop's default handler.
+class QtUrlOpener : public UrlOpener {
+public:
+    void open(const QString& address) override;
 };
 
 } // namespace norvale

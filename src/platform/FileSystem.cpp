@@ -174,6 +174,21 @@ void FileSystem::copyFile(const QString& source, const QString& destinationFolde
     }
 }
 
+void FileSystem::copyFolder(const QString& source, const QString& destination) const
+{
+    requireFolder(source);
+    if (!folderExists(destination) && !QDir().mkpath(destination))
+        fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), destination);
+    const FolderListing listing = listFolder(source);
+    if (!listing.files.isEmpty())
+        copyFile(join(source, QStringLiteral("*.*")), destination, true);
+    for (const Subfolder& subfolder : listing.subfolders) {
+        // A linked folder is copied as what it holds, never followed round.
+        if (!subfolder.isSymLink)
+            copyFolder(join(source, subfolder.name), join(destination, subfolder.name));
+    }
+}
+
 void FileSystem::moveFile(const QString& source, const QString& destination) const
 {
     if (!fileExists(source))
@@ -229,6 +244,11 @@ void FileSystem::deleteFolder(const QString& path, bool force) const
         fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), path);
     if (!QDir(path).removeRecursively())
         fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), path);
+}
+
+bool FileSystem::moveToTrash(const QString& path) const
+{
+    return QFile::moveToTrash(path);
 }
 
 void FileSystem::appendText(const QString& path, const QByteArray& bytes) const

@@ -40,11 +40,15 @@ public:
     void rename(const QString& path, const QString& newName) const;
     // source may end in "*.*" for every file directly in its folder.
     void copyFile(const QString& source, const QString& destinationFolder, bool overwrite) const;
+    // The folder with everything in it, replacing files already there.
+    void copyFolder(const QString& source, const QString& destination) const;
     void moveFile(const QString& source, const QString& destination) const;
     void moveFolder(const QString& source, const QString& destination) const;
     // path may end in "*.*"; force also removes read-only files.
     void deleteFile(const QString& path, bool force) const;
     void deleteFolder(const QString& path, bool force) const;
+    // To the desktop trash where there is one; false when there is none.
+    bool moveToTrash(const QString& path) const;
     void appendText(const QString& path, const QByteArray& bytes) const;
 
     // The real file that path names, matching the last part without regard

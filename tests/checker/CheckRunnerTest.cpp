@@ -123,7 +123,8 @@ protected:
     Probe m_probe{m_control, m_settings, m_clock};
     ShortcutFile m_shortcuts{m_settings, m_fs, m_program, nullptr};
     FavoritesTree m_favorites{m_tree, m_images, m_settings, m_state, m_fs, m_log, m_program};
-    FavoriteEditor m_editor{m_tree, m_images, m_fs, m_log};
+    FavoriteEditor m_editor{{m_tree, m_images, m_fs, m_log, m_boxes, m_settings, m_state,
+                             m_favorites, m_shortcuts, nullptr}};
     CheckRunner m_runner{{m_tree, m_images, m_settings, m_state, m_shortcuts, m_probe, m_favorites,
                           m_editor, m_status, m_boxes, m_log, m_fs, m_program}};
     QList<int> m_commands;

@@ -34,7 +34,8 @@ MainLifecycle::MainLifecycle(LifecycleParts parts)
     , m_transfer(m_parts.transfers)
     , m_probe(m_transfer, m_settings, m_parts.clock)
     , m_shortcuts(m_settings, m_parts.fs, m_parts.programFolder, nullptr)
-    , m_editor(m_parts.tree, m_parts.images, m_parts.fs, m_log)
+    , m_editor({m_parts.tree, m_parts.images, m_parts.fs, m_log, m_boxes, m_settings, m_state,
+                m_favorites, m_shortcuts, m_parts.opener})
     , m_checker({m_parts.tree, m_parts.images, m_settings, m_state, m_shortcuts, m_probe,
                  m_favorites, m_editor, m_parts.status, m_boxes, m_log, m_parts.fs,
                  m_parts.programFolder})

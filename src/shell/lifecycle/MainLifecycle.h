@@ -22,6 +22,7 @@ class ImageList;
 class RegistryStore;
 class StatusBarModel;
 class TransferEngine;
+class UrlOpener;
 class TreeControl;
 class WindowFrame;
 
@@ -38,6 +39,7 @@ struct LifecycleParts {
     StatusBarModel& status;
     WindowFrame& frame;
     TransferEngine& transfers;
+    UrlOpener* opener = nullptr; // launches favorites; none in tests
 };
 
 // The main window's life from load to unload: restores the settings and the

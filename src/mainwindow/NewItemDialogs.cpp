@@ -1,0 +1,78 @@
+#include "NewItemDialogs.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace norvale {
+
+namespace {
+
+// "&OK" and "&Cancel" as the pair of buttons both dialogs end with.
+QDialogButtonBox* okCancel(QDialog* dialog, QPushButton** ok, QPushButton** cancel)
+{
+    auto* buttons = new QDialogButtonBox(dialog);
+    *ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
+    *cancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+    (*ok)->setObjectName(QStringLiteral("btnButton0"));
+    (*cancel)->setObjectName(QStringLiteral("btnButton1"));
+    (*ok)->setDefault(true);
+    QObject::connect(*cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    return buttons;
+}
+
+} // namespace
+
+NewFolderDialog::NewFolderDialog(std::function<bool(const QString&)> confirm, QWidget* parent)
+    : QDialog(parent)
+    , m_confirm(std::move(confirm))
+{
+    setObjectName(QStringLiteral("frmNewFolder"));
+    setWindowTitle(QStringLiteral("New Folder"));
+    setModal(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Enter Name of Folder"), this));
+    m_name = new QLineEdit(this);
+    m_name->setObjectName(QStringLiteral("txtFolder"));
+    layout->addWidget(m_name);
+    layout->addWidget(okCancel(this, &m_ok, &m_cancel));
+    connect(m_ok, &QPushButton::clicked, this, [this] {
+        if (m_confirm(m_name->text()))
+            accept();
+    });
+    connect(m_name, &QLineEdit::returnPressed, m_ok, &QPushButton::click);
+}
+
+NewFavoriteDialog::NewFavoriteDialog(std::function<bool(const QString&, QString&)> confirm,
+                                     QWidget* parent)
+    : QDialog(parent)
+    , m_confirm(std::move(confirm))
+{
+    setObjectName(QStringLiteral("frmNewFavorite"));
+    setWindowTitle(QStringLiteral("Create New Favorite"));
+    setModal(true);
+    auto* frame = new QGroupBox(QStringLiteral("New Favorite"), this);
+    auto* form = new QFormLayout(frame);
+    m_description = new QLineEdit(frame);
+    m_description->setObjectName(QStringLiteral("txtDesc"));
+    m_address = new QLineEdit(QStringLiteral("http://"), frame);
+    m_address->setObjectName(QStringLiteral("txtURL"));
+    form->addRow(QStringLiteral("Desc"), m_description);
+    form->addRow(QStringLiteral("URL"), m_address);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    layout->addWidget(okCancel(this, &m_ok, &m_cancel));
+    connect(m_ok, &QPushButton::clicked, this, [this] {
+        QString address = m_address->text();
+        const bool close = m_confirm(m_description->text(), address);
+        m_address->setText(address);
+        if (close)
+            accept();
+    });
+}
+
+} // namespace norvale
