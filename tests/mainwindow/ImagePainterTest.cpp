@@ -1,0 +1,92 @@
+#include "mainwindow/ImagePainter.h"
+#include "platform/ImageList.h"
+
+#include <gmock/gmock.h>
+
+using namespace norvale;
+
+namespace {
+
+class ImagePainterTest : public testing::Test {
+protected:
+    QImage image(int position, qreal scale = 1.0) const
+    {
+        return m_icons.at(position)
+            .pixmap(QSize(16, 16), scale)
+            .toImage()
+            .convertToFormat(QImage::Format_ARGB32);
+    }
+    QImage image(const char* key) const { return image(m_images.position(QLatin1String(key))); }
+
+    // Each pixel as empty, darker or lighter than the picture's average grey:
+    // the drawing's shapes and marks, whatever their colours.
+    QVector<int> shape(const char* key) const
+    {
+        const QImage picture = image(key);
+        QVector<int> grays;
+        int sum = 0;
+        int count = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const QRgb pixel = picture.pixel(x, y);
+                grays << (qAlpha(pixel) < 128 ? -1 : qGray(pixel));
+                sum += qMax(grays.last(), 0);
+                count += grays.last() >= 0;
+            }
+        QVector<int> classes;
+        for (int gray : grays)
+            classes << (gray < 0 ? 0 : gray * count > sum ? 2 : 1);
+        return classes;
+    }
+
+    ImageList m_images;
+    QVector<QIcon> m_icons = PaintImages(m_images);
+};
+
+TEST_F(ImagePainterTest, EveryPositionHasAVisibleImageAtOneAndTwoTimes)
+{
+    ASSERT_EQ(m_icons.size(), m_images.count() + 1);
+    for (int position = 1; position <= m_images.count(); ++position) {
+        SCOPED_TRACE(m_images.key(position).toStdString());
+        ASSERT_FALSE(m_icons.at(position).isNull());
+        const QImage small = image(position);
+        const QImage large = image(position, 2.0);
+        EXPECT_EQ(small.size(), QSize(16, 16));
+        EXPECT_EQ(large.size(), QSize(32, 32));
+        // Drawn afresh at 2x, not the 1x picture blown up.
+        EXPECT_NE(large, small.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        EXPECT_NE(large, small.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        int opaque = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                opaque += qAlpha(small.pixel(x, y)) > 128;
+        EXPECT_GE(opaque, 20);
+    }
+}
+
+TEST_F(ImagePainterTest, NoTwoKeysLookTheSame)
+{
+    for (int a = 1; a <= m_images.count(); ++a)
+        for (int b = a + 1; b <= m_images.count(); ++b)
+            EXPECT_NE(image(a), image(b))
+                << m_images.key(a).toStdString() << " and " << m_images.key(b).toStdString();
+}
+
+TEST_F(ImagePainterTest, LightsOfASetDifferInShapeNotOnlyInColour)
+{
+    const std::vector<std::vector<const char*>> sets = {
+        {"BLACKDOT", "REDDOT", "YELLOWDOT", "GREENDOT", "GRAYDOT", "NEWGREENDOT"},
+        {"IELOGO", "REDRESULT", "YELLOWRESULT", "GREENCHECK", "GRAYDOT", "GREENNEW"}};
+    for (const auto& lights : sets)
+        for (size_t a = 0; a < lights.size(); ++a)
+            for (size_t b = a + 1; b < lights.size(); ++b) {
+                const QVector<int> first = shape(lights[a]);
+                const QVector<int> second = shape(lights[b]);
+                int differing = 0;
+                for (int i = 0; i < first.size(); ++i)
+                    differing += first[i] != second[i];
+                EXPECT_GE(differing, 12) << lights[a] << " and " << lights[b];
+            }
+}
+
+} // namespace
