@@ -7,6 +7,7 @@
 #include "favorites/FavoritesTree.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/Clock.h"
+#include "platform/CommandSurface.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageList.h"
 #include "platform/MessageBoxes.h"
@@ -108,7 +109,8 @@ int main(int argc, char** argv)
     TreeControl shown;
     const ImageList images;
     StatusBarModel status;
-    MainWindow window(shown, status, images);
+    CommandSurface surface;
+    MainWindow window(shown, status, surface, images);
     window.show();
     QApplication::processEvents();
     QElapsedTimer timer;

@@ -3,6 +3,7 @@
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/QtDialogs.h"
 #include "platform/Clock.h"
+#include "platform/CommandSurface.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageList.h"
 #include "platform/InstanceLock.h"
@@ -12,6 +13,7 @@
 #include "platform/TransferEngine.h"
 #include "platform/TreeControl.h"
 #include "shell/lifecycle/MainLifecycle.h"
+#include "shell/lifecycle/WindowWiring.h"
 
 #include <cstdio>
 #include <QApplication>
@@ -37,14 +39,15 @@ int main(int argc, char** argv)
     StatusBarModel status(2);
     const FileSystem fs;
     const SystemClock clock;
-    MainWindow window(tree, status, images);
+    CommandSurface surface;
+    MainWindow window(tree, status, surface, images);
     QtMessageBoxes boxes(&window);
     QtFolderChooser chooser(&window);
     QtUrlOpener opener;
 
     MainLifecycle lifecycle({RegistryStore::defaultFilePath(), programFolder(), fs, clock, boxes,
                              &chooser, images, tree, status, window, TransferEngine::shared(),
-                             &opener});
+                             &opener, &surface});
     const auto busyCursor = [](bool busy) {
         if (busy)
             QApplication::setOverrideCursor(Qt::BusyCursor);
@@ -58,8 +61,7 @@ int main(int argc, char** argv)
     if (lifecycle.load(commandLine) == MainLifecycle::LoadOutcome::FavoritesNotFound)
         return 1;
 
-    window.setCloseGuard([&lifecycle] { return lifecycle.closeRequested(); });
-    window.setUnloadHandler([&lifecycle] { lifecycle.unload(); });
+    ConnectWindow(lifecycle, window);
     window.show();
     if (lifecycle.state().InspectMode) {
         // Unattended: once the window is up, check everything, report, and

@@ -74,6 +74,12 @@ void CheckRunner::busy(bool on)
         m_busy(on);
 }
 
+void CheckRunner::progress(int done, int total)
+{
+    if (m_progress)
+        m_progress(done, total);
+}
+
 void CheckRunner::stop()
 {
     m_parts.state.Checking = false;
@@ -151,6 +157,13 @@ void CheckRunner::CheckAllLinks()
         m_records.clear();
         m_recordOf.clear();
         busy(true);
+        int total = 0;
+        for (int index = 1; index <= m_parts.tree.count(); ++index) {
+            const TreeNode* node = m_parts.tree.node(index);
+            total += !isFolder(node) && node->image() == m_parts.settings.LightUnchecked;
+        }
+        int done = 0;
+        progress(done, total);
         QString folderPath;
         bool underRoot = false;
         // The tree is read afresh at every step, so it may change meanwhile.
@@ -165,10 +178,13 @@ void CheckRunner::CheckAllLinks()
                 m_recordOf.insert(node, m_records.size());
                 m_records.append({node, QString(), false, QString()});
             }
-            if (m_parts.state.Checking && node->image() == m_parts.settings.LightUnchecked)
+            if (m_parts.state.Checking && node->image() == m_parts.settings.LightUnchecked) {
                 checkInRun({folderPath, node, RunKind::All});
+                progress(++done, total);
+            }
         }
         busy(false);
+        progress(0, 0);
         if (m_parts.settings.MoveDead) {
             QList<TreeNode*> dead;
             for (int index = m_parts.tree.count(); index >= 1; --index) {
@@ -216,6 +232,8 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
         }
         const QString folderPath = folder->key();
         busy(true);
+        int done = 0;
+        progress(done, int(noted.size()));
         for (const int index : noted) {
             TreeNode* favorite = m_parts.tree.node(index);
             if (!m_parts.state.Checking)
@@ -226,8 +244,10 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
                 break;
             if (favorite->image() == m_parts.settings.LightUnchecked)
                 checkInRun({folderPath, favorite, RunKind::Folder});
+            progress(++done, int(noted.size()));
         }
         busy(false);
+        progress(0, 0);
         if (m_parts.settings.MoveDead) {
             QList<TreeNode*> dead;
             for (auto it = noted.crbegin(); it != noted.crend(); ++it) {
@@ -282,6 +302,7 @@ void CheckRunner::finishRun(const QString& doneMessage, const QString& abortedMe
 void CheckRunner::returnToIdle(const NorvaleError& error)
 {
     busy(false);
+    progress(0, 0);
     m_parts.log.LogError(error, !m_parts.state.InspectMode);
     m_parts.state.Checking = false;
     m_parts.status.setPanelText(2, QString());

@@ -83,6 +83,12 @@ public:
         m_updateCommands = std::move(update);
     }
     void setBusyIndicator(std::function<void(bool)> busy) { m_busy = std::move(busy); }
+    // Told how many favorites a folder or all-favorites run has done of how
+    // many; (0, 0) when it ends.
+    void setProgressReporter(std::function<void(int done, int total)> report)
+    {
+        m_progress = std::move(report);
+    }
 
     void CheckAllLinks();
     void CheckFolderLinks(TreeNode* node);
@@ -106,12 +112,14 @@ private:
     void returnToIdle(const NorvaleError& error);
     void updateCommands(CommandState state);
     void busy(bool on);
+    void progress(int done, int total);
     QString freeDeadName(const QString& name, const QString& sourcePath) const;
 
     CheckRunParts m_parts;
     StatusLights m_lights;
     std::function<void(CommandState)> m_updateCommands;
     std::function<void(bool)> m_busy;
+    std::function<void(int, int)> m_progress;
     QList<RunRecord> m_records;
     QHash<const TreeNode*, qsizetype> m_recordOf;
 };

@@ -1,19 +1,25 @@
 #include "MainWindow.h"
 
+#include "FavoritesTreeView.h"
 #include "ImagePainter.h"
+#include "platform/CommandSurface.h"
+#include "platform/ImageList.h"
 #include "platform/StatusBarModel.h"
 #include "platform/TreeControl.h"
+#include "TaskPane.h"
 #include "TreeItemModel.h"
 #include "WindowLayout.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QTreeView>
 
 namespace norvale {
 
@@ -40,13 +46,17 @@ private:
 
 } // namespace
 
-MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, const ImageList& images,
-                       QWidget* parent)
+MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface& surface,
+                       const ImageList& images, QWidget* parent)
     : QMainWindow(parent)
     , m_tree(tree)
+    , m_surface(surface)
+    , m_images(images)
+    , m_pictures(PaintImages(images))
 {
     setWindowTitle(QStringLiteral("Brimwick Norvale"));
     setObjectName(QStringLiteral("frmMain"));
+    setWindowIcon(m_pictures.value(images.position(QStringLiteral("CHECKALL"))));
     resize(kDesignWidth, kDesignHeight);
 
     m_toolBar = addToolBar(QStringLiteral("Toolbar"));
@@ -56,29 +66,35 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, const ImageLis
 
     auto* client = new ClientArea([this] { layOutClientArea(); });
     setCentralWidget(client);
-
-    m_taskPane = new QWidget(client);
-    m_taskPane->setObjectName(QStringLiteral("ExplorerBar"));
-    m_taskPane->setAutoFillBackground(true);
-    m_taskPane->setBackgroundRole(QPalette::Mid);
+    m_taskPane = new TaskPane(surface, m_pictures, images, client);
     m_taskPane->resize(TwipsToPixels(kTaskPaneWidthTwips, logicalDpiX()), 0);
+    connect(m_taskPane, &TaskPane::itemClicked, this, [this](const QString& key) {
+        if (const TaskItem* item = m_surface.taskItem(key); item && item->available)
+            Q_EMIT commandRequested(Command(item->command));
+    });
 
-    m_treeView = new QTreeView(client);
-    m_treeView->setObjectName(QStringLiteral("tvFolders"));
-    m_treeView->setHeaderHidden(true);
-    m_treeView->setUniformRowHeights(true); // keeps 100,000 rows fast
-    m_treeView->setIconSize(QSize(16, 16));
-    m_model = new TreeItemModel(tree, PaintImages(images), this);
+    m_treeView = new FavoritesTreeView(client);
+    m_model = new TreeItemModel(tree, m_pictures, this);
     m_treeView->setModel(m_model);
 
+    statusBar()->setObjectName(QStringLiteral("sbStatus"));
     for (int panel = 1; panel <= status.panelCount(); ++panel) {
         auto* label = new QLabel(status.panelText(panel));
-        statusBar()->addWidget(label, panel == 1 ? 1 : 0);
+        statusBar()->addWidget(label, panel == 1 ? 0 : 1);
         m_panels.append(label);
     }
-    statusBar()->setObjectName(QStringLiteral("sbStatus"));
+    m_progress = new QProgressBar;
+    m_progress->setMaximumWidth(200);
+    m_progress->setFormat(QStringLiteral("%v of %m"));
+    m_progress->hide();
+    statusBar()->addPermanentWidget(m_progress);
     connect(&status, &StatusBarModel::panelChanged, this,
             [this](int panel, const QString& text) { m_panels[panel - 1]->setText(text); });
+    connect(&status, &StatusBarModel::progressChanged, this, [this](int done, int total) {
+        m_progress->setVisible(total > 0);
+        m_progress->setRange(0, std::max(total, 1));
+        m_progress->setValue(done);
+    });
 
     connect(&m_tree, &TreeControl::resetDone, this, [this] { syncExpansion(); });
     connect(&m_tree, &TreeControl::expandedChanged, this, [this](TreeNode* node) {
@@ -87,21 +103,166 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, const ImageLis
     });
     connect(&m_tree, &TreeControl::ensureVisibleRequested, this,
             [this](TreeNode* node) { m_treeView->scrollTo(m_model->indexFor(node)); });
-    connect(m_treeView, &QTreeView::expanded, this, [this](const QModelIndex& index) {
-        m_tree.setExpanded(TreeItemModel::nodeAt(index), true);
+    connect(&m_tree, &TreeControl::selectionChanged, this, [this](TreeNode* node) {
+        const QModelIndex index = m_model->indexFor(node);
+        if (m_treeView->currentIndex() != index)
+            m_treeView->setCurrentIndex(index);
     });
-    connect(m_treeView, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
-        m_tree.setExpanded(TreeItemModel::nodeAt(index), false);
-    });
+    connect(m_treeView, &QTreeView::expanded, this,
+            [this](const QModelIndex& index) { setFolderImage(index, true); });
+    connect(m_treeView, &QTreeView::collapsed, this,
+            [this](const QModelIndex& index) { setFolderImage(index, false); });
     connect(m_treeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { m_tree.select(TreeItemModel::nodeAt(current)); });
+            [this](const QModelIndex& current) {
+                TreeNode* node = TreeItemModel::nodeAt(current);
+                m_tree.select(node);
+                if (node)
+                    Q_EMIT nodeClicked(node);
+            });
+    connect(m_treeView, &QTreeView::doubleClicked, this,
+            [this] { Q_EMIT commandRequested(Command::Launch); });
+    connect(m_treeView, &FavoritesTreeView::rightButtonReleased, this,
+            [this](const QPoint& position) { openContextMenu(position); });
+    connect(m_model, &TreeItemModel::labelEdited, this, &MainWindow::labelEdited);
+
+    connect(&m_surface, &CommandSurface::rebuilt, this, &MainWindow::buildSurfaceViews);
+    connect(&m_surface, &CommandSurface::changed, this, &MainWindow::refreshSurfaceViews);
+    buildSurfaceViews();
 }
 
 MainWindow::~MainWindow() = default;
 
+QTreeView* MainWindow::treeView() const
+{
+    return m_treeView;
+}
+
 QString MainWindow::statusPanelText(int panel) const
 {
     return panel >= 1 && panel <= m_panels.size() ? m_panels[panel - 1]->text() : QString();
+}
+
+QAction* MainWindow::actionFor(const CommandItem& item)
+{
+    auto* action = new QAction(this);
+    if (item.separator) {
+        action->setSeparator(true);
+        return action;
+    }
+    action->setText(item.caption);
+    action->setToolTip(item.tooltip.isEmpty() ? QString(item.caption).remove(QLatin1Char('&'))
+                                              : item.tooltip);
+    const int position = m_images.position(item.iconKey);
+    if (position > 0)
+        action->setIcon(m_pictures.value(position));
+    if (!item.shortcut.isEmpty())
+        action->setShortcut(QKeySequence(item.shortcut));
+    const Command command = Command(item.command);
+    connect(action, &QAction::triggered, this,
+            [this, command] { Q_EMIT commandRequested(command); });
+    return action;
+}
+
+void MainWindow::buildSurfaceViews()
+{
+    menuBar()->clear();
+    qDeleteAll(m_contextMenus);
+    m_contextMenus.clear();
+    m_menuActions.clear();
+    m_toolbarActions.clear();
+    m_toolBar->clear();
+    for (const CommandMenu& menu : m_surface.menus()) {
+        QMenu* view = menu.popupOnly ? new QMenu(this) : menuBar()->addMenu(menu.caption);
+        view->setObjectName(menu.name);
+        QList<QAction*>& actions = m_menuActions[menu.name];
+        for (const CommandItem& item : menu.items) {
+            QAction* action = actionFor(item);
+            view->addAction(action);
+            actions.append(action);
+        }
+        if (menu.popupOnly) {
+            if (!actions.isEmpty())
+                view->setDefaultAction(actions.first());
+            m_contextMenus.insert(menu.name, view);
+        } else {
+            // Shortcuts work whether or not the menu bar has the focus.
+            addActions(actions);
+        }
+    }
+    for (const CommandItem& button : m_surface.toolbar()) {
+        QAction* action = actionFor(button);
+        action->setObjectName(button.key);
+        m_toolBar->addAction(action);
+        m_toolbarActions.append(action);
+    }
+    refreshSurfaceViews();
+}
+
+void MainWindow::refreshSurfaceViews()
+{
+    for (const CommandMenu& menu : m_surface.menus()) {
+        const QList<QAction*> actions = m_menuActions.value(menu.name);
+        for (int i = 0; i < menu.items.size() && i < actions.size(); ++i) {
+            actions[i]->setEnabled(menu.items[i].enabled);
+            actions[i]->setVisible(menu.items[i].visible);
+        }
+    }
+    const QList<CommandItem>& buttons = m_surface.toolbar();
+    for (int i = 0; i < buttons.size() && i < m_toolbarActions.size(); ++i)
+        m_toolbarActions[i]->setEnabled(buttons[i].enabled);
+}
+
+QAction* MainWindow::menuAction(const QString& menu, int index) const
+{
+    const QList<QAction*> actions = m_menuActions.value(menu);
+    return index >= 1 && index <= actions.size() ? actions[index - 1] : nullptr;
+}
+
+QAction* MainWindow::toolbarAction(int position) const
+{
+    return position >= 1 && position <= m_toolbarActions.size() ? m_toolbarActions[position - 1]
+                                                                : nullptr;
+}
+
+QMenu* MainWindow::openContextMenu(const QPoint& globalPosition)
+{
+    const ContextMenu choice = m_chooseMenu ? m_chooseMenu() : ContextMenu::None;
+    const char* name = nullptr;
+    switch (choice) {
+    case ContextMenu::None:
+        return nullptr;
+    case ContextMenu::Folder:
+    case ContextMenu::RootFolder:
+        name = Menus::Folder;
+        break;
+    case ContextMenu::Favorite:
+        name = Menus::Node;
+        break;
+    case ContextMenu::DeadFavorite:
+        name = Menus::Dead;
+        break;
+    }
+    QMenu* menu = m_contextMenus.value(QLatin1String(name));
+    if (menu)
+        menu->popup(globalPosition);
+    return menu;
+}
+
+void MainWindow::startRename()
+{
+    const QModelIndex index = m_treeView->currentIndex();
+    if (index.isValid())
+        m_treeView->edit(index);
+}
+
+void MainWindow::setFolderImage(const QModelIndex& index, bool open)
+{
+    TreeNode* node = TreeItemModel::nodeAt(index);
+    if (!node)
+        return;
+    m_tree.setExpanded(node, open);
+    m_tree.setImage(
+        node, m_images.position(open ? QStringLiteral("OPENFOLDER") : QStringLiteral("FOLDER")));
 }
 
 void MainWindow::layOutClientArea()
@@ -146,14 +307,6 @@ void MainWindow::closeEvent(QCloseEvent* event)
             m_unload();
     }
     event->accept();
-}
-
-bool MainWindow::event(QEvent* event)
-{
-    const bool handled = QMainWindow::event(event);
-    if (event->type() == QEvent::WindowActivate && m_activate)
-        m_activate();
-    return handled;
 }
 
 double MainWindow::dpiX() const

@@ -1,41 +1,66 @@
 #pragma once
 
+#include "platform/TreeControl.h"
+
+#include "Commands.h"
 #include "platform/WindowFrame.h"
+#include "TreeInteraction.h"
 
 #include <functional>
+#include <QHash>
 #include <QMainWindow>
 
+class QAction;
 class QLabel;
-class QTreeView;
+class QMenu;
+class QProgressBar;
 class QToolBar;
+class QTreeView;
 
 namespace norvale {
 
+class CommandSurface;
+struct CommandItem;
+class FavoritesTreeView;
 class ImageList;
 class StatusBarModel;
-class TreeControl;
+class TaskPane;
 class TreeItemModel;
 
-// The main window: toolbar on top, the task pane on the left, the favorites
-// tree to its right and the status bar at the bottom. It renders the
-// headless models and hands its window events to the handlers it is given.
+// The main window: menus and toolbar on top, the task pane on the left, the
+// favorites tree to its right and the status bar at the bottom. It renders
+// the headless models and reports what the user does; the handlers it is
+// given decide what happens.
 class MainWindow : public QMainWindow, public WindowFrame {
     Q_OBJECT
 public:
-    MainWindow(TreeControl& tree, StatusBarModel& status, const ImageList& images,
-               QWidget* parent = nullptr);
+    MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface& surface,
+               const ImageList& images, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Asked on every close request; false keeps the window open.
     void setCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }
     // Runs once when a close goes ahead, before the window goes.
     void setUnloadHandler(std::function<void()> handler) { m_unload = std::move(handler); }
-    void setActivationHandler(std::function<void()> handler) { m_activate = std::move(handler); }
+    // Chooses the context menu for the selected node (and may set the
+    // command state before it opens).
+    void setContextMenuChooser(std::function<ContextMenu()> chooser)
+    {
+        m_chooseMenu = std::move(chooser);
+    }
 
-    QTreeView* treeView() const { return m_treeView; }
-    QWidget* taskPane() const { return m_taskPane; }
+    QTreeView* treeView() const;
+    TaskPane* taskPane() const { return m_taskPane; }
     QToolBar* toolBar() const { return m_toolBar; }
     QString statusPanelText(int panel) const;
+    QProgressBar* progressBar() const { return m_progress; }
+    // The action shown for a menu item (by menu name and index, from 1).
+    QAction* menuAction(const QString& menu, int index) const;
+    QAction* toolbarAction(int position) const;
+    QMenu* contextMenu(const QString& menu) const { return m_contextMenus.value(menu); }
+    // Opens the context menu of the selected node at a screen position.
+    QMenu* openContextMenu(const QPoint& globalPosition);
+    void startRename();
 
     double top() const override;
     double left() const override;
@@ -47,25 +72,41 @@ public:
     void setWidth(double twips) override;
     QList<QRectF> screens() const override;
 
+Q_SIGNALS:
+    void commandRequested(norvale::Command command);
+    void nodeClicked(norvale::TreeNode* node);
+    void labelEdited(norvale::TreeNode* node, const QString& text);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool event(QEvent* event) override;
 
 private:
+    void buildSurfaceViews();
+    void refreshSurfaceViews();
+    QAction* actionFor(const CommandItem& item);
     void layOutClientArea();
     void syncExpansion();
+    void setFolderImage(const QModelIndex& index, bool open);
     double dpiX() const;
     double dpiY() const;
 
     TreeControl& m_tree;
+    CommandSurface& m_surface;
+    const ImageList& m_images;
+    QVector<QIcon> m_pictures;
     TreeItemModel* m_model = nullptr;
-    QTreeView* m_treeView = nullptr;
-    QWidget* m_taskPane = nullptr;
+    FavoritesTreeView* m_treeView = nullptr;
+    TaskPane* m_taskPane = nullptr;
     QToolBar* m_toolBar = nullptr;
     QList<QLabel*> m_panels;
+    QProgressBar* m_progress = nullptr;
+    QHash<QString, QList<QAction*>> m_menuActions;
+    QList<QAction*> m_toolbarActions;
+    QHash<QString, QMenu*> m_contextMenus;
+    QList<QMenu*> m_barMenus;
     std::function<bool()> m_closeGuard;
     std::function<void()> m_unload;
-    std::function<void()> m_activate;
+    std::function<ContextMenu()> m_chooseMenu;
     bool m_unloaded = false;
 };
 

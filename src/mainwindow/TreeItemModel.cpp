@@ -99,4 +99,20 @@ QVariant TreeItemModel::data(const QModelIndex& index, int role) const
     }
 }
 
+Qt::ItemFlags TreeItemModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+bool TreeItemModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    TreeNode* node = nodeAt(index);
+    if (!node || role != Qt::EditRole)
+        return false;
+    Q_EMIT labelEdited(node, value.toString());
+    return false;
+}
+
 } // namespace norvale

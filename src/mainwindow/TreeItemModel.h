@@ -1,13 +1,12 @@
 #pragma once
 
+#include "platform/TreeControl.h"
+
 #include <QAbstractItemModel>
 #include <QIcon>
 #include <QVector>
 
 namespace norvale {
-
-class TreeControl;
-class TreeNode;
 
 // Shows the headless tree in a QTreeView: one column, the node's text, and
 // its image (its selected image while it is selected).
@@ -24,6 +23,13 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // An edited label is reported, never stored here: the rename decides
+    // what the node is called.
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+Q_SIGNALS:
+    void labelEdited(TreeNode* node, const QString& text);
 
 private:
     QIcon iconFor(const TreeNode* node) const;

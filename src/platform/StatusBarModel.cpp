@@ -22,4 +22,11 @@ void StatusBarModel::setPanelText(int panel, const QString& text)
     Q_EMIT panelChanged(panel, text);
 }
 
+void StatusBarModel::setProgress(int done, int total)
+{
+    m_done = done;
+    m_total = total;
+    Q_EMIT progressChanged(done, total);
+}
+
 } // namespace norvale

@@ -15,11 +15,19 @@ public:
     QString panelText(int panel) const;
     void setPanelText(int panel, const QString& text);
 
+    // A run's progress: done of total; a total of 0 hides it.
+    void setProgress(int done, int total);
+    int progressDone() const { return m_done; }
+    int progressTotal() const { return m_total; }
+
 Q_SIGNALS:
     void panelChanged(int panel, const QString& text);
+    void progressChanged(int done, int total);
 
 private:
     QStringList m_texts;
+    int m_done = 0;
+    int m_total = 0;
 };
 
 } // namespace norvale

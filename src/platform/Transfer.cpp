@@ -45,7 +45,8 @@ void Transfer::start(TransferEngine& engine)
     curl_easy_setopt(m_easy, CURLOPT_REDIR_PROTOCOLS_STR, kProtocols);
     curl_easy_setopt(m_easy, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(m_easy, CURLOPT_USERAGENT, agent.constData());
-    curl_easy_setopt(m_easy, CURLOPT_ACCEPT_ENCODING, "");
+    if (m_request.acceptCompressed)
+        curl_easy_setopt(m_easy, CURLOPT_ACCEPT_ENCODING, "");
     // HTTP/1.1 keeps the status line in the form "HTTP/1.1 200 OK" that the
     // page reading relies on.
     curl_easy_setopt(m_easy, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));

@@ -21,6 +21,9 @@ struct TransferRequest {
     QList<QByteArray> headers; // extra request header lines
     QString caFile;            // certificates to trust besides the system's
     qint64 bodyCap = 1 << 20;  // bytes of (decoded) body kept; the rest is not fetched
+    // Offer compressed answers (decoded on arrival). Off where the body must
+    // match the Content-Length it was sent with.
+    bool acceptCompressed = true;
 };
 
 // What came back. Redirects are never followed: the headers are those of

@@ -90,6 +90,7 @@ void TransferControl::Execute(const QString& url, const QString& operation, cons
     Q_UNUSED(data);
     Cancel();
     TransferRequest request = requestFor(url.isEmpty() ? m_url : url);
+    request.acceptCompressed = false; // a download is judged by its Content-Length
     for (const QString& line : requestHeaders.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
         request.headers.append(line.toUtf8());
     m_transfer = std::make_unique<Transfer>(request);

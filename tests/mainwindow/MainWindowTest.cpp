@@ -1,6 +1,8 @@
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/TaskPane.h"
 #include "mainwindow/TreeItemModel.h"
 #include "mainwindow/WindowLayout.h"
+#include "platform/CommandSurface.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageList.h"
 #include "platform/RegistryStore.h"
@@ -8,6 +10,7 @@
 #include "platform/TransferEngine.h"
 #include "platform/TreeControl.h"
 #include "shell/lifecycle/MainLifecycle.h"
+#include "shell/lifecycle/WindowWiring.h"
 #include "shell/SettingsStore.h"
 #include "support/FixtureServer.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -50,7 +53,8 @@ protected:
     ImageList m_images;
     TreeControl m_tree;
     StatusBarModel m_status{2};
-    MainWindow m_window{m_tree, m_status, m_images};
+    CommandSurface m_surface;
+    MainWindow m_window{m_tree, m_status, m_surface, m_images};
 };
 
 TEST_F(MainWindowTest, ShowsTheTreeWithItsExpansion)
@@ -156,13 +160,13 @@ TEST(WindowSession, MovedWindowReopensWhereItWasLeft)
     auto session = [&](const std::function<void(MainWindow&)>& use) {
         TreeControl tree;
         StatusBarModel status(2);
-        MainWindow window(tree, status, images);
+        CommandSurface surface;
+        MainWindow window(tree, status, surface, images);
         MainLifecycle lifecycle({temp.path(QStringLiteral("registry.reg")),
                                  temp.folder(QStringLiteral("program")), fs, clock, boxes, nullptr,
-                                 images, tree, status, window, engine});
+                                 images, tree, status, window, engine, nullptr, &surface});
         EXPECT_EQ(lifecycle.load(QString()), MainLifecycle::LoadOutcome::Running);
-        window.setCloseGuard([&] { return lifecycle.closeRequested(); });
-        window.setUnloadHandler([&] { lifecycle.unload(); });
+        ConnectWindow(lifecycle, window);
         window.show();
         EXPECT_EQ(window.treeView()->model()->rowCount(window.treeView()->model()->index(0, 0)), 1);
         EXPECT_EQ(window.statusPanelText(1), QStringLiteral("Total: 1 Favorites in 1 Folders  "));
@@ -207,13 +211,13 @@ TEST(WindowSession, CloseIsRefusedWhileACheckRunsAndWorksAfterIt)
     TransferEngine engine;
     TreeControl tree;
     StatusBarModel status(2);
-    MainWindow window(tree, status, images);
+    CommandSurface surface;
+    MainWindow window(tree, status, surface, images);
     MainLifecycle lifecycle({temp.path(QStringLiteral("registry.reg")),
                              temp.folder(QStringLiteral("program")), fs, clock, boxes, nullptr,
-                             images, tree, status, window, engine});
+                             images, tree, status, window, engine, nullptr, &surface});
     ASSERT_EQ(lifecycle.load(QString()), MainLifecycle::LoadOutcome::Running);
-    window.setCloseGuard([&] { return lifecycle.closeRequested(); });
-    window.setUnloadHandler([&] { lifecycle.unload(); });
+    ConnectWindow(lifecycle, window);
     window.show();
     bool closedDuringRun = true;
     QTimer::singleShot(200, &window, [&] { closedDuringRun = window.close(); });

@@ -3,12 +3,16 @@
 #include "checker/InspectReport.h"
 #include "DeadFavoritesMirror.h"
 #include "favorites/TreeConventions.h"
+#include "mainwindow/CommandEnablement.h"
+#include "mainwindow/CommandSurfaceBuilder.h"
 #include "platform/Clock.h"
+#include "platform/CommandSurface.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderChooser.h"
 #include "platform/NorvaleError.h"
 #include "platform/RegistryStore.h"
 #include "platform/StatusBarModel.h"
+#include "platform/TreeControl.h"
 #include "shell/SettingsStore.h"
 #include "shell/TimeConversion.h"
 #include "WindowPlacement.h"
@@ -33,16 +37,22 @@ MainLifecycle::MainLifecycle(LifecycleParts parts)
                   m_parts.programFolder)
     , m_transfer(m_parts.transfers)
     , m_probe(m_transfer, m_settings, m_parts.clock)
-    , m_shortcuts(m_settings, m_parts.fs, m_parts.programFolder, nullptr)
+    , m_icons(m_transfer, m_parts.transfers, m_parts.fs, m_parts.clock, m_parts.programFolder)
+    , m_shortcuts(m_settings, m_parts.fs, m_parts.programFolder, &m_icons)
     , m_editor({m_parts.tree, m_parts.images, m_parts.fs, m_log, m_boxes, m_settings, m_state,
                 m_favorites, m_shortcuts, m_parts.opener})
     , m_checker({m_parts.tree, m_parts.images, m_settings, m_state, m_shortcuts, m_probe,
                  m_favorites, m_editor, m_parts.status, m_boxes, m_log, m_parts.fs,
                  m_parts.programFolder})
+    , m_ownSurface(m_parts.surface ? nullptr : std::make_unique<CommandSurface>())
+    , m_surface(m_parts.surface ? m_parts.surface : m_ownSurface.get())
 {
     const QString caFile = qEnvironmentVariable("NORVALE_CA_FILE");
     if (!caFile.isEmpty())
         m_transfer.setCaFile(caFile);
+    m_checker.setCommandUpdater([this](CommandState state) { UpdateCommands(state); });
+    m_checker.setProgressReporter(
+        [this](int done, int total) { m_parts.status.setProgress(done, total); });
 }
 
 QStringList MainLifecycle::runInspection()
@@ -105,9 +115,14 @@ MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine)
     if (m_settings.DeadFavoritesInIE)
         MirrorDeadFavoritesIn(m_parts.fs, m_favorites.deadFavoritesPath(), deadFavoritesMirror());
     m_favorites.BuildFavoritesTree();
-    // The command surface, its enablement, the details pane, the tray icon
-    // and the update check join the sequence here as they are built.
+    BuildCommandSurface(*m_surface);
+    UpdateCommands(m_settings.MoveDead ? CommandState::DeadFavoritesSelected
+                                       : CommandState::RootSelected);
+    m_surface->setTaskText(QStringLiteral("EB_DETAIL1"), QStringLiteral("Favorites Folder"));
+    m_surface->setTaskText(QStringLiteral("EB_DETAIL2"), QString::number(m_parts.tree.count()) +
+                                                             QStringLiteral(" items in tree"));
     m_parts.status.setPanelText(1, TotalsText(m_state.FavoriteCount, m_state.FolderCount));
+    // The tray icon and the update check join the sequence here.
     return LoadOutcome::Running;
 }
 

@@ -1,22 +1,29 @@
 #pragma once
 
 #include "checker/CheckRunner.h"
+#include "checker/IconFetcher.h"
 #include "checker/Probe.h"
 #include "favorites/FavoriteEditor.h"
 #include "favorites/FavoritesTree.h"
 #include "favorites/ShortcutFile.h"
+#include "mainwindow/Commands.h"
+#include "mainwindow/TreeInteraction.h"
+#include "platform/CommandSurface.h"
 #include "platform/TransferControl.h"
 #include "shell/AppSettings.h"
 #include "shell/ErrorLog.h"
 #include "shell/MainWindowState.h"
 #include "shell/RoutedMessageBoxes.h"
 
+#include <functional>
+#include <memory>
 #include <QString>
 
 namespace norvale {
 
 class Clock;
 class FileSystem;
+class CommandSurface;
 class FolderChooser;
 class ImageList;
 class RegistryStore;
@@ -39,7 +46,20 @@ struct LifecycleParts {
     StatusBarModel& status;
     WindowFrame& frame;
     TransferEngine& transfers;
-    UrlOpener* opener = nullptr; // launches favorites; none in tests
+    UrlOpener* opener = nullptr;       // launches favorites; none in tests
+    CommandSurface* surface = nullptr; // the window's commands; its own when none
+};
+
+// What only the window can do for a command: its dialogs and its label edit.
+struct WindowActions {
+    std::function<void()> newFolder;
+    std::function<void()> newFavorite;
+    std::function<void()> find;
+    std::function<void()> about;
+    std::function<void()> startRename;
+    std::function<void()> close;
+    // Shows the options dialog for the command that asked for it.
+    std::function<void(Command)> options;
 };
 
 // The main window's life from load to unload: restores the settings and the
@@ -66,6 +86,18 @@ public:
     // lines (printed by the caller).
     QStringList runInspection();
 
+    // The window's commands, clicks and edits.
+    void setWindowActions(WindowActions actions) { m_window = std::move(actions); }
+    void RunCommand(Command command);
+    void UpdateCommands(CommandState state);
+    void ShowNodeDetails(TreeNode* node);
+    ContextMenu chooseContextMenu();
+    void labelEdited(TreeNode* node, const QString& text);
+    CommandSurface& commandSurface() { return *m_surface; }
+    TreeControl& tree() { return m_parts.tree; }
+    const Clock& clock() const { return m_parts.clock; }
+    UrlOpener* opener() const { return m_parts.opener; }
+
     static bool IsInspectCommand(const QString& commandLine);
     static QString TotalsText(qint64 favorites, qint64 folders);
 
@@ -82,6 +114,8 @@ public:
 
 private:
     bool findFavoritesFolder(RegistryStore& store);
+    void runOptions(Command command);
+    void openHelp();
     void reportQuietly(const NorvaleError& error);
 
     LifecycleParts m_parts;
@@ -92,9 +126,13 @@ private:
     FavoritesTree m_favorites;
     TransferControl m_transfer;
     Probe m_probe;
+    IconFetcher m_icons;
     ShortcutFile m_shortcuts;
     FavoriteEditor m_editor;
     CheckRunner m_checker;
+    std::unique_ptr<CommandSurface> m_ownSurface;
+    CommandSurface* m_surface;
+    WindowActions m_window;
 };
 
 } // namespace norvale

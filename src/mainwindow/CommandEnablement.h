@@ -1,0 +1,28 @@
+#pragma once
+
+#include "shell/CommandState.h"
+
+namespace norvale {
+
+class CommandSurface;
+class ImageList;
+class TreeControl;
+class TreeNode;
+
+// What the enablement depends on besides the state it is told.
+struct EnablementContext {
+    const TreeControl& tree;
+    const ImageList& images;
+    bool checking = false;
+    bool moveDead = false;
+};
+
+// The state a selected node gives: a favorite, the tree's first node (the
+// dead favorites' folder or the root), or another folder.
+CommandState DeriveCommandState(const TreeNode* node, const EnablementContext& context);
+
+// Switches every managed command off, then on what the state allows; the
+// result depends only on the state, the run flag and MoveDead.
+void UpdateCommands(CommandSurface& surface, CommandState state, const EnablementContext& context);
+
+} // namespace norvale

@@ -1,0 +1,176 @@
+#include "TaskPane.h"
+
+#include "platform/CommandSurface.h"
+#include "platform/ImageList.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace norvale {
+
+// One line of a group: an icon and a text; a link underlines its text under
+// the pointer. Both kinds report clicks while they are available.
+class TaskItemWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit TaskItemWidget(QWidget* parent)
+        : QWidget(parent)
+        , m_icon(new QLabel(this))
+        , m_text(new QLabel(this))
+    {
+        auto* layout = new QHBoxLayout(this);
+        layout->setContentsMargins(8, 2, 4, 2);
+        layout->setSpacing(6);
+        m_icon->setFixedSize(16, 16);
+        m_text->setWordWrap(true);
+        layout->addWidget(m_icon);
+        layout->addWidget(m_text, 1);
+    }
+
+    void show(const TaskItem& item, const QIcon& icon)
+    {
+        m_link = item.kind == TaskItemKind::Link;
+        m_icon->setVisible(!icon.isNull());
+        if (!icon.isNull())
+            m_icon->setPixmap(icon.pixmap(QSize(16, 16), devicePixelRatioF()));
+        m_text->setText(item.text);
+        QFont font = m_text->font();
+        font.setBold(item.bold);
+        font.setUnderline(false);
+        m_text->setFont(font);
+        QPalette palette = m_text->palette();
+        palette.setColor(QPalette::WindowText,
+                         m_link ? QColor(0x1f, 0x4e, 0x9e) : palette.color(QPalette::Text));
+        m_text->setPalette(palette);
+        setToolTip(item.tooltip);
+        setEnabled(item.available);
+        setCursor(m_link && item.available ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    }
+
+    QString text() const { return m_text->text(); }
+    bool isLink() const { return m_link; }
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void enterEvent(QEnterEvent*) override { underline(m_link && isEnabled()); }
+    void leaveEvent(QEvent*) override { underline(false); }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+            Q_EMIT clicked();
+    }
+
+private:
+    void underline(bool on)
+    {
+        QFont font = m_text->font();
+        font.setUnderline(on);
+        m_text->setFont(font);
+    }
+
+    QLabel* m_icon;
+    QLabel* m_text;
+    bool m_link = true;
+};
+
+TaskPane::TaskPane(CommandSurface& surface, QVector<QIcon> images, const ImageList& imageList,
+                   QWidget* parent)
+    : QScrollArea(parent)
+    , m_surface(surface)
+    , m_images(std::move(images))
+    , m_imageList(imageList)
+{
+    setObjectName(QStringLiteral("ExplorerBar"));
+    setWidgetResizable(true);
+    setFrameShape(QFrame::NoFrame);
+    connect(&m_surface, &CommandSurface::rebuilt, this, &TaskPane::rebuild);
+    connect(&m_surface, &CommandSurface::changed, this, &TaskPane::refresh);
+    rebuild();
+}
+
+QWidget* TaskPane::itemWidget(const QString& key) const
+{
+    return m_items.value(key);
+}
+
+QToolButton* TaskPane::groupHeader(const QString& key) const
+{
+    return m_headers.value(key);
+}
+
+bool TaskPane::isGroupOpen(const QString& key) const
+{
+    const QWidget* body = m_bodies.value(key);
+    return body && !body->isHidden();
+}
+
+void TaskPane::rebuild()
+{
+    m_items.clear();
+    m_headers.clear();
+    m_bodies.clear();
+    auto* content = new QWidget;
+    content->setBackgroundRole(QPalette::Base);
+    content->setAutoFillBackground(true);
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(8, 8, 8, 8);
+    column->setSpacing(10);
+    for (const TaskGroup& group : m_surface.taskGroups()) {
+        auto* header = new QToolButton(content);
+        header->setText(group.title);
+        header->setCheckable(true);
+        header->setChecked(true);
+        header->setArrowType(Qt::DownArrow);
+        header->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        header->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        QFont bold = header->font();
+        bold.setBold(true);
+        header->setFont(bold);
+        auto* body = new QFrame(content);
+        body->setFrameShape(QFrame::StyledPanel);
+        auto* lines = new QVBoxLayout(body);
+        lines->setContentsMargins(0, 4, 0, 4);
+        lines->setSpacing(0);
+        for (const TaskItem& item : group.items) {
+            auto* line = new TaskItemWidget(body);
+            const QString key = item.key;
+            connect(line, &TaskItemWidget::clicked, this, [this, key] { Q_EMIT itemClicked(key); });
+            lines->addWidget(line);
+            m_items.insert(key, line);
+        }
+        connect(header, &QToolButton::toggled, body, [header, body](bool open) {
+            body->setVisible(open);
+            header->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
+        });
+        column->addWidget(header);
+        column->addWidget(body);
+        m_headers.insert(group.key, header);
+        m_bodies.insert(group.key, body);
+    }
+    column->addStretch(1);
+    setWidget(content);
+    refresh();
+}
+
+void TaskPane::refresh()
+{
+    for (const TaskGroup& group : m_surface.taskGroups()) {
+        for (const TaskItem& item : group.items) {
+            TaskItemWidget* line = m_items.value(item.key);
+            if (!line)
+                continue;
+            const int position = m_imageList.position(item.iconKey);
+            line->show(item,
+                       position > 0 && position < m_images.size() ? m_images[position] : QIcon());
+        }
+    }
+}
+
+} // namespace norvale
+
+#include "TaskPane.moc"

@@ -1,0 +1,161 @@
+#include "CommandSurface.h"
+
+namespace norvale {
+
+CommandSurface::CommandSurface(QObject* parent)
+    : QObject(parent)
+{}
+
+void CommandSurface::addMenu(const CommandMenu& menu)
+{
+    m_menus.append(menu);
+    Q_EMIT rebuilt();
+}
+
+void CommandSurface::setToolbar(const QList<CommandItem>& buttons)
+{
+    m_toolbar = buttons;
+    Q_EMIT rebuilt();
+}
+
+void CommandSurface::addTaskGroup(const TaskGroup& group)
+{
+    m_groups.append(group);
+    Q_EMIT rebuilt();
+}
+
+void CommandSurface::clear()
+{
+    m_menus.clear();
+    m_toolbar.clear();
+    m_groups.clear();
+    Q_EMIT rebuilt();
+}
+
+const CommandMenu* CommandSurface::menu(const QString& name) const
+{
+    for (const CommandMenu& menu : m_menus) {
+        if (menu.name == name)
+            return &menu;
+    }
+    return nullptr;
+}
+
+const CommandItem* CommandSurface::menuItem(const QString& menu, int index) const
+{
+    const CommandMenu* found = this->menu(menu);
+    return found && index >= 1 && index <= found->items.size() ? &found->items[index - 1] : nullptr;
+}
+
+const CommandItem* CommandSurface::toolbarButton(int position) const
+{
+    return position >= 1 && position <= m_toolbar.size() ? &m_toolbar[position - 1] : nullptr;
+}
+
+const TaskItem* CommandSurface::taskItem(const QString& key) const
+{
+    for (const TaskGroup& group : m_groups) {
+        for (const TaskItem& item : group.items) {
+            if (item.key == key)
+                return &item;
+        }
+    }
+    return nullptr;
+}
+
+CommandItem* CommandSurface::findMenuItem(const QString& menu, int index)
+{
+    return const_cast<CommandItem*>(std::as_const(*this).menuItem(menu, index));
+}
+
+TaskItem* CommandSurface::findTaskItem(const QString& key)
+{
+    return const_cast<TaskItem*>(std::as_const(*this).taskItem(key));
+}
+
+void CommandSurface::touched()
+{
+    if (m_suspended > 0)
+        m_dirty = true;
+    else
+        Q_EMIT changed();
+}
+
+void CommandSurface::setMenuItemEnabled(const QString& menu, int index, bool enabled)
+{
+    if (CommandItem* item = findMenuItem(menu, index)) {
+        item->enabled = enabled;
+        touched();
+    }
+}
+
+void CommandSurface::setMenuItemVisible(const QString& menu, int index, bool visible)
+{
+    if (CommandItem* item = findMenuItem(menu, index)) {
+        item->visible = visible;
+        touched();
+    }
+}
+
+void CommandSurface::setToolbarEnabled(int position, bool enabled)
+{
+    if (position >= 1 && position <= m_toolbar.size()) {
+        m_toolbar[position - 1].enabled = enabled;
+        touched();
+    }
+}
+
+void CommandSurface::setTaskAvailable(const QString& key, bool available)
+{
+    if (TaskItem* item = findTaskItem(key)) {
+        item->available = available;
+        touched();
+    }
+}
+
+void CommandSurface::setTaskText(const QString& key, const QString& text)
+{
+    if (TaskItem* item = findTaskItem(key)) {
+        item->text = text;
+        touched();
+    }
+}
+
+void CommandSurface::setTaskTooltip(const QString& key, const QString& tooltip)
+{
+    if (TaskItem* item = findTaskItem(key)) {
+        item->tooltip = tooltip;
+        touched();
+    }
+}
+
+void CommandSurface::setTaskKind(const QString& key, TaskItemKind kind)
+{
+    if (TaskItem* item = findTaskItem(key)) {
+        item->kind = kind;
+        touched();
+    }
+}
+
+void CommandSurface::setTaskBold(const QString& key, bool bold)
+{
+    if (TaskItem* item = findTaskItem(key)) {
+        item->bold = bold;
+        touched();
+    }
+}
+
+void CommandSurface::suspendDrawing()
+{
+    ++m_suspended;
+}
+
+void CommandSurface::resumeDrawing()
+{
+    if (m_suspended > 0 && --m_suspended == 0 && m_dirty) {
+        m_dirty = false;
+        Q_EMIT changed();
+    }
+}
+
+} // namespace norvale

@@ -1,0 +1,49 @@
+#include "WindowWiring.h"
+
+#include "MainLifecycle.h"
+#include "mainwindow/FindDialog.h"
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/NewItemDialogs.h"
+#include "services/AboutDialog.h"
+
+namespace norvale {
+
+void ConnectWindow(MainLifecycle& lifecycle, MainWindow& window)
+{
+    window.setCloseGuard([&lifecycle] { return lifecycle.closeRequested(); });
+    window.setUnloadHandler([&lifecycle] { lifecycle.unload(); });
+    window.setContextMenuChooser([&lifecycle] { return lifecycle.chooseContextMenu(); });
+    QObject::connect(&window, &MainWindow::commandRequested, &window,
+                     [&lifecycle](Command command) { lifecycle.RunCommand(command); });
+    QObject::connect(&window, &MainWindow::nodeClicked, &window,
+                     [&lifecycle](TreeNode* node) { lifecycle.ShowNodeDetails(node); });
+    QObject::connect(
+        &window, &MainWindow::labelEdited, &window,
+        [&lifecycle](TreeNode* node, const QString& text) { lifecycle.labelEdited(node, text); });
+
+    WindowActions actions;
+    // Dialogs are made afresh for each showing, so each starts empty.
+    actions.newFolder = [&lifecycle] {
+        NewFolderDialog dialog(
+            [&lifecycle](const QString& name) { return lifecycle.editor().CreateFolder(name); });
+        dialog.exec();
+    };
+    actions.newFavorite = [&lifecycle] {
+        NewFavoriteDialog dialog([&lifecycle](const QString& description, QString& address) {
+            return lifecycle.editor().CreateFavorite(description, address);
+        });
+        dialog.exec();
+    };
+    actions.find = [&lifecycle, &window] {
+        FindDialog::showFor(lifecycle.tree(), lifecycle.messageBoxes(), &window);
+    };
+    actions.about = [&lifecycle] {
+        AboutDialog dialog(lifecycle.clock(), lifecycle.opener());
+        dialog.exec();
+    };
+    actions.startRename = [&window] { window.startRename(); };
+    actions.close = [&window] { window.close(); };
+    lifecycle.setWindowActions(std::move(actions));
+}
+
+} // namespace norvale

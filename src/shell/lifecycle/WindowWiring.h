@@ -1,0 +1,12 @@
+#pragma once
+
+namespace norvale {
+
+class MainLifecycle;
+class MainWindow;
+
+// Connects the window's events to the lifecycle's handlers and gives the
+// lifecycle the window's own actions (its dialogs, its label edit, closing).
+void ConnectWindow(MainLifecycle& lifecycle, MainWindow& window);
+
+} // namespace norvale
