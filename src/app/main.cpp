@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <QApplication>
 #include <QTimer>
+#include <QTreeView>
 
 using namespace norvale;
 
@@ -63,6 +64,7 @@ int main(int argc, char** argv)
 
     ConnectWindow(lifecycle, window);
     window.show();
+    window.treeView()->setFocus();
     if (lifecycle.state().InspectMode) {
         // Unattended: once the window is up, check everything, report, and
         // unload as a close would (the run leaves its flag set, so the close

@@ -115,6 +115,8 @@ MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine)
     if (m_settings.DeadFavoritesInIE)
         MirrorDeadFavoritesIn(m_parts.fs, m_favorites.deadFavoritesPath(), deadFavoritesMirror());
     m_favorites.BuildFavoritesTree();
+    // The tree's first node counts as selected at start.
+    m_parts.tree.select(m_parts.tree.node(1));
     BuildCommandSurface(*m_surface);
     UpdateCommands(m_settings.MoveDead ? CommandState::DeadFavoritesSelected
                                        : CommandState::RootSelected);
