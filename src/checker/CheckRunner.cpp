@@ -11,6 +11,7 @@
 #include "platform/StatusBarModel.h"
 #include "platform/TreeControl.h"
 #include "Probe.h"
+#include "ProbePrefetcher.h"
 #include "shell/AppSettings.h"
 #include "shell/ErrorLog.h"
 #include "shell/MainWindowState.h"
@@ -56,6 +57,8 @@ CheckRunner::CheckRunner(CheckRunParts parts)
     m_parts.shortcuts.setIconWriteFailureReporter(
         [this](const NorvaleError& error) { m_parts.log.LogError(error, false); });
 }
+
+CheckRunner::~CheckRunner() = default;
 
 bool CheckRunner::isFolder(const TreeNode* node) const
 {
@@ -131,11 +134,31 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     return outcome;
 }
 
+void CheckRunner::fetchAhead(const QList<FavoriteCheck>& work)
+{
+    m_prefetch.reset();
+    if (m_parts.settings.Parallel <= 1)
+        return; // one at a time, each probed at its turn
+    m_prefetch = std::make_unique<ProbePrefetcher>(m_parts.transfers, m_parts.control,
+                                                   m_parts.probe, m_parts.settings,
+                                                   m_parts.shortcuts, m_parts.settings.Parallel);
+    QList<ProbePrefetcher::Work> plan;
+    for (const FavoriteCheck& check : work)
+        plan.append({check.node, check.folderPath});
+    m_prefetch->plan(plan);
+}
+
 void CheckRunner::checkInRun(const FavoriteCheck& check)
 {
+    if (m_prefetch && !m_prefetch->waitFor(check.node, m_parts.state.Checking))
+        return; // stopped while the page was awaited
     try {
         const FavoriteCheckOutcome outcome =
-            CheckFavorite(check, [this](const QString& url, int timeoutMs) {
+            CheckFavorite(check, [this, &check](const QString& url, int timeoutMs) {
+                if (m_prefetch) {
+                    if (auto ready = m_prefetch->take(check.node, url, timeoutMs))
+                        return *ready;
+                }
                 return m_parts.probe.CheckLink(url, timeoutMs);
             });
         if (const auto it = m_recordOf.constFind(check.node); it != m_recordOf.cend())
@@ -157,11 +180,17 @@ void CheckRunner::CheckAllLinks()
         m_records.clear();
         m_recordOf.clear();
         busy(true);
-        int total = 0;
+        QList<FavoriteCheck> work;
+        QString path;
         for (int index = 1; index <= m_parts.tree.count(); ++index) {
-            const TreeNode* node = m_parts.tree.node(index);
-            total += !isFolder(node) && node->image() == m_parts.settings.LightUnchecked;
+            TreeNode* node = m_parts.tree.node(index);
+            if (isFolder(node))
+                path = node->key();
+            else if (node->image() == m_parts.settings.LightUnchecked)
+                work.append({path, node, RunKind::All});
         }
+        const int total = int(work.size());
+        fetchAhead(work);
         int done = 0;
         progress(done, total);
         QString folderPath;
@@ -185,6 +214,7 @@ void CheckRunner::CheckAllLinks()
         }
         busy(false);
         progress(0, 0);
+        m_prefetch.reset();
         if (m_parts.settings.MoveDead) {
             QList<TreeNode*> dead;
             for (int index = m_parts.tree.count(); index >= 1; --index) {
@@ -231,6 +261,10 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
             noted.append(m_parts.tree.indexOf(child.get()));
         }
         const QString folderPath = folder->key();
+        QList<FavoriteCheck> work;
+        for (const int index : noted)
+            work.append({folderPath, m_parts.tree.node(index), RunKind::Folder});
+        fetchAhead(work);
         busy(true);
         int done = 0;
         progress(done, int(noted.size()));
@@ -248,6 +282,7 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
         }
         busy(false);
         progress(0, 0);
+        m_prefetch.reset();
         if (m_parts.settings.MoveDead) {
             QList<TreeNode*> dead;
             for (auto it = noted.crbegin(); it != noted.crend(); ++it) {
@@ -301,6 +336,7 @@ void CheckRunner::finishRun(const QString& doneMessage, const QString& abortedMe
 
 void CheckRunner::returnToIdle(const NorvaleError& error)
 {
+    m_prefetch.reset();
     busy(false);
     progress(0, 0);
     m_parts.log.LogError(error, !m_parts.state.InspectMode);

@@ -5,6 +5,7 @@
 #include "StatusLights.h"
 
 #include <functional>
+#include <memory>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -21,6 +22,9 @@ class NorvaleError;
 class Probe;
 class ShortcutFile;
 class StatusBarModel;
+class TransferControl;
+class TransferEngine;
+class ProbePrefetcher;
 class TreeControl;
 class TreeNode;
 struct AppSettings;
@@ -69,6 +73,8 @@ struct CheckRunParts {
     ErrorLog& log;
     const FileSystem& fs;
     QString programFolder;
+    TransferEngine& transfers; // runs the probes fetched ahead of their turn
+    TransferControl& control;
 };
 
 // The three check runs: all favorites, one folder's favorites, the selected
@@ -77,6 +83,7 @@ struct CheckRunParts {
 class CheckRunner {
 public:
     explicit CheckRunner(CheckRunParts parts);
+    ~CheckRunner();
 
     void setCommandUpdater(std::function<void(CommandState)> update)
     {
@@ -107,6 +114,7 @@ public:
 private:
     bool isFolder(const TreeNode* node) const;
     void checkInRun(const FavoriteCheck& check);
+    void fetchAhead(const QList<FavoriteCheck>& work);
     void moveDeadFavorites(const QList<TreeNode*>& candidates);
     void finishRun(const QString& doneMessage, const QString& abortedMessage, bool quiet);
     void returnToIdle(const NorvaleError& error);
@@ -120,6 +128,7 @@ private:
     std::function<void(CommandState)> m_updateCommands;
     std::function<void(bool)> m_busy;
     std::function<void(int, int)> m_progress;
+    std::unique_ptr<ProbePrefetcher> m_prefetch; // during a run with Parallel above 1
     QList<RunRecord> m_records;
     QHash<const TreeNode*, qsizetype> m_recordOf;
 };

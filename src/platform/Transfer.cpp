@@ -126,6 +126,7 @@ size_t Transfer::onBody(char* data, size_t size, size_t count, void* self)
 void Transfer::finish(int curlCode)
 {
     m_engine = nullptr;
+    m_outcome.finishedAtMs = m_clock.elapsed();
     long status = 0;
     curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
     m_outcome.httpStatus = int(status);

@@ -39,6 +39,7 @@ struct TransferOutcome {
     // When the answer arrived, in ms after the start: the header block's end
     // (-1 until then) and, for each body piece, the body size it brought.
     qint64 headersDoneAtMs = -1;
+    qint64 finishedAtMs = -1; // when it completed, failed or timed out
     QList<QPair<qint64, qint64>> bodyArrivals;
 
     bool anythingReceived() const { return !headers.isEmpty() || !body.isEmpty(); }

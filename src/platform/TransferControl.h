@@ -39,6 +39,7 @@ public:
     // Whole seconds; 0 means half a second, so that no request waits for ever.
     void setRequestTimeout(int seconds) { m_requestTimeoutSeconds = seconds; }
     void setCaFile(const QString& caFile) { m_caFile = caFile; }
+    QString caFile() const { return m_caFile; }
 
     // The status line and headers of the answer, a blank line, then its
     // body. Throws NorvaleError 35761 on a time-out (documentText() then

@@ -44,10 +44,15 @@ struct AppSettings {
     // Host name of the domain-parking service whose redirect marks a dead
     // site; read from the store's "ParkingHost" when present, never written.
     QString ParkingHost = QStringLiteral("www.sedoparking.com");
+    // How many checks a run keeps in flight at once; 1 checks one at a time.
+    int Parallel = 24; // kDefaultParallel
 };
 
 // The shortest time-out a check may use, whatever the store says.
 constexpr int kMinimumTimeout = 500;
+// Checks a run keeps in flight: by default, and at the most.
+constexpr int kDefaultParallel = 24;
+constexpr int kMostParallel = 256;
 
 // Puts the image positions of the light set that SmallLights picks into the
 // six light fields.

@@ -34,13 +34,14 @@ const SettingField kLoadOrder[] = {
     {"MoveDead", &AppSettings::MoveDead},
     {"AutoThrottle", &AppSettings::AutoThrottle},
     {"DeadFavoritesInIE", &AppSettings::DeadFavoritesInIE},
+    {"Parallel", &AppSettings::Parallel},
 };
 
 // The same fields in the order they are written at exit.
 const char* const kSaveOrder[] = {
     "Timeout",           "ChangeName", "IEToolMenu", "IEToolbar", "PreserveIcons",
     "SmallLights",       "LastRun",    "ShowNew",    "MoveDead",  "AutoThrottle",
-    "DeadFavoritesInIE", "AutoCheck",  "LastCheck",
+    "DeadFavoritesInIE", "AutoCheck",  "LastCheck",  "Parallel",
 };
 
 const SettingField& field(const char* name)
@@ -53,14 +54,14 @@ const SettingField& field(const char* name)
 }
 
 // Defaults of a first run: everything off except throttling, one second of
-// time-out, and both dates at the start time.
+// time-out, 24 checks at once, and both dates at the start time.
 void applyDefault(AppSettings& settings, const SettingField& f, const QDateTime& now)
 {
     std::visit(
         [&](auto member) {
             using T = std::remove_reference_t<decltype(settings.*member)>;
             if constexpr (std::is_same_v<T, int>)
-                settings.*member = 1000;
+                settings.*member = member == &AppSettings::Parallel ? kDefaultParallel : 1000;
             else if constexpr (std::is_same_v<T, bool>)
                 settings.*member = (member == &AppSettings::AutoThrottle);
             else
@@ -195,6 +196,7 @@ void LoadAppSettings(AppSettings& settings, const RegistryStore& store, const QD
                             QStringLiteral("SettingsStore")));
     }
     settings.Timeout = std::max(settings.Timeout, kMinimumTimeout);
+    settings.Parallel = std::clamp(settings.Parallel, 1, kMostParallel);
     settings.ParkingHost = store.GetSetting(StoreKeys::Company, StoreKeys::Product,
                                             QStringLiteral("ParkingHost"), settings.ParkingHost);
 }

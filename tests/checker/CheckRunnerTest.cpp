@@ -126,7 +126,8 @@ protected:
     FavoriteEditor m_editor{{m_tree, m_images, m_fs, m_log, m_boxes, m_settings, m_state,
                              m_favorites, m_shortcuts, nullptr}};
     CheckRunner m_runner{{m_tree, m_images, m_settings, m_state, m_shortcuts, m_probe, m_favorites,
-                          m_editor, m_status, m_boxes, m_log, m_fs, m_program}};
+                          m_editor, m_status, m_boxes, m_log, m_fs, m_program, m_engine,
+                          m_control}};
     QList<int> m_commands;
 };
 

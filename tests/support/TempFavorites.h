@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 
+#include <ostream>
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -51,3 +52,9 @@ private:
 };
 
 } // namespace norvale::test
+
+// Texts in test failures, readable.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}

@@ -43,7 +43,7 @@ MainLifecycle::MainLifecycle(LifecycleParts parts)
                 m_favorites, m_shortcuts, m_parts.opener})
     , m_checker({m_parts.tree, m_parts.images, m_settings, m_state, m_shortcuts, m_probe,
                  m_favorites, m_editor, m_parts.status, m_boxes, m_log, m_parts.fs,
-                 m_parts.programFolder})
+                 m_parts.programFolder, m_parts.transfers, m_transfer})
     , m_ownSurface(m_parts.surface ? nullptr : std::make_unique<CommandSurface>())
     , m_surface(m_parts.surface ? m_parts.surface : m_ownSurface.get())
 {

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "favorites/FavoriteEditor.h"
+#include "favorites/FavoritesTree.h"
+#include "favorites/ShortcutFile.h"
+#include "options/OptionsContext.h"
+#include "options/OptionsForm.h"
+#include "platform/FileSystem.h"
+#include "platform/ImageList.h"
+#include "platform/NorvaleError.h"
+#include "platform/ProfileFile.h"
+#include "platform/RegistryStore.h"
+#include "platform/TreeControl.h"
+#include "shell/AppSettings.h"
+#include "shell/ErrorLog.h"
+#include "shell/MainWindowState.h"
+#include "shell/SettingsStore.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "support/TempFavorites.h"
+
+#include <gmock/gmock.h>
+#include <memory>
+
+namespace norvale::test {
+
+// The real parts the dialog works on: a Favorites folder on disk with the
+// tree built from it, a store file, a program folder, the editor whose
+// rename the dialog calls, and a settings record as start-up leaves it.
+class OptionsFixture : public testing::Test {
+protected:
+    OptionsFixture()
+    {
+        qputenv("XDG_DATA_HOME", m_temp.folder(QStringLiteral("data")).toUtf8());
+        m_state.FavoritesPath = m_temp.folder(QStringLiteral("Favorites"));
+        m_settings.Timeout = 1000;
+        m_settings.AutoThrottle = true;
+        m_settings.ProxyPort = QStringLiteral("80");
+        ChooseLightImages(m_settings, m_images);
+        setBrowserVersion(QStringLiteral("6.0"));
+    }
+
+    QString storePath() const { return m_temp.path(QStringLiteral("registry.reg")); }
+    QString favoritePath(const QString& name) const
+    {
+        return m_temp.path(QStringLiteral("Favorites/") + name + QStringLiteral(".url"));
+    }
+
+    void setBrowserVersion(const QString& version)
+    {
+        RegistryStore store = OpenStore(storePath(), true);
+        store.SaveSetting(QStringLiteral("Microsoft"), QStringLiteral("Internet Explorer"),
+                          QStringLiteral("Version"), version);
+    }
+    void removeBrowserVersion()
+    {
+        RegistryStore store = OpenStore(storePath(), true);
+        store.DeleteSetting(QStringLiteral("Microsoft"), QStringLiteral("Internet Explorer"),
+                            QStringLiteral("Version"));
+    }
+
+    void buildTree() { m_favorites.RefreshLinks(); }
+    TreeNode* nodeNamed(const QString& text) const
+    {
+        for (int i = 1; i <= m_tree.count(); ++i) {
+            if (m_tree.node(i)->text() == text)
+                return m_tree.node(i);
+        }
+        return nullptr;
+    }
+
+    // Loads the form and activates it with the page selected.
+    std::unique_ptr<OptionsForm> open(int page = PrefPage::Defaults)
+    {
+        auto form = std::make_unique<OptionsForm>(m_context);
+        form->Load();
+        form->Activate(page);
+        return form;
+    }
+
+    QString privateEntry(const QString& name, const QString& key) const
+    {
+        return ProfileFile::read(favoritePath(name), ShortcutKeys::Private, key,
+                                 QStringLiteral("<absent>"));
+    }
+
+    TempFolder m_temp;
+    QString m_program = m_temp.folder(QStringLiteral("program"));
+    ImageList m_images;
+    AppSettings m_settings;
+    MainWindowState m_state;
+    TreeControl m_tree;
+    FileSystem m_fs;
+    ScriptedMessageBoxes m_boxes;
+    FixedClock m_clock;
+    ErrorLog m_log{m_program, m_boxes, m_clock};
+    FavoritesTree m_favorites{m_tree, m_images, m_settings, m_state, m_fs, m_log, m_program};
+    ShortcutFile m_shortcuts{m_settings, m_fs, m_program, nullptr};
+    FavoriteEditor m_editor{{m_tree, m_images, m_fs, m_log, m_boxes, m_settings, m_state,
+                             m_favorites, m_shortcuts, nullptr}};
+    int m_refreshes = 0;
+    QStringList m_errors;
+    OptionsContext m_context{
+        m_settings,
+        storePath(),
+        m_program,
+        m_temp.path(QStringLiteral("bin/norvale")),
+        m_tree,
+        m_images,
+        m_fs,
+        m_boxes,
+        RenameThrough(m_editor),
+        [this] {
+            ++m_refreshes;
+            m_favorites.RefreshLinks();
+        },
+        [this](const NorvaleError& error) { m_errors.append(error.description()); },
+        nullptr,
+    };
+};
+
+} // namespace norvale::test
