@@ -139,9 +139,9 @@ void CheckRunner::fetchAhead(const QList<FavoriteCheck>& work)
     m_prefetch.reset();
     if (m_parts.settings.Parallel <= 1)
         return; // one at a time, each probed at its turn
-    m_prefetch = std::make_unique<ProbePrefetcher>(m_parts.transfers, m_parts.control,
-                                                   m_parts.probe, m_parts.settings,
-                                                   m_parts.shortcuts, m_parts.settings.Parallel);
+    m_prefetch = std::make_unique<ProbePrefetcher>(
+        m_parts.transfers, m_parts.control, m_parts.probe, m_parts.settings, m_parts.shortcuts,
+        m_parts.settings.Parallel, [this] { return m_lights.windowCount(); });
     QList<ProbePrefetcher::Work> plan;
     for (const FavoriteCheck& check : work)
         plan.append({check.node, check.folderPath});
@@ -176,6 +176,7 @@ void CheckRunner::CheckAllLinks()
     updateCommands(CommandState::RunStarted);
     try {
         m_parts.favorites.RefreshLinks();
+        m_parts.state.TreeInUse = true;
         m_lights.resetRunCounters();
         m_records.clear();
         m_recordOf.clear();
@@ -230,6 +231,7 @@ void CheckRunner::CheckAllLinks()
         returnToIdle(error);
         return;
     }
+    m_parts.state.TreeInUse = false;
     finishRun(QStringLiteral("All Favorites Checked"), QStringLiteral("Favorites Checking Aborted"),
               m_parts.state.InspectMode);
 }
@@ -249,6 +251,7 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
                                QStringLiteral("CheckRunner"));
         m_parts.tree.setExpanded(folder, true);
         updateCommands(CommandState::RunStarted);
+        m_parts.state.TreeInUse = true;
 
         // The folder's own favorites, which come before its subfolders.
         QList<int> noted;
@@ -297,6 +300,7 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
         returnToIdle(error);
         return;
     }
+    m_parts.state.TreeInUse = false;
     finishRun(QStringLiteral("All Favorites in Directory Checked"),
               QStringLiteral("Link Checking Aborted"), false);
 }
@@ -336,6 +340,7 @@ void CheckRunner::finishRun(const QString& doneMessage, const QString& abortedMe
 
 void CheckRunner::returnToIdle(const NorvaleError& error)
 {
+    m_parts.state.TreeInUse = false;
     m_prefetch.reset();
     busy(false);
     progress(0, 0);

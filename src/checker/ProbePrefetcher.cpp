@@ -57,6 +57,7 @@ int EffectiveCutMs(int timeoutMs)
 struct ProbePrefetcher::Entry {
     qsizetype index = 0; // in walk order
     const TreeNode* node = nullptr;
+    std::optional<int> ownTimeout;
     QString url;
     QString host;
     ProbeTarget target;
@@ -69,13 +70,15 @@ struct ProbePrefetcher::Entry {
 
 ProbePrefetcher::ProbePrefetcher(TransferEngine& engine, TransferControl& control,
                                  const Probe& judge, const AppSettings& settings,
-                                 ShortcutFile& shortcuts, int parallel)
+                                 ShortcutFile& shortcuts, int parallel,
+                                 std::function<int()> windowCount)
     : m_engine(engine)
     , m_control(control)
     , m_judge(judge)
     , m_settings(settings)
     , m_shortcuts(shortcuts)
     , m_parallel(std::max(1, parallel))
+    , m_windowCount(std::move(windowCount))
 {}
 
 ProbePrefetcher::~ProbePrefetcher()
@@ -83,9 +86,23 @@ ProbePrefetcher::~ProbePrefetcher()
     abandon();
 }
 
+// The longest time-out the favorite can have at its turn: its own, or the
+// program's plus what throttling could add in the windows that can still
+// close before then (50 ms each).
+int ProbePrefetcher::longestTimeout(const Entry& entry, qsizetype lightsBefore,
+                                    int windowCount) const
+{
+    int longest = m_settings.Timeout;
+    if (entry.ownTimeout)
+        longest = *entry.ownTimeout;
+    else if (m_settings.AutoThrottle)
+        longest += 50 * int((windowCount + lightsBefore) / 10);
+    return std::clamp(longest, kShortestProbeTimeout, kLongestProbeTimeout);
+}
+
 void ProbePrefetcher::plan(const QList<Work>& work)
 {
-    const int globalTimeout = m_settings.Timeout;
+    const int window = m_windowCount ? m_windowCount() : 0;
     int lightsBefore = 0;
     for (const Work& item : work) {
         auto entry = std::make_unique<Entry>();
@@ -100,14 +117,9 @@ void ProbePrefetcher::plan(const QList<Work>& work)
             path, ShortcutKeys::Private, ShortcutKeys::Timeout, QString(), ReadLimits::Timeout);
         bool hasOwn = false;
         const int own = ownTimeout.trimmed().toInt(&hasOwn);
-        // The longest the favorite could be given at its turn: its own
-        // time-out, or the program's plus what throttling could add by then.
-        int longest = globalTimeout;
         if (hasOwn)
-            longest = own;
-        else if (m_settings.AutoThrottle)
-            longest = globalTimeout + 50 * (lightsBefore / 10);
-        longest = std::clamp(longest, kShortestProbeTimeout, kLongestProbeTimeout);
+            entry->ownTimeout = own;
+        const int longest = longestTimeout(*entry, lightsBefore, window);
         entry->target = Probe::TargetFor(entry->url, longest, m_settings);
         entry->target.requestTimeoutSeconds = EffectiveCutMs(longest) / 1000;
         entry->fetch =
@@ -181,8 +193,28 @@ void ProbePrefetcher::judge(Entry& entry)
     entry.transfer.reset(); // the verdicts are all that is kept
 }
 
+// A fetch that has run past the longest time-out its favorite can still get
+// is cut now: the rest of its answer could never count.
+void ProbePrefetcher::cutOverdue()
+{
+    const int window = m_windowCount ? m_windowCount() : 0;
+    for (qsizetype i = m_applied; i < qsizetype(m_entries.size()); ++i) {
+        Entry& entry = *m_entries[size_t(i)];
+        if (!entry.transfer || entry.transfer->done())
+            continue;
+        const int cut = EffectiveCutMs(longestTimeout(entry, i - m_applied, window));
+        if (entry.transfer->elapsedMs() <= cut)
+            continue;
+        entry.transfer->cancel();
+        --m_perHost[entry.host];
+        --m_inFlight;
+        judge(entry);
+    }
+}
+
 void ProbePrefetcher::collectFinished()
 {
+    cutOverdue();
     for (qsizetype i = m_applied; i < qsizetype(m_entries.size()); ++i) {
         Entry& entry = *m_entries[size_t(i)];
         if (!entry.transfer || !entry.transfer->done())

@@ -3,6 +3,7 @@
 #include "LinkResult.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <QHash>
@@ -32,8 +33,11 @@ public:
         QString folderPath;
     };
 
+    // windowCount: lights set in the throttle's current window, which
+    // bounds how much the time-out can still grow before a favorite's turn.
     ProbePrefetcher(TransferEngine& engine, TransferControl& control, const Probe& judge,
-                    const AppSettings& settings, ShortcutFile& shortcuts, int parallel);
+                    const AppSettings& settings, ShortcutFile& shortcuts, int parallel,
+                    std::function<int()> windowCount);
     ~ProbePrefetcher();
 
     // The run's favorites in walk order. Reads each one's address and
@@ -54,6 +58,8 @@ private:
     void startWhatFits();
     void collectFinished();
     void judge(Entry& entry);
+    void cutOverdue();
+    int longestTimeout(const Entry& entry, qsizetype lightsBefore, int windowCount) const;
 
     TransferEngine& m_engine;
     TransferControl& m_control;
@@ -61,6 +67,7 @@ private:
     const AppSettings& m_settings;
     ShortcutFile& m_shortcuts;
     int m_parallel;
+    std::function<int()> m_windowCount;
     std::vector<std::unique_ptr<Entry>> m_entries; // walk order
     QHash<const TreeNode*, Entry*> m_byNode;
     QHash<QString, int> m_perHost;

@@ -37,6 +37,10 @@ int FavoritesTree::folderImage() const
 
 void FavoritesTree::RefreshLinks()
 {
+    // A run holds on to the nodes it walks; a reload asked for meanwhile
+    // (by a dialog closed during the run) would pull them from under it.
+    if (m_state.TreeInUse)
+        return;
     if (m_busy)
         m_busy(true);
     {

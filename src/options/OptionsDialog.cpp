@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -242,6 +243,20 @@ QWidget* OptionsDialog::buildScanningPage()
                                QStringLiteral("Automatically Adjust Wait Time"), page));
     layout->addWidget(addCheck(Check::DeadInIE, QStringLiteral("chkDeadInIE"),
                                QStringLiteral("View Dead Favorites In Internet Explorer"), page));
+    auto* parallelRow = new QHBoxLayout;
+    auto* parallelLabel = new QLabel(QStringLiteral("Checks at once"), page);
+    m_checksAtOnce = new QSpinBox(page);
+    m_checksAtOnce->setObjectName(QStringLiteral("spnParallel"));
+    m_checksAtOnce->setRange(1, kMostParallel);
+    m_checksAtOnce->setToolTip(
+        QStringLiteral("How many favorites are checked at the same time (1: one after another)"));
+    parallelLabel->setBuddy(m_checksAtOnce);
+    connect(m_checksAtOnce, &QSpinBox::valueChanged, this,
+            [this](int value) { m_form.SetChecksAtOnce(value); });
+    parallelRow->addWidget(parallelLabel);
+    parallelRow->addWidget(m_checksAtOnce);
+    parallelRow->addStretch(1);
+    layout->addLayout(parallelRow);
     layout->addStretch(1);
     return page;
 }
@@ -345,6 +360,10 @@ void OptionsDialog::refresh()
     for (int i = 0; i < 2; ++i) {
         const QSignalBlocker quiet(m_sliders[static_cast<size_t>(i)]);
         m_sliders[static_cast<size_t>(i)]->setValue(m_form.timeoutSlider(i));
+    }
+    {
+        const QSignalBlocker quiet(m_checksAtOnce);
+        m_checksAtOnce->setValue(m_form.checksAtOnce());
     }
     for (int i = 0; i < kTextBoxCount; ++i) {
         const auto box = static_cast<TextBox>(i);

@@ -13,6 +13,8 @@ class QCheckBox;
 class QPushButton;
 class QRadioButton;
 class QSlider;
+class QSpinBox;
+class QSpinBox;
 class QTabWidget;
 
 namespace norvale {
@@ -36,6 +38,7 @@ public:
     QTabWidget* tabs() const { return m_tabs; }
     QCheckBox* checkBox(Check box) const { return m_checks[static_cast<size_t>(box)]; }
     QSlider* timeoutSlider(int index) const { return m_sliders.at(static_cast<size_t>(index)); }
+    QSpinBox* checksAtOnceBox() const { return m_checksAtOnce; }
     QLineEdit* textBox(TextBox box) const { return m_texts[static_cast<size_t>(box)]; }
     QRadioButton* proxyOption(ProxyMode option) const;
     QPushButton* button(OptionsButton button) const
@@ -64,6 +67,7 @@ private:
     QTabWidget* m_tabs = nullptr;
     std::array<QCheckBox*, kCheckCount> m_checks{};
     std::array<QSlider*, 2> m_sliders{};
+    QSpinBox* m_checksAtOnce = nullptr;
     std::array<QLineEdit*, kTextBoxCount> m_texts{};
     std::array<QRadioButton*, 3> m_proxyOptions{};
     QButtonGroup* m_proxyGroup = nullptr;

@@ -108,6 +108,11 @@ void OptionsForm::SetTimeoutSlider(int index, int value)
     m_timeoutSlider.at(static_cast<size_t>(index)) = clampTimeout(value);
 }
 
+void OptionsForm::SetChecksAtOnce(int value)
+{
+    m_checksAtOnce = std::clamp(value, 1, kMostParallel);
+}
+
 void OptionsForm::SetText(TextBox which, const QString& text)
 {
     if (textEnabled(which))
@@ -130,6 +135,7 @@ void OptionsForm::Load()
 {
     const AppSettings& s = m_context.settings;
     m_timeoutSlider[0] = clampTimeout(s.Timeout);
+    SetChecksAtOnce(s.Parallel);
     setCheck(Check::NameChange0, s.ChangeName);
     setCheck(Check::NewPage0, s.ShowNew);
     setCheck(Check::PreserveIcons, s.PreserveIcons);
@@ -280,6 +286,7 @@ void OptionsForm::writeSettings()
 {
     AppSettings& s = m_context.settings;
     s.Timeout = m_timeoutSlider[0];
+    s.Parallel = m_checksAtOnce;
     s.ChangeName = check(Check::NameChange0).checked;
     s.ShowNew = check(Check::NewPage0).checked;
     s.PreserveIcons = check(Check::PreserveIcons).checked;

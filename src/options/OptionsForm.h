@@ -81,6 +81,7 @@ public:
     // click reaction runs.
     void ClickCheck(Check box, bool checked);
     void SetTimeoutSlider(int index, int value);    // kept within the span
+    void SetChecksAtOnce(int value);                // kept within 1 and the most
     void SetText(TextBox box, const QString& text); // ignored for a disabled box
     void ClickProxyOption(ProxyMode option);
     // Runs the button; true when the dialog closes, its close step done.
@@ -98,6 +99,7 @@ public:
     bool pageOffered(int page) const;
     const CheckBoxState& check(Check box) const { return m_checks[index(box)]; }
     int timeoutSlider(int index) const { return m_timeoutSlider.at(static_cast<size_t>(index)); }
+    int checksAtOnce() const { return m_checksAtOnce; }
     const QString& text(TextBox box) const { return m_texts[static_cast<size_t>(box)]; }
     bool textEnabled(TextBox box) const;
     // None until a proxy option is chosen or filled in.
@@ -132,6 +134,7 @@ private:
     std::array<bool, PrefPage::Count> m_pageOffered{true, true, true, true};
     std::array<CheckBoxState, kCheckCount> m_checks{};
     std::array<int, 2> m_timeoutSlider{kTimeoutSliderMinimum, kTimeoutSliderMinimum};
+    int m_checksAtOnce = kDefaultParallel;
     std::array<QString, kTextBoxCount> m_texts{};
     std::optional<ProxyMode> m_proxyOption;
     bool m_proxyFieldsEnabled = false;

@@ -56,6 +56,7 @@ public:
     void start(TransferEngine& engine);
     void cancel();
     bool done() const { return m_outcome.result != TransferOutcome::Result::Running; }
+    qint64 elapsedMs() const { return m_clock.isValid() ? m_clock.elapsed() : 0; }
     const TransferOutcome& outcome() const { return m_outcome; }
     const TransferRequest& request() const { return m_request; }
 

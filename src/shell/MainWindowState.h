@@ -22,6 +22,8 @@ struct MainWindowState {
     ClipboardMode Clipboard;
     // Set while a check run is active; a close request is refused then.
     bool Checking = false;
+    // Set while a run walks the tree: the tree must not be rebuilt under it.
+    bool TreeInUse = false;
 };
 
 } // namespace norvale

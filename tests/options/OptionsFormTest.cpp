@@ -76,6 +76,21 @@ TEST_F(OptionsFormTest, EveryCheckBoxShowsItsSettingAndWritesItBack)
     }
 }
 
+TEST_F(OptionsFormTest, ChecksAtOnceShowsTheSettingAndWritesItBackWithinItsRange)
+{
+    const int rows[][3] = {{24, 24, 1}, {1, 1, 64}, {64, 64, 0}, {300, 256, 999}};
+    const int stored[] = {1, 64, 1, 256}; // what OK leaves in the setting
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(rows[i][0]);
+        m_settings.Parallel = rows[i][0];
+        auto form = open(PrefPage::Scanning);
+        EXPECT_EQ(form->checksAtOnce(), rows[i][1]);
+        form->SetChecksAtOnce(rows[i][2]);
+        ASSERT_TRUE(form->ClickButton(OptionsButton::OK));
+        EXPECT_EQ(m_settings.Parallel, stored[i]);
+    }
+}
+
 TEST_F(OptionsFormTest, TheWaitTimeSliderShowsTheTimeoutAndWritesItBack)
 {
     const int rows[][3] = {{500, 500, 2000},

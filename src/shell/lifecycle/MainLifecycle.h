@@ -97,6 +97,10 @@ public:
     TreeControl& tree() { return m_parts.tree; }
     const Clock& clock() const { return m_parts.clock; }
     UrlOpener* opener() const { return m_parts.opener; }
+    QString storePath() const { return m_parts.storePath; }
+    QString programFolder() const { return m_parts.programFolder; }
+    const ImageList& images() const { return m_parts.images; }
+    const FileSystem& fileSystem() const { return m_parts.fs; }
 
     static bool IsInspectCommand(const QString& commandLine);
     static QString TotalsText(qint64 favorites, qint64 folders);

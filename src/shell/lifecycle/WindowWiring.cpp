@@ -4,7 +4,11 @@
 #include "mainwindow/FindDialog.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/NewItemDialogs.h"
+#include "options/ShowOptions.h"
+#include "platform/NorvaleError.h"
+
 #include "services/AboutDialog.h"
+#include <QCoreApplication>
 
 namespace norvale {
 
@@ -40,6 +44,25 @@ void ConnectWindow(MainLifecycle& lifecycle, MainWindow& window)
     actions.about = [&lifecycle] {
         AboutDialog dialog(lifecycle.clock(), lifecycle.opener());
         dialog.exec();
+    };
+    actions.options = [&lifecycle, &window](Command command) {
+        OptionsContext context{
+            lifecycle.settings(),
+            lifecycle.storePath(),
+            lifecycle.programFolder(),
+            QCoreApplication::applicationFilePath(),
+            lifecycle.tree(),
+            lifecycle.images(),
+            lifecycle.fileSystem(),
+            lifecycle.messageBoxes(),
+            RenameThrough(lifecycle.editor()),
+            [&lifecycle] { lifecycle.favorites().RefreshLinks(); },
+            [&lifecycle](const NorvaleError& error) { lifecycle.errorLog().LogError(error, true); },
+            &window};
+        if (command == Command::Properties)
+            ShowPropertiesDialog(context);
+        else
+            ShowOptionsDialog(context, command == Command::OptionsFromTaskPane ? 0 : -1);
     };
     actions.startRename = [&window] { window.startRename(); };
     actions.close = [&window] { window.close(); };

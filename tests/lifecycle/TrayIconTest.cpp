@@ -1,0 +1,162 @@
+// The tray icon as a model: its start-up menu, what its events do, its
+// balloons and its removal. The tests run where the desktop has no tray.
+
+#include "shell/lifecycle/TrayIcon.h"
+#include "platform/UrlOpener.h"
+
+#include <gmock/gmock.h>
+#include <QPixmap>
+
+using namespace norvale;
+using testing::ElementsAre;
+using testing::IsEmpty;
+
+namespace {
+
+class RecordingOpener : public UrlOpener {
+public:
+    void open(const QString& address) override { opened.append(address); }
+    QStringList opened;
+};
+
+class TrayIconTest : public testing::Test {
+protected:
+    TrayIconTest()
+    {
+        QPixmap pixmap(16, 16);
+        pixmap.fill(Qt::darkGreen);
+        m_windowIcon = QIcon(pixmap);
+        SetUpTrayIcon(m_tray, m_windowIcon);
+        m_tray.setActions({&m_opener, [this] { ++m_shows; },
+                           [this] {
+                               ++m_closeAsks;
+                               return !m_checking; // the window's close guard
+                           }});
+        QObject::connect(&m_tray, &TrayIcon::menuRequested, [this] { ++m_menus; });
+        QObject::connect(&m_tray, &TrayIcon::menuClicked, [this](int index, const QString& key) {
+            m_clicks.append({index, key});
+        });
+        QObject::connect(&m_tray, &TrayIcon::balloonRequested,
+                         [this](const TrayBalloon& balloon) { m_balloons.append(balloon); });
+    }
+
+    QIcon m_windowIcon;
+    TrayIcon m_tray;
+    RecordingOpener m_opener;
+    bool m_checking = false;
+    int m_shows = 0;
+    int m_closeAsks = 0;
+    int m_menus = 0;
+    QList<std::pair<int, QString>> m_clicks;
+    QList<TrayBalloon> m_balloons;
+};
+
+TEST_F(TrayIconTest, StartsWithTheSiteAsDefaultASeparatorAndExit)
+{
+    const QList<TrayMenuItem>& items = m_tray.menuItems();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0].caption, "&Brimwick Web Site");
+    EXPECT_EQ(items[0].key, "website");
+    EXPECT_TRUE(items[1].isSeparator());
+    EXPECT_EQ(items[1].key, "");
+    EXPECT_EQ(items[2].caption, "&Exit Norvale");
+    EXPECT_EQ(items[2].key, "close");
+    EXPECT_FALSE(items[2].isSeparator());
+    EXPECT_EQ(m_tray.defaultIndex(), 0);
+    EXPECT_EQ(m_tray.icon().cacheKey(), m_windowIcon.cacheKey());
+    // The empty tip keeps the program's description.
+    EXPECT_EQ(m_tray.toolTip(), "Brimwick Norvale");
+    EXPECT_EQ(m_tray.addMenuItem("Extra", "extra"), 3);
+}
+
+TEST_F(TrayIconTest, TheSiteItemOpensTheMakersSiteAndNothingElse)
+{
+    m_tray.menuItemChosen(0);
+    EXPECT_THAT(m_opener.opened, ElementsAre("www.brimwick.com"));
+    EXPECT_THAT(m_clicks, ElementsAre(std::pair<int, QString>(0, "website")));
+    EXPECT_EQ(m_closeAsks, 0);
+    // The separator and indexes past the menu are not items.
+    m_tray.menuItemChosen(1);
+    m_tray.menuItemChosen(3);
+    m_tray.menuItemChosen(-1);
+    EXPECT_EQ(m_clicks.size(), 1);
+    EXPECT_EQ(m_opener.opened.size(), 1);
+}
+
+TEST_F(TrayIconTest, ExitDuringACheckIsRefusedAndLeavesTheTrayAsItWas)
+{
+    m_checking = true;
+    m_tray.menuItemChosen(2);
+    EXPECT_EQ(m_closeAsks, 1);
+    EXPECT_TRUE(m_tray.isLoaded());
+    EXPECT_THAT(m_opener.opened, IsEmpty());
+    EXPECT_EQ(m_shows, 0);
+    // Still answering its events.
+    m_tray.buttonDown(TrayButton::Right);
+    EXPECT_EQ(m_menus, 1);
+
+    // After the run the same choice closes the window, and the icon goes.
+    m_checking = false;
+    m_tray.menuItemChosen(2);
+    EXPECT_EQ(m_closeAsks, 2);
+    EXPECT_FALSE(m_tray.isLoaded());
+    EXPECT_FALSE(m_tray.isVisible());
+}
+
+TEST_F(TrayIconTest, ADoubleClickWithEitherButtonShowsTheWindow)
+{
+    m_tray.doubleClicked(TrayButton::Left);
+    m_tray.doubleClicked(TrayButton::Right);
+    m_tray.handleActivation(QSystemTrayIcon::DoubleClick);
+    EXPECT_EQ(m_shows, 3);
+    EXPECT_EQ(m_menus, 0);
+}
+
+TEST_F(TrayIconTest, ARightPressOpensTheMenuALeftClickDoesNot)
+{
+    m_tray.buttonDown(TrayButton::Left);
+    m_tray.buttonUp(TrayButton::Right);
+    m_tray.handleActivation(QSystemTrayIcon::Trigger);
+    m_tray.handleActivation(QSystemTrayIcon::MiddleClick);
+    EXPECT_EQ(m_menus, 0);
+    m_tray.buttonDown(TrayButton::Right);
+    m_tray.handleActivation(QSystemTrayIcon::Context);
+    EXPECT_EQ(m_menus, 2);
+    EXPECT_EQ(m_shows, 0);
+}
+
+TEST_F(TrayIconTest, BalloonsAreCutToSizeAndAnEmptyTextShowsNone)
+{
+    m_tray.showBalloonTip(QString(), "Brimwick Norvale", BalloonIcon::Information, 30000);
+    EXPECT_THAT(m_balloons, IsEmpty());
+
+    m_tray.showBalloonTip(QString(300, QLatin1Char('n')), QString(80, QLatin1Char('t')),
+                          BalloonIcon::Information, 30000);
+    ASSERT_EQ(m_balloons.size(), 1);
+    EXPECT_EQ(m_balloons[0].text, QString(255, QLatin1Char('n')));
+    EXPECT_EQ(m_balloons[0].title, QString(63, QLatin1Char('t')));
+    EXPECT_EQ(m_balloons[0].icon, BalloonIcon::Information);
+    EXPECT_EQ(m_balloons[0].timeoutMs, 30000);
+}
+
+TEST_F(TrayIconTest, OnceUnloadedItActsOnNothing)
+{
+    m_tray.unload();
+    m_tray.unload();
+    EXPECT_FALSE(m_tray.isLoaded());
+    m_tray.buttonDown(TrayButton::Right);
+    m_tray.handleActivation(QSystemTrayIcon::Context);
+    m_tray.doubleClicked(TrayButton::Left);
+    m_tray.menuItemChosen(0);
+    m_tray.menuItemChosen(2);
+    m_tray.showBalloonTip("A newer version is out", "Brimwick Norvale");
+    EXPECT_EQ(m_menus, 0);
+    EXPECT_EQ(m_shows, 0);
+    EXPECT_EQ(m_closeAsks, 0);
+    EXPECT_THAT(m_opener.opened, IsEmpty());
+    EXPECT_THAT(m_clicks, IsEmpty());
+    EXPECT_THAT(m_balloons, IsEmpty());
+    EXPECT_EQ(m_tray.addMenuItem("Late", "late"), -1);
+}
+
+} // namespace
