@@ -87,7 +87,8 @@ void MainLifecycle::RunCommand(Command command)
     case Command::None:
         break;
     case Command::Exit:
-        call(m_window.close);
+        if (m_window.close)
+            m_window.close();
         break;
     case Command::Cut:
         m_editor.CutNode();

@@ -13,6 +13,7 @@
 #include "platform/RegistryStore.h"
 #include "platform/StatusBarModel.h"
 #include "platform/TreeControl.h"
+#include "services/UpdateCheck.h"
 #include "shell/SettingsStore.h"
 #include "shell/TimeConversion.h"
 #include "WindowPlacement.h"
@@ -124,7 +125,8 @@ MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine)
     m_surface->setTaskText(QStringLiteral("EB_DETAIL2"), QString::number(m_parts.tree.count()) +
                                                              QStringLiteral(" items in tree"));
     m_parts.status.setPanelText(1, TotalsText(m_state.FavoriteCount, m_state.FolderCount));
-    // The tray icon and the update check join the sequence here.
+    setUpTray();
+    checkForUpdate();
     return LoadOutcome::Running;
 }
 
@@ -158,8 +160,38 @@ bool MainLifecycle::findFavoritesFolder(RegistryStore& store)
     return true;
 }
 
+void MainLifecycle::setWindowActions(WindowActions actions)
+{
+    m_window = std::move(actions);
+    if (m_window.icon)
+        m_tray.setIcon(m_window.icon());
+}
+
+void MainLifecycle::setUpTray()
+{
+    SetUpTrayIcon(m_tray, m_window.icon ? m_window.icon() : QIcon());
+    m_tray.setActions({m_parts.opener,
+                       [this] {
+                           if (m_window.show)
+                               m_window.show();
+                       },
+                       [this] { return m_window.close && m_window.close(); }});
+}
+
+// Every 30 days, when asked to, the maker's site is asked for news, which
+// shows as a balloon from the tray.
+void MainLifecycle::checkForUpdate()
+{
+    if (!AutomaticUpdateCheckDue(m_settings, m_parts.clock.now()))
+        return;
+    UpdateCheck check(m_settings, m_parts.clock, m_parts.transfers);
+    m_tray.showBalloonTip(check.CheckForUpdate(), QStringLiteral("Brimwick Norvale"),
+                          BalloonIcon::Information, 30000);
+}
+
 void MainLifecycle::unload()
 {
+    m_tray.unload();
     try {
         RegistryStore store = OpenStore(m_parts.storePath);
         SaveWindowPlacement(m_parts.frame, store);

@@ -14,6 +14,7 @@
 #include "shell/ErrorLog.h"
 #include "shell/MainWindowState.h"
 #include "shell/RoutedMessageBoxes.h"
+#include "TrayIcon.h"
 
 #include <functional>
 #include <memory>
@@ -57,7 +58,9 @@ struct WindowActions {
     std::function<void()> find;
     std::function<void()> about;
     std::function<void()> startRename;
-    std::function<void()> close;
+    std::function<bool()> close; // false when the window refused
+    std::function<void()> show;  // shows and raises the window
+    std::function<QIcon()> icon; // the window's own icon
     // Shows the options dialog for the command that asked for it.
     std::function<void(Command)> options;
 };
@@ -87,13 +90,14 @@ public:
     QStringList runInspection();
 
     // The window's commands, clicks and edits.
-    void setWindowActions(WindowActions actions) { m_window = std::move(actions); }
+    void setWindowActions(WindowActions actions);
     void RunCommand(Command command);
     void UpdateCommands(CommandState state);
     void ShowNodeDetails(TreeNode* node);
     ContextMenu chooseContextMenu();
     void labelEdited(TreeNode* node, const QString& text);
     CommandSurface& commandSurface() { return *m_surface; }
+    TrayIcon& tray() { return m_tray; }
     TreeControl& tree() { return m_parts.tree; }
     const Clock& clock() const { return m_parts.clock; }
     UrlOpener* opener() const { return m_parts.opener; }
@@ -120,6 +124,8 @@ private:
     bool findFavoritesFolder(RegistryStore& store);
     void runOptions(Command command);
     void openHelp();
+    void setUpTray();
+    void checkForUpdate();
     void reportQuietly(const NorvaleError& error);
 
     LifecycleParts m_parts;
@@ -134,6 +140,7 @@ private:
     ShortcutFile m_shortcuts;
     FavoriteEditor m_editor;
     CheckRunner m_checker;
+    TrayIcon m_tray;
     std::unique_ptr<CommandSurface> m_ownSurface;
     CommandSurface* m_surface;
     WindowActions m_window;

@@ -65,7 +65,14 @@ void ConnectWindow(MainLifecycle& lifecycle, MainWindow& window)
             ShowOptionsDialog(context, command == Command::OptionsFromTaskPane ? 0 : -1);
     };
     actions.startRename = [&window] { window.startRename(); };
-    actions.close = [&window] { window.close(); };
+    actions.close = [&window] { return window.close(); };
+    actions.show = [&window] {
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+        window.show();
+        window.raise();
+        window.activateWindow();
+    };
+    actions.icon = [&window] { return window.windowIcon(); };
     lifecycle.setWindowActions(std::move(actions));
 }
 
