@@ -19,6 +19,7 @@
 #include "WindowPlacement.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace norvale {
 
@@ -87,7 +88,7 @@ void MainLifecycle::reportQuietly(const NorvaleError& error)
 MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine)
 {
     m_state.InspectMode = IsInspectCommand(commandLine);
-    // The help file is registered by the help commands when they arrive.
+    installHelpFile();
 
     RegistryStore store = OpenStore(m_parts.storePath);
     for (const QString& line : store.unparsedLines()) {
@@ -158,6 +159,20 @@ bool MainLifecycle::findFavoritesFolder(RegistryStore& store)
         return false;
     m_state.FavoritesPath = QDir::cleanPath(path);
     return true;
+}
+
+// The help file lives in the program's folder; the program carries a copy
+// and puts it there when it is missing.
+void MainLifecycle::installHelpFile()
+{
+    const QString target = FileSystem::join(m_parts.programFolder, QStringLiteral("Norvale.html"));
+    QFile bundled(QStringLiteral(":/norvale/Norvale.html"));
+    if (QFile::exists(target) || !bundled.exists())
+        return;
+    if (!QFile::copy(bundled.fileName(), target))
+        return; // no help beside the program: the help commands do nothing
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                      QFile::ReadOther);
 }
 
 void MainLifecycle::setWindowActions(WindowActions actions)

@@ -124,6 +124,7 @@ private:
     bool findFavoritesFolder(RegistryStore& store);
     void runOptions(Command command);
     void openHelp();
+    void installHelpFile();
     void setUpTray();
     void checkForUpdate();
     void reportQuietly(const NorvaleError& error);
