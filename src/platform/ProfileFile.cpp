@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "NorvaleError.h"
+#include "TextDecoding.h"
 
 #include <optional>
 #include <QDir>
@@ -33,16 +34,6 @@ struct Document {
     QList<Line> lines;
     QByteArray newLineEnd = "\r\n"; // the file's own, for lines we add
 };
-
-QString decodeText(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringConverter::Utf8);
-    const QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder windows1252("windows-1252");
-    return windows1252.isValid() ? windows1252.decode(bytes) : QString::fromLatin1(bytes);
-}
 
 // UTF-16 without a mark shows as text whose every other byte is zero (bar
 // a few characters such as U+4E00 whose other byte is zero too).
@@ -146,7 +137,7 @@ std::optional<QString> sectionName(const QByteArray& text)
     if (!trimmed.startsWith('['))
         return std::nullopt;
     const qsizetype close = trimmed.indexOf(']');
-    return decodeText(trimmed.mid(1, close < 0 ? -1 : close - 1).trimmed());
+    return DecodeUtf8OrWindows1252(trimmed.mid(1, close < 0 ? -1 : close - 1).trimmed());
 }
 
 // The key a line sets, if it sets one: comments and lines without "=" do not.
@@ -156,7 +147,7 @@ std::optional<QString> keyName(const QByteArray& text)
     const qsizetype equals = text.indexOf('=');
     if (equals < 0 || trimmed.startsWith(';'))
         return std::nullopt;
-    return decodeText(text.left(equals).trimmed());
+    return DecodeUtf8OrWindows1252(text.left(equals).trimmed());
 }
 
 bool sameName(const QString& a, const QString& b)
@@ -248,7 +239,7 @@ QString ProfileFile::read(const QString& path, const QString& section, const QSt
     // Like a C string, a value ends at a NUL byte.
     if (const qsizetype nul = value.indexOf('\0'); nul >= 0)
         value.truncate(nul);
-    return keep(unquoted(decodeText(value.trimmed())), limit);
+    return keep(unquoted(DecodeUtf8OrWindows1252(value.trimmed())), limit);
 }
 
 void ProfileFile::write(const QString& path, const QString& section, const QString& key,

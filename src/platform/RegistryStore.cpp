@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "NorvaleError.h"
+#include "TextDecoding.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -70,14 +71,7 @@ QString decode(const QByteArray& bytes)
         QStringDecoder decoder(*marked);
         return decoder.decode(bytes);
     }
-    QStringDecoder utf8(QStringConverter::Utf8);
-    const QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder windows1252("windows-1252");
-    if (windows1252.isValid())
-        return windows1252.decode(bytes);
-    return QString::fromLatin1(bytes);
+    return DecodeUtf8OrWindows1252(bytes);
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 #include "TransferControl.h"
 
 #include "NorvaleError.h"
+#include "TextDecoding.h"
 #include "TransferEngine.h"
 
 #include <QCoreApplication>
-#include <QStringDecoder>
 
 namespace norvale {
 
@@ -17,12 +17,7 @@ constexpr int kPollMs = 20;
 
 QString DecodePageText(const QByteArray& bytes)
 {
-    QStringDecoder utf8(QStringConverter::Utf8);
-    const QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder windows1252("windows-1252");
-    return windows1252.isValid() ? windows1252.decode(bytes) : QString::fromLatin1(bytes);
+    return DecodeUtf8OrWindows1252(bytes);
 }
 
 TransferControl::TransferControl(TransferEngine& engine)

@@ -4,6 +4,7 @@
 #include "checker/CheckRunner.h"
 #include "checker/InspectReport.h"
 #include "checker/Probe.h"
+#include "CheckerRig.h"
 #include "favorites/FavoriteEditor.h"
 #include "favorites/FavoritesTree.h"
 #include "favorites/ShortcutFile.h"
@@ -56,21 +57,13 @@ class CheckRunnerTest : public testing::Test {
 protected:
     CheckRunnerTest()
     {
-        m_settings.Timeout = 1000;
         m_settings.AutoThrottle = false;
-        ChooseLightImages(m_settings, m_images);
-        m_state.FavoritesPath = m_temp.folder(QStringLiteral("Favorites"));
-        m_state.LastRunGmt = QDateTime(QDate(2020, 1, 1), QTime(0, 0), QTimeZone::utc());
         m_runner.setCommandUpdater([this](CommandState state) { m_commands.append(int(state)); });
     }
 
-    // A favorite with its address and private lines.
-    void favorite(const QString& relative, const QString& url, const QStringList& privateLines = {})
+    void favorite(const QString& relative, const QString& url, const QStringList& own = {})
     {
-        QByteArray bytes = "[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n";
-        if (!privateLines.isEmpty())
-            bytes += "[Brimwick]\r\n" + privateLines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
-        m_temp.file(QStringLiteral("Favorites/") + relative + QStringLiteral(".url"), bytes);
+        m_rig.favorite(relative, url, own);
     }
 
     TreeNode* nodeNamed(const QString& text) const
@@ -107,27 +100,17 @@ protected:
         return texts;
     }
 
-    TempFolder m_temp;
-    FixedClock m_clock{QDateTime(QDate(2026, 6, 1), QTime(12, 0))};
-    ImageList m_images;
-    AppSettings m_settings;
-    MainWindowState m_state;
-    TreeControl m_tree;
-    FileSystem m_fs;
-    ScriptedMessageBoxes m_boxes;
-    StatusBarModel m_status{2};
-    QString m_program = m_temp.folder(QStringLiteral("program"));
-    ErrorLog m_log{m_program, m_boxes, m_clock};
-    TransferEngine m_engine;
-    TransferControl m_control{m_engine};
-    Probe m_probe{m_control, m_settings, m_clock};
-    ShortcutFile m_shortcuts{m_settings, m_fs, m_program, nullptr};
-    FavoritesTree m_favorites{m_tree, m_images, m_settings, m_state, m_fs, m_log, m_program};
-    FavoriteEditor m_editor{{m_tree, m_images, m_fs, m_log, m_boxes, m_settings, m_state,
-                             m_favorites, m_shortcuts, nullptr}};
-    CheckRunner m_runner{{m_tree, m_images, m_settings, m_state, m_shortcuts, m_probe, m_favorites,
-                          m_editor, m_status, m_boxes, m_log, m_fs, m_program, m_engine,
-                          m_control}};
+    CheckerRig m_rig;
+    TempFolder& m_temp = m_rig.temp;
+    ImageList& m_images = m_rig.images;
+    AppSettings& m_settings = m_rig.settings;
+    MainWindowState& m_state = m_rig.state;
+    TreeControl& m_tree = m_rig.tree;
+    FileSystem& m_fs = m_rig.fs;
+    ScriptedMessageBoxes& m_boxes = m_rig.boxes;
+    StatusBarModel& m_status = m_rig.status;
+    FavoritesTree& m_favorites = m_rig.favorites;
+    CheckRunner& m_runner = m_rig.runner;
     QList<int> m_commands;
 };
 

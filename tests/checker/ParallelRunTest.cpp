@@ -3,6 +3,7 @@
 
 #include "checker/CheckRunner.h"
 #include "checker/Probe.h"
+#include "CheckerRig.h"
 #include "favorites/FavoriteEditor.h"
 #include "favorites/FavoritesTree.h"
 #include "favorites/ShortcutFile.h"
@@ -41,27 +42,15 @@ QString page(const QList<std::pair<QString, QString>>& query)
 }
 
 // One collection, checked once with the given number of checks at once.
-class CheckedCollection {
+class CheckedCollection : public CheckerRig {
 public:
     explicit CheckedCollection(int parallel)
     {
-        m_settings.Timeout = 1000;
-        m_settings.AutoThrottle = true;
-        m_settings.ShowNew = true;
-        m_settings.MoveDead = true;
-        m_settings.Parallel = parallel;
-        ChooseLightImages(m_settings, m_images);
-        m_state.FavoritesPath = m_temp.folder(QStringLiteral("Favorites"));
-        m_state.LastRunGmt = QDateTime(QDate(2020, 1, 1), QTime(0, 0), QTimeZone::utc());
+        settings.AutoThrottle = true;
+        settings.ShowNew = true;
+        settings.MoveDead = true;
+        settings.Parallel = parallel;
         fill();
-    }
-
-    void favorite(const QString& relative, const QString& url, const QStringList& own = {})
-    {
-        QByteArray bytes = "[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n";
-        if (!own.isEmpty())
-            bytes += "[Brimwick]\r\n" + own.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
-        m_temp.file(QStringLiteral("Favorites/") + relative + QStringLiteral(".url"), bytes);
     }
 
     void fill()
@@ -110,47 +99,24 @@ public:
     QStringList snapshot() const
     {
         QStringList lines;
-        for (int i = 1; i <= m_tree.count(); ++i) {
-            const TreeNode* node = m_tree.node(i);
-            lines.append(
-                QStringLiteral("node %1 %2").arg(node->text(), m_images.key(node->image())));
+        for (int i = 1; i <= tree.count(); ++i) {
+            const TreeNode* node = tree.node(i);
+            lines.append(QStringLiteral("node %1 %2").arg(node->text(), images.key(node->image())));
         }
-        QDirIterator files(m_temp.path(), QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator files(temp.path(), QDir::Files, QDirIterator::Subdirectories);
         QStringList contents;
         while (files.hasNext()) {
             const QString path = files.next();
             if (path.endsWith(QLatin1String(".url")))
                 contents.append(
-                    QDir(m_temp.path()).relativeFilePath(path) + QLatin1Char(' ') +
-                    QString::fromUtf8(m_temp.read(QDir(m_temp.path()).relativeFilePath(path))));
+                    QDir(temp.path()).relativeFilePath(path) + QLatin1Char(' ') +
+                    QString::fromUtf8(temp.read(QDir(temp.path()).relativeFilePath(path))));
         }
         contents.sort();
         lines += contents;
-        lines.append(QStringLiteral("timeout %1").arg(m_settings.Timeout));
+        lines.append(QStringLiteral("timeout %1").arg(settings.Timeout));
         return lines;
     }
-
-    TempFolder m_temp;
-    FixedClock m_clock{QDateTime(QDate(2026, 6, 1), QTime(12, 0))};
-    ImageList m_images;
-    AppSettings m_settings;
-    MainWindowState m_state;
-    TreeControl m_tree;
-    FileSystem m_fs;
-    ScriptedMessageBoxes m_boxes;
-    StatusBarModel m_status{2};
-    QString m_program = m_temp.folder(QStringLiteral("program"));
-    ErrorLog m_log{m_program, m_boxes, m_clock};
-    TransferEngine m_engine;
-    TransferControl m_control{m_engine};
-    Probe m_probe{m_control, m_settings, m_clock};
-    ShortcutFile m_shortcuts{m_settings, m_fs, m_program, nullptr};
-    FavoritesTree m_favorites{m_tree, m_images, m_settings, m_state, m_fs, m_log, m_program};
-    FavoriteEditor m_editor{{m_tree, m_images, m_fs, m_log, m_boxes, m_settings, m_state,
-                             m_favorites, m_shortcuts, nullptr}};
-    CheckRunner m_runner{{m_tree, m_images, m_settings, m_state, m_shortcuts, m_probe, m_favorites,
-                          m_editor, m_status, m_boxes, m_log, m_fs, m_program, m_engine,
-                          m_control}};
 };
 
 // Paths inside the snapshot differ only by the temporary folder, which is
@@ -158,11 +124,11 @@ public:
 TEST(ParallelRun, AllFavoritesGiveTheSameAsOneAtATime)
 {
     CheckedCollection single(1);
-    single.m_favorites.BuildFavoritesTree();
-    single.m_runner.CheckAllLinks();
+    single.favorites.BuildFavoritesTree();
+    single.runner.CheckAllLinks();
     CheckedCollection many(24);
-    many.m_favorites.BuildFavoritesTree();
-    many.m_runner.CheckAllLinks();
+    many.favorites.BuildFavoritesTree();
+    many.runner.CheckAllLinks();
     const QStringList expected = single.snapshot();
     EXPECT_EQ(many.snapshot(), expected);
     // The run did exercise what it should.
@@ -178,32 +144,32 @@ TEST(ParallelRun, AllFavoritesGiveTheSameAsOneAtATime)
 TEST(ParallelRun, OneFolderGivesTheSameAsOneAtATime)
 {
     CheckedCollection single(1);
-    single.m_favorites.BuildFavoritesTree();
+    single.favorites.BuildFavoritesTree();
     CheckedCollection many(24);
-    many.m_favorites.BuildFavoritesTree();
+    many.favorites.BuildFavoritesTree();
     auto folder = [](CheckedCollection& run) {
-        for (int i = 1; i <= run.m_tree.count(); ++i) {
-            if (run.m_tree.node(i)->text() == QLatin1String("Mixed"))
-                return run.m_tree.node(i);
+        for (int i = 1; i <= run.tree.count(); ++i) {
+            if (run.tree.node(i)->text() == QLatin1String("Mixed"))
+                return run.tree.node(i);
         }
         return static_cast<TreeNode*>(nullptr);
     };
-    single.m_runner.CheckFolderLinks(folder(single));
-    many.m_runner.CheckFolderLinks(folder(many));
+    single.runner.CheckFolderLinks(folder(single));
+    many.runner.CheckFolderLinks(folder(many));
     EXPECT_EQ(many.snapshot(), single.snapshot());
 }
 
 TEST(ParallelRun, StopLeavesWhatIsLeftUnchecked)
 {
     CheckedCollection many(24);
-    many.m_favorites.BuildFavoritesTree();
-    QTimer::singleShot(300, [&] { many.m_runner.stop(); });
-    many.m_runner.CheckAllLinks();
+    many.favorites.BuildFavoritesTree();
+    QTimer::singleShot(300, [&] { many.runner.stop(); });
+    many.runner.CheckAllLinks();
     int unchecked = 0;
-    for (int i = 1; i <= many.m_tree.count(); ++i)
-        unchecked += many.m_tree.node(i)->image() == many.m_settings.LightUnchecked;
+    for (int i = 1; i <= many.tree.count(); ++i)
+        unchecked += many.tree.node(i)->image() == many.settings.LightUnchecked;
     EXPECT_GT(unchecked, 0);
-    EXPECT_EQ(many.m_boxes.shown().last().text, QStringLiteral("Favorites Checking Aborted"));
+    EXPECT_EQ(many.boxes.shown().last().text, QStringLiteral("Favorites Checking Aborted"));
 }
 
 } // namespace
