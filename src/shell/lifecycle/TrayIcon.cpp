@@ -1,5 +1,7 @@
 #include "TrayIcon.h"
 
+#include <QApplication>
+
 #include "platform/UrlOpener.h"
 #include "services/AboutTexts.h"
 
@@ -43,8 +45,12 @@ struct TrayIcon::View {
 TrayIcon::TrayIcon(QObject* parent)
     : QObject(parent)
     , m_toolTip(QString::fromLatin1(kTrayDescription))
-    , m_icon(QGuiApplication::windowIcon())
 {
+    // Without a widget application (a tool, a benchmark) there is no tray
+    // to ask about: the icon stays a model only.
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return;
+    m_icon = QGuiApplication::windowIcon();
     if (QSystemTrayIcon::isSystemTrayAvailable())
         createView();
 }
