@@ -59,7 +59,11 @@ CommandState DeriveCommandState(const TreeNode* node, const EnablementContext& c
 {
     if (node && !IsFolderNode(node, context.images))
         return CommandState::FavoriteSelected;
-    if (!node || node == context.tree.node(1)) {
+    // With nothing selected (a run rebuilt the tree), the commands are
+    // those of the root, so that another run can be started at once.
+    if (!node)
+        return context.moveDead ? CommandState::FolderSelected : CommandState::RootSelected;
+    if (node == context.tree.node(1)) {
         return context.moveDead ? CommandState::DeadFavoritesSelected : CommandState::RootSelected;
     }
     return CommandState::FolderSelected;

@@ -18,7 +18,8 @@ struct EnablementContext {
 };
 
 // The state a selected node gives: a favorite, the tree's first node (the
-// dead favorites' folder or the root), or another folder.
+// dead favorites' folder or the root), or another folder; no node counts as
+// the root.
 CommandState DeriveCommandState(const TreeNode* node, const EnablementContext& context);
 
 // Switches every managed command off, then on what the state allows; the

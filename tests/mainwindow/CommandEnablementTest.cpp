@@ -176,6 +176,9 @@ TEST_F(EnablementTest, RunEndedDerivesTheStateFromTheSelection)
     m_tree.select(favorite);
     update(CommandState::RunEnded, false, true);
     EXPECT_TRUE(m_surface.toolbarButton(2)->enabled);
+    m_tree.select(nullptr);
+    update(CommandState::RunEnded, false, true);
+    EXPECT_TRUE(m_surface.toolbarButton(1)->enabled) << "after a rebuild, Check All again";
 }
 
 } // namespace
