@@ -56,7 +56,7 @@ REG
         echo "?" >"$dir/peak"
     fi
     end=$(date +%s.%N)
-    echo "$end - $start" | bc -l >"$dir/seconds"
+    python3 -c "print($end - $start)" >"$dir/seconds"
 }
 
 # Compare each favorite's light with the corpus's expectation.
@@ -89,5 +89,5 @@ if [ "${SKIP_SEQUENTIAL:-}" != 1 ]; then
     run 1
     echo "Parallel 1: $(printf '%.2f' "$(cat "$work/run1/seconds")") s, peak $(cat "$work/run1/peak") KiB"
     compare "$work/run1"
-    echo "Speed-up: $(echo "$(cat "$work/run1/seconds") / $(cat "$work/run$parallel/seconds")" | bc -l | xargs printf '%.1f')x"
+    echo "Speed-up: $(python3 -c "print(f'{$(cat "$work/run1/seconds") / $(cat "$work/run$parallel/seconds"):.1f}')")x"
 fi

@@ -22,7 +22,7 @@ struct LinkResult {
     QString Title;    // the page title, cleaned
     QString Redirect; // where the page sends its visitors, or ""
     // The page's date as its server gave it (GMT wall-clock time, held with a
-    // UTC time spec), the current time when it gave none, null when the probe
+    // UTC time zone), the current time when it gave none, null when the probe
     // ended before looking.
     QDateTime LastModified;
     // True when LastModified is the page's own date rather than the time of

@@ -18,7 +18,7 @@ int GetStatusCode(const QString& text);
 QString GetRedirect(const QString& text, const QString& url);
 
 // The "Last-Modified" date (GMT, held as wall-clock time with a UTC time
-// spec), or now when the text has none that reads as a date.
+// zone), or now when the text has none that reads as a date.
 QDateTime CheckDate(const QString& text, const QDateTime& now);
 // The "Last-Modified" date alone, when the text has one that reads as a date.
 std::optional<QDateTime> PageDate(const QString& text);

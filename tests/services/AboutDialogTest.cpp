@@ -66,7 +66,6 @@ TEST_F(AboutDialogTest, CreditNamesTheLibrariesWeShip)
     const std::string credit = m_dialog.creditLabel()->text().toStdString();
     EXPECT_THAT(credit, HasSubstr("Qt"));
     EXPECT_THAT(credit, HasSubstr("libcurl"));
-    EXPECT_THAT(credit, Not(HasSubstr("vbAccelerator")));
 }
 
 TEST_F(AboutDialogTest, ClickOnTheAddressOpensTheMakersSite)
