@@ -212,6 +212,22 @@ void ProbePrefetcher::cutOverdue()
     }
 }
 
+// Favorites before `index` have had their turn: a fetch of theirs still
+// running (the favorite turned out to be skipped, or its address changed)
+// is no longer wanted and must not keep its slot.
+void ProbePrefetcher::releasePassed(qsizetype index)
+{
+    for (; m_applied < index; ++m_applied) {
+        Entry& passed = *m_entries[size_t(m_applied)];
+        if (!passed.transfer)
+            continue;
+        passed.transfer->cancel();
+        passed.transfer.reset();
+        --m_perHost[passed.host];
+        --m_inFlight;
+    }
+}
+
 void ProbePrefetcher::collectFinished()
 {
     cutOverdue();
@@ -230,7 +246,7 @@ bool ProbePrefetcher::waitFor(const TreeNode* node, const bool& keepGoing)
     Entry* entry = m_byNode.value(node);
     if (!entry)
         return keepGoing;
-    m_applied = std::max(m_applied, entry->index);
+    releasePassed(entry->index);
     for (;;) {
         collectFinished();
         startWhatFits();

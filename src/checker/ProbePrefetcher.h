@@ -59,6 +59,7 @@ private:
     void collectFinished();
     void judge(Entry& entry);
     void cutOverdue();
+    void releasePassed(qsizetype index);
     int longestTimeout(const Entry& entry, qsizetype lightsBefore, int windowCount) const;
 
     TransferEngine& m_engine;
