@@ -81,7 +81,7 @@ public:
                  page({{"delay", "1300"}, {"body", QStringLiteral("<title>Patient</title>")}}),
                  {QStringLiteral("Timeout=2000")});
         favorite(QStringLiteral("Mixed/Hasty"),
-                 page({{"delay", "1300"}, {"body", QStringLiteral("<title>Hasty</title>")}}),
+                 page({{"delay", "1600"}, {"body", QStringLiteral("<title>Hasty</title>")}}),
                  {QStringLiteral("Timeout=600")});
         favorite(
             QStringLiteral("Mixed/Fresh"),
@@ -92,7 +92,7 @@ public:
             server().url(FixtureServer::rawPath("HTTP/1.1 200 OK\r\nContent-Length: 900\r\n\r\n"
                                                 "<title>Trickle</title>" +
                                                     QByteArray(200, ' '),
-                                                0, 100)));
+                                                0, 200)));
     }
 
     // Everything a run leaves behind, as text to compare.
