@@ -287,8 +287,19 @@ QString RegistryStore::serialize() const
     return out;
 }
 
+void RegistryStore::releaseWrites()
+{
+    if (m_held > 0 && --m_held == 0 && m_unsaved)
+        save();
+}
+
 void RegistryStore::save() const
 {
+    if (m_held > 0) {
+        m_unsaved = true;
+        return;
+    }
+    m_unsaved = false;
     if (m_loadFailed) {
         throw NorvaleError(ErrorNumber::PathFileAccess,
                            QStringLiteral("The settings file %1 could not be read, so it is "

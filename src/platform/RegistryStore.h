@@ -47,6 +47,11 @@ public:
     // An empty name removes the whole key (and the keys below it).
     void DeleteSetting(const QString& section1, const QString& section2, const QString& name);
 
+    // Between these two, changes are kept and written once, at the release
+    // (which throws NorvaleError when that write fails).
+    void holdWrites() { ++m_held; }
+    void releaseWrites();
+
     // Absent and empty are different answers here.
     std::optional<QString> value(const QString& section1, const QString& section2,
                                  const QString& name) const;
@@ -76,6 +81,8 @@ private:
     QString m_basePath;
     RegistryRoot m_root = RegistryRoot::CurrentUser;
     bool m_loadFailed = false;
+    int m_held = 0;
+    mutable bool m_unsaved = false;
     QString m_header;
     std::vector<Line> m_preamble; // lines before the first key
     std::vector<Block> m_blocks;

@@ -1,4 +1,5 @@
 #include "platform/RegistryStore.h"
+#include "platform/AtomicFile.h"
 #include "platform/NorvaleError.h"
 #include "support/TempFavorites.h"
 
@@ -282,6 +283,22 @@ TEST_F(HandWrittenRegistryFile, OlderEightBitExportAndLooseSpacingAreRead)
     EXPECT_EQ(get(QStringLiteral("Folder")), QStringLiteral("C:\\Users\\Zo\u00eb"))
         << "a save keeps the letters it could not have read as UTF-8";
     EXPECT_EQ(dir.read(QStringLiteral("registry.reg")).count("REGEDIT4"), 1);
+}
+
+TEST_F(RegistryStoreTest, HeldWritesGoToDiskOnceAtTheRelease)
+{
+    int commits = 0;
+    norvale::SetAtomicCommitCheckForTesting([&](const QString&) { return ++commits > 0; });
+    RegistryStore store = open();
+    store.holdWrites();
+    for (int i = 0; i < 5; ++i)
+        store.SaveSetting(kCompany, kProduct, QStringLiteral("V%1").arg(i), QString::number(i));
+    EXPECT_EQ(commits, 0);
+    EXPECT_EQ(get(QStringLiteral("V4")), QStringLiteral("<default>")) << "nothing on disk yet";
+    store.releaseWrites();
+    norvale::SetAtomicCommitCheckForTesting({});
+    EXPECT_EQ(commits, 1);
+    EXPECT_EQ(get(QStringLiteral("V4")), QStringLiteral("4"));
 }
 
 } // namespace

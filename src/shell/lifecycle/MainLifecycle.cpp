@@ -209,8 +209,10 @@ void MainLifecycle::unload()
     m_tray.unload();
     try {
         RegistryStore store = OpenStore(m_parts.storePath);
+        store.holdWrites(); // the whole record goes to disk in one write
         SaveWindowPlacement(m_parts.frame, store);
         SaveAppSettings(m_settings, store, m_parts.clock.now());
+        store.releaseWrites();
     } catch (const NorvaleError& error) {
         m_log.LogError(error, true);
         return;
