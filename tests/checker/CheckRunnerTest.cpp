@@ -2,7 +2,7 @@
 // fixture server on 127.0.0.1.
 
 #include "checker/CheckRunner.h"
-#include "checker/InspectReport.h"
+#include "checker/UnattendedReport.h"
 #include "checker/Probe.h"
 #include "CheckerRig.h"
 #include "favorites/FavoriteEditor.h"
@@ -311,7 +311,7 @@ TEST_F(CheckRunnerTest, UnattendedRunReportsEveryFavorite)
     m_favorites.BuildFavoritesTree();
     m_runner.CheckAllLinks();
     EXPECT_THAT(m_boxes.shown(), IsEmpty());
-    const QStringList lines = InspectReportLines(m_runner, m_settings);
+    const QStringList lines = UnattendedReportLines(m_runner, m_settings);
     ASSERT_EQ(lines.size(), 4);
     EXPECT_EQ(lines[0], QStringLiteral("alive\tAlive\t") + titled(QStringLiteral("Alive")));
     EXPECT_EQ(lines[1], QStringLiteral("dead\tDead Favorites/Dead\t") + page({}, {}, 404));

@@ -1,6 +1,6 @@
 #include "MainLifecycle.h"
 
-#include "checker/InspectReport.h"
+#include "checker/UnattendedReport.h"
 #include "DeadFavoritesMirror.h"
 #include "favorites/TreeConventions.h"
 #include "mainwindow/CommandEnablement.h"
@@ -60,7 +60,7 @@ MainLifecycle::MainLifecycle(LifecycleParts parts)
 QStringList MainLifecycle::runInspection()
 {
     m_checker.CheckAllLinks();
-    return InspectReportLines(m_checker, m_settings);
+    return UnattendedReportLines(m_checker, m_settings);
 }
 
 bool MainLifecycle::IsInspectCommand(const QString& commandLine)

@@ -5,7 +5,7 @@
 # with 24 checks at once. Prints both wall times, their ratio, the peak
 # memory, and whether every favorite got the light the corpus expects.
 #
-#   bench/inspect_farm.sh [N] [PARALLEL]     (defaults: 1000 sites, 24)
+#   bench/farm_unattended.sh [N] [PARALLEL]     (defaults: 1000 sites, 24)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 shared="$repo/../shared/bench"

@@ -10,6 +10,6 @@ struct AppSettings;
 
 // The report of an unattended run over all favorites: one line per favorite
 // in tree order, "<light>\t<path>\t<address>", then a summary line.
-QStringList InspectReportLines(const CheckRunner& runner, const AppSettings& settings);
+QStringList UnattendedReportLines(const CheckRunner& runner, const AppSettings& settings);
 
 } // namespace norvale

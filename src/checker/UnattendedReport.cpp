@@ -1,4 +1,4 @@
-#include "InspectReport.h"
+#include "UnattendedReport.h"
 
 #include "CheckRunner.h"
 #include "favorites/TreeConventions.h"
@@ -36,7 +36,7 @@ QString pathOf(const TreeNode* node)
 
 } // namespace
 
-QStringList InspectReportLines(const CheckRunner& runner, const AppSettings& settings)
+QStringList UnattendedReportLines(const CheckRunner& runner, const AppSettings& settings)
 {
     QStringList lines;
     QHash<QString, int> counts;
