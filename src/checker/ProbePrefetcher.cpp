@@ -1,7 +1,6 @@
 #include "ProbePrefetcher.h"
 
 #include "favorites/ShortcutFile.h"
-#include "platform/ProfileFile.h"
 #include "platform/Transfer.h"
 #include "platform/TransferControl.h"
 #include "platform/TransferEngine.h"
@@ -57,7 +56,8 @@ int EffectiveCutMs(int timeoutMs)
 struct ProbePrefetcher::Entry {
     qsizetype index = 0; // in walk order
     const TreeNode* node = nullptr;
-    std::optional<int> ownTimeout;
+    int timeoutRead = 0;     // as read when the run began
+    bool ownTimeout = false; // differs from the program's: throttling never touches it
     QString url;
     QString host;
     ProbeTarget target;
@@ -88,15 +88,18 @@ ProbePrefetcher::~ProbePrefetcher()
 
 // The longest time-out the favorite can have at its turn: its own, or the
 // program's plus what throttling could add in the windows that can still
-// close before then (50 ms each).
+// close before then (50 ms each), and never less than it read at the start.
 int ProbePrefetcher::longestTimeout(const Entry& entry, qsizetype lightsBefore,
                                     int windowCount) const
 {
-    int longest = m_settings.Timeout;
-    if (entry.ownTimeout)
-        longest = *entry.ownTimeout;
-    else if (m_settings.AutoThrottle)
-        longest += 50 * int((windowCount + lightsBefore) / 10);
+    int longest = entry.timeoutRead;
+    if (!entry.ownTimeout) {
+        // A key equal to the program's value when the run began stays at
+        // that value, while the program's may since have moved.
+        const int growth =
+            m_settings.AutoThrottle ? 50 * int((windowCount + lightsBefore) / 10) : 0;
+        longest = std::max(longest, m_settings.Timeout + growth);
+    }
     return std::clamp(longest, kShortestProbeTimeout, kLongestProbeTimeout);
 }
 
@@ -108,22 +111,15 @@ void ProbePrefetcher::plan(const QList<Work>& work)
         auto entry = std::make_unique<Entry>();
         entry->index = qsizetype(m_entries.size());
         entry->node = item.node;
-        const QString path = m_shortcuts.pathFor(item.folderPath, item.node);
-        entry->url = ProfileFile::read(path, ShortcutKeys::Standard, ShortcutKeys::Url, QString(),
-                                       ReadLimits::Url);
-        const QString bypass = ProfileFile::read(path, ShortcutKeys::Private, ShortcutKeys::Bypass,
-                                                 QStringLiteral("0"), ReadLimits::Bypass);
-        const QString ownTimeout = ProfileFile::read(
-            path, ShortcutKeys::Private, ShortcutKeys::Timeout, QString(), ReadLimits::Timeout);
-        bool hasOwn = false;
-        const int own = ownTimeout.trimmed().toInt(&hasOwn);
-        if (hasOwn)
-            entry->ownTimeout = own;
+        CurrentLinkSettings current;
+        entry->url =
+            m_shortcuts.ReadCheckSettings(m_shortcuts.pathFor(item.folderPath, item.node), current);
+        entry->timeoutRead = current.Timeout;
+        entry->ownTimeout = current.OwnTimeout;
         const int longest = longestTimeout(*entry, lightsBefore, window);
         entry->target = Probe::TargetFor(entry->url, longest, m_settings);
         entry->target.requestTimeoutSeconds = EffectiveCutMs(longest) / 1000;
-        entry->fetch =
-            bypass.trimmed() != QLatin1String("1") && entry->target.valid && !entry->url.isEmpty();
+        entry->fetch = !current.Bypass && entry->target.valid && !entry->url.isEmpty();
         entry->host = QUrl(entry->url).host().toLower();
         m_byNode.insert(item.node, entry.get());
         m_entries.push_back(std::move(entry));

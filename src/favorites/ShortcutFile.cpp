@@ -52,6 +52,14 @@ QString ShortcutFile::ReadLinkSettings(const QString& folderPath, const TreeNode
                                        CurrentLinkSettings& current)
 {
     const QString path = pathFor(folderPath, favorite);
+    const QString url = ReadCheckSettings(path, current);
+    if (m_settings.PreserveIcons)
+        preserveIcon(path);
+    return url;
+}
+
+QString ShortcutFile::ReadCheckSettings(const QString& path, CurrentLinkSettings& current) const
+{
     const QString url = ProfileFile::read(path, ShortcutKeys::Standard, ShortcutKeys::Url,
                                           QString(), ReadLimits::Url);
 
@@ -71,9 +79,6 @@ QString ShortcutFile::ReadLinkSettings(const QString& folderPath, const TreeNode
     const QString bypass = ProfileFile::read(path, ShortcutKeys::Private, ShortcutKeys::Bypass,
                                              QStringLiteral("0"), ReadLimits::Bypass);
     current.Bypass = numberIn(bypass).value_or(0) != 0;
-
-    if (m_settings.PreserveIcons)
-        preserveIcon(path);
     return url;
 }
 

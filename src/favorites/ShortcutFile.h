@@ -72,6 +72,9 @@ public:
     // preserved, also brings a web icon home first.
     QString ReadLinkSettings(const QString& folderPath, const TreeNode* favorite,
                              CurrentLinkSettings& current);
+    // The address and check settings of the file at path, read only: no
+    // icon is fetched and nothing is written.
+    QString ReadCheckSettings(const QString& path, CurrentLinkSettings& current) const;
     // The summary of the tree's selected favorite.
     LinkInfo GetLinkInfo(const TreeControl& tree) const;
     QString ReadIconFile(const QString& path) const;
