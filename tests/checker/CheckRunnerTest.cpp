@@ -2,8 +2,8 @@
 // fixture server on 127.0.0.1.
 
 #include "checker/CheckRunner.h"
-#include "checker/UnattendedReport.h"
 #include "checker/Probe.h"
+#include "checker/UnattendedReport.h"
 #include "CheckerRig.h"
 #include "favorites/FavoriteEditor.h"
 #include "favorites/FavoritesTree.h"
@@ -21,6 +21,7 @@
 #include "support/FixtureServer.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
+#include "support/TreeLookup.h"
 
 #include <gmock/gmock.h>
 #include <QFile>
@@ -66,14 +67,7 @@ protected:
         m_rig.favorite(relative, url, own);
     }
 
-    TreeNode* nodeNamed(const QString& text) const
-    {
-        for (int i = 1; i <= m_tree.count(); ++i) {
-            if (m_tree.node(i)->text() == text)
-                return m_tree.node(i);
-        }
-        return nullptr;
-    }
+    TreeNode* nodeNamed(const QString& text) const { return NodeNamed(m_tree, text); }
 
     QString lightOf(const QString& text) const
     {

@@ -12,6 +12,7 @@
 #include "shell/MainWindowState.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
+#include "support/TreeLookup.h"
 
 #include <gmock/gmock.h>
 #include <QDir>
@@ -72,14 +73,7 @@ protected:
     {
         return m_temp.path(QStringLiteral("Favorites/") + relative);
     }
-    TreeNode* nodeNamed(const QString& text) const
-    {
-        for (int i = 1; i <= m_tree.count(); ++i) {
-            if (m_tree.node(i)->text() == text)
-                return m_tree.node(i);
-        }
-        return nullptr;
-    }
+    TreeNode* nodeNamed(const QString& text) const { return NodeNamed(m_tree, text); }
     void select(const QString& text) { m_tree.select(nodeNamed(text)); }
     QStringList files(const QString& relative) const
     {

@@ -13,6 +13,7 @@
 #include "shell/lifecycle/WindowWiring.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
+#include "support/TreeLookup.h"
 
 #include <gmock/gmock.h>
 #include <QAction>
@@ -59,14 +60,7 @@ protected:
         m_window.show();
     }
 
-    TreeNode* nodeNamed(const QString& text) const
-    {
-        for (int i = 1; i <= m_tree.count(); ++i) {
-            if (m_tree.node(i)->text() == text)
-                return m_tree.node(i);
-        }
-        return nullptr;
-    }
+    TreeNode* nodeNamed(const QString& text) const { return NodeNamed(m_tree, text); }
 
     // Selects as a click would: the view's current item.
     void click(const QString& text)

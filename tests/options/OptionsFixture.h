@@ -17,6 +17,7 @@
 #include "shell/SettingsStore.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
+#include "support/TreeLookup.h"
 
 #include <gmock/gmock.h>
 #include <memory>
@@ -59,14 +60,7 @@ protected:
     }
 
     void buildTree() { m_favorites.RefreshLinks(); }
-    TreeNode* nodeNamed(const QString& text) const
-    {
-        for (int i = 1; i <= m_tree.count(); ++i) {
-            if (m_tree.node(i)->text() == text)
-                return m_tree.node(i);
-        }
-        return nullptr;
-    }
+    TreeNode* nodeNamed(const QString& text) const { return NodeNamed(m_tree, text); }
 
     // Loads the form and activates it with the page selected.
     std::unique_ptr<OptionsForm> open(int page = PrefPage::Defaults)
