@@ -56,8 +56,8 @@ int EffectiveCutMs(int timeoutMs)
 struct ProbePrefetcher::Entry {
     qsizetype index = 0; // in walk order
     const TreeNode* node = nullptr;
-    int timeoutRead = 0;     // as read when the run began
-    bool ownTimeout = false; // differs from the program's: throttling never touches it
+    int timeoutRead = 0;       // as read when the run began
+    bool timeoutFixed = false; // the favorite's own key: throttling never touches it
     QString url;
     QString host;
     ProbeTarget target;
@@ -88,17 +88,17 @@ ProbePrefetcher::~ProbePrefetcher()
 
 // The longest time-out the favorite can have at its turn: its own, or the
 // program's plus what throttling could add in the windows that can still
-// close before then (50 ms each), and never less than it read at the start.
+// close before then (50 ms each).
 int ProbePrefetcher::longestTimeout(const Entry& entry, qsizetype lightsBefore,
                                     int windowCount) const
 {
+    // The favorite's own key holds; the program's value can grow by 50 ms
+    // for each throttling window that can still close before its turn.
     int longest = entry.timeoutRead;
-    if (!entry.ownTimeout) {
-        // A key equal to the program's value when the run began stays at
-        // that value, while the program's may since have moved.
+    if (!entry.timeoutFixed) {
         const int growth =
             m_settings.AutoThrottle ? 50 * int((windowCount + lightsBefore) / 10) : 0;
-        longest = std::max(longest, m_settings.Timeout + growth);
+        longest = m_settings.Timeout + growth;
     }
     return std::clamp(longest, kShortestProbeTimeout, kLongestProbeTimeout);
 }
@@ -115,7 +115,7 @@ void ProbePrefetcher::plan(const QList<Work>& work)
         entry->url =
             m_shortcuts.ReadCheckSettings(m_shortcuts.pathFor(item.folderPath, item.node), current);
         entry->timeoutRead = current.Timeout;
-        entry->ownTimeout = current.OwnTimeout;
+        entry->timeoutFixed = current.TimeoutFromFile;
         const int longest = longestTimeout(*entry, lightsBefore, window);
         entry->target = Probe::TargetFor(entry->url, longest, m_settings);
         entry->target.requestTimeoutSeconds = EffectiveCutMs(longest) / 1000;

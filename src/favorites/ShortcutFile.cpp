@@ -63,10 +63,11 @@ QString ShortcutFile::ReadCheckSettings(const QString& path, CurrentLinkSettings
     const QString url = ProfileFile::read(path, ShortcutKeys::Standard, ShortcutKeys::Url,
                                           QString(), ReadLimits::Url);
 
-    const QString globalTimeout = QString::number(m_settings.Timeout);
-    const QString timeout = ProfileFile::read(path, ShortcutKeys::Private, ShortcutKeys::Timeout,
-                                              globalTimeout, ReadLimits::Timeout);
-    current.Timeout = numberIn(timeout).value_or(m_settings.Timeout);
+    // An absent key, or one that is no number, leaves the program's value.
+    const std::optional<int> timeout = numberIn(ProfileFile::read(
+        path, ShortcutKeys::Private, ShortcutKeys::Timeout, QString(), ReadLimits::Timeout));
+    current.TimeoutFromFile = timeout.has_value();
+    current.Timeout = timeout.value_or(m_settings.Timeout);
     current.OwnTimeout = current.Timeout != m_settings.Timeout;
 
     // "-1", the default, leaves the choice to the program-wide setting.

@@ -40,10 +40,11 @@ constexpr int kLongestProbeTimeout = 2000;
 
 // The check settings of the favorite being checked.
 struct CurrentLinkSettings {
-    int Timeout = 0;         // milliseconds, as read (see probeTimeout())
-    bool Rename = false;     // may rename to the page title and follow redirects
-    bool Bypass = false;     // skipped by checks
-    bool OwnTimeout = false; // differs from the program-wide time-out
+    int Timeout = 0;              // milliseconds, as read (see probeTimeout())
+    bool Rename = false;          // may rename to the page title and follow redirects
+    bool Bypass = false;          // skipped by checks
+    bool OwnTimeout = false;      // differs from the program-wide time-out
+    bool TimeoutFromFile = false; // set by the favorite's own key, not the program's value
 
     // The time-out for a probe: kept within 500 to 2000 ms.
     int probeTimeout() const;
