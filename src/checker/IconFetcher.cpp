@@ -4,10 +4,8 @@
 #include "platform/FileSystem.h"
 #include "platform/NorvaleError.h"
 #include "platform/TransferControl.h"
-#include "platform/TransferEngine.h"
 
 #include <cmath>
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
@@ -16,9 +14,6 @@ namespace norvale {
 
 namespace {
 
-// How long one round of the wait lets the network run before the window's
-// events.
-constexpr int kPollMs = 20;
 constexpr int kChunkSize = 1024;
 // Downloads of one second (or of two times that read the same) get "-2",
 // "-3", ... before ".ico"; past this many the download gives up.
@@ -61,10 +56,9 @@ qint64 contentLength(const QString& value)
 
 } // namespace
 
-IconFetcher::IconFetcher(TransferControl& control, TransferEngine& engine, const FileSystem& fs,
-                         const Clock& clock, QString programFolder)
+IconFetcher::IconFetcher(TransferControl& control, const FileSystem& fs, const Clock& clock,
+                         QString programFolder)
     : m_control(control)
-    , m_engine(engine)
     , m_fs(fs)
     , m_clock(clock)
     , m_programFolder(std::move(programFolder))
@@ -112,10 +106,7 @@ QString IconFetcher::DownloadIcon(const QString& iconAddress)
     // with nothing after the dash.
     m_control.Execute(QString(), QStringLiteral("GET"), QString(),
                       QStringLiteral("Range: bytes=0 - \r\n"));
-    while (m_control.StillExecuting()) {
-        m_engine.pump(kPollMs);
-        QCoreApplication::processEvents();
-    }
+    m_control.waitForAnswer();
 
     // "HTTP/1.1 200 OK": the code is characters 10 to 12.
     const QString status = m_control.GetHeader().mid(9, 3);

@@ -12,17 +12,14 @@ namespace norvale {
 class Clock;
 class FileSystem;
 class TransferControl;
-class TransferEngine;
 
 // Downloads a favorite's site icon through the transfer control into the
 // "Icons" folder beside the program, named after the local time of the
 // download. Only web addresses (http, https, ftp) are ever fetched.
 class IconFetcher : public IconDownloader {
 public:
-    // engine: the one that runs the control's transfers; the wait for the
-    // answer pumps it between rounds of the window's events.
-    IconFetcher(TransferControl& control, TransferEngine& engine, const FileSystem& fs,
-                const Clock& clock, QString programFolder);
+    IconFetcher(TransferControl& control, const FileSystem& fs, const Clock& clock,
+                QString programFolder);
 
     // The full path of the new icon file, or "" when the address is not a
     // web address, the answer is not 200 or 206, it gives no usable
@@ -44,7 +41,6 @@ private:
     bool openNewIconFile(QFile& file) const;
 
     TransferControl& m_control;
-    TransferEngine& m_engine;
     const FileSystem& m_fs;
     const Clock& m_clock;
     QString m_programFolder;

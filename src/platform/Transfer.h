@@ -1,16 +1,15 @@
 #pragma once
 
+#include <memory>
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
 #include <QString>
 
-typedef void CURL;
-struct curl_slist;
-
 namespace norvale {
 
 class TransferEngine;
+struct TransferState;
 
 // What one fetch asks for.
 struct TransferRequest {
@@ -36,16 +35,14 @@ struct TransferOutcome {
     QByteArray body;    // decoded, at most the request's cap
     bool bodyCapped = false;
     int httpStatus = 0;
-    // When the answer arrived, in ms after the start: the header block's end
-    // (-1 until then) and, for each body piece, the body size it brought.
-    qint64 headersDoneAtMs = -1;
-    qint64 finishedAtMs = -1; // when it completed, failed or timed out
-    QList<QPair<qint64, qint64>> bodyArrivals;
-
-    bool anythingReceived() const { return !headers.isEmpty() || !body.isEmpty(); }
+    // How long the transfer took from its start to its end, as the network
+    // side measured it (so a busy window never stretches it).
+    qint64 totalUs = 0;
 };
 
-// One fetch over libcurl, run by a TransferEngine together with others.
+// One fetch over libcurl. The engine's network thread runs it; the owner
+// reads outcome() once done() says it has ended. Created, started,
+// cancelled and destroyed on one thread (the window's).
 class Transfer {
 public:
     explicit Transfer(TransferRequest request);
@@ -54,26 +51,22 @@ public:
     Transfer& operator=(const Transfer&) = delete;
 
     void start(TransferEngine& engine);
+    // Stops the fetch; from then on it counts as failed ("cancelled"),
+    // unless it had already ended.
     void cancel();
-    bool done() const { return m_outcome.result != TransferOutcome::Result::Running; }
+    bool done() const;
     qint64 elapsedMs() const { return m_clock.isValid() ? m_clock.elapsed() : 0; }
-    const TransferOutcome& outcome() const { return m_outcome; }
+    // The outcome so far: Running until done().
+    const TransferOutcome& outcome() const;
     const TransferRequest& request() const { return m_request; }
 
 private:
-    friend class TransferEngine;
-    void finish(int curlCode);
-    static size_t onHeader(char* data, size_t size, size_t count, void* self);
-    static size_t onBody(char* data, size_t size, size_t count, void* self);
-
     TransferRequest m_request;
-    TransferOutcome m_outcome;
-    CURL* m_easy = nullptr;
-    curl_slist* m_headerList = nullptr;
+    std::shared_ptr<TransferState> m_state; // shared with the network thread while it runs
     TransferEngine* m_engine = nullptr;
     QElapsedTimer m_clock;
-    bool m_headerOverflow = false;
-    char m_errorBuffer[256] = {};
+    bool m_cancelled = false;
+    TransferOutcome m_localOutcome; // before the start, and after a cancel
 };
 
 } // namespace norvale

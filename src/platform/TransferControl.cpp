@@ -4,16 +4,7 @@
 #include "TextDecoding.h"
 #include "TransferEngine.h"
 
-#include <QCoreApplication>
-
 namespace norvale {
-
-namespace {
-
-// How long the wait loop lets the network run before the window's events.
-constexpr int kPollMs = 20;
-
-} // namespace
 
 QString DecodePageText(const QByteArray& bytes)
 {
@@ -45,10 +36,7 @@ TransferRequest TransferControl::requestFor(const QString& url) const
 
 void TransferControl::waitForAnswer()
 {
-    while (StillExecuting()) {
-        m_engine.pump(kPollMs);
-        QCoreApplication::processEvents();
-    }
+    m_engine.waitUntil([this] { return !StillExecuting(); });
 }
 
 QString TransferControl::OpenURL(const QString& url)

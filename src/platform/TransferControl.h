@@ -42,10 +42,12 @@ public:
     QString caFile() const { return m_caFile; }
 
     // The status line and headers of the answer, a blank line, then its
-    // body. Throws NorvaleError 35761 on a time-out (documentText() then
-    // holds what had arrived) and 35754 when there is no answer.
+    // body. Throws NorvaleError 35761 on a time-out and 35754 when there is
+    // no answer; lastOutcome() then tells what had happened.
     QString OpenURL(const QString& url);
     bool StillExecuting() const;
+    // Lets the window handle its events until the fetch has ended.
+    void waitForAnswer();
 
     // Starts a fetch of URL() with extra request header lines ("Name:
     // value" lines, each ended by CRLF).
@@ -61,7 +63,6 @@ public:
 
 private:
     TransferRequest requestFor(const QString& url) const;
-    void waitForAnswer();
 
     TransferEngine& m_engine;
     TransferProtocol m_protocol = TransferProtocol::Http;

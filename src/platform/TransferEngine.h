@@ -1,39 +1,67 @@
 #pragma once
 
-#include <QSet>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <QObject>
+#include <thread>
+#include <unordered_map>
+#include <vector>
 
 typedef void CURLM;
+typedef void CURL;
 
 namespace norvale {
 
-class Transfer;
+struct TransferState;
 
-// Runs any number of transfers at once on the calling thread through
-// libcurl's multi interface. Nothing runs by itself: the owner calls pump()
-// in its wait loop, between rounds of the window's own events.
-class TransferEngine {
+// Runs any number of transfers at once on a network thread of its own,
+// which owns the curl multi handle. So pages keep arriving, and time-outs
+// keep being measured, however busy the window's thread is: a page that
+// answered in time is never taken for a silent one because the window was
+// drawing. Finished transfers are announced to the window's thread, where
+// everything that acts on them runs.
+class TransferEngine : public QObject {
+    Q_OBJECT
 public:
     TransferEngine();
-    ~TransferEngine();
+    ~TransferEngine() override;
     TransferEngine(const TransferEngine&) = delete;
     TransferEngine& operator=(const TransferEngine&) = delete;
 
-    // The program's engine for its one user-interface thread.
+    // The program's engine.
     static TransferEngine& shared();
 
-    // Moves every running transfer on, waiting at most waitMs for the
-    // network when there is nothing to do yet.
-    void pump(int waitMs);
-    bool idle() const { return m_running.isEmpty(); }
+    // Lets the window handle its events until done() holds, looking again
+    // whenever a transfer ends and at least every few milliseconds; with
+    // maxWaitMs of 0 or more, also returns once that much time has passed.
+    // The one way the program waits for the network.
+    void waitUntil(const std::function<bool()>& done, qint64 maxWaitMs = -1);
+
+Q_SIGNALS:
+    // A transfer has ended (several ends may come as one signal).
+    void transferFinished();
 
 private:
     friend class Transfer;
-    void add(Transfer* transfer);
-    void remove(Transfer* transfer);
+    void add(const std::shared_ptr<TransferState>& state);
+    void remove(const std::shared_ptr<TransferState>& state);
+    void wake();
+    void run();
+    void takeRequests();
     void collectFinished();
+    void announceFinished();
 
     CURLM* m_multi = nullptr;
-    QSet<Transfer*> m_running;
+    std::thread m_thread;
+    std::mutex m_mutex; // guards the two request lists and m_quit's meaning
+    std::vector<std::shared_ptr<TransferState>> m_toAdd;
+    std::vector<std::shared_ptr<TransferState>> m_toRemove;
+    bool m_quit = false;
+    std::atomic<bool> m_announcementPending{false};
+    // Network thread only: the transfers curl is working on.
+    std::unordered_map<CURL*, std::shared_ptr<TransferState>> m_running;
 };
 
 } // namespace norvale

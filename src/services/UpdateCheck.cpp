@@ -6,10 +6,6 @@
 #include "platform/TransferEngine.h"
 #include "shell/AppSettings.h"
 
-#include <algorithm>
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
 #include <utility>
 
 namespace norvale {
@@ -19,8 +15,6 @@ namespace {
 // The wait for the answer always lasts this long, even when the answer comes
 // sooner.
 constexpr qint64 kWaitMs = 1000;
-// How long each round of the wait gives the network before the window's events.
-constexpr int kPollMs = 20;
 
 constexpr int kDaysBetweenChecks = 30;
 
@@ -59,18 +53,9 @@ UpdateInfo UpdateCheck::FetchUpdateInfo()
     Transfer transfer(request);
     transfer.start(m_engine);
 
-    // A monotonic timer, not the clock: a change of the system time must not
-    // stretch or cut the wait.
-    QElapsedTimer waited;
-    waited.start();
-    for (qint64 left = kWaitMs; left > 0; left = kWaitMs - waited.elapsed()) {
-        const int slice = int(std::min<qint64>(kPollMs, left));
-        if (m_engine.idle())
-            QThread::msleep(slice);
-        else
-            m_engine.pump(slice);
-        QCoreApplication::processEvents();
-    }
+    // The wait runs on a monotonic timer, not the clock: a change of the
+    // system time must not stretch or cut it.
+    m_engine.waitUntil([] { return false; }, kWaitMs);
 
     const TransferOutcome& outcome = transfer.outcome();
     if (outcome.result != TransferOutcome::Result::Complete || outcome.httpStatus != 200)

@@ -112,7 +112,7 @@ protected:
     FileSystem m_fs;
     TransferEngine m_engine;
     TransferControl m_control{m_engine};
-    IconFetcher m_fetcher{m_control, m_engine, m_fs, m_clock, m_program};
+    IconFetcher m_fetcher{m_control, m_fs, m_clock, m_program};
 };
 
 TEST_F(IconFetcherTest, WholeIconIsWrittenUnderTheTimeOfTheDownload)

@@ -39,7 +39,7 @@ MainLifecycle::MainLifecycle(LifecycleParts parts)
                   m_parts.programFolder)
     , m_transfer(m_parts.transfers)
     , m_probe(m_transfer, m_settings, m_parts.clock)
-    , m_icons(m_transfer, m_parts.transfers, m_parts.fs, m_parts.clock, m_parts.programFolder)
+    , m_icons(m_transfer, m_parts.fs, m_parts.clock, m_parts.programFolder)
     , m_shortcuts(m_settings, m_parts.fs, m_parts.programFolder, &m_icons)
     , m_editor({m_parts.tree, m_parts.images, m_parts.fs, m_log, m_boxes, m_settings, m_state,
                 m_favorites, m_shortcuts, m_parts.opener})
