@@ -28,6 +28,10 @@ struct LinkResult {
     // True when LastModified is the page's own date rather than the time of
     // the check: only a page's own date can show it as changed.
     bool PageDated = false;
+    // The page came with a success answer (a 2xx status, or any answer of a
+    // protocol without status lines): only such a page's title may name a
+    // favorite.
+    bool Successful = false;
 };
 
 } // namespace norvale

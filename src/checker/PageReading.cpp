@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <QStringDecoder>
 #include <QTimeZone>
+#include <QUrl>
 
 namespace norvale {
 
@@ -29,6 +30,23 @@ qsizetype locationHeader(const QString& text)
             return at;
     }
     return -1;
+}
+
+// A redirect target as a browser follows it: a relative one is resolved
+// against the address that was asked for ("/new" on "http://h/old" is
+// "http://h/new"); one with a scheme of its own stands as it is.
+QString resolved(const QString& target, const QString& url)
+{
+    const QString trimmed = target.trimmed();
+    if (trimmed.isEmpty())
+        return QString();
+    const QUrl reference(trimmed);
+    if (!reference.isRelative())
+        return trimmed;
+    const QUrl base(url);
+    if (!base.isValid() || base.isRelative())
+        return QString();
+    return base.resolved(reference).toString(QUrl::FullyEncoded);
 }
 
 QString refreshTarget(const QString& text)
@@ -70,7 +88,7 @@ QString GetRedirect(const QString& text, const QString& url)
     case 400:
         break;
     default:
-        return refreshTarget(text);
+        return resolved(refreshTarget(text), url);
     }
     const qsizetype location = locationHeader(text);
     if (location < 0)
@@ -79,12 +97,7 @@ QString GetRedirect(const QString& text, const QString& url)
     const qsizetype end = text.indexOf(QLatin1String("\r\n"), start);
     if (end < 0)
         return QString();
-    const QString target = text.mid(start, end - start);
-    if (target.left(4).toUpper() == QLatin1String("HTTP"))
-        return target;
-    if (url.endsWith(QLatin1Char('/')) || target.startsWith(QLatin1Char('/')))
-        return url + target;
-    return url + QLatin1Char('/') + target;
+    return resolved(text.mid(start, end - start), url);
 }
 
 std::optional<QDateTime> PageDate(const QString& text)

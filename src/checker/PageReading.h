@@ -13,8 +13,9 @@ namespace norvale {
 // 0 when they are not a number.
 int GetStatusCode(const QString& text);
 
-// Where the answer sends its visitors: the "Location:" header of a redirect
-// (completed against url when relative), else a refresh tag's URL, else "".
+// Where the answer sends its visitors: the "Location:" header of a redirect,
+// else a refresh tag's URL, else "". A relative target is resolved against
+// url, the address that was asked for, as a browser resolves it.
 QString GetRedirect(const QString& text, const QString& url);
 
 // The "Last-Modified" date (GMT, held as wall-clock time with a UTC time

@@ -3,6 +3,7 @@
 #include "PageReading.h"
 #include "platform/Clock.h"
 #include "platform/NorvaleError.h"
+#include "platform/Transfer.h"
 #include "platform/TransferControl.h"
 #include "shell/AppSettings.h"
 
@@ -66,6 +67,16 @@ int wholeSeconds(int milliseconds)
     return int(std::nearbyint(milliseconds / 1000.0));
 }
 
+// A page that came with a success answer: a 2xx status line, or any answer
+// of a protocol without one (FTP).
+bool answeredWithSuccess(const QString& text)
+{
+    if (!text.startsWith(QLatin1String("HTTP/")))
+        return !text.isEmpty();
+    const int code = GetStatusCode(text);
+    return code >= 200 && code < 300;
+}
+
 bool isRedirectWithLocation(const QString& text)
 {
     const int code = GetStatusCode(text);
@@ -85,6 +96,12 @@ bool hasEmptyPage(const QString& text)
 }
 
 } // namespace
+
+int EffectiveCutMs(int timeoutMs)
+{
+    const int seconds = wholeSeconds(timeoutMs);
+    return seconds > 0 ? seconds * 1000 : 500;
+}
 
 Probe::Probe(TransferControl& control, const AppSettings& settings, const Clock& clock)
     : m_control(control)
@@ -120,18 +137,30 @@ LinkResult Probe::CheckLink(const QString& url, int timeoutMs)
     m_control.setURL(url);
     m_control.setRequestTimeout(target.requestTimeoutSeconds);
 
-    QString text;
     try {
-        text = m_control.OpenURL(url);
-    } catch (const NorvaleError& error) {
-        // A time-out after part of the answer judges what had arrived.
-        const TransferOutcome* outcome = m_control.lastOutcome();
-        if (error.number() != ErrorNumber::TransferTimedOut || !outcome ||
-            !outcome->anythingReceived())
-            return failed;
-        text = m_control.documentText();
+        m_control.OpenURL(url);
+    } catch (const NorvaleError&) {
+        // A time-out or a failure: the outcome says which, and the verdict
+        // is the same for both.
     }
-    return Judge(text, url);
+    const TransferOutcome* outcome = m_control.lastOutcome();
+    return outcome ? Verdict(*outcome, EffectiveCutMs(timeoutMs), url) : failed;
+}
+
+bool Probe::CameWholeInTime(const TransferOutcome& outcome, int cutMs)
+{
+    return outcome.result == TransferOutcome::Result::Complete &&
+           outcome.totalUs <= qint64(cutMs) * 1000;
+}
+
+LinkResult Probe::Verdict(const TransferOutcome& outcome, int cutMs, const QString& url) const
+{
+    if (!CameWholeInTime(outcome, cutMs)) {
+        LinkResult noAnswer;
+        noAnswer.Status = LinkResult::NoAnswer;
+        return noAnswer;
+    }
+    return Judge(QString::fromLatin1(outcome.headers) + DecodePageText(outcome.body), url);
 }
 
 LinkResult Probe::Judge(const QString& text, const QString& url) const
@@ -166,6 +195,7 @@ LinkResult Probe::Judge(const QString& text, const QString& url) const
     result.LastModified = CheckDate(text, m_clock.now());
     result.PageDated = PageDate(text).has_value();
     result.Title = CleanTitle(rawTitle);
+    result.Successful = answeredWithSuccess(text);
     return result;
 }
 

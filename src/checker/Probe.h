@@ -9,6 +9,7 @@ namespace norvale {
 class Clock;
 class TransferControl;
 struct AppSettings;
+struct TransferOutcome;
 
 // Where a probe connects: the protocol and port it works out from the
 // address, and the proxy and time-out it takes from the settings.
@@ -30,7 +31,14 @@ public:
 
     // What a probe of url would set on the transfer control.
     static ProbeTarget TargetFor(const QString& url, int timeoutMs, const AppSettings& settings);
-    // The verdict on a document text that came back for url.
+    // The verdict on a fetch of url that was given cutMs: an answer that
+    // came whole within that time is judged; anything else is no answer,
+    // whatever part of an answer had arrived (a page cut short says
+    // nothing about the site). Every probe's verdict is made here.
+    LinkResult Verdict(const TransferOutcome& outcome, int cutMs, const QString& url) const;
+    // Whether a fetch came whole within cutMs, the one test of Verdict.
+    static bool CameWholeInTime(const TransferOutcome& outcome, int cutMs);
+    // The verdict on a whole document text that came back for url.
     LinkResult Judge(const QString& text, const QString& url) const;
 
 private:
@@ -38,5 +46,9 @@ private:
     const AppSettings& m_settings;
     const Clock& m_clock;
 };
+
+// The time a fetch really gets for a time-out: whole seconds, a half going
+// to the even neighbour, and half a second for none.
+int EffectiveCutMs(int timeoutMs);
 
 } // namespace norvale

@@ -79,12 +79,20 @@ TEST_P(RedirectTest, FindsTheTarget)
 INSTANTIATE_TEST_SUITE_P(
     Redirects, RedirectTest,
     testing::Values(
-        RedirectCase{"HTTP/1.1 301 Moved\r\nLocation: /new\r\n\r\n", "http://h.test/old",
-                     "http://h.test/old/new"},
+        // Relative targets resolve as a browser resolves them.
+        RedirectCase{"HTTP/1.1 301 Moved\r\nLocation: /new\r\n\r\n", "http://h.test/old/page",
+                     "http://h.test/new"},
         RedirectCase{"HTTP/1.1 302 Found\r\nLocation: next\r\n\r\n", "http://h.test/dir",
-                     "http://h.test/dir/next"},
-        RedirectCase{"HTTP/1.1 302 Found\r\nLocation: next\r\n\r\n", "http://h.test/dir/",
-                     "http://h.test/dir/next"},
+                     "http://h.test/next"},
+        RedirectCase{"HTTP/1.1 302 Found\r\nLocation: next?a=1\r\n\r\n", "http://h.test/dir/",
+                     "http://h.test/dir/next?a=1"},
+        RedirectCase{"HTTP/1.1 302 Found\r\nLocation: ../up\r\n\r\n", "http://h.test/a/b/c",
+                     "http://h.test/a/up"},
+        RedirectCase{"HTTP/1.1 301 Moved\r\nLocation: //cdn.test/x\r\n\r\n", "https://h.test/y",
+                     "https://cdn.test/x"},
+        // A target with a scheme of its own stands as it is, whatever the scheme.
+        RedirectCase{"HTTP/1.1 302 Found\r\nLocation: javascript:go()\r\n\r\n", "http://h.test/",
+                     "javascript:go()"},
         RedirectCase{"HTTP/1.1 307 Temp\r\nlocation: https://other.test/x\r\n\r\n",
                      "http://h.test/", "https://other.test/x"},
         RedirectCase{"HTTP/1.1 303 See\r\nContent-Location: /wrong\r\nLocation: /right\r\n\r\n",
@@ -97,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "http://h.test", "http://h.test/moved"},
         RedirectCase{"HTTP/1.1 200 OK\r\n\r\n<META HTTP-EQUIV=\"REFRESH\" CONTENT=\"5; "
                      "url=relative.html\">",
-                     "http://h.test", "relative.html"},
+                     "http://h.test/dir/page", "http://h.test/dir/relative.html"},
         RedirectCase{"HTTP/1.1 200 OK\r\n\r\n<meta http-equiv=\"refresh\" content=\"0; "
                      "URL=http://h.test/no-quote>",
                      "http://h.test", ""},

@@ -15,13 +15,15 @@ accepts delay=MS, waited before anything is sent.
   /page?status=N&reason=TEXT&header=Name:%20value&body=TEXT
       Status N (200), the given header lines as written (repeatable), then
       Content-Length and Connection: close unless given, then the body.
-  /raw?data=BASE64URL&trickle=BYTES_PER_SECOND
-      Exactly the decoded bytes (padding optional), then close.
+  /raw?data=BASE64URL&trickle=BYTES_PER_SECOND&hold=MS
+      Exactly the decoded bytes (padding optional), a stall of MS ms (0),
+      then close.
   /silent?ms=N
       Reads the request, sends nothing for N ms (60000), then closes.
-  /drop?after=N&length=M&reset=1
+  /drop?after=N&length=M&hold=MS&reset=1
       A 200 head claiming Content-Length M (100000), N bytes of body (1000),
-      then the connection ends (with a reset when reset=1).
+      a stall of MS ms (0), then the connection ends (with a reset when
+      reset=1).
   /big?size=N&type=T
       A 200 of N bytes (20 MiB) of type T (text/html), streamed.
   /gzipbomb?size=N
@@ -205,13 +207,14 @@ def serve_raw(conn, request):
     trickle = request.number("trickle", 0)
     if trickle <= 0:
         conn.sendall(raw)
-        return
-    step = max(1, trickle // 20)
-    for at in range(0, len(raw), step):
-        piece = raw[at : at + step]
-        conn.sendall(piece)
-        if at + step < len(raw):
-            time.sleep(len(piece) / trickle)
+    else:
+        step = max(1, trickle // 20)
+        for at in range(0, len(raw), step):
+            piece = raw[at : at + step]
+            conn.sendall(piece)
+            if at + step < len(raw):
+                time.sleep(len(piece) / trickle)
+    time.sleep(request.number("hold", 0) / 1000.0)
 
 
 def serve_silent(conn, request):
@@ -226,6 +229,7 @@ def serve_drop(conn, request):
     if not request.head_only:
         for piece in filler(b"<html><head><title>Drop</title></head>", after):
             conn.sendall(piece)
+    time.sleep(request.number("hold", 0) / 1000.0)
     if request.text("reset") == "1":
         return "reset"
     return "abrupt"
