@@ -17,12 +17,15 @@
 #include "shell/MainWindowState.h"
 
 #include <QFile>
+#include <QSet>
 
 namespace norvale {
 
 namespace {
 
 const QString kMessageTitle = QStringLiteral("Norvale");
+// Redirects followed from a favorite's page before its address is written.
+constexpr int kMostRedirectHops = 10;
 
 // Only these may become a favorite's address from a redirect.
 bool isFetchableAddress(const QString& url)
@@ -38,6 +41,15 @@ bool isAlive(int status)
 {
     return status != LinkResult::NoAnswer && status != LinkResult::Unchecked &&
            status != LinkResult::Dead && status != LinkResult::Gone;
+}
+
+// An address that reads back from the favorite's file exactly as written:
+// not cut by the read limit, no outer blanks or quotes to be taken off.
+bool survivesTheFile(const QString& url)
+{
+    return url.size() <= ReadLimits::Url && url == url.trimmed() &&
+           !(url.size() >= 2 && url.front() == url.back() &&
+             (url.front() == QLatin1Char('"') || url.front() == QLatin1Char('\'')));
 }
 
 bool sameContents(const QString& a, const QString& b)
@@ -100,26 +112,28 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
         m_lights.SetLinkLight(LinkResult::Unchecked, node, std::nullopt, current.OwnTimeout);
         return outcome;
     }
-    outcome.result = probe(outcome.url, current.probeTimeout());
+    outcome.result = probe(outcome.url, current.Timeout);
 
-    const QString target = outcome.result.Redirect;
-    if (!target.isEmpty() && current.Rename && isFetchableAddress(target)) {
-        try {
-            m_parts.shortcuts.WriteUrl(m_parts.shortcuts.pathFor(check.folderPath, node), target);
-            outcome.addressUpdated = true;
-        } catch (const NorvaleError& error) {
-            // The address stays as it was, and so does the first verdict.
-            m_parts.log.LogError(error, false);
-        }
-        if (outcome.addressUpdated) {
-            outcome.url = m_parts.shortcuts.ReadLinkSettings(check.folderPath, node, current);
-            if (current.Bypass && check.kind != RunKind::One) {
-                outcome.bypassed = true;
-                m_lights.SetLinkLight(LinkResult::Unchecked, node, std::nullopt,
-                                      current.OwnTimeout);
-                return outcome;
+    if (!outcome.result.Redirect.isEmpty() && current.Rename) {
+        if (const auto end = followRedirects(outcome.url, outcome.result, current, probe)) {
+            try {
+                m_parts.shortcuts.WriteUrl(m_parts.shortcuts.pathFor(check.folderPath, node),
+                                           end->address);
+                outcome.addressUpdated = true;
+            } catch (const NorvaleError& error) {
+                // The address stays as it was, and so does the first verdict.
+                m_parts.log.LogError(error, false);
             }
-            outcome.result = probe(outcome.url, current.probeTimeout());
+            if (outcome.addressUpdated) {
+                outcome.url = m_parts.shortcuts.ReadLinkSettings(check.folderPath, node, current);
+                if (current.Bypass && check.kind != RunKind::One) {
+                    outcome.bypassed = true;
+                    m_lights.SetLinkLight(LinkResult::Unchecked, node, std::nullopt,
+                                          current.OwnTimeout);
+                    return outcome;
+                }
+                outcome.result = end->result;
+            }
         }
     }
 
@@ -127,11 +141,36 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     m_lights.SetLinkLight(result.Status, node,
                           result.PageDated ? std::optional(result.LastModified) : std::nullopt,
                           current.OwnTimeout);
-    // Only a live page's title may replace the name its owner gave it.
+    // Only the title of a page that answered with success and lives may
+    // replace the name its owner gave it: never an error page's, never a
+    // redirect's.
     if (!result.Title.isEmpty() && result.Title != node->text() && current.Rename &&
-        isAlive(result.Status))
+        isAlive(result.Status) && result.Successful)
         outcome.renamed = m_parts.editor.RenameLink(result.Title, node);
     return outcome;
+}
+
+// Follows the redirects from url's answer (first) to the page they end at,
+// each target resolved against the address that sent it. Nothing when the
+// chain loops, runs past its tenth hop, or passes through an address that
+// may not become a favorite's (another scheme than http, https, ftp or
+// ftps, or one the file would not give back as written): the first verdict
+// then stands.
+std::optional<RedirectEnd> CheckRunner::followRedirects(const QString& url, LinkResult first,
+                                                        const CurrentLinkSettings& current,
+                                                        const ProbeFunction& probe)
+{
+    QSet<QString> seen{url};
+    RedirectEnd end{url, std::move(first)};
+    for (int hop = 1; !end.result.Redirect.isEmpty(); ++hop) {
+        const QString target = end.result.Redirect;
+        if (hop > kMostRedirectHops || seen.contains(target) || !isFetchableAddress(target) ||
+            !survivesTheFile(target))
+            return std::nullopt;
+        seen.insert(target);
+        end = {target, probe(target, current.Timeout)};
+    }
+    return end;
 }
 
 void CheckRunner::fetchAhead(const QList<FavoriteCheck>& work)
@@ -150,8 +189,10 @@ void CheckRunner::fetchAhead(const QList<FavoriteCheck>& work)
 
 void CheckRunner::checkInRun(const FavoriteCheck& check)
 {
-    if (m_prefetch && !m_prefetch->waitFor(check.node, m_parts.state.Checking))
-        return; // stopped while the page was awaited
+    // A Stop while the page is awaited ends the other fetches, not this one:
+    // the favorite whose turn it is still gets its verdict.
+    if (m_prefetch)
+        m_prefetch->waitFor(check.node, m_parts.state.Checking);
     try {
         const FavoriteCheckOutcome outcome =
             CheckFavorite(check, [this, &check](const QString& url, int timeoutMs) {
@@ -217,12 +258,14 @@ void CheckRunner::CheckAllLinks()
         progress(0, 0);
         m_prefetch.reset();
         if (m_parts.settings.MoveDead) {
+            // Everything below the root, up to the root node itself (a
+            // folder inside that is also called "Favorites" is no end).
             QList<TreeNode*> dead;
             for (int index = m_parts.tree.count(); index >= 1; --index) {
                 TreeNode* node = m_parts.tree.node(index);
-                if (isFolder(node) && node->text() == kRootText)
+                if (!node->parent() && node->text() == kRootText)
                     break;
-                if (node->selectedImage() == m_parts.settings.LightDead)
+                if (!isFolder(node) && node->selectedImage() == m_parts.settings.LightDead)
                     dead.append(node);
             }
             moveDeadFavorites(dead);
@@ -353,7 +396,9 @@ void CheckRunner::returnToIdle(const NorvaleError& error)
 void CheckRunner::moveDeadFavorites(const QList<TreeNode*>& candidates)
 {
     // Gathered first and moved after: a move adds a node under the dead
-    // favorites' folder, which shifts every later position in the tree.
+    // favorites' folder, which shifts every later position in the tree. The
+    // view hears of all the moves at once.
+    const TreeControl::Batch batch(m_parts.tree);
     for (TreeNode* node : candidates)
         MoveDeadLink(node);
 }
@@ -376,33 +421,38 @@ void CheckRunner::MoveDeadLink(TreeNode* node)
         return;
     const QString source = FavoriteFilePath(node, m_parts.fs);
     const QString folder = FileSystem::join(m_parts.programFolder, kDeadFavoritesText);
-    const QString name = node->text();
-    const qsizetype record = m_recordOf.value(node, -1);
-    m_recordOf.remove(node);
-    m_parts.tree.remove(node);
+    QString freeName;
+    bool shown = false;
     try {
         if (!m_parts.fs.folderExists(folder))
             m_parts.fs.createFolder(folder);
-        const QString freeName = freeDeadName(name, source);
+        freeName = freeDeadName(node->text(), source);
         const QString destination = FileSystem::join(folder, freeName + QStringLiteral(".url"));
         if (m_parts.fs.fileExists(destination)) {
             // The very same favorite is already there: only the copy goes.
             m_parts.fs.deleteFile(source, true);
         } else {
-            TreeNode* deadNode = m_parts.tree.node(1);
-            if (!m_parts.state.InspectMode && deadNode && deadNode->text() == kDeadFavoritesText)
-                m_parts.tree.add(deadNode, QString(), freeName, m_parts.settings.LightDead,
-                                 m_parts.settings.LightDead);
             m_parts.fs.moveFile(source, destination);
-        }
-        if (record >= 0) {
-            m_records[record].moved = true;
-            m_records[record].movedName = freeName;
+            shown = !m_parts.state.InspectMode;
         }
     } catch (const NorvaleError& error) {
+        // The favorite stays where it was, and so does its node.
         if (error.number() != ErrorNumber::ObjectNotSet)
             m_parts.log.LogError(error, false);
+        return;
     }
+    // Only now that the file has gone does the node: nothing may point at
+    // it afterwards.
+    if (const auto record = m_recordOf.constFind(node); record != m_recordOf.cend()) {
+        m_records[*record] = {nullptr, m_records[*record].url, true, freeName};
+        m_recordOf.erase(record);
+    }
+    m_parts.tree.remove(node);
+    const auto& topLevel = m_parts.tree.topLevel();
+    TreeNode* deadNode = topLevel.empty() ? nullptr : topLevel.front().get();
+    if (shown && deadNode && deadNode->text() == kDeadFavoritesText)
+        m_parts.tree.add(deadNode, QString(), freeName, m_parts.settings.LightDead,
+                         m_parts.settings.LightDead);
 }
 
 } // namespace norvale

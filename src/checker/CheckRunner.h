@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -13,6 +14,7 @@
 namespace norvale {
 
 class ErrorLog;
+struct CurrentLinkSettings;
 class FavoriteEditor;
 class FavoritesTree;
 class FileSystem;
@@ -51,9 +53,15 @@ struct FavoriteCheckOutcome {
 // Fetches and judges one address; the runner's own probe by default.
 using ProbeFunction = std::function<LinkResult(const QString& url, int timeoutMs)>;
 
+// Where a chain of redirects ended, and what that page said.
+struct RedirectEnd {
+    QString address;
+    LinkResult result;
+};
+
 // A favorite met by a run over all favorites, for the unattended report.
 struct RunRecord {
-    TreeNode* node = nullptr; // not to be touched once moved
+    TreeNode* node = nullptr; // null once moved: the node has left the tree
     QString url;
     bool moved = false;
     QString movedName;
@@ -113,6 +121,9 @@ public:
 
 private:
     bool isFolder(const TreeNode* node) const;
+    std::optional<RedirectEnd> followRedirects(const QString& url, LinkResult first,
+                                               const CurrentLinkSettings& current,
+                                               const ProbeFunction& probe);
     void checkInRun(const FavoriteCheck& check);
     void fetchAhead(const QList<FavoriteCheck>& work);
     void moveDeadFavorites(const QList<TreeNode*>& candidates);

@@ -4,13 +4,10 @@
 #include "platform/Transfer.h"
 #include "platform/TransferControl.h"
 #include "platform/TransferEngine.h"
-#include "platform/TreeControl.h"
 #include "Probe.h"
 #include "shell/AppSettings.h"
+#include "StatusLights.h"
 
-#include <cmath>
-#include <QCoreApplication>
-#include <QSet>
 #include <QUrl>
 
 namespace norvale {
@@ -18,54 +15,28 @@ namespace norvale {
 namespace {
 
 constexpr int kMostPerHost = 2;
-constexpr int kPollMs = 10;
-// Verdicts kept waiting for their turn, as many again as are in flight.
-constexpr int kReadyAhead = 4;
-// The effective cuts a time-out can give (500 to 2000 ms).
-constexpr std::array<int, 3> kCuts = {500, 1000, 2000};
-
-int cutSlot(int cutMs)
-{
-    return cutMs <= 500 ? 0 : cutMs <= 1000 ? 1 : 2;
-}
-
-// What had come by cutMs, as the probe's document text; empty when
-// nothing had.
-QString textBy(const TransferOutcome& outcome, qint64 cutMs)
-{
-    QByteArray headers;
-    if (outcome.headersDoneAtMs >= 0 && outcome.headersDoneAtMs <= cutMs)
-        headers = outcome.headers;
-    qint64 bodySize = 0;
-    for (const auto& [atMs, size] : outcome.bodyArrivals) {
-        if (atMs > cutMs)
-            break;
-        bodySize = size;
-    }
-    return QString::fromLatin1(headers) + DecodePageText(outcome.body.left(bodySize));
-}
+// Fetches started ahead of the run's turn, in flight or landed: this many
+// times the checks at once.
+constexpr int kAheadFactor = 4;
 
 } // namespace
 
-int EffectiveCutMs(int timeoutMs)
-{
-    const int seconds = int(std::nearbyint(timeoutMs / 1000.0));
-    return seconds > 0 ? seconds * 1000 : 500;
-}
-
 struct ProbePrefetcher::Entry {
-    qsizetype index = 0; // in walk order
+    enum class Stage { Waiting, InFlight, Landed, Done };
+
     const TreeNode* node = nullptr;
-    int timeoutRead = 0;       // as read when the run began
-    bool timeoutFixed = false; // the favorite's own key: throttling never touches it
+    qsizetype index = 0; // in walk order
     QString url;
     QString host;
-    ProbeTarget target;
-    bool fetch = false; // false: bypassed, or nothing to fetch ahead
-    bool started = false;
-    bool ready = false;
+    int timeoutRead = 0;       // as read when the run began
+    bool timeoutFixed = false; // the favorite's own key: throttling never touches it
+    bool fetch = false;        // false: bypassed, or nothing to fetch ahead
+    Stage stage = Stage::Waiting;
     std::unique_ptr<Transfer> transfer;
-    std::array<LinkResult, 3> verdicts; // by effective cut
+    // Once landed: how the fetch ended (without its text) and, when it came
+    // whole, the judgement of its answer.
+    TransferOutcome ending;
+    LinkResult judged;
 };
 
 ProbePrefetcher::ProbePrefetcher(TransferEngine& engine, TransferControl& control,
@@ -83,202 +54,227 @@ ProbePrefetcher::ProbePrefetcher(TransferEngine& engine, TransferControl& contro
 
 ProbePrefetcher::~ProbePrefetcher()
 {
-    abandon();
+    abandonAllBut(nullptr);
 }
 
 // The longest time-out the favorite can have at its turn: its own, or the
-// program's plus what throttling could add in the windows that can still
-// close before then (50 ms each).
-int ProbePrefetcher::longestTimeout(const Entry& entry, qsizetype lightsBefore,
-                                    int windowCount) const
+// program's as throttling may still lengthen it before then.
+int ProbePrefetcher::longestTimeout(const Entry& entry) const
 {
-    // The favorite's own key holds; the program's value can grow by 50 ms
-    // for each throttling window that can still close before its turn.
-    int longest = entry.timeoutRead;
-    if (!entry.timeoutFixed) {
-        const int growth =
-            m_settings.AutoThrottle ? 50 * int((windowCount + lightsBefore) / 10) : 0;
-        longest = m_settings.Timeout + growth;
-    }
-    return std::clamp(longest, kShortestProbeTimeout, kLongestProbeTimeout);
+    if (entry.timeoutFixed)
+        return entry.timeoutRead;
+    if (!m_settings.AutoThrottle)
+        return m_settings.Timeout;
+    const int window = m_windowCount ? m_windowCount() : 0;
+    return StatusLights::LongestTimeoutAfter(m_settings.Timeout, window, entry.index - m_applied);
 }
 
 void ProbePrefetcher::plan(const QList<Work>& work)
 {
-    const int window = m_windowCount ? m_windowCount() : 0;
-    int lightsBefore = 0;
-    for (const Work& item : work) {
-        auto entry = std::make_unique<Entry>();
-        entry->index = qsizetype(m_entries.size());
-        entry->node = item.node;
+    m_entries.resize(size_t(work.size()));
+    for (qsizetype i = 0; i < work.size(); ++i) {
+        const Work& item = work[i];
+        Entry& entry = m_entries[size_t(i)];
+        entry.index = i;
+        entry.node = item.node;
         CurrentLinkSettings current;
-        entry->url =
+        entry.url =
             m_shortcuts.ReadCheckSettings(m_shortcuts.pathFor(item.folderPath, item.node), current);
-        entry->timeoutRead = current.Timeout;
-        entry->timeoutFixed = current.TimeoutFromFile;
-        const int longest = longestTimeout(*entry, lightsBefore, window);
-        entry->target = Probe::TargetFor(entry->url, longest, m_settings);
-        entry->target.requestTimeoutSeconds = EffectiveCutMs(longest) / 1000;
-        entry->fetch = !current.Bypass && entry->target.valid && !entry->url.isEmpty();
-        entry->host = QUrl(entry->url).host().toLower();
-        m_byNode.insert(item.node, entry.get());
-        m_entries.push_back(std::move(entry));
-        ++lightsBefore;
+        entry.timeoutRead = current.Timeout;
+        entry.timeoutFixed = current.TimeoutFromFile;
+        entry.fetch = !current.Bypass && !entry.url.isEmpty() &&
+                      Probe::TargetFor(entry.url, current.Timeout, m_settings).valid;
+        m_byNode.insert(item.node, i);
+        if (!entry.fetch)
+            continue;
+        entry.host = QUrl(entry.url).host().toLower();
+        Host& host = m_hosts[entry.host];
+        host.waiting.push_back(i);
+        if (host.waiting.size() == 1)
+            offer(entry.host);
     }
     startWhatFits();
 }
 
+bool ProbePrefetcher::fits() const
+{
+    const qsizetype inFlight = qsizetype(m_inFlight.size());
+    return inFlight < m_parallel && inFlight + m_readyAhead < kAheadFactor * m_parallel;
+}
+
+void ProbePrefetcher::offer(const QString& hostName)
+{
+    const Host& host = m_hosts[hostName];
+    if (!m_abandoned && host.inFlight < kMostPerHost && !host.waiting.empty())
+        m_candidates.push({host.waiting.front(), hostName});
+}
+
 void ProbePrefetcher::startWhatFits()
 {
-    if (m_abandoned)
-        return;
-    QSet<QString> waitingHosts;
-    int readyAhead = 0;
-    for (qsizetype i = m_applied; i < qsizetype(m_entries.size()); ++i)
-        readyAhead += m_entries[size_t(i)]->ready;
-    for (qsizetype i = m_nextToStart; i < qsizetype(m_entries.size()); ++i) {
-        if (m_inFlight >= m_parallel || readyAhead >= kReadyAhead * m_parallel)
-            break;
-        Entry& entry = *m_entries[size_t(i)];
-        if (entry.started || !entry.fetch)
-            continue;
-        // A host's favorites go in walk order: once one waits, the later
-        // ones of that host wait too.
-        if (waitingHosts.contains(entry.host) || m_perHost.value(entry.host) >= kMostPerHost) {
-            waitingHosts.insert(entry.host);
-            continue;
-        }
-        TransferRequest request;
-        request.url = entry.url;
-        request.port = entry.target.port;
-        request.proxy = entry.target.proxy;
-        const int seconds = entry.target.requestTimeoutSeconds;
-        request.timeoutMs = seconds > 0 ? seconds * 1000 : 500;
-        request.caFile = m_control.caFile();
-        entry.transfer = std::make_unique<Transfer>(request);
-        entry.transfer->start(m_engine);
-        entry.started = true;
-        ++m_perHost[entry.host];
-        ++m_inFlight;
+    while (!m_abandoned && fits() && !m_candidates.empty()) {
+        const Candidate candidate = m_candidates.top();
+        m_candidates.pop();
+        Host& host = m_hosts[candidate.second];
+        if (host.waiting.empty() || host.waiting.front() != candidate.first ||
+            host.inFlight >= kMostPerHost)
+            continue; // no longer holds
+        host.waiting.pop_front();
+        start(m_entries[size_t(candidate.first)]);
+        offer(candidate.second);
     }
-    while (m_nextToStart < qsizetype(m_entries.size()) &&
-           (m_entries[size_t(m_nextToStart)]->started || !m_entries[size_t(m_nextToStart)]->fetch))
-        ++m_nextToStart;
 }
 
-void ProbePrefetcher::judge(Entry& entry)
+void ProbePrefetcher::start(Entry& entry)
+{
+    const int longest = longestTimeout(entry);
+    const ProbeTarget target = Probe::TargetFor(entry.url, longest, m_settings);
+    TransferRequest request;
+    request.url = entry.url;
+    request.port = target.port;
+    request.proxy = target.proxy;
+    request.timeoutMs = EffectiveCutMs(longest);
+    request.caFile = m_control.caFile();
+    entry.transfer = std::make_unique<Transfer>(request);
+    entry.transfer->start(m_engine);
+    entry.stage = Entry::Stage::InFlight;
+    ++m_hosts[entry.host].inFlight;
+    m_inFlight.push_back(entry.index);
+}
+
+// The fetch has ended, or is of no more use: keep how it ended and the
+// judgement of a whole answer; let go of the rest.
+void ProbePrefetcher::land(Entry& entry)
 {
     const TransferOutcome& outcome = entry.transfer->outcome();
-    LinkResult noAnswer;
-    noAnswer.Status = LinkResult::NoAnswer;
-    for (const int cut : kCuts) {
-        LinkResult& verdict = entry.verdicts[size_t(cutSlot(cut))];
-        const bool endedInTime = outcome.finishedAtMs >= 0 && outcome.finishedAtMs <= cut;
-        if (endedInTime && outcome.result == TransferOutcome::Result::Complete) {
-            verdict = m_judge.Judge(
-                QString::fromLatin1(outcome.headers) + DecodePageText(outcome.body), entry.url);
-        } else if (endedInTime && outcome.result == TransferOutcome::Result::Failed) {
-            verdict = noAnswer; // refused, reset or dropped before the time-out
-        } else {
-            // Cut at the time-out: what had come is judged, if anything had.
-            const QString text = textBy(outcome, cut);
-            verdict = text.isEmpty() ? noAnswer : m_judge.Judge(text, entry.url);
-        }
-    }
-    entry.ready = true;
-    entry.transfer.reset(); // the verdicts are all that is kept
+    if (outcome.result == TransferOutcome::Result::Complete)
+        entry.judged = m_judge.Judge(
+            QString::fromLatin1(outcome.headers) + DecodePageText(outcome.body), entry.url);
+    entry.ending.result = outcome.result;
+    entry.ending.totalUs = outcome.totalUs;
+    entry.transfer.reset();
+    entry.stage = Entry::Stage::Landed;
+    ++m_readyAhead;
+    --m_hosts[entry.host].inFlight;
+    offer(entry.host);
 }
 
-// A fetch that has run past the longest time-out its favorite can still get
-// is cut now: the rest of its answer could never count.
-void ProbePrefetcher::cutOverdue()
+void ProbePrefetcher::stopFetch(Entry& entry)
 {
-    const int window = m_windowCount ? m_windowCount() : 0;
-    for (qsizetype i = m_applied; i < qsizetype(m_entries.size()); ++i) {
-        Entry& entry = *m_entries[size_t(i)];
-        if (!entry.transfer || entry.transfer->done())
+    entry.transfer->cancel();
+    entry.transfer.reset();
+    --m_hosts[entry.host].inFlight;
+    offer(entry.host);
+}
+
+// Looks only at the fetches in flight. One that has run past the longest
+// time-out its favorite can still get is cut now: the rest of its answer
+// could never count.
+void ProbePrefetcher::collectFinished()
+{
+    for (size_t i = 0; i < m_inFlight.size();) {
+        Entry& entry = m_entries[size_t(m_inFlight[i])];
+        if (!entry.transfer->done() &&
+            entry.transfer->elapsedMs() <= EffectiveCutMs(longestTimeout(entry))) {
+            ++i;
             continue;
-        const int cut = EffectiveCutMs(longestTimeout(entry, i - m_applied, window));
-        if (entry.transfer->elapsedMs() <= cut)
-            continue;
-        entry.transfer->cancel();
-        --m_perHost[entry.host];
-        --m_inFlight;
-        judge(entry);
+        }
+        entry.transfer->cancel(); // nothing when it had ended
+        m_inFlight[i] = m_inFlight.back();
+        m_inFlight.pop_back();
+        land(entry);
     }
 }
 
-// Favorites before `index` have had their turn: a fetch of theirs still
-// running (the favorite turned out to be skipped, or its address changed)
-// is no longer wanted and must not keep its slot.
+// Favorites before `index` have had their turn (or were skipped): what is
+// still kept for them goes, and a fetch of theirs still running stops.
 void ProbePrefetcher::releasePassed(qsizetype index)
 {
     for (; m_applied < index; ++m_applied) {
-        Entry& passed = *m_entries[size_t(m_applied)];
-        if (!passed.transfer)
-            continue;
-        passed.transfer->cancel();
-        passed.transfer.reset();
-        --m_perHost[passed.host];
-        --m_inFlight;
-    }
-}
-
-void ProbePrefetcher::collectFinished()
-{
-    cutOverdue();
-    for (qsizetype i = m_applied; i < qsizetype(m_entries.size()); ++i) {
-        Entry& entry = *m_entries[size_t(i)];
-        if (!entry.transfer || !entry.transfer->done())
-            continue;
-        --m_perHost[entry.host];
-        --m_inFlight;
-        judge(entry);
-    }
-}
-
-bool ProbePrefetcher::waitFor(const TreeNode* node, const bool& keepGoing)
-{
-    Entry* entry = m_byNode.value(node);
-    if (!entry)
-        return keepGoing;
-    releasePassed(entry->index);
-    for (;;) {
-        collectFinished();
-        startWhatFits();
-        if (!keepGoing) {
-            abandon();
-            return false;
+        Entry& passed = m_entries[size_t(m_applied)];
+        switch (passed.stage) {
+        case Entry::Stage::Waiting:
+            if (passed.fetch) {
+                // Its host's earlier favorites have all passed: it is first.
+                m_hosts[passed.host].waiting.pop_front();
+                offer(passed.host);
+            }
+            break;
+        case Entry::Stage::InFlight:
+            std::erase(m_inFlight, passed.index);
+            stopFetch(passed);
+            break;
+        case Entry::Stage::Landed:
+            --m_readyAhead;
+            break;
+        case Entry::Stage::Done:
+            break;
         }
-        if (!entry->fetch || entry->ready)
-            return true;
-        m_engine.pump(kPollMs);
-        QCoreApplication::processEvents();
+        passed.stage = Entry::Stage::Done;
+        passed.judged = LinkResult();
     }
+}
+
+void ProbePrefetcher::waitFor(const TreeNode* node, const bool& keepGoing)
+{
+    const auto found = m_byNode.constFind(node);
+    if (found == m_byNode.cend())
+        return;
+    Entry& entry = m_entries[size_t(*found)];
+    releasePassed(entry.index);
+    if (!entry.fetch || entry.stage == Entry::Stage::Done)
+        return;
+    if (entry.stage == Entry::Stage::Waiting) {
+        // Its turn has come: it never waits for a slot. Its host's earlier
+        // favorites have all passed, so it is first in its host's line.
+        m_hosts[entry.host].waiting.pop_front();
+        offer(entry.host);
+        start(entry);
+    }
+    m_engine.waitUntil([&] {
+        collectFinished();
+        if (!keepGoing && !m_abandoned)
+            abandonAllBut(&entry);
+        startWhatFits();
+        return entry.stage == Entry::Stage::Landed;
+    });
 }
 
 std::optional<LinkResult> ProbePrefetcher::take(const TreeNode* node, const QString& url,
                                                 int timeoutMs)
 {
-    Entry* entry = m_byNode.value(node);
-    if (!entry || !entry->ready || entry->url != url)
+    const auto found = m_byNode.constFind(node);
+    if (found == m_byNode.cend())
         return std::nullopt;
-    entry->ready = false; // only the first probe; a redirect's is fetched live
-    entry->fetch = false;
-    return entry->verdicts[size_t(cutSlot(EffectiveCutMs(timeoutMs)))];
+    Entry& entry = m_entries[size_t(*found)];
+    if (entry.stage != Entry::Stage::Landed)
+        return std::nullopt;
+    // Only the first probe: a redirect's is fetched live.
+    entry.stage = Entry::Stage::Done;
+    --m_readyAhead;
+    if (entry.url != url)
+        return std::nullopt;
+    if (Probe::CameWholeInTime(entry.ending, EffectiveCutMs(timeoutMs)))
+        return std::exchange(entry.judged, LinkResult());
+    LinkResult noAnswer;
+    noAnswer.Status = LinkResult::NoAnswer;
+    return noAnswer;
 }
 
-void ProbePrefetcher::abandon()
+void ProbePrefetcher::abandonAllBut(const Entry* keep)
 {
     m_abandoned = true;
-    for (auto& entry : m_entries) {
-        if (entry->transfer) {
-            entry->transfer->cancel();
-            entry->transfer.reset();
+    m_candidates = {};
+    std::vector<qsizetype> kept;
+    for (const qsizetype index : m_inFlight) {
+        Entry& entry = m_entries[size_t(index)];
+        if (&entry == keep) {
+            kept.push_back(index);
+            continue;
         }
+        stopFetch(entry);
+        entry.stage = Entry::Stage::Done;
     }
-    m_inFlight = 0;
-    m_perHost.clear();
+    m_inFlight.swap(kept);
 }
 
 } // namespace norvale

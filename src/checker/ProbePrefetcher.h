@@ -2,13 +2,14 @@
 
 #include "LinkResult.h"
 
-#include <array>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <queue>
 #include <vector>
 
 namespace norvale {
@@ -23,9 +24,12 @@ struct AppSettings;
 
 // Fetches the pages of a run's favorites ahead of their turn, several at
 // once: at most `parallel` in flight, at most two to one host name, each
-// host's favorites in walk order. A page's verdict is taken at its turn, as
-// if the fetch had been cut at the time-out the favorite has then, so the
-// run gives exactly the lights that checking one at a time gives.
+// host's favorites in walk order. A page's verdict is taken at its turn
+// with the time-out the favorite has then (Probe::Verdict), so the run gives
+// exactly the lights that checking one at a time gives.
+//
+// The work per round is proportional to the fetches in flight, never to
+// the size of the run.
 class ProbePrefetcher {
 public:
     struct Work {
@@ -44,23 +48,31 @@ public:
     // settings (nothing is written) to know what to fetch.
     void plan(const QList<Work>& work);
     // Waits, keeping the window alive, until the node's page is in (or
-    // there is none to wait for). False when the run was stopped.
-    bool waitFor(const TreeNode* node, const bool& keepGoing);
+    // there is none to wait for). Once keepGoing turns false every other
+    // fetch stops, but this one is still awaited: a Stop never discards
+    // the favorite whose turn it is.
+    void waitFor(const TreeNode* node, const bool& keepGoing);
     // The verdict for the node's first probe, when it is for this address.
     std::optional<LinkResult> take(const TreeNode* node, const QString& url, int timeoutMs);
-    // Stops everything in flight; nothing more starts.
-    void abandon();
-
-    int inFlight() const { return m_inFlight; }
 
 private:
     struct Entry;
+    struct Host {
+        std::deque<qsizetype> waiting; // entries not started yet, in walk order
+        int inFlight = 0;
+    };
+    using Candidate = std::pair<qsizetype, QString>; // a host's next entry
+
+    bool fits() const;
     void startWhatFits();
+    void start(Entry& entry);
+    void offer(const QString& host);
     void collectFinished();
-    void judge(Entry& entry);
-    void cutOverdue();
+    void land(Entry& entry);
+    void stopFetch(Entry& entry);
     void releasePassed(qsizetype index);
-    int longestTimeout(const Entry& entry, qsizetype lightsBefore, int windowCount) const;
+    void abandonAllBut(const Entry* keep);
+    int longestTimeout(const Entry& entry) const;
 
     TransferEngine& m_engine;
     TransferControl& m_control;
@@ -69,17 +81,17 @@ private:
     ShortcutFile& m_shortcuts;
     int m_parallel;
     std::function<int()> m_windowCount;
-    std::vector<std::unique_ptr<Entry>> m_entries; // walk order
-    QHash<const TreeNode*, Entry*> m_byNode;
-    QHash<QString, int> m_perHost;
-    qsizetype m_nextToStart = 0;
-    qsizetype m_applied = 0;
-    int m_inFlight = 0;
+    std::vector<Entry> m_entries; // walk order
+    QHash<const TreeNode*, qsizetype> m_byNode;
+    QHash<QString, Host> m_hosts;
+    // Hosts that may start their next entry, earliest entry first. A
+    // candidate that no longer holds (the entry started or was passed) is
+    // dropped when it comes up.
+    std::priority_queue<Candidate, std::vector<Candidate>, std::greater<>> m_candidates;
+    std::vector<qsizetype> m_inFlight; // entries whose fetch runs
+    qsizetype m_applied = 0;           // entries before this one have had their turn
+    int m_readyAhead = 0;              // landed verdicts waiting for their turn
     bool m_abandoned = false;
 };
-
-// The time a fetch really gets for a time-out: whole seconds, a half going
-// to the even neighbour, and half a second for none.
-int EffectiveCutMs(int timeoutMs);
 
 } // namespace norvale

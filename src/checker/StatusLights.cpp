@@ -23,6 +23,17 @@ StatusLights::StatusLights(TreeControl& tree, AppSettings& settings, const QDate
     , m_lastRunGmt(lastRunGmt)
 {}
 
+int StatusLights::LongestTimeoutAfter(int timeout, int windowCount, qint64 lights)
+{
+    if (timeout >= kLengthenBelow)
+        return timeout;
+    // Each window of ten lights may lengthen it once, while it is below the
+    // limit.
+    const qint64 windows = (windowCount + lights) / kWindow;
+    const qint64 raisesLeft = (kLengthenBelow - timeout + kLengthenBy - 1) / kLengthenBy;
+    return timeout + int(kLengthenBy * std::min(windows, raisesLeft));
+}
+
 void StatusLights::resetRunCounters()
 {
     m_failCount = 0;

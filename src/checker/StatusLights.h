@@ -24,6 +24,10 @@ public:
     // A folder or all-favorites run starts afresh (the window count goes on).
     void resetRunCounters();
 
+    // The longest the program-wide time-out can have grown to once `lights`
+    // more lights are set, starting from `timeout` and `windowCount`.
+    static int LongestTimeoutAfter(int timeout, int windowCount, qint64 lights);
+
     int failCount() const { return m_failCount; }
     int okStreak() const { return m_okStreak; }
     int windowCount() const { return m_windowCount; }

@@ -7,6 +7,12 @@ namespace norvale {
 
 class ImageList;
 
+// Checks a run keeps in flight: by default, and at the most. Each waiting
+// check costs a socket, not a thread; at most two go to one host at once,
+// as a browser does.
+constexpr int kDefaultParallel = 256;
+constexpr int kMostParallel = 256;
+
 enum class ProxyMode : int {
     None = 0,    // connect directly
     Browser = 1, // the browser's proxy
@@ -45,14 +51,11 @@ struct AppSettings {
     // site; read from the store's "ParkingHost" when present, never written.
     QString ParkingHost = QStringLiteral("www.sedoparking.com");
     // How many checks a run keeps in flight at once; 1 checks one at a time.
-    int Parallel = 24; // kDefaultParallel
+    int Parallel = kDefaultParallel;
 };
 
 // The shortest time-out a check may use, whatever the store says.
 constexpr int kMinimumTimeout = 500;
-// Checks a run keeps in flight: by default, and at the most.
-constexpr int kDefaultParallel = 24;
-constexpr int kMostParallel = 256;
 
 // Puts the image positions of the light set that SmallLights picks into the
 // six light fields.

@@ -206,6 +206,43 @@ TEST_F(CheckRunnerTest, DeadFavoritesAreMovedWithoutLosingAny)
     EXPECT_THAT(deadNodes, testing::UnorderedElementsAre("Same", "Twin", "Twin (2)", "Gone"));
 }
 
+TEST_F(CheckRunnerTest, DeadFavoritesAnywhereBelowTheRootAreMoved)
+{
+    m_settings.MoveDead = true;
+    favorite(QStringLiteral("A/First Dead"), page({}, {}, 404));
+    favorite(QStringLiteral("Favorites/Alive"), titled(QStringLiteral("Alive")));
+    favorite(QStringLiteral("Z/Last Dead"), page({}, {}, 404));
+    m_favorites.BuildFavoritesTree();
+    m_runner.CheckAllLinks();
+    EXPECT_THAT(m_fs.listFolder(m_temp.path(QStringLiteral("program/Dead Favorites"))).files,
+                ElementsAre("First Dead.url", "Last Dead.url"))
+        << "a folder called Favorites inside the root is no end of the tree";
+    EXPECT_FALSE(QFile::exists(m_temp.path(QStringLiteral("Favorites/A/First Dead.url"))));
+}
+
+TEST_F(CheckRunnerTest, FavoritesDifferingOnlyInCaseAreNeverConfused)
+{
+    m_settings.MoveDead = true;
+    const QString live = titled(QStringLiteral("Small"));
+    const QString dead = page({}, {}, 404);
+    for (int round = 0; round < 2; ++round) {
+        // Made in both orders, so the order the folder lists them in cannot help.
+        const QString folder = QStringLiteral("Twins %1/").arg(round);
+        favorite(folder + (round ? "B" : "b"), round ? dead : live);
+        favorite(folder + (round ? "b" : "B"), round ? live : dead);
+    }
+    m_favorites.BuildFavoritesTree();
+    m_runner.CheckAllLinks();
+    for (int round = 0; round < 2; ++round) {
+        const QString folder = QStringLiteral("Favorites/Twins %1/").arg(round);
+        EXPECT_EQ(urlIn(QStringLiteral("Twins %1/b").arg(round)), live);
+        EXPECT_FALSE(QFile::exists(m_temp.path(folder + "B.url")));
+    }
+    EXPECT_EQ(ProfileFile::read(m_temp.path(QStringLiteral("program/Dead Favorites/B.url")),
+                                QStringLiteral("InternetShortcut"), QStringLiteral("URL"), {}),
+              dead);
+}
+
 TEST_F(CheckRunnerTest, StopLeavesTheRestUncheckedButStillMovesTheDead)
 {
     m_settings.MoveDead = true;

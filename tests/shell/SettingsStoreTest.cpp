@@ -142,7 +142,7 @@ TEST_F(SettingsStoreTest, SaveWritesEveryValueInOrderWithBooleansAsDigits)
                             "\"SmallLights\"=\"0\"", "\"LastRun\"=\"2026-05-01 08:31:00\"",
                             "\"ShowNew\"=\"0\"", "\"MoveDead\"=\"0\"", "\"AutoThrottle\"=\"1\"",
                             "\"DeadFavoritesInIE\"=\"0\"", "\"AutoCheck\"=\"0\"",
-                            "\"LastCheck\"=\"2025-12-24 18:00:00\"", "\"Parallel\"=\"24\"",
+                            "\"LastCheck\"=\"2025-12-24 18:00:00\"", "\"Parallel\"=\"256\"",
                             "\"Proxy\"=\"Yes\"", "\"ProxyServer\"=\"proxy.example.test\"",
                             "\"ProxyPort\"=\"3128\"", "\"ProxyLocalByPass\"=\"No\""));
 }
