@@ -75,6 +75,7 @@ bool FavoriteEditor::RenameLink(const QString& strNewName, TreeNode* node)
             rekeyBelow(node, oldPath, newPath);
         } else {
             m_parts.fs.rename(FavoriteFilePath(node, m_parts.fs), name + kFileExtension);
+            m_parts.tree.setTag(node, kFileExtension);
         }
         m_parts.tree.setText(node, name);
         return true;
@@ -91,10 +92,12 @@ void FavoriteEditor::takeOntoClipboard(bool cut)
     // The two top-level folders are not for moving about.
     if (!node || !node->parent())
         return;
-    m_clipboard = {true, node->key(), node->text(), node->image(), node->selectedImage()};
+    m_clipboard = {true,          node->key(),           node->text(),
+                   node->image(), node->selectedImage(), node->key()};
     if (!isFolder(node)) {
         m_clipboard.key =
             FileSystem::join(node->parent()->key(), node->text() + kShortcutExtension);
+        m_clipboard.file = FavoriteFilePath(node, m_parts.fs);
     }
     if (cut)
         m_parts.tree.remove(node);
@@ -132,6 +135,7 @@ void FavoriteEditor::PasteNode()
     try {
         pasteInto(target, favorite, destination);
         m_clipboard.key = destination;
+        m_clipboard.file = m_parts.fs.resolveCaseInsensitive(destination);
     } catch (const NorvaleError& error) {
         if (error.number() != ErrorNumber::FileNotFound) {
             m_parts.log.LogError(error, true);
@@ -142,8 +146,7 @@ void FavoriteEditor::PasteNode()
             if (!favorite && !m_parts.fs.fileExists(destination))
                 m_parts.fs.copyFolder(m_clipboard.key, destination);
             else
-                m_parts.fs.copyFile(m_parts.fs.resolveCaseInsensitive(m_clipboard.key),
-                                    target->key(), true);
+                m_parts.fs.copyFile(m_clipboard.file, target->key(), true);
             m_parts.favorites.RefreshLinks();
         } catch (const NorvaleError& fallbackError) {
             m_parts.log.LogError(fallbackError, true);
@@ -155,12 +158,13 @@ void FavoriteEditor::pasteInto(TreeNode* target, bool favorite, const QString& d
 {
     const bool cut = m_parts.state.Clipboard.cutPending;
     if (favorite) {
-        const QString onDisk = FileSystem::join(target->key(), m_clipboard.text + kFileExtension);
-        if (m_parts.fs.fileExists(m_parts.fs.resolveCaseInsensitive(onDisk)))
+        // A name taken in any letter case is taken.
+        if (m_parts.fs.nameTaken(target->key(), m_clipboard.text + kFileExtension))
             return;
+        const QString onDisk = FileSystem::join(target->key(), m_clipboard.text + kFileExtension);
         m_parts.tree.add(target, destination, m_clipboard.text, m_clipboard.image,
                          m_clipboard.selectedImage);
-        const QString source = m_parts.fs.resolveCaseInsensitive(m_clipboard.key);
+        const QString source = m_clipboard.file;
         if (!m_parts.fs.fileExists(source)) {
             throw NorvaleError(ErrorNumber::FileNotFound, QStringLiteral("File not found"),
                                QStringLiteral("FavoriteEditor"));
@@ -170,7 +174,7 @@ void FavoriteEditor::pasteInto(TreeNode* target, bool favorite, const QString& d
         else
             m_parts.fs.copyFile(source, target->key(), true);
     } else {
-        if (m_parts.fs.folderExists(destination))
+        if (m_parts.fs.nameTaken(target->key(), m_clipboard.text))
             return;
         const int image = m_parts.images.position(QStringLiteral("OPENFOLDER"));
         m_parts.tree.add(target, destination, m_clipboard.text, image, image);
@@ -289,15 +293,19 @@ bool FavoriteEditor::CreateFavorite(const QString& description, QString& address
     const QString name = FitName(CleanName(description), kAnyLength, kFileExtension);
     if (!address.startsWith(QLatin1String("http")))
         address.prepend(QLatin1String("http://"));
+    // A favorite of that name in any letter case is the one rewritten.
+    const QString file =
+        m_parts.fs.resolveCaseInsensitive(FileSystem::join(target->key(), name + kFileExtension));
+    const QString fileName = file.mid(file.lastIndexOf(QLatin1Char('/')) + 1);
     const int light = m_parts.settings.LightUnchecked;
     const bool keyFree = !m_parts.tree.findByKey(temporaryKey);
-    TreeNode* node =
-        m_parts.tree.add(target, keyFree ? temporaryKey : QString(), name, light, light);
+    TreeNode* node = m_parts.tree.add(target, keyFree ? temporaryKey : QString(),
+                                      FavoriteTextFor(fileName), light, light);
+    SetShortcutExtension(m_parts.tree, node, fileName);
     m_parts.tree.select(node);
     m_parts.tree.setKey(node, QString());
     try {
-        ProfileFile::write(FileSystem::join(target->key(), name + kFileExtension),
-                           ShortcutKeys::Standard, ShortcutKeys::Url, address);
+        ProfileFile::write(file, ShortcutKeys::Standard, ShortcutKeys::Url, address);
     } catch (const NorvaleError& error) {
         // Nothing was created: the node goes and the dialog stays open.
         m_parts.tree.remove(node);

@@ -37,6 +37,7 @@ struct ClipboardItem {
     QString text;
     int image = 0;
     int selectedImage = 0;
+    QString file; // the item on disk: a favorite's own file, found when it was taken
 };
 
 // The editing operations on favorites and folders. Each changes the disk

@@ -81,8 +81,9 @@ void FavoritesTree::AddDeadFavoritesNode()
         const FolderListing listing = m_fs.listFolder(path);
         for (const QString& name : listing.files) {
             if (IsShortcutFileName(name)) {
-                m_tree.add(deadNode, QString(), FavoriteTextFor(name), m_settings.LightDead,
-                           m_settings.LightDead);
+                TreeNode* node = m_tree.add(deadNode, QString(), FavoriteTextFor(name),
+                                            m_settings.LightDead, m_settings.LightDead);
+                SetShortcutExtension(m_tree, node, name);
             }
         }
     } catch (const NorvaleError& error) {
@@ -119,8 +120,9 @@ void FavoritesTree::AddFavoriteNodes(const QString& folderPath, TreeNode* parent
         for (const QString& name : listing.files) {
             if (!IsShortcutFileName(name))
                 continue;
-            m_tree.add(parent, QString(), FavoriteTextFor(name), m_settings.LightUnchecked,
-                       m_settings.LightUnchecked);
+            TreeNode* node = m_tree.add(parent, QString(), FavoriteTextFor(name),
+                                        m_settings.LightUnchecked, m_settings.LightUnchecked);
+            SetShortcutExtension(m_tree, node, name);
             ++m_state.FavoriteCount;
         }
     } catch (const NorvaleError& error) {

@@ -29,11 +29,6 @@ QString flagText(bool on)
 
 } // namespace
 
-int CurrentLinkSettings::probeTimeout() const
-{
-    return std::clamp(Timeout, kShortestProbeTimeout, kLongestProbeTimeout);
-}
-
 ShortcutFile::ShortcutFile(const AppSettings& settings, const FileSystem& fs, QString programFolder,
                            IconDownloader* downloader)
     : m_settings(settings)
@@ -44,8 +39,7 @@ ShortcutFile::ShortcutFile(const AppSettings& settings, const FileSystem& fs, QS
 
 QString ShortcutFile::pathFor(const QString& folderPath, const TreeNode* favorite) const
 {
-    return m_fs.resolveCaseInsensitive(
-        FileSystem::join(folderPath, favorite->text() + kShortcutExtension));
+    return FavoriteFilePath(folderPath, favorite, m_fs);
 }
 
 QString ShortcutFile::ReadLinkSettings(const QString& folderPath, const TreeNode* favorite,

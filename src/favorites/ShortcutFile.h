@@ -34,20 +34,13 @@ constexpr int Rename = 2;
 constexpr int Bypass = 1;
 } // namespace ReadLimits
 
-// The time-outs a probe may use, whatever a favorite's file says.
-constexpr int kShortestProbeTimeout = 500;
-constexpr int kLongestProbeTimeout = 2000;
-
 // The check settings of the favorite being checked.
 struct CurrentLinkSettings {
-    int Timeout = 0;              // milliseconds, as read (see probeTimeout())
+    int Timeout = 0;              // milliseconds, as read (at most four digits)
     bool Rename = false;          // may rename to the page title and follow redirects
     bool Bypass = false;          // skipped by checks
     bool OwnTimeout = false;      // differs from the program-wide time-out
     bool TimeoutFromFile = false; // set by the favorite's own key, not the program's value
-
-    // The time-out for a probe: kept within 500 to 2000 ms.
-    int probeTimeout() const;
 };
 
 // What the details pane shows of the selected favorite.
@@ -66,7 +59,7 @@ public:
     ShortcutFile(const AppSettings& settings, const FileSystem& fs, QString programFolder,
                  IconDownloader* downloader);
 
-    // The favorite's file: folder + name + ".URL", found whatever the case.
+    // The favorite's file in folderPath (see FavoriteFilePath).
     QString pathFor(const QString& folderPath, const TreeNode* favorite) const;
 
     // Reads the address and fills the current link settings; with icons

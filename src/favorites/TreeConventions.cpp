@@ -23,12 +23,27 @@ QString FavoriteTextFor(const QString& fileName)
     return fileName.chopped(kShortcutExtension.size());
 }
 
+void SetShortcutExtension(TreeControl& tree, TreeNode* favorite, const QString& fileName)
+{
+    // Shared texts for the usual spellings: a tree of 100,000 favorites
+    // holds no copies of them.
+    static const QString lower = QStringLiteral(".url");
+    const QString extension = fileName.right(kShortcutExtension.size());
+    tree.setTag(favorite, extension == lower                ? lower
+                          : extension == kShortcutExtension ? kShortcutExtension
+                                                            : extension);
+}
+
+QString FavoriteFilePath(const QString& folderPath, const TreeNode* favorite, const FileSystem& fs)
+{
+    const QString& extension = favorite->tag().isEmpty() ? kShortcutExtension : favorite->tag();
+    return fs.resolveCaseInsensitive(FileSystem::join(folderPath, favorite->text() + extension));
+}
+
 QString FavoriteFilePath(const TreeNode* favorite, const FileSystem& fs)
 {
     const TreeNode* folder = favorite->parent();
-    const QString derived =
-        FileSystem::join(folder ? folder->key() : QString(), favorite->text() + kShortcutExtension);
-    return fs.resolveCaseInsensitive(derived);
+    return FavoriteFilePath(folder ? folder->key() : QString(), favorite, fs);
 }
 
 } // namespace norvale

@@ -6,6 +6,7 @@ namespace norvale {
 
 class FileSystem;
 class ImageList;
+class TreeControl;
 class TreeNode;
 
 // Texts of the two top-level nodes, by which the window tells them apart.
@@ -22,8 +23,16 @@ bool IsShortcutFileName(const QString& fileName);
 // The node text for a shortcut file: the name without its extension.
 QString FavoriteTextFor(const QString& fileName);
 
-// A favorite's file: its parent's key, the node text and ".URL", resolved to
-// the file on disk whatever the letter case of its extension.
+// A favorite node's tag holds the extension of its file as the file system
+// spells it (".url", ".URL", ...), so that the node reaches exactly the file
+// it was made from, even beside a file whose name differs only in case.
+void SetShortcutExtension(TreeControl& tree, TreeNode* favorite, const QString& fileName);
+
+// A favorite's file: the folder's path, the node text and its extension;
+// only when no file has exactly that name, the one that matches it without
+// regard to letter case.
+QString FavoriteFilePath(const QString& folderPath, const TreeNode* favorite, const FileSystem& fs);
+// The same, in the folder of the favorite's parent node.
 QString FavoriteFilePath(const TreeNode* favorite, const FileSystem& fs);
 
 } // namespace norvale

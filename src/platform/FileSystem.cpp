@@ -1,9 +1,11 @@
 #include "FileSystem.h"
 
+#include "FolderIndex.h"
 #include "NorvaleError.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <QDir>
@@ -35,6 +37,54 @@ bool sameItem(const QString& a, const QString& b)
     return ::lstat(QFile::encodeName(a).constData(), &first) == 0 &&
            ::lstat(QFile::encodeName(b).constData(), &second) == 0 &&
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool entryExists(const QString& path)
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+QString folderOf(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+QString nameOf(const QString& path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+void noteAdded(const QString& path)
+{
+    FolderIndex::shared().noteAdded(folderOf(path), nameOf(path));
+}
+
+void noteRemoved(const QString& path)
+{
+    FolderIndex::shared().noteRemoved(folderOf(path), nameOf(path));
+}
+
+// Renames without ever replacing what is at target; a target that is the
+// item itself under another letter case (a file system that ignores case)
+// is no clash.
+bool renameWithoutReplacing(const QString& path, const QString& target)
+{
+    const QByteArray from = QFile::encodeName(path);
+    const QByteArray to = QFile::encodeName(target);
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno == EEXIST && sameItem(path, target))
+        return ::rename(from.constData(), to.constData()) == 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system that cannot promise it: look first.
+    if (entryExists(target) && !sameItem(path, target)) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.constData(), to.constData()) == 0;
 }
 
 bool nameLess(const QString& a, const QString& b)
@@ -126,25 +176,46 @@ bool FileSystem::fileExists(const QString& path) const
 
 void FileSystem::createFolder(const QString& path) const
 {
-    const QFileInfo info(path);
-    if (info.exists())
+    if (nameTaken(folderOf(path), nameOf(path)))
         fail(ErrorNumber::FileExists, QStringLiteral("File already exists"), path);
-    requireFolder(info.absolutePath());
-    if (!QDir().mkdir(path))
+    requireFolder(folderOf(path));
+    if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0) {
+        if (errno == EEXIST)
+            fail(ErrorNumber::FileExists, QStringLiteral("File already exists"), path);
         fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), path);
+    }
+    noteAdded(path);
+}
+
+bool FileSystem::nameTaken(const QString& folder, const QString& name, const QString& itself) const
+{
+    const QString itselfName = itself.isEmpty() ? QString() : nameOf(itself);
+    for (const QString& taken : FolderIndex::shared().namesLike(folder, name)) {
+        // The item being renamed may keep its own name in another case.
+        if (!itself.isEmpty() && (taken == itselfName || sameItem(join(folder, taken), itself)))
+            continue;
+        return true;
+    }
+    return false;
 }
 
 void FileSystem::rename(const QString& path, const QString& newName) const
 {
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
+    if (!entryExists(path))
         fail(ErrorNumber::FileNotFound, QStringLiteral("File not found"), path);
-    const QString target = join(info.absolutePath(), newName);
-    // A change of letter case alone may name the same item: no clash then.
-    if (QFileInfo(target).exists() && !sameItem(target, path))
+    const QString folder = folderOf(path);
+    const QString target = join(folder, newName);
+    // Any entry of that name in any letter case (a link, dangling or not,
+    // included) takes it: a rename never lands on, or through, another item.
+    if (nameTaken(folder, newName, path))
         fail(ErrorNumber::FileExists, QStringLiteral("File already exists"), target);
-    if (!QFile::rename(path, target))
+    if (!renameWithoutReplacing(path, target)) {
+        if (errno == EEXIST)
+            fail(ErrorNumber::FileExists, QStringLiteral("File already exists"), target);
         fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), path);
+    }
+    noteRemoved(path);
+    noteAdded(target);
 }
 
 void FileSystem::copyFile(const QString& source, const QString& destinationFolder,
@@ -171,6 +242,7 @@ void FileSystem::copyFile(const QString& source, const QString& destinationFolde
         }
         if (!QFile::copy(join(folder, name), target))
             fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), target);
+        noteAdded(target);
     }
 }
 
@@ -179,6 +251,7 @@ void FileSystem::copyFolder(const QString& source, const QString& destination) c
     requireFolder(source);
     if (!folderExists(destination) && !QDir().mkpath(destination))
         fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), destination);
+    noteAdded(destination);
     const FolderListing listing = listFolder(source);
     if (!listing.files.isEmpty())
         copyFile(join(source, QStringLiteral("*.*")), destination, true);
@@ -195,16 +268,22 @@ void FileSystem::moveFile(const QString& source, const QString& destination) con
         fail(ErrorNumber::FileNotFound, QStringLiteral("File not found"), source);
     if (QFileInfo::exists(destination))
         fail(ErrorNumber::FileExists, QStringLiteral("File already exists"), destination);
-    if (QFile::rename(source, destination))
+    if (QFile::rename(source, destination)) {
+        noteRemoved(source);
+        noteAdded(destination);
         return;
+    }
     // Across file systems a rename is a copy and a delete; the copy must
     // land whole before the source goes.
     if (!QFile::copy(source, destination))
         fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), destination);
+    noteAdded(destination);
     if (!QFile::remove(source)) {
         QFile::remove(destination);
+        noteRemoved(destination);
         fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), source);
     }
+    noteRemoved(source);
 }
 
 void FileSystem::moveFolder(const QString& source, const QString& destination) const
@@ -214,6 +293,8 @@ void FileSystem::moveFolder(const QString& source, const QString& destination) c
         fail(ErrorNumber::FileExists, QStringLiteral("File already exists"), destination);
     if (!QDir().rename(source, destination))
         fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), source);
+    noteRemoved(source);
+    noteAdded(destination);
 }
 
 void FileSystem::deleteFile(const QString& path, bool force) const
@@ -234,6 +315,7 @@ void FileSystem::deleteFile(const QString& path, bool force) const
             fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), target);
         if (!QFile::remove(target))
             fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), target);
+        noteRemoved(target);
     }
 }
 
@@ -244,11 +326,15 @@ void FileSystem::deleteFolder(const QString& path, bool force) const
         fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), path);
     if (!QDir(path).removeRecursively())
         fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), path);
+    noteRemoved(path);
 }
 
 bool FileSystem::moveToTrash(const QString& path) const
 {
-    return QFile::moveToTrash(path);
+    if (!QFile::moveToTrash(path))
+        return false;
+    noteRemoved(path);
+    return true;
 }
 
 void FileSystem::appendText(const QString& path, const QByteArray& bytes) const
@@ -257,6 +343,7 @@ void FileSystem::appendText(const QString& path, const QByteArray& bytes) const
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         fail(ErrorNumber::PermissionDenied,
              QStringLiteral("Cannot open for appending (%1)").arg(file.errorString()), path);
+    noteAdded(path);
     if (file.write(bytes) != bytes.size() || !file.flush())
         fail(ErrorNumber::PathFileAccess,
              QStringLiteral("Cannot write (%1)").arg(file.errorString()), path);
@@ -264,18 +351,11 @@ void FileSystem::appendText(const QString& path, const QByteArray& bytes) const
 
 QString FileSystem::resolveCaseInsensitive(const QString& path) const
 {
-    const QFileInfo info(path);
-    if (info.exists())
+    if (entryExists(path))
         return path;
-    const QString folder = info.absolutePath();
-    const QString name = info.fileName();
-    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        if (it.fileName().compare(name, Qt::CaseInsensitive) == 0)
-            return join(folder, it.fileName());
-    }
-    return path;
+    const QString folder = folderOf(path);
+    const QStringList names = FolderIndex::shared().namesLike(folder, nameOf(path));
+    return names.isEmpty() ? path : join(folder, names.first());
 }
 
 } // namespace norvale

@@ -36,7 +36,10 @@ public:
     bool folderExists(const QString& path) const;
     bool fileExists(const QString& path) const;
 
+    // Throws 58 when the name is taken in any letter case.
     void createFolder(const QString& path) const;
+    // Throws 58 when the new name is taken in any letter case; never
+    // replaces another entry.
     void rename(const QString& path, const QString& newName) const;
     // source may end in "*.*" for every file directly in its folder.
     void copyFile(const QString& source, const QString& destinationFolder, bool overwrite) const;
@@ -51,9 +54,15 @@ public:
     bool moveToTrash(const QString& path) const;
     void appendText(const QString& path, const QByteArray& bytes) const;
 
-    // The real file that path names, matching the last part without regard
-    // to case when no file has exactly that name; path itself when none does.
+    // The real entry that path names: path itself when an entry has exactly
+    // its name, else the entry whose name matches the last part without
+    // regard to case (the closest such); path itself when none does.
     QString resolveCaseInsensitive(const QString& path) const;
+    // True when an entry of folder (of any kind: a link, dangling or not,
+    // included) has name without regard to letter case; `itself`, the path
+    // of an item being renamed, does not count.
+    bool nameTaken(const QString& folder, const QString& name,
+                   const QString& itself = QString()) const;
 
     static QString join(const QString& folder, const QString& name);
 };

@@ -16,6 +16,8 @@ class TreeNode {
 public:
     const QString& key() const { return m_key; }
     const QString& text() const { return m_text; }
+    // Whatever the owner attaches to the node; the view never shows it.
+    const QString& tag() const { return m_tag; }
     int image() const { return m_image; }
     int selectedImage() const { return m_selectedImage; }
     bool expanded() const { return m_expanded; }
@@ -30,6 +32,7 @@ private:
     friend class TreeControl;
     QString m_key;
     QString m_text;
+    QString m_tag;
     int m_image = 0;
     int m_selectedImage = 0;
     bool m_expanded = false;
@@ -57,6 +60,7 @@ public:
 
     void setKey(TreeNode* node, const QString& key);
     void setText(TreeNode* node, const QString& text);
+    void setTag(TreeNode* node, const QString& tag) { node->m_tag = tag; }
     void setImage(TreeNode* node, int image);
     void setSelectedImage(TreeNode* node, int image);
     void setExpanded(TreeNode* node, bool expanded);

@@ -115,16 +115,28 @@ TEST_F(FavoriteEditorTest, RenameOntoATakenOrUnusableNameChangesNothing)
     m_temp.shortcut(QStringLiteral("Favorites/a.url"), QStringLiteral("http://127.0.0.1/a"));
     m_temp.shortcut(QStringLiteral("Favorites/b.url"), QStringLiteral("http://127.0.0.1/b"));
     m_temp.shortcut(QStringLiteral("Favorites/B.url"), QStringLiteral("http://127.0.0.1/B"));
+    m_temp.shortcut(QStringLiteral("Favorites/c.url"), QStringLiteral("http://127.0.0.1/c"));
+    m_temp.folder(QStringLiteral("outside"));
+    // A link of a taken name that leads out of the folder, to nothing yet.
+    QFile::link(m_temp.path(QStringLiteral("outside/written.url")), fav("Out.url"));
     build();
     EXPECT_FALSE(m_editor.RenameLink(QStringLiteral("b"), nodeNamed("a")));
     EXPECT_FALSE(m_editor.RenameLink(QStringLiteral("B"), nodeNamed("b")))
         << "a sibling differing only in case is another file here";
+    EXPECT_FALSE(m_editor.RenameLink(QStringLiteral("A"), nodeNamed("c")))
+        << "a name taken in any letter case is taken";
+    EXPECT_FALSE(m_editor.RenameLink(QStringLiteral("out"), nodeNamed("c")))
+        << "a dangling link takes its name too";
     EXPECT_FALSE(m_editor.RenameLink(QStringLiteral(".."), nodeNamed("a")));
     EXPECT_FALSE(m_editor.RenameLink(QStringLiteral("   "), nodeNamed("a")));
-    EXPECT_THAT(files(QString()), ElementsAre("a.url", "B.url", "b.url"));
+    EXPECT_THAT(files(QString()), ElementsAre("a.url", "B.url", "b.url", "c.url"));
+    EXPECT_FALSE(QFile::exists(m_temp.path(QStringLiteral("outside/written.url"))));
     EXPECT_EQ(m_temp.read(QStringLiteral("Favorites/b.url")),
               QByteArray("[InternetShortcut]\r\nURL=http://127.0.0.1/b\r\n"));
     EXPECT_THAT(m_boxes.shown(), IsEmpty());
+    EXPECT_TRUE(m_editor.RenameLink(QStringLiteral("C"), nodeNamed("c")))
+        << "a favorite may change the case of its own name";
+    EXPECT_THAT(files(QString()), ElementsAre("a.url", "B.url", "b.url", "C.url"));
 }
 
 TEST_F(FavoriteEditorTest, RenamedFolderGivesEveryNodeBelowItsNewPath)
@@ -277,6 +289,10 @@ TEST_F(FavoriteEditorTest, NewFolderGoesBesideACollapsedFolderAndNeverTwice)
     EXPECT_EQ(m_tree.selectedItem(), made) << "the folder already shown is selected, not doubled";
     EXPECT_EQ(m_tree.count(), nodes + 1);
     EXPECT_FALSE(m_editor.CreateFolder(QStringLiteral("..")));
+    select(QStringLiteral("Inside"));
+    EXPECT_FALSE(m_editor.CreateFolder(QStringLiteral("MADE")))
+        << "a folder of that name in another case exists: the dialog stays open";
+    EXPECT_EQ(m_fs.listFolder(fav(QStringLiteral("Closed/Inside"))).subfolders.size(), 1u);
 }
 
 TEST_F(FavoriteEditorTest, NewFavoriteCompletesTheAddressAsTyped)
@@ -310,6 +326,14 @@ TEST_F(FavoriteEditorTest, NewFavoriteCompletesTheAddressAsTyped)
     QString blank = QStringLiteral("http://x");
     EXPECT_TRUE(m_editor.CreateFavorite(QStringLiteral("  "), blank));
     EXPECT_EQ(m_fs.listFolder(m_state.FavoritesPath).files.size(), 5);
+
+    // A name taken in another letter case is that favorite, rewritten.
+    QString otherCase = QStringLiteral("http://127.0.0.1/other-case");
+    EXPECT_TRUE(m_editor.CreateFavorite(QStringLiteral("F1"), otherCase));
+    EXPECT_EQ(ProfileFile::read(fav("f1.url"), "InternetShortcut", "URL", {}), otherCase);
+    EXPECT_EQ(m_fs.listFolder(m_state.FavoritesPath).files.size(), 5);
+    EXPECT_EQ(m_shortcuts.GetLinkInfo(m_tree).URL, otherCase)
+        << "the new node reaches the file it rewrote";
 }
 
 TEST_F(FavoriteEditorTest, LaunchOpensTheFavoritesAddressOnly)
