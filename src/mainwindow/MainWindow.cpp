@@ -90,6 +90,7 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
     statusBar()->addPermanentWidget(m_progress);
     connect(&status, &StatusBarModel::panelChanged, this,
             [this](int panel, const QString& text) { m_panels[panel - 1]->setText(text); });
+    connect(&status, &StatusBarModel::messageShown, statusBar(), &QStatusBar::showMessage);
     connect(&status, &StatusBarModel::progressChanged, this, [this](int done, int total) {
         m_progress->setVisible(total > 0);
         m_progress->setRange(0, std::max(total, 1));

@@ -194,14 +194,20 @@ void MainLifecycle::setUpTray()
 }
 
 // Every 30 days, when asked to, the maker's site is asked for news, which
-// shows as a balloon from the tray.
+// shows as a balloon from the tray. The check moves LastCheck on when it has
+// news, so the news must reach the user: where no balloon can be shown (no
+// tray on the desktop), it shows in the status bar for as long.
 void MainLifecycle::checkForUpdate()
 {
     if (!AutomaticUpdateCheckDue(m_settings, m_parts.clock.now()))
         return;
+    constexpr int kNoticeMs = 30000;
     UpdateCheck check(m_settings, m_parts.clock, m_parts.transfers);
-    m_tray.showBalloonTip(check.CheckForUpdate(), QStringLiteral("Brimwick Norvale"),
-                          BalloonIcon::Information, 30000);
+    const QString notice = check.CheckForUpdate();
+    if (!m_tray.showBalloonTip(notice, QStringLiteral("Brimwick Norvale"), BalloonIcon::Information,
+                               kNoticeMs) &&
+        !notice.isEmpty())
+        m_parts.status.showMessage(notice.simplified(), kNoticeMs);
 }
 
 void MainLifecycle::unload()
