@@ -164,14 +164,21 @@ QAction* MainWindow::actionFor(const CommandItem& item)
     return action;
 }
 
+// The views are replaced as a whole, never added to: a shortcut that two
+// actions of the window hold is ambiguous, and then neither runs.
 void MainWindow::buildSurfaceViews()
 {
-    menuBar()->clear();
+    for (const QList<QAction*>& actions : std::as_const(m_menuActions))
+        qDeleteAll(actions);
+    qDeleteAll(m_toolbarActions);
     qDeleteAll(m_contextMenus);
-    m_contextMenus.clear();
     m_menuActions.clear();
     m_toolbarActions.clear();
-    m_toolBar->clear();
+    m_contextMenus.clear();
+    const QList<QAction*> barMenus = menuBar()->actions();
+    menuBar()->clear();
+    for (QAction* barMenu : barMenus)
+        delete barMenu->menu();
     for (const CommandMenu& menu : m_surface.menus()) {
         QMenu* view = menu.popupOnly ? new QMenu(this) : menuBar()->addMenu(menu.caption);
         view->setObjectName(menu.name);
