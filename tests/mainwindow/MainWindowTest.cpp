@@ -27,20 +27,6 @@ using namespace norvale::test;
 
 namespace {
 
-TEST(WindowLayout, PaneOnTheLeftTreeFillsTheRest)
-{
-    const WindowLayout layout = LayOutClientArea(800, 600, 30, 20, 201);
-    EXPECT_EQ(layout.taskPane, QRect(0, 30, 201, 550));
-    EXPECT_EQ(layout.tree, QRect(201, 30, 599, 550));
-}
-
-TEST(WindowLayout, MinimisedWindowIsLeftAlone)
-{
-    const WindowLayout layout = LayOutClientArea(0, 600, 30, 20, 201);
-    EXPECT_TRUE(layout.taskPane.isNull());
-    EXPECT_TRUE(layout.tree.isNull());
-}
-
 TEST(WindowLayout, TwipsFollowTheLogicalResolution)
 {
     EXPECT_EQ(TwipsToPixels(kTaskPaneWidthTwips, 96), 201);
