@@ -55,6 +55,7 @@ MainLifecycle::MainLifecycle(LifecycleParts parts)
     m_checker.setCommandUpdater([this](CommandState state) { UpdateCommands(state); });
     m_checker.setProgressReporter(
         [this](int done, int total) { m_parts.status.setProgress(done, total); });
+    watchTree();
 }
 
 QStringList MainLifecycle::runInspection()
@@ -126,6 +127,7 @@ MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine)
     m_surface->setTaskText(QStringLiteral("EB_DETAIL2"), QString::number(m_parts.tree.count()) +
                                                              QStringLiteral(" items in tree"));
     m_parts.status.setPanelText(1, TotalsText(m_state.FavoriteCount, m_state.FolderCount));
+    m_running = true;
     setUpTray();
     checkForUpdate();
     return LoadOutcome::Running;
