@@ -1,7 +1,7 @@
 #include "MainWindow.h"
 
-#include "FavoritesTreeView.h"
 #include "favorites/TreeConventions.h"
+#include "FavoritesTreeView.h"
 #include "ImagePainter.h"
 #include "platform/CommandSurface.h"
 #include "platform/ImageList.h"
@@ -28,18 +28,9 @@ namespace norvale {
 namespace {
 
 // The window's first size, used while no placement is stored: large enough
-// for every group of the task pane on a 1280 x 800 screen, never larger than
-// the screen.
+// for every group of the task pane on a 1280 x 800 screen.
 constexpr int kFirstWidth = 1000;
 constexpr int kFirstHeight = 700;
-
-QSize firstSize()
-{
-    QSize size(kFirstWidth, kFirstHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
-    return size;
-}
 
 } // namespace
 
@@ -54,7 +45,9 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
     setWindowTitle(QStringLiteral("Brimwick Norvale"));
     setObjectName(QStringLiteral("frmMain"));
     setWindowIcon(m_pictures.value(images.position(QStringLiteral("CHECKALL"))));
-    resize(firstSize());
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    resize(
+        firstSize(screen ? screen->availableGeometry().size() : QSize(kFirstWidth, kFirstHeight)));
 
     m_toolBar = addToolBar(QStringLiteral("Toolbar"));
     m_toolBar->setObjectName(QStringLiteral("tbToolbar"));
@@ -133,6 +126,13 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
 }
 
 MainWindow::~MainWindow() = default;
+
+// Never larger than most of the screen, so that a small screen still shows
+// the window's frame.
+QSize MainWindow::firstSize(const QSize& screenArea)
+{
+    return QSize(kFirstWidth, kFirstHeight).boundedTo(screenArea * 9 / 10);
+}
 
 QTreeView* MainWindow::treeView() const
 {

@@ -50,6 +50,10 @@ public:
         m_chooseMenu = std::move(chooser);
     }
 
+    // The size the window opens at while no placement is stored, on a
+    // screen whose available area is screenArea.
+    static QSize firstSize(const QSize& screenArea);
+
     QTreeView* treeView() const;
     TaskPane* taskPane() const { return m_taskPane; }
     QSplitter* splitter() const { return m_splitter; }

@@ -1,4 +1,5 @@
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/CommandSurfaceBuilder.h"
 #include "mainwindow/TaskPane.h"
 #include "mainwindow/TreeItemModel.h"
 #include "mainwindow/WindowLayout.h"
@@ -18,6 +19,10 @@
 
 #include <gmock/gmock.h>
 #include <QApplication>
+#include <QMouseEvent>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
@@ -83,18 +88,44 @@ TEST_F(MainWindowTest, StatusPanelsFollowTheirModel)
     EXPECT_EQ(m_window.statusPanelText(2), QString());
 }
 
-TEST_F(MainWindowTest, TaskPaneSitsLeftOfTheTree)
+// At its first size on a 1280 x 800 screen the window shows every task
+// group whole; the pane keeps its width as the window grows, and dragging
+// the splitter's handle narrows it.
+TEST_F(MainWindowTest, FirstSizeShowsEveryGroupAndThePaneCanBeNarrowed)
 {
+    BuildCommandSurface(m_surface);
+    const QSize first = MainWindow::firstSize(QSize(1280, 770));
+    EXPECT_LE(first.width(), 1280);
+    EXPECT_LE(first.height(), 770);
+    m_window.resize(first);
     m_window.show();
-    m_window.resize(900, 700);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
+    TaskPane* pane = m_window.taskPane();
+    const int design = TwipsToPixels(kTaskPaneWidthTwips, m_window.logicalDpiX());
+    EXPECT_EQ(pane->width(), design);
+    EXPECT_EQ(pane->x(), 0);
+    EXPECT_GT(m_window.treeView()->x(), pane->width());
+    for (const char* last :
+         {"EB_FAVORITES_DELETE", "EB_FOLDER_DELETE", "EB_OTHER_HELP", "EB_DETAIL5"}) {
+        const QWidget* item = pane->itemWidget(QLatin1String(last));
+        const QRect shown(item->mapTo(pane->viewport(), QPoint(0, 0)), item->size());
+        EXPECT_TRUE(pane->viewport()->rect().contains(shown)) << last;
+    }
+
+    m_window.resize(first.width() + 200, first.height());
     QApplication::processEvents();
-    EXPECT_EQ(m_window.taskPane()->x(), 0);
-    EXPECT_EQ(m_window.treeView()->x(), m_window.taskPane()->width());
-    EXPECT_EQ(m_window.treeView()->x() + m_window.treeView()->width(),
-              m_window.centralWidget()->width());
-    EXPECT_EQ(m_window.treeView()->height(), m_window.centralWidget()->height());
-    EXPECT_EQ(m_window.taskPane()->width(),
-              TwipsToPixels(kTaskPaneWidthTwips, m_window.logicalDpiX()));
+    EXPECT_EQ(pane->width(), design) << "the tree takes what the window gains";
+
+    QSplitterHandle* handle = m_window.splitter()->handle(1);
+    const QPoint grip = handle->rect().center();
+    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+    QMouseEvent drag(QEvent::MouseMove, QPointF(grip - QPoint(60, 0)),
+                     QPointF(handle->mapToGlobal(grip - QPoint(60, 0))), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(handle, &drag);
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, grip - QPoint(60, 0));
+    EXPECT_EQ(pane->width(), design - 60);
+    EXPECT_DOUBLE_EQ(m_window.taskPaneWidth(), PixelsToTwips(design - 60, m_window.logicalDpiX()));
 }
 
 TEST_F(MainWindowTest, PlacementInTwipsRoundTrips)
@@ -151,8 +182,8 @@ TEST(WindowSession, MovedWindowReopensWhereItWasLeft)
         MainLifecycle lifecycle({temp.path(QStringLiteral("registry.reg")),
                                  temp.folder(QStringLiteral("program")), fs, clock, boxes, nullptr,
                                  images, tree, status, window, engine, nullptr, &surface});
-        EXPECT_EQ(lifecycle.load(QString()), MainLifecycle::LoadOutcome::Running);
         ConnectWindow(lifecycle, window);
+        EXPECT_EQ(lifecycle.load(QString()), MainLifecycle::LoadOutcome::Running);
         window.show();
         EXPECT_EQ(window.treeView()->model()->rowCount(window.treeView()->model()->index(0, 0)), 1);
         EXPECT_EQ(window.statusPanelText(1), QStringLiteral("Total: 1 Favorites in 1 Folders  "));
@@ -165,14 +196,17 @@ TEST(WindowSession, MovedWindowReopensWhereItWasLeft)
     session([](MainWindow& window) {
         window.move(33, 44);
         window.resize(500, 400);
+        window.splitter()->setSizes({150, 350});
     });
     const RegistryStore store = OpenStore(temp.path(QStringLiteral("registry.reg")));
-    for (const char* name : {"Top", "Left", "Height", "Width", "Timeout", "LastRun"})
+    for (const char* name :
+         {"Top", "Left", "Height", "Width", "TaskPaneWidth", "Timeout", "LastRun"})
         EXPECT_TRUE(store.value(StoreKeys::Company, StoreKeys::Product, QLatin1String(name)))
             << name;
     session([](MainWindow& window) {
         EXPECT_EQ(window.pos(), QPoint(33, 44));
         EXPECT_EQ(window.size(), QSize(500, 400));
+        EXPECT_EQ(window.taskPane()->width(), 150);
     });
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
@@ -211,6 +245,55 @@ TEST(WindowSession, CloseIsRefusedWhileACheckRunsAndWorksAfterIt)
     EXPECT_FALSE(closedDuringRun);
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(tree.node(2)->image(), images.position(QStringLiteral("GREENCHECK")));
+    EXPECT_TRUE(window.close());
+}
+
+// Start-up's check for news, every 30 days, against a local update
+// document: with no tray on this desktop the notice shows in the status bar,
+// and LastCheck moves on because the notice reached the user.
+TEST(WindowSession, UpdateNoticeReachesTheUserWithoutATray)
+{
+    FixtureServer server;
+    const QString document =
+        QStringLiteral("<Version>99.0</Version><Update_Location>here</Update_Location>"
+                       "<Current_Version>current</Current_Version>"
+                       "<New_Version>Norvale 99 is out</New_Version><Common></Common>");
+    qputenv(
+        "NORVALE_UPDATE_URL",
+        server.url(FixtureServer::path(QStringLiteral("/page"), {{"body", document}})).toUtf8());
+    TempFolder temp;
+    const QString favorites = temp.folder(QStringLiteral("Favorites"));
+    temp.file(QStringLiteral("registry.reg"),
+              QStringLiteral("Windows Registry Editor Version 5.00\n\n"
+                             "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+                             "Explorer\\Shell Folders]\n\"Favorites\"=\"%1\"\n\n"
+                             "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\n"
+                             "\"AutoCheck\"=\"1\"\n\"LastCheck\"=\"2025-01-01 00:00:00\"\n")
+                  .arg(favorites)
+                  .toUtf8());
+    const FileSystem fs;
+    FixedClock clock;
+    ScriptedMessageBoxes boxes;
+    const ImageList images;
+    TransferEngine engine;
+    TreeControl tree;
+    StatusBarModel status(2);
+    CommandSurface surface;
+    MainWindow window(tree, status, surface, images);
+    MainLifecycle lifecycle({temp.path(QStringLiteral("registry.reg")),
+                             temp.folder(QStringLiteral("program")), fs, clock, boxes, nullptr,
+                             images, tree, status, window, engine, nullptr, &surface});
+    QStringList balloons;
+    QObject::connect(&lifecycle.tray(), &TrayIcon::balloonRequested,
+                     [&](const TrayBalloon& balloon) { balloons.append(balloon.text); });
+    ConnectWindow(lifecycle, window);
+    ASSERT_EQ(lifecycle.load(QString()), MainLifecycle::LoadOutcome::Running);
+    qunsetenv("NORVALE_UPDATE_URL");
+    window.show();
+    EXPECT_THAT(balloons, testing::ElementsAre("Norvale 99 is out"))
+        << "the tray was offered the notice first";
+    EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("Norvale 99 is out"));
+    EXPECT_EQ(lifecycle.settings().LastCheck, clock.now());
     EXPECT_TRUE(window.close());
 }
 
