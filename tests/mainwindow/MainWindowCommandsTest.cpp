@@ -237,9 +237,10 @@ TEST_F(WindowCommandsTest, ContextMenusOpenForTheNodeConcerned)
         const char* menu;
     };
     const Row rows[] = {
-        {"Home", "right", "mnuNodePopup"},     {"Sub", "right", "mnuFolderPopup"},
-        {"Gone", "right", "mnuDeadPopup"},     {"Dead Favorites", "right", ""},
-        {"Deep", "Shift+F10", "mnuNodePopup"}, {"Sub", "Menu", "mnuFolderPopup"},
+        {"Home", "right", "mnuNodePopup"},        {"Sub", "right", "mnuFolderPopup"},
+        {"Gone", "right", "mnuDeadPopup"},        {"Dead Favorites", "right", ""},
+        {"Favorites", "right", "mnuFolderPopup"}, {"Deep", "Shift+F10", "mnuNodePopup"},
+        {"Sub", "Menu", "mnuFolderPopup"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.node) + " " + row.gesture);
