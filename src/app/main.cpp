@@ -58,11 +58,13 @@ int main(int argc, char** argv)
     lifecycle.favorites().setBusyIndicator(busyCursor);
     lifecycle.checker().setBusyIndicator(busyCursor);
 
+    // Connected before the load, so that the tray has the window's icon when
+    // the start-up's update check wants to show a balloon.
+    ConnectWindow(lifecycle, window);
     const QString commandLine = QApplication::arguments().mid(1).join(QLatin1Char(' '));
     if (lifecycle.load(commandLine) == MainLifecycle::LoadOutcome::FavoritesNotFound)
         return 1;
 
-    ConnectWindow(lifecycle, window);
     window.show();
     window.treeView()->setFocus();
     if (lifecycle.state().InspectMode) {

@@ -146,7 +146,7 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     // redirect's.
     if (!result.Title.isEmpty() && result.Title != node->text() && current.Rename &&
         isAlive(result.Status) && result.Successful)
-        outcome.renamed = m_parts.editor.RenameLink(result.Title, node);
+        outcome.renamed = m_parts.editor.RenameLink(result.Title, node) == RenameOutcome::Renamed;
     return outcome;
 }
 

@@ -53,19 +53,21 @@ void FavoriteEditor::rekeyBelow(TreeNode* folder, const QString& oldPath, const 
     }
 }
 
-bool FavoriteEditor::RenameLink(const QString& strNewName, TreeNode* node)
+RenameOutcome FavoriteEditor::RenameLink(const QString& strNewName, TreeNode* node)
 {
     const TreeNode* parent = node ? node->parent() : nullptr;
     if (!parent)
-        return false;
+        return RenameOutcome::Failed;
     const bool folder = isFolder(node);
     const QString cleaned = CleanNameForRename(strNewName);
     const QString name = folder ? FitName(cleaned, kAnyLength)
                                 : FitName(cleaned, kFavoriteNameLength, kFileExtension);
-    if (name.trimmed().isEmpty() || IsUnusableName(name))
-        return false;
+    if (name.trimmed().isEmpty())
+        return RenameOutcome::EmptyName;
+    if (IsUnusableName(name))
+        return RenameOutcome::UnusableName;
     if (name == node->text())
-        return true;
+        return RenameOutcome::Renamed;
     try {
         if (folder) {
             const QString oldPath = node->key();
@@ -78,11 +80,12 @@ bool FavoriteEditor::RenameLink(const QString& strNewName, TreeNode* node)
             m_parts.tree.setTag(node, kFileExtension);
         }
         m_parts.tree.setText(node, name);
-        return true;
+        return RenameOutcome::Renamed;
     } catch (const NorvaleError& error) {
-        if (error.number() != ErrorNumber::FileExists)
-            m_parts.log.LogError(error, true);
-        return false;
+        if (error.number() == ErrorNumber::FileExists)
+            return RenameOutcome::NameTaken;
+        m_parts.log.LogError(error, true);
+        return RenameOutcome::Failed;
     }
 }
 

@@ -40,6 +40,15 @@ struct ClipboardItem {
     QString file; // the item on disk: a favorite's own file, found when it was taken
 };
 
+// What became of a rename, so that the caller can say why nothing changed.
+enum class RenameOutcome {
+    Renamed,      // renamed, or the name was the node's already
+    EmptyName,    // nothing but blanks once cleaned
+    UnusableName, // "." or ".."
+    NameTaken,    // the folder already holds an item of that name
+    Failed,       // reported, or a node without a folder to rename in
+};
+
 // The editing operations on favorites and folders. Each changes the disk
 // and keeps the tree in step with it; most act on the selected node.
 class FavoriteEditor {
@@ -49,8 +58,8 @@ public:
     // Renames the folder or the favorite's file to the cleaned name, then
     // the node (and, for a folder, the keys of every node below it). A name
     // that cleans to nothing usable is refused; a name already taken is
-    // dropped silently; any other failure is reported. True when renamed.
-    bool RenameLink(const QString& strNewName, TreeNode* node);
+    // dropped silently; any other failure is reported.
+    RenameOutcome RenameLink(const QString& strNewName, TreeNode* node);
 
     void CopyNode();
     void CutNode();

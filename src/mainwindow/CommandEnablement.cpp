@@ -53,6 +53,19 @@ void switchAllOff(CommandSurface& surface)
     }
 }
 
+// A top-level folder (the root, the dead favorites' folder) cannot be cut,
+// copied, deleted or renamed: the commands that would do nothing are off.
+void switchOffWhatTopLevelRefuses(CommandSurface& surface)
+{
+    for (const int index : {1, 2, 8, 9})
+        surface.setMenuItemEnabled(QLatin1String(Menus::Edit), index, false);
+    for (const int index : {3, 4, 10, 11})
+        surface.setMenuItemEnabled(QLatin1String(Menus::Folder), index, false);
+    for (const int position : {10, 11, 13})
+        surface.setToolbarEnabled(position, false);
+    surface.setTaskAvailable(QStringLiteral("EB_FOLDER_DELETE"), false);
+}
+
 } // namespace
 
 CommandState DeriveCommandState(const TreeNode* node, const EnablementContext& context)
@@ -137,6 +150,8 @@ void UpdateCommands(CommandSurface& surface, CommandState state, const Enablemen
     case CommandState::RunEnded:
         break;
     }
+    if (const TreeNode* selected = context.tree.selectedItem(); selected && !selected->parent())
+        switchOffWhatTopLevelRefuses(surface);
     surface.resumeDrawing();
 }
 

@@ -23,7 +23,9 @@ struct EnablementContext {
 CommandState DeriveCommandState(const TreeNode* node, const EnablementContext& context);
 
 // Switches every managed command off, then on what the state allows; the
-// result depends only on the state, the run flag and MoveDead.
+// result depends on the state, the run flag and MoveDead, and on whether
+// the selected node is a top-level folder, which cannot be cut, copied,
+// deleted or renamed.
 void UpdateCommands(CommandSurface& surface, CommandState state, const EnablementContext& context);
 
 } // namespace norvale

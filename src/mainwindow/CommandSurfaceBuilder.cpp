@@ -90,7 +90,7 @@ void BuildCommandSurface(CommandSurface& surface)
               item("&Refresh", Command::Refresh, "REFRESH", "F5"), separator(),
               item("&Properties", Command::PropertiesOfFavorite, "PROPERTIES")}));
     surface.addMenu(menu(Menus::Help, "&Help",
-                         {item("&Help Topics", Command::Help, "INFO"), separator(),
+                         {item("&Help Topics", Command::Help, "INFO", "F1"), separator(),
                           item("&About Norvale", Command::About),
                           item("&Brimwick Software", Command::MakerSite),
                           item("&Donate!", Command::Donate, "CHECKALL")}));

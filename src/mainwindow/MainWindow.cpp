@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "favorites/TreeConventions.h"
 #include "FavoritesTreeView.h"
 #include "ImagePainter.h"
 #include "platform/CommandSurface.h"
@@ -18,6 +19,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -25,24 +27,10 @@ namespace norvale {
 
 namespace {
 
-// Design size of the window, used when no placement is stored.
-constexpr int kDesignWidth = 800;
-constexpr int kDesignHeight = 600;
-
-// Lays out the task pane and the tree by hand whenever the client area
-// between toolbar and status bar changes size.
-class ClientArea : public QWidget {
-public:
-    explicit ClientArea(std::function<void()> onResize)
-        : m_onResize(std::move(onResize))
-    {}
-
-protected:
-    void resizeEvent(QResizeEvent*) override { m_onResize(); }
-
-private:
-    std::function<void()> m_onResize;
-};
+// The window's first size, used while no placement is stored: large enough
+// for every group of the task pane on a 1280 x 800 screen.
+constexpr int kFirstWidth = 1000;
+constexpr int kFirstHeight = 700;
 
 } // namespace
 
@@ -57,25 +45,35 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
     setWindowTitle(QStringLiteral("Brimwick Norvale"));
     setObjectName(QStringLiteral("frmMain"));
     setWindowIcon(m_pictures.value(images.position(QStringLiteral("CHECKALL"))));
-    resize(kDesignWidth, kDesignHeight);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    resize(
+        firstSize(screen ? screen->availableGeometry().size() : QSize(kFirstWidth, kFirstHeight)));
 
     m_toolBar = addToolBar(QStringLiteral("Toolbar"));
     m_toolBar->setObjectName(QStringLiteral("tbToolbar"));
     m_toolBar->setMovable(false);
     m_toolBar->setIconSize(QSize(16, 16));
 
-    auto* client = new ClientArea([this] { layOutClientArea(); });
-    setCentralWidget(client);
-    m_taskPane = new TaskPane(surface, m_pictures, images, client);
-    m_taskPane->resize(TwipsToPixels(kTaskPaneWidthTwips, logicalDpiX()), 0);
+    // The task pane keeps its width when the window grows; the user may
+    // drag it narrower or wider.
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("splitter"));
+    m_splitter->setChildrenCollapsible(false);
+    setCentralWidget(m_splitter);
+    m_taskPane = new TaskPane(surface, m_pictures, images, m_splitter);
     connect(m_taskPane, &TaskPane::itemClicked, this, [this](const QString& key) {
         if (const TaskItem* item = m_surface.taskItem(key); item && item->available)
             Q_EMIT commandRequested(Command(item->command));
     });
 
-    m_treeView = new FavoritesTreeView(client);
+    m_treeView = new FavoritesTreeView(m_splitter);
     m_model = new TreeItemModel(tree, m_pictures, this);
     m_treeView->setModel(m_model);
+    m_splitter->addWidget(m_taskPane);
+    m_splitter->addWidget(m_treeView);
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    setTaskPaneWidth(kTaskPaneWidthTwips);
 
     statusBar()->setObjectName(QStringLiteral("sbStatus"));
     for (int panel = 1; panel <= status.panelCount(); ++panel) {
@@ -90,6 +88,7 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
     statusBar()->addPermanentWidget(m_progress);
     connect(&status, &StatusBarModel::panelChanged, this,
             [this](int panel, const QString& text) { m_panels[panel - 1]->setText(text); });
+    connect(&status, &StatusBarModel::messageShown, statusBar(), &QStatusBar::showMessage);
     connect(&status, &StatusBarModel::progressChanged, this, [this](int done, int total) {
         m_progress->setVisible(total > 0);
         m_progress->setRange(0, std::max(total, 1));
@@ -113,15 +112,11 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
     connect(m_treeView, &QTreeView::collapsed, this,
             [this](const QModelIndex& index) { setFolderImage(index, false); });
     connect(m_treeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) {
-                TreeNode* node = TreeItemModel::nodeAt(current);
-                m_tree.select(node);
-                if (node)
-                    Q_EMIT nodeClicked(node);
-            });
+            [this](const QModelIndex& current) { m_tree.select(TreeItemModel::nodeAt(current)); });
     connect(m_treeView, &QTreeView::doubleClicked, this,
             [this] { Q_EMIT commandRequested(Command::Launch); });
-    connect(m_treeView, &FavoritesTreeView::rightButtonReleased, this,
+    connect(m_treeView, &FavoritesTreeView::enterPressed, this, &MainWindow::activate);
+    connect(m_treeView, &FavoritesTreeView::contextMenuRequested, this,
             [this](const QPoint& position) { openContextMenu(position); });
     connect(m_model, &TreeItemModel::labelEdited, this, &MainWindow::labelEdited);
 
@@ -131,6 +126,13 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
 }
 
 MainWindow::~MainWindow() = default;
+
+// Never larger than most of the screen, so that a small screen still shows
+// the window's frame.
+QSize MainWindow::firstSize(const QSize& screenArea)
+{
+    return QSize(kFirstWidth, kFirstHeight).boundedTo(screenArea * 9 / 10);
+}
 
 QTreeView* MainWindow::treeView() const
 {
@@ -163,14 +165,21 @@ QAction* MainWindow::actionFor(const CommandItem& item)
     return action;
 }
 
+// The views are replaced as a whole, never added to: a shortcut that two
+// actions of the window hold is ambiguous, and then neither runs.
 void MainWindow::buildSurfaceViews()
 {
-    menuBar()->clear();
+    for (const QList<QAction*>& actions : std::as_const(m_menuActions))
+        qDeleteAll(actions);
+    qDeleteAll(m_toolbarActions);
     qDeleteAll(m_contextMenus);
-    m_contextMenus.clear();
     m_menuActions.clear();
     m_toolbarActions.clear();
-    m_toolBar->clear();
+    m_contextMenus.clear();
+    const QList<QAction*> barMenus = menuBar()->actions();
+    menuBar()->clear();
+    for (QAction* barMenu : barMenus)
+        delete barMenu->menu();
     for (const CommandMenu& menu : m_surface.menus()) {
         QMenu* view = menu.popupOnly ? new QMenu(this) : menuBar()->addMenu(menu.caption);
         view->setObjectName(menu.name);
@@ -248,6 +257,18 @@ QMenu* MainWindow::openContextMenu(const QPoint& globalPosition)
     return menu;
 }
 
+// Enter on a node: a favorite is launched, a folder opened or closed.
+void MainWindow::activate(const QModelIndex& index)
+{
+    const TreeNode* node = TreeItemModel::nodeAt(index);
+    if (!node)
+        return;
+    if (IsFolderNode(node, m_images))
+        m_treeView->setExpanded(index, !m_treeView->isExpanded(index));
+    else
+        Q_EMIT commandRequested(Command::Launch);
+}
+
 void MainWindow::startRename()
 {
     const QModelIndex index = m_treeView->currentIndex();
@@ -263,17 +284,6 @@ void MainWindow::setFolderImage(const QModelIndex& index, bool open)
     m_tree.setExpanded(node, open);
     m_tree.setImage(
         node, m_images.position(open ? QStringLiteral("OPENFOLDER") : QStringLiteral("FOLDER")));
-}
-
-void MainWindow::layOutClientArea()
-{
-    QWidget* client = centralWidget();
-    const WindowLayout layout =
-        LayOutClientArea(client->width(), client->height(), 0, 0, m_taskPane->width());
-    if (layout.tree.isNull())
-        return;
-    m_taskPane->setGeometry(layout.taskPane);
-    m_treeView->setGeometry(layout.tree);
 }
 
 // After a rebuild the view knows nothing of the nodes' expansion: expanding
@@ -357,6 +367,24 @@ void MainWindow::setHeight(double twips)
 void MainWindow::setWidth(double twips)
 {
     resize(std::max(1, TwipsToPixels(twips, dpiX())), size().height());
+}
+
+// Until the window is shown the splitter has not laid out its children, so
+// the width asked for is the one that counts.
+double MainWindow::taskPaneWidth() const
+{
+    const QList<int> sizes = m_splitter->sizes();
+    if (!m_splitter->isVisible() || sizes.isEmpty())
+        return m_taskPaneTwips;
+    return PixelsToTwips(sizes.first(), dpiX());
+}
+
+void MainWindow::setTaskPaneWidth(double twips)
+{
+    m_taskPaneTwips = twips;
+    const int pane = std::max(1, TwipsToPixels(twips, dpiX()));
+    const int total = std::max(m_splitter->width(), pane + 1);
+    m_splitter->setSizes({pane, total - pane});
 }
 
 QList<QRectF> MainWindow::screens() const

@@ -14,6 +14,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QSplitter;
 class QToolBar;
 class QTreeView;
 
@@ -49,8 +50,13 @@ public:
         m_chooseMenu = std::move(chooser);
     }
 
+    // The size the window opens at while no placement is stored, on a
+    // screen whose available area is screenArea.
+    static QSize firstSize(const QSize& screenArea);
+
     QTreeView* treeView() const;
     TaskPane* taskPane() const { return m_taskPane; }
+    QSplitter* splitter() const { return m_splitter; }
     QToolBar* toolBar() const { return m_toolBar; }
     QString statusPanelText(int panel) const;
     QProgressBar* progressBar() const { return m_progress; }
@@ -71,10 +77,11 @@ public:
     void setHeight(double twips) override;
     void setWidth(double twips) override;
     QList<QRectF> screens() const override;
+    double taskPaneWidth() const override;
+    void setTaskPaneWidth(double twips) override;
 
 Q_SIGNALS:
     void commandRequested(norvale::Command command);
-    void nodeClicked(norvale::TreeNode* node);
     void labelEdited(norvale::TreeNode* node, const QString& text);
 
 protected:
@@ -84,7 +91,7 @@ private:
     void buildSurfaceViews();
     void refreshSurfaceViews();
     QAction* actionFor(const CommandItem& item);
-    void layOutClientArea();
+    void activate(const QModelIndex& index);
     void syncExpansion();
     void setFolderImage(const QModelIndex& index, bool open);
     double dpiX() const;
@@ -97,13 +104,14 @@ private:
     TreeItemModel* m_model = nullptr;
     FavoritesTreeView* m_treeView = nullptr;
     TaskPane* m_taskPane = nullptr;
+    QSplitter* m_splitter = nullptr;
+    double m_taskPaneTwips = 0; // asked for; the splitter's once shown
     QToolBar* m_toolBar = nullptr;
     QList<QLabel*> m_panels;
     QProgressBar* m_progress = nullptr;
     QHash<QString, QList<QAction*>> m_menuActions;
     QList<QAction*> m_toolbarActions;
     QHash<QString, QMenu*> m_contextMenus;
-    QList<QMenu*> m_barMenus;
     std::function<bool()> m_closeGuard;
     std::function<void()> m_unload;
     std::function<ContextMenu()> m_chooseMenu;

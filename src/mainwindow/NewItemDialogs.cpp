@@ -40,11 +40,12 @@ NewFolderDialog::NewFolderDialog(std::function<bool(const QString&)> confirm, QW
     m_name->setObjectName(QStringLiteral("txtFolder"));
     layout->addWidget(m_name);
     layout->addWidget(okCancel(this, &m_ok, &m_cancel));
+    // Enter in the name reaches OK as the dialog's default button, once; a
+    // second path from the line edit would submit the same name twice.
     connect(m_ok, &QPushButton::clicked, this, [this] {
         if (m_confirm(m_name->text()))
             accept();
     });
-    connect(m_name, &QLineEdit::returnPressed, m_ok, &QPushButton::click);
 }
 
 NewFavoriteDialog::NewFavoriteDialog(std::function<bool(const QString&, QString&)> confirm,

@@ -4,15 +4,20 @@
 #include "platform/ImageList.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace norvale {
 
 // One line of a group: an icon and a text; a link underlines its text under
-// the pointer. Both kinds report clicks while they are available.
+// the pointer or while it has the focus. Both kinds report clicks while they
+// are available. Available links take the focus (Tab, the arrow keys) and run
+// with Enter or Space.
 class TaskItemWidget : public QWidget {
     Q_OBJECT
 public:
@@ -48,21 +53,70 @@ public:
         setToolTip(item.tooltip);
         setEnabled(item.available);
         setCursor(m_link && item.available ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        setFocusPolicy(m_link ? Qt::StrongFocus : Qt::NoFocus);
+        if (hasFocus() && !m_link)
+            focusNextChild();
+        underline(m_link && (hasFocus() || underMouse()));
     }
+
+    bool takesFocus() const { return m_link && isEnabled(); }
 
     QString text() const { return m_text->text(); }
     bool isLink() const { return m_link; }
 
 Q_SIGNALS:
     void clicked();
+    // Up (-1) or Down (+1) pressed on the item.
+    void stepRequested(int direction);
 
 protected:
     void enterEvent(QEnterEvent*) override { underline(m_link && isEnabled()); }
-    void leaveEvent(QEvent*) override { underline(false); }
+    void leaveEvent(QEvent*) override { underline(hasFocus()); }
+    void focusInEvent(QFocusEvent*) override
+    {
+        underline(true);
+        update();
+    }
+    void focusOutEvent(QFocusEvent*) override
+    {
+        underline(underMouse());
+        update();
+    }
     void mouseReleaseEvent(QMouseEvent* event) override
     {
         if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
             Q_EMIT clicked();
+    }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            Q_EMIT clicked();
+            break;
+        case Qt::Key_Up:
+            Q_EMIT stepRequested(-1);
+            break;
+        case Qt::Key_Down:
+            Q_EMIT stepRequested(1);
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+        }
+        event->accept();
+    }
+    void paintEvent(QPaintEvent* event) override
+    {
+        QWidget::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QStylePainter painter(this);
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.backgroundColor = palette().color(QPalette::Base);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
     }
 
 private:
@@ -109,9 +163,26 @@ bool TaskPane::isGroupOpen(const QString& key) const
     return body && !body->isHidden();
 }
 
+// The arrow keys move the focus to the next available item up or down,
+// across the groups that are open.
+void TaskPane::step(TaskItemWidget* from, int direction)
+{
+    const qsizetype start = m_order.indexOf(from);
+    for (qsizetype i = start + direction; start >= 0 && i >= 0 && i < m_order.size();
+         i += direction) {
+        TaskItemWidget* item = m_order.at(i);
+        if (item->takesFocus() && item->isVisibleTo(widget())) {
+            item->setFocus(direction > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            ensureWidgetVisible(item);
+            return;
+        }
+    }
+}
+
 void TaskPane::rebuild()
 {
     m_items.clear();
+    m_order.clear();
     m_headers.clear();
     m_bodies.clear();
     auto* content = new QWidget;
@@ -140,8 +211,11 @@ void TaskPane::rebuild()
             auto* line = new TaskItemWidget(body);
             const QString key = item.key;
             connect(line, &TaskItemWidget::clicked, this, [this, key] { Q_EMIT itemClicked(key); });
+            connect(line, &TaskItemWidget::stepRequested, this,
+                    [this, line](int direction) { step(line, direction); });
             lines->addWidget(line);
             m_items.insert(key, line);
+            m_order.append(line);
         }
         connect(header, &QToolButton::toggled, body, [header, body](bool open) {
             body->setVisible(open);

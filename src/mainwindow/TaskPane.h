@@ -15,7 +15,8 @@ class TaskItemWidget;
 
 // The task pane: collapsible titled groups of link items (icon and text,
 // underlined under the pointer) and text items, drawn from the command
-// surface's task groups. Unavailable items look and act disabled.
+// surface's task groups. Unavailable items look and act disabled. Available
+// links are reached with Tab and the arrow keys and run with Enter or Space.
 class TaskPane : public QScrollArea {
     Q_OBJECT
 public:
@@ -32,11 +33,13 @@ Q_SIGNALS:
 private:
     void rebuild();
     void refresh();
+    void step(TaskItemWidget* from, int direction);
 
     CommandSurface& m_surface;
     QVector<QIcon> m_images;
     const ImageList& m_imageList;
     QHash<QString, TaskItemWidget*> m_items;
+    QList<TaskItemWidget*> m_order; // top to bottom
     QHash<QString, QToolButton*> m_headers;
     QHash<QString, QWidget*> m_bodies;
 };

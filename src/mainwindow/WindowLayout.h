@@ -1,19 +1,8 @@
 #pragma once
 
-#include <QRect>
+#include <QtGlobal>
 
 namespace norvale {
-
-struct WindowLayout {
-    QRect taskPane;
-    QRect tree;
-};
-
-// Places the task pane along the left edge at its own width and the tree to
-// its right, both between the toolbar and the status bar. Returns nothing
-// useful for a minimised window (zero width), which is left alone.
-WindowLayout LayOutClientArea(int clientWidth, int clientHeight, int toolbarHeight,
-                              int statusBarHeight, int taskPaneWidth);
 
 // The task pane's design width, 3015 twips.
 constexpr double kTaskPaneWidthTwips = 3015.0;

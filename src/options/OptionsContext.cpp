@@ -7,7 +7,7 @@ namespace norvale {
 RenameLinkFunction RenameThrough(FavoriteEditor& editor)
 {
     return [&editor](const QString& newName, TreeNode* node) {
-        return editor.RenameLink(newName, node);
+        return editor.RenameLink(newName, node) == RenameOutcome::Renamed;
     };
 }
 

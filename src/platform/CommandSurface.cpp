@@ -9,19 +9,19 @@ CommandSurface::CommandSurface(QObject* parent)
 void CommandSurface::addMenu(const CommandMenu& menu)
 {
     m_menus.append(menu);
-    Q_EMIT rebuilt();
+    restructured();
 }
 
 void CommandSurface::setToolbar(const QList<CommandItem>& buttons)
 {
     m_toolbar = buttons;
-    Q_EMIT rebuilt();
+    restructured();
 }
 
 void CommandSurface::addTaskGroup(const TaskGroup& group)
 {
     m_groups.append(group);
-    Q_EMIT rebuilt();
+    restructured();
 }
 
 void CommandSurface::clear()
@@ -29,7 +29,17 @@ void CommandSurface::clear()
     m_menus.clear();
     m_toolbar.clear();
     m_groups.clear();
-    Q_EMIT rebuilt();
+    restructured();
+}
+
+// Views rebuild everything on a structural change; while drawing is held
+// back they do so once, at the end.
+void CommandSurface::restructured()
+{
+    if (m_suspended > 0)
+        m_rebuildPending = true;
+    else
+        Q_EMIT rebuilt();
 }
 
 const CommandMenu* CommandSurface::menu(const QString& name) const
@@ -152,7 +162,14 @@ void CommandSurface::suspendDrawing()
 
 void CommandSurface::resumeDrawing()
 {
-    if (m_suspended > 0 && --m_suspended == 0 && m_dirty) {
+    if (m_suspended == 0 || --m_suspended > 0)
+        return;
+    if (m_rebuildPending) {
+        // A rebuild shows the items as they are now: no change is left over.
+        m_rebuildPending = false;
+        m_dirty = false;
+        Q_EMIT rebuilt();
+    } else if (m_dirty) {
         m_dirty = false;
         Q_EMIT changed();
     }

@@ -77,7 +77,8 @@ public:
     void setTaskKind(const QString& key, TaskItemKind kind);
     void setTaskBold(const QString& key, bool bold);
 
-    // Drawing held back: views hear of the changes once, at the end.
+    // Drawing held back: views hear of the changes once, at the end (one
+    // rebuild when menus, toolbar or task groups were replaced meanwhile).
     void suspendDrawing();
     void resumeDrawing();
 
@@ -89,12 +90,14 @@ private:
     CommandItem* findMenuItem(const QString& menu, int index);
     TaskItem* findTaskItem(const QString& key);
     void touched();
+    void restructured();
 
     QList<CommandMenu> m_menus;
     QList<CommandItem> m_toolbar;
     QList<TaskGroup> m_groups;
     int m_suspended = 0;
     bool m_dirty = false;
+    bool m_rebuildPending = false;
 };
 
 } // namespace norvale

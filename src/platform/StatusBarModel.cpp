@@ -29,4 +29,10 @@ void StatusBarModel::setProgress(int done, int total)
     Q_EMIT progressChanged(done, total);
 }
 
+void StatusBarModel::showMessage(const QString& text, int timeoutMs)
+{
+    m_message = text;
+    Q_EMIT messageShown(text, timeoutMs);
+}
+
 } // namespace norvale

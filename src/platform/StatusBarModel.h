@@ -20,14 +20,21 @@ public:
     int progressDone() const { return m_done; }
     int progressTotal() const { return m_total; }
 
+    // A passing message shown over the panels for timeoutMs (0: until the
+    // next one).
+    void showMessage(const QString& text, int timeoutMs);
+    QString lastMessage() const { return m_message; }
+
 Q_SIGNALS:
     void panelChanged(int panel, const QString& text);
     void progressChanged(int done, int total);
+    void messageShown(const QString& text, int timeoutMs);
 
 private:
     QStringList m_texts;
     int m_done = 0;
     int m_total = 0;
+    QString m_message;
 };
 
 } // namespace norvale

@@ -22,6 +22,11 @@ public:
 
     // Available area of every screen, the primary first, in twips.
     virtual QList<QRectF> screens() const = 0;
+
+    // The width of the task pane beside the tree, in twips; 0 where the
+    // window has none to keep.
+    virtual double taskPaneWidth() const { return 0; }
+    virtual void setTaskPaneWidth(double) {}
 };
 
 } // namespace norvale

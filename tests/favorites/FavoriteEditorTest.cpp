@@ -101,11 +101,13 @@ TEST_F(FavoriteEditorTest, RenameCleansTheNameOnDiskAndInTheTree)
 {
     m_temp.shortcut(QStringLiteral("Favorites/Old.url"));
     build();
-    ASSERT_TRUE(m_editor.RenameLink(QStringLiteral("Cats/Dogs\r\nDaily"), nodeNamed("Old")));
+    ASSERT_EQ(m_editor.RenameLink(QStringLiteral("Cats/Dogs\r\nDaily"), nodeNamed("Old")),
+              RenameOutcome::Renamed);
     EXPECT_THAT(files(QString()), ElementsAre("Cats-Dogs  Daily.url"));
     EXPECT_NE(nodeNamed(QStringLiteral("Cats-Dogs  Daily")), nullptr);
 
-    ASSERT_TRUE(m_editor.RenameLink(QString(200, QLatin1Char('t')), nodeNamed("Cats-Dogs  Daily")));
+    ASSERT_EQ(m_editor.RenameLink(QString(200, QLatin1Char('t')), nodeNamed("Cats-Dogs  Daily")),
+              RenameOutcome::Renamed);
     EXPECT_THAT(files(QString()), ElementsAre(QString(127, QLatin1Char('t')) + ".url"));
     EXPECT_NE(nodeNamed(QString(127, QLatin1Char('t'))), nullptr);
 }
@@ -120,21 +122,22 @@ TEST_F(FavoriteEditorTest, RenameOntoATakenOrUnusableNameChangesNothing)
     // A link of a taken name that leads out of the folder, to nothing yet.
     QFile::link(m_temp.path(QStringLiteral("outside/written.url")), fav("Out.url"));
     build();
-    EXPECT_FALSE(m_editor.RenameLink(QStringLiteral("b"), nodeNamed("a")));
-    EXPECT_FALSE(m_editor.RenameLink(QStringLiteral("B"), nodeNamed("b")))
+    EXPECT_EQ(m_editor.RenameLink(QStringLiteral("b"), nodeNamed("a")), RenameOutcome::NameTaken);
+    EXPECT_EQ(m_editor.RenameLink(QStringLiteral("B"), nodeNamed("b")), RenameOutcome::NameTaken)
         << "a sibling differing only in case is another file here";
-    EXPECT_FALSE(m_editor.RenameLink(QStringLiteral("A"), nodeNamed("c")))
+    EXPECT_EQ(m_editor.RenameLink(QStringLiteral("A"), nodeNamed("c")), RenameOutcome::NameTaken)
         << "a name taken in any letter case is taken";
-    EXPECT_FALSE(m_editor.RenameLink(QStringLiteral("out"), nodeNamed("c")))
+    EXPECT_EQ(m_editor.RenameLink(QStringLiteral("out"), nodeNamed("c")), RenameOutcome::NameTaken)
         << "a dangling link takes its name too";
-    EXPECT_FALSE(m_editor.RenameLink(QStringLiteral(".."), nodeNamed("a")));
-    EXPECT_FALSE(m_editor.RenameLink(QStringLiteral("   "), nodeNamed("a")));
+    EXPECT_EQ(m_editor.RenameLink(QStringLiteral(".."), nodeNamed("a")),
+              RenameOutcome::UnusableName);
+    EXPECT_EQ(m_editor.RenameLink(QStringLiteral("   "), nodeNamed("a")), RenameOutcome::EmptyName);
     EXPECT_THAT(files(QString()), ElementsAre("a.url", "B.url", "b.url", "c.url"));
     EXPECT_FALSE(QFile::exists(m_temp.path(QStringLiteral("outside/written.url"))));
     EXPECT_EQ(m_temp.read(QStringLiteral("Favorites/b.url")),
               QByteArray("[InternetShortcut]\r\nURL=http://127.0.0.1/b\r\n"));
     EXPECT_THAT(m_boxes.shown(), IsEmpty());
-    EXPECT_TRUE(m_editor.RenameLink(QStringLiteral("C"), nodeNamed("c")))
+    EXPECT_EQ(m_editor.RenameLink(QStringLiteral("C"), nodeNamed("c")), RenameOutcome::Renamed)
         << "a favorite may change the case of its own name";
     EXPECT_THAT(files(QString()), ElementsAre("a.url", "B.url", "b.url", "C.url"));
 }
@@ -143,7 +146,7 @@ TEST_F(FavoriteEditorTest, RenamedFolderGivesEveryNodeBelowItsNewPath)
 {
     m_temp.shortcut(QStringLiteral("Favorites/Old/Inner/x.url"));
     build();
-    ASSERT_TRUE(m_editor.RenameLink(QStringLiteral("New"), nodeNamed("Old")));
+    ASSERT_EQ(m_editor.RenameLink(QStringLiteral("New"), nodeNamed("Old")), RenameOutcome::Renamed);
     EXPECT_EQ(nodeNamed("New")->key(), fav(QStringLiteral("New")));
     EXPECT_EQ(nodeNamed("Inner")->key(), fav(QStringLiteral("New/Inner")));
     EXPECT_TRUE(QFile::exists(fav(QStringLiteral("New/Inner/x.url"))));

@@ -171,8 +171,10 @@ TEST_F(EnablementTest, RunEndedDerivesTheStateFromTheSelection)
 
     m_tree.select(root);
     update(CommandState::RunEnded, false, true);
-    EXPECT_TRUE(m_surface.menuItem(QLatin1String(Menus::Folder), 3)->enabled)
-        << "the root can be cut like any other folder then";
+    EXPECT_FALSE(m_surface.menuItem(QLatin1String(Menus::Folder), 3)->enabled)
+        << "a top-level folder cannot be cut";
+    EXPECT_FALSE(m_surface.toolbarButton(13)->enabled) << "nor deleted";
+    EXPECT_TRUE(m_surface.menuItem(QLatin1String(Menus::Folder), 5)->enabled) << "but pasted into";
     m_tree.select(favorite);
     update(CommandState::RunEnded, false, true);
     EXPECT_TRUE(m_surface.toolbarButton(2)->enabled);

@@ -1,4 +1,5 @@
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/CommandSurfaceBuilder.h"
 #include "mainwindow/TaskPane.h"
 #include "mainwindow/TreeItemModel.h"
 #include "mainwindow/WindowLayout.h"
@@ -18,6 +19,10 @@
 
 #include <gmock/gmock.h>
 #include <QApplication>
+#include <QMouseEvent>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
@@ -26,20 +31,6 @@ using namespace norvale;
 using namespace norvale::test;
 
 namespace {
-
-TEST(WindowLayout, PaneOnTheLeftTreeFillsTheRest)
-{
-    const WindowLayout layout = LayOutClientArea(800, 600, 30, 20, 201);
-    EXPECT_EQ(layout.taskPane, QRect(0, 30, 201, 550));
-    EXPECT_EQ(layout.tree, QRect(201, 30, 599, 550));
-}
-
-TEST(WindowLayout, MinimisedWindowIsLeftAlone)
-{
-    const WindowLayout layout = LayOutClientArea(0, 600, 30, 20, 201);
-    EXPECT_TRUE(layout.taskPane.isNull());
-    EXPECT_TRUE(layout.tree.isNull());
-}
 
 TEST(WindowLayout, TwipsFollowTheLogicalResolution)
 {
@@ -90,142 +81,164 @@ TEST_F(MainWindowTest, ShowsTheTreeWithItsExpansion)
     EXPECT_FALSE(m_tree.node(1)->expanded()) << "a collapse in the view reaches the tree";
 }
 
-TEST_F(MainWindowTest, StatusPanelsFollowTheirModel)
+// At its first size on a 1280 x 800 screen the window shows every task
+// group whole; the pane keeps its width as the window grows, and dragging
+// the splitter's handle narrows it.
+TEST_F(MainWindowTest, FirstSizeShowsEveryGroupAndThePaneCanBeNarrowed)
 {
-    m_status.setPanelText(1, QStringLiteral("Total: 1 Favorites in 1 Folders  "));
-    EXPECT_EQ(m_window.statusPanelText(1), QStringLiteral("Total: 1 Favorites in 1 Folders  "));
-    EXPECT_EQ(m_window.statusPanelText(2), QString());
-}
-
-TEST_F(MainWindowTest, TaskPaneSitsLeftOfTheTree)
-{
+    BuildCommandSurface(m_surface);
+    const QSize first = MainWindow::firstSize(QSize(1280, 770));
+    EXPECT_LE(first.width(), 1280);
+    EXPECT_LE(first.height(), 770);
+    m_window.resize(first);
     m_window.show();
-    m_window.resize(900, 700);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
+    TaskPane* pane = m_window.taskPane();
+    const int design = TwipsToPixels(kTaskPaneWidthTwips, m_window.logicalDpiX());
+    EXPECT_EQ(pane->width(), design);
+    EXPECT_EQ(pane->x(), 0);
+    EXPECT_GT(m_window.treeView()->x(), pane->width());
+    for (const char* last :
+         {"EB_FAVORITES_DELETE", "EB_FOLDER_DELETE", "EB_OTHER_HELP", "EB_DETAIL5"}) {
+        const QWidget* item = pane->itemWidget(QLatin1String(last));
+        const QRect shown(item->mapTo(pane->viewport(), QPoint(0, 0)), item->size());
+        EXPECT_TRUE(pane->viewport()->rect().contains(shown)) << last;
+    }
+
+    m_window.resize(first.width() + 200, first.height());
     QApplication::processEvents();
-    EXPECT_EQ(m_window.taskPane()->x(), 0);
-    EXPECT_EQ(m_window.treeView()->x(), m_window.taskPane()->width());
-    EXPECT_EQ(m_window.treeView()->x() + m_window.treeView()->width(),
-              m_window.centralWidget()->width());
-    EXPECT_EQ(m_window.treeView()->height(), m_window.centralWidget()->height());
-    EXPECT_EQ(m_window.taskPane()->width(),
-              TwipsToPixels(kTaskPaneWidthTwips, m_window.logicalDpiX()));
+    EXPECT_EQ(pane->width(), design) << "the tree takes what the window gains";
+
+    QSplitterHandle* handle = m_window.splitter()->handle(1);
+    const QPoint grip = handle->rect().center();
+    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+    QMouseEvent drag(QEvent::MouseMove, QPointF(grip - QPoint(60, 0)),
+                     QPointF(handle->mapToGlobal(grip - QPoint(60, 0))), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(handle, &drag);
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, grip - QPoint(60, 0));
+    EXPECT_EQ(pane->width(), design - 60);
+    EXPECT_DOUBLE_EQ(m_window.taskPaneWidth(), PixelsToTwips(design - 60, m_window.logicalDpiX()));
 }
 
-TEST_F(MainWindowTest, PlacementInTwipsRoundTrips)
-{
-    m_window.setWidth(PixelsToTwips(640, m_window.logicalDpiX()));
-    m_window.setHeight(PixelsToTwips(480, m_window.logicalDpiY()));
-    m_window.setLeft(PixelsToTwips(40, m_window.logicalDpiX()));
-    m_window.setTop(PixelsToTwips(30, m_window.logicalDpiY()));
-    EXPECT_EQ(m_window.size(), QSize(640, 480));
-    EXPECT_EQ(m_window.pos(), QPoint(40, 30));
-    EXPECT_DOUBLE_EQ(m_window.width(), PixelsToTwips(640, m_window.logicalDpiX()));
-    ASSERT_FALSE(m_window.screens().isEmpty());
-}
+// One session of the real window with the real start-up and shutdown over
+// the Favorites folder in temp, wired as the program wires them. The first
+// session writes the settings store.
+struct Session {
+    explicit Session(const TempFolder& temp, const QString& settings = {})
+        : lifecycle({store(temp, settings), temp.folder(QStringLiteral("program")), fs, clock,
+                     boxes, nullptr, images, tree, status, window, engine, nullptr, &surface})
+    {
+        ConnectWindow(lifecycle, window);
+    }
+    static QString store(const TempFolder& temp, const QString& settings)
+    {
+        const QString path = temp.path(QStringLiteral("registry.reg"));
+        if (QFile::exists(path))
+            return path;
+        return temp.file(
+            QStringLiteral("registry.reg"),
+            QStringLiteral("Windows Registry Editor Version 5.00\n\n"
+                           "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+                           "Explorer\\Shell Folders]\n\"Favorites\"=\"%1\"\n\n"
+                           "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\n%2")
+                .arg(temp.folder(QStringLiteral("Favorites")), settings)
+                .toUtf8());
+    }
+    bool load()
+    {
+        const bool running = lifecycle.load(QString()) == MainLifecycle::LoadOutcome::Running;
+        window.show();
+        return running;
+    }
 
-TEST_F(MainWindowTest, CloseAsksTheGuardAndUnloadsOnce)
-{
-    bool allow = false;
-    int unloads = 0;
-    m_window.setCloseGuard([&] { return allow; });
-    m_window.setUnloadHandler([&] { ++unloads; });
-    m_window.show();
-    EXPECT_FALSE(m_window.close());
-    EXPECT_TRUE(m_window.isVisible());
-    EXPECT_EQ(unloads, 0);
-    allow = true;
-    EXPECT_TRUE(m_window.close());
-    EXPECT_EQ(unloads, 1);
-}
+    FileSystem fs;
+    FixedClock clock;
+    ScriptedMessageBoxes boxes;
+    ImageList images;
+    TransferEngine engine;
+    TreeControl tree;
+    StatusBarModel status{2};
+    CommandSurface surface;
+    MainWindow window{tree, status, surface, images};
+    MainLifecycle lifecycle;
+};
 
-// The real window with the real start-up and shutdown: a moved window is
-// where the next session opens it.
+// A moved window, and its task pane's width, are where the next session
+// opens them.
 TEST(WindowSession, MovedWindowReopensWhereItWasLeft)
 {
     TempFolder temp;
-    const QString favorites = temp.folder(QStringLiteral("Favorites"));
     temp.shortcut(QStringLiteral("Favorites/a.url"));
-    temp.file(QStringLiteral("registry.reg"),
-              QStringLiteral("Windows Registry Editor Version 5.00\n\n"
-                             "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
-                             "Explorer\\Shell Folders]\n\"Favorites\"=\"%1\"\n")
-                  .arg(favorites)
-                  .toUtf8());
-    const FileSystem fs;
-    FixedClock clock;
-    ScriptedMessageBoxes boxes;
-    const ImageList images;
-    TransferEngine engine;
-
-    auto session = [&](const std::function<void(MainWindow&)>& use) {
-        TreeControl tree;
-        StatusBarModel status(2);
-        CommandSurface surface;
-        MainWindow window(tree, status, surface, images);
-        MainLifecycle lifecycle({temp.path(QStringLiteral("registry.reg")),
-                                 temp.folder(QStringLiteral("program")), fs, clock, boxes, nullptr,
-                                 images, tree, status, window, engine, nullptr, &surface});
-        EXPECT_EQ(lifecycle.load(QString()), MainLifecycle::LoadOutcome::Running);
-        ConnectWindow(lifecycle, window);
-        window.show();
-        EXPECT_EQ(window.treeView()->model()->rowCount(window.treeView()->model()->index(0, 0)), 1);
-        EXPECT_EQ(window.statusPanelText(1), QStringLiteral("Total: 1 Favorites in 1 Folders  "));
-        use(window);
-        lifecycle.state().Checking = true;
-        EXPECT_FALSE(window.close()) << "no close while a check runs";
-        lifecycle.state().Checking = false;
-        EXPECT_TRUE(window.close());
-    };
-    session([](MainWindow& window) {
-        window.move(33, 44);
-        window.resize(500, 400);
-    });
+    {
+        Session first(temp);
+        ASSERT_TRUE(first.load());
+        EXPECT_EQ(first.window.statusPanelText(1),
+                  QStringLiteral("Total: 1 Favorites in 1 Folders  "));
+        EXPECT_EQ(first.window.taskPane()->width(),
+                  TwipsToPixels(kTaskPaneWidthTwips, first.window.logicalDpiX()))
+            << "nothing stored: the pane's design width";
+        first.window.move(33, 44);
+        first.window.resize(500, 400);
+        first.window.splitter()->setSizes({150, 350});
+        EXPECT_TRUE(first.window.close());
+        EXPECT_TRUE(first.boxes.shown().isEmpty());
+    }
     const RegistryStore store = OpenStore(temp.path(QStringLiteral("registry.reg")));
-    for (const char* name : {"Top", "Left", "Height", "Width", "Timeout", "LastRun"})
+    for (const char* name : {"Top", "Left", "Height", "Width", "TaskPaneWidth", "LastRun"})
         EXPECT_TRUE(store.value(StoreKeys::Company, StoreKeys::Product, QLatin1String(name)))
             << name;
-    session([](MainWindow& window) {
-        EXPECT_EQ(window.pos(), QPoint(33, 44));
-        EXPECT_EQ(window.size(), QSize(500, 400));
-    });
-    EXPECT_TRUE(boxes.shown().isEmpty());
+    Session second(temp);
+    ASSERT_TRUE(second.load());
+    EXPECT_EQ(second.window.pos(), QPoint(33, 44));
+    EXPECT_EQ(second.window.size(), QSize(500, 400));
+    EXPECT_EQ(second.window.taskPane()->width(), 150);
 }
 
 TEST(WindowSession, CloseIsRefusedWhileACheckRunsAndWorksAfterIt)
 {
     FixtureServer server;
     TempFolder temp;
-    const QString favorites = temp.folder(QStringLiteral("Favorites"));
     temp.shortcut(QStringLiteral("Favorites/Slow.url"),
                   server.url(QStringLiteral("/page?delay=600&body=%3Ctitle%3ESlow%3C/title%3E")));
-    temp.file(QStringLiteral("registry.reg"),
-              QStringLiteral("Windows Registry Editor Version 5.00\n\n"
-                             "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
-                             "Explorer\\Shell Folders]\n\"Favorites\"=\"%1\"\n")
-                  .arg(favorites)
-                  .toUtf8());
-    const FileSystem fs;
-    FixedClock clock;
-    ScriptedMessageBoxes boxes;
-    const ImageList images;
-    TransferEngine engine;
-    TreeControl tree;
-    StatusBarModel status(2);
-    CommandSurface surface;
-    MainWindow window(tree, status, surface, images);
-    MainLifecycle lifecycle({temp.path(QStringLiteral("registry.reg")),
-                             temp.folder(QStringLiteral("program")), fs, clock, boxes, nullptr,
-                             images, tree, status, window, engine, nullptr, &surface});
-    ASSERT_EQ(lifecycle.load(QString()), MainLifecycle::LoadOutcome::Running);
-    ConnectWindow(lifecycle, window);
-    window.show();
+    Session session(temp);
+    ASSERT_TRUE(session.load());
     bool closedDuringRun = true;
-    QTimer::singleShot(200, &window, [&] { closedDuringRun = window.close(); });
-    lifecycle.checker().CheckAllLinks();
+    QTimer::singleShot(200, &session.window, [&] { closedDuringRun = session.window.close(); });
+    session.lifecycle.checker().CheckAllLinks();
     EXPECT_FALSE(closedDuringRun);
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(tree.node(2)->image(), images.position(QStringLiteral("GREENCHECK")));
-    EXPECT_TRUE(window.close());
+    EXPECT_TRUE(session.window.isVisible());
+    EXPECT_EQ(session.tree.node(2)->image(), session.images.position(QStringLiteral("GREENCHECK")));
+    EXPECT_TRUE(session.window.close());
+}
+
+// Start-up's check for news, every 30 days, against a local update
+// document: with no tray on this desktop the notice shows in the status bar,
+// and LastCheck moves on because the notice reached the user.
+TEST(WindowSession, UpdateNoticeReachesTheUserWithoutATray)
+{
+    FixtureServer server;
+    const QString document =
+        QStringLiteral("<Version>99.0</Version><Update_Location>here</Update_Location>"
+                       "<Current_Version>current</Current_Version>"
+                       "<New_Version>Norvale 99 is out</New_Version><Common></Common>");
+    qputenv(
+        "NORVALE_UPDATE_URL",
+        server.url(FixtureServer::path(QStringLiteral("/page"), {{"body", document}})).toUtf8());
+    TempFolder temp;
+    Session session(temp,
+                    QStringLiteral("\"AutoCheck\"=\"1\"\n\"LastCheck\"=\"2025-01-01 00:00:00\"\n"));
+    QStringList balloons;
+    QObject::connect(&session.lifecycle.tray(), &TrayIcon::balloonRequested,
+                     [&](const TrayBalloon& balloon) { balloons.append(balloon.text); });
+    const bool running = session.load();
+    qunsetenv("NORVALE_UPDATE_URL");
+    ASSERT_TRUE(running);
+    EXPECT_THAT(balloons, testing::ElementsAre("Norvale 99 is out"))
+        << "the tray was offered the notice first";
+    EXPECT_EQ(session.window.statusBar()->currentMessage(), QStringLiteral("Norvale 99 is out"));
+    EXPECT_EQ(session.lifecycle.settings().LastCheck, session.clock.now());
+    EXPECT_TRUE(session.window.close());
 }
 
 } // namespace

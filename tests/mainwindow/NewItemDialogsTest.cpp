@@ -9,7 +9,7 @@ using namespace norvale;
 
 namespace {
 
-TEST(NewFolderDialog, OkAndEnterAskAndCloseOnlyWhenTold)
+TEST(NewFolderDialog, OkAndEnterAskOnceAndCloseOnlyWhenTold)
 {
     QStringList asked;
     bool close = false;
@@ -23,11 +23,14 @@ TEST(NewFolderDialog, OkAndEnterAskAndCloseOnlyWhenTold)
     EXPECT_EQ(dialog.cancelButton()->text(), QStringLiteral("&Cancel"));
     dialog.show();
     dialog.nameEdit()->setText(QStringLiteral("Trips"));
-    dialog.okButton()->click();
+    QTest::keyClick(dialog.nameEdit(), Qt::Key_Return);
+    EXPECT_THAT(asked, testing::ElementsAre("Trips")) << "one Enter, one submission";
     EXPECT_TRUE(dialog.isVisible()) << "a refused name keeps the dialog open";
+    dialog.okButton()->click();
+    EXPECT_THAT(asked, testing::ElementsAre("Trips", "Trips"));
     close = true;
     QTest::keyClick(dialog.nameEdit(), Qt::Key_Return);
-    EXPECT_THAT(asked, testing::ElementsAre("Trips", "Trips"));
+    EXPECT_EQ(asked.size(), 3);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
 }

@@ -55,6 +55,7 @@ MainLifecycle::MainLifecycle(LifecycleParts parts)
     m_checker.setCommandUpdater([this](CommandState state) { UpdateCommands(state); });
     m_checker.setProgressReporter(
         [this](int done, int total) { m_parts.status.setProgress(done, total); });
+    watchTree();
 }
 
 QStringList MainLifecycle::runInspection()
@@ -126,6 +127,7 @@ MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine)
     m_surface->setTaskText(QStringLiteral("EB_DETAIL2"), QString::number(m_parts.tree.count()) +
                                                              QStringLiteral(" items in tree"));
     m_parts.status.setPanelText(1, TotalsText(m_state.FavoriteCount, m_state.FolderCount));
+    m_running = true;
     setUpTray();
     checkForUpdate();
     return LoadOutcome::Running;
@@ -194,14 +196,20 @@ void MainLifecycle::setUpTray()
 }
 
 // Every 30 days, when asked to, the maker's site is asked for news, which
-// shows as a balloon from the tray.
+// shows as a balloon from the tray. The check moves LastCheck on when it has
+// news, so the news must reach the user: where no balloon can be shown (no
+// tray on the desktop), it shows in the status bar for as long.
 void MainLifecycle::checkForUpdate()
 {
     if (!AutomaticUpdateCheckDue(m_settings, m_parts.clock.now()))
         return;
+    constexpr int kNoticeMs = 30000;
     UpdateCheck check(m_settings, m_parts.clock, m_parts.transfers);
-    m_tray.showBalloonTip(check.CheckForUpdate(), QStringLiteral("Brimwick Norvale"),
-                          BalloonIcon::Information, 30000);
+    const QString notice = check.CheckForUpdate();
+    if (!m_tray.showBalloonTip(notice, QStringLiteral("Brimwick Norvale"), BalloonIcon::Information,
+                               kNoticeMs) &&
+        !notice.isEmpty())
+        m_parts.status.showMessage(notice.simplified(), kNoticeMs);
 }
 
 void MainLifecycle::unload()

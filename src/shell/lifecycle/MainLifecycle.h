@@ -7,6 +7,7 @@
 #include "favorites/FavoritesTree.h"
 #include "favorites/ShortcutFile.h"
 #include "mainwindow/Commands.h"
+#include "mainwindow/NodePath.h"
 #include "mainwindow/TreeInteraction.h"
 #include "platform/CommandSurface.h"
 #include "platform/TransferControl.h"
@@ -18,6 +19,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <QObject>
 #include <QString>
 
 namespace norvale {
@@ -69,6 +72,11 @@ struct WindowActions {
 // window, finds the Favorites folder, mirrors the dead favorites, builds the
 // tree and shows the totals; refuses to close during a check; saves it all
 // back at the end.
+//
+// Once loaded, whatever selects a node (a click, a find, a new item) shows
+// its details, status and commands; a rebuild of the tree selects the same
+// node again (or the root when it is gone), and so does the end of every
+// command and run, so that the window always describes the selected node.
 class MainLifecycle {
 public:
     enum class LoadOutcome {
@@ -89,13 +97,17 @@ public:
     // lines (printed by the caller).
     QStringList runInspection();
 
-    // The window's commands, clicks and edits.
+    // The window's commands, clicks and edits. The window's actions may be
+    // given before load, and must be for the tray to have its icon then.
     void setWindowActions(WindowActions actions);
     void RunCommand(Command command);
     void UpdateCommands(CommandState state);
     void ShowNodeDetails(TreeNode* node);
     ContextMenu chooseContextMenu();
     void labelEdited(TreeNode* node, const QString& text);
+    // Renames as the editor does and, when the name is refused, says why in
+    // the status bar.
+    RenameOutcome renameNode(const QString& newName, TreeNode* node);
     CommandSurface& commandSurface() { return *m_surface; }
     TrayIcon& tray() { return m_tray; }
     TreeControl& tree() { return m_parts.tree; }
@@ -128,6 +140,12 @@ private:
     void setUpTray();
     void checkForUpdate();
     void reportQuietly(const NorvaleError& error);
+    void runCommand(Command command);
+    void watchTree();
+    void selectionChanged(TreeNode* node);
+    void restoreSelection();
+    void showSelection();
+    TreeNode* rootNode() const;
 
     LifecycleParts m_parts;
     AppSettings m_settings;
@@ -145,6 +163,10 @@ private:
     std::unique_ptr<CommandSurface> m_ownSurface;
     CommandSurface* m_surface;
     WindowActions m_window;
+    bool m_running = false;         // loaded: selections are the user's now
+    bool m_quietSelection = false;  // a selection that shows no details
+    std::optional<NodePath> m_kept; // the selection across a rebuild
+    QObject m_treeWatch;            // last: its connections go first
 };
 
 } // namespace norvale

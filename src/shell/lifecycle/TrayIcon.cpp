@@ -142,17 +142,19 @@ void TrayIcon::setIcon(const QIcon& icon)
     m_view->icon->setVisible(!m_icon.isNull());
 }
 
-void TrayIcon::showBalloonTip(const QString& text, const QString& title, BalloonIcon icon,
+bool TrayIcon::showBalloonTip(const QString& text, const QString& title, BalloonIcon icon,
                               int timeoutMs)
 {
     if (!m_loaded || text.isEmpty())
-        return;
+        return false;
     const TrayBalloon balloon{text.left(kBalloonTextLength), title.left(kBalloonTitleLength), icon,
                               timeoutMs};
     emit balloonRequested(balloon);
-    if (m_view && m_view->icon->isVisible() && QSystemTrayIcon::supportsMessages())
-        m_view->icon->showMessage(balloon.title, balloon.text, messageIcon(balloon.icon),
-                                  balloon.timeoutMs);
+    if (!m_view || !m_view->icon->isVisible() || !QSystemTrayIcon::supportsMessages())
+        return false;
+    m_view->icon->showMessage(balloon.title, balloon.text, messageIcon(balloon.icon),
+                              balloon.timeoutMs);
+    return true;
 }
 
 void TrayIcon::unload()
@@ -236,7 +238,10 @@ void SetUpTrayIcon(TrayIcon& tray, const QIcon& windowIcon)
     tray.addMenuItem(QStringLiteral("-"));
     tray.addMenuItem(QStringLiteral("&Exit Norvale"), QStringLiteral("close"));
     tray.setToolTip(QString());
-    tray.setIcon(windowIcon);
+    // No icon to give keeps the one the tray has: a tray icon without a
+    // picture is not shown, and a balloon needs a shown icon.
+    if (!windowIcon.isNull())
+        tray.setIcon(windowIcon);
 }
 
 } // namespace norvale

@@ -79,8 +79,8 @@ public:
     void setIcon(const QIcon& icon);
     // A balloon with the text (at most 255 characters) and the title (at
     // most 63). The empty text shows nothing; a desktop without balloons
-    // shows nothing either.
-    void showBalloonTip(const QString& text, const QString& title = {},
+    // shows nothing either. True when a balloon went to the screen.
+    bool showBalloonTip(const QString& text, const QString& title = {},
                         BalloonIcon icon = BalloonIcon::None, int timeoutMs = 10000);
     // Removes the icon from the notification area for good. Safe to call
     // more than once, and from inside one of the actions.

@@ -56,6 +56,8 @@ void RestoreWindowPlacement(WindowFrame& frame, const RegistryStore& store,
         storedTwips(store, "Left", primary.left() + (primary.width() - designWidth) / 2, report));
     frame.setHeight(storedTwips(store, "Height", designHeight, report));
     frame.setWidth(storedTwips(store, "Width", designWidth, report));
+    if (const double pane = frame.taskPaneWidth(); pane > 0)
+        frame.setTaskPaneWidth(storedTwips(store, "TaskPaneWidth", pane, report));
 
     const QRectF placed(frame.left(), frame.top(), frame.width(), frame.height());
     if (screens.isEmpty() || grabbable(placed, screens))
@@ -76,6 +78,8 @@ void SaveWindowPlacement(const WindowFrame& frame, RegistryStore& store)
     store.SaveSetting(company, product, QStringLiteral("Width"), float(frame.width()));
     store.SaveSetting(company, product, QStringLiteral("Top"), float(frame.top()));
     store.SaveSetting(company, product, QStringLiteral("Left"), float(frame.left()));
+    if (const double pane = frame.taskPaneWidth(); pane > 0)
+        store.SaveSetting(company, product, QStringLiteral("TaskPaneWidth"), float(pane));
 }
 
 } // namespace norvale

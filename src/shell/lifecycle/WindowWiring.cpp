@@ -19,8 +19,6 @@ void ConnectWindow(MainLifecycle& lifecycle, MainWindow& window)
     window.setContextMenuChooser([&lifecycle] { return lifecycle.chooseContextMenu(); });
     QObject::connect(&window, &MainWindow::commandRequested, &window,
                      [&lifecycle](Command command) { lifecycle.RunCommand(command); });
-    QObject::connect(&window, &MainWindow::nodeClicked, &window,
-                     [&lifecycle](TreeNode* node) { lifecycle.ShowNodeDetails(node); });
     QObject::connect(
         &window, &MainWindow::labelEdited, &window,
         [&lifecycle](TreeNode* node, const QString& text) { lifecycle.labelEdited(node, text); });
@@ -55,7 +53,9 @@ void ConnectWindow(MainLifecycle& lifecycle, MainWindow& window)
             lifecycle.images(),
             lifecycle.fileSystem(),
             lifecycle.messageBoxes(),
-            RenameThrough(lifecycle.editor()),
+            [&lifecycle](const QString& newName, TreeNode* node) {
+                return lifecycle.renameNode(newName, node) == RenameOutcome::Renamed;
+            },
             [&lifecycle] { lifecycle.favorites().RefreshLinks(); },
             [&lifecycle](const NorvaleError& error) { lifecycle.errorLog().LogError(error, true); },
             &window};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <QString>
+
+namespace norvale {
+
+class ImageList;
+class TreeControl;
+class TreeNode;
+
+// Where a node stands on disk, so that the same node can be found again in
+// a tree rebuilt from the disk: a folder by its key, a favorite by its
+// folder's key and its name.
+struct NodePath {
+    QString folderKey;
+    QString favoriteText; // empty for a folder
+};
+
+std::optional<NodePath> PathOf(const TreeNode* node, const ImageList& images);
+
+// The node at that path, or null when the rebuilt tree has none. A favorite
+// whose name now differs in letter case only still counts as found.
+TreeNode* FindByPath(const TreeControl& tree, const NodePath& path);
+
+} // namespace norvale
