@@ -99,14 +99,6 @@ void CommandSurface::setMenuItemEnabled(const QString& menu, int index, bool ena
     }
 }
 
-void CommandSurface::setMenuItemVisible(const QString& menu, int index, bool visible)
-{
-    if (CommandItem* item = findMenuItem(menu, index)) {
-        item->visible = visible;
-        touched();
-    }
-}
-
 void CommandSurface::setToolbarEnabled(int position, bool enabled)
 {
     if (position >= 1 && position <= m_toolbar.size()) {

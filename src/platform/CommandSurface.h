@@ -69,7 +69,6 @@ public:
     const TaskItem* taskItem(const QString& key) const;
 
     void setMenuItemEnabled(const QString& menu, int index, bool enabled);
-    void setMenuItemVisible(const QString& menu, int index, bool visible);
     void setToolbarEnabled(int position, bool enabled);
     void setTaskAvailable(const QString& key, bool available);
     void setTaskText(const QString& key, const QString& text);

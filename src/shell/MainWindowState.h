@@ -7,7 +7,6 @@ namespace norvale {
 
 // A pending clipboard operation on a node.
 struct ClipboardMode {
-    bool copyPending = false;
     bool cutPending = false;
 };
 
