@@ -10,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FolderChooser.h"
 #include "platform/NorvaleError.h"
+#include "platform/OwnTemporaryFiles.h"
 #include "platform/RegistryStore.h"
 #include "platform/StatusBarModel.h"
 #include "platform/TreeControl.h"
@@ -20,6 +21,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace norvale {
 
@@ -114,8 +116,10 @@ MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine)
                       MessageButtons::Ok});
         return LoadOutcome::FavoritesNotFound;
     }
+    removeLeftoverTemporaryFiles();
     if (m_settings.DeadFavoritesInIE)
-        MirrorDeadFavoritesIn(m_parts.fs, m_favorites.deadFavoritesPath(), deadFavoritesMirror());
+        m_mirroredIn = MirrorDeadFavoritesIn(m_parts.fs, m_favorites.deadFavoritesPath(),
+                                             deadFavoritesMirror());
     m_favorites.BuildFavoritesTree();
     // The tree's first node counts as selected at start.
     m_parts.tree.select(m_parts.tree.node(1));
@@ -159,6 +163,17 @@ bool MainLifecycle::findFavoritesFolder(RegistryStore& store)
         return false;
     m_state.FavoritesPath = QDir::cleanPath(path);
     return true;
+}
+
+// A run killed in the middle of a write leaves a hidden temporary file
+// behind; only the program writes such names, and no other run is going
+// on (a second instance ends before it gets here), so they can all go.
+void MainLifecycle::removeLeftoverTemporaryFiles()
+{
+    RemoveOwnTemporaryFiles(QFileInfo(m_parts.storePath).absolutePath(), false);
+    RemoveOwnTemporaryFiles(m_parts.programFolder, false);
+    RemoveOwnTemporaryFiles(m_favorites.deadFavoritesPath(), false);
+    RemoveOwnTemporaryFiles(m_state.FavoritesPath, true);
 }
 
 // The help file lives in the program's folder; the program carries a copy
@@ -218,7 +233,8 @@ void MainLifecycle::unload()
         return;
     }
     if (m_settings.DeadFavoritesInIE)
-        MirrorDeadFavoritesOut(m_parts.fs, m_favorites.deadFavoritesPath(), deadFavoritesMirror());
+        MirrorDeadFavoritesOut(m_parts.fs, m_favorites.deadFavoritesPath(), deadFavoritesMirror(),
+                               m_mirroredIn);
 }
 
 } // namespace norvale

@@ -3,6 +3,7 @@
 #include "checker/CheckRunner.h"
 #include "checker/IconFetcher.h"
 #include "checker/Probe.h"
+#include "DeadFavoritesMirror.h"
 #include "favorites/FavoriteEditor.h"
 #include "favorites/FavoritesTree.h"
 #include "favorites/ShortcutFile.h"
@@ -122,6 +123,7 @@ public:
 
 private:
     bool findFavoritesFolder(RegistryStore& store);
+    void removeLeftoverTemporaryFiles();
     void runOptions(Command command);
     void openHelp();
     void installHelpFile();
@@ -145,6 +147,7 @@ private:
     std::unique_ptr<CommandSurface> m_ownSurface;
     CommandSurface* m_surface;
     WindowActions m_window;
+    MirrorSnapshot m_mirroredIn;
 };
 
 } // namespace norvale
