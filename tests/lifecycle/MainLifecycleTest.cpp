@@ -446,16 +446,6 @@ TEST_F(MainLifecycleTest, MirrorMakesBothFoldersWhenMissing)
     EXPECT_TRUE(m_fs.folderExists(m_temp.path(QStringLiteral("Favorites/Dead Favorites"))));
 }
 
-TEST_F(MainLifecycleTest, UnlistableMirrorNeverEmptiesTheProgramsDeadFavorites)
-{
-    m_temp.shortcut(QStringLiteral("program/Dead Favorites/keep.url"));
-    m_temp.file(QStringLiteral("Favorites/Dead Favorites"), "a file where the folder should be");
-    writeStore({QStringLiteral("\"DeadFavoritesInIE\"=\"1\"")});
-    auto lifecycle = start();
-    EXPECT_THAT(m_fs.listFolder(m_temp.path(QStringLiteral("program/Dead Favorites"))).files,
-                ElementsAre("keep.url"));
-}
-
 TEST_F(MainLifecycleTest, SaveFailureIsShownAndTheMirrorSkipped)
 {
     writeStore({QStringLiteral("\"DeadFavoritesInIE\"=\"1\"")});

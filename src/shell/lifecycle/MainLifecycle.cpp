@@ -5,6 +5,7 @@
 #include "favorites/TreeConventions.h"
 #include "mainwindow/CommandEnablement.h"
 #include "mainwindow/CommandSurfaceBuilder.h"
+#include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/CommandSurface.h"
 #include "platform/FileSystem.h"
@@ -182,10 +183,13 @@ void MainLifecycle::installHelpFile()
 {
     const QString target = FileSystem::join(m_parts.programFolder, QStringLiteral("Norvale.html"));
     QFile bundled(QStringLiteral(":/norvale/Norvale.html"));
-    if (QFile::exists(target) || !bundled.exists())
+    if (QFile::exists(target) || !bundled.open(QIODevice::ReadOnly))
         return;
-    if (!QFile::copy(bundled.fileName(), target))
+    try {
+        WriteFileAtomically(target, bundled.readAll());
+    } catch (const NorvaleError&) {
         return; // no help beside the program: the help commands do nothing
+    }
     QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                       QFile::ReadOther);
 }
