@@ -75,7 +75,7 @@ TEST_F(FileSafetyTest, AWriteReplacesTheBytesAndKeepsThePermissions)
 TEST_F(FileSafetyTest, AFailureAtAnyStepLeavesTheOldFileAndNothingElse)
 {
     const QString target = dir.file(u"Favorites/a.url"_s, kShortcut);
-    const QString source = dir.file(u"elsewhere/b.url"_s, "[InternetShortcut]\r\nURL=b\r\n");
+    const QString source = dir.file(u"elsewhere/a.url"_s, "[InternetShortcut]\r\nURL=other\r\n");
     const struct {
         const char* what;
         std::function<void()> run;
