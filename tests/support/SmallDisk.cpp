@@ -10,7 +10,8 @@
 namespace norvale::test {
 
 SmallDisk::SmallDisk(const QString& mountPoint)
-    : m_path(mountPoint.isEmpty() ? m_ownFolder.path() : mountPoint)
+    : m_ownFolder(mountPoint.isEmpty() ? std::make_unique<QTemporaryDir>() : nullptr)
+    , m_path(m_ownFolder ? m_ownFolder->path() : mountPoint)
 {
     if (::mount("tmpfs", QFile::encodeName(m_path).constData(), "tmpfs", 0, "size=64k") == 0)
         m_mounted = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -25,7 +26,7 @@ public:
     void fill() const;
 
 private:
-    QTemporaryDir m_ownFolder;
+    std::unique_ptr<QTemporaryDir> m_ownFolder; // when no mount point is given
     QString m_path;
     bool m_mounted = false;
     QString m_reason;
