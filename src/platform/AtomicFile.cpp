@@ -129,17 +129,17 @@ bool renameWithoutReplacing(const QByteArray& from, const QByteArray& to)
 // again unless it has been put in place.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const QString& target)
+    // mode is given to open, so the process's umask applies; a name already
+    // taken is simply another try.
+    TemporaryFile(const QString& target, mode_t mode)
         : m_target(target)
     {
         if (const int fault = injectedFault(FileStep::Create, target))
             failWithErrno(fault, QStringLiteral("Cannot write %1"), target);
-        // Created as a new file would be (the process's umask applies); a
-        // name already taken is simply another try.
         for (int attempt = 0; attempt < 16 && m_fd < 0; ++attempt) {
             m_path = folderOf(target) + QLatin1Char('/') + NewOwnTemporaryName();
             m_fd = ::open(encoded(m_path).constData(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
             if (m_fd < 0 && errno != EEXIST)
                 failWithErrno(errno, QStringLiteral("Cannot write %1"), target);
         }
@@ -256,7 +256,8 @@ void copyThroughTemporaryFile(const QString& source, const QString& target, bool
     struct stat info {};
     const int in = openRegularFile(source, &info);
     const auto closeSource = qScopeGuard([in] { ::close(in); });
-    TemporaryFile copy(target);
+    // Private until it is whole; it takes the source's permissions at the end.
+    TemporaryFile copy(target, 0600);
     QByteArray buffer(kChunk, Qt::Uninitialized);
     qint64 copied = 0;
     for (;;) {
@@ -291,7 +292,9 @@ void WriteFileAtomically(const QString& path, const QByteArray& bytes)
     const bool replacing = entryAt(path, &old);
     if (replacing)
         requireRegularTarget(old, path);
-    TemporaryFile file(path);
+    // A new file is made as any other would be; a replacement starts private
+    // and takes the old file's permissions before any byte is written.
+    TemporaryFile file(path, replacing ? 0600 : 0666);
     if (replacing)
         file.takeOwnerAndModeOf(old);
     file.write(bytes.constData(), bytes.size());
