@@ -438,6 +438,16 @@ TEST(DeadFavoritesMirror, AKillAtAnyStepLosesNothing)
     }
 }
 
+TEST_F(MainLifecycleTest, AProgramDeadFolderGoneAtExitCostsTheMirrorNothing)
+{
+    m_temp.shortcut(QStringLiteral("Favorites/Dead Favorites/only.url"));
+    writeStore({QStringLiteral("\"DeadFavoritesInIE\"=\"1\"")});
+    auto lifecycle = start();
+    QDir(m_temp.path(QStringLiteral("program/Dead Favorites"))).removeRecursively();
+    lifecycle->unload();
+    EXPECT_TRUE(QFile::exists(m_temp.path(QStringLiteral("Favorites/Dead Favorites/only.url"))));
+}
+
 TEST_F(MainLifecycleTest, MirrorMakesBothFoldersWhenMissing)
 {
     writeStore({QStringLiteral("\"DeadFavoritesInIE\"=\"1\"")});

@@ -83,11 +83,12 @@ MirrorSnapshot MirrorDeadFavoritesIn(const FileSystem& fs, const QString& progra
 void MirrorDeadFavoritesOut(const FileSystem& fs, const QString& programDeadFolder,
                             const QString& favoritesMirror, const MirrorSnapshot& mirroredIn)
 {
+    // A program folder that went missing, or cannot be read, says nothing
+    // about what was removed from it: the mirror loses nothing then.
+    const bool programFolderKept = fs.folderExists(programDeadFolder);
     ensureFolder(fs, favoritesMirror);
     ensureFolder(fs, programDeadFolder);
-    // A program folder that cannot be read says nothing about what was
-    // removed from it: the mirror is left alone.
-    if (!filesOf(fs, programDeadFolder))
+    if (!programFolderKept || !filesOf(fs, programDeadFolder))
         return;
     mergeInto(fs, programDeadFolder, favoritesMirror);
     for (const QString& name : filesOf(fs, favoritesMirror).value_or(QStringList())) {
