@@ -104,7 +104,7 @@ void FavoriteEditor::takeOntoClipboard(bool cut)
     }
     if (cut)
         m_parts.tree.remove(node);
-    m_parts.state.Clipboard = ClipboardMode{!cut, cut};
+    m_parts.state.Clipboard = ClipboardMode{cut};
 }
 
 void FavoriteEditor::CopyNode()

@@ -1,7 +1,9 @@
 #include "FileSystem.h"
 
+#include "AtomicFile.h"
 #include "FolderIndex.h"
 #include "NorvaleError.h"
+#include "OwnTemporaryFiles.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -148,6 +150,8 @@ FolderListing FileSystem::listFolder(const QString& path) const
             continue;
         QStringDecoder utf8(QStringConverter::Utf8);
         const QString decoded = utf8.decode(QByteArrayView(name, qstrlen(name)));
+        if (IsOwnTemporaryName(decoded))
+            continue; // a write in progress or a killed one's leftover
         if (utf8.hasError())
             listing.undecodable.append(
                 QString::fromLatin1(QByteArray(name).toPercentEncoding("/ ")));
@@ -232,18 +236,10 @@ void FileSystem::copyFile(const QString& source, const QString& destinationFolde
         folder = QFileInfo(source).absolutePath();
         names = {QFileInfo(source).fileName()};
     }
-    for (const QString& name : names) {
-        const QString target = join(destinationFolder, name);
-        if (QFileInfo::exists(target)) {
-            if (!overwrite)
-                fail(ErrorNumber::FileExists, QStringLiteral("File already exists"), target);
-            QFile::setPermissions(target, QFile::permissions(target) | QFile::WriteUser);
-            QFile::remove(target);
-        }
-        if (!QFile::copy(join(folder, name), target))
-            fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), target);
-        noteAdded(target);
-    }
+    // Each copy replaces its target in one step, so a failed one leaves
+    // the old file there.
+    for (const QString& name : names)
+        CopyFileAtomically(join(folder, name), join(destinationFolder, name), overwrite);
 }
 
 void FileSystem::copyFolder(const QString& source, const QString& destination) const
@@ -266,24 +262,7 @@ void FileSystem::moveFile(const QString& source, const QString& destination) con
 {
     if (!fileExists(source))
         fail(ErrorNumber::FileNotFound, QStringLiteral("File not found"), source);
-    if (QFileInfo::exists(destination))
-        fail(ErrorNumber::FileExists, QStringLiteral("File already exists"), destination);
-    if (QFile::rename(source, destination)) {
-        noteRemoved(source);
-        noteAdded(destination);
-        return;
-    }
-    // Across file systems a rename is a copy and a delete; the copy must
-    // land whole before the source goes.
-    if (!QFile::copy(source, destination))
-        fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), destination);
-    noteAdded(destination);
-    if (!QFile::remove(source)) {
-        QFile::remove(destination);
-        noteRemoved(destination);
-        fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), source);
-    }
-    noteRemoved(source);
+    MoveFileSafely(source, destination);
 }
 
 void FileSystem::moveFolder(const QString& source, const QString& destination) const

@@ -20,6 +20,7 @@
 #include "shell/MainWindowState.h"
 #include "support/FixtureServer.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "support/SmallDisk.h"
 #include "support/TempFavorites.h"
 #include "support/TreeLookup.h"
 
@@ -204,6 +205,31 @@ TEST_F(CheckRunnerTest, DeadFavoritesAreMovedWithoutLosingAny)
     for (const auto& child : m_tree.node(1)->children())
         deadNodes.append(child->text());
     EXPECT_THAT(deadNodes, testing::UnorderedElementsAre("Same", "Twin", "Twin (2)", "Gone"));
+}
+
+// With the program's folder on a full disk no dead favorite can move: each
+// stays where it was, whole and in the tree, and the log says why.
+TEST_F(CheckRunnerTest, DeadFavoritesStayWholeWhenTheirFolderIsOnAFullDisk)
+{
+    const SmallDisk disk(m_temp.folder(QStringLiteral("program/Dead Favorites")));
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.reason().toStdString();
+    disk.fill();
+    m_settings.MoveDead = true;
+    QList<QByteArray> before;
+    for (int i = 0; i < 5; ++i) {
+        favorite(QStringLiteral("Gone %1").arg(i), page(QString::number(i), {}, 404));
+        before.append(m_temp.read(QStringLiteral("Favorites/Gone %1.url").arg(i)));
+    }
+    m_favorites.BuildFavoritesTree();
+    m_runner.CheckAllLinks();
+
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(m_temp.read(QStringLiteral("Favorites/Gone %1.url").arg(i)), before[i]);
+        EXPECT_EQ(lightOf(QStringLiteral("Gone %1").arg(i)), QStringLiteral("REDRESULT"));
+    }
+    EXPECT_THAT(m_fs.listFolder(disk.path()).files, ElementsAre("filler"));
+    EXPECT_EQ(m_temp.lines(QStringLiteral("program/ERROR.LOG")).size(), 5);
 }
 
 TEST_F(CheckRunnerTest, DeadFavoritesAnywhereBelowTheRootAreMoved)

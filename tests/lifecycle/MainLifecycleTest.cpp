@@ -1,7 +1,9 @@
 #include "shell/lifecycle/MainLifecycle.h"
+#include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderChooser.h"
 #include "platform/ImageList.h"
+#include "platform/OwnTemporaryFiles.h"
 #include "platform/RegistryStore.h"
 #include "platform/StatusBarModel.h"
 #include "platform/TransferEngine.h"
@@ -11,9 +13,12 @@
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
 
+#include <csignal>
 #include <gmock/gmock.h>
 #include <QDir>
 #include <QTimeZone>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace norvale;
 using namespace norvale::test;
@@ -316,23 +321,131 @@ TEST_F(MainLifecycleTest, BadStoredValuesAreLoggedAndStartGoesOn)
                 HasSubstr("this line means nothing"));
 }
 
-TEST_F(MainLifecycleTest, DeadFavoritesAreMirroredInAtStartAndOutAtExit)
+// The mirror is merged both ways: what one side lacks or holds older is
+// copied, and nothing that lives on one side only is lost, so an empty
+// mirror (the option just switched on) or a half-written one costs nothing.
+// Only a favorite removed in the program since the start leaves the mirror.
+TEST_F(MainLifecycleTest, DeadFavoritesAreMergedInAtStartAndOutAtExit)
 {
-    m_temp.shortcut(QStringLiteral("program/Dead Favorites/stale.url"));
+    const QByteArray edited = "[InternetShortcut]\r\nURL=http://127.0.0.1/edited\r\n";
+    m_temp.shortcut(QStringLiteral("program/Dead Favorites/onlyHere.url"));
+    m_temp.file(QStringLiteral("program/Dead Favorites/edited.url"), edited);
     m_temp.shortcut(QStringLiteral("Favorites/Dead Favorites/fromBrowser.url"));
+    m_temp.shortcut(QStringLiteral("Favorites/Dead Favorites/removedToday.url"));
+    QFile older(m_temp.shortcut(QStringLiteral("Favorites/Dead Favorites/edited.url")));
+    ASSERT_TRUE(older.open(QIODevice::ReadWrite) &&
+                older.setFileTime(QDateTime::currentDateTime().addDays(-1),
+                                  QFileDevice::FileModificationTime));
+    older.close();
+    // What a run killed while writing left behind, and a file like it.
+    const QString leftover = NewOwnTemporaryName();
+    for (const QString& folder : {QStringLiteral("Favorites/Dead Favorites/"),
+                                  QStringLiteral("Favorites/News/"), QString()})
+        m_temp.file(folder + leftover, "[InternetShortcut]\r\nURL=http://torn");
+    m_temp.file(QStringLiteral("Favorites/News/") + leftover + QStringLiteral(".url"));
     writeStore(
         {QStringLiteral("\"DeadFavoritesInIE\"=\"1\""), QStringLiteral("\"MoveDead\"=\"1\"")});
     auto lifecycle = start();
-    EXPECT_THAT(m_fs.listFolder(m_temp.path(QStringLiteral("program/Dead Favorites"))).files,
-                ElementsAre("fromBrowser.url"));
-    EXPECT_EQ(m_tree.node(2)->text(), QStringLiteral("fromBrowser"));
-    EXPECT_EQ(m_tree.node(3)->text(), QStringLiteral("Favorites"));
-    EXPECT_EQ(m_tree.count(), 3) << "the mirror inside the Favorites folder is not shown";
 
+    const QString program = m_temp.path(QStringLiteral("program/Dead Favorites"));
+    const QString mirror = m_temp.path(QStringLiteral("Favorites/Dead Favorites"));
+    EXPECT_THAT(m_fs.listFolder(program).files,
+                ElementsAre("edited.url", "fromBrowser.url", "onlyHere.url", "removedToday.url"));
+    EXPECT_EQ(m_temp.read(QStringLiteral("program/Dead Favorites/edited.url")), edited);
+    EXPECT_EQ(m_tree.node(1)->children().size(), 4u);
+    for (const QString& folder :
+         {mirror, m_temp.path(QStringLiteral("Favorites/News")), m_temp.path()})
+        EXPECT_FALSE(QFile::exists(FileSystem::join(folder, leftover))) << folder.toStdString();
+    EXPECT_TRUE(QFile::exists(
+        m_temp.path(QStringLiteral("Favorites/News/") + leftover + QStringLiteral(".url"))));
+
+    m_fs.deleteFile(FileSystem::join(program, QStringLiteral("removedToday.url")), true);
     m_temp.shortcut(QStringLiteral("program/Dead Favorites/movedToday.url"));
+    m_temp.shortcut(QStringLiteral("Favorites/Dead Favorites/addedInTheBrowser.url"));
     lifecycle->unload();
-    EXPECT_THAT(m_fs.listFolder(m_temp.path(QStringLiteral("Favorites/Dead Favorites"))).files,
-                ElementsAre("fromBrowser.url", "movedToday.url"));
+    EXPECT_THAT(m_fs.listFolder(mirror).files,
+                ElementsAre("addedInTheBrowser.url", "edited.url", "fromBrowser.url",
+                            "movedToday.url", "onlyHere.url"));
+    EXPECT_EQ(m_temp.read(QStringLiteral("Favorites/Dead Favorites/edited.url")), edited);
+}
+
+// A kill at any step of the copying at start or at exit loses no dead
+// favorite: the next start and exit finish the work.
+TEST(DeadFavoritesMirror, AKillAtAnyStepLosesNothing)
+{
+    const FileSystem fs;
+    const auto readAll = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const auto contents = [](const QString& name) {
+        return QStringLiteral("[InternetShortcut]\r\nURL=http://127.0.0.1/%1\r\n")
+            .arg(name)
+            .toUtf8();
+    };
+    const QStringList programOnly = {QStringLiteral("a.url"), QStringLiteral("b.url"),
+                                     QStringLiteral("c.url")};
+    const QStringList mirrorOnly = {QStringLiteral("d.url"), QStringLiteral("e.url")};
+    for (const bool atExit : {false, true}) {
+        int kills = 0;
+        for (int killAt = 0;; ++killAt) {
+            SCOPED_TRACE(testing::Message() << (atExit ? "exit" : "start") << ", step " << killAt);
+            TempFolder temp;
+            const QString program = temp.folder(QStringLiteral("program/Dead Favorites"));
+            const QString mirror = temp.folder(QStringLiteral("Favorites/Dead Favorites"));
+            for (const QString& name : programOnly)
+                temp.file(QStringLiteral("program/Dead Favorites/") + name, contents(name));
+            for (const QString& name : mirrorOnly)
+                temp.file(QStringLiteral("Favorites/Dead Favorites/") + name, contents(name));
+            MirrorSnapshot mirroredIn;
+            if (atExit)
+                mirroredIn = MirrorDeadFavoritesIn(fs, program, mirror);
+
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                int steps = 0;
+                SetFileFaultForTesting([&steps, killAt](FileStep, const QString&) {
+                    if (steps++ == killAt)
+                        ::kill(::getpid(), SIGKILL);
+                    return 0;
+                });
+                if (atExit)
+                    MirrorDeadFavoritesOut(fs, program, mirror, mirroredIn);
+                else
+                    MirrorDeadFavoritesIn(fs, program, mirror);
+                ::_exit(0);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+
+            RemoveOwnTemporaryFiles(temp.path(), true);
+            MirrorDeadFavoritesOut(fs, program, mirror, MirrorDeadFavoritesIn(fs, program, mirror));
+            for (const QString& folder : {program, mirror}) {
+                EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                          programOnly + mirrorOnly);
+                for (const QString& name : programOnly + mirrorOnly)
+                    EXPECT_EQ(readAll(FileSystem::join(folder, name)), contents(name))
+                        << name.toStdString();
+            }
+            if (WIFEXITED(status))
+                break; // that run got through every step
+            ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+            ++kills;
+        }
+        EXPECT_GE(kills, 4 * (atExit ? programOnly.size() : mirrorOnly.size()))
+            << "four steps a copy: create, write, flush, rename";
+    }
+}
+
+TEST_F(MainLifecycleTest, AProgramDeadFolderGoneAtExitCostsTheMirrorNothing)
+{
+    m_temp.shortcut(QStringLiteral("Favorites/Dead Favorites/only.url"));
+    writeStore({QStringLiteral("\"DeadFavoritesInIE\"=\"1\"")});
+    auto lifecycle = start();
+    QDir(m_temp.path(QStringLiteral("program/Dead Favorites"))).removeRecursively();
+    lifecycle->unload();
+    EXPECT_TRUE(QFile::exists(m_temp.path(QStringLiteral("Favorites/Dead Favorites/only.url"))));
 }
 
 TEST_F(MainLifecycleTest, MirrorMakesBothFoldersWhenMissing)
@@ -341,16 +454,6 @@ TEST_F(MainLifecycleTest, MirrorMakesBothFoldersWhenMissing)
     auto lifecycle = start();
     EXPECT_TRUE(m_fs.folderExists(m_temp.path(QStringLiteral("program/Dead Favorites"))));
     EXPECT_TRUE(m_fs.folderExists(m_temp.path(QStringLiteral("Favorites/Dead Favorites"))));
-}
-
-TEST_F(MainLifecycleTest, UnlistableMirrorNeverEmptiesTheProgramsDeadFavorites)
-{
-    m_temp.shortcut(QStringLiteral("program/Dead Favorites/keep.url"));
-    m_temp.file(QStringLiteral("Favorites/Dead Favorites"), "a file where the folder should be");
-    writeStore({QStringLiteral("\"DeadFavoritesInIE\"=\"1\"")});
-    auto lifecycle = start();
-    EXPECT_THAT(m_fs.listFolder(m_temp.path(QStringLiteral("program/Dead Favorites"))).files,
-                ElementsAre("keep.url"));
 }
 
 TEST_F(MainLifecycleTest, SaveFailureIsShownAndTheMirrorSkipped)

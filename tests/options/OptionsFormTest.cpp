@@ -5,6 +5,8 @@
 #include "OptionsFixture.h"
 #include "platform/AtomicFile.h"
 
+#include <cerrno>
+
 using namespace norvale;
 using namespace norvale::test;
 using testing::IsEmpty;
@@ -387,10 +389,11 @@ TEST_F(OptionsFormTest, AStoreThatCannotBeWrittenIsReportedAndOkGoesOn)
     auto form = open();
     form->ClickCheck(Check::AddToIE, true);
     form->ClickCheck(Check::AutoCheck, true);
-    SetAtomicCommitCheckForTesting(
-        [](const QString& path) { return !path.endsWith(QLatin1String("registry.reg")); });
+    SetFileFaultForTesting([](FileStep step, const QString& path) {
+        return step == FileStep::Rename && path.endsWith(QLatin1String("registry.reg")) ? EIO : 0;
+    });
     const bool closed = form->ClickButton(OptionsButton::OK);
-    SetAtomicCommitCheckForTesting({});
+    SetFileFaultForTesting({});
     EXPECT_TRUE(closed);
     EXPECT_EQ(m_errors.size(), 1);
     EXPECT_TRUE(m_settings.IEToolMenu && m_settings.AutoCheck);

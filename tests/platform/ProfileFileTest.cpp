@@ -55,7 +55,7 @@ const QByteArray kShortcut = kHead + kUrlLine + kTail;
 
 class ProfileFileFixture : public testing::Test {
 protected:
-    void TearDown() override { norvale::SetAtomicCommitCheckForTesting({}); }
+    void TearDown() override { norvale::SetFileFaultForTesting({}); }
 
     // Writes the bytes to a shortcut file and reads one key back.
     QString readFrom(const QByteArray& bytes, const QString& section, const QString& key,
@@ -289,7 +289,10 @@ TEST_F(ProfileWriteTest, DeleteSectionRemovesEveryCopyWithAllItsLines)
 TEST_F(ProfileWriteTest, DeleteSectionWritesNothingWhenThereIsNothingToDelete)
 {
     int commits = 0;
-    norvale::SetAtomicCommitCheckForTesting([&](const QString&) { return ++commits > 0; });
+    norvale::SetFileFaultForTesting([&](norvale::FileStep step, const QString&) {
+        commits += step == norvale::FileStep::Rename;
+        return 0;
+    });
     const QString file = dir.file(u"w.url"_s, kShortcut);
 
     ProfileFile::deleteSection(file, u"Brimwick"_s);
@@ -445,49 +448,6 @@ TEST_F(ProfileRefusalTest, WriteIntoAMissingFolderThrows)
 
     EXPECT_THROW(ProfileFile::write(file, u"InternetShortcut"_s, u"URL"_s, u"x"_s), NorvaleError);
     EXPECT_FALSE(QFileInfo::exists(dir.path(u"Nowhere"_s)));
-}
-
-class AtomicFileTest : public ProfileFileFixture {};
-
-TEST_F(AtomicFileTest, ReplacesTheBytesAndKeepsThePermissions)
-{
-    const QString file = dir.file(u"a.url"_s, "old contents\r\n");
-    const QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
-    ASSERT_TRUE(QFile::setPermissions(file, permissions));
-
-    norvale::WriteFileAtomically(file, raw("new\0bytes"));
-
-    EXPECT_EQ(dir.read(u"a.url"_s), raw("new\0bytes"));
-    const auto ownerGroupOther = QFile::Permissions::fromInt(0x7077);
-    EXPECT_EQ(QFileInfo(file).permissions() & ownerGroupOther, permissions);
-    EXPECT_EQ(entries(), QStringList{u"a.url"_s});
-}
-
-TEST_F(AtomicFileTest, FailedCommitLeavesTheOriginalAndNoTemporaryFile)
-{
-    const QString file = dir.file(u"a.url"_s, kShortcut);
-    QStringList checked;
-    norvale::SetAtomicCommitCheckForTesting([&](const QString& path) {
-        checked << path;
-        return false;
-    });
-
-    EXPECT_THROW(norvale::WriteFileAtomically(file, "torn"), NorvaleError);
-    EXPECT_THROW(ProfileFile::write(file, u"InternetShortcut"_s, u"URL"_s, u"x"_s), NorvaleError);
-    EXPECT_THROW(ProfileFile::write(file, u"Brimwick"_s, u"Timeout"_s, u"1"_s), NorvaleError);
-    EXPECT_THROW(ProfileFile::deleteSection(file, u"DEFAULT"_s), NorvaleError);
-    EXPECT_THROW(ProfileFile::write(dir.path(u"b.url"_s), u"S"_s, u"K"_s, u"v"_s), NorvaleError);
-
-    EXPECT_EQ(checked.size(), 5);
-    EXPECT_EQ(checked.value(0), file);
-    EXPECT_EQ(dir.read(u"a.url"_s), kShortcut);
-    EXPECT_EQ(entries(), QStringList{u"a.url"_s});
-}
-
-TEST_F(AtomicFileTest, WriteIntoAMissingFolderThrows)
-{
-    EXPECT_THROW(norvale::WriteFileAtomically(dir.path(u"Nowhere/a.url"_s), "x"), NorvaleError);
-    EXPECT_EQ(entries(), QStringList{});
 }
 
 } // namespace

@@ -288,7 +288,10 @@ TEST_F(HandWrittenRegistryFile, OlderEightBitExportAndLooseSpacingAreRead)
 TEST_F(RegistryStoreTest, HeldWritesGoToDiskOnceAtTheRelease)
 {
     int commits = 0;
-    norvale::SetAtomicCommitCheckForTesting([&](const QString&) { return ++commits > 0; });
+    norvale::SetFileFaultForTesting([&](norvale::FileStep step, const QString&) {
+        commits += step == norvale::FileStep::Rename;
+        return 0;
+    });
     RegistryStore store = open();
     store.holdWrites();
     for (int i = 0; i < 5; ++i)
@@ -296,7 +299,7 @@ TEST_F(RegistryStoreTest, HeldWritesGoToDiskOnceAtTheRelease)
     EXPECT_EQ(commits, 0);
     EXPECT_EQ(get(QStringLiteral("V4")), QStringLiteral("<default>")) << "nothing on disk yet";
     store.releaseWrites();
-    norvale::SetAtomicCommitCheckForTesting({});
+    norvale::SetFileFaultForTesting({});
     EXPECT_EQ(commits, 1);
     EXPECT_EQ(get(QStringLiteral("V4")), QStringLiteral("4"));
 }

@@ -1,7 +1,12 @@
 #include "DeadFavoritesMirror.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/NorvaleError.h"
+
+#include <optional>
+#include <QFile>
+#include <sys/stat.h>
 
 namespace norvale {
 
@@ -18,39 +23,85 @@ void ensureFolder(const FileSystem& fs, const QString& path)
     }
 }
 
-void replaceFiles(const FileSystem& fs, const QString& source, const QString& target)
+std::optional<MirroredFile> stampOf(const QString& path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return MirroredFile{qint64(info.st_size),
+                        qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+std::optional<QStringList> filesOf(const FileSystem& fs, const QString& folder)
 {
     try {
-        fs.listFolder(source);
+        return fs.listFolder(folder).files;
     } catch (const NorvaleError&) {
-        return;
+        return std::nullopt;
     }
-    try {
-        fs.deleteFile(FileSystem::join(target, QStringLiteral("*.*")), true);
-    } catch (const NorvaleError&) {
+}
+
+// Copies each file of source that target lacks or holds in an older
+// version (copies keep their times, so a file copied once is not copied
+// again). Gives the names that target now holds as new as source does.
+QStringList mergeInto(const FileSystem& fs, const QString& source, const QString& target)
+{
+    QStringList merged;
+    for (const QString& name : filesOf(fs, source).value_or(QStringList())) {
+        const QString from = FileSystem::join(source, name);
+        const QString to = fs.resolveCaseInsensitive(FileSystem::join(target, name));
+        const auto offered = stampOf(from);
+        const auto held = stampOf(to);
+        if (!offered)
+            continue;
+        try {
+            if (!held || offered->modifiedNs > held->modifiedNs)
+                CopyFileAtomically(from, to, true);
+            merged.append(name);
+        } catch (const NorvaleError&) {
+            // Both copies stay as they were; the next start or exit tries again.
+        }
     }
-    try {
-        fs.copyFile(FileSystem::join(source, QStringLiteral("*.*")), target, true);
-    } catch (const NorvaleError&) {
-    }
+    return merged;
 }
 
 } // namespace
 
-void MirrorDeadFavoritesIn(const FileSystem& fs, const QString& programDeadFolder,
-                           const QString& favoritesMirror)
+MirrorSnapshot MirrorDeadFavoritesIn(const FileSystem& fs, const QString& programDeadFolder,
+                                     const QString& favoritesMirror)
 {
     ensureFolder(fs, programDeadFolder);
     ensureFolder(fs, favoritesMirror);
-    replaceFiles(fs, favoritesMirror, programDeadFolder);
+    MirrorSnapshot mirrored;
+    for (const QString& name : mergeInto(fs, favoritesMirror, programDeadFolder)) {
+        if (const auto stamp = stampOf(FileSystem::join(favoritesMirror, name)))
+            mirrored.insert(name, *stamp);
+    }
+    return mirrored;
 }
 
 void MirrorDeadFavoritesOut(const FileSystem& fs, const QString& programDeadFolder,
-                            const QString& favoritesMirror)
+                            const QString& favoritesMirror, const MirrorSnapshot& mirroredIn)
 {
+    // A program folder that went missing, or cannot be read, says nothing
+    // about what was removed from it: the mirror loses nothing then.
+    const bool programFolderKept = fs.folderExists(programDeadFolder);
     ensureFolder(fs, favoritesMirror);
     ensureFolder(fs, programDeadFolder);
-    replaceFiles(fs, programDeadFolder, favoritesMirror);
+    if (!programFolderKept || !filesOf(fs, programDeadFolder))
+        return;
+    mergeInto(fs, programDeadFolder, favoritesMirror);
+    for (const QString& name : filesOf(fs, favoritesMirror).value_or(QStringList())) {
+        const QString path = FileSystem::join(favoritesMirror, name);
+        const auto atStart = mirroredIn.constFind(name);
+        if (atStart == mirroredIn.cend() || fs.nameTaken(programDeadFolder, name) ||
+            stampOf(path) != *atStart)
+            continue;
+        try {
+            fs.deleteFile(path, true);
+        } catch (const NorvaleError&) {
+        }
+    }
 }
 
 } // namespace norvale

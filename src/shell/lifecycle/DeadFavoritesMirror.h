@@ -1,20 +1,36 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 namespace norvale {
 
 class FileSystem;
 
+// A mirrored file as it was when it was last looked at.
+struct MirroredFile {
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    friend bool operator==(const MirroredFile&, const MirroredFile&) = default;
+};
+// By file name.
+using MirrorSnapshot = QHash<QString, MirroredFile>;
+
 // The dead favorites live in the program's own folder; with the option on,
 // a copy of them is kept inside the Favorites folder so the browser shows
-// them too. Both directions make sure both folders exist, then replace the
-// target's files with the source's. Errors are ignored, except that a source
-// that cannot be listed leaves the target untouched: an unreadable folder
-// must never empty the other one.
-void MirrorDeadFavoritesIn(const FileSystem& fs, const QString& programDeadFolder,
-                           const QString& favoritesMirror);
+// them too. Both directions make sure both folders exist, then merge: a
+// file the other side lacks, or holds in an older version, is copied over
+// (each copy replacing its target in one step), and nothing that exists
+// only on one side is ever deleted, so an empty or half-written mirror, or
+// a run killed half way, costs no favorite. Errors are ignored; the next
+// start or exit tries again.
+//
+// Mirroring in gives what the mirror held; mirroring out removes from the
+// mirror only the files that, since then, were removed from the program's
+// folder while the mirror's copy stayed as it was.
+MirrorSnapshot MirrorDeadFavoritesIn(const FileSystem& fs, const QString& programDeadFolder,
+                                     const QString& favoritesMirror);
 void MirrorDeadFavoritesOut(const FileSystem& fs, const QString& programDeadFolder,
-                            const QString& favoritesMirror);
+                            const QString& favoritesMirror, const MirrorSnapshot& mirroredIn);
 
 } // namespace norvale

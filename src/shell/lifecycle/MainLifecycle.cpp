@@ -5,11 +5,13 @@
 #include "favorites/TreeConventions.h"
 #include "mainwindow/CommandEnablement.h"
 #include "mainwindow/CommandSurfaceBuilder.h"
+#include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/CommandSurface.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderChooser.h"
 #include "platform/NorvaleError.h"
+#include "platform/OwnTemporaryFiles.h"
 #include "platform/RegistryStore.h"
 #include "platform/StatusBarModel.h"
 #include "platform/TreeControl.h"
@@ -20,6 +22,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace norvale {
 
@@ -115,8 +118,10 @@ MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine)
                       MessageButtons::Ok});
         return LoadOutcome::FavoritesNotFound;
     }
+    removeLeftoverTemporaryFiles();
     if (m_settings.DeadFavoritesInIE)
-        MirrorDeadFavoritesIn(m_parts.fs, m_favorites.deadFavoritesPath(), deadFavoritesMirror());
+        m_mirroredIn = MirrorDeadFavoritesIn(m_parts.fs, m_favorites.deadFavoritesPath(),
+                                             deadFavoritesMirror());
     m_favorites.BuildFavoritesTree();
     // The tree's first node counts as selected at start.
     m_parts.tree.select(m_parts.tree.node(1));
@@ -163,16 +168,30 @@ bool MainLifecycle::findFavoritesFolder(RegistryStore& store)
     return true;
 }
 
+// A run killed in the middle of a write leaves a hidden temporary file
+// behind; only the program writes such names, and no other run is going
+// on (a second instance ends before it gets here), so they can all go.
+void MainLifecycle::removeLeftoverTemporaryFiles()
+{
+    RemoveOwnTemporaryFiles(QFileInfo(m_parts.storePath).absolutePath(), false);
+    RemoveOwnTemporaryFiles(m_parts.programFolder, false);
+    RemoveOwnTemporaryFiles(m_favorites.deadFavoritesPath(), false);
+    RemoveOwnTemporaryFiles(m_state.FavoritesPath, true);
+}
+
 // The help file lives in the program's folder; the program carries a copy
 // and puts it there when it is missing.
 void MainLifecycle::installHelpFile()
 {
     const QString target = FileSystem::join(m_parts.programFolder, QStringLiteral("Norvale.html"));
     QFile bundled(QStringLiteral(":/norvale/Norvale.html"));
-    if (QFile::exists(target) || !bundled.exists())
+    if (QFile::exists(target) || !bundled.open(QIODevice::ReadOnly))
         return;
-    if (!QFile::copy(bundled.fileName(), target))
+    try {
+        WriteFileAtomically(target, bundled.readAll());
+    } catch (const NorvaleError&) {
         return; // no help beside the program: the help commands do nothing
+    }
     QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                       QFile::ReadOther);
 }
@@ -226,7 +245,8 @@ void MainLifecycle::unload()
         return;
     }
     if (m_settings.DeadFavoritesInIE)
-        MirrorDeadFavoritesOut(m_parts.fs, m_favorites.deadFavoritesPath(), deadFavoritesMirror());
+        MirrorDeadFavoritesOut(m_parts.fs, m_favorites.deadFavoritesPath(), deadFavoritesMirror(),
+                               m_mirroredIn);
 }
 
 } // namespace norvale

@@ -3,6 +3,7 @@
 #include "checker/CheckRunner.h"
 #include "checker/IconFetcher.h"
 #include "checker/Probe.h"
+#include "DeadFavoritesMirror.h"
 #include "favorites/FavoriteEditor.h"
 #include "favorites/FavoritesTree.h"
 #include "favorites/ShortcutFile.h"
@@ -134,6 +135,7 @@ public:
 
 private:
     bool findFavoritesFolder(RegistryStore& store);
+    void removeLeftoverTemporaryFiles();
     void runOptions(Command command);
     void openHelp();
     void installHelpFile();
@@ -163,6 +165,7 @@ private:
     std::unique_ptr<CommandSurface> m_ownSurface;
     CommandSurface* m_surface;
     WindowActions m_window;
+    MirrorSnapshot m_mirroredIn;
     bool m_running = false;         // loaded: selections are the user's now
     bool m_quietSelection = false;  // a selection that shows no details
     std::optional<NodePath> m_kept; // the selection across a rebuild
