@@ -1,5 +1,7 @@
 #include "IconFetcher.h"
 
+#include "PageReading.h"
+
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/NorvaleError.h"
@@ -108,9 +110,8 @@ QString IconFetcher::DownloadIcon(const QString& iconAddress)
                       QStringLiteral("Range: bytes=0 - \r\n"));
     m_control.waitForAnswer();
 
-    // "HTTP/1.1 200 OK": the code is characters 10 to 12.
-    const QString status = m_control.GetHeader().mid(9, 3);
-    if (status != QLatin1String("200") && status != QLatin1String("206"))
+    const int status = GetStatusCode(m_control.GetHeader());
+    if (status != 200 && status != 206)
         return QString();
     const qint64 length = contentLength(m_control.GetHeader(QStringLiteral("Content-Length")));
     if (length == 0)
