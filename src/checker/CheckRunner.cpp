@@ -408,7 +408,7 @@ QString CheckRunner::freeDeadName(const QString& name, const QString& sourcePath
     const QString folder = FileSystem::join(m_parts.programFolder, kDeadFavoritesText);
     QString candidate = name;
     for (int number = 2;; ++number) {
-        const QString path = FileSystem::join(folder, candidate + QStringLiteral(".url"));
+        const QString path = FileSystem::join(folder, candidate + kNewShortcutExtension);
         if (!m_parts.fs.fileExists(path) || sameContents(path, sourcePath))
             return candidate;
         candidate = QStringLiteral("%1 (%2)").arg(name).arg(number);
@@ -427,7 +427,7 @@ void CheckRunner::MoveDeadLink(TreeNode* node)
         if (!m_parts.fs.folderExists(folder))
             m_parts.fs.createFolder(folder);
         freeName = freeDeadName(node->text(), source);
-        const QString destination = FileSystem::join(folder, freeName + QStringLiteral(".url"));
+        const QString destination = FileSystem::join(folder, freeName + kNewShortcutExtension);
         if (m_parts.fs.fileExists(destination)) {
             // The very same favorite is already there: only the copy goes.
             m_parts.fs.deleteFile(source, true);

@@ -23,8 +23,6 @@ namespace {
 constexpr int kFavoriteNameLength = 127;
 constexpr int kAnyLength = 1 << 30;
 
-const QString kFileExtension = QStringLiteral(".url");
-
 bool isNumeric(const QString& text)
 {
     bool ok = false;
@@ -61,7 +59,7 @@ RenameOutcome FavoriteEditor::RenameLink(const QString& strNewName, TreeNode* no
     const bool folder = isFolder(node);
     const QString cleaned = CleanNameForRename(strNewName);
     const QString name = folder ? FitName(cleaned, kAnyLength)
-                                : FitName(cleaned, kFavoriteNameLength, kFileExtension);
+                                : FitName(cleaned, kFavoriteNameLength, kNewShortcutExtension);
     if (name.trimmed().isEmpty())
         return RenameOutcome::EmptyName;
     if (IsUnusableName(name))
@@ -76,8 +74,8 @@ RenameOutcome FavoriteEditor::RenameLink(const QString& strNewName, TreeNode* no
             m_parts.tree.setKey(node, newPath);
             rekeyBelow(node, oldPath, newPath);
         } else {
-            m_parts.fs.rename(FavoriteFilePath(node, m_parts.fs), name + kFileExtension);
-            m_parts.tree.setTag(node, kFileExtension);
+            m_parts.fs.rename(FavoriteFilePath(node, m_parts.fs), name + kNewShortcutExtension);
+            m_parts.tree.setTag(node, kNewShortcutExtension);
         }
         m_parts.tree.setText(node, name);
         return RenameOutcome::Renamed;
@@ -162,9 +160,10 @@ void FavoriteEditor::pasteInto(TreeNode* target, bool favorite, const QString& d
     const bool cut = m_parts.state.Clipboard.cutPending;
     if (favorite) {
         // A name taken in any letter case is taken.
-        if (m_parts.fs.nameTaken(target->key(), m_clipboard.text + kFileExtension))
+        if (m_parts.fs.nameTaken(target->key(), m_clipboard.text + kNewShortcutExtension))
             return;
-        const QString onDisk = FileSystem::join(target->key(), m_clipboard.text + kFileExtension);
+        const QString onDisk =
+            FileSystem::join(target->key(), m_clipboard.text + kNewShortcutExtension);
         m_parts.tree.add(target, destination, m_clipboard.text, m_clipboard.image,
                          m_clipboard.selectedImage);
         const QString source = m_clipboard.file;
@@ -293,12 +292,12 @@ bool FavoriteEditor::CreateFavorite(const QString& description, QString& address
         return false;
     const QString temporaryKey =
         isNumeric(description) ? QLatin1Char('X') + description : description;
-    const QString name = FitName(CleanName(description), kAnyLength, kFileExtension);
+    const QString name = FitName(CleanName(description), kAnyLength, kNewShortcutExtension);
     if (!address.startsWith(QLatin1String("http")))
         address.prepend(QLatin1String("http://"));
     // A favorite of that name in any letter case is the one rewritten.
-    const QString file =
-        m_parts.fs.resolveCaseInsensitive(FileSystem::join(target->key(), name + kFileExtension));
+    const QString file = m_parts.fs.resolveCaseInsensitive(
+        FileSystem::join(target->key(), name + kNewShortcutExtension));
     const QString fileName = file.mid(file.lastIndexOf(QLatin1Char('/')) + 1);
     const int light = m_parts.settings.LightUnchecked;
     const bool keyFree = !m_parts.tree.findByKey(temporaryKey);

@@ -27,7 +27,7 @@ void SetShortcutExtension(TreeControl& tree, TreeNode* favorite, const QString& 
 {
     // Shared texts for the usual spellings: a tree of 100,000 favorites
     // holds no copies of them.
-    static const QString lower = QStringLiteral(".url");
+    const QString& lower = kNewShortcutExtension;
     const QString extension = fileName.right(kShortcutExtension.size());
     tree.setTag(favorite, extension == lower                ? lower
                           : extension == kShortcutExtension ? kShortcutExtension

@@ -14,6 +14,8 @@ inline const QString kRootText = QStringLiteral("Favorites");
 inline const QString kDeadFavoritesText = QStringLiteral("Dead Favorites");
 // A favorite's file ends in this, in any letter case.
 inline const QString kShortcutExtension = QStringLiteral(".URL");
+// The spelling the program gives the files it names itself.
+inline const QString kNewShortcutExtension = QStringLiteral(".url");
 
 // A node is a folder exactly when it shows one of the two folder images.
 bool IsFolderNode(const TreeNode* node, const ImageList& images);
