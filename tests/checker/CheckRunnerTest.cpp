@@ -147,10 +147,6 @@ TEST_F(CheckRunnerTest, RedirectUpdatesTheAddressAndTitleRenamesWhenAllowed)
     favorite(QStringLiteral("Kept"),
              server().url(FixtureServer::path(QStringLiteral("/redirect"), {{"to", target}})),
              {QStringLiteral("Rename=0")});
-    favorite(QStringLiteral("Script"),
-             server().url(FixtureServer::path(QStringLiteral("/redirect"),
-                                              {{"to", QStringLiteral("javascript:alert(1)")}})),
-             {QStringLiteral("Rename=1")});
     m_favorites.BuildFavoritesTree();
     m_runner.CheckAllLinks();
 
@@ -159,8 +155,55 @@ TEST_F(CheckRunnerTest, RedirectUpdatesTheAddressAndTitleRenamesWhenAllowed)
     EXPECT_FALSE(QFile::exists(m_temp.path(QStringLiteral("Favorites/Moved.url"))));
     EXPECT_NE(urlIn(QStringLiteral("Kept")), target);
     EXPECT_EQ(lightOf(QStringLiteral("Kept")), QStringLiteral("GREENCHECK"));
-    EXPECT_TRUE(urlIn(QStringLiteral("Script")).contains(QStringLiteral("/redirect")))
-        << "only web addresses are written into a favorite";
+}
+
+// Where a redirect chain may lead a favorite's address: only to web and file
+// transfer addresses the file gives back as written, within ten hops.
+TEST_F(CheckRunnerTest, OnlyFetchableAddressesThatReadBackAreWrittenFromRedirects)
+{
+    const QString limit = server().url(QStringLiteral("/page?x="));
+    auto redirect = [](const QString& to, int pad = 0) {
+        return server().url(FixtureServer::path(QStringLiteral("/redirect"),
+                                                {{"to", to}, {"pad", QString::number(pad)}}));
+    };
+    const struct {
+        QString start;
+        QString written; // empty: the start stays
+    } rows[] = {
+        {server().url(QStringLiteral("/hops?n=10")), server().url(QStringLiteral("/hops?n=0"))},
+        {server().url(QStringLiteral("/hops?n=11")), {}},
+        {server().url(QStringLiteral("/loop")), {}},
+        {redirect(QStringLiteral("https://127.0.0.1:1/s")),
+         QStringLiteral("https://127.0.0.1:1/s")},
+        {redirect(QStringLiteral("ftp://127.0.0.1:1/f")), QStringLiteral("ftp://127.0.0.1:1/f")},
+        {redirect(QStringLiteral("FTPS://127.0.0.1:1/f")), QStringLiteral("FTPS://127.0.0.1:1/f")},
+        {redirect(QStringLiteral("javascript:alert(1)")), {}},
+        {redirect(QStringLiteral("file:///etc/passwd")), {}},
+        {redirect(QStringLiteral("gopher://127.0.0.1:1/")), {}},
+        {redirect(QStringLiteral("/page?x="), 511 - limit.size()),
+         limit + QString(511 - limit.size(), QLatin1Char('a'))},
+        {redirect(QStringLiteral("/page?x="), 512 - limit.size()), {}},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i)
+        favorite(QStringLiteral("Row %1").arg(i), rows[i].start, {QStringLiteral("Rename=1")});
+    m_favorites.BuildFavoritesTree();
+    m_runner.CheckAllLinks();
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(urlIn(QStringLiteral("Row %1").arg(i)),
+                  rows[i].written.isEmpty() ? rows[i].start : rows[i].written)
+            << "row " << i;
+    }
+}
+
+TEST_F(CheckRunnerTest, UpdatedPagesShowAsNewOnlyWhenAskedTo)
+{
+    m_settings.ShowNew = false;
+    favorite(QStringLiteral("Fresh"),
+             page(QStringLiteral("<title>Fresh</title>"),
+                  {QStringLiteral("Last-Modified: Mon, 01 Jun 2026 08:00:00 GMT")}));
+    m_favorites.BuildFavoritesTree();
+    m_runner.CheckAllLinks();
+    EXPECT_EQ(lightOf(QStringLiteral("Fresh")), QStringLiteral("GREENCHECK"));
 }
 
 TEST_F(CheckRunnerTest, DeadPagesKeepTheirOwnersNames)

@@ -258,6 +258,31 @@ TEST_P(EitherWay, BusyWindowNeverTurnsAnAnswerIntoSilence)
 
 INSTANTIATE_TEST_SUITE_P(OneOrMany, EitherWay, testing::Values(1, 24));
 
+// The most requests for the path the fixture server had in progress at once.
+int peakAtOnce(const QString& path)
+{
+    TransferEngine engine;
+    TransferControl control(engine);
+    control.setRemotePort(server().port());
+    control.setRequestTimeout(10);
+    const QString answer = control.OpenURL(
+        server().url(FixtureServer::path(QStringLiteral("/peak"), {{"path", path}})));
+    return answer.section(QStringLiteral("\r\n\r\n"), 1).toInt();
+}
+
+TEST(ParallelRun, NeverMoreThanTwoChecksAtOnceToOneHost)
+{
+    CheckerRig rig;
+    rig.settings.Parallel = 8;
+    // Each answer is held long enough for every fetch started ahead to overlap it.
+    for (int i = 0; i < 6; ++i)
+        rig.favorite(QStringLiteral("Same Host %1").arg(i),
+                     server().url(QStringLiteral("/one-host?delay=600&n=%1").arg(i)));
+    rig.favorites.BuildFavoritesTree();
+    rig.runner.CheckAllLinks();
+    EXPECT_EQ(peakAtOnce(QStringLiteral("/one-host")), 2);
+}
+
 TEST(ParallelRun, StopLeavesWhatIsLeftUnchecked)
 {
     CheckedCollection many(24);

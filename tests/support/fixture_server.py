@@ -31,10 +31,13 @@ accepts delay=MS, waited before anything is sent.
       is sent; no Content-Length.
   /gzip?body=TEXT
       The body gzip-compressed, with Content-Encoding: gzip.
-  /redirect?to=URL&status=302
-      A redirect to URL with an empty body.
+  /redirect?to=URL&status=302&pad=N
+      A redirect to URL followed by N letters "a" (0), with an empty body.
   /loop
       A 301 to /loop.
+  /hops?n=N
+      A 302 to /hops?n=N-1 while N is above 0, else an empty 200: a chain
+      of exactly N redirects.
   /echo
       The request head as received (start line, header lines and the empty
       line ending them) as a text/plain body.
@@ -42,6 +45,9 @@ accepts delay=MS, waited before anything is sent.
       How many requests came before, /count's own not included; with path,
       only those whose path is P; with target, only those whose path and
       query are exactly T.
+  /peak?path=P
+      The most requests for path P that were in progress at once so far
+      (from their head read to their connection closed).
   anything else
       404 with a small HTML page.
 
@@ -75,6 +81,8 @@ _count_lock = threading.Lock()
 _count_total = 0
 _count_paths = collections.Counter()
 _count_targets = collections.Counter()
+_open_paths = collections.Counter()
+_peak_paths = collections.Counter()
 
 
 class BadRequest(Exception):
@@ -266,11 +274,20 @@ def serve_gzip(conn, request):
 
 def serve_redirect(conn, request):
     status = request.number("status", 302)
-    respond(conn, request, status, ["Location: " + request.text("to", "/")])
+    location = request.text("to", "/") + "a" * request.number("pad", 0)
+    respond(conn, request, status, ["Location: " + location])
 
 
 def serve_loop(conn, request):
     respond(conn, request, 301, ["Location: /loop"])
+
+
+def serve_hops(conn, request):
+    left = request.number("n", 0)
+    if left > 0:
+        respond(conn, request, 302, ["Location: /hops?n=%d" % (left - 1)])
+    else:
+        respond(conn, request, 200, ["Content-Type: text/html"])
 
 
 def serve_echo(conn, request):
@@ -290,6 +307,12 @@ def serve_count(conn, request):
     respond(conn, request, 200, ["Content-Type: text/plain"], str(count).encode("ascii"))
 
 
+def serve_peak(conn, request):
+    with _count_lock:
+        peak = _peak_paths[request.text("path", "")]
+    respond(conn, request, 200, ["Content-Type: text/plain"], str(peak).encode("ascii"))
+
+
 def serve_not_found(conn, request):
     body = b"<html><head><title>404 Not Found</title></head></html>"
     respond(conn, request, 404, ["Content-Type: text/html"], body)
@@ -307,6 +330,8 @@ ENDPOINTS = {
     "/loop": serve_loop,
     "/echo": serve_echo,
     "/count": serve_count,
+    "/hops": serve_hops,
+    "/peak": serve_peak,
 }
 
 
@@ -318,6 +343,15 @@ def count(request):
         _count_total += 1
         _count_paths[request.path] += 1
         _count_targets[request.path_and_query] += 1
+        _open_paths[request.path] += 1
+        _peak_paths[request.path] = max(_peak_paths[request.path], _open_paths[request.path])
+
+
+def uncount(request):
+    if request.path == "/count":
+        return
+    with _count_lock:
+        _open_paths[request.path] -= 1
 
 
 def finish(conn, how):
@@ -351,6 +385,7 @@ def finish(conn, how):
 
 def handle(conn, tls):
     how = "graceful"
+    request = None
     try:
         conn.settimeout(REQUEST_TIMEOUT)
         if tls is not None:
@@ -383,6 +418,8 @@ def handle(conn, tls):
         sys.stderr.flush()
     finally:
         finish(conn, how)
+        if request is not None:
+            uncount(request)
 
 
 def watch_stdin():
