@@ -17,12 +17,24 @@
 #include "shell/AppSettings.h"
 #include "shell/ErrorLog.h"
 #include "shell/MainWindowState.h"
+#include "support/FixtureServer.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
 
 #include <QTimeZone>
 
 namespace norvale::test {
+
+// A number the fixture server reports (/count, /peak), asked for over a
+// transfer of its own.
+inline int FixtureNumber(const FixtureServer& server, const QString& pathAndQuery)
+{
+    TransferEngine engine;
+    TransferControl control(engine);
+    control.setRemotePort(server.port());
+    control.setRequestTimeout(10);
+    return control.OpenURL(server.url(pathAndQuery)).section(QStringLiteral("\r\n\r\n"), 1).toInt();
+}
 
 struct CheckerRig {
     CheckerRig()

@@ -1,31 +1,14 @@
 // Checking many favorites at once gives exactly what checking them one at a
 // time gives: the same lights, files, names, addresses, moves and time-out.
 
-#include "checker/CheckRunner.h"
-#include "checker/Probe.h"
 #include "CheckerRig.h"
-#include "favorites/FavoriteEditor.h"
-#include "favorites/FavoritesTree.h"
-#include "favorites/ShortcutFile.h"
-#include "platform/FileSystem.h"
-#include "platform/ImageList.h"
-#include "platform/StatusBarModel.h"
-#include "platform/TransferControl.h"
-#include "platform/TransferEngine.h"
-#include "platform/TreeControl.h"
-#include "shell/AppSettings.h"
-#include "shell/ErrorLog.h"
-#include "shell/MainWindowState.h"
 #include "support/FixtureServer.h"
-#include "support/ScriptedMessageBoxes.h"
-#include "support/TempFavorites.h"
 #include "support/TreeLookup.h"
 
 #include <gmock/gmock.h>
 #include <QDirIterator>
 #include <QThread>
 #include <QTimer>
-#include <QTimeZone>
 
 using namespace norvale;
 using namespace norvale::test;
@@ -258,18 +241,6 @@ TEST_P(EitherWay, BusyWindowNeverTurnsAnAnswerIntoSilence)
 
 INSTANTIATE_TEST_SUITE_P(OneOrMany, EitherWay, testing::Values(1, 24));
 
-// The most requests for the path the fixture server had in progress at once.
-int peakAtOnce(const QString& path)
-{
-    TransferEngine engine;
-    TransferControl control(engine);
-    control.setRemotePort(server().port());
-    control.setRequestTimeout(10);
-    const QString answer = control.OpenURL(
-        server().url(FixtureServer::path(QStringLiteral("/peak"), {{"path", path}})));
-    return answer.section(QStringLiteral("\r\n\r\n"), 1).toInt();
-}
-
 TEST(ParallelRun, NeverMoreThanTwoChecksAtOnceToOneHost)
 {
     CheckerRig rig;
@@ -280,7 +251,9 @@ TEST(ParallelRun, NeverMoreThanTwoChecksAtOnceToOneHost)
                      server().url(QStringLiteral("/one-host?delay=600&n=%1").arg(i)));
     rig.favorites.BuildFavoritesTree();
     rig.runner.CheckAllLinks();
-    EXPECT_EQ(peakAtOnce(QStringLiteral("/one-host")), 2);
+    const int peak = FixtureNumber(server(), QStringLiteral("/peak?path=/one-host"));
+    EXPECT_LE(peak, 2);
+    EXPECT_GE(peak, 1) << "the server saw the run";
 }
 
 TEST(ParallelRun, StopLeavesWhatIsLeftUnchecked)

@@ -46,8 +46,8 @@ accepts delay=MS, waited before anything is sent.
       only those whose path is P; with target, only those whose path and
       query are exactly T.
   /peak?path=P
-      The most requests for path P that were in progress at once so far
-      (from their head read to their connection closed).
+      The most requests for path P that were waiting at once so far, each
+      from its head read until its answer begins (after any delay).
   anything else
       404 with a small HTML page.
 
@@ -385,7 +385,6 @@ def finish(conn, how):
 
 def handle(conn, tls):
     how = "graceful"
-    request = None
     try:
         conn.settimeout(REQUEST_TIMEOUT)
         if tls is not None:
@@ -399,10 +398,13 @@ def handle(conn, tls):
         try:
             request = Request(head)
             count(request)
-            conn.settimeout(None)
-            delay = request.number("delay", 0)
-            if delay > 0:
-                time.sleep(delay / 1000.0)
+            try:
+                conn.settimeout(None)
+                delay = request.number("delay", 0)
+                if delay > 0:
+                    time.sleep(delay / 1000.0)
+            finally:
+                uncount(request)
             how = ENDPOINTS.get(request.path, serve_not_found)(conn, request) or how
         except BadRequest as error:
             print("fixture server: %s" % error, file=sys.stderr, flush=True)
@@ -418,8 +420,6 @@ def handle(conn, tls):
         sys.stderr.flush()
     finally:
         finish(conn, how)
-        if request is not None:
-            uncount(request)
 
 
 def watch_stdin():
