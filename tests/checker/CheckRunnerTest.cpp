@@ -1,33 +1,16 @@
 // The check runs over real favorites in a temporary folder, probing the
 // fixture server on 127.0.0.1.
 
-#include "checker/CheckRunner.h"
-#include "checker/Probe.h"
 #include "checker/UnattendedReport.h"
 #include "CheckerRig.h"
-#include "favorites/FavoriteEditor.h"
-#include "favorites/FavoritesTree.h"
-#include "favorites/ShortcutFile.h"
-#include "platform/FileSystem.h"
-#include "platform/ImageList.h"
 #include "platform/ProfileFile.h"
-#include "platform/StatusBarModel.h"
-#include "platform/TransferControl.h"
-#include "platform/TransferEngine.h"
-#include "platform/TreeControl.h"
-#include "shell/AppSettings.h"
-#include "shell/ErrorLog.h"
-#include "shell/MainWindowState.h"
 #include "support/FixtureServer.h"
-#include "support/ScriptedMessageBoxes.h"
 #include "support/SmallDisk.h"
-#include "support/TempFavorites.h"
 #include "support/TreeLookup.h"
 
 #include <gmock/gmock.h>
 #include <QFile>
 #include <QTimer>
-#include <QTimeZone>
 
 using namespace norvale;
 using namespace norvale::test;
@@ -101,7 +84,6 @@ protected:
     AppSettings& m_settings = m_rig.settings;
     MainWindowState& m_state = m_rig.state;
     TreeControl& m_tree = m_rig.tree;
-    FileSystem& m_fs = m_rig.fs;
     ScriptedMessageBoxes& m_boxes = m_rig.boxes;
     StatusBarModel& m_status = m_rig.status;
     FavoritesTree& m_favorites = m_rig.favorites;
@@ -193,6 +175,8 @@ TEST_F(CheckRunnerTest, OnlyFetchableAddressesThatReadBackAreWrittenFromRedirect
                   rows[i].written.isEmpty() ? rows[i].start : rows[i].written)
             << "row " << i;
     }
+    EXPECT_EQ(FixtureNumber(server(), QStringLiteral("/count?path=/loop")), 1)
+        << "a chain back to an address it passed is followed no further";
 }
 
 TEST_F(CheckRunnerTest, UpdatedPagesShowAsNewOnlyWhenAskedTo)
@@ -223,13 +207,25 @@ TEST_F(CheckRunnerTest, DeadPagesKeepTheirOwnersNames)
     EXPECT_TRUE(QFile::exists(m_temp.path(QStringLiteral("Favorites/") + fitted + ".url")));
 }
 
+// Dead favorites from any depth (a folder called Favorites inside the root
+// is no end of the tree) go to Dead Favorites without overwriting one there
+// and without confusing names that differ only in case.
 TEST_F(CheckRunnerTest, DeadFavoritesAreMovedWithoutLosingAny)
 {
     m_settings.MoveDead = true;
+    const QString live = titled(QStringLiteral("Live"));
+    const QString dead = page({}, {}, 404);
     favorite(QStringLiteral("Gone"), page({}, {}, 410));
-    favorite(QStringLiteral("Twin"), page({}, {}, 404));
-    favorite(QStringLiteral("Sub/Same"), page({}, {}, 404));
-    favorite(QStringLiteral("Live"), titled(QStringLiteral("Live")));
+    favorite(QStringLiteral("Twin"), dead);
+    favorite(QStringLiteral("Sub/Same"), dead);
+    favorite(QStringLiteral("Favorites/Live"), live);
+    favorite(QStringLiteral("Z/Last Dead"), dead);
+    for (int round = 0; round < 2; ++round) {
+        // Made in both orders, so the order the folder lists them in cannot help.
+        const QString folder = QStringLiteral("Twins %1/").arg(round);
+        favorite(folder + (round ? "C" : "c"), round ? dead + QStringLiteral("&r=1") : live);
+        favorite(folder + (round ? "c" : "C"), round ? live : dead + QStringLiteral("&r=0"));
+    }
     // Already dead: one copy the same as "Same", one "Twin" that differs.
     m_temp.file(QStringLiteral("program/Dead Favorites/Same.url"),
                 m_temp.read(QStringLiteral("Favorites/Sub/Same.url")));
@@ -238,16 +234,19 @@ TEST_F(CheckRunnerTest, DeadFavoritesAreMovedWithoutLosingAny)
     m_favorites.BuildFavoritesTree();
     m_runner.CheckAllLinks();
 
-    const QStringList dead =
-        m_fs.listFolder(m_temp.path(QStringLiteral("program/Dead Favorites"))).files;
-    EXPECT_THAT(dead, ElementsAre("Gone.url", "Same.url", "Twin (2).url", "Twin.url"));
-    EXPECT_FALSE(QFile::exists(m_temp.path(QStringLiteral("Favorites/Gone.url"))));
-    EXPECT_FALSE(QFile::exists(m_temp.path(QStringLiteral("Favorites/Sub/Same.url"))));
-    EXPECT_TRUE(QFile::exists(m_temp.path(QStringLiteral("Favorites/Live.url"))));
+    EXPECT_THAT(m_rig.fs.listFolder(m_temp.path(QStringLiteral("program/Dead Favorites"))).files,
+                ElementsAre("C (2).url", "C.url", "Gone.url", "Last Dead.url", "Same.url",
+                            "Twin (2).url", "Twin.url"));
+    for (const char* moved : {"Gone", "Sub/Same", "Z/Last Dead", "Twins 0/C", "Twins 1/C"})
+        EXPECT_FALSE(QFile::exists(m_temp.path(QStringLiteral("Favorites/%1.url").arg(moved))));
+    EXPECT_EQ(urlIn(QStringLiteral("Favorites/Live")), live);
+    for (const char* kept : {"Twins 0/c", "Twins 1/c"})
+        EXPECT_EQ(urlIn(QLatin1String(kept)), live);
     QStringList deadNodes;
     for (const auto& child : m_tree.node(1)->children())
         deadNodes.append(child->text());
-    EXPECT_THAT(deadNodes, testing::UnorderedElementsAre("Same", "Twin", "Twin (2)", "Gone"));
+    EXPECT_THAT(deadNodes, testing::UnorderedElementsAre("Same", "Twin", "Twin (2)", "Gone",
+                                                         "Last Dead", "C", "C (2)"));
 }
 
 // With the program's folder on a full disk no dead favorite can move: each
@@ -271,45 +270,8 @@ TEST_F(CheckRunnerTest, DeadFavoritesStayWholeWhenTheirFolderIsOnAFullDisk)
         EXPECT_EQ(m_temp.read(QStringLiteral("Favorites/Gone %1.url").arg(i)), before[i]);
         EXPECT_EQ(lightOf(QStringLiteral("Gone %1").arg(i)), QStringLiteral("REDRESULT"));
     }
-    EXPECT_THAT(m_fs.listFolder(disk.path()).files, ElementsAre("filler"));
+    EXPECT_THAT(m_rig.fs.listFolder(disk.path()).files, ElementsAre("filler"));
     EXPECT_EQ(m_temp.lines(QStringLiteral("program/ERROR.LOG")).size(), 5);
-}
-
-TEST_F(CheckRunnerTest, DeadFavoritesAnywhereBelowTheRootAreMoved)
-{
-    m_settings.MoveDead = true;
-    favorite(QStringLiteral("A/First Dead"), page({}, {}, 404));
-    favorite(QStringLiteral("Favorites/Alive"), titled(QStringLiteral("Alive")));
-    favorite(QStringLiteral("Z/Last Dead"), page({}, {}, 404));
-    m_favorites.BuildFavoritesTree();
-    m_runner.CheckAllLinks();
-    EXPECT_THAT(m_fs.listFolder(m_temp.path(QStringLiteral("program/Dead Favorites"))).files,
-                ElementsAre("First Dead.url", "Last Dead.url"))
-        << "a folder called Favorites inside the root is no end of the tree";
-    EXPECT_FALSE(QFile::exists(m_temp.path(QStringLiteral("Favorites/A/First Dead.url"))));
-}
-
-TEST_F(CheckRunnerTest, FavoritesDifferingOnlyInCaseAreNeverConfused)
-{
-    m_settings.MoveDead = true;
-    const QString live = titled(QStringLiteral("Small"));
-    const QString dead = page({}, {}, 404);
-    for (int round = 0; round < 2; ++round) {
-        // Made in both orders, so the order the folder lists them in cannot help.
-        const QString folder = QStringLiteral("Twins %1/").arg(round);
-        favorite(folder + (round ? "B" : "b"), round ? dead : live);
-        favorite(folder + (round ? "b" : "B"), round ? live : dead);
-    }
-    m_favorites.BuildFavoritesTree();
-    m_runner.CheckAllLinks();
-    for (int round = 0; round < 2; ++round) {
-        const QString folder = QStringLiteral("Favorites/Twins %1/").arg(round);
-        EXPECT_EQ(urlIn(QStringLiteral("Twins %1/b").arg(round)), live);
-        EXPECT_FALSE(QFile::exists(m_temp.path(folder + "B.url")));
-    }
-    EXPECT_EQ(ProfileFile::read(m_temp.path(QStringLiteral("program/Dead Favorites/B.url")),
-                                QStringLiteral("InternetShortcut"), QStringLiteral("URL"), {}),
-              dead);
 }
 
 TEST_F(CheckRunnerTest, StopLeavesTheRestUncheckedButStillMovesTheDead)
@@ -421,63 +383,39 @@ TEST_F(CheckRunnerTest, UnattendedRunReportsEveryFavorite)
     EXPECT_EQ(m_tree.node(1)->childCount(), 0) << "no dead node is added when unattended";
 }
 
-class ThrottleTest : public testing::Test {
-protected:
-    ThrottleTest()
-    {
-        m_settings.AutoThrottle = true;
-        m_settings.Timeout = 1000;
-        m_node = m_tree.add(nullptr, QString(), QStringLiteral("f"), 0, 0);
+// Ten alive in a row shorten the time-out by 25 ms, never below 500; four
+// silences in a window of ten lengthen it by 50 ms, never above 1950 and
+// never for a favorite with a time-out of its own.
+TEST(Throttle, TheTimeOutFollowsTheLastTenLights)
+{
+    AppSettings settings;
+    settings.AutoThrottle = true;
+    TreeControl tree;
+    TreeNode* node = tree.add(nullptr, QString(), QStringLiteral("f"), 0, 0);
+    const QDateTime lastRun;
+    const struct {
+        int start;
+        QList<int> statuses;
+        bool ownTimeout;
+        int end;
+    } rows[] = {
+        {1000, QList<int>(9, 200), false, 1000},
+        {1000, QList<int>(10, 200), false, 975},
+        {1000, {-1, 200, -1, 404, -1, 200, 0, -1, 200, 200}, false, 1050},
+        {1000, {-1, -1, -1, -1, 200, 200, 200, 200, 200, 200}, false, 1050},
+        {1000, {-1, -1, -1, 200, 200, 200, 200, 200, 200, 200}, false, 1000},
+        {1950, QList<int>(10, -1), false, 1950},
+        {1000, QList<int>(10, -1), true, 1000},
+        {510, QList<int>(10, 200), false, 500},
+        {500, QList<int>(10, 200), false, 500},
+    };
+    for (const auto& row : rows) {
+        StatusLights lights(tree, settings, lastRun);
+        settings.Timeout = row.start;
+        for (const int status : row.statuses)
+            lights.SetLinkLight(status, node, std::nullopt, row.ownTimeout);
+        EXPECT_EQ(settings.Timeout, row.end) << row.start << " " << row.statuses.size();
     }
-
-    void lights(const QList<int>& statuses, bool ownTimeout = false)
-    {
-        for (const int status : statuses)
-            m_lights.SetLinkLight(status, m_node, std::nullopt, ownTimeout);
-    }
-
-    AppSettings m_settings;
-    TreeControl m_tree;
-    QDateTime m_lastRun;
-    StatusLights m_lights{m_tree, m_settings, m_lastRun};
-    TreeNode* m_node = nullptr;
-};
-
-TEST_F(ThrottleTest, TenAliveInARowShortenTheTimeOut)
-{
-    lights(QList<int>(9, 200));
-    EXPECT_EQ(m_settings.Timeout, 1000);
-    lights({200});
-    EXPECT_EQ(m_settings.Timeout, 975);
-}
-
-TEST_F(ThrottleTest, FourSilencesInTenLengthenIt)
-{
-    lights({-1, 200, -1, 404, -1, 200, 0, -1, 200, 200});
-    EXPECT_EQ(m_settings.Timeout, 1050);
-    lights({-1, -1, -1, -1, 200, 200, 200, 200, 200, 200});
-    EXPECT_EQ(m_settings.Timeout, 1100);
-    lights({-1, -1, -1, 200, 200, 200, 200, 200, 200, 200});
-    EXPECT_EQ(m_settings.Timeout, 1100) << "three are not enough";
-}
-
-TEST_F(ThrottleTest, NeverAbove1950NorForAFavoriteWithItsOwnTimeOut)
-{
-    m_settings.Timeout = 1950;
-    lights(QList<int>(10, -1));
-    EXPECT_EQ(m_settings.Timeout, 1950);
-    m_settings.Timeout = 1000;
-    lights(QList<int>(10, -1), true);
-    EXPECT_EQ(m_settings.Timeout, 1000);
-}
-
-TEST_F(ThrottleTest, NeverBelowTheFloor)
-{
-    m_settings.Timeout = 510;
-    lights(QList<int>(10, 200));
-    EXPECT_EQ(m_settings.Timeout, 500);
-    lights(QList<int>(10, 200));
-    EXPECT_EQ(m_settings.Timeout, 500);
 }
 
 } // namespace
