@@ -2,6 +2,7 @@
 // writing into a temporary program folder.
 
 #include "checker/IconFetcher.h"
+#include "CheckerRig.h"
 #include "favorites/ShortcutFile.h"
 #include "platform/FileSystem.h"
 #include "platform/ProfileFile.h"
@@ -58,16 +59,10 @@ QByteArray readAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-// Requests the server has had so far (its /count asked by a control of its own).
+// Requests the server has had so far.
 int requestCount(const FixtureServer& at = server())
 {
-    TransferEngine engine;
-    TransferControl control(engine);
-    control.setRemotePort(at.port());
-    control.setRequestTimeout(10);
-    return control.OpenURL(at.url(QStringLiteral("/count")))
-        .section(QStringLiteral("\r\n\r\n"), 1)
-        .toInt();
+    return FixtureNumber(at, QStringLiteral("/count"));
 }
 
 class IconFetcherTest : public testing::Test {
@@ -79,7 +74,8 @@ protected:
         m_control.setRequestTimeout(10);
     }
 
-    // A favorite "Home" whose IconFile is address, read once with icons preserved.
+    // A favorite "Home" whose IconFile is address, read once with icons
+    // preserved.
     QString readFavoriteWithIcon(const QString& address)
     {
         const QString path = m_temp.file(
@@ -115,28 +111,18 @@ protected:
     IconFetcher m_fetcher{m_control, m_fs, m_clock, m_program};
 };
 
+// A whole answer (200 or 206) is written under the time of the download,
+// into an Icons folder made when missing.
 TEST_F(IconFetcherTest, WholeIconIsWrittenUnderTheTimeOfTheDownload)
 {
-    const QByteArray bytes = iconBytes(1);
-    const QString path = m_fetcher.DownloadIcon(icon(bytes));
-    EXPECT_EQ(path, m_program + QStringLiteral("/Icons/202423957.ico"));
-    EXPECT_EQ(readAll(path), bytes);
-}
-
-TEST_F(IconFetcherTest, PartialContentAnswerIsTakenLikeAWholeOne)
-{
-    const QByteArray bytes = iconBytes(2, 300);
-    const QString path = m_fetcher.DownloadIcon(icon(bytes, "206 Partial Content"));
-    ASSERT_FALSE(path.isEmpty());
-    EXPECT_EQ(readAll(path), bytes);
-}
-
-TEST_F(IconFetcherTest, MissingIconsFolderIsMade)
-{
     ASSERT_FALSE(QFileInfo::exists(iconsFolder()));
-    const QString path = m_fetcher.DownloadIcon(icon("tiny"));
-    EXPECT_TRUE(QFileInfo(iconsFolder()).isDir());
-    EXPECT_EQ(readAll(path), QByteArray("tiny"));
+    for (const QByteArray status : {"200 OK", "206 Partial Content"}) {
+        QFile::remove(m_program + QStringLiteral("/Icons/202423957.ico"));
+        const QByteArray bytes = iconBytes(status[2]);
+        const QString path = m_fetcher.DownloadIcon(icon(bytes, status));
+        EXPECT_EQ(path, m_program + QStringLiteral("/Icons/202423957.ico")) << status.data();
+        EXPECT_EQ(readAll(path), bytes) << status.data();
+    }
 }
 
 TEST_F(IconFetcherTest, UnusableAnswersGiveNothingAndLeaveNoFile)
@@ -158,67 +144,42 @@ TEST_F(IconFetcherTest, UnusableAnswersGiveNothingAndLeaveNoFile)
     }
 }
 
-TEST_F(IconFetcherTest, DownloadsInOneSecondKeepFilesOfTheirOwn)
-{
-    const QByteArray first = iconBytes(5);
-    const QByteArray second = iconBytes(6, 700);
-    const QByteArray third = iconBytes(7, 1024);
-    const QString a = m_fetcher.DownloadIcon(icon(first));
-    const QString b = m_fetcher.DownloadIcon(icon(second));
-    const QString c = m_fetcher.DownloadIcon(icon(third));
-    EXPECT_EQ(a, m_program + QStringLiteral("/Icons/202423957.ico"));
-    EXPECT_EQ(b, m_program + QStringLiteral("/Icons/202423957-2.ico"));
-    EXPECT_EQ(c, m_program + QStringLiteral("/Icons/202423957-3.ico"));
-    EXPECT_EQ(readAll(a), first);
-    EXPECT_EQ(readAll(b), second);
-    EXPECT_EQ(readAll(c), third);
-}
-
-TEST_F(IconFetcherTest, FileOfTheSameNameIsNeitherOverwrittenNorMixedIn)
+// The name is the time without leading zeros nor separators; a file of that
+// name already there is neither overwritten nor mixed in, and times that
+// read alike still give two files.
+TEST_F(IconFetcherTest, EachDownloadKeepsAFileOfItsOwn)
 {
     const QByteArray older = QByteArray(5000, 'o');
     m_temp.file(QStringLiteral("program/Icons/202423957.ico"), older);
-    const QString path = m_fetcher.DownloadIcon(icon("new"));
+    const QString b = m_fetcher.DownloadIcon(icon(iconBytes(6, 700)));
+    const QString c = m_fetcher.DownloadIcon(icon(iconBytes(7, 1024)));
     EXPECT_EQ(readAll(m_program + QStringLiteral("/Icons/202423957.ico")), older);
-    EXPECT_EQ(path, m_program + QStringLiteral("/Icons/202423957-2.ico"));
-    EXPECT_EQ(readAll(path), QByteArray("new"));
-}
+    EXPECT_EQ(b, m_program + QStringLiteral("/Icons/202423957-2.ico"));
+    EXPECT_EQ(c, m_program + QStringLiteral("/Icons/202423957-3.ico"));
+    EXPECT_EQ(readAll(b), iconBytes(6, 700));
+    EXPECT_EQ(readAll(c), iconBytes(7, 1024));
 
-TEST_F(IconFetcherTest, TimesThatReadAlikeStillGetTwoFiles)
-{
     m_clock.setNow(QDateTime(QDate(2024, 1, 11), QTime(1, 1, 1)));
-    const QString a = m_fetcher.DownloadIcon(icon("january"));
+    const QString january = m_fetcher.DownloadIcon(icon("january"));
     m_clock.setNow(QDateTime(QDate(2024, 11, 1), QTime(1, 1, 1)));
-    const QString b = m_fetcher.DownloadIcon(icon("november"));
-    EXPECT_EQ(a, m_program + QStringLiteral("/Icons/2024111111.ico"));
-    EXPECT_NE(a, b);
-    EXPECT_EQ(readAll(a), QByteArray("january"));
-    EXPECT_EQ(readAll(b), QByteArray("november"));
-}
-
-TEST_F(IconFetcherTest, TimeStampHasNoLeadingZerosNorSeparators)
-{
-    EXPECT_EQ(IconFetcher::TimeStampName(QDateTime(QDate(2024, 2, 3), QTime(9, 5, 7))),
-              QStringLiteral("202423957"));
+    const QString november = m_fetcher.DownloadIcon(icon("november"));
+    EXPECT_EQ(january, m_program + QStringLiteral("/Icons/2024111111.ico"));
+    EXPECT_EQ(readAll(january), QByteArray("january"));
+    EXPECT_EQ(readAll(november), QByteArray("november"));
     EXPECT_EQ(IconFetcher::TimeStampName(QDateTime(QDate(2025, 12, 31), QTime(23, 59, 0))),
               QStringLiteral("2025123123590"));
 }
 
-TEST_F(IconFetcherTest, RequestAsksForTheWholeIconAsARange)
-{
-    const QString path = m_fetcher.DownloadIcon(server().url(QStringLiteral("/echo")));
-    const QByteArray head = readAll(path);
-    EXPECT_THAT(head.toStdString(), testing::StartsWith("GET /echo HTTP/1.1\r\n"));
-    EXPECT_THAT(head.toStdString(), HasSubstr("\r\nRange: bytes=0 - \r\n"));
-}
-
-TEST_F(IconFetcherTest, IconComesFromItsOwnPortWhateverTheLastProbeLeft)
+// The icon comes from its own address's port, whatever the last probe left
+// on the control (which is left as it was), asked for whole as a range.
+TEST_F(IconFetcherTest, RequestGoesToTheIconsOwnPortAndAsksForTheWholeIcon)
 {
     FixtureServer other;
     m_control.setRemotePort(other.port());
-    const QString path = m_fetcher.DownloadIcon(icon("mine"));
-    EXPECT_EQ(readAll(path), QByteArray("mine"));
-    EXPECT_EQ(m_control.RemotePort(), other.port()) << "the probe's port is left as it was";
+    const QByteArray head = readAll(m_fetcher.DownloadIcon(server().url(QStringLiteral("/echo"))));
+    EXPECT_THAT(head.toStdString(), testing::StartsWith("GET /echo HTTP/1.1\r\n"));
+    EXPECT_THAT(head.toStdString(), HasSubstr("\r\nRange: bytes=0 - \r\n"));
+    EXPECT_EQ(m_control.RemotePort(), other.port());
     EXPECT_EQ(requestCount(other), 0);
 }
 
@@ -246,23 +207,22 @@ TEST_F(IconFetcherTest, AddressesOffTheWebAreNeverFetched)
     EXPECT_FALSE(QFileInfo::exists(iconsFolder()));
 }
 
+// A preserved icon points the favorite at the local copy; a failed download
+// leaves it as it was.
 TEST_F(IconFetcherTest, PreservedIconPointsTheFavoriteAtTheLocalCopy)
 {
-    const QString path = readFavoriteWithIcon(
+    const QString failing = server().url(QStringLiteral("/nothing-here.ico"));
+    QString path = readFavoriteWithIcon(failing);
+    EXPECT_EQ(iconKey(path, QStringLiteral("IconFile")), failing);
+    EXPECT_EQ(iconKey(path, QStringLiteral("IconIndex")), QStringLiteral("1"));
+    EXPECT_THAT(iconFiles(), IsEmpty());
+
+    path = readFavoriteWithIcon(
         server().url(FixtureServer::path(QStringLiteral("/page"), {{"body", "site icon"}})));
     const QString iconFile = iconKey(path, QStringLiteral("IconFile"));
     EXPECT_EQ(iconFile, m_program + QStringLiteral("/Icons/202423957.ico"));
     EXPECT_EQ(iconKey(path, QStringLiteral("IconIndex")), QStringLiteral("0"));
     EXPECT_EQ(readAll(iconFile), QByteArray("site icon"));
-}
-
-TEST_F(IconFetcherTest, FailedDownloadLeavesTheFavoriteAsItWas)
-{
-    const QString address = server().url(QStringLiteral("/nothing-here.ico"));
-    const QString path = readFavoriteWithIcon(address);
-    EXPECT_EQ(iconKey(path, QStringLiteral("IconFile")), address);
-    EXPECT_EQ(iconKey(path, QStringLiteral("IconIndex")), QStringLiteral("1"));
-    EXPECT_THAT(iconFiles(), IsEmpty());
 }
 
 } // namespace
