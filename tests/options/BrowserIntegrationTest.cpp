@@ -108,17 +108,13 @@ TEST_F(BrowserIntegrationTest, FirstUseAddsTheToolsMenuEntryWithEveryValueInOrde
         << "only the toolbar button shows the icon";
 }
 
-TEST_F(BrowserIntegrationTest, FirstUseRemovesNothing)
-{
-    integration().SetToolbarButton(false);
-    integration().SetToolsMenuEntry(false);
-    EXPECT_FALSE(QFile::exists(storePath()));
-}
-
 // ---- Within one run, and after a restart -------------------------------------------
 
 TEST_F(BrowserIntegrationTest, AddThenRemoveInOneRunLeavesBothInstalled)
 {
+    integration().SetToolbarButton(false);
+    integration().SetToolsMenuEntry(false);
+    EXPECT_FALSE(QFile::exists(storePath())) << "first use removes nothing";
     integration().SetToolbarButton(true);
     integration().SetToolsMenuEntry(true);
     const QByteArray installed = m_temp.read(QStringLiteral("registry.reg"));

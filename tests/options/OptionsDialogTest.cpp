@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -80,81 +79,6 @@ TEST_F(OptionsDialogTest, EachModeOffersItsPagesUnderItsCaption)
         }
         dialog.close(); // the close box runs the close step as well
         EXPECT_TRUE(form.closed());
-    }
-}
-
-TEST_F(OptionsDialogTest, EveryControlCarriesItsCaptionAndTooltip)
-{
-    OptionsForm form(m_context);
-    form.Load();
-    OptionsDialog dialog(form);
-    const struct {
-        const char* name;
-        const char* caption;
-        const char* toolTip; // null: any
-    } rows[] = {
-        {"chkAddToIE", "Add Norvale to IE Tools Menu", nullptr},
-        {"chkAddToToolbar", "Add Norvale to IE Toolbar", nullptr},
-        {"chkAutoCheck", "Automatically Check for Updates", nullptr},
-        {"chkNameChange0", "Change Favorite's Names if Different", nullptr},
-        {"chkNameChange1", "Change Favorite's Names if Different", nullptr},
-        {"chkPreserveIcons", "Preserve Icons",
-         "Keep icons in Favorites List even when clearing Temporary Internet Files"},
-        {"chkSmallLights", "Use Norvale Classic Icons",
-         "Use smaller colored spheres in Favorites list"},
-        {"chkNewPage0", "Show if Web Page was Updated", nullptr},
-        {"chkNewPage1", "Show if Web Page was Updated", nullptr},
-        {"chkMoveDead", "Move Dead Favorites to Folder", nullptr},
-        {"chkAutoThrottle", "Automatically Adjust Wait Time", nullptr},
-        {"chkDeadInIE", "View Dead Favorites In Internet Explorer", nullptr},
-        {"chkDontCheck", "Do Not Check This Favorite", "Do not check this favorite"},
-        {"chkBypassProxy", "Bypass proxy server for local addresses", nullptr},
-        {"optNoProxy", "No proxy server", nullptr},
-        {"optIEProxy", "Use Internet Explorer proxy settings", nullptr},
-        {"optSetProxy", "Use proxy settings defined below", nullptr},
-        {"btnButtons0", "&OK", nullptr},
-        {"btnButtons1", "&Cancel", nullptr},
-        {"btnButtons2", "&Default", "Use Default Settings"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const auto* button = child<QAbstractButton>(dialog, row.name);
-        ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->text(), QString::fromUtf8(row.caption));
-        if (row.toolTip) {
-            EXPECT_EQ(button->toolTip(), QString::fromUtf8(row.toolTip));
-        }
-    }
-    const struct {
-        const char* name;
-        const char* title;
-    } frames[] = {{"Frame1_0", "Wait Time"},
-                  {"Frame1_1", "Wait Time"},
-                  {"Frame2", "Link"},
-                  {"Frame3", "Proxy server"}};
-    for (const auto& frame : frames) {
-        SCOPED_TRACE(frame.name);
-        const auto* box = child<QGroupBox>(dialog, frame.name);
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->title(), QString::fromUtf8(frame.title));
-    }
-    EXPECT_EQ(child<QGroupBox>(dialog, "Frame2")->toolTip(),
-              QStringLiteral("The current name of this Favorite"));
-    EXPECT_FALSE(child<QGroupBox>(dialog, "Frame1_0")->toolTip().isEmpty());
-    EXPECT_FALSE(child<QCheckBox>(dialog, "chkNameChange0")->toolTip().isEmpty());
-    EXPECT_EQ(child<QLabel>(dialog, "lblAddress")->text(), QStringLiteral("Address:"));
-    EXPECT_EQ(child<QLabel>(dialog, "lblPort")->text(), QStringLiteral("Port:"));
-    for (const char* name : {"txtLink", "txtURL", "txtProxy", "txtPort"})
-        EXPECT_NE(child<QLineEdit>(dialog, name), nullptr) << name;
-    EXPECT_NE(child<QTabWidget>(dialog, "PrefTab"), nullptr);
-    for (const int index : {0, 1}) {
-        QSlider* slider = dialog.timeoutSlider(index);
-        EXPECT_EQ(slider->objectName(), QStringLiteral("TimeoutSlider%1").arg(index));
-        EXPECT_EQ(std::pair(slider->minimum(), slider->maximum()), std::pair(500, 2000));
-        QStringList scale;
-        for (const QLabel* label : slider->parentWidget()->findChildren<QLabel*>())
-            scale.append(label->text());
-        EXPECT_THAT(scale, ElementsAre(".5 sec", "1 sec", "2 sec"));
     }
 }
 

@@ -78,35 +78,33 @@ TEST_F(OptionsFormTest, EveryCheckBoxShowsItsSettingAndWritesItBack)
     }
 }
 
-TEST_F(OptionsFormTest, ChecksAtOnceShowsTheSettingAndWritesItBackWithinItsRange)
+TEST_F(OptionsFormTest, NumbersAreShownAndWrittenBackWithinTheirRanges)
 {
-    const int rows[][3] = {{24, 24, 1}, {1, 1, 64}, {64, 64, 0}, {300, 256, 999}};
-    const int stored[] = {1, 64, 1, 256}; // what OK leaves in the setting
-    for (int i = 0; i < 4; ++i) {
-        SCOPED_TRACE(rows[i][0]);
-        m_settings.Parallel = rows[i][0];
-        auto form = open(PrefPage::Scanning);
-        EXPECT_EQ(form->checksAtOnce(), rows[i][1]);
-        form->SetChecksAtOnce(rows[i][2]);
-        ASSERT_TRUE(form->ClickButton(OptionsButton::OK));
-        EXPECT_EQ(m_settings.Parallel, stored[i]);
-    }
-}
-
-TEST_F(OptionsFormTest, TheWaitTimeSliderShowsTheTimeoutAndWritesItBack)
-{
-    const int rows[][3] = {{500, 500, 2000},
-                           {1000, 1000, 750},
-                           {2000, 2000, 500},
-                           {5000, 2000, 1250}}; // stored, shown, moved to
+    const struct {
+        int AppSettings::*field;
+        int stored, shown, movedTo, kept;
+    } rows[] = {
+        {&AppSettings::Parallel, 24, 24, 1, 1},
+        {&AppSettings::Parallel, 1, 1, 64, 64},
+        {&AppSettings::Parallel, 64, 64, 0, 1},
+        {&AppSettings::Parallel, 300, 256, 999, 256},
+        {&AppSettings::Timeout, 500, 500, 2000, 2000},
+        {&AppSettings::Timeout, 1000, 1000, 750, 750},
+        {&AppSettings::Timeout, 2000, 2000, 500, 500},
+        {&AppSettings::Timeout, 5000, 2000, 1250, 1250},
+    };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row[0]);
-        m_settings.Timeout = row[0];
+        const bool parallel = row.field == &AppSettings::Parallel;
+        SCOPED_TRACE((parallel ? "checks at once " : "time-out ") + std::to_string(row.stored));
+        m_settings.*row.field = row.stored;
         auto form = open(PrefPage::Scanning);
-        EXPECT_EQ(form->timeoutSlider(0), row[1]);
-        form->SetTimeoutSlider(0, row[2]);
+        EXPECT_EQ(parallel ? form->checksAtOnce() : form->timeoutSlider(0), row.shown);
+        if (parallel)
+            form->SetChecksAtOnce(row.movedTo);
+        else
+            form->SetTimeoutSlider(0, row.movedTo);
         ASSERT_TRUE(form->ClickButton(OptionsButton::OK));
-        EXPECT_EQ(m_settings.Timeout, row[2]);
+        EXPECT_EQ(m_settings.*row.field, row.kept);
     }
 }
 
@@ -164,31 +162,20 @@ TEST_F(OptionsFormTest, TheBrowserVersionDecidesWhetherTheIntegrationBoxesAreOff
 
 // ---- Proxy -------------------------------------------------------------------
 
-TEST_F(OptionsFormTest, ActivationOffersEveryPageButPropertiesAndFillsTheProxyPage)
+TEST_F(OptionsFormTest, ActivationFillsTheProxyPageForItsOption)
 {
-    const struct {
-        ProxyMode mode;
-        bool own;
-    } rows[] = {{ProxyMode::None, false}, {ProxyMode::Browser, false}, {ProxyMode::Own, true}};
-    for (const auto& row : rows) {
-        for (const int page : {-1, PrefPage::Defaults, PrefPage::Proxy}) {
-            SCOPED_TRACE(static_cast<int>(row.mode) * 10 + page);
-            ownProxy("cache.example.test", "3128", "example.test");
-            m_settings.ProxyMode = row.mode;
-            auto form = open(page);
-            EXPECT_EQ(form->mode(), OptionsMode::Options);
-            EXPECT_EQ(form->caption(), QStringLiteral("Options"));
-            EXPECT_TRUE(form->pageOffered(PrefPage::Defaults));
-            EXPECT_FALSE(form->pageOffered(PrefPage::Properties));
-            EXPECT_TRUE(form->pageOffered(PrefPage::Scanning) &&
-                        form->pageOffered(PrefPage::Proxy));
-            EXPECT_EQ(form->proxyOption(), row.mode);
-            EXPECT_EQ(form->proxyFieldsEnabled(), row.own);
-            EXPECT_EQ(form->check(Check::BypassProxy).enabled, row.own);
-            EXPECT_EQ(form->check(Check::BypassProxy).checked, row.own);
-            EXPECT_EQ(form->text(TextBox::Proxy), row.own ? "cache.example.test" : "");
-            EXPECT_EQ(form->text(TextBox::Port), row.own ? "3128" : "");
-        }
+    for (const ProxyMode mode : {ProxyMode::None, ProxyMode::Browser, ProxyMode::Own}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        const bool own = mode == ProxyMode::Own;
+        ownProxy("cache.example.test", "3128", "example.test");
+        m_settings.ProxyMode = mode;
+        auto form = open(PrefPage::Proxy);
+        EXPECT_EQ(form->proxyOption(), mode);
+        EXPECT_EQ(form->proxyFieldsEnabled(), own);
+        EXPECT_EQ(form->check(Check::BypassProxy).enabled, own);
+        EXPECT_EQ(form->check(Check::BypassProxy).checked, own);
+        EXPECT_EQ(form->text(TextBox::Proxy), own ? "cache.example.test" : "");
+        EXPECT_EQ(form->text(TextBox::Port), own ? "3128" : "");
     }
 }
 

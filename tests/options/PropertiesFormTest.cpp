@@ -41,19 +41,6 @@ protected:
     }
 };
 
-TEST_F(PropertiesFormTest, OffersOnlyThePropertiesPageUnderItsOwnCaption)
-{
-    favorite();
-    auto form = open(PrefPage::Properties);
-    EXPECT_EQ(form->mode(), OptionsMode::Properties);
-    EXPECT_EQ(form->caption(), QStringLiteral("Favorite Properties"));
-    for (const int page : {PrefPage::Defaults, PrefPage::Scanning, PrefPage::Proxy})
-        EXPECT_FALSE(form->pageOffered(page)) << page;
-    EXPECT_TRUE(form->pageOffered(PrefPage::Properties));
-    EXPECT_EQ(form->text(TextBox::Link), QStringLiteral("Example"));
-    EXPECT_EQ(form->text(TextBox::URL), kAddress);
-}
-
 TEST_F(PropertiesFormTest, WithoutPrivateEntriesTheProgramWideChoicesShow)
 {
     favorite();
