@@ -164,33 +164,4 @@ TEST_F(BuiltTree, ABatchSendsOneResetAndNoPerNodeSignals)
     EXPECT_EQ(displayOrder().join(' '), QStringLiteral("A a2 renamed B C D d1"));
 }
 
-TEST_F(BuiltTree, AddAndRemoveOutsideABatchAnnounceThenReport)
-{
-    QStringList events;
-    QObject::connect(&tree, &TreeControl::aboutToInsert, [&](TreeNode* parent, int row) {
-        events << QStringLiteral("aboutToInsert %1 %2").arg(parent ? parent->text() : "-").arg(row);
-        EXPECT_EQ(parent ? parent->childCount() : int(tree.topLevel().size()), row);
-    });
-    QObject::connect(&tree, &TreeControl::inserted, [&](TreeNode* node) {
-        events << QStringLiteral("inserted %1").arg(node->text());
-        EXPECT_EQ(node->parent() ? node->parent()->child(node->row())
-                                 : tree.topLevel()[node->row()].get(),
-                  node);
-    });
-    QObject::connect(&tree, &TreeControl::aboutToRemove, [&](TreeNode* node) {
-        events << QStringLiteral("aboutToRemove %1").arg(node->text());
-        EXPECT_EQ(tree.findByKey(node->key()), node);
-    });
-    QObject::connect(&tree, &TreeControl::removed, [&](TreeNode* parent, int row) {
-        events << QStringLiteral("removed %1 %2").arg(parent ? parent->text() : "-").arg(row);
-    });
-
-    add(a, QStringLiteral("a3"));
-    add(nullptr, QStringLiteral("D"));
-    tree.remove(a1);
-
-    EXPECT_EQ(events, (QStringList{"aboutToInsert A 2", "inserted a3", "aboutToInsert - 3",
-                                   "inserted D", "aboutToRemove a1", "removed A 0"}));
-}
-
 } // namespace
