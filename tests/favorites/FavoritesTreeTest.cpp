@@ -79,20 +79,61 @@ TEST_F(FavoritesTreeTest, EmptyFolderGivesTheRootAlone)
     EXPECT_EQ(m_state.FolderCount, 1);
 }
 
-TEST_F(FavoritesTreeTest, FavoritesComeBeforeSubfoldersEachSubtreeComplete)
+// What the tree shows for the files on disk: favorites before subfolders,
+// each subtree complete; "Dead Favorites" folders inside the Favorites left
+// out (case counts); links followed but never round in a circle.
+TEST_F(FavoritesTreeTest, TheTreeShowsTheFavoritesOnDisk)
 {
-    m_temp.shortcut(fav(QStringLiteral("zeta.url")));
-    m_temp.shortcut(fav(QStringLiteral("Alpha.URL")));
-    m_temp.shortcut(fav(QStringLiteral("B/inner.url")));
-    m_temp.shortcut(fav(QStringLiteral("B/C/deep.url")));
-    m_temp.shortcut(fav(QStringLiteral("a/first.url")));
-    m_temp.file(fav(QStringLiteral("readme.txt")), "not a favorite");
-    m_temp.file(fav(QStringLiteral("link.lnk")), "not a favorite");
-    build();
-    EXPECT_THAT(outline(), ElementsAre("Favorites", "  Alpha", "  zeta", "  a", "    first", "  B",
-                                       "    inner", "    C", "      deep"));
-    EXPECT_EQ(m_state.FavoriteCount, 5);
-    EXPECT_EQ(m_state.FolderCount, 4);
+    const struct {
+        int favorites, folders;
+        QStringList files; // under Favorites/; "program/..." and "elsewhere/..." outside it
+        QStringList outline;
+    } rows[] = {
+        {5,
+         4,
+         {"zeta.url", "Alpha.URL", "B/inner.url", "B/C/deep.url", "a/first.url", "readme.txt",
+          "link.lnk"},
+         {"Favorites", "  Alpha", "  zeta", "  a", "    first", "  B", "    inner", "    C",
+          "      deep"}},
+        {1, 1, {".url"}, {"Favorites", "  "}},
+        {1,
+         3,
+         {"Dead Favorites/gone.url", "Sub/Dead Favorites/gone.url",
+          "Sub/Dead Favorites/Below/gone.url", "Sub/dead favorites/shown.url"},
+         {"Favorites", "  Sub", "    dead favorites", "      shown"}},
+        {0, 1, {"program/Dead Favorites/old.url"}, {"Favorites"}}, // moving them is off
+        {2,
+         3,
+         {"Real/r.url", "elsewhere/e.url", "Real/Up -> Favorites", "Other -> elsewhere",
+          "broken.url -> nowhere"},
+         {"Favorites", "  Other", "    e", "  Real", "    r"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.files.join(QLatin1Char(' ')).toStdString());
+        QDir(m_temp.path()).removeRecursively();
+        m_tree.clear();
+        m_state.FavoriteCount = 0;
+        m_state.FolderCount = 1;
+        m_temp.folder(QStringLiteral("Favorites"));
+        m_temp.folder(QStringLiteral("program"));
+        for (const QString& file : row.files) {
+            const QString path =
+                file.startsWith(QLatin1String("program/")) || file.startsWith(QLatin1String("else"))
+                    ? file
+                    : fav(file);
+            if (path.contains(QLatin1String(" -> ")))
+                QFile::link(m_temp.path(path.section(QLatin1String(" -> "), 1)),
+                            m_temp.path(path.section(QLatin1String(" -> "), 0, 0)));
+            else if (path.endsWith(QLatin1String(".url"), Qt::CaseInsensitive))
+                m_temp.shortcut(path);
+            else
+                m_temp.file(path, "not a favorite");
+        }
+        build();
+        EXPECT_EQ(outline(), row.outline);
+        EXPECT_EQ(m_state.FavoriteCount, row.favorites);
+        EXPECT_EQ(m_state.FolderCount, row.folders);
+    }
 }
 
 TEST_F(FavoritesTreeTest, NodesFollowTheConventions)
@@ -114,33 +155,6 @@ TEST_F(FavoritesTreeTest, NodesFollowTheConventions)
     EXPECT_EQ(FavoriteFilePath(workMusic->child(0), m_fs),
               m_temp.path(fav(QStringLiteral("Work/Music/Tools.url"))))
         << "the derived .URL path reaches a .url file";
-}
-
-TEST_F(FavoritesTreeTest, FileNamedJustDotUrlHasAnEmptyText)
-{
-    m_temp.shortcut(fav(QStringLiteral(".url")));
-    build();
-    ASSERT_EQ(m_tree.count(), 2);
-    EXPECT_EQ(m_tree.node(2)->text(), QString());
-    EXPECT_EQ(m_state.FavoriteCount, 1);
-}
-
-TEST_F(FavoritesTreeTest, DeadFavoritesFolderIsLeftOutAtEveryDepth)
-{
-    m_temp.shortcut(fav(QStringLiteral("Dead Favorites/gone.url")));
-    m_temp.shortcut(fav(QStringLiteral("Sub/Dead Favorites/gone.url")));
-    m_temp.shortcut(fav(QStringLiteral("Sub/Dead Favorites/Below/gone.url")));
-    m_temp.shortcut(fav(QStringLiteral("Sub/dead favorites/shown.url")));
-    build();
-    EXPECT_THAT(outline(), ElementsAre("Favorites", "  Sub", "    dead favorites", "      shown"));
-    EXPECT_EQ(m_state.FolderCount, 3);
-}
-
-TEST_F(FavoritesTreeTest, NoDeadFavoritesNodeWhenMovingIsOff)
-{
-    m_temp.shortcut(QStringLiteral("program/Dead Favorites/old.url"));
-    build();
-    EXPECT_THAT(outline(), ElementsAre("Favorites"));
 }
 
 TEST_F(FavoritesTreeTest, DeadFavoritesNodeComesFirstWithItsFavoritesOnly)
@@ -196,20 +210,6 @@ TEST_F(FavoritesTreeTest, UnreadableSubfolderIsLoggedAndTheRestStillBuilt)
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_THAT(outline(), ElementsAre("Favorites", "  A", "    a", "  Locked", "  Z", "    z"));
     EXPECT_EQ(m_boxes.shown().size(), 2) << "its favorites and its subfolders each fail once";
-}
-
-TEST_F(FavoritesTreeTest, LinksAreFollowedButNeverRoundInACircle)
-{
-    m_temp.shortcut(fav(QStringLiteral("Real/r.url")));
-    m_temp.shortcut(QStringLiteral("elsewhere/e.url"));
-    QFile::link(m_temp.path(QStringLiteral("Favorites")),
-                m_temp.path(fav(QStringLiteral("Real/Up"))));
-    QFile::link(m_temp.path(QStringLiteral("elsewhere")),
-                m_temp.path(fav(QStringLiteral("Other"))));
-    QFile::link(m_temp.path(QStringLiteral("nowhere")),
-                m_temp.path(fav(QStringLiteral("broken.url"))));
-    build();
-    EXPECT_THAT(outline(), ElementsAre("Favorites", "  Other", "    e", "  Real", "    r"));
 }
 
 TEST_F(FavoritesTreeTest, BuildChangesNothingOnDisk)

@@ -51,66 +51,51 @@ protected:
     TreeSearch m_search{m_tree, m_boxes};
 };
 
-TEST_F(TreeSearchTest, CaseMattersOnlyWithMatchCase)
+// Every match of a search, first to last: case matters only with Match
+// Case, spaces around the text are searched for as typed, and a reverse
+// search runs from the last node to the first.
+TEST_F(TreeSearchTest, FindFirstThenFindNextVisitEveryMatchInTurn)
 {
-    EXPECT_TRUE(m_search.FindFirst(QStringLiteral("news"), SearchDirection::Forward, false));
-    EXPECT_EQ(selected(), QStringLiteral("World News"));
-    EXPECT_THAT(m_shown, ElementsAre("World News"));
-    EXPECT_TRUE(m_search.found());
-
-    EXPECT_TRUE(m_search.FindFirst(QStringLiteral("news"), SearchDirection::Forward, true));
-    EXPECT_EQ(selected(), QStringLiteral("Local news"));
-
-    EXPECT_FALSE(m_search.FindFirst(QStringLiteral("WEATHER"), SearchDirection::Forward, true));
-    EXPECT_FALSE(m_search.found());
-    EXPECT_EQ(selected(), QStringLiteral("Local news")) << "a miss leaves the selection";
-    ASSERT_EQ(m_boxes.shown().size(), 1);
+    const struct {
+        const char* text;
+        SearchDirection direction;
+        bool matchCase;
+        QList<int> hits;
+    } rows[] = {
+        {"NEWS", SearchDirection::Forward, false, {2, 4, 5}},
+        {"news", SearchDirection::Forward, true, {5}},
+        {"WEATHER", SearchDirection::Forward, true, {}},
+        {"e", SearchDirection::Reverse, false, {7, 6, 5, 4, 2, 1}},
+        {"Favorites", SearchDirection::Reverse, true, {1}},
+        {"Recipes", SearchDirection::Forward, true, {7}},
+        {"News ", SearchDirection::Forward, true, {4}},
+        {" Sports", SearchDirection::Forward, false, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        m_boxes = ScriptedMessageBoxes();
+        m_tree.select(m_tree.node(3));
+        QList<int> hits;
+        if (m_search.FindFirst(QString::fromLatin1(row.text), row.direction, row.matchCase)) {
+            EXPECT_TRUE(m_search.found());
+            do
+                hits.append(selectedIndex());
+            while (m_search.FindNext(row.matchCase));
+            EXPECT_FALSE(m_search.FindNext(row.matchCase)) << "an ended search stays ended";
+            EXPECT_THAT(m_boxes.titles(), ElementsAre("Search Ended", "Search Ended"));
+        } else {
+            EXPECT_FALSE(m_search.found());
+            EXPECT_EQ(selectedIndex(), 3) << "a miss leaves the selection";
+            EXPECT_THAT(m_boxes.titles(), ElementsAre("Search Text Not Found"));
+        }
+        EXPECT_EQ(hits, row.hits);
+        EXPECT_EQ(m_search.searchText(), QString::fromLatin1(row.text));
+    }
+    EXPECT_THAT(m_shown, testing::Contains("World News"));
     const MessageRequest& box = m_boxes.shown().first();
     EXPECT_EQ(box.text, QStringLiteral("Search Text is not Found"));
-    EXPECT_EQ(box.title, QStringLiteral("Search Text Not Found"));
     EXPECT_EQ(box.icon, MessageIcon::Information);
     EXPECT_EQ(box.buttons, MessageButtons::Ok);
-}
-
-TEST_F(TreeSearchTest, ForwardVisitsEveryMatchThenEndsEachTime)
-{
-    QList<int> hits;
-    if (m_search.FindFirst(QStringLiteral("NEWS"), SearchDirection::Forward, false)) {
-        hits.append(selectedIndex());
-        while (m_search.FindNext(false))
-            hits.append(selectedIndex());
-    }
-    EXPECT_THAT(hits, ElementsAre(2, 4, 5));
-    EXPECT_THAT(m_boxes.titles(), ElementsAre("Search Ended"));
-    EXPECT_FALSE(m_search.FindNext(false));
-    EXPECT_THAT(m_boxes.titles(), ElementsAre("Search Ended", "Search Ended"));
-    EXPECT_EQ(m_boxes.shown().last().text, QStringLiteral("Search Text is not Found"));
-    EXPECT_EQ(selected(), QStringLiteral("Local news"));
-}
-
-TEST_F(TreeSearchTest, ReverseRunsFromTheLastNodeToTheFirst)
-{
-    EXPECT_TRUE(m_search.FindFirst(QStringLiteral("e"), SearchDirection::Reverse, false));
-    EXPECT_EQ(selectedIndex(), 7) << "the last node is examined first";
-    QList<int> hits{selectedIndex()};
-    while (m_search.FindNext(false))
-        hits.append(selectedIndex());
-    EXPECT_THAT(hits, ElementsAre(7, 6, 5, 4, 2, 1));
-    EXPECT_THAT(m_boxes.titles(), ElementsAre("Search Ended"));
-
-    EXPECT_TRUE(m_search.FindFirst(QStringLiteral("Favorites"), SearchDirection::Reverse, true));
-    EXPECT_EQ(selectedIndex(), 1) << "the first node is examined last";
-    EXPECT_TRUE(m_search.FindFirst(QStringLiteral("Recipes"), SearchDirection::Forward, true));
-    EXPECT_EQ(selectedIndex(), 7) << "a forward search reaches the last node";
-}
-
-TEST_F(TreeSearchTest, SurroundingSpacesAreSearchedForAsTyped)
-{
-    EXPECT_TRUE(m_search.FindFirst(QStringLiteral("News "), SearchDirection::Forward, true));
-    EXPECT_EQ(selected(), QStringLiteral("News Archive")) << "World News has no space after News";
-    EXPECT_EQ(m_search.searchText(), QStringLiteral("News "));
-    EXPECT_FALSE(m_search.FindFirst(QStringLiteral(" Sports"), SearchDirection::Forward, false));
-
     EXPECT_FALSE(TreeSearch::canSearch(QString()));
     EXPECT_FALSE(TreeSearch::canSearch(QStringLiteral("   ")));
     EXPECT_TRUE(TreeSearch::canSearch(QStringLiteral("  x ")));
