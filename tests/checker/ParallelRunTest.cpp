@@ -223,6 +223,7 @@ TEST_P(EitherWay, StopStillGivesTheAwaitedFavoriteItsVerdict)
         << "the favorite whose turn it was when Stop came";
     EXPECT_EQ(m_rig.images.key(NodeNamed(m_rig.tree, QStringLiteral("B Later"))->image()),
               QStringLiteral("IELOGO"));
+    EXPECT_EQ(m_rig.boxes.shown().last().text, QStringLiteral("Favorites Checking Aborted"));
 }
 
 TEST_P(EitherWay, BusyWindowNeverTurnsAnAnswerIntoSilence)
@@ -254,19 +255,6 @@ TEST(ParallelRun, NeverMoreThanTwoChecksAtOnceToOneHost)
     const int peak = FixtureNumber(server(), QStringLiteral("/peak?path=/one-host"));
     EXPECT_LE(peak, 2);
     EXPECT_GE(peak, 1) << "the server saw the run";
-}
-
-TEST(ParallelRun, StopLeavesWhatIsLeftUnchecked)
-{
-    CheckedCollection many(24);
-    many.favorites.BuildFavoritesTree();
-    QTimer::singleShot(300, [&] { many.runner.stop(); });
-    many.runner.CheckAllLinks();
-    int unchecked = 0;
-    for (int i = 1; i <= many.tree.count(); ++i)
-        unchecked += many.tree.node(i)->image() == many.settings.LightUnchecked;
-    EXPECT_GT(unchecked, 0);
-    EXPECT_EQ(many.boxes.shown().last().text, QStringLiteral("Favorites Checking Aborted"));
 }
 
 } // namespace
