@@ -153,47 +153,45 @@ TEST_F(BrowserIntegrationTest, RemoveAfterARestartDeletesTheKeyAndBothProgramVal
 
 // ---- The stored tests ------------------------------------------------------------
 
-TEST_F(BrowserIntegrationTest, TheToolbarAddsOnANumericZeroTheToolsMenuOnTheTextZeroOnly)
+// What the stored choice must be for each to act: the toolbar adds on a
+// numeric zero, the tools menu on the text "0" only, and both remove on the
+// text "1" only.
+TEST_F(BrowserIntegrationTest, EachActsOnlyOnTheStoredValueItReads)
 {
     const struct {
         const char* stored;
-        bool toolbarAdds;
-        bool toolsMenuAdds;
+        bool toolbarAdds, toolsMenuAdds, removes;
     } rows[] = {
-        {"0", true, true},   {"00", true, false},    {" 0", true, false},    {"0.0", true, false},
-        {"-0", true, false}, {"", false, false},     {"zero", false, false}, {"1", false, false},
-        {"2", false, false}, {"True", false, false},
+        {"0", true, true, false},      {"00", true, false, false},   {" 0", true, false, false},
+        {"0.0", true, false, false},   {"-0", true, false, false},   {"", false, false, false},
+        {"zero", false, false, false}, {"1", false, false, true},    {"01", false, false, false},
+        {" 1", false, false, false},   {"1.0", false, false, false}, {"2", false, false, false},
+        {"True", false, false, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.stored);
+        const QString stored = QString::fromLatin1(row.stored);
         QFile::remove(storePath());
-        storeProgramValue(QStringLiteral("IEToolbar"), QString::fromLatin1(row.stored));
-        storeProgramValue(QStringLiteral("IEToolMenu"), QString::fromLatin1(row.stored));
+        storeProgramValue(QStringLiteral("IEToolbar"), stored);
+        storeProgramValue(QStringLiteral("IEToolMenu"), stored);
         integration().SetToolbarButton(true);
         integration().SetToolsMenuEntry(true);
         EXPECT_EQ(!extensionLines(BrowserExtension::ToolbarButtonId).isEmpty(), row.toolbarAdds);
         EXPECT_EQ(program(QStringLiteral("ToolMenubarGUID")) != kAbsent, row.toolbarAdds);
         EXPECT_EQ(!extensionLines(BrowserExtension::ToolsMenuEntryId).isEmpty(), row.toolsMenuAdds);
         EXPECT_EQ(program(QStringLiteral("ToolMenuGUID")) != kAbsent, row.toolsMenuAdds);
-    }
-}
 
-TEST_F(BrowserIntegrationTest, BothRemoveOnlyOnTheTextOne)
-{
-    for (const char* stored : {"1", "01", " 1", "1.0", "True", "2", "0"}) {
-        SCOPED_TRACE(stored);
         QFile::remove(storePath());
         integration().SetToolbarButton(true);
         integration().SetToolsMenuEntry(true);
-        storeProgramValue(QStringLiteral("IEToolbar"), QString::fromLatin1(stored));
-        storeProgramValue(QStringLiteral("IEToolMenu"), QString::fromLatin1(stored));
+        storeProgramValue(QStringLiteral("IEToolbar"), stored);
+        storeProgramValue(QStringLiteral("IEToolMenu"), stored);
         integration().SetToolbarButton(false);
         integration().SetToolsMenuEntry(false);
-        const bool removes = qstrcmp(stored, "1") == 0;
-        EXPECT_EQ(extensionLines(BrowserExtension::ToolbarButtonId).isEmpty(), removes);
-        EXPECT_EQ(extensionLines(BrowserExtension::ToolsMenuEntryId).isEmpty(), removes);
-        EXPECT_EQ(program(QStringLiteral("IEToolbar")) == kAbsent, removes);
-        EXPECT_EQ(program(QStringLiteral("IEToolMenu")) == kAbsent, removes);
+        EXPECT_EQ(extensionLines(BrowserExtension::ToolbarButtonId).isEmpty(), row.removes);
+        EXPECT_EQ(extensionLines(BrowserExtension::ToolsMenuEntryId).isEmpty(), row.removes);
+        EXPECT_EQ(program(QStringLiteral("IEToolbar")) == kAbsent, row.removes);
+        EXPECT_EQ(program(QStringLiteral("IEToolMenu")) == kAbsent, row.removes);
     }
 }
 
