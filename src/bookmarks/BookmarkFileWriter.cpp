@@ -1,0 +1,57 @@
+#include "BookmarkFileWriter.h"
+
+namespace norvale {
+
+namespace {
+
+QString escaped(const QString& text)
+{
+    QString result = text.toHtmlEscaped(); // & < > "
+    return result.replace(QLatin1Char('\''), QLatin1String("&#39;"));
+}
+
+QString dateAttribute(const QDateTime& added)
+{
+    return added.isValid() ? QStringLiteral(" ADD_DATE=\"%1\"").arg(added.toSecsSinceEpoch())
+                           : QString();
+}
+
+} // namespace
+
+QByteArray WriteBookmarkFile(const BookmarkList& items)
+{
+    QString text = QStringLiteral("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
+                                  "<!-- This is an automatically generated file.\n"
+                                  "     It will be read and overwritten.\n"
+                                  "     DO NOT EDIT! -->\n"
+                                  "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; "
+                                  "charset=UTF-8\">\n"
+                                  "<TITLE>Bookmarks</TITLE>\n"
+                                  "<H1>Bookmarks</H1>\n"
+                                  "<DL><p>\n");
+    int depth = 0; // folder lists open below the top list
+    for (const BookmarkItem& item : items) {
+        // An item never sits deeper than one below the folder before it.
+        const int itemDepth = std::min(item.depth, depth);
+        for (; depth > itemDepth; --depth)
+            text += QString(4 * depth, QLatin1Char(' ')) + QStringLiteral("</DL><p>\n");
+        const QString indent(4 * (depth + 1), QLatin1Char(' '));
+        if (item.kind == BookmarkItem::Kind::Folder) {
+            text += indent +
+                    QStringLiteral("<DT><H3%1>%2</H3>\n")
+                        .arg(dateAttribute(item.added), escaped(item.title)) +
+                    indent + QStringLiteral("<DL><p>\n");
+            ++depth;
+        } else {
+            text += indent +
+                    QStringLiteral("<DT><A HREF=\"%1\"%2>%3</A>\n")
+                        .arg(escaped(item.url), dateAttribute(item.added), escaped(item.title));
+        }
+    }
+    for (; depth > 0; --depth)
+        text += QString(4 * depth, QLatin1Char(' ')) + QStringLiteral("</DL><p>\n");
+    text += QStringLiteral("</DL>\n");
+    return text.toUtf8();
+}
+
+} // namespace norvale

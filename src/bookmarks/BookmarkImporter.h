@@ -1,0 +1,36 @@
+#pragma once
+
+#include "BookmarkItem.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace norvale {
+
+class FileSystem;
+
+// What an import made and what it left out.
+struct ImportSummary {
+    int folders = 0;
+    int favorites = 0;
+    int skipped = 0;      // addresses that are no web or FTP address
+    QStringList problems; // folders or files that could not be made, one line each
+
+    // "Made 3 folders and 12 favorites; skipped 2 addresses that are not web
+    // or FTP addresses."
+    QString text() const;
+};
+
+// Makes the items' folders and favorites under targetFolder, each favorite
+// an Internet Shortcut file as "New Favorite" writes it. Names are cleaned
+// as New Favorite cleans them; a name already taken (in any letter case)
+// gets " (2)", " (3)"...; nothing that exists is ever written over, and
+// nothing is written outside targetFolder. Folders nested deeper than the
+// file system allows are merged into the deepest one that could be made.
+ImportSummary ImportBookmarks(const BookmarkList& items, const QString& targetFolder,
+                              const FileSystem& fs);
+
+// True for the schemes a favorite may have: http, https, ftp, ftps.
+bool IsFavoriteAddress(const QString& url);
+
+} // namespace norvale

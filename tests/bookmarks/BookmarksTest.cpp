@@ -1,0 +1,248 @@
+// Bookmark files in and out: files shaped as browsers write them, hostile
+// ones, imports beside existing favorites, and export then import again.
+
+#include "bookmarks/BookmarkExporter.h"
+#include "bookmarks/BookmarkFileReader.h"
+#include "bookmarks/BookmarkFileWriter.h"
+#include "bookmarks/BookmarkImporter.h"
+#include "platform/FileSystem.h"
+#include "platform/ProfileFile.h"
+#include "support/TempFavorites.h"
+
+#include <gmock/gmock.h>
+#include <QDirIterator>
+
+using namespace norvale;
+using namespace norvale::test;
+using testing::ElementsAreArray;
+using testing::UnorderedElementsAreArray;
+
+namespace {
+
+// "depth F title" for a folder, "depth title = url" for a link.
+QStringList describe(const BookmarkList& items)
+{
+    QStringList lines;
+    for (const BookmarkItem& item : items) {
+        lines.append(item.kind == BookmarkItem::Kind::Folder
+                         ? QStringLiteral("%1 F %2").arg(item.depth).arg(item.title)
+                         : QStringLiteral("%1 %2 = %3").arg(item.depth).arg(item.title, item.url));
+    }
+    return lines;
+}
+
+const char* const kHead = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
+                          "<!-- This is an automatically generated file.\n"
+                          "     It will be read and overwritten.\n"
+                          "     DO NOT EDIT! -->\n";
+
+struct BrowserFile {
+    const char* name;
+    QByteArray body;
+    QStringList expected;
+};
+
+// Written from the format as each browser family lays it out.
+const BrowserFile kBrowserFiles[] = {
+    {"FirefoxLike",
+     "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
+     "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'self'\"></meta>\n"
+     "<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks Menu</H1>\n\n<DL><p>\n"
+     "    <DT><A HREF=\"place:parent=toolbar_____\" ADD_DATE=\"1700000000\">Recent</A>\n"
+     "    <DT><H3 ADD_DATE=\"1700000000\" PERSONAL_TOOLBAR_FOLDER=\"true\">Bookmarks "
+     "Toolbar</H3>\n    <DL><p>\n"
+     "        <DT><A HREF=\"https://example.org/a?x=1&amp;y=2\" ADD_DATE=\"1700000002\" "
+     "ICON=\"data:image/png;base64,AAAA\">Tom &amp; Jerry&#39;s</A>\n"
+     "        <DD>A description\n        <HR>\n    </DL><p>\n"
+     "    <DT><A HREF=\"javascript:alert(1)\">Bookmarklet</A>\n"
+     "    <DT><A HREF=\"http://after.example/\">After &#x263A;</A>\n</DL>\n",
+     {"0 Recent = place:parent=toolbar_____", "0 F Bookmarks Toolbar",
+      "1 Tom & Jerry's = https://example.org/a?x=1&y=2", "0 Bookmarklet = javascript:alert(1)",
+      QStringLiteral("0 After \u263a = http://after.example/")}},
+    {"ChromiumLike",
+     "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
+     "<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n<DL><p>\n"
+     "    <DT><H3 ADD_DATE=\"1700000000\" LAST_MODIFIED=\"0\" "
+     "PERSONAL_TOOLBAR_FOLDER=\"true\">Bookmarks bar</H3>\n    <DL><p>\n"
+     "        <DT><H3 ADD_DATE=\"1700000000\">Nested</H3>\n        <DL><p>\n"
+     "            <DT><A HREF=\"https://example.com/\" ICON=\"data:,x\">\xc3\x9cn\xc3\xaf" "code "
+     "\xe2\x98\x83</A>\n        </DL><p>\n"
+     "        <DT><A HREF=\"ftp://ftp.example.net/pub/\">FTP</A>\n    </DL><p>\n</DL><p>\n",
+     {"0 F Bookmarks bar", "1 F Nested",
+      QStringLiteral("2 \u00dcn\u00efcode \u2603 = https://example.com/"),
+      "1 FTP = ftp://ftp.example.net/pub/"}},
+    // Older Edge and Internet Explorer: a Windows code page, lower-case and
+    // unquoted attributes, links never closed.
+    {"EdgeLike",
+     "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1252\">\n"
+     "<TITLE>Bookmarks</TITLE>\n<H1>Favorites</H1>\n<dl><p>\n"
+     "<dt><h3 folded add_date=1700000000>Caf\xe9s</h3>\n<dl><p>\n"
+     "<dt><a href=\"http://cafe.example/\" add_date=1700000000>Le Caf\xe9\n"
+     "<dt><a href='https://b.example/'>B\n</dl><p>\n"
+     "<dt><a href=http://top.example/>Top</a>\n</dl><p>\n",
+     {QStringLiteral("0 F Caf\u00e9s"), QStringLiteral("1 Le Caf\u00e9 = http://cafe.example/"),
+      "1 B = https://b.example/", "0 Top = http://top.example/"}},
+};
+
+TEST(BookmarkFileReaderTest, ReadsFilesAsBrowsersWriteThem)
+{
+    for (const BrowserFile& file : kBrowserFiles) {
+        SCOPED_TRACE(file.name);
+        EXPECT_THAT(describe(ReadBookmarkFile(kHead + file.body)),
+                    ElementsAreArray(file.expected));
+    }
+}
+
+class BookmarkImportTest : public testing::Test {
+protected:
+    BookmarkImportTest()
+        : m_target(m_temp.folder(QStringLiteral("target")))
+    {}
+
+    ImportSummary import(const QByteArray& file)
+    {
+        return ImportBookmarks(ReadBookmarkFile(kHead + file), m_target, m_fs);
+    }
+
+    // Every entry below the target, relative to it; and a check that
+    // nothing else was made anywhere in the temporary folder.
+    QStringList entries() const
+    {
+        EXPECT_THAT(QDir(m_temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                                  QDir::Hidden | QDir::System),
+                    ElementsAreArray({QStringLiteral("target")}));
+        QStringList found;
+        QDirIterator it(m_target, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                                      QDir::System,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            it.next();
+            EXPECT_LE(it.fileName().toUtf8().size(), 255);
+            found.append(QDir(m_target).relativeFilePath(it.filePath()));
+        }
+        return found;
+    }
+
+    TempFolder m_temp;
+    FileSystem m_fs;
+    QString m_target;
+};
+
+struct HostileFile {
+    const char* name;
+    std::function<QByteArray()> make;
+    int folders;
+    int favorites;
+};
+
+const HostileFile kHostileFiles[] = {
+    {"UnclosedTags",
+     [] {
+         return QByteArray("<DL><p><DT><H3>Open<DL><p><DT><A HREF=\"https://a.example/\">A"
+                           "<DT><A HREF=\"https://b.example/\" ICON=\"data:");
+     },
+     1, 1},
+    {"TenThousandDeep",
+     [] {
+         return "<DL><p>" + QByteArray("<DT><H3>L</H3><DL><p>").repeated(10'000) +
+                "<DT><A HREF=\"https://deep.example/\">Deep</A>";
+     },
+     32, 1},
+    {"FiftyMegabytes",
+     [] {
+         return "<DL><p><DT><A HREF=\"https://big.example/\" ICON=\"data:" +
+                QByteArray(50 * 1024 * 1024, 'A') + "\">Big</A><DT><A HREF=\"https://t.example/\">" +
+                QByteArray(1024 * 1024, 'T') + "</A></DL>";
+     },
+     0, 2},
+};
+
+TEST_F(BookmarkImportTest, HostileFilesImportWithinTheTarget)
+{
+    for (const HostileFile& file : kHostileFiles) {
+        SCOPED_TRACE(file.name);
+        QDir(m_target).removeRecursively();
+        m_fs.createFolder(m_target);
+        const ImportSummary summary = import(file.make());
+        EXPECT_EQ(summary.folders, file.folders);
+        EXPECT_EQ(summary.favorites, file.favorites);
+        EXPECT_THAT(summary.problems, testing::IsEmpty());
+        EXPECT_EQ(entries().size(), file.folders + file.favorites);
+    }
+}
+
+TEST_F(BookmarkImportTest, NamesAreCleanedAndStayInsideTheTarget)
+{
+    const QStringList titles{QStringLiteral("a/b"),          QStringLiteral(".."),
+                             QStringLiteral("."),            QStringLiteral("../../escape"),
+                             QStringLiteral("ctl\x01\x1f\x7f"), QString(300, QLatin1Char('x')),
+                             QString(),                      QStringLiteral("C:\\x")};
+    QByteArray file = "<DL><p>";
+    for (const QString& title : titles)
+        file += "<DT><A HREF=\"https://t.example/\">" + title.toUtf8() + "</A>\n";
+    file += "<DT><H3>..</H3><DL><p><DT><A HREF=\"https://in.example/\">in</A></DL>";
+    const ImportSummary summary = import(file);
+    EXPECT_EQ(summary.favorites, titles.size() + 1);
+    EXPECT_THAT(entries(),
+                UnorderedElementsAreArray(
+                    {QStringLiteral("a-b.url"), QStringLiteral("t.example.url"),
+                     QStringLiteral("t.example (2).url"), QStringLiteral("..-..-escape.url"),
+                     QStringLiteral("ctl---.url"), QString(251, QLatin1Char('x')) + ".url",
+                     QStringLiteral("t.example (3).url"), QStringLiteral("C--x.url"),
+                     QStringLiteral("Folder"), QStringLiteral("Folder/in.url")}));
+}
+
+TEST_F(BookmarkImportTest, TakenNamesGetNumbersAndNothingIsOverwritten)
+{
+    m_temp.file(QStringLiteral("target/News.url"), "keep");
+    m_temp.folder(QStringLiteral("target/Docs"));
+    const ImportSummary summary =
+        import("<DL><p><DT><H3>docs</H3><DL><p><DT><A HREF=\"http://a.example/\">A</A></DL><p>"
+               "<DT><A HREF=\"http://n.example/1\">news</A><DT><A HREF=\"http://n.example/2\">News</A>"
+               "<DT><A HREF=\"file:///etc/passwd\">F</A><DT><A HREF=\"data:text/html,x\">D</A>"
+               "<DT><A HREF=\"place:sort=8\">P</A><DT><A HREF=\"http://\">Empty host</A></DL>");
+    EXPECT_EQ(summary.text(), QStringLiteral("Made 1 folders and 3 favorites; skipped 4 addresses "
+                                             "that are not web or FTP addresses."));
+    EXPECT_EQ(m_temp.read(QStringLiteral("target/News.url")), QByteArray("keep"));
+    EXPECT_THAT(entries(), UnorderedElementsAreArray(
+                               {QStringLiteral("News.url"), QStringLiteral("Docs"),
+                                QStringLiteral("docs (2)"), QStringLiteral("docs (2)/A.url"),
+                                QStringLiteral("news (2).url"), QStringLiteral("News (3).url")}));
+    EXPECT_EQ(ProfileFile::read(m_temp.path(QStringLiteral("target/News (3).url")),
+                                QStringLiteral("InternetShortcut"), QStringLiteral("URL"), {}),
+              QStringLiteral("http://n.example/2"));
+}
+
+TEST(BookmarkRoundTripTest, ExportThenImportGivesTheSameTree)
+{
+    TempFolder temp;
+    const QString favorites = temp.folder(QStringLiteral("Favorites"));
+    temp.shortcut(QStringLiteral("Favorites/Tom & Jerry's, 100% [best].url"),
+                  QStringLiteral("https://example.org/?a=1&b=\"2\""));
+    temp.shortcut(QStringLiteral("Favorites/\u00dcn\u00efcode \u2603.url"),
+                  QStringLiteral("http://example.com/"));
+    temp.shortcut(QStringLiteral("Favorites/Sub/B.url"), QStringLiteral("ftp://ftp.example/"));
+    temp.shortcut(QStringLiteral("Favorites/Sub/Deeper/Leaf.url"),
+                  QStringLiteral("http://leaf.example/"));
+    temp.folder(QStringLiteral("Favorites/Empty"));
+    temp.shortcut(QStringLiteral("Favorites/Dead Favorites/Gone.url"),
+                  QStringLiteral("http://gone.example/"));
+    const FileSystem fs;
+    const BookmarkList exported =
+        CollectFavorites(favorites, fs, 0, {QStringLiteral("Dead Favorites")});
+    const QString copy = temp.folder(QStringLiteral("Copy"));
+    const ImportSummary summary =
+        ImportBookmarks(ReadBookmarkFile(WriteBookmarkFile(exported)), copy, fs);
+    EXPECT_EQ(summary.favorites, 4);
+    EXPECT_EQ(summary.folders, 3);
+    EXPECT_THAT(describe(CollectFavorites(copy, fs)),
+                ElementsAreArray({QStringLiteral("0 Tom & Jerry's, 100% [best] = "
+                                                 "https://example.org/?a=1&b=\"2\""),
+                                  QStringLiteral("0 \u00dcn\u00efcode \u2603 = http://example.com/"),
+                                  QStringLiteral("0 F Empty"), QStringLiteral("0 F Sub"),
+                                  QStringLiteral("1 B = ftp://ftp.example/"),
+                                  QStringLiteral("1 F Deeper"),
+                                  QStringLiteral("2 Leaf = http://leaf.example/")}));
+}
+
+} // namespace
