@@ -107,6 +107,7 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     CurrentLinkSettings current;
     TreeNode* node = check.node;
     outcome.url = m_parts.shortcuts.ReadLinkSettings(check.folderPath, node, current);
+    outcome.originalUrl = outcome.url;
     if (current.Bypass) {
         outcome.bypassed = true;
         m_lights.SetLinkLight(LinkResult::Unchecked, node, std::nullopt, current.OwnTimeout);
@@ -202,8 +203,17 @@ void CheckRunner::checkInRun(const FavoriteCheck& check)
                 }
                 return m_parts.probe.CheckLink(url, timeoutMs);
             });
-        if (const auto it = m_recordOf.constFind(check.node); it != m_recordOf.cend())
-            m_records[*it].url = outcome.url;
+        if (const auto it = m_recordOf.constFind(check.node); it != m_recordOf.cend()) {
+            RunRecord& record = m_records[*it];
+            record.url = outcome.url;
+            record.originalUrl = outcome.originalUrl;
+            record.status = outcome.bypassed ? LinkResult::Unchecked : outcome.result.Status;
+            record.title = outcome.result.Title;
+            if (outcome.result.PageDated)
+                record.pageDate = outcome.result.LastModified;
+            if (outcome.renamed)
+                record.renamedTo = check.node->text();
+        }
     } catch (const NorvaleError& error) {
         // One favorite's trouble (a file gone or locked) never ends the run.
         m_parts.log.LogError(error, false);
@@ -247,7 +257,10 @@ void CheckRunner::CheckAllLinks()
             }
             if (underRoot) {
                 m_recordOf.insert(node, m_records.size());
-                m_records.append({node, QString(), false, QString()});
+                RunRecord record;
+                record.node = node;
+                record.path = TreePathOf(node);
+                m_records.append(record);
             }
             if (m_parts.state.Checking && node->image() == m_parts.settings.LightUnchecked) {
                 checkInRun({folderPath, node, RunKind::All});
@@ -444,7 +457,9 @@ void CheckRunner::MoveDeadLink(TreeNode* node)
     // Only now that the file has gone does the node: nothing may point at
     // it afterwards.
     if (const auto record = m_recordOf.constFind(node); record != m_recordOf.cend()) {
-        m_records[*record] = {nullptr, m_records[*record].url, true, freeName};
+        m_records[*record].node = nullptr;
+        m_records[*record].moved = true;
+        m_records[*record].movedName = freeName;
         m_recordOf.erase(record);
     }
     m_parts.tree.remove(node);

@@ -43,7 +43,8 @@ struct FavoriteCheck {
 
 // What one favorite's check found and did.
 struct FavoriteCheckOutcome {
-    QString url; // the address as it stands after the check
+    QString originalUrl; // the address as the check found it
+    QString url;         // the address as it stands after the check
     bool bypassed = false;
     bool addressUpdated = false;
     bool renamed = false;
@@ -65,6 +66,12 @@ struct RunRecord {
     QString url;
     bool moved = false;
     QString movedName;
+    QString path;        // folders below the root and the name, as the run met it
+    QString originalUrl; // the address before the check
+    int status = 0;      // the verdict's status; 0 when not probed
+    QString title;
+    QDateTime pageDate; // the page's own date, null when it gave none
+    QString renamedTo;  // the new name when the page's title renamed it
 };
 
 struct CheckRunParts {

@@ -24,47 +24,71 @@ QString lightName(int image, const AppSettings& settings)
     return QStringLiteral("unchecked");
 }
 
-// Folders below the root and the favorite's name, joined by "/".
-QString pathOf(const TreeNode* node)
-{
-    QStringList parts{node->text()};
-    for (const TreeNode* folder = node->parent(); folder && folder->parent();
-         folder = folder->parent())
-        parts.prepend(folder->text());
-    return parts.join(QLatin1Char('/'));
-}
-
 } // namespace
 
-QStringList UnattendedReportLines(const CheckRunner& runner, const AppSettings& settings)
+QList<ReportEntry> UnattendedReportEntries(const CheckRunner& runner, const AppSettings& settings)
+{
+    QList<ReportEntry> entries;
+    for (const RunRecord& record : runner.lastRunRecords()) {
+        ReportEntry entry;
+        entry.path = record.path;
+        entry.addressBefore = record.originalUrl.isEmpty() ? record.url : record.originalUrl;
+        entry.addressAfter = record.url;
+        entry.status = record.status;
+        entry.title = record.title;
+        entry.pageDate = record.pageDate;
+        entry.renamedTo = record.renamedTo;
+        if (record.moved) {
+            entry.light = QStringLiteral("dead");
+            entry.movedTo = kDeadFavoritesText + QLatin1Char('/') + record.movedName;
+        } else {
+            entry.light = lightName(record.node->image(), settings);
+        }
+        entries.append(entry);
+    }
+    return entries;
+}
+
+ReportTotals TotalsOf(const QList<ReportEntry>& entries)
+{
+    ReportTotals totals;
+    totals.checked = int(entries.size());
+    for (const ReportEntry& entry : entries) {
+        const QString& light = entry.light;
+        int& count = light == QLatin1String("alive")       ? totals.alive
+                     : light == QLatin1String("changed")   ? totals.changed
+                     : light == QLatin1String("no-answer") ? totals.noAnswer
+                     : light == QLatin1String("dead")      ? totals.dead
+                     : light == QLatin1String("skipped")   ? totals.skipped
+                                                           : totals.unchecked;
+        ++count;
+        totals.moved += entry.movedTo.isEmpty() ? 0 : 1;
+    }
+    return totals;
+}
+
+QString SummaryLine(const ReportTotals& totals)
+{
+    return QStringLiteral("Checked %1 favorites: %2 alive, %3 changed, %4 no answer, %5 dead, "
+                          "%6 skipped, %7 moved to Dead Favorites")
+        .arg(totals.checked)
+        .arg(totals.alive)
+        .arg(totals.changed)
+        .arg(totals.noAnswer)
+        .arg(totals.dead)
+        .arg(totals.skipped)
+        .arg(totals.moved);
+}
+
+QStringList UnattendedReportLines(const QList<ReportEntry>& entries)
 {
     QStringList lines;
-    QHash<QString, int> counts;
-    int moved = 0;
-    for (const RunRecord& record : runner.lastRunRecords()) {
-        QString light;
-        QString path;
-        if (record.moved) {
-            light = QStringLiteral("dead");
-            path = kDeadFavoritesText + QLatin1Char('/') + record.movedName;
-            ++moved;
-        } else {
-            light = lightName(record.node->image(), settings);
-            path = pathOf(record.node);
-        }
-        ++counts[light];
-        lines.append(light + QLatin1Char('\t') + path + QLatin1Char('\t') + record.url);
+    for (const ReportEntry& entry : entries) {
+        const QString path = entry.movedTo.isEmpty() ? entry.path : entry.movedTo;
+        lines.append(entry.light + QLatin1Char('\t') + path + QLatin1Char('\t') +
+                     entry.addressAfter);
     }
-    lines.append(
-        QStringLiteral("Checked %1 favorites: %2 alive, %3 changed, %4 no answer, %5 dead, "
-                       "%6 skipped, %7 moved to Dead Favorites")
-            .arg(runner.lastRunRecords().size())
-            .arg(counts.value(QStringLiteral("alive")))
-            .arg(counts.value(QStringLiteral("changed")))
-            .arg(counts.value(QStringLiteral("no-answer")))
-            .arg(counts.value(QStringLiteral("dead")))
-            .arg(counts.value(QStringLiteral("skipped")))
-            .arg(moved));
+    lines.append(SummaryLine(TotalsOf(entries)));
     return lines;
 }
 

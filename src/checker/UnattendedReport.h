@@ -1,15 +1,46 @@
 #pragma once
 
+#include <QDateTime>
+#include <QList>
+#include <QString>
 #include <QStringList>
 
 namespace norvale {
 
 class CheckRunner;
-class TreeControl;
 struct AppSettings;
 
-// The report of an unattended run over all favorites: one line per favorite
+// One favorite of an unattended run over all favorites, as the reports show it.
+struct ReportEntry {
+    QString path;          // folders below the root and the name, before the run
+    QString addressBefore; // as the check found it
+    QString addressAfter;  // as it stands now (a redirect may have moved it)
+    QString light;         // alive, changed, no-answer, dead, skipped or unchecked
+    int status = 0;        // the probe's status, -1 no answer, 0 not probed
+    QString title;
+    QDateTime pageDate;
+    QString renamedTo;
+    QString movedTo; // its path in Dead Favorites when moved there
+};
+
+// The totals by light, in the order the reports list them.
+struct ReportTotals {
+    int checked = 0;
+    int alive = 0;
+    int changed = 0;
+    int noAnswer = 0;
+    int dead = 0;
+    int skipped = 0;
+    int unchecked = 0;
+    int moved = 0;
+};
+
+QList<ReportEntry> UnattendedReportEntries(const CheckRunner& runner, const AppSettings& settings);
+ReportTotals TotalsOf(const QList<ReportEntry>& entries);
+
+// The report printed at the end of an unattended run: one line per favorite
 // in tree order, "<light>\t<path>\t<address>", then a summary line.
-QStringList UnattendedReportLines(const CheckRunner& runner, const AppSettings& settings);
+QStringList UnattendedReportLines(const QList<ReportEntry>& entries);
+QString SummaryLine(const ReportTotals& totals);
 
 } // namespace norvale

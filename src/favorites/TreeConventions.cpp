@@ -46,4 +46,13 @@ QString FavoriteFilePath(const TreeNode* favorite, const FileSystem& fs)
     return FavoriteFilePath(folder ? folder->key() : QString(), favorite, fs);
 }
 
+QString TreePathOf(const TreeNode* node)
+{
+    QStringList parts{node->text()};
+    for (const TreeNode* folder = node->parent(); folder && folder->parent();
+         folder = folder->parent())
+        parts.prepend(folder->text());
+    return parts.join(QLatin1Char('/'));
+}
+
 } // namespace norvale

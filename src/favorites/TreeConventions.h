@@ -37,4 +37,8 @@ QString FavoriteFilePath(const QString& folderPath, const TreeNode* favorite, co
 // The same, in the folder of the favorite's parent node.
 QString FavoriteFilePath(const TreeNode* favorite, const FileSystem& fs);
 
+// The folders below the top-level node and the node's own text, joined by
+// "/": how a report names a favorite.
+QString TreePathOf(const TreeNode* node);
+
 } // namespace norvale

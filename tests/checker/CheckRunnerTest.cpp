@@ -373,7 +373,7 @@ TEST_F(CheckRunnerTest, UnattendedRunReportsEveryFavorite)
     m_favorites.BuildFavoritesTree();
     m_runner.CheckAllLinks();
     EXPECT_THAT(m_boxes.shown(), IsEmpty());
-    const QStringList lines = UnattendedReportLines(m_runner, m_settings);
+    const QStringList lines = UnattendedReportLines(UnattendedReportEntries(m_runner, m_settings));
     ASSERT_EQ(lines.size(), 4);
     EXPECT_EQ(lines[0], QStringLiteral("alive\tAlive\t") + titled(QStringLiteral("Alive")));
     EXPECT_EQ(lines[1], QStringLiteral("dead\tDead Favorites/Dead\t") + page({}, {}, 404));
