@@ -1,12 +1,17 @@
 // The program: wires the real parts together and runs the main window.
 
+#include "checker/RunReport.h"
+#include "CommandLine.h"
+#include "CommandLineTasks.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/QtDialogs.h"
+#include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/CommandSurface.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageList.h"
 #include "platform/InstanceLock.h"
+#include "platform/NorvaleError.h"
 #include "platform/ProgramFolder.h"
 #include "platform/RegistryStore.h"
 #include "platform/StatusBarModel.h"
@@ -22,8 +27,65 @@
 
 using namespace norvale;
 
+namespace {
+
+void printTo(std::FILE* stream, const QString& text)
+{
+    std::fputs(qUtf8Printable(text), stream);
+    std::fflush(stream);
+}
+
+// Writes the unattended run's report file; false when it could not.
+bool writeReport(const QString& path, const QList<ReportEntry>& entries)
+{
+    try {
+        WriteFileAtomically(
+            path, FormatReport(*ReportFormatFor(path), entries, QDateTime::currentDateTime()));
+        return true;
+    } catch (const NorvaleError& error) {
+        printTo(stderr, QStringLiteral("norvale: the report %1 was not written: %2\n")
+                            .arg(path, error.description()));
+        return false;
+    }
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine line = ParseCommandLine(arguments);
+    switch (line.action) {
+    case CommandLine::Action::Help:
+        printTo(stdout, line.usage);
+        return 0;
+    case CommandLine::Action::Version:
+        printTo(stdout, QStringLiteral("Norvale " NORVALE_VERSION "\n"));
+        return 0;
+    case CommandLine::Action::Invalid:
+        printTo(stderr, QStringLiteral("norvale: ") + line.error + QLatin1Char('\n') + line.usage);
+        return 2;
+    // These run without the window and without the single-instance lock.
+    case CommandLine::Action::Open:
+        return OpenFavoriteFile(argc, argv, line);
+    case CommandLine::Action::Import:
+        return ImportBookmarkFile(line);
+    case CommandLine::Action::Export:
+        return ExportBookmarkFile(line);
+    case CommandLine::Action::Window:
+        break;
+    }
+    // A report that could not be written is found out before any check.
+    if (!line.reportPath.isEmpty()) {
+        const QString problem = ReportPathProblem(line.reportPath);
+        if (!problem.isEmpty()) {
+            printTo(stderr, QStringLiteral("norvale: ") + problem + QLatin1Char('\n'));
+            return 2;
+        }
+    }
+
     // A second instance ends at once and silently, before it touches
     // settings or files. The lock is held until the process ends.
     InstanceLock instance(QStringLiteral("Vintrel"));
@@ -61,23 +123,26 @@ int main(int argc, char** argv)
     // Connected before the load, so that the tray has the window's icon when
     // the start-up's update check wants to show a balloon.
     ConnectWindow(lifecycle, window);
-    const QString commandLine = QApplication::arguments().mid(1).join(QLatin1Char(' '));
-    if (lifecycle.load(commandLine) == MainLifecycle::LoadOutcome::FavoritesNotFound)
+    if (lifecycle.load(line.words) == MainLifecycle::LoadOutcome::FavoritesNotFound)
         return 1;
 
     window.show();
     window.treeView()->setFocus();
+    int reportStatus = 0;
     if (lifecycle.state().InspectMode) {
         // Unattended: once the window is up, check everything, report, and
         // unload as a close would (the run leaves its flag set, so the close
         // guard is set aside).
         QTimer::singleShot(0, &window, [&] {
-            const QStringList report = lifecycle.runInspection();
-            std::fputs(qUtf8Printable(report.join(QLatin1Char('\n')) + QLatin1Char('\n')), stdout);
-            std::fflush(stdout);
+            const QList<ReportEntry> entries = lifecycle.runInspection();
+            printTo(stdout,
+                    UnattendedReportLines(entries).join(QLatin1Char('\n')) + QLatin1Char('\n'));
+            if (!line.reportPath.isEmpty() && !writeReport(line.reportPath, entries))
+                reportStatus = 1;
             window.setCloseGuard({});
             window.close();
         });
     }
-    return app.exec();
+    const int exitCode = app.exec();
+    return exitCode != 0 ? exitCode : reportStatus;
 }

@@ -94,7 +94,9 @@ void UpdateCommands(CommandSurface& surface, CommandState state, const Enablemen
     for (const char* key : kManagedTasks)
         surface.setTaskAvailable(QLatin1String(key), false);
 
-    on.menu(Menus::File, {1});
+    on.menu(Menus::File, {4});
+    if (!context.checking)
+        on.menu(Menus::File, {1, 2}); // import and export
     on.menu(Menus::Edit, {11, 13});
     on.menu(Menus::Node, {1, 14, 2});
     on.toolbar({7, 15});

@@ -69,7 +69,10 @@ void BuildCommandSurface(CommandSurface& surface)
 {
     surface.suspendDrawing();
     surface.clear();
-    surface.addMenu(menu(Menus::File, "&File", {item("E&xit", Command::Exit, "FILEEXIT")}));
+    surface.addMenu(menu(Menus::File, "&File",
+                         {item("&Import Bookmarks...", Command::ImportBookmarks),
+                          item("&Export Favorites...", Command::ExportFavorites), separator(),
+                          item("E&xit", Command::Exit, "FILEEXIT")}));
     surface.addMenu(menu(Menus::Edit, "&Edit",
                          {item("C&ut", Command::Cut, "CUT", "Ctrl+X"),
                           item("&Copy", Command::Copy, "COPY", "Ctrl+C"),

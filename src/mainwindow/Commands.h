@@ -29,6 +29,8 @@ enum class Command : int {
     MakerSite,
     Donate,
     LaunchFromDetails,
+    ImportBookmarks,
+    ExportFavorites,
 };
 
 // The menus by name.

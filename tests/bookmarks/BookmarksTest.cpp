@@ -65,7 +65,8 @@ const BrowserFile kBrowserFiles[] = {
      "    <DT><H3 ADD_DATE=\"1700000000\" LAST_MODIFIED=\"0\" "
      "PERSONAL_TOOLBAR_FOLDER=\"true\">Bookmarks bar</H3>\n    <DL><p>\n"
      "        <DT><H3 ADD_DATE=\"1700000000\">Nested</H3>\n        <DL><p>\n"
-     "            <DT><A HREF=\"https://example.com/\" ICON=\"data:,x\">\xc3\x9cn\xc3\xaf" "code "
+     "            <DT><A HREF=\"https://example.com/\" ICON=\"data:,x\">\xc3\x9cn\xc3\xaf"
+     "code "
      "\xe2\x98\x83</A>\n        </DL><p>\n"
      "        <DT><A HREF=\"ftp://ftp.example.net/pub/\">FTP</A>\n    </DL><p>\n</DL><p>\n",
      {"0 F Bookmarks bar", "1 F Nested",
@@ -88,8 +89,7 @@ TEST(BookmarkFileReaderTest, ReadsFilesAsBrowsersWriteThem)
 {
     for (const BrowserFile& file : kBrowserFiles) {
         SCOPED_TRACE(file.name);
-        EXPECT_THAT(describe(ReadBookmarkFile(kHead + file.body)),
-                    ElementsAreArray(file.expected));
+        EXPECT_THAT(describe(ReadBookmarkFile(kHead + file.body)), ElementsAreArray(file.expected));
     }
 }
 
@@ -108,12 +108,13 @@ protected:
     // nothing else was made anywhere in the temporary folder.
     QStringList entries() const
     {
-        EXPECT_THAT(QDir(m_temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
-                                                  QDir::Hidden | QDir::System),
-                    ElementsAreArray({QStringLiteral("target")}));
+        EXPECT_THAT(
+            QDir(m_temp.path())
+                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+            ElementsAreArray({QStringLiteral("target")}));
         QStringList found;
-        QDirIterator it(m_target, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
-                                      QDir::System,
+        QDirIterator it(m_target,
+                        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
                         QDirIterator::Subdirectories);
         while (it.hasNext()) {
             it.next();
@@ -151,8 +152,9 @@ const HostileFile kHostileFiles[] = {
     {"FiftyMegabytes",
      [] {
          return "<DL><p><DT><A HREF=\"https://big.example/\" ICON=\"data:" +
-                QByteArray(50 * 1024 * 1024, 'A') + "\">Big</A><DT><A HREF=\"https://t.example/\">" +
-                QByteArray(1024 * 1024, 'T') + "</A></DL>";
+                QByteArray(50 * 1024 * 1024, 'A') +
+                "\">Big</A><DT><A HREF=\"https://t.example/\">" + QByteArray(1024 * 1024, 'T') +
+                "</A></DL>";
      },
      0, 2},
 };
@@ -173,10 +175,14 @@ TEST_F(BookmarkImportTest, HostileFilesImportWithinTheTarget)
 
 TEST_F(BookmarkImportTest, NamesAreCleanedAndStayInsideTheTarget)
 {
-    const QStringList titles{QStringLiteral("a/b"),          QStringLiteral(".."),
-                             QStringLiteral("."),            QStringLiteral("../../escape"),
-                             QStringLiteral("ctl\x01\x1f\x7f"), QString(300, QLatin1Char('x')),
-                             QString(),                      QStringLiteral("C:\\x")};
+    const QStringList titles{QStringLiteral("a/b"),
+                             QStringLiteral(".."),
+                             QStringLiteral("."),
+                             QStringLiteral("../../escape"),
+                             QStringLiteral("ctl\x01\x1f\x7f"),
+                             QString(300, QLatin1Char('x')),
+                             QString(),
+                             QStringLiteral("C:\\x")};
     QByteArray file = "<DL><p>";
     for (const QString& title : titles)
         file += "<DT><A HREF=\"https://t.example/\">" + title.toUtf8() + "</A>\n";
@@ -196,11 +202,11 @@ TEST_F(BookmarkImportTest, TakenNamesGetNumbersAndNothingIsOverwritten)
 {
     m_temp.file(QStringLiteral("target/News.url"), "keep");
     m_temp.folder(QStringLiteral("target/Docs"));
-    const ImportSummary summary =
-        import("<DL><p><DT><H3>docs</H3><DL><p><DT><A HREF=\"http://a.example/\">A</A></DL><p>"
-               "<DT><A HREF=\"http://n.example/1\">news</A><DT><A HREF=\"http://n.example/2\">News</A>"
-               "<DT><A HREF=\"file:///etc/passwd\">F</A><DT><A HREF=\"data:text/html,x\">D</A>"
-               "<DT><A HREF=\"place:sort=8\">P</A><DT><A HREF=\"http://\">Empty host</A></DL>");
+    const ImportSummary summary = import(
+        "<DL><p><DT><H3>docs</H3><DL><p><DT><A HREF=\"http://a.example/\">A</A></DL><p>"
+        "<DT><A HREF=\"http://n.example/1\">news</A><DT><A HREF=\"http://n.example/2\">News</A>"
+        "<DT><A HREF=\"file:///etc/passwd\">F</A><DT><A HREF=\"data:text/html,x\">D</A>"
+        "<DT><A HREF=\"place:sort=8\">P</A><DT><A HREF=\"http://\">Empty host</A></DL>");
     EXPECT_EQ(summary.text(), QStringLiteral("Made 1 folders and 3 favorites; skipped 4 addresses "
                                              "that are not web or FTP addresses."));
     EXPECT_EQ(m_temp.read(QStringLiteral("target/News.url")), QByteArray("keep"));
@@ -235,14 +241,14 @@ TEST(BookmarkRoundTripTest, ExportThenImportGivesTheSameTree)
         ImportBookmarks(ReadBookmarkFile(WriteBookmarkFile(exported)), copy, fs);
     EXPECT_EQ(summary.favorites, 4);
     EXPECT_EQ(summary.folders, 3);
-    EXPECT_THAT(describe(CollectFavorites(copy, fs)),
-                ElementsAreArray({QStringLiteral("0 Tom & Jerry's, 100% [best] = "
-                                                 "https://example.org/?a=1&b=\"2\""),
-                                  QStringLiteral("0 \u00dcn\u00efcode \u2603 = http://example.com/"),
-                                  QStringLiteral("0 F Empty"), QStringLiteral("0 F Sub"),
-                                  QStringLiteral("1 B = ftp://ftp.example/"),
-                                  QStringLiteral("1 F Deeper"),
-                                  QStringLiteral("2 Leaf = http://leaf.example/")}));
+    EXPECT_THAT(
+        describe(CollectFavorites(copy, fs)),
+        ElementsAreArray({QStringLiteral("0 Tom & Jerry's, 100% [best] = "
+                                         "https://example.org/?a=1&b=\"2\""),
+                          QStringLiteral("0 \u00dcn\u00efcode \u2603 = http://example.com/"),
+                          QStringLiteral("0 F Empty"), QStringLiteral("0 F Sub"),
+                          QStringLiteral("1 B = ftp://ftp.example/"), QStringLiteral("1 F Deeper"),
+                          QStringLiteral("2 Leaf = http://leaf.example/")}));
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "shell/SettingsStore.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
+#include "support/TreeLookup.h"
 
 #include <csignal>
 #include <gmock/gmock.h>
@@ -470,6 +471,48 @@ TEST_F(MainLifecycleTest, SaveFailureIsShownAndTheMirrorSkipped)
     EXPECT_EQ(logLines().size(), 1);
     EXPECT_THAT(m_fs.listFolder(m_temp.path(QStringLiteral("Favorites/Dead Favorites"))).files,
                 IsEmpty());
+}
+
+TEST_F(MainLifecycleTest, FileMenuImportsIntoTheSelectedFolderAndExportsIt)
+{
+    m_temp.shortcut(QStringLiteral("Favorites/Sub/Existing.url"), QStringLiteral("http://old/"));
+    m_temp.shortcut(QStringLiteral("program/Dead Favorites/Gone.url"));
+    m_temp.file(QStringLiteral("in.html"), "<DL><p><DT><A HREF=\"http://127.0.0.1/1\">Existing</A>"
+                                           "<DT><A HREF=\"http://127.0.0.1/2\">New</A></DL>");
+    writeStore({QStringLiteral("\"MoveDead\"=\"1\"")});
+    auto lifecycle = start();
+    QStringList asked;
+    QString answer;
+    WindowActions actions;
+    actions.chooseBookmarkFile = [&](bool save) {
+        asked.append(save ? "save" : "open");
+        return answer;
+    };
+    lifecycle->setWindowActions(actions);
+    const auto exported = [&](const QString& node) {
+        m_tree.select(NodeNamed(m_tree, node));
+        answer = m_temp.path(QStringLiteral("out.html"));
+        lifecycle->RunCommand(Command::ExportFavorites);
+        return QString::fromUtf8(m_temp.read(QStringLiteral("out.html")));
+    };
+
+    m_tree.select(NodeNamed(m_tree, QStringLiteral("Existing")));
+    answer = m_temp.path(QStringLiteral("in.html"));
+    lifecycle->RunCommand(Command::ImportBookmarks);
+    EXPECT_THAT(m_fs.listFolder(m_temp.path(QStringLiteral("Favorites/Sub"))).files,
+                ElementsAre("Existing (2).url", "Existing.url", "New.url"));
+    ASSERT_NE(NodeNamed(m_tree, QStringLiteral("New")), nullptr) << "the tree was rebuilt";
+    EXPECT_EQ(m_boxes.shown().last().title, QStringLiteral("Import Bookmarks"));
+
+    EXPECT_TRUE(exported(QStringLiteral("Favorites")).contains(">New</A>"));
+    EXPECT_FALSE(exported(QStringLiteral("Favorites")).contains("Gone"));
+    EXPECT_TRUE(exported(QStringLiteral("Dead Favorites")).contains(">Gone</A>"));
+    EXPECT_THAT(asked, ElementsAre("open", "save", "save", "save"));
+
+    lifecycle->state().Checking = true;
+    lifecycle->RunCommand(Command::ImportBookmarks);
+    lifecycle->RunCommand(Command::ExportFavorites);
+    EXPECT_EQ(asked.size(), 4) << "nothing is asked while a check runs";
 }
 
 } // namespace

@@ -1,11 +1,16 @@
-// The program as a whole process: started twice, and started unattended
-// with no Favorites folder.
+// The program as a whole process: started twice, started unattended with no
+// Favorites folder, and each of its command-line options.
 
+#include "bookmarks/BookmarkFileReader.h"
 #include "support/FixtureServer.h"
 #include "support/TempFavorites.h"
 
 #include <gmock/gmock.h>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLockFile>
 #include <QProcess>
 #include <QThread>
 
@@ -35,9 +40,13 @@ protected:
                         .toUtf8());
     }
 
-    void prepare(QProcess& process, const QStringList& arguments = {}) const
+    void prepare(QProcess& process, const QStringList& arguments = {},
+                 const QString& pathFirst = QString()) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!pathFirst.isEmpty())
+            environment.insert(QStringLiteral("PATH"),
+                               pathFirst + QLatin1Char(':') + environment.value("PATH"));
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("NORVALE_REGISTRY"),
                            m_temp.path(QStringLiteral("registry.reg")));
@@ -122,6 +131,158 @@ TEST_F(ProcessTest, UnattendedRunChecksEverythingReportsAndSaves)
     const QByteArray store = m_temp.read(QStringLiteral("registry.reg"));
     EXPECT_TRUE(store.contains("\"LastRun\"=")) << "the unload sequence saved the settings";
     EXPECT_TRUE(store.contains("\"Top\"="));
+}
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class CommandLineTest : public ProcessTest {
+protected:
+    CommandLineTest()
+    {
+        m_favorites = m_temp.folder(QStringLiteral("Favorites"));
+        writeStore(m_favorites);
+    }
+
+    Outcome run(const QStringList& arguments, const QString& pathFirst = QString())
+    {
+        QProcess process;
+        prepare(process, arguments, pathFirst);
+        process.start();
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    // Holds the single-instance lock as a running window would.
+    std::unique_ptr<QLockFile> holdInstanceLock() const
+    {
+        auto lock =
+            std::make_unique<QLockFile>(m_temp.path(QStringLiteral("runtime/Vintrel.lock")));
+        EXPECT_TRUE(lock->tryLock());
+        return lock;
+    }
+
+    QString m_favorites;
+};
+
+TEST_F(CommandLineTest, OptionsThatEndAtOnce)
+{
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        const char* out; // the start of standard output
+        const char* err; // the start of standard error
+    } cases[] = {
+        {{"--help"}, 0, "Usage: norvale", ""},
+        {{"-h"}, 0, "Usage: norvale", ""},
+        {{"--version"}, 0, "Norvale " NORVALE_VERSION "\n", ""},
+        {{"--bogus"}, 2, "", "norvale: Unknown option 'bogus'.\nUsage: norvale"},
+        {{"--import"}, 2, "", "norvale: Missing value after '--import'."},
+        {{"--report", "r.json"}, 2, "", "norvale: --report goes with /inspect only."},
+        {{"/inspect", "--report", m_temp.path("r.txt")}, 2, "", "norvale: The report"},
+        {{"/inspect", "--report", m_temp.path("missing/r.json")}, 2, "", "norvale: The folder"},
+        {{"/inspect", "--report", m_temp.path("Favorites")}, 2, "", "norvale: The report"},
+    };
+    m_temp.shortcut(QStringLiteral("Favorites/A.url"));
+    const QByteArray store = m_temp.read(QStringLiteral("registry.reg"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const Outcome result = run(c.arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.out.left(qstrlen(c.out)), QString::fromUtf8(c.out));
+        EXPECT_EQ(result.err.left(qstrlen(c.err)), QString::fromUtf8(c.err));
+        EXPECT_EQ(result.out.isEmpty(), *c.out == 0);
+        EXPECT_EQ(m_temp.read(QStringLiteral("registry.reg")), store) << "nothing was checked";
+    }
+}
+
+TEST_F(CommandLineTest, OpenHandsWebAddressesOnlyToTheDesktopWithoutTheLock)
+{
+    const QString opened = m_temp.path(QStringLiteral("opened"));
+    const QString bin = m_temp.folder(QStringLiteral("bin"));
+    m_temp.file(QStringLiteral("bin/xdg-open"),
+                QStringLiteral("#!/bin/sh\necho \"$@\" >> '%1'\n").arg(opened).toUtf8());
+    QFile::setPermissions(m_temp.path(QStringLiteral("bin/xdg-open")),
+                          QFile::ReadOwner | QFile::ExeOwner);
+    const QString web =
+        m_temp.shortcut(QStringLiteral("Web.url"), QStringLiteral("https://127.0.0.1/a?b=1&c=2"));
+    const QString local =
+        m_temp.shortcut(QStringLiteral("Local.url"), QStringLiteral("file:///bin/sh"));
+    const auto lock = holdInstanceLock();
+
+    EXPECT_EQ(run({QStringLiteral("--open"), local}, bin).exitCode, 1);
+    const Outcome result = run({QStringLiteral("--open"), web}, bin);
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    for (int i = 0; i < 100 && !QFile::exists(opened); ++i)
+        QThread::msleep(50); // the opener runs on its own
+    EXPECT_EQ(m_temp.read(QStringLiteral("opened")), QByteArray("https://127.0.0.1/a?b=1&c=2\n"));
+}
+
+TEST_F(CommandLineTest, ImportThenExportWithoutTheLock)
+{
+    const QString bookmarks =
+        m_temp.file(QStringLiteral("bookmarks.html"),
+                    "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n<DT><H3>Tools</H3>\n<DL><p>\n"
+                    "<DT><A HREF=\"http://127.0.0.1/a\">A &amp; B</A>\n</DL><p>\n"
+                    "<DT><A HREF=\"javascript:void(0)\">Script</A>\n"
+                    "<DT><A HREF=\"https://127.0.0.1/c\">C</A>\n</DL>\n");
+    m_temp.shortcut(QStringLiteral("program/Dead Favorites/Gone.url"),
+                    QStringLiteral("http://127.0.0.1/gone"));
+    m_temp.shortcut(QStringLiteral("Favorites/Dead Favorites/Mirror.url"));
+    const auto lock = holdInstanceLock();
+
+    Outcome result = run({QStringLiteral("--import"), bookmarks, QStringLiteral("Imported")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out, QStringLiteral("Made 1 folders and 2 favorites; skipped 1 addresses "
+                                         "that are not web or FTP addresses.\n"));
+    EXPECT_TRUE(QFile::exists(m_temp.path(QStringLiteral("Favorites/Imported/Tools/A & B.url"))));
+
+    const QString exported = m_temp.path(QStringLiteral("out.html"));
+    result = run({QStringLiteral("--export"), exported, QStringLiteral("--include-dead")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    QStringList items;
+    for (const norvale::BookmarkItem& item : norvale::ReadBookmarkFile(m_temp.read("out.html")))
+        items.append(QString::number(item.depth) + QLatin1Char(' ') + item.title);
+    EXPECT_THAT(items, ElementsAre("0 Imported", "1 C", "1 Tools", "2 A & B", "0 Dead Favorites",
+                                   "1 Gone"));
+}
+
+TEST_F(CommandLineTest, UnattendedRunWritesItsReportInEachFormat)
+{
+    FixtureServer server;
+    const QString alive = server.url(
+        FixtureServer::path(QStringLiteral("/page"), {{"body", "<title>Alive</title>"}}));
+    m_temp.shortcut(QStringLiteral("Favorites/Alive.url"), alive);
+    m_temp.shortcut(QStringLiteral("Favorites/Old/Dead.url"), server.url("/nothing-here"));
+    for (const char* name : {"report.json", "report.csv", "report.html"}) {
+        SCOPED_TRACE(name);
+        const Outcome result = run({QStringLiteral("/inspect"), QStringLiteral("--report"),
+                                    m_temp.path(QString::fromUtf8(name))});
+        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_TRUE(result.out.startsWith(QStringLiteral("alive\tAlive\t")));
+    }
+    const QJsonObject json = QJsonDocument::fromJson(m_temp.read("report.json")).object();
+    EXPECT_EQ(json["summary"]["checked"].toInt(), 2);
+    EXPECT_EQ(json["summary"]["dead"].toInt(), 1);
+    const QJsonObject first = json["favorites"].toArray().at(0).toObject();
+    EXPECT_EQ(first["path"].toString(), QStringLiteral("Alive"));
+    EXPECT_EQ(first["addressAfter"].toString(), alive);
+    EXPECT_EQ(first["light"].toString(), QStringLiteral("alive"));
+    EXPECT_EQ(first["status"].toInt(), 200);
+    EXPECT_EQ(first["title"].toString(), QStringLiteral("Alive"));
+    const QStringList csv = m_temp.lines("report.csv");
+    ASSERT_EQ(csv.size(), 3);
+    EXPECT_TRUE(csv[0].startsWith("path,address_before,address_after,light,status,title,"));
+    EXPECT_TRUE(csv[1].startsWith("Alive," + alive + "," + alive + ",alive,200,Alive,"));
+    EXPECT_TRUE(csv[2].startsWith("Old/Dead,"));
+    const QString html = QString::fromUtf8(m_temp.read("report.html"));
+    EXPECT_LT(html.indexOf("<h2"), html.indexOf("Old/Dead")) << "dead ones come first";
+    EXPECT_LT(html.indexOf("Old/Dead"), html.indexOf("<td>Alive</td>"));
+    EXPECT_TRUE(html.contains("<a href=\"" + alive.toHtmlEscaped() + "\""));
 }
 
 } // namespace

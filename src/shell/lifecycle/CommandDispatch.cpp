@@ -253,6 +253,12 @@ void MainLifecycle::runCommand(Command command)
         if (m_parts.opener)
             m_parts.opener->open(kDonationPage);
         break;
+    case Command::ImportBookmarks:
+        importBookmarks();
+        break;
+    case Command::ExportFavorites:
+        exportFavorites();
+        break;
     }
 }
 

@@ -61,10 +61,10 @@ MainLifecycle::MainLifecycle(LifecycleParts parts)
     watchTree();
 }
 
-QStringList MainLifecycle::runInspection()
+QList<ReportEntry> MainLifecycle::runInspection()
 {
     m_checker.CheckAllLinks();
-    return UnattendedReportLines(m_checker, m_settings);
+    return UnattendedReportEntries(m_checker, m_settings);
 }
 
 bool MainLifecycle::IsInspectCommand(const QString& commandLine)
@@ -141,6 +141,14 @@ MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine)
 // The store's Shell Folders value names the folder. When it is absent (not
 // when it is empty), ~/Favorites is used if it exists, else the user is
 // asked and the answer kept in the store.
+QString MainLifecycle::StoredFavoritesFolder(const QString& storePath, const FileSystem& fs)
+{
+    const auto stored =
+        OpenStore(storePath).value(kShellFoldersSection, kShellFoldersKey, kFavoritesValue);
+    const QString home = QDir::home().filePath(QStringLiteral("Favorites"));
+    return stored ? *stored : fs.folderExists(home) ? home : QString();
+}
+
 bool MainLifecycle::findFavoritesFolder(RegistryStore& store)
 {
     const auto stored = store.value(kShellFoldersSection, kShellFoldersKey, kFavoritesValue);

@@ -3,6 +3,7 @@
 #include "checker/CheckRunner.h"
 #include "checker/IconFetcher.h"
 #include "checker/Probe.h"
+#include "checker/UnattendedReport.h"
 #include "DeadFavoritesMirror.h"
 #include "favorites/FavoriteEditor.h"
 #include "favorites/FavoritesTree.h"
@@ -67,6 +68,8 @@ struct WindowActions {
     std::function<QIcon()> icon; // the window's own icon
     // Shows the options dialog for the command that asked for it.
     std::function<void(Command)> options;
+    // Asks for a bookmark file to read (save false) or write; "" when none.
+    std::function<QString(bool save)> chooseBookmarkFile;
 };
 
 // The main window's life from load to unload: restores the settings and the
@@ -94,9 +97,12 @@ public:
     bool closeRequested() const { return !m_state.Checking; }
     void unload();
 
-    // The unattended run: checks all favorites and returns the report's
-    // lines (printed by the caller).
-    QStringList runInspection();
+    // The unattended run: checks all favorites and returns what it found,
+    // for the caller to print and write.
+    QList<ReportEntry> runInspection();
+    // The Favorites folder as the store names it, or ~/Favorites when the
+    // store names none and that folder exists; "" when neither.
+    static QString StoredFavoritesFolder(const QString& storePath, const FileSystem& fs);
 
     // The window's commands, clicks and edits. The window's actions may be
     // given before load, and must be for the tray to have its icon then.
@@ -138,6 +144,8 @@ private:
     void removeLeftoverTemporaryFiles();
     void runOptions(Command command);
     void openHelp();
+    void importBookmarks();
+    void exportFavorites();
     void installHelpFile();
     void setUpTray();
     void checkForUpdate();

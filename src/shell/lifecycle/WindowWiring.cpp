@@ -9,6 +9,7 @@
 
 #include "services/AboutDialog.h"
 #include <QCoreApplication>
+#include <QFileDialog>
 
 namespace norvale {
 
@@ -73,6 +74,13 @@ void ConnectWindow(MainLifecycle& lifecycle, MainWindow& window)
         window.activateWindow();
     };
     actions.icon = [&window] { return window.windowIcon(); };
+    actions.chooseBookmarkFile = [&window](bool save) {
+        const QString filter = QStringLiteral("Bookmark files (*.html *.htm);;All files (*)");
+        return save ? QFileDialog::getSaveFileName(&window, QStringLiteral("Export Favorites"),
+                                                   QStringLiteral("bookmarks.html"), filter)
+                    : QFileDialog::getOpenFileName(&window, QStringLiteral("Import Bookmarks"),
+                                                   QString(), filter);
+    };
     lifecycle.setWindowActions(std::move(actions));
 }
 

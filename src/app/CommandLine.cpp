@@ -1,0 +1,107 @@
+#include "CommandLine.h"
+
+#include <QCommandLineParser>
+
+namespace norvale {
+
+namespace {
+
+const QString kInspect = QStringLiteral("/inspect");
+
+// Qt's help text, with our own usage lines in place of its first line,
+// which would need the application object to name the program.
+QString usageText(QCommandLineParser& parser)
+{
+    const QString help = parser.helpText();
+    return QStringLiteral("Usage: norvale [/inspect [--report FILE]]\n"
+                          "       norvale --open FILE.url\n"
+                          "       norvale --import FILE [FOLDER]\n"
+                          "       norvale --export FILE [--include-dead]\n\n") +
+           help.mid(help.indexOf(QLatin1Char('\n')) + 1) +
+           QStringLiteral("\nWith /inspect it checks all favorites unattended and ends.\n");
+}
+
+CommandLine invalid(CommandLine line, const QString& error)
+{
+    line.action = CommandLine::Action::Invalid;
+    line.error = error;
+    return line;
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Keeps a folder of Internet Shortcut (.url) favorites in order."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and end."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and end."));
+    const QCommandLineOption open(
+        QStringLiteral("open"),
+        QStringLiteral("Open the favorite's address in the default browser and end."),
+        QStringLiteral("FILE.url"));
+    const QCommandLineOption import(
+        QStringLiteral("import"),
+        QStringLiteral("Read a browser's bookmark file into the Favorites folder, or into "
+                       "FOLDER (inside the Favorites folder unless absolute), and end."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption exportOption(
+        QStringLiteral("export"),
+        QStringLiteral("Write all favorites as a bookmark file that browsers import, and end."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption includeDead(
+        QStringLiteral("include-dead"),
+        QStringLiteral("With --export: also write the Dead Favorites folder."));
+    const QCommandLineOption report(QStringLiteral("report"),
+                                    QStringLiteral("With /inspect: write the run's report to "
+                                                   "FILE; .json, .csv or .html."),
+                                    QStringLiteral("FILE"));
+    parser.addOptions({help, version, open, import, exportOption, includeDead, report});
+
+    CommandLine line;
+    line.usage = usageText(parser);
+    if (!parser.parse(QStringList{QStringLiteral("norvale")} + arguments))
+        return invalid(line, parser.errorText());
+    const QStringList words = parser.positionalArguments();
+    line.words = words.join(QLatin1Char(' '));
+
+    const int tasks = int(parser.isSet(open)) + int(parser.isSet(import)) +
+                      int(parser.isSet(exportOption)) + int(parser.isSet(report));
+    if (parser.isSet(help)) {
+        line.action = CommandLine::Action::Help;
+    } else if (parser.isSet(version)) {
+        line.action = CommandLine::Action::Version;
+    } else if (tasks > 1) {
+        return invalid(line, QStringLiteral("--open, --import, --export and --report do not "
+                                            "go together."));
+    } else if (parser.isSet(open)) {
+        line.action = CommandLine::Action::Open;
+        line.file = parser.value(open);
+    } else if (parser.isSet(import)) {
+        if (words.size() > 1)
+            return invalid(line, QStringLiteral("--import takes one FOLDER at most."));
+        line.action = CommandLine::Action::Import;
+        line.file = parser.value(import);
+        line.folder = words.value(0);
+    } else if (parser.isSet(exportOption)) {
+        line.action = CommandLine::Action::Export;
+        line.file = parser.value(exportOption);
+        line.includeDead = parser.isSet(includeDead);
+    } else if (parser.isSet(report)) {
+        if (line.words.trimmed() != kInspect)
+            return invalid(line, QStringLiteral("--report goes with /inspect only."));
+        line.reportPath = parser.value(report);
+    }
+    if (parser.isSet(includeDead) && line.action != CommandLine::Action::Export &&
+        line.action != CommandLine::Action::Help && line.action != CommandLine::Action::Version)
+        return invalid(line, QStringLiteral("--include-dead goes with --export only."));
+    if ((line.action == CommandLine::Action::Open || line.action == CommandLine::Action::Export) &&
+        !words.isEmpty())
+        return invalid(line, QStringLiteral("Unexpected argument: %1").arg(words.first()));
+    return line;
+}
+
+} // namespace norvale

@@ -1,0 +1,117 @@
+#include "CommandLineTasks.h"
+
+#include "bookmarks/BookmarkExporter.h"
+#include "bookmarks/BookmarkFiles.h"
+#include "bookmarks/BookmarkImporter.h"
+#include "CommandLine.h"
+#include "favorites/ShortcutFile.h"
+#include "favorites/TreeConventions.h"
+#include "platform/FileSystem.h"
+#include "platform/NorvaleError.h"
+#include "platform/ProfileFile.h"
+#include "platform/ProgramFolder.h"
+#include "platform/RegistryStore.h"
+#include "shell/lifecycle/MainLifecycle.h"
+
+#include <cstdio>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace norvale {
+
+namespace {
+
+int fail(const QString& message)
+{
+    std::fputs(qUtf8Printable(QStringLiteral("norvale: ") + message + QLatin1Char('\n')), stderr);
+    return 1;
+}
+
+void print(const QString& message)
+{
+    std::fputs(qUtf8Printable(message + QLatin1Char('\n')), stdout);
+}
+
+QString favoritesFolder(const FileSystem& fs)
+{
+    return MainLifecycle::StoredFavoritesFolder(RegistryStore::defaultFilePath(), fs);
+}
+
+} // namespace
+
+int OpenFavoriteFile(int& argc, char** argv, const CommandLine& line)
+{
+    if (!QFileInfo(line.file).isFile())
+        return fail(QStringLiteral("%1 is not a file.").arg(line.file));
+    const QString url =
+        ProfileFile::read(line.file, ShortcutKeys::Standard, ShortcutKeys::Url, QString())
+            .trimmed();
+    // Only web and FTP addresses: a shortcut from anywhere must not start
+    // programs or open local files through the desktop's handlers.
+    if (!IsFavoriteAddress(url))
+        return fail(QStringLiteral("%1 holds no web or FTP address.").arg(line.file));
+    // The desktop's own opener needs no window system connection, so a
+    // file manager or a terminal can use it alike; without it, Qt's.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!opener.isEmpty()) {
+        if (!QProcess::startDetached(opener, {url}))
+            return fail(QStringLiteral("%1 could not be started.").arg(opener));
+        return 0;
+    }
+    QGuiApplication app(argc, argv);
+    if (!QDesktopServices::openUrl(QUrl(url)))
+        return fail(QStringLiteral("No browser could open %1.").arg(url));
+    return 0;
+}
+
+int ImportBookmarkFile(const CommandLine& line)
+{
+    const FileSystem fs;
+    const QString favorites = favoritesFolder(fs);
+    QString target = line.folder;
+    if (target.isEmpty() || QDir::isRelativePath(target)) {
+        if (favorites.isEmpty())
+            return fail(QStringLiteral("Cannot Find Favorites Folder"));
+        target = QDir(favorites).filePath(target);
+    }
+    if (!QDir().mkpath(target))
+        return fail(QStringLiteral("The folder %1 cannot be made.").arg(target));
+    QString error;
+    const auto items = LoadBookmarkFile(line.file, error);
+    if (!items)
+        return fail(error);
+    const ImportSummary summary = ImportBookmarks(*items, QDir::cleanPath(target), fs);
+    print(summary.text());
+    return summary.problems.isEmpty() ? 0 : 1;
+}
+
+int ExportBookmarkFile(const CommandLine& line)
+{
+    const FileSystem fs;
+    const QString favorites = favoritesFolder(fs);
+    if (favorites.isEmpty() || !fs.folderExists(favorites))
+        return fail(QStringLiteral("Cannot Find Favorites Folder"));
+    BookmarkList items = CollectFavorites(favorites, fs, 0, {kDeadFavoritesText});
+    if (line.includeDead) {
+        BookmarkItem dead;
+        dead.kind = BookmarkItem::Kind::Folder;
+        dead.title = kDeadFavoritesText;
+        items.append(dead);
+        items.append(
+            CollectFavorites(FileSystem::join(programFolder(), kDeadFavoritesText), fs, 1));
+    }
+    try {
+        SaveBookmarkFile(line.file, items);
+    } catch (const NorvaleError& error) {
+        return fail(error.description());
+    }
+    print(QStringLiteral("Exported %1 to %2.").arg(CountText(items), line.file));
+    return 0;
+}
+
+} // namespace norvale
