@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 
 namespace norvale {
 
@@ -14,11 +15,16 @@ QString usageText(QCommandLineParser& parser)
 {
     const QString help = parser.helpText();
     return QStringLiteral("Usage: norvale [/inspect [--report FILE]]\n"
-                          "       norvale --open FILE.url\n"
+                          "       norvale [--open] FILE.url\n"
                           "       norvale --import FILE [FOLDER]\n"
                           "       norvale --export FILE [--include-dead]\n\n") +
            help.mid(help.indexOf(QLatin1Char('\n')) + 1) +
            QStringLiteral("\nWith /inspect it checks all favorites unattended and ends.\n");
+}
+
+bool isShortcutFile(const QString& word)
+{
+    return word.endsWith(QLatin1String(".url"), Qt::CaseInsensitive) && QFileInfo(word).isFile();
 }
 
 CommandLine invalid(CommandLine line, const QString& error)
@@ -90,6 +96,11 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         line.action = CommandLine::Action::Export;
         line.file = parser.value(exportOption);
         line.includeDead = parser.isSet(includeDead);
+    } else if (words.size() == 1 && isShortcutFile(words.first())) {
+        // What a file manager runs for a .url file (the desktop entry's %f).
+        line.action = CommandLine::Action::Open;
+        line.file = words.first();
+        return line;
     } else if (parser.isSet(report)) {
         if (line.words.trimmed() != kInspect)
             return invalid(line, QStringLiteral("--report goes with /inspect only."));

@@ -28,7 +28,8 @@ struct CommandLine {
 };
 
 // Reads the arguments after the program's name. Arguments that are no
-// options are kept as they came, so "/inspect" means what it always meant.
+// options are kept as they came, so "/inspect" means what it always meant;
+// a lone existing .url file is opened as --open opens it.
 CommandLine ParseCommandLine(const QStringList& arguments);
 
 } // namespace norvale
