@@ -116,7 +116,7 @@ QString htmlNotes(const ReportEntry& entry)
 {
     QStringList notes;
     if (entry.addressBefore != entry.addressAfter)
-        notes.append(QStringLiteral("moved from ") + htmlAddress(entry.addressBefore));
+        notes.append(QStringLiteral("address updated from ") + htmlAddress(entry.addressBefore));
     if (!entry.renamedTo.isEmpty())
         notes.append(
             QStringLiteral("renamed to \u201c%1\u201d").arg(entry.renamedTo.toHtmlEscaped()));
@@ -145,7 +145,6 @@ table { border-collapse: collapse; width: 100%; table-layout: fixed; }
 th, td { text-align: left; vertical-align: top; padding: .3em .5em; border-bottom: 1px solid #eee; overflow-wrap: break-word; }
 th { color: #555; font-weight: 600; }
 th.name { width: 22%; } th.status { width: 4.5em; } th.title { width: 20%; } th.notes { width: 18%; }
-.totals li.moved { border-left-style: dashed; color: #444; }
 tr:nth-child(even) td { background: #fafafa; }
 a { color: #0b57d0; }
 )";
@@ -163,7 +162,7 @@ QByteArray html(const QList<ReportEntry>& entries, const QDateTime& finished)
                        "finished %3</p>\n<ul class=\"totals\">\n")
             .arg(QLatin1String(kStyle))
             .arg(totals.checked)
-            .arg(finished.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+            .arg(finished.toString(QStringLiteral("yyyy-MM-dd HH:mm t")));
     QString body;
     for (const LightGroup& group : kGroups) {
         QList<const ReportEntry*> members;
@@ -193,11 +192,12 @@ QByteArray html(const QList<ReportEntry>& entries, const QDateTime& finished)
         }
         body += QStringLiteral("</table>\n");
     }
+    page += QStringLiteral("</ul>\n");
     if (totals.moved > 0)
-        page += QStringLiteral("<li class=\"moved\" style=\"--c: #c62828\"><b>%1</b>moved to Dead "
-                               "Favorites</li>\n")
-                    .arg(totals.moved);
-    page += QStringLiteral("</ul>\n") + body + QStringLiteral("</body>\n</html>\n");
+        page +=
+            QStringLiteral("<p class=\"when\">%1 of the dead were moved to Dead Favorites.</p>\n")
+                .arg(totals.moved);
+    page += body + QStringLiteral("</body>\n</html>\n");
     return page.toUtf8();
 }
 
