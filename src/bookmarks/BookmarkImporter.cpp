@@ -51,7 +51,7 @@ QString freeName(const FileSystem& fs, const QString& folder, const QString& nam
 // Creates the favorite's file with an exclusive create, so that an entry
 // made meanwhile by anyone else is never written over, with the lines the
 // New Favorite dialog writes. The file is new, so it is written in place:
-// a temporary name beside it could be longer than the system allows.
+// there is nothing older to tear, and a failed write removes it again.
 bool writeFavorite(const QString& path, const QString& url, QString& problem)
 {
     QFile file(path);
