@@ -1,6 +1,7 @@
 #include "BookmarkExporter.h"
 
 #include "favorites/ShortcutFile.h"
+#include "favorites/TreeConventions.h"
 #include "platform/FileSystem.h"
 #include "platform/NorvaleError.h"
 #include "platform/ProfileFile.h"
@@ -10,8 +11,6 @@
 namespace norvale {
 
 namespace {
-
-const QString kExtension = QStringLiteral(".url");
 
 // A folder still to be written, and the depth of its contents.
 struct Pending {
@@ -44,12 +43,12 @@ BookmarkList CollectFavorites(const QString& folder, const FileSystem& fs, int d
             continue; // an unreadable folder exports as an empty one
         }
         for (const QString& file : listing.files) {
-            if (!file.endsWith(kExtension, Qt::CaseInsensitive))
+            if (!file.endsWith(kNewShortcutExtension, Qt::CaseInsensitive))
                 continue;
             const QString path = FileSystem::join(current.path, file);
             BookmarkItem item;
             item.depth = current.depth;
-            item.title = file.chopped(kExtension.size());
+            item.title = file.chopped(kNewShortcutExtension.size());
             item.url = ProfileFile::read(path, ShortcutKeys::Standard, ShortcutKeys::Url, QString())
                            .trimmed();
             item.added = QFileInfo(path).lastModified();

@@ -2,6 +2,7 @@
 
 #include "favorites/NameCleanup.h"
 #include "favorites/ShortcutFile.h"
+#include "favorites/TreeConventions.h"
 #include "platform/FileSystem.h"
 #include "platform/NorvaleError.h"
 
@@ -13,7 +14,6 @@ namespace norvale {
 
 namespace {
 
-const QString kExtension = QStringLiteral(".url");
 // Folders deeper than this are merged into the one at this depth: no
 // browser writes them, and paths must stay well inside the system's limit.
 constexpr int kMostDepth = 32;
@@ -124,7 +124,8 @@ ImportSummary ImportBookmarks(const BookmarkList& items, const QString& targetFo
             continue;
         }
         const QString path =
-            FileSystem::join(parent, freeName(fs, parent, baseName(item), kExtension) + kExtension);
+            FileSystem::join(parent, freeName(fs, parent, baseName(item), kNewShortcutExtension) +
+                                         kNewShortcutExtension);
         QString problem;
         if (writeFavorite(path, item.url, problem))
             ++summary.favorites;
