@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "NorvaleError.h"
+#include "RegularFile.h"
 #include "TextDecoding.h"
 
 #include <optional>
@@ -9,8 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 namespace norvale {
 
@@ -25,32 +24,35 @@ struct Line {
     QByteArray eol;  // "\r\n", "\n", "\r" or "" for a last line without one
 };
 
-// A profile file as lines of bytes. UTF-16 files are worked on as UTF-8 and
-// encoded back when written, so the line logic is the same for all.
+// A profile file as lines of bytes. UTF-16 files are worked on as UTF-8
+// (that keeps even a lone surrogate) and encoded back when written, so the
+// line logic is the same for all.
 struct Document {
     bool exists = false;
     Encoding encoding = Encoding::Bytes;
-    QByteArray bom; // kept as found
+    QByteArray bom;     // kept as found
+    QByteArray oddByte; // after the last whole UTF-16 unit, kept as found
     QList<Line> lines;
     QByteArray newLineEnd = "\r\n"; // the file's own, for lines we add
 };
 
-// UTF-16 without a mark shows as text whose every other byte is zero (bar
-// a few characters such as U+4E00 whose other byte is zero too).
+// UTF-16 without a mark shows as text with zero bytes on one side of its
+// units: the high byte of every ASCII character. The other side has a zero
+// only for the few characters such as U+4E00 that end in one, so a file
+// counts as UTF-16 when its zeros lean clearly one way, however much of its
+// text is not ASCII. Noise and 8-bit text with a few NULs do not lean.
 std::optional<Encoding> unmarkedUtf16(const QByteArray& bytes)
 {
-    if (bytes.size() < 4 || bytes.size() % 2 != 0)
-        return std::nullopt;
     qsizetype evenZeros = 0;
     qsizetype oddZeros = 0;
-    for (qsizetype i = 0; i < bytes.size(); i += 2) {
+    for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
         evenZeros += bytes[i] == 0;
         oddZeros += bytes[i + 1] == 0;
     }
-    const qsizetype half = bytes.size() / 2;
-    if (oddZeros * 10 >= half * 9 && evenZeros * 10 < half)
+    constexpr qsizetype kFewest = 4; // "[A]" and a line end
+    if (oddZeros >= kFewest && oddZeros >= 4 * evenZeros)
         return Encoding::Utf16LE;
-    if (evenZeros * 10 >= half * 9 && oddZeros * 10 < half)
+    if (evenZeros >= kFewest && evenZeros >= 4 * oddZeros)
         return Encoding::Utf16BE;
     return std::nullopt;
 }
@@ -77,17 +79,15 @@ QList<Line> splitLines(const QByteArray& bytes)
 Document load(const QString& path)
 {
     Document doc;
-    QFile file(path);
-    if (!file.exists())
-        return doc;
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw NorvaleError(ErrorNumber::PermissionDenied,
-                           QStringLiteral("Cannot read %1: %2")
-                               .arg(QDir::toNativeSeparators(path), file.errorString()),
-                           kSource);
+    QByteArray bytes;
+    try {
+        bytes = ReadRegularFile(path, ProfileFile::kMostBytes);
+    } catch (const NorvaleError& error) {
+        if (error.number() == ErrorNumber::FileNotFound)
+            return doc;
+        throw;
     }
     doc.exists = true;
-    QByteArray bytes = file.readAll();
     std::optional<Encoding> utf16;
     if (bytes.startsWith("\xff\xfe")) {
         utf16 = Encoding::Utf16LE;
@@ -103,9 +103,9 @@ Document load(const QString& path)
     bytes.remove(0, doc.bom.size());
     if (utf16) {
         doc.encoding = *utf16;
-        QStringDecoder decoder(*utf16 == Encoding::Utf16LE ? QStringConverter::Utf16LE
-                                                           : QStringConverter::Utf16BE);
-        bytes = QString(decoder.decode(bytes)).toUtf8();
+        if (bytes.size() % 2 != 0)
+            doc.oddByte = bytes.right(1);
+        bytes = ToLosslessUtf8(FromUtf16Units(bytes, *utf16 == Encoding::Utf16BE));
     }
     doc.lines = splitLines(bytes);
     for (const Line& line : doc.lines) {
@@ -122,11 +122,9 @@ QByteArray serialize(const Document& doc)
     QByteArray bytes;
     for (const Line& line : doc.lines)
         bytes += line.text + line.eol;
-    if (doc.encoding != Encoding::Bytes) {
-        QStringEncoder encoder(doc.encoding == Encoding::Utf16LE ? QStringConverter::Utf16LE
-                                                                 : QStringConverter::Utf16BE);
-        bytes = encoder.encode(QString::fromUtf8(bytes));
-    }
+    if (doc.encoding != Encoding::Bytes)
+        bytes =
+            ToUtf16Units(FromLosslessUtf8(bytes), doc.encoding == Encoding::Utf16BE) + doc.oddByte;
     return doc.bom + bytes;
 }
 
@@ -213,6 +211,35 @@ void requireWritable(const QString& path, const Document& doc)
     }
 }
 
+// A value's text: UTF-16 files are held as lossless UTF-8; other files are
+// UTF-8 when valid, else Windows-1252.
+QString textOf(const Document& doc, const QByteArray& bytes)
+{
+    return doc.encoding == Encoding::Bytes ? DecodeUtf8OrWindows1252(bytes)
+                                           : FromLosslessUtf8(bytes);
+}
+
+QByteArray bytesOf(const Document& doc, const QString& text)
+{
+    return doc.encoding == Encoding::Bytes ? text.toUtf8() : ToLosslessUtf8(text);
+}
+
+// A section or key name that a read finds again as written: no controls,
+// no outer blanks (reads trim them), nothing the line syntax gives a meaning.
+bool readsBack(const QString& name, bool isSection)
+{
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return false;
+    }
+    if (name != name.trimmed())
+        return false;
+    if (isSection)
+        return !name.contains(QLatin1Char(']'));
+    return !name.contains(QLatin1Char('=')) && !name.startsWith(QLatin1Char(';')) &&
+           !name.startsWith(QLatin1Char('['));
+}
+
 void ensureLineEnd(Document& doc, qsizetype index)
 {
     if (index >= 0 && index < doc.lines.size() && doc.lines[index].eol.isEmpty())
@@ -239,30 +266,41 @@ QString ProfileFile::read(const QString& path, const QString& section, const QSt
     // Like a C string, a value ends at a NUL byte.
     if (const qsizetype nul = value.indexOf('\0'); nul >= 0)
         value.truncate(nul);
-    return keep(unquoted(DecodeUtf8OrWindows1252(value.trimmed())), limit);
+    return keep(unquoted(textOf(doc, value.trimmed())), limit);
+}
+
+void ProfileFile::check(const QString& path)
+{
+    load(path);
 }
 
 void ProfileFile::write(const QString& path, const QString& section, const QString& key,
                         const QString& value)
 {
+    const auto refuse = [&](const QString& why) {
+        throw NorvaleError(5,
+                           QStringLiteral("Invalid procedure call or argument: %1 cannot be "
+                                          "written into %2")
+                               .arg(why, QDir::toNativeSeparators(path)),
+                           kSource);
+    };
     for (const QString& text : {section, key, value}) {
         if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')) ||
-            text.contains(QChar(0))) {
-            throw NorvaleError(5,
-                               QStringLiteral("Invalid procedure call or argument: a line "
-                                              "break cannot be written into %1")
-                                   .arg(QDir::toNativeSeparators(path)),
-                               kSource);
-        }
+            text.contains(QChar(0)))
+            refuse(QStringLiteral("a line break"));
     }
+    if (!readsBack(section, true) || !readsBack(key, false))
+        refuse(QStringLiteral("a name that would read back otherwise"));
     Document doc = load(path);
     requireWritable(path, doc);
-    const QByteArray newValue = value.toUtf8();
+    if (doc.encoding == Encoding::Bytes && HasLoneSurrogate(section + key + value))
+        refuse(QStringLiteral("half of a character pair (it needs a UTF-16 file)"));
+    const QByteArray newValue = bytesOf(doc, value);
     const qsizetype header = findSection(doc, section);
     if (header < 0) {
         ensureLineEnd(doc, doc.lines.size() - 1);
-        doc.lines.append({'[' + section.toUtf8() + ']', doc.newLineEnd});
-        doc.lines.append({key.toUtf8() + '=' + newValue, doc.newLineEnd});
+        doc.lines.append({'[' + bytesOf(doc, section) + ']', doc.newLineEnd});
+        doc.lines.append({bytesOf(doc, key) + '=' + newValue, doc.newLineEnd});
     } else if (const qsizetype line = findKey(doc, header, key); line >= 0) {
         QByteArray& text = doc.lines[line].text;
         text = text.left(text.indexOf('=')).trimmed() + '=' + newValue;
@@ -272,7 +310,7 @@ void ProfileFile::write(const QString& path, const QString& section, const QStri
         while (after > header && doc.lines[after].text.trimmed().isEmpty())
             --after;
         ensureLineEnd(doc, after);
-        doc.lines.insert(after + 1, {key.toUtf8() + '=' + newValue, doc.newLineEnd});
+        doc.lines.insert(after + 1, {bytesOf(doc, key) + '=' + newValue, doc.newLineEnd});
     }
     WriteFileAtomically(path, serialize(doc));
 }

@@ -19,8 +19,17 @@ class ProfileFile {
 public:
     // No limit on the characters kept.
     static constexpr int kWhole = -1;
+    // Far above any real shortcut file; a larger file is malformed and is
+    // neither read nor written.
+    static constexpr qint64 kMostBytes = 64 * 1024;
 
-    // The value, or defaultValue when the file, section or key is absent.
+    // Throws NorvaleError (321) when path is not a file that can be read as
+    // a profile file: not a regular file, or larger than kMostBytes. A
+    // missing file passes (it reads as all defaults).
+    static void check(const QString& path);
+
+    // The value, or defaultValue when the file, section or key is absent or
+    // the file cannot be read.
     static QString read(const QString& path, const QString& section, const QString& key,
                         const QString& defaultValue, int limit = kWhole);
     // Creates the file, section or key as needed. Throws NorvaleError when

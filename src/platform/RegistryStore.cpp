@@ -2,12 +2,15 @@
 
 #include "AtomicFile.h"
 #include "NorvaleError.h"
+#include "RegularFile.h"
 #include "TextDecoding.h"
 
+#include <algorithm>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringDecoder>
 
@@ -17,6 +20,8 @@ namespace {
 
 const QString kSource = QStringLiteral("RegistryStore");
 const QString kHeader = QStringLiteral("Windows Registry Editor Version 5.00");
+// Far above what the program's settings take; a larger file is not ours.
+constexpr qint64 kMostBytes = 16 * 1024 * 1024;
 
 QString rootName(RegistryRoot root)
 {
@@ -61,6 +66,55 @@ QString quoted(const QString& text)
     escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
     escaped.replace(QLatin1Char('"'), QLatin1String("\\\""));
     return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+// A string value whose every character reads back from a quoted one: no
+// line breaks or other controls but the tab, no lone surrogate (UTF-8 has
+// none). The others are written as the export format's hex(1) string, its
+// UTF-16 bytes and a closing NUL.
+QString storedValue(const QString& value)
+{
+    const bool plain = std::none_of(value.cbegin(), value.cend(), [](QChar c) {
+        return (c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x7f;
+    });
+    if (plain && !HasLoneSurrogate(value))
+        return quoted(value);
+    const QByteArray bytes = ToUtf16Units(value, false) + QByteArray(2, '\0');
+    QStringList hex;
+    for (const char byte : bytes)
+        hex.append(QStringLiteral("%1").arg(uchar(byte), 2, 16, QLatin1Char('0')));
+    return QStringLiteral("hex(1):") + hex.join(QLatin1Char(','));
+}
+
+// The text of a hex(1) value as storedValue writes it; nothing for any
+// other text.
+std::optional<QString> fromHexString(const QString& text)
+{
+    static const QLatin1String prefix("hex(1):");
+    if (!text.startsWith(prefix, Qt::CaseInsensitive))
+        return std::nullopt;
+    QByteArray bytes;
+    for (const QString& hex : text.mid(prefix.size()).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const uint byte = hex.trimmed().toUInt(&ok, 16);
+        if (!ok || byte > 0xff)
+            return std::nullopt;
+        bytes += char(byte);
+    }
+    QString value = FromUtf16Units(bytes, false);
+    if (value.endsWith(QChar(0)))
+        value.chop(1);
+    return value;
+}
+
+// A key path or value name that reads back as written: no controls (a line
+// break would end its line) and no lone surrogate.
+bool namesReadBack(const QString& path, const QString& name)
+{
+    const QString both = path + name;
+    return !HasLoneSurrogate(both) && std::none_of(both.cbegin(), both.cend(), [](QChar c) {
+        return c.unicode() < 0x20 || c.unicode() == 0x7f;
+    });
 }
 
 // UTF-16 or UTF-8 by their byte-order marks, else UTF-8 when the bytes are
@@ -108,26 +162,25 @@ QString RegistryStore::storedForm(const QVariant& value)
 
 void RegistryStore::load()
 {
-    QFile file(m_filePath);
-    if (!file.exists())
-        return;
-    if (!file.open(QIODevice::ReadOnly)) {
+    try {
+        parse(decode(ReadRegularFile(m_filePath, kMostBytes)));
+    } catch (const NorvaleError& error) {
         // Never overwrite a file we could not read: it may hold settings.
-        m_loadFailed = true;
-        return;
+        m_loadFailed = error.number() != ErrorNumber::FileNotFound;
     }
-    parse(decode(file.readAll()));
 }
 
 void RegistryStore::parse(const QString& text)
 {
-    QStringList lines = text.split(QLatin1Char('\n'));
+    // Lines end in CR LF, LF or a CR alone; new lines take the file's own.
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));
+    if (const QRegularExpressionMatch first = lineEnd.match(text); first.hasMatch())
+        m_lineEnd = first.captured();
+    QStringList lines = text.split(lineEnd);
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     Block* current = nullptr;
-    for (QString line : lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
+    for (const QString& line : lines) {
         const QString trimmed = line.trimmed();
         Line entry;
         entry.raw = line;
@@ -154,6 +207,9 @@ void RegistryStore::parse(const QString& text)
                 qsizetype valuePos = 0;
                 std::optional<QString> value = readQuoted(rest, valuePos);
                 if (value && rest.mid(valuePos).trimmed().isEmpty()) {
+                    entry.isValue = true;
+                } else if (const auto text = fromHexString(rest)) {
+                    value = text;
                     entry.isValue = true;
                 } else if (rest.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
                     bool ok = false;
@@ -222,6 +278,13 @@ void RegistryStore::SaveSetting(const QString& section1, const QString& section2
 {
     const QString path = keyPath(section1, section2);
     const QString text = storedForm(value);
+    if (!namesReadBack(path, name)) {
+        throw NorvaleError(5,
+                           QStringLiteral("Invalid procedure call or argument: a name with a "
+                                          "control character cannot be stored in %1")
+                               .arg(m_filePath),
+                           kSource);
+    }
     for (Block& block : m_blocks) {
         if (!samePath(block.path, path))
             continue;
@@ -269,11 +332,11 @@ void RegistryStore::DeleteSetting(const QString& section1, const QString& sectio
 
 QString RegistryStore::serialize() const
 {
-    const QString eol = QStringLiteral("\r\n");
+    const QString& eol = m_lineEnd;
     QString out = (m_header.isEmpty() ? kHeader : m_header) + eol;
     auto writeLines = [&](const std::vector<Line>& lines) {
         for (const Line& line : lines)
-            out += (line.isValue ? quoted(line.name) + QLatin1Char('=') + quoted(line.value)
+            out += (line.isValue ? quoted(line.name) + QLatin1Char('=') + storedValue(line.value)
                                  : line.raw) +
                    eol;
     };

@@ -41,7 +41,9 @@ public:
     // The stored value, or defaultValue when the key or the value is absent.
     QString GetSetting(const QString& section1, const QString& section2, const QString& name,
                        const QString& defaultValue) const;
-    // Throws NorvaleError when the file cannot be written.
+    // Throws NorvaleError when the file cannot be written, and (5) for a key
+    // path or value name holding a control character, which could not be
+    // read back. A value that a quoted string cannot carry is stored in hex.
     void SaveSetting(const QString& section1, const QString& section2, const QString& name,
                      const QVariant& value);
     // An empty name removes the whole key (and the keys below it).
@@ -84,6 +86,7 @@ private:
     int m_held = 0;
     mutable bool m_unsaved = false;
     QString m_header;
+    QString m_lineEnd = QStringLiteral("\r\n");
     std::vector<Line> m_preamble; // lines before the first key
     std::vector<Block> m_blocks;
     QStringList m_unparsed;

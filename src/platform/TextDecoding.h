@@ -1,12 +1,30 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 
 namespace norvale {
 
-// Bytes as text: UTF-8 when they are valid UTF-8, else the Windows code page
-// (1252) that older files and pages were written in.
+// The bytes as UTF-8 when they are valid UTF-8, else as Windows-1252 (the
+// code page older files and pages were written in).
 QString DecodeUtf8OrWindows1252(const QByteArray& bytes);
+
+// UTF-8 that also carries UTF-16 surrogates standing alone (as three-byte
+// sequences), so that any QString goes to bytes and back unchanged; for
+// text without such a surrogate it is plain UTF-8.
+QByteArray ToLosslessUtf8(QStringView text);
+QString FromLosslessUtf8(QByteArrayView bytes);
+
+// UTF-16 code units to and from bytes of the given order, one for one: a
+// surrogate standing alone is kept, never replaced. An odd last byte is
+// left out.
+QString FromUtf16Units(QByteArrayView bytes, bool bigEndian);
+QByteArray ToUtf16Units(QStringView text, bool bigEndian);
+
+// True when the text holds a surrogate without its partner, which UTF-8
+// cannot carry.
+bool HasLoneSurrogate(QStringView text);
 
 } // namespace norvale

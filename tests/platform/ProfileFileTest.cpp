@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <random>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using norvale::NorvaleError;
@@ -315,7 +316,7 @@ TEST_F(ProfileOddFileTest, EmptyFileGivesDefaultsAndTakesAFirstSection)
 TEST_F(ProfileOddFileTest, BinaryBytesAreReadAndKeptAsTheyAre)
 {
     std::mt19937 random(20260314);
-    QByteArray noise(64 * 1024, Qt::Uninitialized);
+    QByteArray noise(32 * 1024, Qt::Uninitialized);
     for (char& c : noise)
         c = char(random() % 256);
     noise[0] = 'X'; // no byte-order mark by chance
@@ -333,21 +334,32 @@ TEST_F(ProfileOddFileTest, BinaryBytesAreReadAndKeptAsTheyAre)
     EXPECT_EQ(ProfileFile::read(dir.path(u"w.url"_s), u"InternetShortcut"_s, u"URL"_s, {}), u"x"_s);
 }
 
-TEST_F(ProfileOddFileTest, TenMegabyteFileIsReadAndKeptWhole)
+TEST_F(ProfileOddFileTest, OnlyRegularFilesOfShortcutSizeAreReadOrWritten)
 {
-    QByteArray filler = "[Filler]\r\n";
-    for (int i = 0; filler.size() < 10 * 1024 * 1024; ++i)
-        filler +=
-            "Line" + QByteArray::number(i) + '=' + QByteArray(96, char('a' + i % 26)) + "\r\n";
-    filler += "Last=end\r\n";
-    const QByteArray head = "[InternetShortcut]\r\n";
+    const QByteArray head = "[InternetShortcut]\r\nURL=http://a.test/\r\n";
+    const QByteArray largest = head + QByteArray(ProfileFile::kMostBytes - head.size(), ' ');
 
-    EXPECT_EQ(readFrom(head + "URL=http://a.test/\r\n" + filler, u"Filler"_s, u"Last"_s), u"end"_s);
-    EXPECT_EQ(afterWrite(head + "URL=http://a.test/\r\n" + filler, u"InternetShortcut"_s, u"URL"_s,
-                         u"http://b.test/"_s),
-              head + "URL=http://b.test/\r\n" + filler);
-    ProfileFile::write(dir.path(u"w.url"_s), u"Filler"_s, u"After"_s, u"1"_s);
-    EXPECT_EQ(dir.read(u"w.url"_s), head + "URL=http://b.test/\r\n" + filler + "After=1\r\n");
+    EXPECT_EQ(readFrom(largest, u"InternetShortcut"_s, u"URL"_s), u"http://a.test/"_s);
+    EXPECT_EQ(errorOf([&] { ProfileFile::check(dir.path(u"r.url"_s)); }), 0);
+    const QByteArray larger = largest + ' ';
+    const QString file = dir.file(u"w.url"_s, larger);
+    EXPECT_EQ(ProfileFile::read(file, u"InternetShortcut"_s, u"URL"_s, u"<none>"_s), u"<none>"_s);
+    EXPECT_EQ(errorOf([&] { ProfileFile::check(file); }), ErrorNumber::InvalidFileFormat);
+    EXPECT_EQ(errorOf([&] { ProfileFile::write(file, u"InternetShortcut"_s, u"URL"_s, u"x"_s); }),
+              ErrorNumber::InvalidFileFormat);
+    EXPECT_EQ(errorOf([&] { ProfileFile::deleteSection(file, u"InternetShortcut"_s); }),
+              ErrorNumber::InvalidFileFormat);
+    EXPECT_EQ(dir.read(u"w.url"_s), larger);
+    EXPECT_EQ(errorOf([&] { ProfileFile::check(dir.path(u"Missing.url"_s)); }), 0);
+
+    // Nobody ever writes to this FIFO: opening it to read would wait for ever.
+    const QString fifo = dir.path(u"Pipe.url"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(ProfileFile::read(fifo, u"InternetShortcut"_s, u"URL"_s, u"<none>"_s), u"<none>"_s);
+    EXPECT_EQ(errorOf([&] { ProfileFile::check(fifo); }), ErrorNumber::InvalidFileFormat);
+    EXPECT_EQ(errorOf([&] { ProfileFile::write(fifo, u"InternetShortcut"_s, u"URL"_s, u"x"_s); }),
+              ErrorNumber::InvalidFileFormat);
+    EXPECT_TRUE(QFileInfo(fifo).isFile() == false && QFileInfo::exists(fifo));
 }
 
 class ProfileEncodingTest : public ProfileFileFixture {};
@@ -396,6 +408,28 @@ TEST_F(ProfileEncodingTest, Utf16WithoutAMarkIsFoundWithCharactersEndingInAZeroB
     EXPECT_EQ(dir.read(u"w.url"_s), utf16(before + u"Timeout=12\r\n"_s, false));
 }
 
+// Mostly Chinese text leaves few zero bytes, yet they all lean one way; a
+// surrogate standing alone is kept as it is, never made a "?".
+TEST_F(ProfileEncodingTest, Utf16WithoutAMarkStaysUtf16ThroughWritesAndDeletes)
+{
+    const QString title = QString(200, QChar(0x6587)) + QChar(0xD800) + u"x"_s;
+    const QString head = u"[InternetShortcut]\r\nURL=http://a.test/\r\n"_s;
+    const QString tail = u"[Brimwick]\r\nTitle="_s + title + u"\r\n"_s;
+    for (const bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
+        const QString file = dir.file(u"w.url"_s, utf16(head + tail, bigEndian));
+
+        EXPECT_EQ(ProfileFile::read(file, u"Brimwick"_s, u"Title"_s, {}), title);
+        ProfileFile::write(file, u"Brimwick"_s, u"Timeout"_s, u"12"_s);
+        ProfileFile::write(file, u"InternetShortcut"_s, u"Name"_s, title);
+        const QString named = u"[InternetShortcut]\r\nURL=http://a.test/\r\nName="_s + title;
+        EXPECT_EQ(dir.read(u"w.url"_s),
+                  utf16(named + u"\r\n"_s + tail + u"Timeout=12\r\n"_s, bigEndian));
+        ProfileFile::deleteSection(file, u"Brimwick"_s);
+        EXPECT_EQ(dir.read(u"w.url"_s), utf16(named + u"\r\n"_s, bigEndian));
+    }
+}
+
 TEST_F(ProfileEncodingTest, Utf8MarkNeitherHidesTheFirstSectionNorGetsLost)
 {
     const QByteArray before = "\xEF\xBB\xBF[InternetShortcut]\r\nURL=http://a.test/\r\n";
@@ -440,6 +474,23 @@ TEST_F(ProfileRefusalTest, LineBreaksAndNulsAreRefusedAndTheFileLeftAlone)
     EXPECT_EQ(errorOf([&] { ProfileFile::write(dir.path(u"New.url"_s), name, u"URL"_s, u"\n"_s); }),
               5);
     EXPECT_FALSE(QFile::exists(dir.path(u"New.url"_s)));
+}
+
+// Reads would find these names, or these characters, otherwise than written.
+TEST_F(ProfileRefusalTest, WhatWouldReadBackOtherwiseIsRefusedAndTheFileLeftAlone)
+{
+    const QString file = dir.file(u"r.url"_s, kShortcut);
+    for (const QString& key : {u"a=b"_s, u";k"_s, u"[k"_s, u" k"_s, u"k\t"_s, u"k\x01"_s}) {
+        SCOPED_TRACE(key.toStdString());
+        EXPECT_EQ(errorOf([&] { ProfileFile::write(file, u"InternetShortcut"_s, key, u"x"_s); }),
+                  5);
+    }
+    for (const QString& section : {u"S]x"_s, u" S"_s, u"S\x1b"_s})
+        EXPECT_EQ(errorOf([&] { ProfileFile::write(file, section, u"k"_s, u"x"_s); }), 5);
+    const QString lone = u"a"_s + QChar(0xDC00);
+    EXPECT_EQ(errorOf([&] { ProfileFile::write(file, u"InternetShortcut"_s, u"URL"_s, lone); }), 5)
+        << "UTF-8 cannot carry half of a pair";
+    EXPECT_EQ(dir.read(u"r.url"_s), kShortcut);
 }
 
 TEST_F(ProfileRefusalTest, WriteIntoAMissingFolderThrows)

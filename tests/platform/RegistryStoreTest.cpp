@@ -151,6 +151,7 @@ TEST_F(HandWrittenRegistryFile, IsReadWhateverItsLineEndsSpacingAndEncoding)
     const std::pair<QByteArray, QString> rows[] = {
         {byHand, QStringLiteral(R"(C:\Favorites\"Work")")},
         {QByteArray(byHand).replace("\n", "\r\n"), QStringLiteral(R"(C:\Favorites\"Work")")},
+        {QByteArray(byHand).replace("\n", "\r"), QStringLiteral(R"(C:\Favorites\"Work")")},
         {utf16, QStringLiteral("/home/zo\u00eb/Favorites")},
         {"; exported long ago\r\nREGEDIT4\r\n\r\n"
          "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\r\n"
@@ -169,9 +170,39 @@ TEST_F(HandWrittenRegistryFile, IsReadWhateverItsLineEndsSpacingAndEncoding)
         EXPECT_EQ(get(QStringLiteral("Timeout")), QStringLiteral("900"));
     }
     EXPECT_EQ(dir.read(QStringLiteral("registry.reg")).count("REGEDIT4"), 1);
+    // A bare-CR file stays one: the value written in is a line of its own.
+    write(QByteArray(byHand).replace("\n", "\r"));
+    open().SaveSetting(kCompany, kProduct, QStringLiteral("Added"), QStringLiteral("1"));
+    EXPECT_FALSE(dir.read(QStringLiteral("registry.reg")).contains('\n'));
+    EXPECT_EQ(get(QStringLiteral("Added")), QStringLiteral("1"));
+    EXPECT_EQ(get(QStringLiteral("Top"), QStringLiteral("Norvale\\Window")), QStringLiteral("12"));
     write(byHand);
     EXPECT_EQ(get(QStringLiteral("Retries")), QStringLiteral("10"));
     EXPECT_EQ(get(QStringLiteral("Top"), QStringLiteral("Norvale\\Window")), QStringLiteral("12"));
+}
+
+TEST_F(RegistryStoreTest, EveryValueReadsBackAsSavedAndNamesThatCannotAreRefused)
+{
+    const QStringList values{QStringLiteral("two\nlines"),
+                             QStringLiteral("cr\r\nlf"),
+                             QStringLiteral("bell\x07"),
+                             QStringLiteral("tab\tkept"),
+                             QStringLiteral("half ") + QChar(0xD800) + QStringLiteral(" pair"),
+                             QStringLiteral(R"(C:\"q")")};
+    for (int i = 0; i < values.size(); ++i)
+        open().SaveSetting(kCompany, kProduct, QStringLiteral("V%1").arg(i), values[i]);
+    for (int i = 0; i < values.size(); ++i)
+        EXPECT_EQ(get(QStringLiteral("V%1").arg(i)), values[i]) << i;
+    EXPECT_TRUE(open().unparsedLines().isEmpty());
+
+    const QByteArray before = dir.read(QStringLiteral("registry.reg"));
+    for (const QString& name : {QStringLiteral("Bad\nName"), QStringLiteral("Bad\x01")}) {
+        EXPECT_THROW(open().SaveSetting(kCompany, kProduct, name, QStringLiteral("x")),
+                     NorvaleError);
+        EXPECT_THROW(open().SaveSetting(kCompany, name, QStringLiteral("A"), QStringLiteral("x")),
+                     NorvaleError);
+    }
+    EXPECT_EQ(dir.read(QStringLiteral("registry.reg")), before);
 }
 
 TEST_F(HandWrittenRegistryFile, LinesItCannotParseAreReportedAndKeptByteForByte)
