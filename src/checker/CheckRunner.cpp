@@ -8,6 +8,8 @@
 #include "platform/ImageList.h"
 #include "platform/MessageBoxes.h"
 #include "platform/NorvaleError.h"
+#include "platform/ProfileFile.h"
+#include "platform/RegularFile.h"
 #include "platform/StatusBarModel.h"
 #include "platform/TreeControl.h"
 #include "Probe.h"
@@ -52,12 +54,16 @@ bool survivesTheFile(const QString& url)
              (url.front() == QLatin1Char('"') || url.front() == QLatin1Char('\'')));
 }
 
+// Two regular files of shortcut size with the same bytes. Anything else (a
+// FIFO that would never answer, a device, a huge file) is never the same.
 bool sameContents(const QString& a, const QString& b)
 {
-    QFile first(a);
-    QFile second(b);
-    return first.open(QIODevice::ReadOnly) && second.open(QIODevice::ReadOnly) &&
-           first.size() == second.size() && first.readAll() == second.readAll();
+    try {
+        return ReadRegularFile(a, ProfileFile::kMostBytes) ==
+               ReadRegularFile(b, ProfileFile::kMostBytes);
+    } catch (const NorvaleError&) {
+        return false;
+    }
 }
 
 } // namespace

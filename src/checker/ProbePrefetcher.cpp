@@ -1,5 +1,7 @@
 #include "ProbePrefetcher.h"
 
+#include "platform/NorvaleError.h"
+
 #include "favorites/ShortcutFile.h"
 #include "platform/Transfer.h"
 #include "platform/TransferControl.h"
@@ -78,8 +80,13 @@ void ProbePrefetcher::plan(const QList<Work>& work)
         entry.index = i;
         entry.node = item.node;
         CurrentLinkSettings current;
-        entry.url =
-            m_shortcuts.ReadCheckSettings(m_shortcuts.pathFor(item.folderPath, item.node), current);
+        try {
+            entry.url = m_shortcuts.ReadCheckSettings(
+                m_shortcuts.pathFor(item.folderPath, item.node), current);
+        } catch (const NorvaleError&) {
+            // Its turn in the run logs the trouble; nothing to fetch ahead.
+            current.Bypass = true;
+        }
         entry.timeoutRead = current.Timeout;
         entry.timeoutFixed = current.TimeoutFromFile;
         entry.fetch = !current.Bypass && !entry.url.isEmpty() &&

@@ -240,9 +240,12 @@ void FavoriteEditor::LaunchFavorite()
     if (!node || isFolder(node) || !node->parent() || !m_parts.opener)
         return;
     CurrentLinkSettings current;
-    const QString address =
-        m_parts.shortcuts.ReadLinkSettings(node->parent()->key(), node, current);
-    m_parts.opener->open(address);
+    try {
+        m_parts.opener->open(
+            m_parts.shortcuts.ReadLinkSettings(node->parent()->key(), node, current));
+    } catch (const NorvaleError& error) {
+        m_parts.log.LogError(error, true);
+    }
 }
 
 // The folder that new items go into: the selected folder when it is open,

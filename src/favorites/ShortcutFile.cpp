@@ -54,6 +54,9 @@ QString ShortcutFile::ReadLinkSettings(const QString& folderPath, const TreeNode
 
 QString ShortcutFile::ReadCheckSettings(const QString& path, CurrentLinkSettings& current) const
 {
+    // A file that cannot be read as a favorite's must not read as one with
+    // no address: that would be judged dead.
+    ProfileFile::check(path);
     const QString url = ProfileFile::read(path, ShortcutKeys::Standard, ShortcutKeys::Url,
                                           QString(), ReadLimits::Url);
 

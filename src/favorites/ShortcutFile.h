@@ -27,7 +27,7 @@ inline const QString ShowNew = QStringLiteral("ShowNew");
 
 // Characters kept when a key is read.
 namespace ReadLimits {
-constexpr int Url = 511;
+constexpr int Url = 2083; // the longest address browsers take
 constexpr int IconFile = 511;
 constexpr int Timeout = 4;
 constexpr int Rename = 2;
@@ -52,8 +52,10 @@ struct LinkInfo {
 };
 
 // Reading and writing a favorite's own file. Nothing is cached: every call
-// goes to the file. Reads never fail (a missing or odd file reads as the
-// defaults); writes throw NorvaleError when the file was not changed.
+// goes to the file. Reads for a check throw NorvaleError for a file that
+// cannot be read or is malformed (not a regular file, or too large); the
+// other reads give the defaults for it. Writes throw NorvaleError when the
+// file was not changed.
 class ShortcutFile {
 public:
     ShortcutFile(const AppSettings& settings, const FileSystem& fs, QString programFolder,

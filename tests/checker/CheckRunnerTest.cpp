@@ -10,7 +10,9 @@
 
 #include <gmock/gmock.h>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
+#include <sys/stat.h>
 
 using namespace norvale;
 using namespace norvale::test;
@@ -162,9 +164,9 @@ TEST_F(CheckRunnerTest, OnlyFetchableAddressesThatReadBackAreWrittenFromRedirect
         {redirect(QStringLiteral("javascript:alert(1)")), {}},
         {redirect(QStringLiteral("file:///etc/passwd")), {}},
         {redirect(QStringLiteral("gopher://127.0.0.1:1/")), {}},
-        {redirect(QStringLiteral("/page?x="), 511 - limit.size()),
-         limit + QString(511 - limit.size(), QLatin1Char('a'))},
-        {redirect(QStringLiteral("/page?x="), 512 - limit.size()), {}},
+        {redirect(QStringLiteral("/page?x="), 2083 - limit.size()),
+         limit + QString(2083 - limit.size(), QLatin1Char('a'))},
+        {redirect(QStringLiteral("/page?x="), 2084 - limit.size()), {}},
     };
     for (size_t i = 0; i < std::size(rows); ++i)
         favorite(QStringLiteral("Row %1").arg(i), rows[i].start, {QStringLiteral("Rename=1")});
@@ -231,12 +233,18 @@ TEST_F(CheckRunnerTest, DeadFavoritesAreMovedWithoutLosingAny)
                 m_temp.read(QStringLiteral("Favorites/Sub/Same.url")));
     m_temp.file(QStringLiteral("program/Dead Favorites/Twin.url"),
                 "[InternetShortcut]\r\nURL=x\r\n");
+    // A FIFO of a dead favorite's name, which nobody ever writes to.
+    favorite(QStringLiteral("Pipe"), page({}, {}, 404));
+    ASSERT_EQ(
+        ::mkfifo(QFile::encodeName(m_temp.path(QStringLiteral("program/Dead Favorites/Pipe.url"))),
+                 0600),
+        0);
     m_favorites.BuildFavoritesTree();
     m_runner.CheckAllLinks();
 
     EXPECT_THAT(m_rig.fs.listFolder(m_temp.path(QStringLiteral("program/Dead Favorites"))).files,
-                ElementsAre("C (2).url", "C.url", "Gone.url", "Last Dead.url", "Same.url",
-                            "Twin (2).url", "Twin.url"));
+                ElementsAre("C (2).url", "C.url", "Gone.url", "Last Dead.url", "Pipe (2).url",
+                            "Same.url", "Twin (2).url", "Twin.url"));
     for (const char* moved : {"Gone", "Sub/Same", "Z/Last Dead", "Twins 0/C", "Twins 1/C"})
         EXPECT_FALSE(QFile::exists(m_temp.path(QStringLiteral("Favorites/%1.url").arg(moved))));
     EXPECT_EQ(urlIn(QStringLiteral("Favorites/Live")), live);
@@ -246,7 +254,7 @@ TEST_F(CheckRunnerTest, DeadFavoritesAreMovedWithoutLosingAny)
     for (const auto& child : m_tree.node(1)->children())
         deadNodes.append(child->text());
     EXPECT_THAT(deadNodes, testing::UnorderedElementsAre("Same", "Twin", "Twin (2)", "Gone",
-                                                         "Last Dead", "C", "C (2)"));
+                                                         "Last Dead", "C", "C (2)", "Pipe (2)"));
 }
 
 // With the program's folder on a full disk no dead favorite can move: each
@@ -346,6 +354,10 @@ TEST_F(CheckRunnerTest, TroubleWithOneFavoriteNeverStopsTheRun)
     favorite(QStringLiteral("E Last"), titled(QStringLiteral("E Last")));
     QFile::setPermissions(m_temp.path(QStringLiteral("Favorites/A Locked.url")),
                           QFileDevice::ReadOwner);
+    // A favorite's first lines, then nothing for 2 GB (sparse, so it takes no disk).
+    favorite(QStringLiteral("F Huge"), titled(QStringLiteral("Huge")));
+    const qint64 huge = qint64(2) << 30;
+    ASSERT_TRUE(QFile::resize(m_temp.path(QStringLiteral("Favorites/F Huge.url")), huge));
     // While the slow page is awaited, one favorite goes and one becomes a folder.
     QTimer::singleShot(150, [this] {
         QFile::remove(m_temp.path(QStringLiteral("Favorites/C Vanishing.url")));
@@ -359,7 +371,12 @@ TEST_F(CheckRunnerTest, TroubleWithOneFavoriteNeverStopsTheRun)
         << "a favorite gone from disk reads no address";
     EXPECT_EQ(lightOf(QStringLiteral("D Folder")), QStringLiteral("YELLOWRESULT"));
     EXPECT_EQ(lightOf(QStringLiteral("E Last")), QStringLiteral("GREENCHECK"));
-    EXPECT_EQ(m_temp.lines(QStringLiteral("program/ERROR.LOG")).size(), 1);
+    EXPECT_EQ(lightOf(QStringLiteral("F Huge")), QStringLiteral("IELOGO"))
+        << "a malformed favorite gets no check";
+    EXPECT_EQ(QFileInfo(m_temp.path(QStringLiteral("Favorites/F Huge.url"))).size(), huge);
+    const QStringList log = m_temp.lines(QStringLiteral("program/ERROR.LOG"));
+    ASSERT_EQ(log.size(), 2);
+    EXPECT_TRUE(log[1].contains(QStringLiteral("F Huge.url"))) << log[1].toStdString();
 }
 
 TEST_F(CheckRunnerTest, UnattendedRunReportsEveryFavorite)

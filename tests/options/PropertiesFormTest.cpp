@@ -138,11 +138,11 @@ TEST_F(PropertiesFormTest, OkWithoutChangesAddsThePrivateSectionAndLeavesTheRest
     ChooseLightImages(m_settings, m_images);
     m_settings.ProxyMode = ProxyMode::Own;
     m_settings.ProxyServer = QStringLiteral(" kept as it is ");
-    const QString longAddress = kAddress + QString(600, QLatin1Char('a')) + QStringLiteral("  ");
+    const QString longAddress = kAddress + QString(2100, QLatin1Char('a')) + QStringLiteral("  ");
     favorite({}, longAddress);
     const QByteArray before = file();
     auto form = open(PrefPage::Properties);
-    EXPECT_EQ(form->text(TextBox::URL), longAddress.left(511));
+    EXPECT_EQ(form->text(TextBox::URL), longAddress.left(2083));
     ASSERT_TRUE(form->ClickButton(OptionsButton::OK));
     EXPECT_EQ(file(),
               before + "[Brimwick]\r\nTimeout=1500\r\nRename=1\r\nShowNew=0\r\nBypass=0\r\n")
