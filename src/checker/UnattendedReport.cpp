@@ -24,6 +24,39 @@ QString lightName(int image, const AppSettings& settings)
     return QStringLiteral("unchecked");
 }
 
+// A field of a report row with its tabs, line breaks and other controls
+// (and so its backslashes) escaped, so that one row is always one favorite.
+QString field(const QString& text)
+{
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '\\':
+            escaped += QLatin1String("\\\\");
+            break;
+        case '\t':
+            escaped += QLatin1String("\\t");
+            break;
+        case '\n':
+            escaped += QLatin1String("\\n");
+            break;
+        case '\r':
+            escaped += QLatin1String("\\r");
+            break;
+        default:
+            // Other controls and the Unicode line and paragraph separators
+            // break lines for some readers too.
+            if (c.unicode() < 0x20 || c.unicode() == 0x7f || c.unicode() == 0x85 ||
+                c.unicode() == 0x2028 || c.unicode() == 0x2029)
+                escaped += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                escaped += c;
+        }
+    }
+    return escaped;
+}
+
 } // namespace
 
 QList<ReportEntry> UnattendedReportEntries(const CheckRunner& runner, const AppSettings& settings)
@@ -85,8 +118,8 @@ QStringList UnattendedReportLines(const QList<ReportEntry>& entries)
     QStringList lines;
     for (const ReportEntry& entry : entries) {
         const QString path = entry.movedTo.isEmpty() ? entry.path : entry.movedTo;
-        lines.append(entry.light + QLatin1Char('\t') + path + QLatin1Char('\t') +
-                     entry.addressAfter);
+        lines.append(entry.light + QLatin1Char('\t') + field(path) + QLatin1Char('\t') +
+                     field(entry.addressAfter));
     }
     lines.append(SummaryLine(TotalsOf(entries)));
     return lines;

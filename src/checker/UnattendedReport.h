@@ -39,7 +39,10 @@ QList<ReportEntry> UnattendedReportEntries(const CheckRunner& runner, const AppS
 ReportTotals TotalsOf(const QList<ReportEntry>& entries);
 
 // The report printed at the end of an unattended run: one line per favorite
-// in tree order, "<light>\t<path>\t<address>", then a summary line.
+// in tree order, "<light>\t<path>\t<address>", then a summary line. In the
+// path and the address, "\\" stands for a backslash, "\t", "\n" and "\r"
+// for a tab, a line feed and a carriage return, "\uXXXX" for another control
+// or line separator.
 QStringList UnattendedReportLines(const QList<ReportEntry>& entries);
 QString SummaryLine(const ReportTotals& totals);
 
