@@ -1,5 +1,8 @@
 #include "PageReading.h"
 
+#include <algorithm>
+#include <array>
+#include <limits>
 #include <QLocale>
 #include <QStringDecoder>
 #include <QTimeZone>
@@ -12,12 +15,20 @@ namespace {
 const QString kLocation = QStringLiteral("Location:");
 
 // The character a code of the Windows single-byte code page stands for.
-QString windowsCharacter(int code)
+const QString& windowsCharacter(int code)
 {
-    QStringDecoder windows1252("windows-1252");
-    const char byte = char(code);
-    return windows1252.isValid() ? windows1252.decode(QByteArrayView(&byte, 1))
-                                 : QString(QChar(code));
+    static const std::array<QString, 256> table = [] {
+        std::array<QString, 256> characters;
+        for (int i = 0; i < 256; ++i) {
+            QStringDecoder windows1252("windows-1252");
+            const char byte = char(i);
+            characters[size_t(i)] = windows1252.isValid()
+                                        ? windows1252.decode(QByteArrayView(&byte, 1))
+                                        : QString(QChar(i));
+        }
+        return characters;
+    }();
+    return table[size_t(code)];
 }
 
 // Position of a "Location:" header that starts a line, -1 when none does
@@ -66,6 +77,60 @@ QString refreshTarget(const QString& text)
     if (quote < 0)
         return QString();
     return inside.mid(url + 4, quote - url - 4);
+}
+
+// One pass over the text, so that any page title takes time in proportion
+// to its length. A reference is "&#", decimal digits and ";": below 256 it
+// becomes that character of the Windows code page, above it goes. Anything
+// else stays as it is. A "&" that a reference gives may open the next one
+// ("&#38;#65;" gives "A").
+QString withNumericReferences(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    bool carriedAmpersand = false; // a "&" just given by a reference, not yet written
+    qsizetype at = 0;
+    while (at < text.size()) {
+        const bool opens = carriedAmpersand ? text.at(at) == QLatin1Char('#')
+                                            : text.sliced(at).startsWith(QLatin1String("&#"));
+        if (!opens) {
+            if (carriedAmpersand)
+                out += QLatin1Char('&');
+            else
+                out += text.at(at++);
+            carriedAmpersand = false;
+            continue;
+        }
+        const qsizetype digitsFrom = at + (carriedAmpersand ? 1 : 2);
+        qsizetype digitsEnd = digitsFrom;
+        qint64 code = 0;
+        while (digitsEnd < text.size() && text.at(digitsEnd).isDigit() &&
+               text.at(digitsEnd).unicode() < 128) {
+            code = std::min<qint64>(code * 10 + text.at(digitsEnd).digitValue(), qint64(1) << 32);
+            ++digitsEnd;
+        }
+        const bool isReference = digitsEnd > digitsFrom && digitsEnd < text.size() &&
+                                 text.at(digitsEnd) == QLatin1Char(';') &&
+                                 code <= std::numeric_limits<int>::max();
+        if (!isReference) {
+            out += QLatin1String("&#");
+            at = digitsFrom;
+            carriedAmpersand = false;
+            continue;
+        }
+        at = digitsEnd + 1;
+        carriedAmpersand = false;
+        if (code >= 256)
+            continue;
+        const QString& character = windowsCharacter(int(code));
+        if (character == QLatin1String("&"))
+            carriedAmpersand = true;
+        else
+            out += character;
+    }
+    if (carriedAmpersand)
+        out += QLatin1Char('&');
+    return out;
 }
 
 } // namespace
@@ -137,32 +202,13 @@ QString CleanTitle(QString title)
     title.replace(QLatin1String("&reg;"), QString(QChar(0xAE)));
     title.remove(QLatin1String("&trade;"));
     title.remove(QLatin1String("&#153;"));
-    while (title.startsWith(QLatin1Char(' ')))
-        title.remove(0, 1);
-    while (title.endsWith(QLatin1Char(' ')))
-        title.chop(1);
-
-    // Numeric references. One that is not a plain number, or has no ";",
-    // stays as it is and the scan goes on after it.
-    qsizetype from = 0;
-    for (qsizetype at; (at = title.indexOf(QLatin1String("&#"), from)) >= 0;) {
-        const qsizetype semicolon = title.indexOf(QLatin1Char(';'), at);
-        if (semicolon < 0)
-            break;
-        const QString digits = title.mid(at + 2, semicolon - at - 2);
-        bool ok = false;
-        const int code = digits.toInt(&ok);
-        if (!ok || code < 0) {
-            from = at + 2;
-        } else if (code < 256) {
-            title.replace(at, semicolon - at + 1, windowsCharacter(code));
-            from = at;
-        } else {
-            title.remove(QLatin1String("&#") + digits + QLatin1Char(';'));
-            from = at;
-        }
-    }
-    return title;
+    qsizetype first = 0;
+    while (first < title.size() && title.at(first) == QLatin1Char(' '))
+        ++first;
+    qsizetype end = title.size();
+    while (end > first && title.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return withNumericReferences(QStringView(title).sliced(first, end - first));
 }
 
 bool IsErrorTitle(const QString& title)

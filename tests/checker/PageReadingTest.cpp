@@ -32,7 +32,9 @@ INSTANTIATE_TEST_SUITE_P(
                     TitleCase{"hex &#x41; stays, &#65; goes", "hex &#x41; stays, A goes"},
                     TitleCase{"&#abc; and &#66;", "&#abc; and B"},
                     TitleCase{"no end &#65", "no end &#65"}, TitleCase{"Q&#A; time", "Q&#A; time"},
-                    TitleCase{"", ""}));
+                    TitleCase{"&#38;#38;#65;&#38;#x;", "A&#x;"},
+                    TitleCase{"&#0000065;&#4294967361;&#;", "A&#4294967361;&#;"},
+                    TitleCase{"&#a&#66;;", "&#aB;"}, TitleCase{"", ""}));
 
 TEST(FindTitle, BetweenTheTagsInAnyCase)
 {
