@@ -135,8 +135,11 @@ int main(int argc, char** argv)
         // guard is set aside).
         QTimer::singleShot(0, &window, [&] {
             const QList<ReportEntry> entries = lifecycle.runInspection();
-            printTo(stdout,
-                    UnattendedReportLines(entries).join(QLatin1Char('\n')) + QLatin1Char('\n'));
+            // Line by line: the report of 100,000 favorites is never held
+            // twice more as one text.
+            for (const QString& reportLine : UnattendedReportLines(entries))
+                std::fputs(qUtf8Printable(reportLine + QLatin1Char('\n')), stdout);
+            std::fflush(stdout);
             if (!line.reportPath.isEmpty() && !writeReport(line.reportPath, entries))
                 reportStatus = 1;
             window.setCloseGuard({});

@@ -201,6 +201,7 @@ void CheckRunner::checkInRun(const FavoriteCheck& check)
     if (m_prefetch)
         m_prefetch->waitFor(check.node, m_parts.state.Checking);
     try {
+        const QString nameBefore = check.node->text();
         const FavoriteCheckOutcome outcome =
             CheckFavorite(check, [this, &check](const QString& url, int timeoutMs) {
                 if (m_prefetch) {
@@ -217,8 +218,10 @@ void CheckRunner::checkInRun(const FavoriteCheck& check)
             record.title = outcome.result.Title;
             if (outcome.result.PageDated)
                 record.pageDate = outcome.result.LastModified;
-            if (outcome.renamed)
+            if (outcome.renamed) {
                 record.renamedTo = check.node->text();
+                record.path = TreePathOf(check.node->parent(), nameBefore);
+            }
         }
     } catch (const NorvaleError& error) {
         // One favorite's trouble (a file gone or locked) never ends the run.
@@ -463,6 +466,8 @@ void CheckRunner::MoveDeadLink(TreeNode* node)
     // Only now that the file has gone does the node: nothing may point at
     // it afterwards.
     if (const auto record = m_recordOf.constFind(node); record != m_recordOf.cend()) {
+        if (m_records[*record].path.isEmpty())
+            m_records[*record].path = TreePathOf(node);
         m_records[*record].node = nullptr;
         m_records[*record].moved = true;
         m_records[*record].movedName = freeName;

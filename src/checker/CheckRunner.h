@@ -66,7 +66,10 @@ struct RunRecord {
     QString url;
     bool moved = false;
     QString movedName;
-    QString path;        // folders below the root and the name, as the run met it
+    // Folders below the root and the name, as the run met it; kept only
+    // once the node can no longer tell (renamed or moved): a run over
+    // 100,000 favorites holds no second copy of every path.
+    QString path;
     QString originalUrl; // the address before the check
     int status = 0;      // the verdict's status; 0 when not probed
     QString title;

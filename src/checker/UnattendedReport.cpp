@@ -64,7 +64,7 @@ QList<ReportEntry> UnattendedReportEntries(const CheckRunner& runner, const AppS
     QList<ReportEntry> entries;
     for (const RunRecord& record : runner.lastRunRecords()) {
         ReportEntry entry;
-        entry.path = record.path;
+        entry.path = record.path.isEmpty() && record.node ? TreePathOf(record.node) : record.path;
         entry.addressBefore = record.originalUrl.isEmpty() ? record.url : record.originalUrl;
         entry.addressAfter = record.url;
         entry.status = record.status;

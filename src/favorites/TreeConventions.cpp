@@ -46,13 +46,17 @@ QString FavoriteFilePath(const TreeNode* favorite, const FileSystem& fs)
     return FavoriteFilePath(folder ? folder->key() : QString(), favorite, fs);
 }
 
-QString TreePathOf(const TreeNode* node)
+QString TreePathOf(const TreeNode* folder, const QString& name)
 {
-    QStringList parts{node->text()};
-    for (const TreeNode* folder = node->parent(); folder && folder->parent();
-         folder = folder->parent())
+    QStringList parts{name};
+    for (; folder && folder->parent(); folder = folder->parent())
         parts.prepend(folder->text());
     return parts.join(QLatin1Char('/'));
+}
+
+QString TreePathOf(const TreeNode* node)
+{
+    return TreePathOf(node->parent(), node->text());
 }
 
 } // namespace norvale

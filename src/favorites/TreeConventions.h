@@ -40,5 +40,7 @@ QString FavoriteFilePath(const TreeNode* favorite, const FileSystem& fs);
 // The folders below the top-level node and the node's own text, joined by
 // "/": how a report names a favorite.
 QString TreePathOf(const TreeNode* node);
+// The same for a name inside the given folder node.
+QString TreePathOf(const TreeNode* folder, const QString& name);
 
 } // namespace norvale

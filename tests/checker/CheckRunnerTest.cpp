@@ -385,6 +385,8 @@ TEST_F(CheckRunnerTest, UnattendedRunReportsEveryFavorite)
     m_settings.MoveDead = true;
     favorite(QStringLiteral("Alive"), titled(QStringLiteral("Alive")));
     favorite(QStringLiteral("Folder/Dead"), page({}, {}, 404));
+    favorite(QStringLiteral("Folder/Old Name"), titled(QStringLiteral("New Name")),
+             {QStringLiteral("Rename=1")});
     favorite(QStringLiteral("Folder/Skipped"), titled(QStringLiteral("x")),
              {QStringLiteral("Bypass=1")});
     favorite(QStringLiteral("Odd\tname\nhere\\"), QStringLiteral("http://127.0.0.1:1/a\tb"),
@@ -392,8 +394,9 @@ TEST_F(CheckRunnerTest, UnattendedRunReportsEveryFavorite)
     m_favorites.BuildFavoritesTree();
     m_runner.CheckAllLinks();
     EXPECT_THAT(m_boxes.shown(), IsEmpty());
-    QStringList lines = UnattendedReportLines(UnattendedReportEntries(m_runner, m_settings));
-    ASSERT_EQ(lines.size(), 5);
+    const QList<ReportEntry> entries = UnattendedReportEntries(m_runner, m_settings);
+    QStringList lines = UnattendedReportLines(entries);
+    ASSERT_EQ(lines.size(), 6);
     // One row, with what would split it escaped.
     const qsizetype odd =
         lines.indexOf(QStringLiteral("skipped\tOdd\\tname\\nhere\\\\\thttp://127.0.0.1:1/a\\tb"));
@@ -401,8 +404,14 @@ TEST_F(CheckRunnerTest, UnattendedRunReportsEveryFavorite)
     lines.removeAt(odd);
     EXPECT_EQ(lines[0], QStringLiteral("alive\tAlive\t") + titled(QStringLiteral("Alive")));
     EXPECT_EQ(lines[1], QStringLiteral("dead\tDead Favorites/Dead\t") + page({}, {}, 404));
-    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("skipped\tFolder/Skipped\t")));
-    EXPECT_EQ(lines[3], QStringLiteral("Checked 4 favorites: 1 alive, 0 changed, 0 no answer, 1 "
+    // A renamed favorite is reported under the name the run met it by.
+    const auto renamed = std::find_if(entries.begin(), entries.end(), [](const ReportEntry& e) {
+        return e.renamedTo == QLatin1String("New Name");
+    });
+    ASSERT_NE(renamed, entries.end());
+    EXPECT_EQ(renamed->path, QStringLiteral("Folder/Old Name"));
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("skipped\tFolder/Skipped\t")));
+    EXPECT_EQ(lines[4], QStringLiteral("Checked 5 favorites: 2 alive, 0 changed, 0 no answer, 1 "
                                        "dead, 2 skipped, 1 moved to Dead Favorites"));
     EXPECT_EQ(m_tree.node(1)->childCount(), 0) << "no dead node is added when unattended";
 }
