@@ -4,6 +4,7 @@
 #include "platform/OwnTemporaryFiles.h"
 #include "platform/ProfileFile.h"
 #include "platform/RegistryStore.h"
+#include "support/ErrorNumber.h"
 #include "support/SmallDisk.h"
 #include "support/TempFavorites.h"
 
@@ -26,16 +27,7 @@ namespace {
 
 const QByteArray kShortcut = "[InternetShortcut]\r\nURL=https://example.test/\r\n";
 
-// Runs call and gives the number of the NorvaleError it throws (0 when none).
-template <typename Call> int errorOf(Call&& call)
-{
-    try {
-        call();
-    } catch (const NorvaleError& error) {
-        return error.number();
-    }
-    return 0;
-}
+using norvale::test::errorOf;
 
 // Every entry of a folder, hidden ones included.
 QStringList entriesOf(const QString& folder)

@@ -1,5 +1,6 @@
 #include "platform/FileSystem.h"
 #include "platform/NorvaleError.h"
+#include "support/ErrorNumber.h"
 #include "support/TempFavorites.h"
 
 #include <gtest/gtest.h>
@@ -12,16 +13,7 @@ namespace ErrorNumber = norvale::ErrorNumber;
 
 namespace {
 
-// Runs call and gives the number of the NorvaleError it throws (0 when none).
-template <typename Call> int errorOf(Call&& call)
-{
-    try {
-        call();
-    } catch (const NorvaleError& error) {
-        return error.number();
-    }
-    return 0;
-}
+using norvale::test::errorOf;
 
 class FileSystemTest : public testing::Test {
 protected:

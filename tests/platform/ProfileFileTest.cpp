@@ -1,6 +1,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/NorvaleError.h"
+#include "support/ErrorNumber.h"
 #include "support/TempFavorites.h"
 
 #include <gtest/gtest.h>
@@ -17,16 +18,7 @@ namespace ErrorNumber = norvale::ErrorNumber;
 
 namespace {
 
-// Runs call and gives the number of the NorvaleError it throws (0 when none).
-template <typename Call> int errorOf(Call&& call)
-{
-    try {
-        call();
-    } catch (const NorvaleError& error) {
-        return error.number();
-    }
-    return 0;
-}
+using norvale::test::errorOf;
 
 // The text as UTF-16 bytes of the given order, without a byte-order mark.
 QByteArray utf16(const QString& text, bool bigEndian)
