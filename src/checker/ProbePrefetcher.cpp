@@ -30,6 +30,7 @@ struct ProbePrefetcher::Entry {
     qsizetype index = 0; // in walk order
     QString url;
     QString host;
+    qsizetype nextOfHost = -1; // the host's next waiting entry
     int timeoutRead = 0;       // as read when the run began
     bool timeoutFixed = false; // the favorite's own key: throttling never touches it
     bool fetch = false;        // false: bypassed, or nothing to fetch ahead
@@ -95,10 +96,7 @@ void ProbePrefetcher::plan(const QList<Work>& work)
         if (!entry.fetch)
             continue;
         entry.host = QUrl(entry.url).host().toLower();
-        Host& host = m_hosts[entry.host];
-        host.waiting.push_back(i);
-        if (host.waiting.size() == 1)
-            offer(entry.host);
+        queueBehindHost(entry);
     }
     startWhatFits();
 }
@@ -109,11 +107,34 @@ bool ProbePrefetcher::fits() const
     return inFlight < m_parallel && inFlight + m_readyAhead < kAheadFactor * m_parallel;
 }
 
+void ProbePrefetcher::queueBehindHost(Entry& entry)
+{
+    Host& host = m_hosts[entry.host];
+    const bool first = !host.hasWaiting();
+    if (first)
+        host.firstWaiting = entry.index;
+    else
+        m_entries[size_t(host.lastWaiting)].nextOfHost = entry.index;
+    host.lastWaiting = entry.index;
+    if (first)
+        offer(entry.host);
+}
+
+void ProbePrefetcher::unqueueFirstOfHost(const QString& hostName)
+{
+    Host& host = m_hosts[hostName];
+    Entry& first = m_entries[size_t(host.firstWaiting)];
+    host.firstWaiting = first.nextOfHost;
+    if (!host.hasWaiting())
+        host.lastWaiting = -1;
+    first.nextOfHost = -1;
+}
+
 void ProbePrefetcher::offer(const QString& hostName)
 {
     const Host& host = m_hosts[hostName];
-    if (!m_abandoned && host.inFlight < kMostPerHost && !host.waiting.empty())
-        m_candidates.push({host.waiting.front(), hostName});
+    if (!m_abandoned && host.inFlight < kMostPerHost && host.hasWaiting())
+        m_candidates.push({host.firstWaiting, hostName});
 }
 
 void ProbePrefetcher::startWhatFits()
@@ -122,10 +143,9 @@ void ProbePrefetcher::startWhatFits()
         const Candidate candidate = m_candidates.top();
         m_candidates.pop();
         Host& host = m_hosts[candidate.second];
-        if (host.waiting.empty() || host.waiting.front() != candidate.first ||
-            host.inFlight >= kMostPerHost)
+        if (host.firstWaiting != candidate.first || host.inFlight >= kMostPerHost)
             continue; // no longer holds
-        host.waiting.pop_front();
+        unqueueFirstOfHost(candidate.second);
         start(m_entries[size_t(candidate.first)]);
         offer(candidate.second);
     }
@@ -202,7 +222,7 @@ void ProbePrefetcher::releasePassed(qsizetype index)
         case Entry::Stage::Waiting:
             if (passed.fetch) {
                 // Its host's earlier favorites have all passed: it is first.
-                m_hosts[passed.host].waiting.pop_front();
+                unqueueFirstOfHost(passed.host);
                 offer(passed.host);
             }
             break;
@@ -218,6 +238,8 @@ void ProbePrefetcher::releasePassed(qsizetype index)
         }
         passed.stage = Entry::Stage::Done;
         passed.judged = LinkResult();
+        passed.url = QString();
+        passed.host = QString();
     }
 }
 
@@ -233,7 +255,7 @@ void ProbePrefetcher::waitFor(const TreeNode* node, const bool& keepGoing)
     if (entry.stage == Entry::Stage::Waiting) {
         // Its turn has come: it never waits for a slot. Its host's earlier
         // favorites have all passed, so it is first in its host's line.
-        m_hosts[entry.host].waiting.pop_front();
+        unqueueFirstOfHost(entry.host);
         offer(entry.host);
         start(entry);
     }

@@ -2,7 +2,6 @@
 
 #include "LinkResult.h"
 
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -57,9 +56,14 @@ public:
 
 private:
     struct Entry;
+    // A host's entries not started yet, in walk order, are a list threaded
+    // through the entries themselves: a run may have as many hosts as
+    // favorites, and a container per host would cost more than the host.
     struct Host {
-        std::deque<qsizetype> waiting; // entries not started yet, in walk order
+        qsizetype firstWaiting = -1;
+        qsizetype lastWaiting = -1;
         int inFlight = 0;
+        bool hasWaiting() const { return firstWaiting >= 0; }
     };
     using Candidate = std::pair<qsizetype, QString>; // a host's next entry
 
@@ -67,6 +71,8 @@ private:
     void startWhatFits();
     void start(Entry& entry);
     void offer(const QString& host);
+    void queueBehindHost(Entry& entry);
+    void unqueueFirstOfHost(const QString& hostName);
     void collectFinished();
     void land(Entry& entry);
     void stopFetch(Entry& entry);
