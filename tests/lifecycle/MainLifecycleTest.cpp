@@ -242,6 +242,7 @@ TEST_F(MainLifecycleTest, FavoritesFolderIsFoundOrTheStartEndsWithAMessage)
         if (boxes == 1) {
             EXPECT_EQ(m_boxes.shown().last().text, QStringLiteral("Cannot Find Favorites Folder"));
             EXPECT_EQ(m_boxes.shown().last().title, QStringLiteral("Favorites Not Found"));
+            EXPECT_EQ(m_boxes.shown().last().icon, MessageIcon::None);
         }
         EXPECT_EQ(printed.find("Cannot Find Favorites Folder") != std::string::npos,
                   !found && row.inspect);
