@@ -12,7 +12,6 @@
 #include "platform/OwnTemporaryFiles.h"
 #include "platform/RegistryStore.h"
 #include "platform/StatusBarModel.h"
-#include "platform/TreeControl.h"
 #include "ProgramServices.h"
 #include "services/UpdateCheck.h"
 #include "shell/SettingsStore.h"
