@@ -4,6 +4,10 @@
 //
 //   bench_check_all [--count N]
 
+#include "lifecycle/CommandController.h"
+#include "lifecycle/MainLifecycle.h"
+#include "lifecycle/ProgramServices.h"
+#include "lifecycle/TrayIcon.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageList.h"
@@ -12,7 +16,6 @@
 #include "platform/TransferEngine.h"
 #include "platform/TreeControl.h"
 #include "platform/WindowFrame.h"
-#include "shell/lifecycle/MainLifecycle.h"
 #include "support/FixtureServer.h"
 
 #include <cstdio>
@@ -81,14 +84,16 @@ int main(int argc, char** argv)
     TreeControl tree;
     StatusBarModel status;
     NoWindow window;
-    MainLifecycle lifecycle({store.fileName(), temp.filePath(QStringLiteral("program")), fs, clock,
-                             boxes, nullptr, images, tree, status, window,
-                             TransferEngine::shared()});
+    ProgramServices services({store.fileName(), temp.filePath(QStringLiteral("program")), fs, clock,
+                              boxes, images, tree, status, TransferEngine::shared()});
+    CommandController commands(services);
+    TrayIcon tray;
+    MainLifecycle lifecycle({services, commands, window, nullptr, tray});
     if (lifecycle.load(QString()) != MainLifecycle::LoadOutcome::Running)
         return 1;
     QElapsedTimer timer;
     timer.start();
-    lifecycle.checker().CheckAllLinks();
+    services.checker().CheckAllLinks();
     const double seconds = timer.nsecsElapsed() / 1e9;
     std::printf("check of all %d favorites in %.1f s: %.1f favorites/s\n", count, seconds,
                 count / seconds);

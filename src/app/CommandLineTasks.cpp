@@ -6,12 +6,12 @@
 #include "CommandLine.h"
 #include "favorites/ShortcutFile.h"
 #include "favorites/TreeConventions.h"
+#include "lifecycle/FavoritesFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/NorvaleError.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/RegistryStore.h"
-#include "shell/lifecycle/MainLifecycle.h"
 
 #include <cstdio>
 #include <QDesktopServices>
@@ -39,7 +39,7 @@ void print(const QString& message)
 
 QString favoritesFolder(const FileSystem& fs)
 {
-    return MainLifecycle::StoredFavoritesFolder(RegistryStore::defaultFilePath(), fs);
+    return StoredFavoritesFolder(RegistryStore::defaultFilePath(), fs);
 }
 
 } // namespace

@@ -3,6 +3,11 @@
 #include "checker/RunReport.h"
 #include "CommandLine.h"
 #include "CommandLineTasks.h"
+#include "lifecycle/CommandController.h"
+#include "lifecycle/MainLifecycle.h"
+#include "lifecycle/ProgramServices.h"
+#include "lifecycle/TrayIcon.h"
+#include "lifecycle/WindowWiring.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/QtDialogs.h"
 #include "platform/AtomicFile.h"
@@ -17,8 +22,6 @@
 #include "platform/StatusBarModel.h"
 #include "platform/TransferEngine.h"
 #include "platform/TreeControl.h"
-#include "shell/lifecycle/MainLifecycle.h"
-#include "shell/lifecycle/WindowWiring.h"
 
 #include <cstdio>
 #include <QApplication>
@@ -108,28 +111,30 @@ int main(int argc, char** argv)
     QtFolderChooser chooser(&window);
     QtUrlOpener opener;
 
-    MainLifecycle lifecycle({RegistryStore::defaultFilePath(), programFolder(), fs, clock, boxes,
-                             &chooser, images, tree, status, window, TransferEngine::shared(),
-                             &opener, &surface});
+    ProgramServices services({RegistryStore::defaultFilePath(), programFolder(), fs, clock, boxes,
+                              images, tree, status, TransferEngine::shared(), &opener});
     const auto busyCursor = [](bool busy) {
         if (busy)
             QApplication::setOverrideCursor(Qt::BusyCursor);
         else
             QApplication::restoreOverrideCursor();
     };
-    lifecycle.favorites().setBusyIndicator(busyCursor);
-    lifecycle.checker().setBusyIndicator(busyCursor);
+    services.favorites().setBusyIndicator(busyCursor);
+    services.checker().setBusyIndicator(busyCursor);
+    CommandController commands(services, &surface);
+    TrayIcon tray;
+    MainLifecycle lifecycle({services, commands, window, &chooser, tray});
 
-    // Connected before the load, so that the tray has the window's icon when
+    // Wired before the load, so that the tray has the window's icon when
     // the start-up's update check wants to show a balloon.
-    ConnectWindow(lifecycle, window);
+    const WindowWiring wiring(window, services, commands, lifecycle, tray);
     if (lifecycle.load(line.words) == MainLifecycle::LoadOutcome::FavoritesNotFound)
         return 1;
 
     window.show();
     window.treeView()->setFocus();
     int reportStatus = 0;
-    if (lifecycle.state().InspectMode) {
+    if (services.state().InspectMode) {
         // Unattended: once the window is up, check everything, report, and
         // unload as a close would (the run leaves its flag set, so the close
         // guard is set aside).

@@ -1,22 +1,16 @@
 #pragma once
 
-// Everything a check run works with, real and wired as the program wires
-// it, over a temporary folder: Favorites/ and program/ inside it.
+// Everything a check run works with, real and wired by the program's own
+// ProgramServices, over a temporary folder: Favorites/ and program/ inside
+// it.
 
-#include "checker/CheckRunner.h"
-#include "checker/Probe.h"
-#include "favorites/FavoriteEditor.h"
-#include "favorites/FavoritesTree.h"
-#include "favorites/ShortcutFile.h"
+#include "lifecycle/ProgramServices.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageList.h"
 #include "platform/StatusBarModel.h"
 #include "platform/TransferControl.h"
 #include "platform/TransferEngine.h"
 #include "platform/TreeControl.h"
-#include "shell/AppSettings.h"
-#include "shell/ErrorLog.h"
-#include "shell/MainWindowState.h"
 #include "support/FixtureServer.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
@@ -57,23 +51,18 @@ struct CheckerRig {
     TempFolder temp;
     FixedClock clock{QDateTime(QDate(2026, 6, 1), QTime(12, 0))};
     ImageList images;
-    AppSettings settings;
-    MainWindowState state;
     TreeControl tree;
     FileSystem fs;
     ScriptedMessageBoxes boxes;
     StatusBarModel status{2};
     QString program = temp.folder(QStringLiteral("program"));
-    ErrorLog log{program, boxes, clock};
     TransferEngine engine;
-    TransferControl control{engine};
-    Probe probe{control, settings, clock};
-    ShortcutFile shortcuts{settings, fs, program, nullptr};
-    FavoritesTree favorites{tree, images, settings, state, fs, log, program};
-    FavoriteEditor editor{
-        {tree, images, fs, log, boxes, settings, state, favorites, shortcuts, nullptr}};
-    CheckRunner runner{{tree, images, settings, state, shortcuts, probe, favorites, editor, status,
-                        boxes, log, fs, program, engine, control}};
+    ProgramServices services{{temp.path(QStringLiteral("registry.reg")), program, fs, clock, boxes,
+                              images, tree, status, engine}};
+    AppSettings& settings = services.settings();
+    MainWindowState& state = services.state();
+    FavoritesTree& favorites = services.favorites();
+    CheckRunner& runner = services.checker();
 };
 
 } // namespace norvale::test

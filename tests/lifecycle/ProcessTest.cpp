@@ -20,6 +20,12 @@ using testing::HasSubstr;
 
 namespace {
 
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
 class ProcessTest : public testing::Test {
 protected:
     ProcessTest()
@@ -27,6 +33,7 @@ protected:
         m_temp.folder(QStringLiteral("program"));
         QFile::setPermissions(m_temp.folder(QStringLiteral("runtime")),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writeStore(m_favorites);
     }
 
     void writeStore(const QString& favorites)
@@ -59,12 +66,31 @@ protected:
         process.setArguments(arguments);
     }
 
+    Outcome run(const QStringList& arguments, const QString& pathFirst = QString())
+    {
+        QProcess process;
+        prepare(process, arguments, pathFirst);
+        process.start();
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    // Holds the single-instance lock as a running window would.
+    std::unique_ptr<QLockFile> holdInstanceLock() const
+    {
+        auto lock =
+            std::make_unique<QLockFile>(m_temp.path(QStringLiteral("runtime/Vintrel.lock")));
+        EXPECT_TRUE(lock->tryLock());
+        return lock;
+    }
+
     TempFolder m_temp;
+    QString m_favorites = m_temp.folder(QStringLiteral("Favorites"));
 };
 
 TEST_F(ProcessTest, SecondStartEndsAtOnceAndSilently)
 {
-    writeStore(m_temp.folder(QStringLiteral("Favorites")));
     QProcess first;
     prepare(first);
     first.start();
@@ -91,85 +117,10 @@ TEST_F(ProcessTest, SecondStartEndsAtOnceAndSilently)
     first.waitForFinished();
 }
 
-TEST_F(ProcessTest, UnattendedStartWithoutFavoritesPrintsTheMessageAndEnds)
-{
-    writeStore(QString());
-    const QByteArray storeBefore = m_temp.read(QStringLiteral("registry.reg"));
-    QProcess process;
-    prepare(process, {QStringLiteral("/inspect")});
-    process.start();
-    ASSERT_TRUE(process.waitForFinished(30000));
-    EXPECT_THAT(process.readAllStandardError().toStdString(),
-                HasSubstr("Cannot Find Favorites Folder"));
-    EXPECT_NE(process.exitCode(), 0) << "a start that found nothing to check is no success";
-    EXPECT_EQ(m_temp.read(QStringLiteral("registry.reg")), storeBefore);
-}
-
-TEST_F(ProcessTest, UnattendedRunChecksEverythingReportsAndSaves)
-{
-    FixtureServer server;
-    const QString alive = server.url(
-        FixtureServer::path(QStringLiteral("/page"), {{"body", "<title>Alive</title>"}}));
-    const QString dead = server.url(QStringLiteral("/nothing-here"));
-    const QString favorites = m_temp.folder(QStringLiteral("Favorites"));
-    m_temp.shortcut(QStringLiteral("Favorites/Alive.url"), alive);
-    m_temp.shortcut(QStringLiteral("Favorites/Old/Dead.url"), dead);
-    writeStore(favorites);
-    QProcess process;
-    prepare(process, {QStringLiteral("/inspect")});
-    process.start();
-    ASSERT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    const QStringList lines = QString::fromUtf8(process.readAllStandardOutput())
-                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    EXPECT_THAT(lines, ElementsAre(QStringLiteral("alive\tAlive\t") + alive,
-                                   QStringLiteral("dead\tOld/Dead\t") + dead,
-                                   QStringLiteral("Checked 2 favorites: 1 alive, 0 changed, 0 no "
-                                                  "answer, 1 dead, 0 skipped, 0 moved to Dead "
-                                                  "Favorites")));
-    const QByteArray store = m_temp.read(QStringLiteral("registry.reg"));
-    EXPECT_TRUE(store.contains("\"LastRun\"=")) << "the unload sequence saved the settings";
-    EXPECT_TRUE(store.contains("\"Top\"="));
-}
-
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-class CommandLineTest : public ProcessTest {
-protected:
-    CommandLineTest()
-    {
-        m_favorites = m_temp.folder(QStringLiteral("Favorites"));
-        writeStore(m_favorites);
-    }
-
-    Outcome run(const QStringList& arguments, const QString& pathFirst = QString())
-    {
-        QProcess process;
-        prepare(process, arguments, pathFirst);
-        process.start();
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
-    }
-
-    // Holds the single-instance lock as a running window would.
-    std::unique_ptr<QLockFile> holdInstanceLock() const
-    {
-        auto lock =
-            std::make_unique<QLockFile>(m_temp.path(QStringLiteral("runtime/Vintrel.lock")));
-        EXPECT_TRUE(lock->tryLock());
-        return lock;
-    }
-
-    QString m_favorites;
-};
-
-TEST_F(CommandLineTest, OptionsThatEndAtOnce)
+// Each of these ends before anything is checked or saved; among them an
+// unattended start that finds no Favorites folder, which prints the message
+// and is no success.
+TEST_F(ProcessTest, OptionsThatEndAtOnce)
 {
     const struct {
         QStringList arguments;
@@ -186,8 +137,9 @@ TEST_F(CommandLineTest, OptionsThatEndAtOnce)
         {{"/inspect", "--report", m_temp.path("r.txt")}, 2, "", "norvale: The report"},
         {{"/inspect", "--report", m_temp.path("missing/r.json")}, 2, "", "norvale: The folder"},
         {{"/inspect", "--report", m_temp.path("Favorites")}, 2, "", "norvale: The report"},
+        {{"/inspect"}, 1, "", "Favorites Not Found: Cannot Find Favorites Folder\n"},
     };
-    m_temp.shortcut(QStringLiteral("Favorites/A.url"));
+    writeStore(QString());
     const QByteArray store = m_temp.read(QStringLiteral("registry.reg"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
@@ -200,7 +152,7 @@ TEST_F(CommandLineTest, OptionsThatEndAtOnce)
     }
 }
 
-TEST_F(CommandLineTest, OpenHandsWebAddressesOnlyToTheDesktopWithoutTheLock)
+TEST_F(ProcessTest, OpenHandsWebAddressesOnlyToTheDesktopWithoutTheLock)
 {
     const QString opened = m_temp.path(QStringLiteral("opened"));
     const QString bin = m_temp.folder(QStringLiteral("bin"));
@@ -226,7 +178,7 @@ TEST_F(CommandLineTest, OpenHandsWebAddressesOnlyToTheDesktopWithoutTheLock)
                 ElementsAre("https://127.0.0.1/a?b=1&c=2", "https://127.0.0.1/a?b=1&c=2"));
 }
 
-TEST_F(CommandLineTest, ImportThenExportWithoutTheLock)
+TEST_F(ProcessTest, ImportThenExportWithoutTheLock)
 {
     const QString bookmarks =
         m_temp.file(QStringLiteral("bookmarks.html"),
@@ -255,20 +207,32 @@ TEST_F(CommandLineTest, ImportThenExportWithoutTheLock)
                                    "1 Gone"));
 }
 
-TEST_F(CommandLineTest, UnattendedRunWritesItsReportInEachFormat)
+// The unattended run checks everything, prints a line a favorite and the
+// totals, writes its report in the format the name asks for, and saves the
+// session as a close would.
+TEST_F(ProcessTest, UnattendedRunChecksEverythingReportsAndSaves)
 {
     FixtureServer server;
     const QString alive = server.url(
         FixtureServer::path(QStringLiteral("/page"), {{"body", "<title>Alive</title>"}}));
+    const QString dead = server.url(QStringLiteral("/nothing-here"));
     m_temp.shortcut(QStringLiteral("Favorites/Alive.url"), alive);
-    m_temp.shortcut(QStringLiteral("Favorites/Old/Dead.url"), server.url("/nothing-here"));
+    m_temp.shortcut(QStringLiteral("Favorites/Old/Dead.url"), dead);
     for (const char* name : {"report.json", "report.csv", "report.html"}) {
         SCOPED_TRACE(name);
         const Outcome result = run({QStringLiteral("/inspect"), QStringLiteral("--report"),
                                     m_temp.path(QString::fromUtf8(name))});
         EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-        EXPECT_TRUE(result.out.startsWith(QStringLiteral("alive\tAlive\t")));
+        EXPECT_THAT(result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                    ElementsAre(QStringLiteral("alive\tAlive\t") + alive,
+                                QStringLiteral("dead\tOld/Dead\t") + dead,
+                                QStringLiteral("Checked 2 favorites: 1 alive, 0 changed, 0 no "
+                                               "answer, 1 dead, 0 skipped, 0 moved to Dead "
+                                               "Favorites")));
     }
+    const QByteArray store = m_temp.read(QStringLiteral("registry.reg"));
+    EXPECT_TRUE(store.contains("\"LastRun\"=")) << "the unload sequence saved the settings";
+    EXPECT_TRUE(store.contains("\"Top\"="));
     const QJsonObject json = QJsonDocument::fromJson(m_temp.read("report.json")).object();
     EXPECT_EQ(json["summary"]["checked"].toInt(), 2);
     EXPECT_EQ(json["summary"]["dead"].toInt(), 1);

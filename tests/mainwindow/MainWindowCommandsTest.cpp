@@ -1,6 +1,12 @@
 // The shown window as a user works it, keys and mouse, over a real Favorites
-// folder: every gesture goes through the views to the lifecycle's handlers.
+// folder: every gesture goes through the views to the command controller.
 
+#include "lifecycle/CommandController.h"
+#include "lifecycle/MainLifecycle.h"
+#include "lifecycle/ProgramServices.h"
+#include "lifecycle/TrayIcon.h"
+#include "lifecycle/WindowDialogs.h"
+#include "lifecycle/WindowWiring.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/TaskPane.h"
 #include "platform/CommandSurface.h"
@@ -9,8 +15,6 @@
 #include "platform/StatusBarModel.h"
 #include "platform/TransferEngine.h"
 #include "platform/UrlOpener.h"
-#include "shell/lifecycle/MainLifecycle.h"
-#include "shell/lifecycle/WindowWiring.h"
 #include "support/FixtureServer.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
@@ -38,6 +42,34 @@ public:
     QStringList opened;
 };
 
+// The window's dialogs as a test scripts them: each call is recorded, the
+// bookmark file chosen is the one given.
+class ScriptedWindowDialogs : public WindowDialogs {
+public:
+    void newFolder() override { calls.append("newFolder"); }
+    void newFavorite() override { calls.append("newFavorite"); }
+    void find() override { calls.append("find"); }
+    void about() override { calls.append("about"); }
+    void startRename() override { calls.append("startRename"); }
+    void options(Command command) override
+    {
+        calls.append(command == Command::Properties ? "properties" : "options");
+    }
+    QString chooseBookmarkFile(bool save) override
+    {
+        calls.append(save ? "save" : "open");
+        return bookmarkFile;
+    }
+    bool close() override
+    {
+        calls.append("close");
+        return false;
+    }
+
+    QStringList calls;
+    QString bookmarkFile;
+};
+
 class WindowCommandsTest : public testing::Test {
 protected:
     WindowCommandsTest()
@@ -60,7 +92,6 @@ protected:
                            "\"MoveDead\"=\"1\"\n")
                 .arg(m_temp.path(QStringLiteral("Favorites")))
                 .toUtf8());
-        ConnectWindow(m_lifecycle, m_window);
         EXPECT_EQ(m_lifecycle.load(QString()), MainLifecycle::LoadOutcome::Running);
         m_window.show();
         m_window.treeView()->setFocus();
@@ -157,10 +188,14 @@ protected:
     CommandSurface m_surface;
     TransferEngine m_engine;
     MainWindow m_window{m_tree, m_status, m_surface, m_images};
-    MainLifecycle m_lifecycle{{m_temp.path(QStringLiteral("registry.reg")),
-                               m_temp.folder(QStringLiteral("program")), m_fs, m_clock, m_boxes,
-                               nullptr, m_images, m_tree, m_status, m_window, m_engine, &m_opener,
-                               &m_surface}};
+    ProgramServices m_services{{m_temp.path(QStringLiteral("registry.reg")),
+                                m_temp.folder(QStringLiteral("program")), m_fs, m_clock, m_boxes,
+                                m_images, m_tree, m_status, m_engine, &m_opener}};
+    CommandController m_commands{m_services, &m_surface};
+    TrayIcon m_tray;
+    MainLifecycle m_lifecycle{{m_services, m_commands, m_window, nullptr, m_tray}};
+    WindowWiring m_wiring{m_window, m_services, m_commands, m_lifecycle, m_tray};
+    ScriptedWindowDialogs m_dialogs; // in place of the window's, where a test says
 };
 
 TEST_F(WindowCommandsTest, StartUpShowsTheSurfaceForTheFirstNode)
@@ -405,16 +440,46 @@ TEST_F(WindowCommandsTest, ToolbarMenuAndTaskItemsRunTheirOperations)
 
 TEST_F(WindowCommandsTest, PropertiesOfTheFavoritesMenuIgnoreFolders)
 {
-    int shown = 0;
-    WindowActions actions;
-    actions.options = [&](Command) { ++shown; };
-    m_lifecycle.setWindowActions(actions);
+    m_commands.setDialogs(m_dialogs);
     click(QStringLiteral("Sub"));
-    m_lifecycle.RunCommand(Command::PropertiesOfFavorite);
-    EXPECT_EQ(shown, 0);
+    m_commands.RunCommand(Command::PropertiesOfFavorite);
+    EXPECT_THAT(m_dialogs.calls, testing::IsEmpty());
     click(QStringLiteral("Deep"));
-    m_lifecycle.RunCommand(Command::PropertiesOfFavorite);
-    EXPECT_EQ(shown, 1);
+    m_commands.RunCommand(Command::PropertiesOfFavorite);
+    EXPECT_THAT(m_dialogs.calls, ElementsAre("properties"));
+}
+
+// The File menu imports into the folder the selection stands for and
+// exports the whole tree without Dead Favorites, or the folder selected;
+// nothing is asked while a check runs.
+TEST_F(WindowCommandsTest, FileMenuImportsIntoTheSelectedFolderAndExportsIt)
+{
+    m_temp.file(QStringLiteral("in.html"), "<DL><p><DT><A HREF=\"http://127.0.0.1/1\">Deep</A>"
+                                           "<DT><A HREF=\"http://127.0.0.1/2\">New</A></DL>");
+    m_commands.setDialogs(m_dialogs);
+    const auto run = [&](const QString& node, Command command, const QString& file) {
+        click(node);
+        m_dialogs.bookmarkFile = m_temp.path(file);
+        m_commands.RunCommand(command);
+        return QString::fromUtf8(m_temp.read(file));
+    };
+    run(QStringLiteral("Other"), Command::ImportBookmarks, QStringLiteral("in.html"));
+    EXPECT_THAT(m_fs.listFolder(m_temp.path(QStringLiteral("Favorites/Sub"))).files,
+                ElementsAre("Deep (2).url", "Deep.url", "New.url", "Other.url"));
+    EXPECT_NE(nodeNamed("New"), nullptr) << "the tree was rebuilt";
+    EXPECT_EQ(m_boxes.shown().last().title, QStringLiteral("Import Bookmarks"));
+
+    const QString out = QStringLiteral("out.html");
+    const QString whole = run(QStringLiteral("Favorites"), Command::ExportFavorites, out);
+    EXPECT_TRUE(whole.contains(">New</A>") && !whole.contains("Gone"));
+    EXPECT_TRUE(run(QStringLiteral("Gone"), Command::ExportFavorites, out).contains(">Gone</A>"));
+    EXPECT_THAT(m_dialogs.calls, ElementsAre("open", "save", "save"));
+
+    m_services.state().Checking = true;
+    m_commands.RunCommand(Command::ImportBookmarks);
+    m_commands.RunCommand(Command::ExportFavorites);
+    m_services.state().Checking = false;
+    EXPECT_EQ(m_dialogs.calls.size(), 3) << "nothing is asked while a check runs";
 }
 
 } // namespace

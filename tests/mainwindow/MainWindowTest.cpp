@@ -1,4 +1,9 @@
 #include "mainwindow/MainWindow.h"
+#include "lifecycle/CommandController.h"
+#include "lifecycle/MainLifecycle.h"
+#include "lifecycle/ProgramServices.h"
+#include "lifecycle/TrayIcon.h"
+#include "lifecycle/WindowWiring.h"
 #include "mainwindow/CommandSurfaceBuilder.h"
 #include "mainwindow/TaskPane.h"
 #include "mainwindow/TreeItemModel.h"
@@ -10,8 +15,6 @@
 #include "platform/StatusBarModel.h"
 #include "platform/TransferEngine.h"
 #include "platform/TreeControl.h"
-#include "shell/lifecycle/MainLifecycle.h"
-#include "shell/lifecycle/WindowWiring.h"
 #include "shell/SettingsStore.h"
 #include "support/FixtureServer.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -126,11 +129,9 @@ TEST_F(MainWindowTest, FirstSizeShowsEveryGroupAndThePaneCanBeNarrowed)
 // session writes the settings store.
 struct Session {
     explicit Session(const TempFolder& temp, const QString& settings = {})
-        : lifecycle({store(temp, settings), temp.folder(QStringLiteral("program")), fs, clock,
-                     boxes, nullptr, images, tree, status, window, engine, nullptr, &surface})
-    {
-        ConnectWindow(lifecycle, window);
-    }
+        : services({store(temp, settings), temp.folder(QStringLiteral("program")), fs, clock, boxes,
+                    images, tree, status, engine})
+    {}
     static QString store(const TempFolder& temp, const QString& settings)
     {
         const QString path = temp.path(QStringLiteral("registry.reg"));
@@ -161,7 +162,11 @@ struct Session {
     StatusBarModel status{2};
     CommandSurface surface;
     MainWindow window{tree, status, surface, images};
-    MainLifecycle lifecycle;
+    ProgramServices services;
+    CommandController commands{services, &surface};
+    TrayIcon tray;
+    MainLifecycle lifecycle{{services, commands, window, nullptr, tray}};
+    WindowWiring wiring{window, services, commands, lifecycle, tray};
 };
 
 // A moved window, and its task pane's width, are where the next session
@@ -205,7 +210,7 @@ TEST(WindowSession, CloseIsRefusedWhileACheckRunsAndWorksAfterIt)
     ASSERT_TRUE(session.load());
     bool closedDuringRun = true;
     QTimer::singleShot(200, &session.window, [&] { closedDuringRun = session.window.close(); });
-    session.lifecycle.checker().CheckAllLinks();
+    session.services.checker().CheckAllLinks();
     EXPECT_FALSE(closedDuringRun);
     EXPECT_TRUE(session.window.isVisible());
     EXPECT_EQ(session.tree.node(2)->image(), session.images.position(QStringLiteral("GREENCHECK")));
@@ -229,7 +234,7 @@ TEST(WindowSession, UpdateNoticeReachesTheUserWithoutATray)
     Session session(temp,
                     QStringLiteral("\"AutoCheck\"=\"1\"\n\"LastCheck\"=\"2025-01-01 00:00:00\"\n"));
     QStringList balloons;
-    QObject::connect(&session.lifecycle.tray(), &TrayIcon::balloonRequested,
+    QObject::connect(&session.tray, &TrayIcon::balloonRequested,
                      [&](const TrayBalloon& balloon) { balloons.append(balloon.text); });
     const bool running = session.load();
     qunsetenv("NORVALE_UPDATE_URL");
@@ -237,7 +242,7 @@ TEST(WindowSession, UpdateNoticeReachesTheUserWithoutATray)
     EXPECT_THAT(balloons, testing::ElementsAre("Norvale 99 is out"))
         << "the tray was offered the notice first";
     EXPECT_EQ(session.window.statusBar()->currentMessage(), QStringLiteral("Norvale 99 is out"));
-    EXPECT_EQ(session.lifecycle.settings().LastCheck, session.clock.now());
+    EXPECT_EQ(session.services.settings().LastCheck, session.clock.now());
     EXPECT_TRUE(session.window.close());
 }
 

@@ -1,0 +1,293 @@
+// The main window's commands, node clicks, label edits and context menus,
+// each run on the one user-interface thread.
+
+#include "CommandController.h"
+
+#include "favorites/TreeConventions.h"
+#include "mainwindow/CommandEnablement.h"
+#include "mainwindow/CommandSurfaceBuilder.h"
+#include "mainwindow/SelectionDetails.h"
+#include "platform/CommandSurface.h"
+#include "platform/FileSystem.h"
+#include "platform/StatusBarModel.h"
+#include "platform/TreeControl.h"
+#include "platform/UrlOpener.h"
+#include "ProgramServices.h"
+
+#include <QScopedValueRollback>
+#include <QUrl>
+#include <utility>
+
+namespace norvale {
+
+namespace {
+
+const QString kMakerSite = QStringLiteral("http://www.brimwick.com/");
+const QString kDonationPage = QStringLiteral("http://www.brimwick.com/donate.html");
+const QString kHelpFile = QStringLiteral("Norvale.html");
+// How long a refused rename's reason stays in the status bar.
+constexpr int kRefusalMs = 10000;
+
+} // namespace
+
+CommandController::CommandController(ProgramServices& services, CommandSurface* surface)
+    : m_services(services)
+    , m_ownSurface(surface ? nullptr : std::make_unique<CommandSurface>())
+    , m_surface(surface ? *surface : *m_ownSurface)
+{
+    m_services.checker().setCommandUpdater([this](CommandState state) { UpdateCommands(state); });
+    watchTree();
+}
+
+CommandController::~CommandController() = default;
+
+void CommandController::start()
+{
+    TreeControl& tree = m_services.tree();
+    // The tree's first node counts as selected at start.
+    tree.select(tree.node(1));
+    BuildCommandSurface(m_surface);
+    UpdateCommands(m_services.settings().MoveDead ? CommandState::DeadFavoritesSelected
+                                                  : CommandState::RootSelected);
+    m_surface.setTaskText(QStringLiteral("EB_DETAIL1"), QStringLiteral("Favorites Folder"));
+    m_surface.setTaskText(QStringLiteral("EB_DETAIL2"),
+                          QString::number(tree.count()) + QStringLiteral(" items in tree"));
+    m_running = true;
+}
+
+void CommandController::UpdateCommands(CommandState state)
+{
+    // At the end of a run the whole window follows the selection again,
+    // the commands among it.
+    if (state == CommandState::RunEnded && m_running) {
+        showSelection();
+        return;
+    }
+    norvale::UpdateCommands(m_surface, state, enablement());
+}
+
+EnablementContext CommandController::enablement() const
+{
+    return {m_services.tree(), m_services.images(), m_services.state().Checking,
+            m_services.settings().MoveDead};
+}
+
+void CommandController::watchTree()
+{
+    TreeControl& tree = m_services.tree();
+    QObject::connect(&tree, &TreeControl::selectionChanged, &m_treeWatch,
+                     [this](TreeNode* node) { selectionChanged(node); });
+    QObject::connect(&tree, &TreeControl::aboutToReset, &m_treeWatch, [this] {
+        m_kept = PathOf(m_services.tree().selectedItem(), m_services.images());
+    });
+    QObject::connect(&tree, &TreeControl::resetDone, &m_treeWatch, [this] { restoreSelection(); });
+}
+
+void CommandController::selectionChanged(TreeNode* node)
+{
+    if (m_running && node && !m_quietSelection)
+        ShowNodeDetails(node);
+}
+
+TreeNode* CommandController::rootNode() const
+{
+    TreeNode* root = m_services.tree().findByKey(m_services.state().FavoritesPath);
+    return root ? root : m_services.tree().node(1);
+}
+
+// After a rebuild the node that was selected is selected again, found by
+// its path, or the root when it is gone. During a run the status bar tells
+// of the run, so the details wait for its end.
+void CommandController::restoreSelection()
+{
+    const std::optional<NodePath> kept = std::exchange(m_kept, std::nullopt);
+    if (!m_running || m_services.tree().count() == 0)
+        return;
+    TreeNode* node = kept ? FindByPath(m_services.tree(), *kept) : nullptr;
+    const QScopedValueRollback quiet(m_quietSelection, m_services.state().Checking);
+    m_services.tree().select(node ? node : rootNode());
+}
+
+// Shows the selected node's details, status and commands, selecting the
+// root first when nothing is selected.
+void CommandController::showSelection()
+{
+    if (TreeNode* node = m_services.tree().selectedItem()) {
+        ShowNodeDetails(node);
+        return;
+    }
+    if (TreeNode* root = rootNode()) {
+        m_services.tree().select(root);
+        return;
+    }
+    norvale::UpdateCommands(m_surface, CommandState::RunEnded, enablement());
+}
+
+void CommandController::ShowNodeDetails(TreeNode* node)
+{
+    DetailsContext context{m_services.tree(),
+                           m_services.images(),
+                           m_surface,
+                           m_services.status(),
+                           m_services.shortcuts(),
+                           [this](CommandState state) { UpdateCommands(state); },
+                           [this] { return m_services.settings().MoveDead; }};
+    norvale::ShowNodeDetails(node, context);
+}
+
+ContextMenu CommandController::chooseContextMenu()
+{
+    const ContextMenu choice =
+        ChooseContextMenu(m_services.tree(), m_services.images(), m_services.state().Checking);
+    if (choice == ContextMenu::RootFolder)
+        UpdateCommands(CommandState::RootSelected);
+    return choice;
+}
+
+void CommandController::labelEdited(TreeNode* node, const QString& text)
+{
+    Q_UNUSED(node); // the edit always concerns the selected node
+    if (TreeNode* selected = m_services.tree().selectedItem()) {
+        renameNode(text, selected);
+        showSelection();
+    }
+}
+
+RenameOutcome CommandController::renameNode(const QString& newName, TreeNode* node)
+{
+    const RenameOutcome outcome = m_services.editor().RenameLink(newName, node);
+    const QString name = newName.trimmed();
+    QString reason;
+    switch (outcome) {
+    case RenameOutcome::EmptyName:
+        reason = QStringLiteral("Not renamed: a name cannot be empty");
+        break;
+    case RenameOutcome::UnusableName:
+        reason = QStringLiteral("Not renamed: \"%1\" cannot be used as a name").arg(name);
+        break;
+    case RenameOutcome::NameTaken:
+        reason = QStringLiteral("Not renamed: \"%1\" is taken in this folder").arg(name);
+        break;
+    case RenameOutcome::Renamed:
+    case RenameOutcome::Failed: // reported by the editor
+        break;
+    }
+    if (!reason.isEmpty())
+        m_services.status().showMessage(reason, kRefusalMs);
+    return outcome;
+}
+
+void CommandController::openHelp()
+{
+    // No help file, no message: the command simply does nothing.
+    const QString help = FileSystem::join(m_services.programFolder(), kHelpFile);
+    if (m_services.fileSystem().fileExists(help))
+        openAddress(QUrl::fromLocalFile(help).toString());
+}
+
+void CommandController::openAddress(const QString& address)
+{
+    if (UrlOpener* opener = m_services.opener())
+        opener->open(address);
+}
+
+void CommandController::runOptions(Command command)
+{
+    const bool moveDead = m_services.settings().MoveDead;
+    m_dialogs->options(command);
+    if (m_services.settings().MoveDead != moveDead)
+        m_services.favorites().RefreshLinks();
+}
+
+void CommandController::RunCommand(Command command)
+{
+    runCommand(command);
+    // Whatever the command changed (a node cut, deleted or renamed, a file
+    // rewritten, the tree rebuilt), the window describes the selection again.
+    if (command != Command::Exit && m_running && !m_services.state().Checking)
+        showSelection();
+}
+
+void CommandController::runCommand(Command command)
+{
+    TreeNode* selected = m_services.tree().selectedItem();
+    switch (command) {
+    case Command::None:
+        break;
+    case Command::Exit:
+        m_dialogs->close();
+        break;
+    case Command::Cut:
+        m_services.editor().CutNode();
+        break;
+    case Command::Copy:
+        m_services.editor().CopyNode();
+        break;
+    case Command::Paste:
+        m_services.editor().PasteNode();
+        break;
+    case Command::NewFolder:
+        m_dialogs->newFolder();
+        break;
+    case Command::NewFavorite:
+        m_dialogs->newFavorite();
+        break;
+    case Command::Delete:
+        m_services.editor().DeleteNode();
+        break;
+    case Command::Rename:
+        m_dialogs->startRename();
+        break;
+    case Command::Find:
+        m_dialogs->find();
+        break;
+    case Command::OptionsFromMenu:
+    case Command::OptionsFromTaskPane:
+    case Command::Properties:
+        runOptions(command);
+        break;
+    case Command::PropertiesOfFavorite:
+        if (selected && !IsFolderNode(selected, m_services.images()))
+            runOptions(Command::Properties);
+        break;
+    case Command::CheckAll:
+        m_services.checker().CheckAllLinks();
+        break;
+    case Command::CheckOne:
+        m_services.checker().CheckOneLink();
+        break;
+    case Command::CheckFolder:
+        m_services.checker().CheckFolderLinks(selected);
+        break;
+    case Command::Stop:
+        m_services.checker().stop();
+        break;
+    case Command::Launch:
+    case Command::LaunchFromDetails:
+        m_services.editor().LaunchFavorite();
+        break;
+    case Command::Refresh:
+        m_services.favorites().RefreshLinks();
+        break;
+    case Command::Help:
+        openHelp();
+        break;
+    case Command::About:
+        m_dialogs->about();
+        break;
+    case Command::MakerSite:
+        openAddress(kMakerSite);
+        break;
+    case Command::Donate:
+        openAddress(kDonationPage);
+        break;
+    case Command::ImportBookmarks:
+        importBookmarks();
+        break;
+    case Command::ExportFavorites:
+        exportFavorites();
+        break;
+    }
+}
+
+} // namespace norvale

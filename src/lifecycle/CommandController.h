@@ -1,0 +1,80 @@
+#pragma once
+
+#include "favorites/FavoriteEditor.h"
+#include "mainwindow/Commands.h"
+#include "mainwindow/NodePath.h"
+#include "mainwindow/TreeInteraction.h"
+#include "shell/CommandState.h"
+#include "WindowDialogs.h"
+
+#include <memory>
+#include <optional>
+#include <QObject>
+#include <QString>
+
+namespace norvale {
+
+class CommandSurface;
+class ProgramServices;
+class TreeNode;
+struct EnablementContext;
+
+// Runs the window's commands, clicks and label edits, and keeps the
+// commands' enablement and the details in step with the selection.
+//
+// Once started, whatever selects a node (a click, a find, a new item) shows
+// its details, status and commands; a rebuild of the tree selects the same
+// node again (or the root when it is gone), and so does the end of every
+// command and run, so that the window always describes the selected node.
+class CommandController {
+public:
+    // The window's command surface, or one of its own when none is given.
+    explicit CommandController(ProgramServices& services, CommandSurface* surface = nullptr);
+    ~CommandController();
+    CommandController(const CommandController&) = delete;
+    CommandController& operator=(const CommandController&) = delete;
+
+    // The window's dialogs; none until given. They must outlive the
+    // controller or be replaced first.
+    void setDialogs(WindowDialogs& dialogs) { m_dialogs = &dialogs; }
+
+    // The end of start-up, once the tree is built: the first node counts as
+    // selected, the commands and the tree's size show, and from then on the
+    // window follows the selection.
+    void start();
+
+    void RunCommand(Command command);
+    void UpdateCommands(CommandState state);
+    void ShowNodeDetails(TreeNode* node);
+    ContextMenu chooseContextMenu();
+    void labelEdited(TreeNode* node, const QString& text);
+    // Renames as the editor does and, when the name is refused, says why in
+    // the status bar.
+    RenameOutcome renameNode(const QString& newName, TreeNode* node);
+
+private:
+    void runCommand(Command command);
+    void runOptions(Command command);
+    void openHelp();
+    void openAddress(const QString& address);
+    void importBookmarks();
+    void exportFavorites();
+    void watchTree();
+    void selectionChanged(TreeNode* node);
+    void restoreSelection();
+    void showSelection();
+    TreeNode* rootNode() const;
+    EnablementContext enablement() const;
+
+    ProgramServices& m_services;
+    std::unique_ptr<CommandSurface> m_ownSurface;
+    CommandSurface& m_surface;
+    NoWindowDialogs m_noWindow;
+    WindowDialogs* m_dialogs = &m_noWindow;
+    bool m_running = false;         // started: selections are the user's now
+    bool m_quietSelection = false;  // a selection that shows no details
+    std::optional<NodePath> m_kept; // the selection across a rebuild
+    QObject m_treeWatch;            // last: its connections go first
+};
+
+} // namespace norvale

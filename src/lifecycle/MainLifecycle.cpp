@@ -1,0 +1,214 @@
+#include "MainLifecycle.h"
+
+#include "CommandController.h"
+#include "DeadFavoritesMirror.h"
+#include "favorites/TreeConventions.h"
+#include "FavoritesFolder.h"
+#include "platform/AtomicFile.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderChooser.h"
+#include "platform/NorvaleError.h"
+#include "platform/OwnTemporaryFiles.h"
+#include "platform/RegistryStore.h"
+#include "platform/StatusBarModel.h"
+#include "ProgramServices.h"
+#include "services/UpdateCheck.h"
+#include "shell/SettingsStore.h"
+#include "shell/TimeConversion.h"
+#include "TrayIcon.h"
+#include "WindowPlacement.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace norvale {
+
+namespace {
+
+bool isInspectCommand(const QString& commandLine)
+{
+    return commandLine.trimmed() == QLatin1String("/inspect");
+}
+
+QString totalsText(qint64 favorites, qint64 folders)
+{
+    return QStringLiteral("Total: ") + QString::number(favorites) +
+           QStringLiteral(" Favorites in ") + QString::number(folders) +
+           QStringLiteral(" Folders  ");
+}
+
+} // namespace
+
+MainLifecycle::MainLifecycle(LifecycleParts parts)
+    : m_parts(parts)
+    , m_services(parts.services)
+{}
+
+bool MainLifecycle::closeRequested() const
+{
+    return !m_services.state().Checking;
+}
+
+QList<ReportEntry> MainLifecycle::runInspection()
+{
+    m_services.checker().CheckAllLinks();
+    return UnattendedReportEntries(m_services.checker(), m_services.settings());
+}
+
+QString MainLifecycle::deadFavoritesMirror() const
+{
+    return FileSystem::join(m_services.state().FavoritesPath, kDeadFavoritesText);
+}
+
+void MainLifecycle::reportQuietly(const NorvaleError& error)
+{
+    m_services.log().LogError(error, false);
+}
+
+MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine)
+{
+    AppSettings& settings = m_services.settings();
+    MainWindowState& state = m_services.state();
+    state.InspectMode = isInspectCommand(commandLine);
+    installHelpFile();
+
+    RegistryStore store = OpenStore(m_services.storePath());
+    for (const QString& line : store.unparsedLines()) {
+        reportQuietly(NorvaleError(ErrorNumber::InvalidFileFormat,
+                                   QStringLiteral("A line of the settings file %1 was not "
+                                                  "understood and is kept as it is: %2")
+                                       .arg(store.filePath(), line),
+                                   QStringLiteral("RegistryStore")));
+    }
+    const auto report = [this](const NorvaleError& error) { reportQuietly(error); };
+
+    state.FolderCount = 1;
+    state.Clipboard = ClipboardMode{};
+    RestoreWindowPlacement(m_parts.frame, store, report);
+    LoadAppSettings(settings, store, m_services.clock().now(), report);
+    ChooseLightImages(settings, m_services.images());
+    state.LastRunGmt = LocalToGmt(settings.LastRun, m_services.clock());
+    LoadProxySettings(settings, OpenStore(m_services.storePath()));
+
+    if (!findFavoritesFolder(store)) {
+        m_services.boxes().show({QStringLiteral("Cannot Find Favorites Folder"),
+                                 QStringLiteral("Favorites Not Found"), MessageIcon::None,
+                                 MessageButtons::Ok});
+        return LoadOutcome::FavoritesNotFound;
+    }
+    removeLeftoverTemporaryFiles();
+    if (settings.DeadFavoritesInIE)
+        m_mirroredIn = MirrorDeadFavoritesIn(m_services.fileSystem(),
+                                             m_services.favorites().deadFavoritesPath(),
+                                             deadFavoritesMirror());
+    m_services.favorites().BuildFavoritesTree();
+    m_services.status().setPanelText(1, totalsText(state.FavoriteCount, state.FolderCount));
+    m_parts.commands.start();
+    setUpTray();
+    checkForUpdate();
+    return LoadOutcome::Running;
+}
+
+// The store's Shell Folders value names the folder. When it is absent (not
+// when it is empty), ~/Favorites is used if it exists, else the user is
+// asked and the answer kept in the store.
+bool MainLifecycle::findFavoritesFolder(RegistryStore& store)
+{
+    const auto stored = StoredFavoritesValue(store);
+    QString path = stored.value_or(QString());
+    if (!stored) {
+        const QString home = HomeFavoritesFolder();
+        if (m_services.fileSystem().folderExists(home)) {
+            path = home;
+        } else if (!m_services.state().InspectMode && m_parts.folderChooser) {
+            path =
+                m_parts.folderChooser->chooseFolder(QStringLiteral("Choose your Favorites folder"));
+            if (!path.isEmpty()) {
+                try {
+                    SaveFavoritesFolder(store, path);
+                } catch (const NorvaleError& error) {
+                    m_services.log().LogError(error, true);
+                }
+            }
+        }
+    }
+    if (path.trimmed().isEmpty())
+        return false;
+    m_services.state().FavoritesPath = QDir::cleanPath(path);
+    return true;
+}
+
+// A run killed in the middle of a write leaves a hidden temporary file
+// behind; only the program writes such names, and no other run is going
+// on (a second instance ends before it gets here), so they can all go.
+void MainLifecycle::removeLeftoverTemporaryFiles()
+{
+    RemoveOwnTemporaryFiles(QFileInfo(m_services.storePath()).absolutePath(), false);
+    RemoveOwnTemporaryFiles(m_services.programFolder(), false);
+    RemoveOwnTemporaryFiles(m_services.favorites().deadFavoritesPath(), false);
+    RemoveOwnTemporaryFiles(m_services.state().FavoritesPath, true);
+}
+
+// The help file lives in the program's folder; the program carries a copy
+// and puts it there when it is missing.
+void MainLifecycle::installHelpFile()
+{
+    const QString target =
+        FileSystem::join(m_services.programFolder(), QStringLiteral("Norvale.html"));
+    QFile bundled(QStringLiteral(":/norvale/Norvale.html"));
+    if (QFile::exists(target) || !bundled.open(QIODevice::ReadOnly))
+        return;
+    try {
+        WriteFileAtomically(target, bundled.readAll());
+    } catch (const NorvaleError&) {
+        return; // no help beside the program: the help commands do nothing
+    }
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                      QFile::ReadOther);
+}
+
+// The window gave the tray its icon and its actions (see ConnectWindow);
+// start-up adds the menu and the tip.
+void MainLifecycle::setUpTray()
+{
+    SetUpTrayIcon(m_parts.tray, QIcon());
+}
+
+// Every 30 days, when asked to, the maker's site is asked for news, which
+// shows as a balloon from the tray. The check moves LastCheck on when it has
+// news, so the news must reach the user: where no balloon can be shown (no
+// tray on the desktop), it shows in the status bar for as long.
+void MainLifecycle::checkForUpdate()
+{
+    if (!AutomaticUpdateCheckDue(m_services.settings(), m_services.clock().now()))
+        return;
+    constexpr int kNoticeMs = 30000;
+    UpdateCheck check(m_services.settings(), m_services.clock(), m_services.transfers());
+    const QString notice = check.CheckForUpdate();
+    if (!m_parts.tray.showBalloonTip(notice, QStringLiteral("Brimwick Norvale"),
+                                     BalloonIcon::Information, kNoticeMs) &&
+        !notice.isEmpty())
+        m_services.status().showMessage(notice.simplified(), kNoticeMs);
+}
+
+void MainLifecycle::unload()
+{
+    m_parts.tray.unload();
+    try {
+        RegistryStore store = OpenStore(m_services.storePath());
+        store.holdWrites(); // the whole record goes to disk in one write
+        SaveWindowPlacement(m_parts.frame, store);
+        SaveAppSettings(m_services.settings(), store, m_services.clock().now());
+        store.releaseWrites();
+    } catch (const NorvaleError& error) {
+        m_services.log().LogError(error, true);
+        return;
+    }
+    if (m_services.settings().DeadFavoritesInIE)
+        MirrorDeadFavoritesOut(m_services.fileSystem(), m_services.favorites().deadFavoritesPath(),
+                               deadFavoritesMirror(), m_mirroredIn);
+}
+
+} // namespace norvale
