@@ -21,15 +21,22 @@ class SettingsStoreTest : public testing::Test {
 protected:
     QString path(const char* name) const { return m_temp.path(QString::fromLatin1(name)); }
 
-    AppSettings load(const QStringList& lines, const QStringList& browserLines = {})
+    // Each value as Name=Value, the program's and the browser's.
+    AppSettings load(const QStringList& values, const QStringList& browserValues = {})
     {
+        const auto lines = [](const QStringList& values) {
+            QString text;
+            for (const QString& value : values)
+                text += u"\"%1\"=\"%2\"\n"_s.arg(value.section('=', 0, 0), value.section('=', 1));
+            return text;
+        };
         QString text = u"Windows Registry Editor Version 5.00\n\n"
                        "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\n"_s +
-                       lines.join('\n') + '\n';
-        if (!browserLines.isEmpty())
+                       lines(values);
+        if (!browserValues.isEmpty())
             text += u"[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
                     "Internet Settings]\n"_s +
-                    browserLines.join('\n') + '\n';
+                    lines(browserValues);
         m_temp.file(u"in.reg"_s, text.toUtf8());
         AppSettings settings;
         m_problems.clear();
@@ -56,17 +63,14 @@ TEST_F(SettingsStoreTest, SaveWritesEveryValueInOrderWithBooleansAsDigits)
 {
     load({});
     EXPECT_TRUE(m_problems.isEmpty());
-    EXPECT_THAT(m_temp.lines(u"out.reg"_s),
+    EXPECT_THAT(m_temp.lines(u"out.reg"_s).replaceInStrings(u"\""_s, QString()),
                 ElementsAre("Windows Registry Editor Version 5.00", "",
-                            "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]",
-                            "\"Timeout\"=\"1000\"", "\"ChangeName\"=\"0\"", "\"IEToolMenu\"=\"0\"",
-                            "\"IEToolbar\"=\"0\"", "\"PreserveIcons\"=\"0\"",
-                            "\"SmallLights\"=\"0\"", "\"LastRun\"=\"2026-05-01 08:31:00\"",
-                            "\"ShowNew\"=\"0\"", "\"MoveDead\"=\"0\"", "\"AutoThrottle\"=\"1\"",
-                            "\"DeadFavoritesInIE\"=\"0\"", "\"AutoCheck\"=\"0\"",
-                            "\"LastCheck\"=\"2026-05-01 08:30:00\"", "\"Parallel\"=\"256\"",
-                            "\"Proxy\"=\"No\"", "\"ProxyServer\"=\"\"", "\"ProxyPort\"=\"\"",
-                            "\"ProxyLocalByPass\"=\"No\""));
+                            "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]", "Timeout=1000",
+                            "ChangeName=0", "IEToolMenu=0", "IEToolbar=0", "PreserveIcons=0",
+                            "SmallLights=0", "LastRun=2026-05-01 08:31:00", "ShowNew=0",
+                            "MoveDead=0", "AutoThrottle=1", "DeadFavoritesInIE=0", "AutoCheck=0",
+                            "LastCheck=2026-05-01 08:30:00", "Parallel=256", "Proxy=No",
+                            "ProxyServer=", "ProxyPort=", "ProxyLocalByPass=No"));
 }
 
 // Each stored value, whatever its letter case, loads and saves back; one
@@ -80,19 +84,15 @@ TEST_F(SettingsStoreTest, EachStoredValueLoadsAndSavesBack)
         const char* saved;
         int problems = 0;
     } rows[] = {
-        {{"\"timeout\"=\"1500\""}, "Timeout", "1500"},
-        {{"\"CHANGENAME\"=\"1\""}, "ChangeName", "1"},
-        {{"\"AutoThrottle\"=\"0\""}, "AutoThrottle", "0"},
-        {{"\"PreserveIcons\"=\"1\""}, "PreserveIcons", "1"},
-        {{"\"DeadFavoritesInIE\"=\"1\""}, "DeadFavoritesInIE", "1"},
-        {{"\"LastCheck\"=\"2026-01-02 03:04:05\""}, "LastCheck", "2026-01-02 03:04:05"},
-        {{"\"Timeout\"=\"100\""}, "Timeout", "500"},
-        {{"\"Timeout\"=\"40000\""}, "Timeout", "1000", 1}, // beyond sixteen bits
-        {{"\"Timeout\"=\"soon\"", "\"MoveDead\"=\"maybe\"", "\"LastRun\"=\"yesterday\"",
-          "\"ShowNew\"=\"1\""},
-         "ShowNew",
-         "1",
-         3},
+        {{"timeout=1500"}, "Timeout", "1500"},
+        {{"CHANGENAME=1"}, "ChangeName", "1"},
+        {{"AutoThrottle=0"}, "AutoThrottle", "0"},
+        {{"PreserveIcons=1"}, "PreserveIcons", "1"},
+        {{"DeadFavoritesInIE=1"}, "DeadFavoritesInIE", "1"},
+        {{"LastCheck=2026-01-02 03:04:05"}, "LastCheck", "2026-01-02 03:04:05"},
+        {{"Timeout=100"}, "Timeout", "500"},
+        {{"Timeout=40000"}, "Timeout", "1000", 1}, // beyond sixteen bits
+        {{"Timeout=soon", "MoveDead=maybe", "LastRun=yesterday", "ShowNew=1"}, "ShowNew", "1", 3},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.lines.join(' ').toStdString());
@@ -111,61 +111,38 @@ TEST_F(SettingsStoreTest, EachStoredValueLoadsAndSavesBack)
 // browser has none; saved as the program's own values.
 TEST_F(SettingsStoreTest, EachProxySettingIsReadAndSavedAsItsOwnValues)
 {
+    // Saved as Proxy|ProxyServer|ProxyPort|ProxyLocalBypass, and the domain
+    // that goes around the proxy.
     const struct {
-        QStringList lines, browser;
-        QString server, port, bypassDomain, mode, localBypass;
+        QStringList values, browser;
+        QString saved;
     } rows[] = {
-        {{"\"Proxy\"=\"No\"", "\"ProxyServer\"=\"left.over\""}, {}, "", "", "", "No", "No"},
-        {{"\"Proxy\"=\"no\"", "\"ProxyServer\"=\"kept\""}, {}, "", "", "", "No", "No"},
-        {{"\"Proxy\"=\" IE \""},
-         {"\"ProxyServer\"=\"cache.corp.example.test:8080\""},
-         "cache.corp.example.test",
-         "8080",
-         "corp.example.test",
-         "IE",
-         "Yes"},
-        {{"\"Proxy\"=\"IE\""},
-         {"\"ProxyServer\"=\"gateway\""},
-         "gateway",
-         "80",
-         "gateway",
-         "IE",
-         "Yes"},
-        {{"\"Proxy\"=\"IE\""}, {"\"ProxyServer\"=\"\""}, "", "80", "", "IE", "No"},
-        {{"\"Proxy\"=\"IE\""},
-         {"\"ProxyServer\"=\"http=web.example.test:80;ftp=files.example.test:21\""},
-         "http=web.example.test",
-         "80;ftp=files.example.test:21",
-         "example.test",
-         "IE",
-         "Yes"},
-        {{"\"Proxy\"=\"IE\""}, {}, "envproxy.example.test", "3128", "example.test", "IE", "Yes"},
-        {{"\"Proxy\"=\"Yes\"", "\"ProxyServer\"=\"px.lan.example.test\"",
-          "\"ProxyLocalByPass\"=\"Yes\""},
+        {{"Proxy=No", "ProxyServer=left.over"}, {}, "No|||No|"},
+        {{"Proxy=no", "ProxyServer=kept"}, {}, "No|||No|"},
+        {{"Proxy= IE "},
+         {"ProxyServer=cache.corp.example.test:8080"},
+         "IE|cache.corp.example.test|8080|Yes|corp.example.test"},
+        {{"Proxy=IE"}, {"ProxyServer=gateway"}, "IE|gateway|80|Yes|gateway"},
+        {{"Proxy=IE"}, {"ProxyServer="}, "IE||80|No|"},
+        {{"Proxy=IE"},
+         {"ProxyServer=http=web.example.test:80;ftp=files.example.test:21"},
+         "IE|http=web.example.test|80;ftp=files.example.test:21|Yes|example.test"},
+        {{"Proxy=IE"}, {}, "IE|envproxy.example.test|3128|Yes|example.test"},
+        {{"Proxy=Yes", "ProxyServer=px.lan.example.test", "ProxyLocalByPass=Yes"},
          {},
-         "px.lan.example.test",
-         "80",
-         "lan.example.test",
-         "Yes",
-         "Yes"},
-        {{"\"Proxy\"=\"Yes\"", "\"ProxyServer\"=\"px.lan.example.test\"",
-          "\"ProxyLocalBypass\"=\"yes\""},
+         "Yes|px.lan.example.test|80|Yes|lan.example.test"},
+        {{"Proxy=Yes", "ProxyServer=px.lan.example.test", "ProxyLocalBypass=yes"},
          {},
-         "px.lan.example.test",
-         "80",
-         "",
-         "Yes",
-         "No"},
+         "Yes|px.lan.example.test|80|No|"},
     };
     qputenv("http_proxy", "http://envproxy.example.test:3128/");
     for (const auto& row : rows) {
-        SCOPED_TRACE((row.lines + row.browser).join(' ').toStdString());
-        const AppSettings settings = load(row.lines, row.browser);
-        EXPECT_EQ(settings.ProxyBypassDomain, row.bypassDomain);
-        EXPECT_EQ(saved(u"Proxy"_s), row.mode);
-        EXPECT_EQ(saved(u"ProxyServer"_s), row.server);
-        EXPECT_EQ(saved(u"ProxyPort"_s), row.port);
-        EXPECT_EQ(saved(u"ProxyLocalBypass"_s), row.localBypass);
+        SCOPED_TRACE((row.values + row.browser).join(' ').toStdString());
+        const AppSettings settings = load(row.values, row.browser);
+        QStringList got;
+        for (const char* name : {"Proxy", "ProxyServer", "ProxyPort", "ProxyLocalBypass"})
+            got << saved(QString::fromLatin1(name));
+        EXPECT_EQ(got.join('|') + '|' + settings.ProxyBypassDomain, row.saved);
     }
     qunsetenv("http_proxy");
 }
