@@ -1,5 +1,4 @@
 #include "favorites/FavoritesTree.h"
-#include "favorites/TreeConventions.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageList.h"
 #include "platform/TreeControl.h"
@@ -69,40 +68,34 @@ protected:
 // out (case counts); links followed but never round in a circle.
 TEST_F(FavoritesTreeTest, TheTreeShowsTheFavoritesOnDisk)
 {
+    // Files under Favorites/ ("program/..." and "elsewhere/..." outside it;
+    // "a -> b" a link), and the outline they give.
     const struct {
         int favorites, folders;
-        QStringList files; // under Favorites/; "program/..." and "elsewhere/..." outside it
-        QStringList outline;
+        QString files, outline;
     } rows[] = {
-        {5,
-         4,
-         {"zeta.url", "Alpha.URL", "B/inner.url", "B/C/deep.url", "a/first.url", "readme.txt",
-          "link.lnk"},
-         {"Favorites", "  Alpha", "  zeta", "  a", "    first", "  B", "    inner", "    C",
-          "      deep"}},
-        {1, 1, {".url"}, {"Favorites", "  "}},
-        {1,
-         3,
-         {"Dead Favorites/gone.url", "Sub/Dead Favorites/gone.url",
-          "Sub/Dead Favorites/Below/gone.url", "Sub/dead favorites/shown.url"},
-         {"Favorites", "  Sub", "    dead favorites", "      shown"}},
-        {0, 1, {"program/Dead Favorites/old.url"}, {"Favorites"}}, // moving them is off
-        {0, 1, {}, {"Favorites"}},
-        {2,
-         3,
-         {"Real/r.url", "elsewhere/e.url", "Real/Up -> Favorites", "Other -> elsewhere",
-          "broken.url -> nowhere"},
-         {"Favorites", "  Other", "    e", "  Real", "    r"}},
+        {5, 4, "zeta.url;Alpha.URL;B/inner.url;B/C/deep.url;a/first.url;readme.txt;link.lnk",
+         "Favorites|  Alpha|  zeta|  a|    first|  B|    inner|    C|      deep"},
+        {1, 1, ".url", "Favorites|  "},
+        {1, 3,
+         "Dead Favorites/gone.url;Sub/Dead Favorites/gone.url;Sub/Dead Favorites/Below/gone.url;"
+         "Sub/dead favorites/shown.url",
+         "Favorites|  Sub|    dead favorites|      shown"},
+        {0, 1, "program/Dead Favorites/old.url", "Favorites"}, // moving them is off
+        {0, 1, "", "Favorites"},
+        {2, 3,
+         "Real/r.url;elsewhere/e.url;Real/Up -> Favorites;Other -> elsewhere;broken.url -> nowhere",
+         "Favorites|  Other|    e|  Real|    r"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.files.join(' ').toStdString());
+        SCOPED_TRACE(row.files.toStdString());
         QDir(m_temp.path()).removeRecursively();
         m_tree.clear();
         m_state.FavoriteCount = 0;
         m_state.FolderCount = 1;
         m_temp.folder(u"Favorites"_s);
         m_temp.folder(u"program"_s);
-        for (const QString& file : row.files) {
+        for (const QString& file : row.files.split(';', Qt::SkipEmptyParts)) {
             const QString path =
                 file.startsWith(u"program/"_s) || file.startsWith(u"else"_s) ? file : fav(file);
             if (path.contains(u" -> "_s))
@@ -114,7 +107,7 @@ TEST_F(FavoritesTreeTest, TheTreeShowsTheFavoritesOnDisk)
                 m_temp.file(path, "not a favorite");
         }
         build();
-        EXPECT_EQ(outline(), row.outline);
+        EXPECT_EQ(outline().join('|'), row.outline);
         EXPECT_EQ(m_state.FavoriteCount, row.favorites);
         EXPECT_EQ(m_state.FolderCount, row.folders);
     }
@@ -122,26 +115,6 @@ TEST_F(FavoritesTreeTest, TheTreeShowsTheFavoritesOnDisk)
     EXPECT_EQ(root->key(), m_state.FavoritesPath);
     EXPECT_TRUE(root->expanded());
     EXPECT_EQ(root->image(), m_images.position(u"OPENFOLDER"_s));
-}
-
-TEST_F(FavoritesTreeTest, NodesFollowTheConventions)
-{
-    m_temp.shortcut(fav(u"Music/Radio.URL"_s));
-    m_temp.shortcut(fav(u"Work/Music/Tools.url"_s));
-    build();
-    const TreeNode* music = m_tree.findByKey(m_state.FavoritesPath + u"/Music"_s);
-    const TreeNode* workMusic = m_tree.findByKey(m_state.FavoritesPath + u"/Work/Music"_s);
-    ASSERT_TRUE(music && workMusic) << "same names in different places get different keys";
-    EXPECT_TRUE(IsFolderNode(music, m_images));
-    const TreeNode* radio = music->child(0);
-    EXPECT_EQ(radio->text(), u"Radio"_s);
-    EXPECT_TRUE(radio->key().isEmpty());
-    EXPECT_FALSE(IsFolderNode(radio, m_images));
-    EXPECT_EQ(radio->image(), m_settings.LightUnchecked);
-    EXPECT_EQ(FavoriteFilePath(radio, m_fs), m_temp.path(fav(u"Music/Radio.URL"_s)));
-    EXPECT_EQ(FavoriteFilePath(workMusic->child(0), m_fs),
-              m_temp.path(fav(u"Work/Music/Tools.url"_s)))
-        << "the derived .URL path reaches a .url file";
 }
 
 // The program's own Dead Favorites folder: made (and only logged) when it is
