@@ -162,6 +162,7 @@ TEST_F(FavoriteEditorTest, CutAndPasteMoveTheFileAndNeverOverwrite)
     EXPECT_THAT(files(), ElementsAre("item.url", "same.url")) << "not pasted: still there";
     select(u"item"_s);
     m_editor.CutNode();
+    m_tree.setImage(node(u"One"_s), m_images.position(u"FOLDER"_s)); // collapsed: still a folder
     select(u"One"_s);
     m_editor.PasteNode();
     EXPECT_THAT(files(u"One"_s), ElementsAre("item.url"));

@@ -59,6 +59,7 @@ TEST_F(TreeSearchTest, FindFirstThenFindNextVisitEveryMatchInTurn)
         {"WEATHER", SearchDirection::Forward, true, {}},
         {"e", SearchDirection::Reverse, false, {7, 6, 5, 4, 2, 1}},
         {"Favorites", SearchDirection::Reverse, true, {1}},
+        {"favorites", SearchDirection::Forward, false, {1}},
         {"Recipes", SearchDirection::Forward, true, {7}},
         {"News ", SearchDirection::Forward, true, {4}},
         {" Sports", SearchDirection::Forward, false, {}},

@@ -107,6 +107,31 @@ TEST_F(SettingsStoreTest, EachStoredValueLoadsAndSavesBack)
     EXPECT_THAT(m_problems[0].toStdString(), HasSubstr("soon"));
 }
 
+// Each stored flag, set against its default, lands in its own field alone.
+TEST_F(SettingsStoreTest, EachFlagLoadsIntoItsOwnField)
+{
+    const std::pair<const char*, bool AppSettings::*> flags[] = {
+        {"ChangeName", &AppSettings::ChangeName},
+        {"IEToolMenu", &AppSettings::IEToolMenu},
+        {"IEToolbar", &AppSettings::IEToolbar},
+        {"PreserveIcons", &AppSettings::PreserveIcons},
+        {"SmallLights", &AppSettings::SmallLights},
+        {"ShowNew", &AppSettings::ShowNew},
+        {"MoveDead", &AppSettings::MoveDead},
+        {"AutoThrottle", &AppSettings::AutoThrottle},
+        {"AutoCheck", &AppSettings::AutoCheck},
+        {"DeadFavoritesInIE", &AppSettings::DeadFavoritesInIE},
+    };
+    const AppSettings defaults = load({});
+    for (const auto& [name, field] : flags) {
+        const bool flipped = !(defaults.*field);
+        const AppSettings settings = load({u"%1=%2"_s.arg(QLatin1String(name)).arg(int(flipped))});
+        for (const auto& [other, otherField] : flags)
+            EXPECT_EQ(settings.*otherField, other == name ? flipped : defaults.*otherField)
+                << name << " set, " << other << " read";
+    }
+}
+
 // The proxy as stored, the browser's own, or from the environment when the
 // browser has none; saved as the program's own values.
 TEST_F(SettingsStoreTest, EachProxySettingIsReadAndSavedAsItsOwnValues)
@@ -154,6 +179,18 @@ TEST_F(SettingsStoreTest, BrowserVersionComesFromTheMachineKey)
                              "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Internet Explorer]\n"
                              "\"Version\"=\"11.0.9600\"\n");
     EXPECT_EQ(GetBrowserVersion(path("in.reg")), u"11.0.9600"_s);
+}
+
+// The image list's positions are fixed: 1 to 33, the lights at 17 to 26.
+TEST(ImageListOrder, KeysSitAtTheirFixedPositions)
+{
+    const ImageList images;
+    QStringList keys;
+    for (const int at : {1, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 33, 34})
+        keys << images.key(at);
+    EXPECT_EQ(keys.join(' '),
+              u"COPY IELOGO FOLDER OPENFOLDER GREENDOT GRAYDOT NEWGREENDOT REDDOT "
+              "BLACKDOT YELLOWDOT YELLOWRESULT REDRESULT GREENCHECK GREENNEW SYNC "_s);
 }
 
 TEST(LightImages, EachSetPicksItsSixImages)
