@@ -8,8 +8,6 @@
 #include <QAbstractItemModelTester>
 #include <QStringList>
 
-using namespace Qt::StringLiterals;
-
 using norvale::TreeControl;
 using norvale::TreeItemModel;
 using norvale::TreeNode;
@@ -21,7 +19,7 @@ QStringList g_complaints;
 void collectComplaints(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     if (type != QtDebugMsg && type != QtInfoMsg)
-        g_complaints.append(u"%1: %2"_s.arg(QLatin1String(context.category), text));
+        g_complaints.append(QStringLiteral("%1: %2").arg(QLatin1String(context.category), text));
 }
 
 TEST(TreeItemModel, StaysConsistentThroughAddRemoveBatchAndClear)
@@ -36,25 +34,25 @@ TEST(TreeItemModel, StaysConsistentThroughAddRemoveBatchAndClear)
         return tree.add(parent, text, text, 1, 2);
     };
 
-    TreeNode* a = add(nullptr, u"A"_s);
-    TreeNode* b = add(nullptr, u"B"_s);
-    TreeNode* a1 = add(a, u"a1"_s);
-    add(a1, u"a1x"_s);
-    add(a, u"a2"_s);
-    add(b, u"b1"_s);
+    TreeNode* a = add(nullptr, QStringLiteral("A"));
+    TreeNode* b = add(nullptr, QStringLiteral("B"));
+    TreeNode* a1 = add(a, QStringLiteral("a1"));
+    add(a1, QStringLiteral("a1x"));
+    add(a, QStringLiteral("a2"));
+    add(b, QStringLiteral("b1"));
     EXPECT_EQ(model.rowCount(model.indexFor(a)), 2);
-    tree.setText(a1, u"a1 renamed"_s);
-    EXPECT_EQ(model.data(model.indexFor(a1), Qt::DisplayRole), u"a1 renamed"_s);
+    tree.setText(a1, QStringLiteral("a1 renamed"));
+    EXPECT_EQ(model.data(model.indexFor(a1), Qt::DisplayRole), QStringLiteral("a1 renamed"));
     tree.remove(a1);
-    EXPECT_EQ(model.index(0, 0, model.indexFor(a)).data(), u"a2"_s);
+    EXPECT_EQ(model.index(0, 0, model.indexFor(a)).data(), QStringLiteral("a2"));
     tree.remove(a);
-    EXPECT_EQ(model.index(0, 0).data(), u"B"_s);
+    EXPECT_EQ(model.index(0, 0).data(), QStringLiteral("B"));
     // An index the view holds on to dies with its node, in a batch as well.
     const QPersistentModelIndex held(model.indexFor(b));
     {
         TreeControl::Batch batch(tree);
-        TreeNode* c = add(nullptr, u"C"_s);
-        add(c, u"c1"_s);
+        TreeNode* c = add(nullptr, QStringLiteral("C"));
+        add(c, QStringLiteral("c1"));
         tree.remove(b);
     }
     EXPECT_EQ(model.rowCount(), 1);
@@ -64,7 +62,7 @@ TEST(TreeItemModel, StaysConsistentThroughAddRemoveBatchAndClear)
     tree.clear();
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_FALSE(cleared.isValid());
-    add(nullptr, u"D"_s);
+    add(nullptr, QStringLiteral("D"));
     EXPECT_EQ(model.rowCount(), 1);
 
     qInstallMessageHandler(previous);
