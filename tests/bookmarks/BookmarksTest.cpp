@@ -12,6 +12,8 @@
 #include <gmock/gmock.h>
 #include <QDirIterator>
 
+using namespace Qt::StringLiterals;
+
 using namespace norvale;
 using namespace norvale::test;
 using testing::ElementsAreArray;
@@ -25,8 +27,8 @@ QStringList describe(const BookmarkList& items)
     QStringList lines;
     for (const BookmarkItem& item : items) {
         lines.append(item.kind == BookmarkItem::Kind::Folder
-                         ? QStringLiteral("%1 F %2").arg(item.depth).arg(item.title)
-                         : QStringLiteral("%1 %2 = %3").arg(item.depth).arg(item.title, item.url));
+                         ? u"%1 F %2"_s.arg(item.depth).arg(item.title)
+                         : u"%1 %2 = %3"_s.arg(item.depth).arg(item.title, item.url));
     }
     return lines;
 }
@@ -58,7 +60,7 @@ const BrowserFile kBrowserFiles[] = {
      "    <DT><A HREF=\"http://after.example/\">After &#x263A;</A>\n</DL>\n",
      {"0 Recent = place:parent=toolbar_____", "0 F Bookmarks Toolbar",
       "1 Tom & Jerry's = https://example.org/a?x=1&y=2", "0 Bookmarklet = javascript:alert(1)",
-      QStringLiteral("0 After \u263a = http://after.example/")}},
+      u"0 After \u263a = http://after.example/"_s}},
     {"ChromiumLike",
      "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
      "<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n<DL><p>\n"
@@ -69,8 +71,7 @@ const BrowserFile kBrowserFiles[] = {
      "code "
      "\xe2\x98\x83</A>\n        </DL><p>\n"
      "        <DT><A HREF=\"ftp://ftp.example.net/pub/\">FTP</A>\n    </DL><p>\n</DL><p>\n",
-     {"0 F Bookmarks bar", "1 F Nested",
-      QStringLiteral("2 \u00dcn\u00efcode \u2603 = https://example.com/"),
+     {"0 F Bookmarks bar", "1 F Nested", u"2 \u00dcn\u00efcode \u2603 = https://example.com/"_s,
       "1 FTP = ftp://ftp.example.net/pub/"}},
     // Older Edge and Internet Explorer: a Windows code page, lower-case and
     // unquoted attributes, links never closed.
@@ -81,8 +82,8 @@ const BrowserFile kBrowserFiles[] = {
      "<dt><a href=\"http://cafe.example/\" add_date=1700000000>Le Caf\xe9\n"
      "<dt><a href='https://b.example/'>B\n</dl><p>\n"
      "<dt><a href=http://top.example/>Top</a>\n</dl><p>\n",
-     {QStringLiteral("0 F Caf\u00e9s"), QStringLiteral("1 Le Caf\u00e9 = http://cafe.example/"),
-      "1 B = https://b.example/", "0 Top = http://top.example/"}},
+     {u"0 F Caf\u00e9s"_s, u"1 Le Caf\u00e9 = http://cafe.example/"_s, "1 B = https://b.example/",
+      "0 Top = http://top.example/"}},
 };
 
 TEST(BookmarkFileReaderTest, ReadsFilesAsBrowsersWriteThem)
@@ -96,7 +97,7 @@ TEST(BookmarkFileReaderTest, ReadsFilesAsBrowsersWriteThem)
 class BookmarkImportTest : public testing::Test {
 protected:
     BookmarkImportTest()
-        : m_target(m_temp.folder(QStringLiteral("target")))
+        : m_target(m_temp.folder(u"target"_s))
     {}
 
     ImportSummary import(const QByteArray& file)
@@ -111,7 +112,7 @@ protected:
         EXPECT_THAT(
             QDir(m_temp.path())
                 .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
-            ElementsAreArray({QStringLiteral("target")}));
+            ElementsAreArray({u"target"_s}));
         QStringList found;
         QDirIterator it(m_target,
                         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
@@ -175,33 +176,31 @@ TEST_F(BookmarkImportTest, HostileFilesImportWithinTheTarget)
 
 TEST_F(BookmarkImportTest, NamesAreCleanedAndStayInsideTheTarget)
 {
-    const QStringList titles{QStringLiteral("a/b"),
-                             QStringLiteral(".."),
-                             QStringLiteral("."),
-                             QStringLiteral("../../escape"),
-                             QStringLiteral("ctl\x01\x1f\x7f"),
+    const QStringList titles{u"a/b"_s,
+                             u".."_s,
+                             u"."_s,
+                             u"../../escape"_s,
+                             u"ctl\x01\x1f\x7f"_s,
                              QString(300, QLatin1Char('x')),
                              QString(),
-                             QStringLiteral("C:\\x")};
+                             u"C:\\x"_s};
     QByteArray file = "<DL><p>";
     for (const QString& title : titles)
         file += "<DT><A HREF=\"https://t.example/\">" + title.toUtf8() + "</A>\n";
     file += "<DT><H3>..</H3><DL><p><DT><A HREF=\"https://in.example/\">in</A></DL>";
     const ImportSummary summary = import(file);
     EXPECT_EQ(summary.favorites, titles.size() + 1);
-    EXPECT_THAT(entries(),
-                UnorderedElementsAreArray(
-                    {QStringLiteral("a-b.url"), QStringLiteral("t.example.url"),
-                     QStringLiteral("t.example (2).url"), QStringLiteral("..-..-escape.url"),
-                     QStringLiteral("ctl---.url"), QString(251, QLatin1Char('x')) + ".url",
-                     QStringLiteral("t.example (3).url"), QStringLiteral("C--x.url"),
-                     QStringLiteral("Folder"), QStringLiteral("Folder/in.url")}));
+    EXPECT_THAT(entries(), UnorderedElementsAreArray(
+                               {u"a-b.url"_s, u"t.example.url"_s, u"t.example (2).url"_s,
+                                u"..-..-escape.url"_s, u"ctl---.url"_s,
+                                QString(251, QLatin1Char('x')) + ".url", u"t.example (3).url"_s,
+                                u"C--x.url"_s, u"Folder"_s, u"Folder/in.url"_s}));
 }
 
 TEST_F(BookmarkImportTest, TakenNamesGetNumbersAndNothingIsOverwritten)
 {
-    m_temp.file(QStringLiteral("target/News.url"), "keep");
-    m_temp.folder(QStringLiteral("target/Docs"));
+    m_temp.file(u"target/News.url"_s, "keep");
+    m_temp.folder(u"target/Docs"_s);
     const ImportSummary summary = import(
         "<DL><p><DT><H3>docs</H3><DL><p><DT><A HREF=\"http://a.example/\">A</A></DL><p>"
         "<DT><A HREF=\"http://n.example/1\">news</A><DT><A HREF=\"http://n.example/2\">News</A>"
@@ -209,46 +208,39 @@ TEST_F(BookmarkImportTest, TakenNamesGetNumbersAndNothingIsOverwritten)
         "<DT><A HREF=\"place:sort=8\">P</A><DT><A HREF=\"http://\">Empty host</A></DL>");
     EXPECT_EQ(summary.text(), QStringLiteral("Made 1 folders and 3 favorites; skipped 4 addresses "
                                              "that are not web or FTP addresses."));
-    EXPECT_EQ(m_temp.read(QStringLiteral("target/News.url")), QByteArray("keep"));
-    EXPECT_THAT(entries(), UnorderedElementsAreArray(
-                               {QStringLiteral("News.url"), QStringLiteral("Docs"),
-                                QStringLiteral("docs (2)"), QStringLiteral("docs (2)/A.url"),
-                                QStringLiteral("news (2).url"), QStringLiteral("News (3).url")}));
-    EXPECT_EQ(ProfileFile::read(m_temp.path(QStringLiteral("target/News (3).url")),
-                                QStringLiteral("InternetShortcut"), QStringLiteral("URL"), {}),
-              QStringLiteral("http://n.example/2"));
+    EXPECT_EQ(m_temp.read(u"target/News.url"_s), QByteArray("keep"));
+    EXPECT_THAT(entries(), UnorderedElementsAreArray({u"News.url"_s, u"Docs"_s, u"docs (2)"_s,
+                                                      u"docs (2)/A.url"_s, u"news (2).url"_s,
+                                                      u"News (3).url"_s}));
+    EXPECT_EQ(ProfileFile::read(m_temp.path(u"target/News (3).url"_s), u"InternetShortcut"_s,
+                                u"URL"_s, {}),
+              u"http://n.example/2"_s);
 }
 
 TEST(BookmarkRoundTripTest, ExportThenImportGivesTheSameTree)
 {
     TempFolder temp;
-    const QString favorites = temp.folder(QStringLiteral("Favorites"));
-    temp.shortcut(QStringLiteral("Favorites/Tom & Jerry's, 100% [best].url"),
-                  QStringLiteral("https://example.org/?a=1&b=\"2\""));
-    temp.shortcut(QStringLiteral("Favorites/\u00dcn\u00efcode \u2603.url"),
-                  QStringLiteral("http://example.com/"));
-    temp.shortcut(QStringLiteral("Favorites/Sub/B.url"), QStringLiteral("ftp://ftp.example/"));
-    temp.shortcut(QStringLiteral("Favorites/Sub/Deeper/Leaf.url"),
-                  QStringLiteral("http://leaf.example/"));
-    temp.folder(QStringLiteral("Favorites/Empty"));
-    temp.shortcut(QStringLiteral("Favorites/Dead Favorites/Gone.url"),
-                  QStringLiteral("http://gone.example/"));
+    const QString favorites = temp.folder(u"Favorites"_s);
+    temp.shortcut(u"Favorites/Tom & Jerry's, 100% [best].url"_s,
+                  u"https://example.org/?a=1&b=\"2\""_s);
+    temp.shortcut(u"Favorites/\u00dcn\u00efcode \u2603.url"_s, u"http://example.com/"_s);
+    temp.shortcut(u"Favorites/Sub/B.url"_s, u"ftp://ftp.example/"_s);
+    temp.shortcut(u"Favorites/Sub/Deeper/Leaf.url"_s, u"http://leaf.example/"_s);
+    temp.folder(u"Favorites/Empty"_s);
+    temp.shortcut(u"Favorites/Dead Favorites/Gone.url"_s, u"http://gone.example/"_s);
     const FileSystem fs;
-    const BookmarkList exported =
-        CollectFavorites(favorites, fs, 0, {QStringLiteral("Dead Favorites")});
-    const QString copy = temp.folder(QStringLiteral("Copy"));
+    const BookmarkList exported = CollectFavorites(favorites, fs, 0, {u"Dead Favorites"_s});
+    const QString copy = temp.folder(u"Copy"_s);
     const ImportSummary summary =
         ImportBookmarks(ReadBookmarkFile(WriteBookmarkFile(exported)), copy, fs);
     EXPECT_EQ(summary.favorites, 4);
     EXPECT_EQ(summary.folders, 3);
-    EXPECT_THAT(
-        describe(CollectFavorites(copy, fs)),
-        ElementsAreArray({QStringLiteral("0 Tom & Jerry's, 100% [best] = "
-                                         "https://example.org/?a=1&b=\"2\""),
-                          QStringLiteral("0 \u00dcn\u00efcode \u2603 = http://example.com/"),
-                          QStringLiteral("0 F Empty"), QStringLiteral("0 F Sub"),
-                          QStringLiteral("1 B = ftp://ftp.example/"), QStringLiteral("1 F Deeper"),
-                          QStringLiteral("2 Leaf = http://leaf.example/")}));
+    EXPECT_THAT(describe(CollectFavorites(copy, fs)),
+                ElementsAreArray({QStringLiteral("0 Tom & Jerry's, 100% [best] = "
+                                                 "https://example.org/?a=1&b=\"2\""),
+                                  u"0 \u00dcn\u00efcode \u2603 = http://example.com/"_s,
+                                  u"0 F Empty"_s, u"0 F Sub"_s, u"1 B = ftp://ftp.example/"_s,
+                                  u"1 F Deeper"_s, u"2 Leaf = http://leaf.example/"_s}));
 }
 
 } // namespace

@@ -20,37 +20,26 @@
 
 using namespace norvale;
 using namespace norvale::test;
+using namespace Qt::StringLiterals;
 using testing::ElementsAre;
 using testing::IsEmpty;
 
 namespace {
 
-TEST(NameCleanup, ForbiddenAndControlCharactersBecomeDashes)
+TEST(NameCleanup, NamesBecomeFileNamesThatFitWithoutSplittingCharacters)
 {
-    EXPECT_EQ(CleanName(QStringLiteral("a/b\\c:d*e?f<g>h|i\"j")),
-              QStringLiteral("a-b-c-d-e-f-g-h-i-j"));
-    EXPECT_EQ(CleanName(QStringLiteral("nul") + QChar(0) + QStringLiteral("bell\a")),
-              QStringLiteral("nul-bell-"));
-    EXPECT_EQ(CleanNameForRename(QStringLiteral("two\r\nlines\tand tab")),
-              QStringLiteral("two  lines and tab"));
-    EXPECT_EQ(CleanName(QStringLiteral("two\nlines")), QStringLiteral("two-lines"))
-        << "only renames turn line breaks into spaces";
-}
-
-TEST(NameCleanup, NamesFitTheFileSystemWithoutSplittingCharacters)
-{
-    EXPECT_EQ(FitName(QString(200, QLatin1Char('a')), 127, QStringLiteral(".url")).size(), 127);
-    EXPECT_EQ(FitName(QString(1000, QLatin1Char('a')), 1 << 30).size(), 255);
-    QString emoji;
-    for (int i = 0; i < 127; ++i)
-        emoji += QString::fromUtf8("\xf0\x9f\x98\x80"); // four bytes, two UTF-16 units
-    const QString fitted = FitName(emoji, 127, QStringLiteral(".url"));
+    EXPECT_EQ(CleanName(u"a/b\\c:d*e?f<g>h|i\"j"_s), u"a-b-c-d-e-f-g-h-i-j"_s);
+    EXPECT_EQ(CleanName(u"nul"_s + QChar(0) + u"bell\a"_s), u"nul-bell-"_s);
+    EXPECT_EQ(CleanName(u"two\nlines"_s), u"two-lines"_s);
+    EXPECT_EQ(CleanNameForRename(u"two\r\nlines\tand tab"_s), u"two  lines and tab"_s);
+    EXPECT_EQ(FitName(QString(200, 'a'), 127, u".url"_s).size(), 127);
+    EXPECT_EQ(FitName(QString(1000, 'a'), 1 << 30).size(), 255);
+    const QString fitted = FitName(u"\U0001F600"_s.repeated(127), 127, u".url"_s);
     EXPECT_LE(fitted.toUtf8().size() + 4, 255);
     EXPECT_FALSE(fitted.back().isHighSurrogate());
-    EXPECT_EQ(fitted.toUtf8(), QString(fitted).toUtf8()) << "whole characters only";
-    EXPECT_TRUE(IsUnusableName(QStringLiteral("..")));
+    EXPECT_TRUE(IsUnusableName(u".."_s));
     EXPECT_TRUE(IsUnusableName(QString()));
-    EXPECT_FALSE(IsUnusableName(QStringLiteral("...")));
+    EXPECT_FALSE(IsUnusableName(u"..."_s));
 }
 
 class RecordingOpener : public UrlOpener {
@@ -63,19 +52,30 @@ class FavoriteEditorTest : public testing::Test {
 protected:
     FavoriteEditorTest()
     {
-        qputenv("XDG_DATA_HOME", m_temp.folder(QStringLiteral("data")).toUtf8());
+        qputenv("XDG_DATA_HOME", m_temp.folder(u"data"_s).toUtf8());
         ChooseLightImages(m_settings, m_images);
-        m_state.FavoritesPath = m_temp.folder(QStringLiteral("Favorites"));
+        m_state.FavoritesPath = m_temp.folder(u"Favorites"_s);
     }
 
-    void build() { m_favorites.RefreshLinks(); }
-    QString fav(const QString& relative) const
+    // Shortcuts (name ending ".url") and folders under Favorites, then the tree.
+    void build(const QStringList& entries = {})
     {
-        return m_temp.path(QStringLiteral("Favorites/") + relative);
+        for (const QString& entry : entries) {
+            if (entry.endsWith(u".url"_s, Qt::CaseInsensitive))
+                m_temp.shortcut(u"Favorites/"_s + entry, u"http://127.0.0.1/"_s + entry);
+            else
+                m_temp.folder(u"Favorites/"_s + entry);
+        }
+        m_favorites.RefreshLinks();
     }
-    TreeNode* nodeNamed(const QString& text) const { return NodeNamed(m_tree, text); }
-    void select(const QString& text) { m_tree.select(nodeNamed(text)); }
-    QStringList files(const QString& relative) const
+    QString fav(const QString& relative) const { return m_temp.path(u"Favorites/"_s + relative); }
+    QString url(const QString& relative) const
+    {
+        return ProfileFile::read(fav(relative), u"InternetShortcut"_s, u"URL"_s, {});
+    }
+    TreeNode* node(const QString& text) const { return NodeNamed(m_tree, text); }
+    void select(const QString& text) { m_tree.select(node(text)); }
+    QStringList files(const QString& relative = {}) const
     {
         return m_fs.listFolder(fav(relative)).files;
     }
@@ -88,7 +88,7 @@ protected:
     FileSystem m_fs;
     ScriptedMessageBoxes m_boxes;
     FixedClock m_clock;
-    QString m_program = m_temp.folder(QStringLiteral("program"));
+    QString m_program = m_temp.folder(u"program"_s);
     ErrorLog m_log{m_program, m_boxes, m_clock};
     FavoritesTree m_favorites{m_tree, m_images, m_settings, m_state, m_fs, m_log, m_program};
     ShortcutFile m_shortcuts{m_settings, m_fs, m_program, nullptr};
@@ -97,257 +97,200 @@ protected:
                              m_favorites, m_shortcuts, &m_opener}};
 };
 
-TEST_F(FavoriteEditorTest, RenameCleansTheNameOnDiskAndInTheTree)
+// A rename cleans the name; a name taken in any letter case (by a dangling
+// link too) or unusable changes nothing, but a favorite may change the case
+// of its own name.
+TEST_F(FavoriteEditorTest, EachRenameGivesItsOutcomeOnDiskAndInTheTree)
 {
-    m_temp.shortcut(QStringLiteral("Favorites/Old.url"));
-    build();
-    ASSERT_EQ(m_editor.RenameLink(QStringLiteral("Cats/Dogs\r\nDaily"), nodeNamed("Old")),
-              RenameOutcome::Renamed);
-    EXPECT_THAT(files(QString()), ElementsAre("Cats-Dogs  Daily.url"));
-    EXPECT_NE(nodeNamed(QStringLiteral("Cats-Dogs  Daily")), nullptr);
-
-    ASSERT_EQ(m_editor.RenameLink(QString(200, QLatin1Char('t')), nodeNamed("Cats-Dogs  Daily")),
-              RenameOutcome::Renamed);
-    EXPECT_THAT(files(QString()), ElementsAre(QString(127, QLatin1Char('t')) + ".url"));
-    EXPECT_NE(nodeNamed(QString(127, QLatin1Char('t'))), nullptr);
-}
-
-TEST_F(FavoriteEditorTest, RenameOntoATakenOrUnusableNameChangesNothing)
-{
-    m_temp.shortcut(QStringLiteral("Favorites/a.url"), QStringLiteral("http://127.0.0.1/a"));
-    m_temp.shortcut(QStringLiteral("Favorites/b.url"), QStringLiteral("http://127.0.0.1/b"));
-    m_temp.shortcut(QStringLiteral("Favorites/B.url"), QStringLiteral("http://127.0.0.1/B"));
-    m_temp.shortcut(QStringLiteral("Favorites/c.url"), QStringLiteral("http://127.0.0.1/c"));
-    m_temp.folder(QStringLiteral("outside"));
-    // A link of a taken name that leads out of the folder, to nothing yet.
-    QFile::link(m_temp.path(QStringLiteral("outside/written.url")), fav("Out.url"));
-    build();
-    EXPECT_EQ(m_editor.RenameLink(QStringLiteral("b"), nodeNamed("a")), RenameOutcome::NameTaken);
-    EXPECT_EQ(m_editor.RenameLink(QStringLiteral("B"), nodeNamed("b")), RenameOutcome::NameTaken)
-        << "a sibling differing only in case is another file here";
-    EXPECT_EQ(m_editor.RenameLink(QStringLiteral("A"), nodeNamed("c")), RenameOutcome::NameTaken)
-        << "a name taken in any letter case is taken";
-    EXPECT_EQ(m_editor.RenameLink(QStringLiteral("out"), nodeNamed("c")), RenameOutcome::NameTaken)
-        << "a dangling link takes its name too";
-    EXPECT_EQ(m_editor.RenameLink(QStringLiteral(".."), nodeNamed("a")),
-              RenameOutcome::UnusableName);
-    EXPECT_EQ(m_editor.RenameLink(QStringLiteral("   "), nodeNamed("a")), RenameOutcome::EmptyName);
-    EXPECT_THAT(files(QString()), ElementsAre("a.url", "B.url", "b.url", "c.url"));
-    EXPECT_FALSE(QFile::exists(m_temp.path(QStringLiteral("outside/written.url"))));
-    EXPECT_EQ(m_temp.read(QStringLiteral("Favorites/b.url")),
-              QByteArray("[InternetShortcut]\r\nURL=http://127.0.0.1/b\r\n"));
+    m_temp.folder(u"outside"_s);
+    QFile::link(m_temp.path(u"outside/written.url"_s), fav(u"Out.url"_s));
+    build({u"a.url"_s, u"b.url"_s, u"B.url"_s, u"c.url"_s, u"Old.url"_s});
+    const QString longName(127, 't');
+    const struct {
+        QString from, to;
+        RenameOutcome outcome;
+        QString shownAs = {};
+    } rows[] = {
+        {"a", "b", RenameOutcome::NameTaken},
+        {"b", "B", RenameOutcome::NameTaken},
+        {"c", "A", RenameOutcome::NameTaken},
+        {"c", "out", RenameOutcome::NameTaken},
+        {"a", "..", RenameOutcome::UnusableName},
+        {"a", "   ", RenameOutcome::EmptyName},
+        {"c", "C", RenameOutcome::Renamed, "C"},
+        {"Old", "Cats/Dogs\r\nDaily", RenameOutcome::Renamed, "Cats-Dogs  Daily"},
+        {"Cats-Dogs  Daily", QString(200, 't'), RenameOutcome::Renamed, longName},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE((row.from + u" -> "_s + row.to).toStdString());
+        EXPECT_EQ(m_editor.RenameLink(row.to, node(row.from)), row.outcome);
+        if (!row.shownAs.isEmpty()) {
+            EXPECT_NE(node(row.shownAs), nullptr);
+        }
+    }
+    EXPECT_THAT(files(), ElementsAre("a.url", "B.url", "b.url", "C.url", longName + u".url"_s));
+    EXPECT_EQ(url(u"b.url"_s), u"http://127.0.0.1/b.url"_s);
+    EXPECT_EQ(url(longName + u".url"_s), u"http://127.0.0.1/Old.url"_s);
+    EXPECT_FALSE(QFile::exists(m_temp.path(u"outside/written.url"_s)));
     EXPECT_THAT(m_boxes.shown(), IsEmpty());
-    EXPECT_EQ(m_editor.RenameLink(QStringLiteral("C"), nodeNamed("c")), RenameOutcome::Renamed)
-        << "a favorite may change the case of its own name";
-    EXPECT_THAT(files(QString()), ElementsAre("a.url", "B.url", "b.url", "C.url"));
 }
 
+// A launch opens a favorite's address (a folder's opens nothing), and finds
+// the file below a renamed folder.
 TEST_F(FavoriteEditorTest, RenamedFolderGivesEveryNodeBelowItsNewPath)
 {
-    m_temp.shortcut(QStringLiteral("Favorites/Old/Inner/x.url"));
-    build();
-    ASSERT_EQ(m_editor.RenameLink(QStringLiteral("New"), nodeNamed("Old")), RenameOutcome::Renamed);
-    EXPECT_EQ(nodeNamed("New")->key(), fav(QStringLiteral("New")));
-    EXPECT_EQ(nodeNamed("Inner")->key(), fav(QStringLiteral("New/Inner")));
-    EXPECT_TRUE(QFile::exists(fav(QStringLiteral("New/Inner/x.url"))));
-    select(QStringLiteral("x"));
+    build({u"Old/Inner/x.url"_s});
+    ASSERT_EQ(m_editor.RenameLink(u"New"_s, node(u"Old"_s)), RenameOutcome::Renamed);
+    EXPECT_EQ(node(u"Inner"_s)->key(), fav(u"New/Inner"_s));
+    select(u"Inner"_s);
     m_editor.LaunchFavorite();
-    EXPECT_THAT(m_opener.opened, ElementsAre("http://127.0.0.1/")) << "the file is still found";
+    select(u"x"_s);
+    m_editor.LaunchFavorite();
+    EXPECT_THAT(m_opener.opened, ElementsAre("http://127.0.0.1/Old/Inner/x.url"));
 }
 
-TEST_F(FavoriteEditorTest, CutNeverPastedLeavesTheFileWhereItIs)
+// A cut never pasted leaves the file; a paste moves it, a second paste moves
+// it on; a paste onto a name taken moves nothing, and the clipboard then
+// points at the file in the target.
+TEST_F(FavoriteEditorTest, CutAndPasteMoveTheFileAndNeverOverwrite)
 {
-    m_temp.shortcut(QStringLiteral("Favorites/keep.url"));
-    build();
-    select(QStringLiteral("keep"));
+    build({u"item.url"_s, u"One"_s, u"Two/other.url"_s, u"Box/same.url"_s, u"same.url"_s});
+    select(u"item"_s);
     m_editor.CutNode();
-    EXPECT_EQ(nodeNamed("keep"), nullptr);
-    EXPECT_TRUE(QFile::exists(fav(QStringLiteral("keep.url"))));
+    EXPECT_EQ(node(u"item"_s), nullptr);
     build();
-    EXPECT_NE(nodeNamed("keep"), nullptr);
-}
-
-TEST_F(FavoriteEditorTest, CutAndPasteMovesAndASecondPasteMovesOn)
-{
-    m_temp.shortcut(QStringLiteral("Favorites/item.url"));
-    m_temp.folder(QStringLiteral("Favorites/One"));
-    m_temp.shortcut(QStringLiteral("Favorites/Two/other.url"));
-    build();
-    select(QStringLiteral("item"));
+    EXPECT_THAT(files(), ElementsAre("item.url", "same.url")) << "not pasted: still there";
+    select(u"item"_s);
     m_editor.CutNode();
-    select(QStringLiteral("One"));
+    m_tree.setImage(node(u"One"_s), m_images.position(u"FOLDER"_s)); // collapsed: still a folder
+    select(u"One"_s);
     m_editor.PasteNode();
-    EXPECT_THAT(files(QStringLiteral("One")), ElementsAre("item.url"));
-    select(QStringLiteral("other")); // a favorite: its folder is the target
+    EXPECT_THAT(files(u"One"_s), ElementsAre("item.url"));
+    select(u"other"_s); // a favorite: its folder is the target
     m_editor.PasteNode();
-    EXPECT_THAT(files(QStringLiteral("One")), IsEmpty());
-    EXPECT_THAT(files(QStringLiteral("Two")), ElementsAre("item.url", "other.url"));
-    EXPECT_EQ(nodeNamed("item")->parent(), nodeNamed("Two"));
-}
+    EXPECT_THAT(files(u"One"_s), IsEmpty());
+    EXPECT_THAT(files(u"Two"_s), ElementsAre("item.url", "other.url"));
+    EXPECT_EQ(node(u"item"_s)->parent(), node(u"Two"_s));
 
-TEST_F(FavoriteEditorTest, PasteOntoAnExistingNameMovesNothing)
-{
-    m_temp.shortcut(QStringLiteral("Favorites/same.url"), QStringLiteral("http://127.0.0.1/top"));
-    m_temp.shortcut(QStringLiteral("Favorites/Box/same.url"),
-                    QStringLiteral("http://127.0.0.1/box"));
-    build();
-    m_tree.select(m_tree.node(2)); // the top-level "same"
+    select(u"same"_s); // the top-level one: files come before folders
     m_editor.CutNode();
-    select(QStringLiteral("Box"));
+    select(u"Box"_s);
     m_editor.PasteNode();
-    EXPECT_TRUE(QFile::exists(fav(QStringLiteral("same.url"))));
-    EXPECT_EQ(ProfileFile::read(fav(QStringLiteral("Box/same.url")), "InternetShortcut", "URL", {}),
-              QStringLiteral("http://127.0.0.1/box"));
-    EXPECT_EQ(m_editor.clipboard().key, fav(QStringLiteral("Box/same.URL")))
-        << "the clipboard now points at the file in the target";
+    EXPECT_THAT(files(), ElementsAre("same.url"));
+    EXPECT_EQ(url(u"Box/same.url"_s), u"http://127.0.0.1/Box/same.url"_s);
+    EXPECT_EQ(m_editor.clipboard().key, fav(u"Box/same.URL"_s));
 }
 
-TEST_F(FavoriteEditorTest, FoldersCopyWholeButNeverIntoThemselves)
+TEST_F(FavoriteEditorTest, FoldersCopyWholeButNeverIntoThemselvesAndGoneSourcesFail)
 {
-    m_temp.shortcut(QStringLiteral("Favorites/Src/a.url"));
-    m_temp.shortcut(QStringLiteral("Favorites/Src/Deep/b.url"));
-    m_temp.folder(QStringLiteral("Favorites/Dest"));
-    build();
-    select(QStringLiteral("Src"));
-    m_editor.CopyNode();
-    select(QStringLiteral("Dest"));
-    m_editor.PasteNode();
-    EXPECT_TRUE(QFile::exists(fav(QStringLiteral("Dest/Src/Deep/b.url"))));
-    EXPECT_TRUE(QFile::exists(fav(QStringLiteral("Src/Deep/b.url"))));
-
-    m_tree.select(m_tree.findByKey(fav(QStringLiteral("Src"))));
-    m_editor.CopyNode();
-    m_tree.select(m_tree.findByKey(fav(QStringLiteral("Src/Deep"))));
-    m_editor.PasteNode();
-    EXPECT_FALSE(QFile::exists(fav(QStringLiteral("Src/Deep/Src"))));
-    EXPECT_TRUE(QFile::exists(fav(QStringLiteral("Src/a.url"))));
-    EXPECT_EQ(m_boxes.shown().size(), 1);
-}
-
-TEST_F(FavoriteEditorTest, PasteWithNothingCopiedOrASourceGoneIsHandled)
-{
-    m_temp.shortcut(QStringLiteral("Favorites/gone.url"));
-    m_temp.folder(QStringLiteral("Favorites/Dest"));
-    build();
-    select(QStringLiteral("Dest"));
+    build({u"Src/a.url"_s, u"Src/Deep/b.url"_s, u"Dest"_s, u"gone.url"_s});
+    select(u"Dest"_s);
     m_editor.PasteNode();
     EXPECT_THAT(m_boxes.shown(), IsEmpty()) << "an empty clipboard says nothing";
-    select(QStringLiteral("gone"));
+    select(u"Src"_s);
     m_editor.CopyNode();
-    QFile::remove(fav(QStringLiteral("gone.url")));
-    select(QStringLiteral("Dest"));
+    select(u"Dest"_s);
     m_editor.PasteNode();
-    EXPECT_EQ(m_boxes.shown().size(), 1) << "the copy that stands in for it fails too";
-    EXPECT_THAT(files(QStringLiteral("Dest")), IsEmpty());
+    EXPECT_TRUE(QFile::exists(fav(u"Dest/Src/Deep/b.url"_s)));
+    EXPECT_TRUE(QFile::exists(fav(u"Src/Deep/b.url"_s)));
+
+    m_tree.select(m_tree.findByKey(fav(u"Src"_s)));
+    m_editor.CopyNode();
+    m_tree.select(m_tree.findByKey(fav(u"Src/Deep"_s)));
+    m_editor.PasteNode();
+    EXPECT_FALSE(QFile::exists(fav(u"Src/Deep/Src"_s)));
+    EXPECT_EQ(m_boxes.shown().size(), 1);
+
+    select(u"gone"_s);
+    m_editor.CopyNode();
+    QFile::remove(fav(u"gone.url"_s));
+    select(u"Dest"_s);
+    m_editor.PasteNode();
+    EXPECT_EQ(m_boxes.shown().size(), 2) << "the copy that stands in for it fails too";
+    EXPECT_THAT(files(u"Dest"_s), IsEmpty());
 }
 
 TEST_F(FavoriteEditorTest, DeleteAsksAndSendsToTheTrash)
 {
-    m_temp.shortcut(QStringLiteral("Favorites/doomed.url"));
-    m_temp.shortcut(QStringLiteral("Favorites/Box/ro.url"));
-    QFile::setPermissions(fav(QStringLiteral("Box/ro.url")), QFileDevice::ReadOwner);
-    build();
-    select(QStringLiteral("doomed"));
+    build({u"doomed.url"_s, u"Box/ro.url"_s});
+    QFile::setPermissions(fav(u"Box/ro.url"_s), QFileDevice::ReadOwner);
+    select(u"doomed"_s);
     m_boxes.answerNext(MessageAnswer::No);
     m_editor.DeleteNode();
-    EXPECT_TRUE(QFile::exists(fav(QStringLiteral("doomed.url"))));
+    EXPECT_TRUE(QFile::exists(fav(u"doomed.url"_s)));
     m_boxes.answerNext(MessageAnswer::Yes);
     m_editor.DeleteNode();
-    EXPECT_FALSE(QFile::exists(fav(QStringLiteral("doomed.url"))));
-    EXPECT_EQ(nodeNamed("doomed"), nullptr);
-    EXPECT_TRUE(QFile::exists(m_temp.path(QStringLiteral("data/Trash/files/doomed.url"))));
-    EXPECT_EQ(m_boxes.shown()[0].text,
-              QStringLiteral("Are you sure you want to remove this Favorite?"));
-    EXPECT_EQ(m_boxes.shown()[0].title, QStringLiteral("Remove Favorite"));
+    EXPECT_EQ(node(u"doomed"_s), nullptr);
+    EXPECT_FALSE(QFile::exists(fav(u"doomed.url"_s)));
+    EXPECT_TRUE(QFile::exists(m_temp.path(u"data/Trash/files/doomed.url"_s)));
+    EXPECT_EQ(m_boxes.shown()[0].text, u"Are you sure you want to remove this Favorite?"_s);
+    EXPECT_EQ(m_boxes.shown()[0].title, u"Remove Favorite"_s);
 
-    select(QStringLiteral("Box"));
+    select(u"Box"_s);
     m_boxes.answerNext(MessageAnswer::Yes);
     m_editor.DeleteNode();
-    EXPECT_EQ(m_boxes.shown()[2].text,
-              QStringLiteral("Removing this folder will also remove all of its Favorites. Are you "
-                             "sure you want to remove this folder?"));
-    EXPECT_FALSE(QDir(fav(QStringLiteral("Box"))).exists());
-    EXPECT_TRUE(QFile::exists(m_temp.path(QStringLiteral("data/Trash/files/Box/ro.url"))));
+    EXPECT_EQ(m_boxes.shown()[2].text, u"Removing this folder will also remove all of its "
+                                       "Favorites. Are you sure you want to remove this folder?"_s);
+    EXPECT_FALSE(QDir(fav(u"Box"_s)).exists());
+    EXPECT_TRUE(QFile::exists(m_temp.path(u"data/Trash/files/Box/ro.url"_s)));
 }
 
 TEST_F(FavoriteEditorTest, NewFolderGoesBesideACollapsedFolderAndNeverTwice)
 {
-    m_temp.folder(QStringLiteral("Favorites/Closed/Inside"));
-    build();
-    m_tree.setImage(nodeNamed("Closed"), m_images.position(QStringLiteral("FOLDER")));
-    select(QStringLiteral("Closed"));
-    EXPECT_TRUE(m_editor.CreateFolder(QStringLiteral("Beside:it")));
-    EXPECT_TRUE(QDir(fav(QStringLiteral("Beside-it"))).exists());
-    EXPECT_EQ(m_tree.selectedItem()->text(), QStringLiteral("Beside-it"));
+    build({u"Closed/Inside"_s});
+    m_tree.setImage(node(u"Closed"_s), m_images.position(u"FOLDER"_s));
+    select(u"Closed"_s);
+    EXPECT_TRUE(m_editor.CreateFolder(u"Beside:it"_s));
+    EXPECT_TRUE(QDir(fav(u"Beside-it"_s)).exists());
+    EXPECT_EQ(m_tree.selectedItem()->text(), u"Beside-it"_s);
 
-    select(QStringLiteral("Inside"));
+    select(u"Inside"_s);
     const int nodes = m_tree.count();
-    EXPECT_TRUE(m_editor.CreateFolder(QStringLiteral("   ")));
+    EXPECT_TRUE(m_editor.CreateFolder(u"   "_s));
     EXPECT_EQ(m_tree.count(), nodes) << "blanks only create nothing";
-    EXPECT_TRUE(m_editor.CreateFolder(QStringLiteral("Made")));
+    EXPECT_TRUE(m_editor.CreateFolder(u"Made"_s));
     TreeNode* made = m_tree.selectedItem();
-    EXPECT_EQ(made->key(), fav(QStringLiteral("Closed/Inside/Made")));
-    select(QStringLiteral("Inside"));
-    EXPECT_TRUE(m_editor.CreateFolder(QStringLiteral("Made")));
+    EXPECT_EQ(made->key(), fav(u"Closed/Inside/Made"_s));
+    select(u"Inside"_s);
+    EXPECT_TRUE(m_editor.CreateFolder(u"Made"_s));
     EXPECT_EQ(m_tree.selectedItem(), made) << "the folder already shown is selected, not doubled";
     EXPECT_EQ(m_tree.count(), nodes + 1);
-    EXPECT_FALSE(m_editor.CreateFolder(QStringLiteral("..")));
-    select(QStringLiteral("Inside"));
-    EXPECT_FALSE(m_editor.CreateFolder(QStringLiteral("MADE")))
-        << "a folder of that name in another case exists: the dialog stays open";
-    EXPECT_EQ(m_fs.listFolder(fav(QStringLiteral("Closed/Inside"))).subfolders.size(), 1u);
+    EXPECT_FALSE(m_editor.CreateFolder(u".."_s));
+    select(u"Inside"_s);
+    EXPECT_FALSE(m_editor.CreateFolder(u"MADE"_s)) << "taken in another case: the dialog stays";
+    EXPECT_EQ(m_fs.listFolder(fav(u"Closed/Inside"_s)).subfolders.size(), 1u);
 }
 
+// The address is completed as typed; a name taken in another letter case is
+// that favorite, rewritten; blanks create nothing.
 TEST_F(FavoriteEditorTest, NewFavoriteCompletesTheAddressAsTyped)
 {
     build();
     m_tree.select(m_tree.node(1));
-    struct Case {
-        const char* typed;
-        const char* stored;
+    const struct {
+        QString name, typed, stored, file;
+    } rows[] = {
+        {"f1", "example.test", "http://example.test", "f1.url"},
+        {"f2", "HTTP://caps.test", "http://HTTP://caps.test", "f2.url"},
+        {"f3", "ftp://files.test", "http://ftp://files.test", "f3.url"},
+        {"f4", "https://secure.test", "https://secure.test", "f4.url"},
+        {"2026", "http://127.0.0.1/", "http://127.0.0.1/", "2026.url"},
+        {"f1", "http://127.0.0.1/again", "http://127.0.0.1/again", "f1.url"},
+        {"  ", "http://x", "http://x", {}},
+        {"F1", "http://127.0.0.1/case", "http://127.0.0.1/case", "f1.url"},
     };
-    int n = 0;
-    for (const Case& c : {Case{"example.test", "http://example.test"},
-                          Case{"HTTP://caps.test", "http://HTTP://caps.test"},
-                          Case{"ftp://files.test", "http://ftp://files.test"},
-                          Case{"https://secure.test", "https://secure.test"}}) {
-        QString address = QString::fromUtf8(c.typed);
-        const QString name = QStringLiteral("f%1").arg(++n);
-        EXPECT_TRUE(m_editor.CreateFavorite(name, address));
-        EXPECT_EQ(address, QString::fromUtf8(c.stored));
-        EXPECT_EQ(ProfileFile::read(fav(name + ".url"), "InternetShortcut", "URL", {}), address);
+    for (const auto& row : rows) {
+        QString address = row.typed;
+        EXPECT_TRUE(m_editor.CreateFavorite(row.name, address));
+        EXPECT_EQ(address, row.stored);
+        if (!row.file.isEmpty()) {
+            EXPECT_EQ(url(row.file), row.stored);
+        }
     }
-    QString digits = QStringLiteral("http://127.0.0.1/");
-    EXPECT_TRUE(m_editor.CreateFavorite(QStringLiteral("2026"), digits));
-    EXPECT_TRUE(QFile::exists(fav(QStringLiteral("2026.url"))));
-    EXPECT_EQ(m_tree.selectedItem()->text(), QStringLiteral("2026"));
-    EXPECT_TRUE(m_tree.selectedItem()->key().isEmpty());
-
-    QString again = QStringLiteral("http://127.0.0.1/again");
-    EXPECT_TRUE(m_editor.CreateFavorite(QStringLiteral("f1"), again));
-    EXPECT_EQ(ProfileFile::read(fav("f1.url"), "InternetShortcut", "URL", {}), again);
-    QString blank = QStringLiteral("http://x");
-    EXPECT_TRUE(m_editor.CreateFavorite(QStringLiteral("  "), blank));
-    EXPECT_EQ(m_fs.listFolder(m_state.FavoritesPath).files.size(), 5);
-
-    // A name taken in another letter case is that favorite, rewritten.
-    QString otherCase = QStringLiteral("http://127.0.0.1/other-case");
-    EXPECT_TRUE(m_editor.CreateFavorite(QStringLiteral("F1"), otherCase));
-    EXPECT_EQ(ProfileFile::read(fav("f1.url"), "InternetShortcut", "URL", {}), otherCase);
-    EXPECT_EQ(m_fs.listFolder(m_state.FavoritesPath).files.size(), 5);
-    EXPECT_EQ(m_shortcuts.GetLinkInfo(m_tree).URL, otherCase)
+    EXPECT_EQ(files().size(), 5);
+    EXPECT_EQ(m_shortcuts.GetLinkInfo(m_tree).URL, u"http://127.0.0.1/case"_s)
         << "the new node reaches the file it rewrote";
-}
-
-TEST_F(FavoriteEditorTest, LaunchOpensTheFavoritesAddressOnly)
-{
-    m_temp.shortcut(QStringLiteral("Favorites/Sub/go.url"), QStringLiteral("http://127.0.0.1/go"));
-    build();
-    select(QStringLiteral("Sub"));
-    m_editor.LaunchFavorite();
-    select(QStringLiteral("go"));
-    m_editor.LaunchFavorite();
-    EXPECT_THAT(m_opener.opened, ElementsAre("http://127.0.0.1/go"));
+    EXPECT_TRUE(node(u"2026"_s)->key().isEmpty());
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "platform/NorvaleError.h"
 #include "platform/TreeControl.h"
 #include "shell/AppSettings.h"
+#include "support/ErrorNumber.h"
 #include "support/TempFavorites.h"
 
 #include <gmock/gmock.h>
@@ -11,8 +12,8 @@
 
 using namespace norvale;
 using namespace norvale::test;
+using namespace Qt::StringLiterals;
 using testing::ElementsAre;
-using testing::IsEmpty;
 
 namespace {
 
@@ -28,15 +29,10 @@ public:
     QStringList asked;
 };
 
-const QByteArray kBrowserFile = "[DEFAULT]\r\n"
-                                "BASEURL=http://127.0.0.1/home\r\n"
-                                "[InternetShortcut]\r\n"
-                                "URL=http://127.0.0.1/home\r\n"
-                                "IDList=\r\n"
-                                "IconFile=http://127.0.0.1/favicon.ico\r\n"
-                                "IconIndex=1\r\n"
-                                "HotKey=0\r\n"
-                                "[{000214A0-0000-0000-C000-000000000046}]\r\n"
+const QByteArray kBrowserFile = "[DEFAULT]\r\nBASEURL=http://127.0.0.1/home\r\n[InternetShortcut]"
+                                "\r\nURL=http://127.0.0.1/home\r\nIDList=\r\n"
+                                "IconFile=http://127.0.0.1/favicon.ico\r\nIconIndex=1\r\n"
+                                "HotKey=0\r\n[{000214A0-0000-0000-C000-000000000046}]\r\n"
                                 "Prop3=19,2\r\n";
 
 class ShortcutFileTest : public testing::Test {
@@ -44,218 +40,174 @@ protected:
     ShortcutFileTest()
     {
         m_settings.Timeout = 1000;
-        m_root = m_tree.add(nullptr, m_temp.folder(QStringLiteral("Favorites")),
-                            QStringLiteral("Favorites"), 16, 16);
-        m_favorite = m_tree.add(m_root, QString(), QStringLiteral("Home"), 14, 14);
+        m_root = m_tree.add(nullptr, m_temp.folder(u"Favorites"_s), u"Favorites"_s, 16, 16);
+        m_favorite = m_tree.add(m_root, QString(), u"Home"_s, 14, 14);
     }
-
-    // Writes the favorite's file with its standard section and these
-    // private lines.
-    QString writeFavorite(const QStringList& privateLines = {}, const QByteArray& name = "Home.url")
+    // The favorite's file with its standard section and these private lines.
+    QString write(const QStringList& privateLines = {}, const QString& name = u"Home.url"_s)
     {
         QByteArray bytes = "[InternetShortcut]\r\nURL=http://127.0.0.1/home\r\n";
         if (!privateLines.isEmpty())
-            bytes += "[Brimwick]\r\n" + privateLines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
-        return m_temp.file(QStringLiteral("Favorites/") + QString::fromUtf8(name), bytes);
+            bytes += "[Brimwick]\r\n" + privateLines.join(u"\r\n"_s).toUtf8() + "\r\n";
+        return m_temp.file(u"Favorites/"_s + name, bytes);
     }
-
     CurrentLinkSettings read()
     {
         CurrentLinkSettings current;
         m_url = m_file.ReadLinkSettings(m_root->key(), m_favorite, current);
         return current;
     }
+    QByteArray bytes() const { return m_temp.read(u"Favorites/Home.url"_s); }
 
     TempFolder m_temp;
     AppSettings m_settings;
     FileSystem m_fs;
     ScriptedDownloader m_downloader;
-    ShortcutFile m_file{m_settings, m_fs, m_temp.folder(QStringLiteral("program")), &m_downloader};
+    ShortcutFile m_file{m_settings, m_fs, m_temp.folder(u"program"_s), &m_downloader};
     TreeControl m_tree;
     TreeNode* m_root = nullptr;
     TreeNode* m_favorite = nullptr;
     QString m_url;
 };
 
-TEST_F(ShortcutFileTest, WithoutPrivateSectionTheProgramSettingsApply)
+// The private section's keys over the program's settings: Rename as a flag
+// (absent or -1: the program's), Timeout as its first four characters
+// (own when it differs), Bypass as its first character; reads never write.
+TEST_F(ShortcutFileTest, PrivateKeysOverrideTheProgramSettings)
 {
-    writeFavorite();
-    for (const bool changeName : {false, true}) {
-        m_settings.ChangeName = changeName;
-        const CurrentLinkSettings current = read();
-        EXPECT_EQ(m_url, QStringLiteral("http://127.0.0.1/home"));
-        EXPECT_EQ(current.Timeout, 1000);
-        EXPECT_FALSE(current.OwnTimeout);
-        EXPECT_EQ(current.Rename, changeName);
-        EXPECT_FALSE(current.Bypass);
-    }
-}
-
-TEST_F(ShortcutFileTest, RenameKeyOverridesTheProgramSetting)
-{
-    struct Case {
-        const char* stored;
-        bool changeName;
-        bool expected;
+    const struct {
+        QString line;
+        bool changeName, rename;
+        int timeout = 1000;
+        bool own = false, bypass = false;
+    } rows[] = {
+        {{}, false, false},
+        {{}, true, true},
+        {"Rename=0", true, false},
+        {"Rename=1", false, true},
+        {"Rename=-1", true, true},
+        {"Rename=-1", false, false},
+        {"Rename=yes", true, true},
+        {"Rename=", false, false},
+        {"Rename=7", false, true},
+        {"Timeout=750", false, false, 750, true},
+        {"Timeout=1000", false, false, 1000, false},
+        {"Timeout=12345", false, false, 1234, true},
+        {"Timeout=abc", false, false, 1000, false},
+        {"Timeout=12abc", false, false, 1000, false},
+        {"Timeout=", false, false, 1000, false},
+        {"Timeout=0", false, false, 0, true},
+        {"Timeout=-5", false, false, -5, true},
+        {"Timeout=9999", false, false, 9999, true},
+        {"Timeout=\"600\"", false, false, 600, true},
+        {"Bypass=1", false, false, 1000, false, true},
+        {"Bypass=10", false, false, 1000, false, true},
+        {"Bypass=0", false, false, 1000, false, false},
+        {"Bypass=01", false, false, 1000, false, false},
+        {"Bypass=", false, false, 1000, false, false},
+        {"Bypass=x", false, false, 1000, false, false},
     };
-    for (const Case& c : {Case{"0", true, false}, Case{"1", false, true}, Case{"-1", true, true},
-                          Case{"-1", false, false}, Case{"yes", true, true}, Case{"", false, false},
-                          Case{"7", false, true}}) {
-        SCOPED_TRACE(c.stored);
-        writeFavorite({QStringLiteral("Rename=") + QLatin1String(c.stored)});
-        m_settings.ChangeName = c.changeName;
-        EXPECT_EQ(read().Rename, c.expected);
-    }
-}
-
-TEST_F(ShortcutFileTest, TimeoutKeyIsReadAsItsFirstFourCharacters)
-{
-    struct Case {
-        const char* stored;
-        int timeout;
-        bool own;
-    };
-    for (const Case& c :
-         {Case{"750", 750, true}, Case{"1000", 1000, false}, Case{"12345", 1234, true},
-          Case{"abc", 1000, false}, Case{"12abc", 1000, false}, Case{"", 1000, false},
-          Case{"0", 0, true}, Case{"-5", -5, true}, Case{"9999", 9999, true},
-          Case{"\"600\"", 600, true}}) {
-        SCOPED_TRACE(c.stored);
-        const QString path = writeFavorite({QStringLiteral("Timeout=") + QLatin1String(c.stored)});
-        const QByteArray before = m_temp.read(QStringLiteral("Favorites/Home.url"));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line.toStdString());
+        write(row.line.isEmpty() ? QStringList() : QStringList{row.line});
+        const QByteArray before = bytes();
+        m_settings.ChangeName = row.changeName;
         const CurrentLinkSettings current = read();
-        EXPECT_EQ(current.Timeout, c.timeout);
-        EXPECT_EQ(current.OwnTimeout, c.own);
-        EXPECT_EQ(m_temp.read(QStringLiteral("Favorites/Home.url")), before)
-            << "reading never rewrites " << path.toStdString();
-    }
-}
-
-TEST_F(ShortcutFileTest, BypassIsOnlyTheFirstCharacterAsAFlag)
-{
-    for (const auto& [stored, expected] : {std::pair{"1", true},
-                                           {"0", false},
-                                           {"10", true},
-                                           {"01", false},
-                                           {"", false},
-                                           {"x", false}}) {
-        SCOPED_TRACE(stored);
-        writeFavorite({QStringLiteral("Bypass=") + QLatin1String(stored)});
-        EXPECT_EQ(read().Bypass, expected);
+        EXPECT_EQ(m_url, u"http://127.0.0.1/home"_s);
+        EXPECT_EQ(current.Rename, row.rename);
+        EXPECT_EQ(current.Timeout, row.timeout);
+        EXPECT_EQ(current.OwnTimeout, row.own);
+        EXPECT_EQ(current.Bypass, row.bypass);
+        EXPECT_EQ(bytes(), before) << "reading never rewrites";
     }
 }
 
 // Browsers take addresses of up to 2,083 characters; query strings make them long.
-TEST_F(ShortcutFileTest, AddressIsReadUpTo2083Characters)
+TEST_F(ShortcutFileTest, AddressIsReadUpTo2083CharactersFromAFileOfAnyExtensionCase)
 {
     for (const int length : {2000, 2083, 2500}) {
-        SCOPED_TRACE(length);
-        const QString url = QStringLiteral("http://127.0.0.1/?q=") + QString(length - 20, 'a');
-        m_temp.file(QStringLiteral("Favorites/Home.url"),
-                    "[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n");
+        const QString url = u"http://127.0.0.1/?q="_s + QString(length - 20, 'a');
+        m_temp.file(u"Favorites/Home.Url"_s, "[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n");
         read();
-        EXPECT_EQ(m_url, url.left(2083));
+        EXPECT_EQ(m_url, url.left(2083)) << length;
     }
-}
-
-TEST_F(ShortcutFileTest, PathIsFoundWhateverTheExtensionsCase)
-{
-    writeFavorite({QStringLiteral("Bypass=1")}, "Home.Url");
-    EXPECT_TRUE(read().Bypass);
-    EXPECT_EQ(m_file.pathFor(m_root->key(), m_favorite),
-              m_temp.path(QStringLiteral("Favorites/Home.Url")));
-}
-
-TEST_F(ShortcutFileTest, VanishedFileReadsAsTheDefaults)
-{
+    EXPECT_EQ(m_file.pathFor(m_root->key(), m_favorite), m_temp.path(u"Favorites/Home.Url"_s));
+    QFile::remove(m_temp.path(u"Favorites/Home.Url"_s));
     m_settings.ChangeName = true;
     const CurrentLinkSettings current = read();
     EXPECT_EQ(m_url, QString());
     EXPECT_EQ(current.Timeout, 1000);
     EXPECT_TRUE(current.Rename);
-    EXPECT_FALSE(QFile::exists(m_temp.path(QStringLiteral("Favorites/Home.URL"))))
-        << "a read never creates the file";
+    EXPECT_EQ(m_fs.listFolder(m_root->key()).files, QStringList()) << "a read never creates it";
 }
 
-TEST_F(ShortcutFileTest, ResetThenReadGivesTheDefaults)
+TEST_F(ShortcutFileTest, ResetRemovesThePrivateSectionOnly)
 {
-    const QString path = writeFavorite({QStringLiteral("Timeout=750"), QStringLiteral("Rename=1"),
-                                        QStringLiteral("Bypass=1"), QStringLiteral("ShowNew=1")});
-    m_file.ResetPrivateSettings(path);
+    m_file.ResetPrivateSettings(write({u"Timeout=750"_s, u"Rename=1"_s, u"Bypass=1"_s}));
     const CurrentLinkSettings current = read();
     EXPECT_EQ(current.Timeout, 1000);
-    EXPECT_FALSE(current.OwnTimeout);
-    EXPECT_FALSE(current.Rename);
-    EXPECT_FALSE(current.Bypass);
-    EXPECT_EQ(m_temp.read(QStringLiteral("Favorites/Home.url")),
-              QByteArray("[InternetShortcut]\r\nURL=http://127.0.0.1/home\r\n"));
+    EXPECT_FALSE(current.OwnTimeout || current.Rename || current.Bypass);
+    EXPECT_EQ(bytes(), "[InternetShortcut]\r\nURL=http://127.0.0.1/home\r\n");
 }
 
 TEST_F(ShortcutFileTest, DetailsOfTheSelectedFavorite)
 {
-    m_temp.file(QStringLiteral("Favorites/Home.url"),
+    m_temp.file(u"Favorites/Home.url"_s,
                 "[InternetShortcut]\r\nURL=  http://127.0.0.1/x  \r\n[Brimwick]\r\nBypass=1\r\n");
     m_tree.select(m_favorite);
     m_settings.ChangeName = true;
     const LinkInfo info = m_file.GetLinkInfo(m_tree);
-    EXPECT_EQ(info.Name, QStringLiteral("Home"));
-    EXPECT_EQ(info.URL, QStringLiteral("http://127.0.0.1/x"));
+    EXPECT_EQ(info.Name, u"Home"_s);
+    EXPECT_EQ(info.URL, u"http://127.0.0.1/x"_s);
     EXPECT_TRUE(info.Rename);
     EXPECT_TRUE(info.Bypass);
     m_settings.ChangeName = false;
     EXPECT_FALSE(m_file.GetLinkInfo(m_tree).Rename);
 }
 
+// A web icon is brought home and the file pointed at it (only the two icon
+// lines change); a local icon, a failed download or preservation off change
+// nothing.
 TEST_F(ShortcutFileTest, WebIconIsBroughtHomeAndTheFilePointedAtIt)
 {
     m_settings.PreserveIcons = true;
-    m_temp.file(QStringLiteral("Favorites/Home.url"), kBrowserFile);
-    m_downloader.answer = m_temp.path(QStringLiteral("program/Icons/20261206.ico"));
+    m_temp.file(u"Favorites/Home.url"_s,
+                "[InternetShortcut]\r\nURL=http://127.0.0.1/\r\nIconFile=" +
+                    m_temp.path(u"PROGRAM/Icons/1.ico"_s).toUtf8() + "\r\n");
     read();
-    EXPECT_THAT(m_downloader.asked, ElementsAre("http://127.0.0.1/favicon.ico"));
-    QByteArray expected = kBrowserFile;
-    expected.replace("IconFile=http://127.0.0.1/favicon.ico",
-                     "IconFile=" + m_downloader.answer.toUtf8());
-    expected.replace("IconIndex=1", "IconIndex=0");
-    EXPECT_EQ(m_temp.read(QStringLiteral("Favorites/Home.url")), expected)
-        << "only the two icon lines change";
-}
+    EXPECT_TRUE(m_downloader.asked.isEmpty()) << "a path in the program's folder, any case";
 
-TEST_F(ShortcutFileTest, LocalIconOrFailedDownloadChangesNothing)
-{
-    m_settings.PreserveIcons = true;
-    const QByteArray local = "[InternetShortcut]\r\nURL=http://127.0.0.1/\r\nIconFile=" +
-                             m_temp.path(QStringLiteral("PROGRAM/Icons/1.ico")).toUtf8() + "\r\n";
-    m_temp.file(QStringLiteral("Favorites/Home.url"), local);
+    m_temp.file(u"Favorites/Home.url"_s, kBrowserFile);
     read();
-    EXPECT_THAT(m_downloader.asked, IsEmpty()) << "a path in the program's folder, any case";
-
-    m_temp.file(QStringLiteral("Favorites/Home.url"), kBrowserFile);
-    m_downloader.answer.clear();
-    read();
-    EXPECT_EQ(m_downloader.asked.size(), 1);
-    EXPECT_EQ(m_temp.read(QStringLiteral("Favorites/Home.url")), kBrowserFile);
-
+    EXPECT_EQ(bytes(), kBrowserFile) << "a failed download";
     m_settings.PreserveIcons = false;
     read();
     EXPECT_EQ(m_downloader.asked.size(), 1) << "no preservation when it is off";
+
+    m_settings.PreserveIcons = true;
+    m_downloader.answer = m_temp.path(u"program/Icons/20261206.ico"_s);
+    read();
+    EXPECT_THAT(m_downloader.asked,
+                ElementsAre("http://127.0.0.1/favicon.ico", "http://127.0.0.1/favicon.ico"));
+    EXPECT_EQ(bytes(), QByteArray(kBrowserFile)
+                           .replace("IconFile=http://127.0.0.1/favicon.ico",
+                                    "IconFile=" + m_downloader.answer.toUtf8())
+                           .replace("IconIndex=1", "IconIndex=0"));
 }
 
-TEST_F(ShortcutFileTest, AddressWriteReplacesOnlyItsLine)
+TEST_F(ShortcutFileTest, AddressWriteReplacesOnlyItsLineAndNeverAReadOnlyFile)
 {
-    const QString path = m_temp.file(QStringLiteral("Favorites/Home.url"), kBrowserFile);
-    m_file.WriteUrl(path, QStringLiteral("http://127.0.0.1/moved"));
-    QByteArray expected = kBrowserFile;
-    expected.replace("\r\nURL=http://127.0.0.1/home", "\r\nURL=http://127.0.0.1/moved");
-    EXPECT_EQ(m_temp.read(QStringLiteral("Favorites/Home.url")), expected);
-}
+    const QString path = m_temp.file(u"Favorites/Home.url"_s, kBrowserFile);
+    m_file.WriteUrl(path, u"http://127.0.0.1/moved"_s);
+    const QByteArray moved =
+        QByteArray(kBrowserFile)
+            .replace("\r\nURL=http://127.0.0.1/home", "\r\nURL=http://127.0.0.1/moved");
+    EXPECT_EQ(bytes(), moved);
 
-TEST_F(ShortcutFileTest, WriteToReadOnlyFavoriteFailsAndLeavesIt)
-{
-    const QString path = m_temp.file(QStringLiteral("Favorites/Home.url"), kBrowserFile);
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-    EXPECT_THROW(m_file.WriteUrl(path, QStringLiteral("http://127.0.0.1/moved")), NorvaleError);
-    EXPECT_EQ(m_temp.read(QStringLiteral("Favorites/Home.url")), kBrowserFile);
+    EXPECT_EQ(errorOf([&] { m_file.WriteUrl(path, u"http://127.0.0.1/x"_s); }),
+              ErrorNumber::PermissionDenied);
+    EXPECT_EQ(bytes(), moved);
     const auto modeBits = QFile::permissions(path) &
                           ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
     EXPECT_EQ(modeBits, QFileDevice::ReadOwner | QFileDevice::ReadGroup);

@@ -1,18 +1,12 @@
 #include "favorites/TreeSearch.h"
-#include "favorites/FavoritesTree.h"
-#include "platform/FileSystem.h"
-#include "platform/ImageList.h"
 #include "platform/TreeControl.h"
-#include "shell/AppSettings.h"
-#include "shell/ErrorLog.h"
-#include "shell/MainWindowState.h"
 #include "support/ScriptedMessageBoxes.h"
-#include "support/TempFavorites.h"
 
 #include <gmock/gmock.h>
 
 using namespace norvale;
 using namespace norvale::test;
+using namespace Qt::StringLiterals;
 using testing::ElementsAre;
 using testing::IsEmpty;
 
@@ -24,15 +18,13 @@ class TreeSearchTest : public testing::Test {
 protected:
     TreeSearchTest()
     {
-        TreeNode* root =
-            m_tree.add(nullptr, QStringLiteral("/f"), QStringLiteral("Favorites"), 15, 15);
-        m_tree.add(root, {}, QStringLiteral("World News"), 17, 17);
-        m_tree.add(root, {}, QStringLiteral("Sports"), 17, 17);
-        m_archive =
-            m_tree.add(root, QStringLiteral("/f/a"), QStringLiteral("News Archive"), 15, 15);
-        m_tree.add(m_archive, {}, QStringLiteral("Local news"), 17, 17);
-        m_tree.add(m_archive, {}, QStringLiteral("Weather"), 17, 17);
-        m_recipes = m_tree.add(root, {}, QStringLiteral("Recipes"), 17, 17);
+        TreeNode* root = m_tree.add(nullptr, u"/f"_s, u"Favorites"_s, 15, 15);
+        m_tree.add(root, {}, u"World News"_s, 17, 17);
+        m_tree.add(root, {}, u"Sports"_s, 17, 17);
+        m_archive = m_tree.add(root, u"/f/a"_s, u"News Archive"_s, 15, 15);
+        m_tree.add(m_archive, {}, u"Local news"_s, 17, 17);
+        m_tree.add(m_archive, {}, u"Weather"_s, 17, 17);
+        m_recipes = m_tree.add(root, {}, u"Recipes"_s, 17, 17);
         QObject::connect(&m_tree, &TreeControl::ensureVisibleRequested,
                          [this](TreeNode* node) { m_shown.append(node->text()); });
     }
@@ -67,6 +59,7 @@ TEST_F(TreeSearchTest, FindFirstThenFindNextVisitEveryMatchInTurn)
         {"WEATHER", SearchDirection::Forward, true, {}},
         {"e", SearchDirection::Reverse, false, {7, 6, 5, 4, 2, 1}},
         {"Favorites", SearchDirection::Reverse, true, {1}},
+        {"favorites", SearchDirection::Forward, false, {1}},
         {"Recipes", SearchDirection::Forward, true, {7}},
         {"News ", SearchDirection::Forward, true, {4}},
         {" Sports", SearchDirection::Forward, false, {}},
@@ -93,73 +86,37 @@ TEST_F(TreeSearchTest, FindFirstThenFindNextVisitEveryMatchInTurn)
     }
     EXPECT_THAT(m_shown, testing::Contains("World News"));
     const MessageRequest& box = m_boxes.shown().first();
-    EXPECT_EQ(box.text, QStringLiteral("Search Text is not Found"));
+    EXPECT_EQ(box.text, u"Search Text is not Found"_s);
     EXPECT_EQ(box.icon, MessageIcon::Information);
     EXPECT_EQ(box.buttons, MessageButtons::Ok);
     EXPECT_FALSE(TreeSearch::canSearch(QString()));
-    EXPECT_FALSE(TreeSearch::canSearch(QStringLiteral("   ")));
-    EXPECT_TRUE(TreeSearch::canSearch(QStringLiteral("  x ")));
+    EXPECT_FALSE(TreeSearch::canSearch(u"   "_s));
+    EXPECT_TRUE(TreeSearch::canSearch(u"  x "_s));
 }
 
 TEST_F(TreeSearchTest, FindNextStaysInsideATreeThatShrank)
 {
     // Forward: the end fixed by Find lies past the tree's new end.
-    ASSERT_TRUE(m_search.FindFirst(QStringLiteral("news"), SearchDirection::Forward, false));
+    ASSERT_TRUE(m_search.FindFirst(u"news"_s, SearchDirection::Forward, false));
     m_tree.remove(m_archive);
     ASSERT_EQ(m_tree.count(), 4);
     EXPECT_FALSE(m_search.FindNext(false));
     EXPECT_THAT(m_boxes.titles(), ElementsAre("Search Ended"));
 
     // Reverse: the next index to examine lies past the tree's new end.
-    ASSERT_TRUE(m_search.FindFirst(QStringLiteral("s"), SearchDirection::Reverse, false));
+    ASSERT_TRUE(m_search.FindFirst(u"s"_s, SearchDirection::Reverse, false));
     ASSERT_EQ(selectedIndex(), 4);
     m_tree.remove(m_recipes);
     m_tree.remove(m_tree.node(3));
     ASSERT_EQ(m_tree.count(), 2);
     EXPECT_TRUE(m_search.FindNext(false));
-    EXPECT_EQ(selected(), QStringLiteral("World News"));
+    EXPECT_EQ(selected(), u"World News"_s);
 
     m_tree.clear();
     EXPECT_FALSE(m_search.FindNext(false));
-    EXPECT_FALSE(m_search.FindFirst(QStringLiteral("s"), SearchDirection::Reverse, false));
+    EXPECT_FALSE(m_search.FindFirst(u"s"_s, SearchDirection::Reverse, false));
     EXPECT_THAT(m_boxes.titles(),
                 ElementsAre("Search Ended", "Search Ended", "Search Text Not Found"));
-}
-
-// A tree built from disk with the dead-favorites folder shown.
-TEST(TreeSearchOnDisk, FindsFoldersAndDeadFavorites)
-{
-    TempFolder temp;
-    ImageList images;
-    AppSettings settings;
-    ChooseLightImages(settings, images);
-    settings.MoveDead = true;
-    MainWindowState state;
-    state.FavoritesPath = temp.folder(QStringLiteral("Favorites"));
-    temp.shortcut(QStringLiteral("program/Dead Favorites/Gone Site.url"));
-    temp.shortcut(QStringLiteral("Favorites/Travel/Trains.url"));
-    temp.shortcut(QStringLiteral("Favorites/Daily.url"));
-    TreeControl tree;
-    FileSystem fs;
-    ScriptedMessageBoxes boxes;
-    FixedClock clock;
-    ErrorLog log(temp.path(QStringLiteral("program")), boxes, clock);
-    FavoritesTree(tree, images, settings, state, fs, log, temp.path(QStringLiteral("program")))
-        .BuildFavoritesTree();
-    TreeSearch search(tree, boxes);
-
-    ASSERT_TRUE(search.FindFirst(QStringLiteral("favorites"), SearchDirection::Forward, false));
-    EXPECT_EQ(tree.selectedItem()->text(), QStringLiteral("Dead Favorites"));
-    ASSERT_TRUE(search.FindNext(false));
-    EXPECT_EQ(tree.selectedItem()->key(), state.FavoritesPath);
-
-    ASSERT_TRUE(search.FindFirst(QStringLiteral("gone"), SearchDirection::Reverse, false));
-    EXPECT_EQ(tree.selectedItem()->text(), QStringLiteral("Gone Site"));
-    EXPECT_EQ(tree.selectedItem()->parent()->text(), QStringLiteral("Dead Favorites"));
-
-    ASSERT_TRUE(search.FindFirst(QStringLiteral("Travel"), SearchDirection::Forward, true));
-    EXPECT_EQ(tree.selectedItem()->key(), temp.path(QStringLiteral("Favorites/Travel")));
-    EXPECT_THAT(boxes.shown(), IsEmpty());
 }
 
 } // namespace

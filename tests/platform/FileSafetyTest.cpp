@@ -48,19 +48,6 @@ protected:
     TempFolder dir;
 };
 
-TEST_F(FileSafetyTest, AWriteReplacesTheBytesAndKeepsThePermissions)
-{
-    const QString file = dir.file(u"a.url"_s, "old contents\r\n");
-    const QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
-    ASSERT_TRUE(QFile::setPermissions(file, permissions));
-
-    norvale::WriteFileAtomically(file, QByteArray("new\0bytes", 9));
-
-    EXPECT_EQ(dir.read(u"a.url"_s), QByteArray("new\0bytes", 9));
-    EXPECT_EQ(QFileInfo(file).permissions() & QFile::Permissions::fromInt(0x7077), permissions);
-    EXPECT_EQ(entriesOf(dir.path()), QStringList{u"a.url"_s});
-}
-
 // Each step of a write and of a copy failing in turn, as a full disk, a
 // refused rename or a failed flush would make it: the caller hears of it,
 // the target keeps its old bytes and no temporary file stays behind.
@@ -88,6 +75,14 @@ TEST_F(FileSafetyTest, AFailureAtAnyStepLeavesTheOldFileAndNothingElse)
             EXPECT_EQ(entriesOf(dir.path(u"Favorites"_s)), QStringList{u"a.url"_s});
         }
     }
+    // Without a fault the bytes are replaced and the permissions kept.
+    norvale::SetFileFaultForTesting({});
+    const QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(target, permissions));
+    norvale::WriteFileAtomically(target, QByteArray("new\0bytes", 9));
+    EXPECT_EQ(dir.read(u"Favorites/a.url"_s), QByteArray("new\0bytes", 9));
+    EXPECT_EQ(QFileInfo(target).permissions() & QFile::Permissions::fromInt(0x7077), permissions);
+    EXPECT_EQ(entriesOf(dir.path(u"Favorites"_s)), QStringList{u"a.url"_s});
 }
 
 // A link in the Favorites folder may point anywhere; writing through it

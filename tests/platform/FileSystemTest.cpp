@@ -7,13 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+using namespace Qt::StringLiterals;
 using norvale::FileSystem;
-using norvale::NorvaleError;
+using norvale::test::errorOf;
 namespace ErrorNumber = norvale::ErrorNumber;
 
 namespace {
-
-using norvale::test::errorOf;
 
 class FileSystemTest : public testing::Test {
 protected:
@@ -23,155 +22,79 @@ protected:
 
 TEST_F(FileSystemTest, ListFolderSortsByNameWithoutRegardToCase)
 {
-    dir.file(QStringLiteral("Fav/beta.url"));
-    dir.file(QStringLiteral("Fav/Alpha.url"));
-    dir.file(QStringLiteral("Fav/.hidden.url"));
-    dir.file(QStringLiteral("Fav/GAMMA.url"));
-    dir.folder(QStringLiteral("Fav/news"));
-    dir.folder(QStringLiteral("Fav/Mail"));
-    dir.folder(QStringLiteral("Elsewhere"));
-    ASSERT_TRUE(
-        QFile::link(dir.path(QStringLiteral("Elsewhere")), dir.path(QStringLiteral("Fav/Linked"))));
-    ASSERT_TRUE(QFile::link(dir.path(QStringLiteral("gone.url")),
-                            dir.path(QStringLiteral("Fav/dangling.url"))));
+    for (const QString& name : {u"beta.url"_s, u"Alpha.url"_s, u".hidden.url"_s, u"GAMMA.url"_s})
+        dir.file(u"Fav/"_s + name);
+    dir.folder(u"Fav/news"_s);
+    dir.folder(u"Fav/Mail"_s);
+    ASSERT_TRUE(QFile::link(dir.folder(u"Elsewhere"_s), dir.path(u"Fav/Linked"_s)));
+    ASSERT_TRUE(QFile::link(dir.path(u"gone.url"_s), dir.path(u"Fav/dangling.url"_s)));
 
-    const norvale::FolderListing listing = fs.listFolder(dir.path(QStringLiteral("Fav")));
-
-    EXPECT_EQ(listing.files,
-              (QStringList{QStringLiteral(".hidden.url"), QStringLiteral("Alpha.url"),
-                           QStringLiteral("beta.url"), QStringLiteral("GAMMA.url")}));
+    const norvale::FolderListing listing = fs.listFolder(dir.path(u"Fav"_s));
+    EXPECT_EQ(listing.files.join(' '), u".hidden.url Alpha.url beta.url GAMMA.url"_s);
     ASSERT_EQ(listing.subfolders.size(), 3u);
-    EXPECT_EQ(listing.subfolders[0].name, QStringLiteral("Linked"));
+    EXPECT_EQ(listing.subfolders[0].name, u"Linked"_s);
     EXPECT_TRUE(listing.subfolders[0].isSymLink);
-    EXPECT_EQ(listing.subfolders[1].name, QStringLiteral("Mail"));
+    EXPECT_EQ(listing.subfolders[1].name, u"Mail"_s);
     EXPECT_FALSE(listing.subfolders[1].isSymLink);
-    EXPECT_EQ(listing.subfolders[2].name, QStringLiteral("news"));
+    EXPECT_EQ(listing.subfolders[2].name, u"news"_s);
+    EXPECT_EQ(errorOf([&] { fs.listFolder(dir.path(u"missing"_s)); }), ErrorNumber::PathNotFound);
 }
 
-TEST_F(FileSystemTest, MissingOrTakenPathsGiveTheirErrorNumbers)
+// Renames, moves and new folders never take a name that is taken, even one
+// differing only in case (another file here); a file may change its own case.
+TEST_F(FileSystemTest, NothingIsEverMadeOverATakenName)
 {
-    const QString taken = dir.folder(QStringLiteral("Fav"));
-    EXPECT_EQ(errorOf([&] { fs.listFolder(dir.path(QStringLiteral("missing"))); }),
-              ErrorNumber::PathNotFound);
-    EXPECT_EQ(errorOf([&] { fs.createFolder(taken); }), ErrorNumber::FileExists);
-    EXPECT_EQ(errorOf([&] { fs.createFolder(dir.file(QStringLiteral("a.url"))); }),
-              ErrorNumber::FileExists);
+    const QString a = dir.file(u"a.url"_s, "a");
+    dir.file(u"b.url"_s, "b");
+    const QString c = dir.file(u"c.url"_s, "c");
+    dir.file(u"C.url"_s, "C");
+    const QString sub = dir.file(u"Sub/b.url"_s, "sub b");
+    EXPECT_EQ(errorOf([&] { fs.rename(a, u"b.url"_s); }), ErrorNumber::FileExists);
+    EXPECT_EQ(errorOf([&] { fs.rename(c, u"C.url"_s); }), ErrorNumber::FileExists);
+    EXPECT_EQ(errorOf([&] { fs.moveFile(a, sub); }), ErrorNumber::FileExists);
+    EXPECT_EQ(errorOf([&] { fs.createFolder(dir.path(u"Sub"_s)); }), ErrorNumber::FileExists);
+    EXPECT_EQ(errorOf([&] { fs.createFolder(a); }), ErrorNumber::FileExists);
+    for (const auto& [name, bytes] : {std::pair{"a.url", "a"}, {"c.url", "c"}, {"C.url", "C"}})
+        EXPECT_EQ(dir.read(QString::fromLatin1(name)), bytes);
+    EXPECT_EQ(dir.read(u"Sub/b.url"_s), "sub b");
 
-    fs.createFolder(dir.path(QStringLiteral("Fav/New")));
-    EXPECT_TRUE(fs.folderExists(dir.path(QStringLiteral("Fav/New"))));
+    fs.rename(a, u"A.url"_s);
+    fs.moveFile(dir.path(u"A.url"_s), dir.path(u"Sub/A.url"_s));
+    EXPECT_EQ(fs.listFolder(dir.path(u"Sub"_s)).files.join(' '), u"A.url b.url"_s);
+    EXPECT_EQ(dir.read(u"Sub/A.url"_s), "a");
+    fs.createFolder(dir.path(u"Sub/New"_s));
+    EXPECT_TRUE(fs.folderExists(dir.path(u"Sub/New"_s)));
 }
 
-TEST_F(FileSystemTest, RenameRefusesATakenNameButAllowsACaseChange)
+// "*.*" copies and deletes every file of a folder, a read-only and a hidden
+// one among them, and no subfolder.
+TEST_F(FileSystemTest, WildcardCopiesAndDeletesEveryFileButNoSubfolder)
 {
-    const QString a = dir.file(QStringLiteral("a.url"), "a");
-    dir.file(QStringLiteral("b.url"), "b");
+    const QString all = dir.path(u"Src/*.*"_s), dest = dir.path(u"Dest"_s);
+    dir.file(u"Src/a.url"_s, "new a");
+    dir.file(u"Src/B.url"_s, "new b");
+    dir.file(u"Src/.c.url"_s, "new c");
+    dir.file(u"Src/Sub/d.url"_s, "d");
+    QFile::setPermissions(dir.path(u"Src/B.url"_s), QFileDevice::ReadOwner);
+    dir.file(u"Dest/a.url"_s, "old a");
+    dir.file(u"Dest/keep.url"_s, "keep");
 
-    EXPECT_EQ(errorOf([&] { fs.rename(a, QStringLiteral("b.url")); }), ErrorNumber::FileExists);
-    EXPECT_EQ(dir.read(QStringLiteral("a.url")), QByteArray("a"));
-    EXPECT_EQ(dir.read(QStringLiteral("b.url")), QByteArray("b"));
-
-    fs.rename(a, QStringLiteral("A.url"));
-    EXPECT_EQ(fs.listFolder(dir.path()).files,
-              (QStringList{QStringLiteral("A.url"), QStringLiteral("b.url")}));
-    EXPECT_EQ(dir.read(QStringLiteral("A.url")), QByteArray("a"));
-}
-
-// On a file system that tells case apart, "A.url" can be another file than "a.url".
-TEST_F(FileSystemTest, RenameOntoAnotherFileThatDiffersOnlyInCaseIsATakenName)
-{
-    const QString a = dir.file(QStringLiteral("a.url"), "a");
-    dir.file(QStringLiteral("A.url"), "A");
-
-    EXPECT_EQ(errorOf([&] { fs.rename(a, QStringLiteral("A.url")); }), ErrorNumber::FileExists);
-    EXPECT_EQ(dir.read(QStringLiteral("a.url")), QByteArray("a"));
-    EXPECT_EQ(dir.read(QStringLiteral("A.url")), QByteArray("A"));
-}
-
-TEST_F(FileSystemTest, MoveFileRefusesAnExistingNameAndKeepsBothFiles)
-{
-    const QString a = dir.file(QStringLiteral("a.url"), "a");
-    const QString b = dir.file(QStringLiteral("Sub/b.url"), "b");
-
-    EXPECT_EQ(errorOf([&] { fs.moveFile(a, b); }), ErrorNumber::FileExists);
-    EXPECT_EQ(dir.read(QStringLiteral("a.url")), QByteArray("a"));
-    EXPECT_EQ(dir.read(QStringLiteral("Sub/b.url")), QByteArray("b"));
-
-    fs.moveFile(a, dir.path(QStringLiteral("Sub/a.url")));
-    EXPECT_FALSE(fs.fileExists(a));
-    EXPECT_EQ(dir.read(QStringLiteral("Sub/a.url")), QByteArray("a"));
-}
-
-TEST_F(FileSystemTest, ResolveCaseInsensitiveFindsTheRealName)
-{
-    const QString real = dir.file(QStringLiteral("Fav/a.url"));
-    EXPECT_EQ(QFileInfo(fs.resolveCaseInsensitive(dir.path(QStringLiteral("Fav/a.URL"))))
-                  .canonicalFilePath(),
-              QFileInfo(real).canonicalFilePath());
-    EXPECT_EQ(fs.resolveCaseInsensitive(real), real);
-    const QString none = dir.path(QStringLiteral("Fav/b.URL"));
-    EXPECT_EQ(fs.resolveCaseInsensitive(none), none);
-}
-
-TEST_F(FileSystemTest, AppendTextAddsToTheEnd)
-{
-    const QString log = dir.path(QStringLiteral("log.txt"));
-    fs.appendText(log, "one\r\n");
-    fs.appendText(log, "two\r\n");
-    EXPECT_EQ(dir.read(QStringLiteral("log.txt")), QByteArray("one\r\ntwo\r\n"));
-}
-
-// A folder of files (one of them read-only) with a subfolder, and a target folder.
-class FileSystemWildcard : public FileSystemTest {
-protected:
-    void SetUp() override
-    {
-        dir.file(QStringLiteral("Src/a.url"), "new a");
-        dir.file(QStringLiteral("Src/B.url"), "new b");
-        dir.file(QStringLiteral("Src/.c.url"), "new c");
-        dir.file(QStringLiteral("Src/Sub/d.url"), "d");
-        QFile::setPermissions(dir.path(QStringLiteral("Src/B.url")), QFileDevice::ReadOwner);
-        dir.file(QStringLiteral("Dest/a.url"), "old a");
-        dir.file(QStringLiteral("Dest/keep.url"), "keep");
-    }
-    QString src = dir.path(QStringLiteral("Src"));
-    QString dest = dir.path(QStringLiteral("Dest"));
-};
-
-TEST_F(FileSystemWildcard, CopyWithOverwriteCopiesEveryFileAndReplacesExistingOnes)
-{
-    fs.copyFile(FileSystem::join(src, QStringLiteral("*.*")), dest, true);
-
-    EXPECT_EQ(fs.listFolder(dest).files,
-              (QStringList{QStringLiteral(".c.url"), QStringLiteral("a.url"),
-                           QStringLiteral("B.url"), QStringLiteral("keep.url")}));
+    EXPECT_EQ(errorOf([&] { fs.copyFile(all, dest, false); }), ErrorNumber::FileExists);
+    EXPECT_EQ(dir.read(u"Dest/a.url"_s), "old a");
+    fs.copyFile(all, dest, true);
+    dir.file(u"Src/.c.url"_s, "newer c");
+    fs.copyFile(all, dest, true); // over the read-only copy too
+    EXPECT_EQ(fs.listFolder(dest).files.join(' '), u".c.url a.url B.url keep.url"_s);
     EXPECT_TRUE(fs.listFolder(dest).subfolders.empty());
-    EXPECT_EQ(dir.read(QStringLiteral("Dest/a.url")), QByteArray("new a"));
-    EXPECT_EQ(dir.read(QStringLiteral("Dest/B.url")), QByteArray("new b"));
-    EXPECT_EQ(dir.read(QStringLiteral("Dest/keep.url")), QByteArray("keep"));
+    for (const auto& [name, bytes] : {std::pair{"a.url", "new a"},
+                                      {"B.url", "new b"},
+                                      {".c.url", "newer c"},
+                                      {"keep.url", "keep"}})
+        EXPECT_EQ(dir.read(u"Dest/"_s + QString::fromLatin1(name)), bytes);
 
-    // A second copy replaces the earlier copies, a read-only one among them.
-    dir.file(QStringLiteral("Src/.c.url"), "newer c");
-    fs.copyFile(FileSystem::join(src, QStringLiteral("*.*")), dest, true);
-    EXPECT_EQ(dir.read(QStringLiteral("Dest/.c.url")), QByteArray("newer c"));
-    EXPECT_EQ(dir.read(QStringLiteral("Dest/B.url")), QByteArray("new b"));
-}
-
-TEST_F(FileSystemWildcard, CopyWithoutOverwriteRefusesAnExistingTarget)
-{
-    EXPECT_EQ(
-        errorOf([&] { fs.copyFile(FileSystem::join(src, QStringLiteral("*.*")), dest, false); }),
-        ErrorNumber::FileExists);
-    EXPECT_EQ(dir.read(QStringLiteral("Dest/a.url")), QByteArray("old a"));
-}
-
-TEST_F(FileSystemWildcard, ForcedDeleteRemovesEveryFileButNoSubfolder)
-{
-    fs.deleteFile(FileSystem::join(src, QStringLiteral("*.*")), true);
-
-    const norvale::FolderListing listing = fs.listFolder(src);
-    EXPECT_TRUE(listing.files.isEmpty()) << listing.files.join(' ').toStdString();
-    ASSERT_EQ(listing.subfolders.size(), 1u);
-    EXPECT_TRUE(fs.fileExists(dir.path(QStringLiteral("Src/Sub/d.url"))));
+    fs.deleteFile(all, true);
+    EXPECT_TRUE(fs.listFolder(dir.path(u"Src"_s)).files.isEmpty());
+    EXPECT_TRUE(fs.fileExists(dir.path(u"Src/Sub/d.url"_s)));
 }
 
 } // namespace

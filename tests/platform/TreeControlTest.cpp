@@ -1,148 +1,122 @@
 #include "platform/TreeControl.h"
 #include "platform/NorvaleError.h"
+#include "support/ErrorNumber.h"
 
 #include <gtest/gtest.h>
 #include <QSignalSpy>
 #include <QStringList>
 
-using norvale::NorvaleError;
+using namespace Qt::StringLiterals;
 using norvale::TreeControl;
 using norvale::TreeNode;
+using norvale::test::errorOf;
 
 namespace {
 
-class TreeControlTest : public testing::Test {
-protected:
-    TreeNode* add(TreeNode* parent, const QString& key) { return tree.add(parent, key, key, 1, 2); }
-
-    // The texts in node(1..count()) order; every node's indexOf must agree with its place.
-    QStringList displayOrder() const
-    {
-        QStringList texts;
-        for (int i = 1; i <= tree.count(); ++i) {
-            TreeNode* node = tree.node(i);
-            if (!node)
-                return texts << QStringLiteral("<null at %1>").arg(i);
-            EXPECT_EQ(tree.indexOf(node), i) << node->text().toStdString();
-            texts << node->text();
-        }
-        EXPECT_EQ(tree.node(0), nullptr);
-        EXPECT_EQ(tree.node(tree.count() + 1), nullptr);
-        return texts;
-    }
-
-    TreeControl tree;
-};
-
 // A: a1 (a1x), a2 - B - C
-class BuiltTree : public TreeControlTest {
+class TreeControlTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        a = add(nullptr, QStringLiteral("A"));
-        b = add(nullptr, QStringLiteral("B"));
-        a1 = add(a, QStringLiteral("a1"));
-        add(nullptr, QStringLiteral("C"));
-        add(a1, QStringLiteral("a1x"));
-        a2 = add(a, QStringLiteral("a2"));
+        a = add(nullptr, u"A"_s);
+        b = add(nullptr, u"B"_s);
+        a1 = add(a, u"a1"_s);
+        add(nullptr, u"C"_s);
+        add(a1, u"a1x"_s);
+        a2 = add(a, u"a2"_s);
     }
-    TreeNode* a = nullptr;
-    TreeNode* b = nullptr;
-    TreeNode* a1 = nullptr;
-    TreeNode* a2 = nullptr;
+    TreeNode* add(TreeNode* parent, const QString& key) { return tree.add(parent, key, key, 1, 2); }
+    // The texts in node(1..count()) order; every node's indexOf must agree with its place.
+    QString displayOrder() const
+    {
+        QStringList texts;
+        for (int i = 1; i <= tree.count(); ++i) {
+            EXPECT_EQ(tree.indexOf(tree.node(i)), i);
+            texts << tree.node(i)->text();
+        }
+        EXPECT_EQ(tree.node(0), nullptr);
+        EXPECT_EQ(tree.node(tree.count() + 1), nullptr);
+        return texts.join(' ');
+    }
+
+    TreeControl tree;
+    TreeNode *a = nullptr, *b = nullptr, *a1 = nullptr, *a2 = nullptr;
 };
 
-TEST_F(BuiltTree, NodesAreNumberedInDisplayOrder)
+// Nodes are numbered in display order as they come and go; a removal takes
+// the whole subtree with its keys, and the selection when it was inside.
+TEST_F(TreeControlTest, AddAndRemoveKeepDisplayOrderKeysAndSelection)
 {
-    EXPECT_EQ(tree.count(), 6);
-    EXPECT_EQ(displayOrder().join(' '), QStringLiteral("A a1 a1x a2 B C"));
+    EXPECT_EQ(displayOrder(), u"A a1 a1x a2 B C"_s);
+    add(b, u"b1"_s);
+    add(a, u"a3"_s);
+    add(a2, u"a2x"_s);
+    EXPECT_EQ(displayOrder(), u"A a1 a1x a2 a2x a3 B b1 C"_s);
 
-    add(b, QStringLiteral("b1"));
-    add(a, QStringLiteral("a3"));
-    add(a2, QStringLiteral("a2x"));
-    EXPECT_EQ(tree.count(), 9);
-    EXPECT_EQ(displayOrder().join(' '), QStringLiteral("A a1 a1x a2 a2x a3 B b1 C"));
-}
-
-TEST_F(BuiltTree, RemoveTakesTheWholeSubtreeAndFreesItsKeys)
-{
+    tree.select(b);
+    tree.remove(a2);
+    EXPECT_EQ(tree.selectedItem(), b);
+    tree.select(tree.findByKey(u"a1x"_s));
     tree.remove(a1);
+    EXPECT_EQ(tree.selectedItem(), nullptr);
+    EXPECT_EQ(displayOrder(), u"A a3 B b1 C"_s);
+    EXPECT_EQ(tree.findByKey(u"a3"_s)->row(), 0);
+    EXPECT_EQ(tree.findByKey(u"a1x"_s), nullptr);
+    TreeNode* again = add(b, u"a1x"_s);
+    EXPECT_EQ(tree.findByKey(u"a1x"_s), again);
 
-    EXPECT_EQ(tree.count(), 4);
-    EXPECT_EQ(displayOrder().join(' '), QStringLiteral("A a2 B C"));
-    EXPECT_EQ(a2->row(), 0);
-    EXPECT_EQ(tree.findByKey(QStringLiteral("a1")), nullptr);
-    EXPECT_EQ(tree.findByKey(QStringLiteral("a1x")), nullptr);
-
-    TreeNode* again = add(b, QStringLiteral("a1x"));
-    EXPECT_EQ(tree.findByKey(QStringLiteral("a1x")), again);
-    EXPECT_EQ(displayOrder().join(' '), QStringLiteral("A a2 B a1x C"));
-
+    tree.select(again);
     tree.remove(a);
-    EXPECT_EQ(displayOrder().join(' '), QStringLiteral("B a1x C"));
-    EXPECT_EQ(b->row(), 0);
+    tree.remove(b);
+    EXPECT_EQ(tree.selectedItem(), nullptr);
+    EXPECT_EQ(displayOrder(), u"C"_s);
+    EXPECT_EQ(tree.node(1)->row(), 0);
 }
 
 // A key names one node at most: a taken one is refused by add and setKey
 // alike; empty keys are no keys.
-TEST_F(BuiltTree, NonEmptyKeysAreUnique)
+TEST_F(TreeControlTest, NonEmptyKeysAreUnique)
 {
-    try {
-        add(b, QStringLiteral("a1x"));
-        ADD_FAILURE() << "a duplicate key was accepted";
-    } catch (const NorvaleError& error) {
-        EXPECT_EQ(error.number(), norvale::ErrorNumber::KeyNotUnique);
-    }
+    EXPECT_EQ(errorOf([&] { add(b, u"a1x"_s); }), norvale::ErrorNumber::KeyNotUnique);
     EXPECT_EQ(tree.count(), 6);
-    tree.add(b, QString(), QStringLiteral("one"), 0, 0);
-    tree.add(b, QString(), QStringLiteral("two"), 0, 0);
+    tree.add(b, QString(), u"one"_s, 0, 0);
+    tree.add(b, QString(), u"two"_s, 0, 0);
     EXPECT_EQ(b->childCount(), 2);
 
-    tree.setKey(a1, QStringLiteral("renamed"));
-    EXPECT_EQ(tree.findByKey(QStringLiteral("renamed")), a1);
-    EXPECT_EQ(tree.findByKey(QStringLiteral("a1")), nullptr);
-    EXPECT_THROW(tree.setKey(a2, QStringLiteral("renamed")), NorvaleError);
-    EXPECT_EQ(a2->key(), QStringLiteral("a2"));
-    tree.setKey(a2, QStringLiteral("a1"));
-    EXPECT_EQ(tree.findByKey(QStringLiteral("a1")), a2);
+    tree.setKey(a1, u"renamed"_s);
+    EXPECT_EQ(tree.findByKey(u"renamed"_s), a1);
+    EXPECT_EQ(tree.findByKey(u"a1"_s), nullptr);
+    EXPECT_EQ(errorOf([&] { tree.setKey(a2, u"renamed"_s); }), norvale::ErrorNumber::KeyNotUnique);
+    EXPECT_EQ(a2->key(), u"a2"_s);
+    tree.setKey(a2, u"a1"_s);
+    EXPECT_EQ(tree.findByKey(u"a1"_s), a2);
     tree.setKey(a2, QString());
-    EXPECT_EQ(tree.findByKey(QStringLiteral("a1")), nullptr);
+    EXPECT_EQ(tree.findByKey(u"a1"_s), nullptr);
     EXPECT_EQ(tree.findByKey(QString()), nullptr);
 }
 
-TEST_F(BuiltTree, RemovingTheSelectedNodeOrItsFolderClearsTheSelection)
-{
-    tree.select(b);
-    tree.remove(a2);
-    EXPECT_EQ(tree.selectedItem(), b);
-
-    tree.select(tree.findByKey(QStringLiteral("a1x")));
-    tree.remove(a1);
-    EXPECT_EQ(tree.selectedItem(), nullptr);
-
-    tree.select(b);
-    tree.remove(b);
-    EXPECT_EQ(tree.selectedItem(), nullptr);
-}
-
-TEST_F(BuiltTree, ABatchSendsOneResetAndNoPerNodeSignals)
+TEST_F(TreeControlTest, ABatchSendsOneResetAndNoPerNodeSignals)
 {
     QSignalSpy aboutToReset(&tree, &TreeControl::aboutToReset);
     QSignalSpy resetDone(&tree, &TreeControl::resetDone);
-    QSignalSpy aboutToInsert(&tree, &TreeControl::aboutToInsert);
-    QSignalSpy inserted(&tree, &TreeControl::inserted);
-    QSignalSpy aboutToRemove(&tree, &TreeControl::aboutToRemove);
-    QSignalSpy removed(&tree, &TreeControl::removed);
-    QSignalSpy changed(&tree, &TreeControl::changed);
-    QSignalSpy expandedChanged(&tree, &TreeControl::expandedChanged);
-    QSignalSpy selectionChanged(&tree, &TreeControl::selectionChanged);
+    std::vector<std::unique_ptr<QSignalSpy>> others;
+    const auto spy = [&](auto signal) {
+        others.push_back(std::make_unique<QSignalSpy>(&tree, signal));
+    };
+    spy(&TreeControl::aboutToInsert);
+    spy(&TreeControl::inserted);
+    spy(&TreeControl::aboutToRemove);
+    spy(&TreeControl::removed);
+    spy(&TreeControl::changed);
+    spy(&TreeControl::expandedChanged);
+    spy(&TreeControl::selectionChanged);
     {
         TreeControl::Batch batch(tree);
-        TreeNode* d = add(nullptr, QStringLiteral("D"));
+        TreeNode* d = add(nullptr, u"D"_s);
         {
             TreeControl::Batch inner(tree);
-            add(d, QStringLiteral("d1"));
-            tree.setText(a2, QStringLiteral("a2 renamed"));
+            add(d, u"d1"_s);
+            tree.setText(a2, u"a2 renamed"_s);
             tree.setExpanded(a, true);
             tree.select(d);
             tree.remove(a1);
@@ -151,10 +125,9 @@ TEST_F(BuiltTree, ABatchSendsOneResetAndNoPerNodeSignals)
     }
     EXPECT_EQ(aboutToReset.count(), 1);
     EXPECT_EQ(resetDone.count(), 1);
-    for (QSignalSpy* spy : {&aboutToInsert, &inserted, &aboutToRemove, &removed, &changed,
-                            &expandedChanged, &selectionChanged})
+    for (const auto& spy : others)
         EXPECT_EQ(spy->count(), 0) << spy->signal().toStdString();
-    EXPECT_EQ(displayOrder().join(' '), QStringLiteral("A a2 renamed B C D d1"));
+    EXPECT_EQ(displayOrder(), u"A a2 renamed B C D d1"_s);
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include <gmock/gmock.h>
 
 using namespace norvale;
-using norvale::test::TempFolder;
+using namespace Qt::StringLiterals;
 using testing::ElementsAre;
 using testing::HasSubstr;
 
@@ -15,294 +15,199 @@ namespace {
 
 const QDateTime kNow(QDate(2026, 5, 1), QTime(8, 30, 0));
 
+// Store files written as a person might, loaded, then saved to a file of
+// their own: what the program does with them shows in what it writes.
 class SettingsStoreTest : public testing::Test {
 protected:
-    QString storePath() const { return m_temp.path(QStringLiteral("registry.reg")); }
+    QString path(const char* name) const { return m_temp.path(QString::fromLatin1(name)); }
 
-    // Writes the program's key with the given value lines, as a person might.
-    void writeProgramValues(const QStringList& lines) const
+    // Each value as Name=Value, the program's and the browser's.
+    AppSettings load(const QStringList& values, const QStringList& browserValues = {})
     {
-        m_temp.file(QStringLiteral("registry.reg"),
-                    ("Windows Registry Editor Version 5.00\n\n"
-                     "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\n" +
-                     lines.join(QLatin1Char('\n')) + "\n")
-                        .toUtf8());
-    }
-
-    AppSettings load()
-    {
+        const auto lines = [](const QStringList& values) {
+            QString text;
+            for (const QString& value : values)
+                text += u"\"%1\"=\"%2\"\n"_s.arg(value.section('=', 0, 0), value.section('=', 1));
+            return text;
+        };
+        QString text = u"Windows Registry Editor Version 5.00\n\n"
+                       "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\n"_s +
+                       lines(values);
+        if (!browserValues.isEmpty())
+            text += u"[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+                    "Internet Settings]\n"_s +
+                    lines(browserValues);
+        m_temp.file(u"in.reg"_s, text.toUtf8());
         AppSettings settings;
-        LoadAppSettings(settings, OpenStore(storePath()), kNow, [this](const NorvaleError& error) {
-            m_problems.append(error.description());
-        });
+        m_problems.clear();
+        LoadAppSettings(settings, OpenStore(path("in.reg")), kNow,
+                        [this](const NorvaleError& error) { m_problems << error.description(); });
+        LoadProxySettings(settings, OpenStore(path("in.reg")));
+        QFile::remove(path("out.reg"));
+        RegistryStore out = OpenStore(path("out.reg"));
+        SaveAppSettings(settings, out, kNow.addSecs(60));
         return settings;
     }
-
-    AppSettings loadProxy(const QStringList& programLines, const QStringList& browserLines = {})
+    QString saved(const QString& name) const
     {
-        QString text = QStringLiteral("Windows Registry Editor Version 5.00\n\n"
-                                      "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\n") +
-                       programLines.join(QLatin1Char('\n')) + QLatin1Char('\n');
-        if (!browserLines.isEmpty()) {
-            text += QStringLiteral("\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\"
-                                   "CurrentVersion\\Internet Settings]\n") +
-                    browserLines.join(QLatin1Char('\n')) + QLatin1Char('\n');
-        }
-        m_temp.file(QStringLiteral("registry.reg"), text.toUtf8());
-        AppSettings settings;
-        LoadProxySettings(settings, OpenStore(storePath()));
-        return settings;
-    }
-
-    QString stored(const QString& name) const
-    {
-        return OpenStore(storePath())
+        return OpenStore(path("out.reg"))
             .value(StoreKeys::Company, StoreKeys::Product, name)
-            .value_or(QStringLiteral("<absent>"));
+            .value_or(u"<absent>"_s);
     }
 
-    TempFolder m_temp;
+    norvale::test::TempFolder m_temp;
     QStringList m_problems;
 };
 
-TEST_F(SettingsStoreTest, FirstRunStartsWithTheDefaults)
+TEST_F(SettingsStoreTest, SaveWritesEveryValueInOrderWithBooleansAsDigits)
 {
-    const AppSettings settings = load();
-    EXPECT_EQ(settings.Timeout, 1000);
-    EXPECT_TRUE(settings.AutoThrottle);
-    EXPECT_FALSE(settings.ChangeName);
-    EXPECT_FALSE(settings.MoveDead);
-    EXPECT_FALSE(settings.SmallLights);
-    EXPECT_EQ(settings.LastRun, kNow);
-    EXPECT_EQ(settings.LastCheck, kNow);
+    load({});
     EXPECT_TRUE(m_problems.isEmpty());
+    EXPECT_THAT(m_temp.lines(u"out.reg"_s).replaceInStrings(u"\""_s, QString()),
+                ElementsAre("Windows Registry Editor Version 5.00", "",
+                            "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]", "Timeout=1000",
+                            "ChangeName=0", "IEToolMenu=0", "IEToolbar=0", "PreserveIcons=0",
+                            "SmallLights=0", "LastRun=2026-05-01 08:31:00", "ShowNew=0",
+                            "MoveDead=0", "AutoThrottle=1", "DeadFavoritesInIE=0", "AutoCheck=0",
+                            "LastCheck=2026-05-01 08:30:00", "Parallel=256", "Proxy=No",
+                            "ProxyServer=", "ProxyPort=", "ProxyLocalByPass=No"));
 }
 
-TEST_F(SettingsStoreTest, StoredValuesAreReadWhateverTheirLetterCase)
+// Each stored value, whatever its letter case, loads and saves back; one
+// that does not convert falls back to its default and is reported; the
+// time-out is raised to its minimum.
+TEST_F(SettingsStoreTest, EachStoredValueLoadsAndSavesBack)
 {
-    writeProgramValues({QStringLiteral("\"timeout\"=\"1500\""),
-                        QStringLiteral("\"CHANGENAME\"=\"1\""),
-                        QStringLiteral("\"AutoThrottle\"=\"0\""),
-                        QStringLiteral("\"LastCheck\"=\"2026-01-02 03:04:05\"")});
-    const AppSettings settings = load();
-    EXPECT_EQ(settings.Timeout, 1500);
-    EXPECT_TRUE(settings.ChangeName);
-    EXPECT_FALSE(settings.AutoThrottle);
-    EXPECT_EQ(settings.LastCheck, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
-}
-
-TEST_F(SettingsStoreTest, ShortTimeOutIsRaisedAndSavedRaised)
-{
-    writeProgramValues({QStringLiteral("\"Timeout\"=\"100\"")});
-    AppSettings settings = load();
-    EXPECT_EQ(settings.Timeout, 500);
-    RegistryStore store = OpenStore(storePath());
-    SaveAppSettings(settings, store, kNow);
-    EXPECT_EQ(stored(QStringLiteral("Timeout")), QStringLiteral("500"));
-}
-
-TEST_F(SettingsStoreTest, ValueThatDoesNotConvertFallsBackAndIsReported)
-{
-    writeProgramValues(
-        {QStringLiteral("\"Timeout\"=\"soon\""), QStringLiteral("\"MoveDead\"=\"maybe\""),
-         QStringLiteral("\"LastRun\"=\"yesterday\""), QStringLiteral("\"ShowNew\"=\"1\"")});
-    const AppSettings settings = load();
-    EXPECT_EQ(settings.Timeout, 1000);
-    EXPECT_FALSE(settings.MoveDead);
-    EXPECT_EQ(settings.LastRun, kNow);
-    EXPECT_TRUE(settings.ShowNew) << "good values next to bad ones still load";
-    ASSERT_EQ(m_problems.size(), 3);
+    const struct {
+        QStringList lines;
+        const char* name;
+        const char* saved;
+        int problems = 0;
+    } rows[] = {
+        {{"timeout=1500"}, "Timeout", "1500"},
+        {{"CHANGENAME=1"}, "ChangeName", "1"},
+        {{"AutoThrottle=0"}, "AutoThrottle", "0"},
+        {{"PreserveIcons=1"}, "PreserveIcons", "1"},
+        {{"DeadFavoritesInIE=1"}, "DeadFavoritesInIE", "1"},
+        {{"LastCheck=2026-01-02 03:04:05"}, "LastCheck", "2026-01-02 03:04:05"},
+        {{"Timeout=100"}, "Timeout", "500"},
+        {{"Timeout=40000"}, "Timeout", "1000", 1}, // beyond sixteen bits
+        {{"Timeout=soon", "MoveDead=maybe", "LastRun=yesterday", "ShowNew=1"}, "ShowNew", "1", 3},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.lines.join(' ').toStdString());
+        const AppSettings settings = load(row.lines);
+        EXPECT_EQ(saved(QString::fromLatin1(row.name)), QString::fromLatin1(row.saved));
+        EXPECT_EQ(m_problems.size(), row.problems);
+        EXPECT_EQ(settings.LastRun, kNow);
+    }
+    EXPECT_EQ(saved(u"Timeout"_s), u"1000"_s);
+    EXPECT_EQ(saved(u"MoveDead"_s), u"0"_s);
     EXPECT_THAT(m_problems[0].toStdString(), HasSubstr("Timeout"));
     EXPECT_THAT(m_problems[0].toStdString(), HasSubstr("soon"));
 }
 
-TEST_F(SettingsStoreTest, TimeOutBeyondSixteenBitsIsNotAValue)
+// Each stored flag, set against its default, lands in its own field alone.
+TEST_F(SettingsStoreTest, EachFlagLoadsIntoItsOwnField)
 {
-    writeProgramValues({QStringLiteral("\"Timeout\"=\"40000\"")});
-    EXPECT_EQ(load().Timeout, 1000);
-    EXPECT_EQ(m_problems.size(), 1);
+    const std::pair<const char*, bool AppSettings::*> flags[] = {
+        {"ChangeName", &AppSettings::ChangeName},
+        {"IEToolMenu", &AppSettings::IEToolMenu},
+        {"IEToolbar", &AppSettings::IEToolbar},
+        {"PreserveIcons", &AppSettings::PreserveIcons},
+        {"SmallLights", &AppSettings::SmallLights},
+        {"ShowNew", &AppSettings::ShowNew},
+        {"MoveDead", &AppSettings::MoveDead},
+        {"AutoThrottle", &AppSettings::AutoThrottle},
+        {"AutoCheck", &AppSettings::AutoCheck},
+        {"DeadFavoritesInIE", &AppSettings::DeadFavoritesInIE},
+    };
+    const AppSettings defaults = load({});
+    for (const auto& [name, field] : flags) {
+        const bool flipped = !(defaults.*field);
+        const AppSettings settings = load({u"%1=%2"_s.arg(QLatin1String(name)).arg(int(flipped))});
+        for (const auto& [other, otherField] : flags)
+            EXPECT_EQ(settings.*otherField, other == name ? flipped : defaults.*otherField)
+                << name << " set, " << other << " read";
+    }
 }
 
-TEST_F(SettingsStoreTest, SaveWritesEveryValueInOrderWithBooleansAsDigits)
+// The proxy as stored, the browser's own, or from the environment when the
+// browser has none; saved as the program's own values.
+TEST_F(SettingsStoreTest, EachProxySettingIsReadAndSavedAsItsOwnValues)
 {
-    AppSettings settings = load();
-    settings.ChangeName = true;
-    settings.LastCheck = QDateTime(QDate(2025, 12, 24), QTime(18, 0, 0));
-    settings.ProxyMode = ProxyMode::Own;
-    settings.ProxyServer = QStringLiteral("proxy.example.test");
-    settings.ProxyPort = QStringLiteral("3128");
-    RegistryStore store = OpenStore(storePath());
-    SaveAppSettings(settings, store, kNow.addSecs(60));
-
-    EXPECT_THAT(m_temp.lines(QStringLiteral("registry.reg")),
-                ElementsAre("Windows Registry Editor Version 5.00", "",
-                            "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]",
-                            "\"Timeout\"=\"1000\"", "\"ChangeName\"=\"1\"", "\"IEToolMenu\"=\"0\"",
-                            "\"IEToolbar\"=\"0\"", "\"PreserveIcons\"=\"0\"",
-                            "\"SmallLights\"=\"0\"", "\"LastRun\"=\"2026-05-01 08:31:00\"",
-                            "\"ShowNew\"=\"0\"", "\"MoveDead\"=\"0\"", "\"AutoThrottle\"=\"1\"",
-                            "\"DeadFavoritesInIE\"=\"0\"", "\"AutoCheck\"=\"0\"",
-                            "\"LastCheck\"=\"2025-12-24 18:00:00\"", "\"Parallel\"=\"256\"",
-                            "\"Proxy\"=\"Yes\"", "\"ProxyServer\"=\"proxy.example.test\"",
-                            "\"ProxyPort\"=\"3128\"", "\"ProxyLocalByPass\"=\"No\""));
-}
-
-TEST_F(SettingsStoreTest, SavedRecordLoadsBackTheSame)
-{
-    AppSettings settings = load();
-    settings.Timeout = 1750;
-    settings.PreserveIcons = true;
-    settings.DeadFavoritesInIE = true;
-    settings.AutoThrottle = false;
-    RegistryStore store = OpenStore(storePath());
-    SaveAppSettings(settings, store, kNow);
-    const AppSettings again = load();
-    EXPECT_EQ(again.Timeout, 1750);
-    EXPECT_TRUE(again.PreserveIcons);
-    EXPECT_TRUE(again.DeadFavoritesInIE);
-    EXPECT_FALSE(again.AutoThrottle);
-    EXPECT_TRUE(m_problems.isEmpty());
-}
-
-TEST_F(SettingsStoreTest, ProxyNoClearsEverything)
-{
-    const AppSettings settings = loadProxy(
-        {QStringLiteral("\"Proxy\"=\"No\""), QStringLiteral("\"ProxyServer\"=\"left.over\"")});
-    EXPECT_EQ(settings.ProxyMode, ProxyMode::None);
-    EXPECT_TRUE(settings.ProxyServer.isEmpty());
-    EXPECT_TRUE(settings.ProxyPort.isEmpty());
-}
-
-TEST_F(SettingsStoreTest, BrowserProxyWithHostAndPort)
-{
-    const AppSettings settings =
-        loadProxy({QStringLiteral("\"Proxy\"=\" IE \"")},
-                  {QStringLiteral("\"ProxyServer\"=\"cache.corp.example.test:8080\"")});
-    EXPECT_EQ(settings.ProxyMode, ProxyMode::Browser);
-    EXPECT_EQ(settings.ProxyServer, QStringLiteral("cache.corp.example.test"));
-    EXPECT_EQ(settings.ProxyPort, QStringLiteral("8080"));
-    EXPECT_EQ(settings.ProxyBypassDomain, QStringLiteral("corp.example.test"));
-}
-
-TEST_F(SettingsStoreTest, BrowserProxyBareHostGetsPort80)
-{
-    const AppSettings settings = loadProxy({QStringLiteral("\"Proxy\"=\"IE\"")},
-                                           {QStringLiteral("\"ProxyServer\"=\"gateway\"")});
-    EXPECT_EQ(settings.ProxyServer, QStringLiteral("gateway"));
-    EXPECT_EQ(settings.ProxyPort, QStringLiteral("80"));
-    EXPECT_EQ(settings.ProxyBypassDomain, QStringLiteral("gateway"));
-}
-
-TEST_F(SettingsStoreTest, BrowserProxyEmptyGivesEmptyServer)
-{
-    const AppSettings settings =
-        loadProxy({QStringLiteral("\"Proxy\"=\"IE\"")}, {QStringLiteral("\"ProxyServer\"=\"\"")});
-    EXPECT_EQ(settings.ProxyMode, ProxyMode::Browser);
-    EXPECT_EQ(settings.ProxyServer, QString());
-    EXPECT_EQ(settings.ProxyPort, QStringLiteral("80"));
-    EXPECT_EQ(settings.ProxyBypassDomain, QString());
-}
-
-TEST_F(SettingsStoreTest, BrowserProxyListIsSplitAtItsFirstColon)
-{
-    const AppSettings settings = loadProxy(
-        {QStringLiteral("\"Proxy\"=\"IE\"")},
-        {QStringLiteral("\"ProxyServer\"=\"http=web.example.test:80;ftp=files.example.test:21\"")});
-    EXPECT_EQ(settings.ProxyServer, QStringLiteral("http=web.example.test"));
-    EXPECT_EQ(settings.ProxyPort, QStringLiteral("80;ftp=files.example.test:21"));
-}
-
-TEST_F(SettingsStoreTest, BrowserProxyFallsBackToTheEnvironmentOnlyWhenAbsent)
-{
+    // Saved as Proxy|ProxyServer|ProxyPort|ProxyLocalBypass, and the domain
+    // that goes around the proxy.
+    const struct {
+        QStringList values, browser;
+        QString saved;
+    } rows[] = {
+        {{"Proxy=No", "ProxyServer=left.over"}, {}, "No|||No|"},
+        {{"Proxy=no", "ProxyServer=kept"}, {}, "No|||No|"},
+        {{"Proxy= IE "},
+         {"ProxyServer=cache.corp.example.test:8080"},
+         "IE|cache.corp.example.test|8080|Yes|corp.example.test"},
+        {{"Proxy=IE"}, {"ProxyServer=gateway"}, "IE|gateway|80|Yes|gateway"},
+        {{"Proxy=IE"}, {"ProxyServer="}, "IE||80|No|"},
+        {{"Proxy=IE"},
+         {"ProxyServer=http=web.example.test:80;ftp=files.example.test:21"},
+         "IE|http=web.example.test|80;ftp=files.example.test:21|Yes|example.test"},
+        {{"Proxy=IE"}, {}, "IE|envproxy.example.test|3128|Yes|example.test"},
+        {{"Proxy=Yes", "ProxyServer=px.lan.example.test", "ProxyLocalByPass=Yes"},
+         {},
+         "Yes|px.lan.example.test|80|Yes|lan.example.test"},
+        {{"Proxy=Yes", "ProxyServer=px.lan.example.test", "ProxyLocalBypass=yes"},
+         {},
+         "Yes|px.lan.example.test|80|No|"},
+    };
     qputenv("http_proxy", "http://envproxy.example.test:3128/");
-    const AppSettings fromEnvironment = loadProxy({QStringLiteral("\"Proxy\"=\"IE\"")});
-    const AppSettings storedEmpty =
-        loadProxy({QStringLiteral("\"Proxy\"=\"IE\"")}, {QStringLiteral("\"ProxyServer\"=\"\"")});
+    for (const auto& row : rows) {
+        SCOPED_TRACE((row.values + row.browser).join(' ').toStdString());
+        const AppSettings settings = load(row.values, row.browser);
+        QStringList got;
+        for (const char* name : {"Proxy", "ProxyServer", "ProxyPort", "ProxyLocalBypass"})
+            got << saved(QString::fromLatin1(name));
+        EXPECT_EQ(got.join('|') + '|' + settings.ProxyBypassDomain, row.saved);
+    }
     qunsetenv("http_proxy");
-    EXPECT_EQ(fromEnvironment.ProxyServer, QStringLiteral("envproxy.example.test"));
-    EXPECT_EQ(fromEnvironment.ProxyPort, QStringLiteral("3128"));
-    EXPECT_EQ(storedEmpty.ProxyServer, QString());
-}
-
-TEST_F(SettingsStoreTest, OwnProxyBypassOnlyForExactYes)
-{
-    const AppSettings on = loadProxy({QStringLiteral("\"Proxy\"=\"Yes\""),
-                                      QStringLiteral("\"ProxyServer\"=\"px.lan.example.test\""),
-                                      QStringLiteral("\"ProxyLocalByPass\"=\"Yes\"")});
-    EXPECT_EQ(on.ProxyMode, ProxyMode::Own);
-    EXPECT_EQ(on.ProxyPort, QStringLiteral("80"));
-    EXPECT_EQ(on.ProxyBypassDomain, QStringLiteral("lan.example.test"));
-
-    const AppSettings lower = loadProxy({QStringLiteral("\"Proxy\"=\"Yes\""),
-                                         QStringLiteral("\"ProxyServer\"=\"px.lan.example.test\""),
-                                         QStringLiteral("\"ProxyLocalBypass\"=\"yes\"")});
-    EXPECT_EQ(lower.ProxyBypassDomain, QString());
-}
-
-TEST_F(SettingsStoreTest, UnknownProxyTextActsAsNoAndIsSavedAsNo)
-{
-    AppSettings settings = loadProxy({QStringLiteral("\"Proxy\"=\"no\""),
-                                      QStringLiteral("\"ProxyServer\"=\"kept.example.test\"")});
-    EXPECT_EQ(settings.ProxyMode, ProxyMode::None);
-    EXPECT_TRUE(settings.ProxyServer.isEmpty());
-    RegistryStore store = OpenStore(storePath());
-    SaveProxySettings(settings, store);
-    EXPECT_EQ(stored(QStringLiteral("Proxy")), QStringLiteral("No"));
-    EXPECT_EQ(stored(QStringLiteral("ProxyLocalBypass")), QStringLiteral("No"));
-}
-
-TEST_F(SettingsStoreTest, BrowserProxyIsCopiedIntoOwnValuesAtSave)
-{
-    AppSettings settings =
-        loadProxy({QStringLiteral("\"Proxy\"=\"IE\"")},
-                  {QStringLiteral("\"ProxyServer\"=\"cache.corp.example.test:8080\"")});
-    RegistryStore store = OpenStore(storePath());
-    SaveProxySettings(settings, store);
-    EXPECT_EQ(stored(QStringLiteral("Proxy")), QStringLiteral("IE"));
-    EXPECT_EQ(stored(QStringLiteral("ProxyServer")), QStringLiteral("cache.corp.example.test"));
-    EXPECT_EQ(stored(QStringLiteral("ProxyPort")), QStringLiteral("8080"));
-    EXPECT_EQ(stored(QStringLiteral("ProxyLocalByPass")), QStringLiteral("Yes"));
 }
 
 TEST_F(SettingsStoreTest, BrowserVersionComesFromTheMachineKey)
 {
-    EXPECT_EQ(GetBrowserVersion(storePath()), QStringLiteral("0"));
-    m_temp.file(QStringLiteral("registry.reg"),
-                "Windows Registry Editor Version 5.00\n\n"
-                "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Internet Explorer]\n"
-                "\"Version\"=\"11.0.9600\"\n");
-    EXPECT_EQ(GetBrowserVersion(storePath()), QStringLiteral("11.0.9600"));
+    EXPECT_EQ(GetBrowserVersion(path("in.reg")), u"0"_s);
+    m_temp.file(u"in.reg"_s, "Windows Registry Editor Version 5.00\n\n"
+                             "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Internet Explorer]\n"
+                             "\"Version\"=\"11.0.9600\"\n");
+    EXPECT_EQ(GetBrowserVersion(path("in.reg")), u"11.0.9600"_s);
+}
+
+// The image list's positions are fixed: 1 to 33, the lights at 17 to 26.
+TEST(ImageListOrder, KeysSitAtTheirFixedPositions)
+{
+    const ImageList images;
+    QStringList keys;
+    for (const int at : {1, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 33, 34})
+        keys << images.key(at);
+    EXPECT_EQ(keys.join(' '),
+              u"COPY IELOGO FOLDER OPENFOLDER GREENDOT GRAYDOT NEWGREENDOT REDDOT "
+              "BLACKDOT YELLOWDOT YELLOWRESULT REDRESULT GREENCHECK GREENNEW SYNC "_s);
 }
 
 TEST(LightImages, EachSetPicksItsSixImages)
 {
     const ImageList images;
     AppSettings settings;
-    ChooseLightImages(settings, images);
-    EXPECT_EQ(settings.LightUnchecked, images.position(QStringLiteral("IELOGO")));
-    EXPECT_EQ(settings.LightDead, images.position(QStringLiteral("REDRESULT")));
-    EXPECT_EQ(settings.LightNew, images.position(QStringLiteral("GREENNEW")));
-    EXPECT_EQ(settings.LightGray, images.position(QStringLiteral("GRAYDOT")));
+    const auto keys = [&] {
+        ChooseLightImages(settings, images);
+        QStringList keys;
+        for (const int at : {settings.LightUnchecked, settings.LightDead, settings.LightWarning,
+                             settings.LightAlive, settings.LightGray, settings.LightNew})
+            keys << images.key(at);
+        return keys.join(' ');
+    };
+    EXPECT_EQ(keys(), u"IELOGO REDRESULT YELLOWRESULT GREENCHECK GRAYDOT GREENNEW"_s);
     settings.SmallLights = true;
-    ChooseLightImages(settings, images);
-    EXPECT_EQ(settings.LightUnchecked, images.position(QStringLiteral("BLACKDOT")));
-    EXPECT_EQ(settings.LightWarning, images.position(QStringLiteral("YELLOWDOT")));
-    EXPECT_EQ(settings.LightAlive, images.position(QStringLiteral("GREENDOT")));
-    EXPECT_EQ(settings.LightGray, images.position(QStringLiteral("GRAYDOT")));
-}
-
-TEST(ImageListOrder, KeysSitAtTheirFixedPositions)
-{
-    const ImageList images;
-    EXPECT_EQ(images.count(), 33);
-    EXPECT_EQ(images.position(QStringLiteral("COPY")), 1);
-    EXPECT_EQ(images.position(QStringLiteral("IELOGO")), 14);
-    EXPECT_EQ(images.position(QStringLiteral("FOLDER")), 15);
-    EXPECT_EQ(images.position(QStringLiteral("OPENFOLDER")), 16);
-    EXPECT_EQ(images.position(QStringLiteral("GREENDOT")), 17);
-    EXPECT_EQ(images.position(QStringLiteral("GREENNEW")), 26);
-    EXPECT_EQ(images.position(QStringLiteral("SYNC")), 33);
-    EXPECT_EQ(images.position(QStringLiteral("NOSUCHKEY")), 0);
+    EXPECT_EQ(keys(), u"BLACKDOT REDDOT YELLOWDOT GREENDOT GRAYDOT NEWGREENDOT"_s);
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
-#include <QtGlobal>
 #include <utility>
 
 class QProcess;
@@ -24,18 +23,15 @@ public:
     };
 
     // Starts the server and waits for it to listen; throws std::runtime_error
-    // (with what the server wrote to its error output) when it does not.
+    // when it does not.
     explicit FixtureServer(std::optional<Tls> tls = std::nullopt);
     ~FixtureServer();
     FixtureServer(const FixtureServer&) = delete;
     FixtureServer& operator=(const FixtureServer&) = delete;
 
     quint16 port() const { return m_port; }
-    bool isTls() const { return m_tls; }
     // "http://127.0.0.1:PORT" + pathAndQuery ("https://" with TLS).
     QString url(const QString& pathAndQuery) const;
-    // What the server wrote to its error output so far.
-    QByteArray errorOutput() const;
 
     // "/raw?data=..." answering with exactly these bytes, after delayMs and at
     // trickle bytes a second when trickle is above 0.
@@ -45,7 +41,6 @@ public:
     static QString path(const QString& endpoint, const QList<std::pair<QString, QString>>& query);
 
 private:
-    QTemporaryDir m_dir;
     std::unique_ptr<QProcess> m_process;
     quint16 m_port = 0;
     bool m_tls = false;
@@ -58,7 +53,6 @@ public:
     TestCertificate(); // throws std::runtime_error when openssl fails
     QString certFile() const { return m_dir.filePath(QStringLiteral("cert.pem")); }
     QString keyFile() const { return m_dir.filePath(QStringLiteral("key.pem")); }
-    QByteArray certPem() const;
     FixtureServer::Tls tls() const { return {certFile(), keyFile()}; }
 
 private:

@@ -1,8 +1,14 @@
 #pragma once
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <QFile>
 #include <QString>
 #include <QTemporaryDir>
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace norvale::test {
 
@@ -12,8 +18,22 @@ namespace norvale::test {
 // false and reason() says why, for the test to skip with.
 class SmallDisk {
 public:
-    explicit SmallDisk(const QString& mountPoint = QString());
-    ~SmallDisk();
+    explicit SmallDisk(const QString& mountPoint = QString())
+        : m_path(mountPoint.isEmpty() ? m_ownFolder.path() : mountPoint)
+    {
+        if (::mount("tmpfs", QFile::encodeName(path()).constData(), "tmpfs", 0, "size=64k") == 0)
+            m_mounted = true;
+        else
+            m_reason = QStringLiteral("no full disk to test with: mounting a tmpfs on %1 was "
+                                      "refused (%2)")
+                           .arg(path(), QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    // Lazily, so that a file a failed test left open cannot keep it mounted.
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(path()).constData(), MNT_DETACH);
+    }
     SmallDisk(const SmallDisk&) = delete;
     SmallDisk& operator=(const SmallDisk&) = delete;
 
@@ -22,11 +42,22 @@ public:
     QString path() const { return m_path; }
     QString path(const QString& relative) const { return m_path + QLatin1Char('/') + relative; }
 
-    // Takes every byte still free, with a file named "filler".
-    void fill() const;
+    // Takes every byte still free, with a file named "filler": in blocks,
+    // then whatever the last block could not take, byte by byte.
+    void fill() const
+    {
+        const int fd = ::open(QFile::encodeName(path(QStringLiteral("filler"))).constData(),
+                              O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+        const QByteArray block(1024, 'x');
+        while (fd >= 0 && ::write(fd, block.constData(), block.size()) > 0) {
+        }
+        while (fd >= 0 && ::write(fd, "x", 1) > 0) {
+        }
+        ::close(fd);
+    }
 
 private:
-    std::unique_ptr<QTemporaryDir> m_ownFolder; // when no mount point is given
+    QTemporaryDir m_ownFolder; // unused when a mount point is given
     QString m_path;
     bool m_mounted = false;
     QString m_reason;

@@ -4,9 +4,13 @@
 
 #include <ostream>
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <stdexcept>
 
 namespace norvale::test {
 
@@ -14,21 +18,49 @@ namespace norvale::test {
 // files in; everything goes when the object does.
 class TempFolder {
 public:
-    TempFolder();
+    TempFolder()
+    {
+        if (!m_dir.isValid())
+            throw std::runtime_error("cannot make a temporary folder");
+    }
 
     QString path() const { return m_dir.path(); }
-    QString path(const QString& relative) const;
-
+    QString path(const QString& relative) const { return m_dir.filePath(relative); }
     // Creates the folder (and the folders above it); returns its full path.
-    QString folder(const QString& relative) const;
+    QString folder(const QString& relative) const
+    {
+        QDir().mkpath(path(relative));
+        return path(relative);
+    }
     // Writes a file with the given bytes, creating its folders.
-    QString file(const QString& relative, const QByteArray& bytes = {}) const;
+    QString file(const QString& relative, const QByteArray& bytes = {}) const
+    {
+        const QString full = path(relative);
+        QDir().mkpath(QFileInfo(full).absolutePath());
+        QFile out(full);
+        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+            throw std::runtime_error("cannot write " + full.toStdString());
+        return full;
+    }
     // Writes an Internet Shortcut file with the given address.
     QString shortcut(const QString& relative,
-                     const QString& url = QStringLiteral("http://127.0.0.1/")) const;
-    QByteArray read(const QString& relative) const;
+                     const QString& url = QStringLiteral("http://127.0.0.1/")) const
+    {
+        return file(relative, "[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n");
+    }
+    QByteArray read(const QString& relative) const
+    {
+        QFile in(path(relative));
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    }
     // The lines of a text file without their line ends.
-    QStringList lines(const QString& relative) const;
+    QStringList lines(const QString& relative) const
+    {
+        QString text = QString::fromUtf8(read(relative)).replace(QStringLiteral("\r\n"), "\n");
+        if (text.endsWith('\n'))
+            text.chop(1);
+        return text.isEmpty() ? QStringList() : text.split('\n');
+    }
 
 private:
     QTemporaryDir m_dir;

@@ -1,63 +1,23 @@
 #!/usr/bin/env python3
-"""A small web server for Norvale's tests, listening on 127.0.0.1 only.
-
-Usage: fixture_server.py --port-file F [--tls-cert C --tls-key K]
-
-It binds a free port, writes the port number to F and serves until it is
-killed or its standard input closes. Every answer is chosen by the request's
-path and query string, so tests need no set-up calls. Each connection gets its
-own thread and carries one request; every answer ends with the connection
-closed.
-
-Endpoints (GET; HEAD gets the same head without the body). Every endpoint
-accepts delay=MS, waited before anything is sent.
-
-  /page?status=N&reason=TEXT&header=Name:%20value&body=TEXT
-      Status N (200), the given header lines as written (repeatable), then
-      Content-Length and Connection: close unless given, then the body.
-  /raw?data=BASE64URL&trickle=BYTES_PER_SECOND&hold=MS
-      Exactly the decoded bytes (padding optional), a stall of MS ms (0),
-      then close.
-  /silent?ms=N
-      Reads the request, sends nothing for N ms (60000), then closes.
-  /drop?after=N&length=M&hold=MS&reset=1
-      A 200 head claiming Content-Length M (100000), N bytes of body (1000),
-      a stall of MS ms (0), then the connection ends (with a reset when
-      reset=1).
-  /big?size=N&type=T
-      A 200 of N bytes (20 MiB) of type T (text/html), streamed.
-  /gzipbomb?size=N
-      A gzip-encoded HTML body that inflates to N bytes (1 GiB), made as it
-      is sent; no Content-Length.
-  /gzip?body=TEXT
-      The body gzip-compressed, with Content-Encoding: gzip.
-  /redirect?to=URL&status=302&pad=N
-      A redirect to URL followed by N letters "a" (0), with an empty body.
-  /loop
-      A 301 to /loop.
-  /hops?n=N
-      A 302 to /hops?n=N-1 while N is above 0, else an empty 200: a chain
-      of exactly N redirects.
-  /echo
-      The request head as received (start line, header lines and the empty
-      line ending them) as a text/plain body.
-  /count?path=P&target=T
-      How many requests came before, /count's own not included; with path,
-      only those whose path is P; with target, only those whose path and
-      query are exactly T.
-  /peak?path=P
-      The most requests for path P that were waiting at once so far, each
-      from its head read until its answer begins (after any delay).
-  anything else
-      404 with a small HTML page.
-
-A request in absolute form ("GET http://host/page HTTP/1.1", as sent to a
-forward proxy) is served from its path and query the same way, and every
-answer built here (all but /raw and /silent) then carries
-"X-Fixture-Via-Proxy: 1".
+"""A web server for Norvale's tests on 127.0.0.1: binds a free port, prints
+it, serves (with TLS, given a certificate and a key file) until its standard
+input closes. One request a connection, each answer chosen by
+path and query; every one takes delay=MS, waited before anything is sent:
+  /page?status=N&header=H&body=TEXT  (title=T&repeat=N, padheaders=N)
+  /raw?data=BASE64URL&trickle=B&hold=MS  those bytes (B a second), stall, close
+  /silent?ms=N                       nothing for N ms, then close
+  /drop?after=N&length=M&hold=MS     a body cut short of its Content-Length
+  /big?size=N                        a 200 of N bytes of HTML
+  /gzipbomb?size=N, /gzip?body=TEXT  gzip bodies (the bomb inflates to N)
+  /redirect?to=URL&status=302&pad=N  a redirect (N letters "a" appended)
+  /loop, /hops?n=N                   a 301 to itself; a chain of N redirects
+  /echo                              the request head as the body
+  /count?path=P, /peak?path=P        requests so far; most waiting at once
+  anything else                      404
+HEAD gets the head alone; a request in absolute form (as sent to a proxy) is
+served from its path and query the same way.
 """
 
-import argparse
 import base64
 import collections
 import gzip
@@ -65,7 +25,6 @@ import http
 import os
 import socket
 import ssl
-import struct
 import sys
 import threading
 import time
@@ -74,15 +33,13 @@ import urllib.parse
 import zlib
 
 MAX_HEAD = 1024 * 1024
-REQUEST_TIMEOUT = 60.0
 CHUNK = 64 * 1024
 
-_count_lock = threading.Lock()
-_count_total = 0
-_count_paths = collections.Counter()
-_count_targets = collections.Counter()
-_open_paths = collections.Counter()
-_peak_paths = collections.Counter()
+_lock = threading.Lock()
+_total = 0
+_paths = collections.Counter()  # requests per path
+_open = collections.Counter()  # requests per path waiting now
+_peak = collections.Counter()  # the most of them waiting at once
 
 
 class BadRequest(Exception):
@@ -92,118 +49,95 @@ class BadRequest(Exception):
 class Request:
     def __init__(self, head):
         self.head = head
-        line_end = head.find(b"\n")
-        start_line = head[:line_end].rstrip(b"\r").decode("latin-1")
+        start_line = head[: head.find(b"\n")].rstrip(b"\r").decode("latin-1")
         parts = start_line.split(" ")
         if len(parts) != 3:
             raise BadRequest("bad request line: %r" % start_line)
-        self.method, self.target, self.version = parts
-        self.via_proxy = "://" in self.target.split("?", 1)[0]
-        if self.via_proxy:
-            split = urllib.parse.urlsplit(self.target)
-            self.path = split.path or "/"
-            self.query_string = split.query
+        self.method, target, _ = parts
+        if "://" in target.split("?", 1)[0]:  # absolute form, as sent to a proxy
+            split = urllib.parse.urlsplit(target)
+            self.path, query = split.path or "/", split.query
         else:
-            self.path, _, self.query_string = self.target.partition("?")
-        self.path_and_query = self.path + ("?" + self.query_string if self.query_string else "")
-        self.query = urllib.parse.parse_qsl(self.query_string, keep_blank_values=True)
-
-    def all(self, name):
-        return [value for key, value in self.query if key == name]
+            self.path, _, query = target.partition("?")
+        self.query = urllib.parse.parse_qsl(query, keep_blank_values=True)
+        self.head_only = self.method == "HEAD"
 
     def text(self, name, default=None):
-        values = self.all(name)
+        values = [value for key, value in self.query if key == name]
         return values[-1] if values else default
 
     def number(self, name, default):
         value = self.text(name)
-        if value is None or value == "":
-            return default
         try:
-            return int(value)
+            return default if not value else int(value)
         except ValueError:
             raise BadRequest("%s is not a number: %r" % (name, value))
 
-    @property
-    def head_only(self):
-        return self.method == "HEAD"
-
 
 def read_head(conn):
-    """Reads up to the empty line ending the request head; None if the client
-    leaves first or sends too much."""
+    """The request head up to its empty line; None if the client leaves
+    first or sends too much."""
     data = b""
-    while True:
+    while len(data) <= MAX_HEAD:
         for ending in (b"\r\n\r\n", b"\n\n"):
-            at = data.find(ending)
-            if at >= 0:
-                return data[: at + len(ending)]
-        if len(data) > MAX_HEAD:
-            return None
+            if ending in data:
+                return data[: data.find(ending) + len(ending)]
         chunk = conn.recv(65536)
         if not chunk:
             return None
         data += chunk
+    return None
 
 
-def status_line(status, reason=None):
-    if reason is None:
-        try:
-            reason = http.HTTPStatus(status).phrase
-        except ValueError:
-            reason = "Unknown"
-    return ("HTTP/1.1 %d %s\r\n" % (status, reason)).encode("latin-1")
-
-
-def build_head(request, status, headers, length=None, reason=None):
-    """The response head: status line, headers as given, then Content-Length
-    (when known) and Connection: close unless the headers already have them."""
+def build_head(status, headers, length=None):
+    """Status line, the headers as given, then Content-Length (when known)
+    and Connection: close unless the headers already have them."""
     names = {h.split(":", 1)[0].strip().lower() for h in headers}
     lines = list(headers)
     if length is not None and "content-length" not in names:
         lines.append("Content-Length: %d" % length)
     if "connection" not in names:
         lines.append("Connection: close")
-    if request.via_proxy:
-        lines.append("X-Fixture-Via-Proxy: 1")
-    head = status_line(status, reason)
-    for line in lines:
-        head += line.encode("utf-8") + b"\r\n"
-    return head + b"\r\n"
+    try:
+        reason = http.HTTPStatus(status).phrase
+    except ValueError:
+        reason = "Unknown"
+    text = "HTTP/1.1 %d %s\r\n" % (status, reason) + "".join(l + "\r\n" for l in lines)
+    return text.encode("utf-8") + b"\r\n"
 
 
-def respond(conn, request, status, headers, body=b"", reason=None):
-    head = build_head(request, status, headers, len(body), reason)
+def respond(conn, request, status, headers, body=b""):
+    head = build_head(status, headers, len(body))
     conn.sendall(head if request.head_only else head + body)
 
 
-def filler(prefix, size, fill=b"x"):
-    """Yields size bytes, prefix first then fill bytes, a chunk at a time."""
-    first = prefix[:size]
-    if first:
-        yield first
-    left = size - len(first)
-    block = fill * CHUNK
-    while left > 0:
-        piece = block[: min(left, CHUNK)]
-        yield piece
-        left -= len(piece)
+def stream(conn, request, prefix, size, fill=b"x", packer=None):
+    """Sends size bytes, prefix first then fill bytes, a chunk at a time,
+    through the compressor when there is one."""
+    if request.head_only:
+        return
+    pieces = [prefix[:size]]
+    left = size - len(pieces[0])
+    while pieces:
+        piece = pieces.pop()
+        conn.sendall(packer.compress(piece) if packer else piece)
+        if left > 0:
+            pieces.append(fill * min(left, CHUNK))
+            left -= len(pieces[0])
+    if packer:
+        conn.sendall(packer.flush())
 
 
 def serve_page(conn, request):
-    status = request.number("status", 200)
     body = request.text("body", "").encode("utf-8")
-    # title=T&repeat=N: a page titled T written N times (long titles with
-    # short addresses).
-    if request.text("title") is not None:
+    if request.text("title") is not None:  # a title written repeat times
         title = request.text("title") * request.number("repeat", 1)
         body = ("<html><head><title>%s</title></head></html>" % title).encode("utf-8")
-    headers = list(request.all("header"))
-    # padheaders=N adds about N bytes of filler header lines.
-    padding = request.number("padheaders", 0)
-    for index in range(0, padding, 4000):
-        headers.append("X-Padding-%d: %s" % (index, "h" * min(4000, padding - index)))
-    respond(conn, request, status, headers, body, request.text("reason"))
+    headers = [value for key, value in request.query if key == "header"]
+    padding = request.number("padheaders", 0)  # about this many bytes of header lines
+    for at in range(0, padding, 4000):
+        headers.append("X-Padding-%d: %s" % (at, "h" * min(4000, padding - at)))
+    respond(conn, request, request.number("status", 200), headers, body)
 
 
 def serve_raw(conn, request):
@@ -213,15 +147,11 @@ def serve_raw(conn, request):
     except ValueError:
         raise BadRequest("data is not base64url")
     trickle = request.number("trickle", 0)
-    if trickle <= 0:
-        conn.sendall(raw)
-    else:
-        step = max(1, trickle // 20)
-        for at in range(0, len(raw), step):
-            piece = raw[at : at + step]
-            conn.sendall(piece)
-            if at + step < len(raw):
-                time.sleep(len(piece) / trickle)
+    step = max(1, trickle // 20) if trickle > 0 else max(1, len(raw))
+    for at in range(0, len(raw), step):
+        conn.sendall(raw[at : at + step])
+        if trickle > 0 and at + step < len(raw):
+            time.sleep(step / trickle)
     time.sleep(request.number("hold", 0) / 1000.0)
 
 
@@ -230,40 +160,23 @@ def serve_silent(conn, request):
 
 
 def serve_drop(conn, request):
-    length = request.number("length", 100000)
-    after = request.number("after", 1000)
-    head = build_head(request, 200, ["Content-Type: text/html"], length)
-    conn.sendall(head)
-    if not request.head_only:
-        for piece in filler(b"<html><head><title>Drop</title></head>", after):
-            conn.sendall(piece)
+    conn.sendall(build_head(200, ["Content-Type: text/html"], request.number("length", 100000)))
+    stream(conn, request, b"<html><head><title>Drop</title></head>", request.number("after", 1000))
     time.sleep(request.number("hold", 0) / 1000.0)
-    if request.text("reset") == "1":
-        return "reset"
     return "abrupt"
 
 
 def serve_big(conn, request):
     size = request.number("size", 20 * 1024 * 1024)
-    kind = request.text("type", "text/html")
-    conn.sendall(build_head(request, 200, ["Content-Type: " + kind], size))
-    if not request.head_only:
-        for piece in filler(b"<html><title>Big</title>", size):
-            conn.sendall(piece)
+    conn.sendall(build_head(200, ["Content-Type: text/html"], size))
+    stream(conn, request, b"<html><title>Big</title>", size)
 
 
 def serve_gzipbomb(conn, request):
-    size = request.number("size", 1024 * 1024 * 1024)
-    headers = ["Content-Type: text/html", "Content-Encoding: gzip"]
-    conn.sendall(build_head(request, 200, headers))
-    if request.head_only:
-        return
+    conn.sendall(build_head(200, ["Content-Type: text/html", "Content-Encoding: gzip"]))
     packer = zlib.compressobj(9, zlib.DEFLATED, 31)
-    for piece in filler(b"<html><head><title>Bomb</title></head>", size, b"\0"):
-        out = packer.compress(piece)
-        if out:
-            conn.sendall(out)
-    conn.sendall(packer.flush())
+    size = request.number("size", 1024 * 1024 * 1024)
+    stream(conn, request, b"<html><head><title>Bomb</title></head>", size, b"\0", packer)
 
 
 def serve_gzip(conn, request):
@@ -273,13 +186,8 @@ def serve_gzip(conn, request):
 
 
 def serve_redirect(conn, request):
-    status = request.number("status", 302)
     location = request.text("to", "/") + "a" * request.number("pad", 0)
-    respond(conn, request, status, ["Location: " + location])
-
-
-def serve_loop(conn, request):
-    respond(conn, request, 301, ["Location: /loop"])
+    respond(conn, request, request.number("status", 302), ["Location: " + location])
 
 
 def serve_hops(conn, request):
@@ -290,27 +198,19 @@ def serve_hops(conn, request):
         respond(conn, request, 200, ["Content-Type: text/html"])
 
 
-def serve_echo(conn, request):
-    respond(conn, request, 200, ["Content-Type: text/plain"], request.head)
+def serve_number(conn, request, number):
+    respond(conn, request, 200, ["Content-Type: text/plain"], str(number).encode("ascii"))
 
 
 def serve_count(conn, request):
     path = request.text("path")
-    target = request.text("target")
-    with _count_lock:
-        if target is not None:
-            count = _count_targets[target]
-        elif path is not None:
-            count = _count_paths[path]
-        else:
-            count = _count_total
-    respond(conn, request, 200, ["Content-Type: text/plain"], str(count).encode("ascii"))
+    with _lock:
+        serve_number(conn, request, _total if path is None else _paths[path])
 
 
 def serve_peak(conn, request):
-    with _count_lock:
-        peak = _peak_paths[request.text("path", "")]
-    respond(conn, request, 200, ["Content-Type: text/plain"], str(peak).encode("ascii"))
+    with _lock:
+        serve_number(conn, request, _peak[request.text("path", "")])
 
 
 def serve_not_found(conn, request):
@@ -327,41 +227,41 @@ ENDPOINTS = {
     "/gzipbomb": serve_gzipbomb,
     "/gzip": serve_gzip,
     "/redirect": serve_redirect,
-    "/loop": serve_loop,
-    "/echo": serve_echo,
-    "/count": serve_count,
+    "/loop": lambda conn, request: respond(conn, request, 301, ["Location: /loop"]),
     "/hops": serve_hops,
+    "/echo": lambda conn, request: respond(
+        conn, request, 200, ["Content-Type: text/plain"], request.head
+    ),
+    "/count": serve_count,
     "/peak": serve_peak,
 }
 
 
-def count(request):
-    global _count_total
-    if request.path == "/count":
-        return
-    with _count_lock:
-        _count_total += 1
-        _count_paths[request.path] += 1
-        _count_targets[request.path_and_query] += 1
-        _open_paths[request.path] += 1
-        _peak_paths[request.path] = max(_peak_paths[request.path], _open_paths[request.path])
-
-
-def uncount(request):
-    if request.path == "/count":
-        return
-    with _count_lock:
-        _open_paths[request.path] -= 1
+def wait(request):
+    """Counts the request (but /count's own), waits its delay, and keeps the
+    most requests for one path waiting at once: from the head read until
+    the answer begins."""
+    global _total
+    counted = request.path != "/count"
+    if counted:
+        with _lock:
+            _total += 1
+            _paths[request.path] += 1
+            _open[request.path] += 1
+            _peak[request.path] = max(_peak[request.path], _open[request.path])
+    try:
+        time.sleep(request.number("delay", 0) / 1000.0)
+    finally:
+        if counted:
+            with _lock:
+                _open[request.path] -= 1
 
 
 def finish(conn, how):
-    """Ends the connection: a reset, a bare FIN, or a FIN (after the TLS
-    close_notify) followed by reading what the client still sends, so that
-    unread bytes do not turn the close into a reset."""
+    """Ends the connection: a bare FIN, or a FIN (after the TLS close_notify)
+    followed by reading what the client still sends, so that unread bytes do
+    not turn the close into a reset."""
     try:
-        if how == "reset":
-            conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
-            return
         if how == "graceful" and isinstance(conn, ssl.SSLSocket):
             conn.settimeout(2.0)
             try:
@@ -386,7 +286,7 @@ def finish(conn, how):
 def handle(conn, tls):
     how = "graceful"
     try:
-        conn.settimeout(REQUEST_TIMEOUT)
+        conn.settimeout(60.0)
         if tls is not None:
             try:
                 conn = tls.wrap_socket(conn, server_side=True)
@@ -395,23 +295,15 @@ def handle(conn, tls):
         head = read_head(conn)
         if head is None:
             return
+        conn.settimeout(None)
         try:
             request = Request(head)
-            count(request)
-            try:
-                conn.settimeout(None)
-                delay = request.number("delay", 0)
-                if delay > 0:
-                    time.sleep(delay / 1000.0)
-            finally:
-                uncount(request)
+            wait(request)
             how = ENDPOINTS.get(request.path, serve_not_found)(conn, request) or how
         except BadRequest as error:
             print("fixture server: %s" % error, file=sys.stderr, flush=True)
             body = ("bad fixture request: %s\n" % error).encode("utf-8")
-            head = b"HTTP/1.1 400 Bad Request\r\nContent-Type: text/plain\r\n"
-            head += b"Content-Length: %d\r\nConnection: close\r\n\r\n" % len(body)
-            conn.sendall(head + body)
+            conn.sendall(build_head(400, ["Content-Type: text/plain"], len(body)) + body)
     except (ConnectionError, socket.timeout, ssl.SSLError):
         how = "abrupt"
     except Exception:
@@ -432,36 +324,17 @@ def watch_stdin():
 
 
 def main():
-    parser = argparse.ArgumentParser(description="Web server for Norvale's tests.")
-    parser.add_argument("--port-file", required=True)
-    parser.add_argument("--tls-cert")
-    parser.add_argument("--tls-key")
-    args = parser.parse_args()
-    if bool(args.tls_cert) != bool(args.tls_key):
-        parser.error("--tls-cert and --tls-key go together")
-
     tls = None
-    if args.tls_cert:
+    if len(sys.argv) == 3:  # the certificate and key files
         tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        try:
-            tls.load_cert_chain(args.tls_cert, args.tls_key)
-        except (OSError, ssl.SSLError) as error:
-            message = "fixture server: cannot load %s and %s: %s"
-            sys.exit(message % (args.tls_cert, args.tls_key, error))
+        tls.load_cert_chain(sys.argv[1], sys.argv[2])
         tls.set_alpn_protocols(["http/1.1"])
-
     listener = socket.create_server(("127.0.0.1", 0), backlog=128)
-    port = listener.getsockname()[1]
-    with open(args.port_file + ".tmp", "w") as out:
-        out.write("%d\n" % port)
-    os.replace(args.port_file + ".tmp", args.port_file)
-
+    print(listener.getsockname()[1], flush=True)
     threading.Thread(target=watch_stdin, daemon=True).start()
     while True:
         try:
             conn, _ = listener.accept()
-        except InterruptedError:
-            continue
         except OSError as error:
             print("fixture server: accept: %s" % error, file=sys.stderr, flush=True)
             time.sleep(0.05)
