@@ -350,29 +350,25 @@ TEST(Throttle, TheTimeOutFollowsTheLastTenLights)
     TreeControl tree;
     TreeNode* node = tree.add(nullptr, QString(), "f", 0, 0);
     const QDateTime lastRun;
-    const QList<int> ok(10, 200), silent(10, -1);
+    // A light per character: + alive, x dead, - no answer, 0 unchecked.
     const struct {
         int start;
-        QList<int> statuses;
+        const char* lights;
         bool ownTimeout;
         int end;
-    } rows[] = {
-        {1000, QList<int>(9, 200), false, 1000},
-        {1000, ok, false, 975},
-        {1000, {-1, 200, -1, 404, -1, 200, 0, -1, 200, 200}, false, 1050},
-        {1000, {-1, -1, -1, -1, 200, 200, 200, 200, 200, 200}, false, 1050},
-        {1000, {-1, -1, -1, 200, 200, 200, 200, 200, 200, 200}, false, 1000},
-        {1950, silent, false, 1950},
-        {1000, silent, true, 1000},
-        {510, ok, false, 500},
-        {500, ok, false, 500},
-    };
+    } rows[] = {{1000, "+++++++++", false, 1000},  {1000, "++++++++++", false, 975},
+                {1000, "-+-x-+0-++", false, 1050}, {1000, "----++++++", false, 1050},
+                {1000, "---+++++++", false, 1000}, {1950, "----------", false, 1950},
+                {1000, "----------", true, 1000},  {510, "++++++++++", false, 500},
+                {500, "++++++++++", false, 500}};
     for (const auto& row : rows) {
         StatusLights lights(tree, settings, lastRun);
         settings.Timeout = row.start;
-        for (const int status : row.statuses)
+        for (const char* light = row.lights; *light; ++light) {
+            const int status = *light == '+' ? 200 : *light == 'x' ? 404 : *light == '-' ? -1 : 0;
             lights.SetLinkLight(status, node, std::nullopt, row.ownTimeout);
-        EXPECT_EQ(settings.Timeout, row.end) << row.start << " " << row.statuses.size();
+        }
+        EXPECT_EQ(settings.Timeout, row.end) << row.start << " " << row.lights;
     }
 }
 

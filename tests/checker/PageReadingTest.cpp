@@ -53,38 +53,32 @@ TEST(PageReading, TitleStatusAndErrorWords)
 
 TEST(PageReading, RedirectTargetsResolveAsABrowserResolvesThem)
 {
-    const QString ok = "HTTP/1.1 200 OK\r\n\r\n";
+    const QString ok = "HTTP/1.1 200 OK\r\n\r\n", found = "HTTP/1.1 302 Found\r\nLocation: ";
+    const QString refresh = ok + "<meta http-equiv=\"refresh\" content=\"0; URL=";
     const struct {
         QString text;
         const char *url, *target;
-    } rows[] = {
-        {"HTTP/1.1 301 Moved\r\nLocation: /new\r\n\r\n", "http://h.test/old/page",
-         "http://h.test/new"},
-        {"HTTP/1.1 302 Found\r\nLocation: next\r\n\r\n", "http://h.test/dir", "http://h.test/next"},
-        {"HTTP/1.1 302 Found\r\nLocation: next?a=1\r\n\r\n", "http://h.test/dir/",
-         "http://h.test/dir/next?a=1"},
-        {"HTTP/1.1 302 Found\r\nLocation: ../up\r\n\r\n", "http://h.test/a/b/c",
-         "http://h.test/a/up"},
-        {"HTTP/1.1 301 Moved\r\nLocation: //cdn.test/x\r\n\r\n", "https://h.test/y",
-         "https://cdn.test/x"},
-        // A target with a scheme of its own stands as it is, whatever the scheme.
-        {"HTTP/1.1 302 Found\r\nLocation: javascript:go()\r\n\r\n", "http://h.test/",
-         "javascript:go()"},
-        {"HTTP/1.1 307 Temp\r\nlocation: https://other.test/x\r\n\r\n", "http://h.test/",
-         "https://other.test/x"},
-        {"HTTP/1.1 303 See\r\nContent-Location: /wrong\r\nLocation: /right\r\n\r\n",
-         "http://h.test", "http://h.test/right"},
-        {"HTTP/1.1 301 Moved\r\nContent-Location: /only\r\n\r\n", "http://h.test", ""},
-        {"HTTP/1.1 301 Moved\r\nLocation: /no-line-end", "http://h.test", ""},
-        {"HTTP/1.1 308 Permanent\r\nLocation: /ignored\r\n\r\n", "http://h.test", ""},
-        {ok + "<meta http-equiv=\"refresh\" content=\"0; URL=http://h.test/moved\">",
-         "http://h.test", "http://h.test/moved"},
-        {ok + "<META HTTP-EQUIV=\"REFRESH\" CONTENT=\"5; url=relative.html\">",
-         "http://h.test/dir/page", "http://h.test/dir/relative.html"},
-        {ok + "<meta http-equiv=\"refresh\" content=\"0; URL=http://h.test/no-quote>",
-         "http://h.test", ""},
-        {ok + "<meta http-equiv=\"refresh\" content=\"0; URL=x", "http://h.test", ""},
-        {ok + "<p>plain page</p>", "http://h.test", ""}};
+    } rows[] = {{"HTTP/1.1 301 Moved\r\nLocation: /new\r\n\r\n", "http://h.test/old/page",
+                 "http://h.test/new"},
+                {found + "next\r\n\r\n", "http://h.test/dir", "http://h.test/next"},
+                {found + "next?a=1\r\n\r\n", "http://h.test/dir/", "http://h.test/dir/next?a=1"},
+                {found + "../up\r\n\r\n", "http://h.test/a/b/c", "http://h.test/a/up"},
+                {found + "//cdn.test/x\r\n\r\n", "https://h.test/y", "https://cdn.test/x"},
+                // A target with a scheme of its own stands as it is, whatever the scheme.
+                {found + "javascript:go()\r\n\r\n", "http://h.test/", "javascript:go()"},
+                {"HTTP/1.1 307 Temp\r\nlocation: https://other.test/x\r\n\r\n", "http://h.test/",
+                 "https://other.test/x"},
+                {"HTTP/1.1 303 See\r\nContent-Location: /wrong\r\nLocation: /right\r\n\r\n",
+                 "http://h.test", "http://h.test/right"},
+                {"HTTP/1.1 301 Moved\r\nContent-Location: /only\r\n\r\n", "http://h.test", ""},
+                {"HTTP/1.1 301 Moved\r\nLocation: /no-line-end", "http://h.test", ""},
+                {"HTTP/1.1 308 Permanent\r\nLocation: /ignored\r\n\r\n", "http://h.test", ""},
+                {refresh + "http://h.test/moved\">", "http://h.test", "http://h.test/moved"},
+                {ok + "<META HTTP-EQUIV=\"REFRESH\" CONTENT=\"5; url=relative.html\">",
+                 "http://h.test/dir/page", "http://h.test/dir/relative.html"},
+                {refresh + "http://h.test/no-quote>", "http://h.test", ""},
+                {refresh + "x", "http://h.test", ""},
+                {ok + "<p>plain page</p>", "http://h.test", ""}};
     for (const auto& row : rows)
         EXPECT_EQ(GetRedirect(row.text, row.url), row.target) << row.text.toStdString();
 }
