@@ -27,186 +27,152 @@ FixtureServer& server()
     return instance;
 }
 
-QString page(const QString& body, const QStringList& headers = {}, int status = 200)
+QString page(const QString& body, int status = 200, const QString& header = {})
 {
     QList<std::pair<QString, QString>> query{{"body", body}, {"status", QString::number(status)}};
-    for (const QString& header : headers)
+    if (!header.isEmpty())
         query.append({"header", header});
-    return server().url(FixtureServer::path(QStringLiteral("/page"), query));
+    return server().url(FixtureServer::path("/page", query));
 }
-
 QString titled(const QString& title)
 {
-    return page(QStringLiteral("<html><title>") + title + QStringLiteral("</title></html>"));
+    return page("<html><title>" + title + "</title></html>");
+}
+QString redirect(const QString& to, int pad = 0)
+{
+    return server().url(
+        FixtureServer::path("/redirect", {{"to", to}, {"pad", QString::number(pad)}}));
 }
 
-class CheckRunnerTest : public testing::Test {
+class CheckRunnerTest : public testing::Test, public CheckerRig {
 protected:
     CheckRunnerTest()
     {
-        m_settings.AutoThrottle = false;
-        m_runner.setCommandUpdater([this](CommandState state) { m_commands.append(int(state)); });
+        settings.AutoThrottle = false;
+        runner.setCommandUpdater([this](CommandState state) { m_commands.append(int(state)); });
     }
-
-    void favorite(const QString& relative, const QString& url, const QStringList& own = {})
-    {
-        m_rig.favorite(relative, url, own);
-    }
-
-    TreeNode* nodeNamed(const QString& text) const { return NodeNamed(m_tree, text); }
-
+    // The light a favorite shows, by its key.
     QString lightOf(const QString& text) const
     {
-        const TreeNode* node = nodeNamed(text);
+        const TreeNode* node = NodeNamed(tree, text);
         if (!node)
-            return QStringLiteral("<gone>");
-        const int image = node->image();
-        EXPECT_EQ(image, node->selectedImage());
-        return m_images.key(image);
+            return "<gone>";
+        EXPECT_EQ(node->image(), node->selectedImage());
+        return images.key(node->image());
     }
-
+    // The lights of the favorites named, by key, in one line.
+    QString lightsOf(const QStringList& texts) const
+    {
+        QStringList keys;
+        for (const QString& text : texts)
+            keys.append(lightOf(text));
+        return keys.join(' ');
+    }
     QString urlIn(const QString& relative) const
     {
-        return ProfileFile::read(
-            m_temp.path(QStringLiteral("Favorites/") + relative + QStringLiteral(".url")),
-            QStringLiteral("InternetShortcut"), QStringLiteral("URL"), {});
+        return ProfileFile::read(temp.path("Favorites/" + relative + ".url"), "InternetShortcut",
+                                 "URL", {});
     }
-
     QStringList messages() const
     {
         QStringList texts;
-        for (const MessageRequest& box : m_boxes.shown())
+        for (const MessageRequest& box : boxes.shown())
             texts.append(box.text);
         return texts;
     }
+    void checkAll()
+    {
+        favorites.BuildFavoritesTree();
+        runner.CheckAllLinks();
+    }
 
-    CheckerRig m_rig;
-    TempFolder& m_temp = m_rig.temp;
-    ImageList& m_images = m_rig.images;
-    AppSettings& m_settings = m_rig.settings;
-    MainWindowState& m_state = m_rig.state;
-    TreeControl& m_tree = m_rig.tree;
-    ScriptedMessageBoxes& m_boxes = m_rig.boxes;
-    StatusBarModel& m_status = m_rig.status;
-    FavoritesTree& m_favorites = m_rig.favorites;
-    CheckRunner& m_runner = m_rig.runner;
     QList<int> m_commands;
 };
 
-TEST_F(CheckRunnerTest, AllFavoritesGetTheirLights)
+// One run: each answer gives its light, a redirect its address and a page's
+// title the favorite's name where renaming is allowed and the page is no
+// error; one favorite alone is checked without a word.
+TEST_F(CheckRunnerTest, AllFavoritesGetTheirLightsNamesAndAddresses)
 {
-    m_settings.ShowNew = true;
-    favorite(QStringLiteral("Alive"), titled(QStringLiteral("Alive")));
-    favorite(QStringLiteral("Dead"), page({}, {}, 404));
-    favorite(QStringLiteral("Silent"), server().url(QStringLiteral("/silent?ms=3000")),
-             {QStringLiteral("Timeout=500")});
-    favorite(QStringLiteral("Skipped"), titled(QStringLiteral("Never asked")),
-             {QStringLiteral("Bypass=1")});
-    favorite(QStringLiteral("News/Fresh"),
-             page(QStringLiteral("<title>Fresh</title>"),
-                  {QStringLiteral("Last-Modified: Mon, 01 Jun 2026 08:00:00 GMT")}));
-    favorite(QStringLiteral("News/Undated"), titled(QStringLiteral("Undated")));
-    m_favorites.BuildFavoritesTree();
-    m_runner.CheckAllLinks();
+    settings.ShowNew = true;
+    const QString target = titled("New Home");
+    const QStringList rename{"Rename=1"};
+    favorite("Alive", titled("Alive"));
+    favorite("Dead", page({}, 404));
+    favorite("Silent", server().url("/silent?ms=3000"), {"Timeout=500"});
+    favorite("Skipped", titled("Never asked"), {"Bypass=1"});
+    favorite("News/Fresh",
+             page("<title>Fresh</title>", 200, "Last-Modified: Mon, 01 Jun 2026 08:00:00 GMT"));
+    favorite("News/Undated", titled("Undated"));
+    favorite("Moved", redirect(target), rename);
+    favorite("Kept", redirect(target), {"Rename=0"});
+    favorite("My Old Club", titled("404 Not Found"), rename);
+    favorite("Dots", titled(".."), rename);
+    favorite("Long", server().url("/page?title=%C3%A9&repeat=300"), rename);
+    favorites.BuildFavoritesTree();
+    tree.select(NodeNamed(tree, "Skipped"));
+    runner.CheckOneLink();
+    EXPECT_EQ(lightOf("Skipped"), "GRAYDOT");
+    EXPECT_THAT(m_commands, IsEmpty());
+    runner.CheckAllLinks();
 
-    EXPECT_EQ(lightOf(QStringLiteral("Alive")), QStringLiteral("GREENCHECK"));
-    EXPECT_EQ(lightOf(QStringLiteral("Dead")), QStringLiteral("REDRESULT"));
-    EXPECT_EQ(lightOf(QStringLiteral("Silent")), QStringLiteral("YELLOWRESULT"));
-    EXPECT_EQ(lightOf(QStringLiteral("Skipped")), QStringLiteral("GRAYDOT"));
-    EXPECT_EQ(lightOf(QStringLiteral("Fresh")), QStringLiteral("GREENNEW"));
-    EXPECT_EQ(lightOf(QStringLiteral("Undated")), QStringLiteral("GREENCHECK"))
-        << "a page with no date of its own is not shown as changed";
+    EXPECT_EQ(lightsOf({"Alive", "Dead", "Silent", "Skipped", "Fresh", "Undated"}),
+              "GREENCHECK REDRESULT YELLOWRESULT GRAYDOT GREENNEW GREENCHECK")
+        << "a page with no date of its own is not new";
+    EXPECT_EQ(urlIn("New Home"), target);
+    EXPECT_FALSE(QFile::exists(temp.path("Favorites/Moved.url")));
+    EXPECT_NE(urlIn("Kept"), target);
+    EXPECT_EQ(lightsOf({"New Home", "Kept", "My Old Club", "Dots"}),
+              "GREENCHECK GREENCHECK REDRESULT GREENCHECK")
+        << "an error page's title and \"..\" name no favorite";
+    // 127 characters of two bytes each would pass the file system's 255.
+    const QString fitted(125, QChar(0x00e9));
+    EXPECT_EQ(lightOf(fitted), "GREENCHECK");
+    EXPECT_TRUE(QFile::exists(temp.path("Favorites/" + fitted + ".url")));
     EXPECT_THAT(messages(), ElementsAre("All Favorites Checked"));
-    EXPECT_EQ(m_status.panelText(2), QString());
-    EXPECT_FALSE(m_state.Checking);
+    EXPECT_EQ(status.panelText(2), QString());
+    EXPECT_FALSE(state.Checking);
     EXPECT_THAT(m_commands, ElementsAre(5, 6));
-}
 
-TEST_F(CheckRunnerTest, RedirectUpdatesTheAddressAndTitleRenamesWhenAllowed)
-{
-    const QString target = titled(QStringLiteral("New Home"));
-    favorite(QStringLiteral("Moved"),
-             server().url(FixtureServer::path(QStringLiteral("/redirect"), {{"to", target}})),
-             {QStringLiteral("Rename=1")});
-    favorite(QStringLiteral("Kept"),
-             server().url(FixtureServer::path(QStringLiteral("/redirect"), {{"to", target}})),
-             {QStringLiteral("Rename=0")});
-    m_favorites.BuildFavoritesTree();
-    m_runner.CheckAllLinks();
-
-    EXPECT_EQ(urlIn(QStringLiteral("New Home")), target);
-    EXPECT_EQ(lightOf(QStringLiteral("New Home")), QStringLiteral("GREENCHECK"));
-    EXPECT_FALSE(QFile::exists(m_temp.path(QStringLiteral("Favorites/Moved.url"))));
-    EXPECT_NE(urlIn(QStringLiteral("Kept")), target);
-    EXPECT_EQ(lightOf(QStringLiteral("Kept")), QStringLiteral("GREENCHECK"));
+    settings.ShowNew = false;
+    tree.select(NodeNamed(tree, "Fresh"));
+    runner.CheckOneLink();
+    EXPECT_EQ(lightOf("Fresh"), "GREENCHECK") << "updated pages show as new only when asked to";
+    EXPECT_EQ(boxes.shown().size(), 1);
+    EXPECT_THAT(m_commands, ElementsAre(5, 6));
 }
 
 // Where a redirect chain may lead a favorite's address: only to web and file
 // transfer addresses the file gives back as written, within ten hops.
 TEST_F(CheckRunnerTest, OnlyFetchableAddressesThatReadBackAreWrittenFromRedirects)
 {
-    const QString limit = server().url(QStringLiteral("/page?x="));
-    auto redirect = [](const QString& to, int pad = 0) {
-        return server().url(FixtureServer::path(QStringLiteral("/redirect"),
-                                                {{"to", to}, {"pad", QString::number(pad)}}));
-    };
+    const QString limit = server().url("/page?x=");
     const struct {
         QString start;
         QString written; // empty: the start stays
     } rows[] = {
-        {server().url(QStringLiteral("/hops?n=10")), server().url(QStringLiteral("/hops?n=0"))},
-        {server().url(QStringLiteral("/hops?n=11")), {}},
-        {server().url(QStringLiteral("/loop")), {}},
-        {redirect(QStringLiteral("https://127.0.0.1:1/s")),
-         QStringLiteral("https://127.0.0.1:1/s")},
-        {redirect(QStringLiteral("ftp://127.0.0.1:1/f")), QStringLiteral("ftp://127.0.0.1:1/f")},
-        {redirect(QStringLiteral("FTPS://127.0.0.1:1/f")), QStringLiteral("FTPS://127.0.0.1:1/f")},
-        {redirect(QStringLiteral("javascript:alert(1)")), {}},
-        {redirect(QStringLiteral("file:///etc/passwd")), {}},
-        {redirect(QStringLiteral("gopher://127.0.0.1:1/")), {}},
-        {redirect(QStringLiteral("/page?x="), 2083 - limit.size()),
-         limit + QString(2083 - limit.size(), QLatin1Char('a'))},
-        {redirect(QStringLiteral("/page?x="), 2084 - limit.size()), {}},
+        {server().url("/hops?n=10"), server().url("/hops?n=0")},
+        {server().url("/hops?n=11"), {}},
+        {server().url("/loop"), {}},
+        {redirect("https://127.0.0.1:1/s"), "https://127.0.0.1:1/s"},
+        {redirect("ftp://127.0.0.1:1/f"), "ftp://127.0.0.1:1/f"},
+        {redirect("FTPS://127.0.0.1:1/f"), "FTPS://127.0.0.1:1/f"},
+        {redirect("javascript:alert(1)"), {}},
+        {redirect("file:///etc/passwd"), {}},
+        {redirect("gopher://127.0.0.1:1/"), {}},
+        {redirect("/page?x=", 2083 - limit.size()), limit + QString(2083 - limit.size(), 'a')},
+        {redirect("/page?x=", 2084 - limit.size()), {}},
     };
     for (size_t i = 0; i < std::size(rows); ++i)
-        favorite(QStringLiteral("Row %1").arg(i), rows[i].start, {QStringLiteral("Rename=1")});
-    m_favorites.BuildFavoritesTree();
-    m_runner.CheckAllLinks();
+        favorite(QStringLiteral("Row %1").arg(i), rows[i].start, {"Rename=1"});
+    checkAll();
     for (size_t i = 0; i < std::size(rows); ++i) {
         EXPECT_EQ(urlIn(QStringLiteral("Row %1").arg(i)),
                   rows[i].written.isEmpty() ? rows[i].start : rows[i].written)
             << "row " << i;
     }
-    EXPECT_EQ(FixtureNumber(server(), QStringLiteral("/count?path=/loop")), 1)
+    EXPECT_EQ(FixtureNumber(server(), "/count?path=/loop"), 1)
         << "a chain back to an address it passed is followed no further";
-}
-
-TEST_F(CheckRunnerTest, UpdatedPagesShowAsNewOnlyWhenAskedTo)
-{
-    m_settings.ShowNew = false;
-    favorite(QStringLiteral("Fresh"),
-             page(QStringLiteral("<title>Fresh</title>"),
-                  {QStringLiteral("Last-Modified: Mon, 01 Jun 2026 08:00:00 GMT")}));
-    m_favorites.BuildFavoritesTree();
-    m_runner.CheckAllLinks();
-    EXPECT_EQ(lightOf(QStringLiteral("Fresh")), QStringLiteral("GREENCHECK"));
-}
-
-TEST_F(CheckRunnerTest, DeadPagesKeepTheirOwnersNames)
-{
-    favorite(QStringLiteral("My Old Club"), titled(QStringLiteral("404 Not Found")),
-             {QStringLiteral("Rename=1")});
-    favorite(QStringLiteral("Dots"), titled(QStringLiteral("..")), {QStringLiteral("Rename=1")});
-    favorite(QStringLiteral("Long"), server().url(QStringLiteral("/page?title=%C3%A9&repeat=300")),
-             {QStringLiteral("Rename=1")});
-    m_favorites.BuildFavoritesTree();
-    m_runner.CheckAllLinks();
-    EXPECT_EQ(lightOf(QStringLiteral("My Old Club")), QStringLiteral("REDRESULT"));
-    EXPECT_EQ(lightOf(QStringLiteral("Dots")), QStringLiteral("GREENCHECK")) << "not renamed";
-    // 127 characters of two bytes each would pass the file system's 255.
-    const QString fitted(125, QChar(0x00e9));
-    EXPECT_EQ(lightOf(fitted), QStringLiteral("GREENCHECK"));
-    EXPECT_TRUE(QFile::exists(m_temp.path(QStringLiteral("Favorites/") + fitted + ".url")));
 }
 
 // Dead favorites from any depth (a folder called Favorites inside the root
@@ -214,44 +180,37 @@ TEST_F(CheckRunnerTest, DeadPagesKeepTheirOwnersNames)
 // and without confusing names that differ only in case.
 TEST_F(CheckRunnerTest, DeadFavoritesAreMovedWithoutLosingAny)
 {
-    m_settings.MoveDead = true;
-    const QString live = titled(QStringLiteral("Live"));
-    const QString dead = page({}, {}, 404);
-    favorite(QStringLiteral("Gone"), page({}, {}, 410));
-    favorite(QStringLiteral("Twin"), dead);
-    favorite(QStringLiteral("Sub/Same"), dead);
-    favorite(QStringLiteral("Favorites/Live"), live);
-    favorite(QStringLiteral("Z/Last Dead"), dead);
+    settings.MoveDead = true;
+    const QString live = titled("Live");
+    const QString dead = page({}, 404);
+    favorite("Gone", page({}, 410));
+    favorite("Twin", dead);
+    favorite("Sub/Same", dead);
+    favorite("Favorites/Live", live);
+    favorite("Z/Last Dead", dead);
     for (int round = 0; round < 2; ++round) {
         // Made in both orders, so the order the folder lists them in cannot help.
         const QString folder = QStringLiteral("Twins %1/").arg(round);
-        favorite(folder + (round ? "C" : "c"), round ? dead + QStringLiteral("&r=1") : live);
-        favorite(folder + (round ? "c" : "C"), round ? live : dead + QStringLiteral("&r=0"));
+        favorite(folder + (round ? "C" : "c"), round ? dead + "&r=1" : live);
+        favorite(folder + (round ? "c" : "C"), round ? live : dead + "&r=0");
     }
     // Already dead: one copy the same as "Same", one "Twin" that differs.
-    m_temp.file(QStringLiteral("program/Dead Favorites/Same.url"),
-                m_temp.read(QStringLiteral("Favorites/Sub/Same.url")));
-    m_temp.file(QStringLiteral("program/Dead Favorites/Twin.url"),
-                "[InternetShortcut]\r\nURL=x\r\n");
+    temp.file("program/Dead Favorites/Same.url", temp.read("Favorites/Sub/Same.url"));
+    temp.file("program/Dead Favorites/Twin.url", "[InternetShortcut]\r\nURL=x\r\n");
     // A FIFO of a dead favorite's name, which nobody ever writes to.
-    favorite(QStringLiteral("Pipe"), page({}, {}, 404));
-    ASSERT_EQ(
-        ::mkfifo(QFile::encodeName(m_temp.path(QStringLiteral("program/Dead Favorites/Pipe.url"))),
-                 0600),
-        0);
-    m_favorites.BuildFavoritesTree();
-    m_runner.CheckAllLinks();
+    favorite("Pipe", dead);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(temp.path("program/Dead Favorites/Pipe.url")), 0600), 0);
+    checkAll();
 
-    EXPECT_THAT(m_rig.fs.listFolder(m_temp.path(QStringLiteral("program/Dead Favorites"))).files,
+    EXPECT_THAT(fs.listFolder(temp.path("program/Dead Favorites")).files,
                 ElementsAre("C (2).url", "C.url", "Gone.url", "Last Dead.url", "Pipe (2).url",
                             "Same.url", "Twin (2).url", "Twin.url"));
-    for (const char* moved : {"Gone", "Sub/Same", "Z/Last Dead", "Twins 0/C", "Twins 1/C"})
-        EXPECT_FALSE(QFile::exists(m_temp.path(QStringLiteral("Favorites/%1.url").arg(moved))));
-    EXPECT_EQ(urlIn(QStringLiteral("Favorites/Live")), live);
-    for (const char* kept : {"Twins 0/c", "Twins 1/c"})
-        EXPECT_EQ(urlIn(QLatin1String(kept)), live);
+    for (const QString moved : {"Gone", "Sub/Same", "Z/Last Dead", "Twins 0/C", "Twins 1/C"})
+        EXPECT_FALSE(QFile::exists(temp.path("Favorites/" + moved + ".url")));
+    for (const char* kept : {"Favorites/Live", "Twins 0/c", "Twins 1/c"})
+        EXPECT_EQ(urlIn(kept), live);
     QStringList deadNodes;
-    for (const auto& child : m_tree.node(1)->children())
+    for (const auto& child : tree.node(1)->children())
         deadNodes.append(child->text());
     EXPECT_THAT(deadNodes, testing::UnorderedElementsAre("Same", "Twin", "Twin (2)", "Gone",
                                                          "Last Dead", "C", "C (2)", "Pipe (2)"));
@@ -261,159 +220,124 @@ TEST_F(CheckRunnerTest, DeadFavoritesAreMovedWithoutLosingAny)
 // stays where it was, whole and in the tree, and the log says why.
 TEST_F(CheckRunnerTest, DeadFavoritesStayWholeWhenTheirFolderIsOnAFullDisk)
 {
-    const SmallDisk disk(m_temp.folder(QStringLiteral("program/Dead Favorites")));
+    const SmallDisk disk(temp.folder("program/Dead Favorites"));
     if (!disk.mounted())
         GTEST_SKIP() << disk.reason().toStdString();
     disk.fill();
-    m_settings.MoveDead = true;
+    settings.MoveDead = true;
     QList<QByteArray> before;
     for (int i = 0; i < 5; ++i) {
-        favorite(QStringLiteral("Gone %1").arg(i), page(QString::number(i), {}, 404));
-        before.append(m_temp.read(QStringLiteral("Favorites/Gone %1.url").arg(i)));
+        favorite(QStringLiteral("Gone %1").arg(i), page(QString::number(i), 404));
+        before.append(temp.read(QStringLiteral("Favorites/Gone %1.url").arg(i)));
     }
-    m_favorites.BuildFavoritesTree();
-    m_runner.CheckAllLinks();
-
+    checkAll();
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(m_temp.read(QStringLiteral("Favorites/Gone %1.url").arg(i)), before[i]);
-        EXPECT_EQ(lightOf(QStringLiteral("Gone %1").arg(i)), QStringLiteral("REDRESULT"));
+        EXPECT_EQ(temp.read(QStringLiteral("Favorites/Gone %1.url").arg(i)), before[i]);
+        EXPECT_EQ(lightOf(QStringLiteral("Gone %1").arg(i)), "REDRESULT");
     }
-    EXPECT_THAT(m_rig.fs.listFolder(disk.path()).files, ElementsAre("filler"));
-    EXPECT_EQ(m_temp.lines(QStringLiteral("program/ERROR.LOG")).size(), 5);
+    EXPECT_THAT(fs.listFolder(disk.path()).files, ElementsAre("filler"));
+    EXPECT_EQ(temp.lines("program/ERROR.LOG").size(), 5);
 }
 
 TEST_F(CheckRunnerTest, StopLeavesTheRestUncheckedButStillMovesTheDead)
 {
-    m_settings.MoveDead = true;
-    favorite(QStringLiteral("A Dead"), page({}, {}, 404));
-    favorite(QStringLiteral("B Slow"), server().url(QStringLiteral("/silent?ms=3000")));
-    favorite(QStringLiteral("C Later"), titled(QStringLiteral("C Later")));
-    m_favorites.BuildFavoritesTree();
+    settings.MoveDead = true;
+    favorite("A Dead", page({}, 404));
+    favorite("B Slow", server().url("/silent?ms=3000"));
+    favorite("C Later", titled("C Later"));
+    favorites.BuildFavoritesTree();
     QTimer::singleShot(150, [this] {
-        EXPECT_TRUE(m_state.Checking) << "a close would be refused now";
-        const TreeNode* before = m_tree.node(3);
-        m_favorites.RefreshLinks(); // as a dialog closed during the run would
-        EXPECT_EQ(m_tree.node(3), before) << "the walked tree is never rebuilt under the run";
-        m_runner.stop();
-        m_runner.stop();
+        EXPECT_TRUE(state.Checking) << "a close would be refused now";
+        const TreeNode* before = tree.node(3);
+        favorites.RefreshLinks(); // as a dialog closed during the run would
+        EXPECT_EQ(tree.node(3), before) << "the walked tree is never rebuilt under the run";
+        runner.stop();
+        runner.stop();
     });
-    m_runner.CheckAllLinks();
-    EXPECT_EQ(lightOf(QStringLiteral("C Later")), QStringLiteral("IELOGO"));
-    EXPECT_TRUE(QFile::exists(m_temp.path(QStringLiteral("program/Dead Favorites/A Dead.url"))));
+    runner.CheckAllLinks();
+    EXPECT_EQ(lightOf("C Later"), "IELOGO");
+    EXPECT_TRUE(QFile::exists(temp.path("program/Dead Favorites/A Dead.url")));
     EXPECT_THAT(messages(), ElementsAre("Favorites Checking Aborted"));
-    EXPECT_EQ(m_status.panelText(2), QStringLiteral(" Verifying Favorites "));
+    EXPECT_EQ(status.panelText(2), " Verifying Favorites ");
     EXPECT_THAT(m_commands, ElementsAre(5, 6));
 }
 
 TEST_F(CheckRunnerTest, FolderRunChecksOnlyThatFoldersOwnFavorites)
 {
-    favorite(QStringLiteral("Top"), titled(QStringLiteral("Top")));
-    favorite(QStringLiteral("Work/One"), titled(QStringLiteral("One")));
-    favorite(QStringLiteral("Work/Two"), page({}, {}, 404));
-    favorite(QStringLiteral("Work/Deeper/Three"), titled(QStringLiteral("Three")));
-    favorite(QStringLiteral("Only Folders/Inner/x"), titled(QStringLiteral("x")));
-    m_favorites.BuildFavoritesTree();
-    m_runner.CheckFolderLinks(nodeNamed(QStringLiteral("One")));
-    EXPECT_EQ(lightOf(QStringLiteral("One")), QStringLiteral("GREENCHECK"));
-    EXPECT_EQ(lightOf(QStringLiteral("Two")), QStringLiteral("REDRESULT"));
-    EXPECT_EQ(lightOf(QStringLiteral("Three")), QStringLiteral("IELOGO"));
-    EXPECT_EQ(lightOf(QStringLiteral("Top")), QStringLiteral("IELOGO"));
-    EXPECT_THAT(messages(), ElementsAre("All Favorites in Directory Checked"));
-
-    m_runner.CheckFolderLinks(nodeNamed(QStringLiteral("Only Folders")));
-    EXPECT_EQ(m_status.panelText(2), QString());
-    EXPECT_EQ(messages().size(), 2);
-    EXPECT_EQ(messages().last(), QStringLiteral("All Favorites in Directory Checked"));
+    favorite("Top", titled("Top"));
+    favorite("Work/One", titled("One"));
+    favorite("Work/Two", page({}, 404));
+    favorite("Work/Deeper/Three", titled("Three"));
+    favorite("Only Folders/Inner/x", titled("x"));
+    favorites.BuildFavoritesTree();
+    runner.CheckFolderLinks(NodeNamed(tree, "One"));
+    EXPECT_EQ(lightsOf({"One", "Two", "Three", "Top"}), "GREENCHECK REDRESULT IELOGO IELOGO");
+    runner.CheckFolderLinks(NodeNamed(tree, "Only Folders"));
+    EXPECT_EQ(status.panelText(2), QString());
+    EXPECT_THAT(messages(), ElementsAre("All Favorites in Directory Checked",
+                                        "All Favorites in Directory Checked"));
     EXPECT_THAT(m_commands, ElementsAre(5, 6, 5, 6));
-}
-
-TEST_F(CheckRunnerTest, OneFavoriteIsCheckedQuietly)
-{
-    favorite(QStringLiteral("Solo"), page({}, {}, 404));
-    favorite(QStringLiteral("Skip"), titled(QStringLiteral("Skip")), {QStringLiteral("Bypass=1")});
-    m_favorites.BuildFavoritesTree();
-    m_tree.select(nodeNamed(QStringLiteral("Solo")));
-    m_runner.CheckOneLink();
-    EXPECT_EQ(lightOf(QStringLiteral("Solo")), QStringLiteral("REDRESULT"));
-    m_tree.select(nodeNamed(QStringLiteral("Skip")));
-    m_runner.CheckOneLink();
-    EXPECT_EQ(lightOf(QStringLiteral("Skip")), QStringLiteral("GRAYDOT"));
-    EXPECT_THAT(m_boxes.shown(), IsEmpty());
-    EXPECT_THAT(m_commands, IsEmpty());
 }
 
 TEST_F(CheckRunnerTest, TroubleWithOneFavoriteNeverStopsTheRun)
 {
-    const QString target = titled(QStringLiteral("Target"));
-    favorite(QStringLiteral("A Locked"),
-             server().url(FixtureServer::path(QStringLiteral("/redirect"), {{"to", target}})),
-             {QStringLiteral("Rename=1")});
-    favorite(QStringLiteral("B Slow"), server().url(QStringLiteral("/page?delay=400")));
-    favorite(QStringLiteral("C Vanishing"), titled(QStringLiteral("C")));
-    favorite(QStringLiteral("D Folder"), titled(QStringLiteral("D")));
-    favorite(QStringLiteral("E Last"), titled(QStringLiteral("E Last")));
-    QFile::setPermissions(m_temp.path(QStringLiteral("Favorites/A Locked.url")),
-                          QFileDevice::ReadOwner);
+    favorite("A Locked", redirect(titled("Target")), {"Rename=1"});
+    favorite("B Slow", server().url("/page?delay=400"));
+    favorite("C Vanishing", titled("C"));
+    favorite("D Folder", titled("D"));
+    favorite("E Last", titled("E Last"));
+    QFile::setPermissions(temp.path("Favorites/A Locked.url"), QFileDevice::ReadOwner);
     // A favorite's first lines, then nothing for 2 GB (sparse, so it takes no disk).
-    favorite(QStringLiteral("F Huge"), titled(QStringLiteral("Huge")));
+    favorite("F Huge", titled("Huge"));
     const qint64 huge = qint64(2) << 30;
-    ASSERT_TRUE(QFile::resize(m_temp.path(QStringLiteral("Favorites/F Huge.url")), huge));
+    ASSERT_TRUE(QFile::resize(temp.path("Favorites/F Huge.url"), huge));
     // While the slow page is awaited, one favorite goes and one becomes a folder.
     QTimer::singleShot(150, [this] {
-        QFile::remove(m_temp.path(QStringLiteral("Favorites/C Vanishing.url")));
-        QFile::remove(m_temp.path(QStringLiteral("Favorites/D Folder.url")));
-        m_temp.folder(QStringLiteral("Favorites/D Folder.url"));
+        QFile::remove(temp.path("Favorites/C Vanishing.url"));
+        QFile::remove(temp.path("Favorites/D Folder.url"));
+        temp.folder("Favorites/D Folder.url");
     });
-    m_runner.CheckAllLinks();
-    EXPECT_EQ(lightOf(QStringLiteral("A Locked")), QStringLiteral("GREENCHECK"))
-        << "the first verdict stands when the address cannot be written";
-    EXPECT_EQ(lightOf(QStringLiteral("C Vanishing")), QStringLiteral("YELLOWRESULT"))
-        << "a favorite gone from disk reads no address";
-    EXPECT_EQ(lightOf(QStringLiteral("D Folder")), QStringLiteral("YELLOWRESULT"));
-    EXPECT_EQ(lightOf(QStringLiteral("E Last")), QStringLiteral("GREENCHECK"));
-    EXPECT_EQ(lightOf(QStringLiteral("F Huge")), QStringLiteral("IELOGO"))
-        << "a malformed favorite gets no check";
-    EXPECT_EQ(QFileInfo(m_temp.path(QStringLiteral("Favorites/F Huge.url"))).size(), huge);
-    const QStringList log = m_temp.lines(QStringLiteral("program/ERROR.LOG"));
+    checkAll();
+    // The first verdict stands when the address cannot be written; a favorite
+    // gone from disk reads no address; a malformed favorite gets no check.
+    EXPECT_EQ(lightsOf({"A Locked", "C Vanishing", "D Folder", "E Last", "F Huge"}),
+              "GREENCHECK YELLOWRESULT YELLOWRESULT GREENCHECK IELOGO");
+    EXPECT_EQ(QFileInfo(temp.path("Favorites/F Huge.url")).size(), huge);
+    const QStringList log = temp.lines("program/ERROR.LOG");
     ASSERT_EQ(log.size(), 2);
-    EXPECT_TRUE(log[1].contains(QStringLiteral("F Huge.url"))) << log[1].toStdString();
+    EXPECT_TRUE(log[1].contains("F Huge.url")) << log[1].toStdString();
 }
 
 TEST_F(CheckRunnerTest, UnattendedRunReportsEveryFavorite)
 {
-    m_state.InspectMode = true;
-    m_settings.MoveDead = true;
-    favorite(QStringLiteral("Alive"), titled(QStringLiteral("Alive")));
-    favorite(QStringLiteral("Folder/Dead"), page({}, {}, 404));
-    favorite(QStringLiteral("Folder/Old Name"), titled(QStringLiteral("New Name")),
-             {QStringLiteral("Rename=1")});
-    favorite(QStringLiteral("Folder/Skipped"), titled(QStringLiteral("x")),
-             {QStringLiteral("Bypass=1")});
-    favorite(QStringLiteral("Odd\tname\nhere\\"), QStringLiteral("http://127.0.0.1:1/a\tb"),
-             {QStringLiteral("Bypass=1")});
-    m_favorites.BuildFavoritesTree();
-    m_runner.CheckAllLinks();
-    EXPECT_THAT(m_boxes.shown(), IsEmpty());
-    const QList<ReportEntry> entries = UnattendedReportEntries(m_runner, m_settings);
+    state.InspectMode = true;
+    settings.MoveDead = true;
+    favorite("Alive", titled("Alive"));
+    favorite("Folder/Dead", page({}, 404));
+    favorite("Folder/Old Name", titled("New Name"), {"Rename=1"});
+    favorite("Folder/Skipped", titled("x"), {"Bypass=1"});
+    favorite("Odd\tname\nhere\\", "http://127.0.0.1:1/a\tb", {"Bypass=1"});
+    checkAll();
+    EXPECT_THAT(boxes.shown(), IsEmpty());
+    const QList<ReportEntry> entries = UnattendedReportEntries(runner, settings);
     QStringList lines = UnattendedReportLines(entries);
     ASSERT_EQ(lines.size(), 6);
     // One row, with what would split it escaped.
-    const qsizetype odd =
-        lines.indexOf(QStringLiteral("skipped\tOdd\\tname\\nhere\\\\\thttp://127.0.0.1:1/a\\tb"));
-    ASSERT_GE(odd, 0) << lines.join(QLatin1Char('|')).toStdString();
+    const qsizetype odd = lines.indexOf("skipped\tOdd\\tname\\nhere\\\\\thttp://127.0.0.1:1/a\\tb");
+    ASSERT_GE(odd, 0) << lines.join('|').toStdString();
     lines.removeAt(odd);
-    EXPECT_EQ(lines[0], QStringLiteral("alive\tAlive\t") + titled(QStringLiteral("Alive")));
-    EXPECT_EQ(lines[1], QStringLiteral("dead\tDead Favorites/Dead\t") + page({}, {}, 404));
+    EXPECT_EQ(lines[0], "alive\tAlive\t" + titled("Alive"));
+    EXPECT_EQ(lines[1], "dead\tDead Favorites/Dead\t" + page({}, 404));
     // A renamed favorite is reported under the name the run met it by.
     const auto renamed = std::find_if(entries.begin(), entries.end(), [](const ReportEntry& e) {
-        return e.renamedTo == QLatin1String("New Name");
+        return e.renamedTo == "New Name";
     });
     ASSERT_NE(renamed, entries.end());
-    EXPECT_EQ(renamed->path, QStringLiteral("Folder/Old Name"));
-    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("skipped\tFolder/Skipped\t")));
-    EXPECT_EQ(lines[4], QStringLiteral("Checked 5 favorites: 2 alive, 0 changed, 0 no answer, 1 "
-                                       "dead, 2 skipped, 1 moved to Dead Favorites"));
-    EXPECT_EQ(m_tree.node(1)->childCount(), 0) << "no dead node is added when unattended";
+    EXPECT_EQ(renamed->path, "Folder/Old Name");
+    EXPECT_TRUE(lines[3].startsWith("skipped\tFolder/Skipped\t"));
+    EXPECT_EQ(lines[4], "Checked 5 favorites: 2 alive, 0 changed, 0 no answer, 1 dead, 2 skipped, "
+                        "1 moved to Dead Favorites");
+    EXPECT_EQ(tree.node(1)->childCount(), 0) << "no dead node is added when unattended";
 }
 
 // Ten alive in a row shorten the time-out by 25 ms, never below 500; four
@@ -424,30 +348,27 @@ TEST(Throttle, TheTimeOutFollowsTheLastTenLights)
     AppSettings settings;
     settings.AutoThrottle = true;
     TreeControl tree;
-    TreeNode* node = tree.add(nullptr, QString(), QStringLiteral("f"), 0, 0);
+    TreeNode* node = tree.add(nullptr, QString(), "f", 0, 0);
     const QDateTime lastRun;
+    // A light per character: + alive, x dead, - no answer, 0 unchecked.
     const struct {
         int start;
-        QList<int> statuses;
+        const char* lights;
         bool ownTimeout;
         int end;
-    } rows[] = {
-        {1000, QList<int>(9, 200), false, 1000},
-        {1000, QList<int>(10, 200), false, 975},
-        {1000, {-1, 200, -1, 404, -1, 200, 0, -1, 200, 200}, false, 1050},
-        {1000, {-1, -1, -1, -1, 200, 200, 200, 200, 200, 200}, false, 1050},
-        {1000, {-1, -1, -1, 200, 200, 200, 200, 200, 200, 200}, false, 1000},
-        {1950, QList<int>(10, -1), false, 1950},
-        {1000, QList<int>(10, -1), true, 1000},
-        {510, QList<int>(10, 200), false, 500},
-        {500, QList<int>(10, 200), false, 500},
-    };
+    } rows[] = {{1000, "+++++++++", false, 1000},  {1000, "++++++++++", false, 975},
+                {1000, "-+-x-+0-++", false, 1050}, {1000, "----++++++", false, 1050},
+                {1000, "---+++++++", false, 1000}, {1950, "----------", false, 1950},
+                {1000, "----------", true, 1000},  {510, "++++++++++", false, 500},
+                {500, "++++++++++", false, 500}};
     for (const auto& row : rows) {
         StatusLights lights(tree, settings, lastRun);
         settings.Timeout = row.start;
-        for (const int status : row.statuses)
+        for (const char* light = row.lights; *light; ++light) {
+            const int status = *light == '+' ? 200 : *light == 'x' ? 404 : *light == '-' ? -1 : 0;
             lights.SetLinkLight(status, node, std::nullopt, row.ownTimeout);
-        EXPECT_EQ(settings.Timeout, row.end) << row.start << " " << row.statuses.size();
+        }
+        EXPECT_EQ(settings.Timeout, row.end) << row.start << " " << row.lights;
     }
 }
 

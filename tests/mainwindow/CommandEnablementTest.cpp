@@ -11,84 +11,24 @@ using namespace norvale;
 
 namespace {
 
-// One row of the enablement table: where the command is, then whether it is
-// on in states 1-4 idle, 1-4 during a run, and state 5.
-struct Row {
-    const char* where; // "toolbar", a menu name, or "task"
-    const char* id;    // position, index or key
-    const char* flags; // nine characters, 'x' on, '-' off
-};
-
-const Row kTable[] = {
-    {"toolbar", "1", "-xxx-----"},
-    {"toolbar", "2", "--x------"},
-    {"toolbar", "3", "xxxx-----"},
-    {"toolbar", "4", "----xxxxx"},
-    {"toolbar", "6", "--x---x--"},
-    {"toolbar", "7", "xxxxxxxxx"},
-    {"toolbar", "8", "--x------"},
-    {"toolbar", "10", "--xx-----"},
-    {"toolbar", "11", "--xx-----"},
-    {"toolbar", "12", "-xxx-----"},
-    {"toolbar", "13", "--xx-----"},
-    {"toolbar", "15", "xxxxxxxxx"},
-    {Menus::File, "1", "xxxx-----"},
-    {Menus::File, "2", "xxxx-----"},
-    {Menus::File, "4", "xxxxxxxxx"},
-    {Menus::Edit, "1", "--xx-----"},
-    {Menus::Edit, "2", "--xx-----"},
-    {Menus::Edit, "3", "-xxx-----"},
-    {Menus::Edit, "5", "-xxx-----"},
-    {Menus::Edit, "6", "-xxx-----"},
-    {Menus::Edit, "8", "--xx-----"},
-    {Menus::Edit, "9", "--xx-----"},
-    {Menus::Edit, "11", "xxxxxxxxx"},
-    {Menus::Edit, "13", "xxxxxxxxx"},
-    {Menus::Links, "1", "-xxx-----"},
-    {Menus::Links, "2", "--x------"},
-    {Menus::Links, "3", "xxxx-----"},
-    {Menus::Links, "4", "----xxxxx"},
-    {Menus::Links, "6", "--x---x--"},
-    {Menus::Links, "8", "-xxx-----"},
-    {Menus::Links, "10", "--x---x--"},
-    {Menus::Node, "1", "xxxxxxxxx"},
-    {Menus::Node, "2", "xxxxxxxxx"},
-    {Menus::Node, "4", "--x------"},
-    {Menus::Node, "5", "--x------"},
-    {Menus::Node, "6", "--x------"},
-    {Menus::Node, "8", "--x------"},
-    {Menus::Node, "9", "--x------"},
-    {Menus::Node, "11", "--x------"},
-    {Menus::Node, "12", "--x------"},
-    {Menus::Node, "14", "xxxxxxxxx"},
-    {Menus::Folder, "1", "-x-x-----"},
-    {Menus::Folder, "3", "---x-----"},
-    {Menus::Folder, "4", "---x-----"},
-    {Menus::Folder, "5", "-x-x-----"},
-    {Menus::Folder, "7", "-x-x-----"},
-    {Menus::Folder, "8", "-x-x-----"},
-    {Menus::Folder, "10", "---x-----"},
-    {Menus::Folder, "11", "---x-----"},
-    {"task", "EB_FAVORITES_CHECK", "--x------"},
-    {"task", "EB_FAVORITES_LAUNCH", "--x---x--"},
-    {"task", "EB_FAVORITES_NEW", "-xxx-----"},
-    {"task", "EB_FAVORITES_DELETE", "--x------"},
-    {"task", "EB_FOLDER_CHECK", "-xxx-----"},
-    {"task", "EB_FOLDER_NEW", "-x-x-----"},
-    {"task", "EB_FOLDER_DELETE", "---x-----"},
-    {"task", "EB_OTHER_CHECK", "-xxx-----"},
-};
-
-bool isOn(const CommandSurface& surface, const Row& row)
-{
-    const QString where = QLatin1String(row.where);
-    const QString id = QLatin1String(row.id);
-    if (where == QLatin1String("toolbar"))
-        return surface.toolbarButton(id.toInt())->enabled;
-    if (where == QLatin1String("task"))
-        return surface.taskItem(id)->available;
-    return surface.menuItem(where, id.toInt())->enabled;
-}
+// The enablement table, one row a place (the toolbar, a menu by name, the
+// task pane): each command's position, index or key, then whether it is on
+// ('x') in states 1-4 idle, 1-4 during a run, and state 5.
+const std::pair<const char*, const char*> kTable[] = {
+    {"toolbar", "1 -xxx----- 2 --x------ 3 xxxx----- 4 ----xxxxx 6 --x---x-- 7 xxxxxxxxx "
+                "8 --x------ 10 --xx----- 11 --xx----- 12 -xxx----- 13 --xx----- 15 xxxxxxxxx"},
+    {"mnuFileMenu", "1 xxxx----- 2 xxxx----- 4 xxxxxxxxx"},
+    {"mnuEditMenu", "1 --xx----- 2 --xx----- 3 -xxx----- 5 -xxx----- 6 -xxx----- 8 --xx----- "
+                    "9 --xx----- 11 xxxxxxxxx 13 xxxxxxxxx"},
+    {"mnuLinksMenu", "1 -xxx----- 2 --x------ 3 xxxx----- 4 ----xxxxx 6 --x---x-- 8 -xxx----- "
+                     "10 --x---x--"},
+    {"mnuNodePopup", "1 xxxxxxxxx 2 xxxxxxxxx 4 --x------ 5 --x------ 6 --x------ 8 --x------ "
+                     "9 --x------ 11 --x------ 12 --x------ 14 xxxxxxxxx"},
+    {"mnuFolderPopup", "1 -x-x----- 3 ---x----- 4 ---x----- 5 -x-x----- 7 -x-x----- "
+                       "8 -x-x----- 10 ---x----- 11 ---x-----"},
+    {"task", "EB_FAVORITES_CHECK --x------ EB_FAVORITES_LAUNCH --x---x-- "
+             "EB_FAVORITES_NEW -xxx----- EB_FAVORITES_DELETE --x------ EB_FOLDER_CHECK -xxx----- "
+             "EB_FOLDER_NEW -x-x----- EB_FOLDER_DELETE ---x----- EB_OTHER_CHECK -xxx-----"}};
 
 class EnablementTest : public testing::Test {
 protected:
@@ -98,6 +38,14 @@ protected:
     {
         UpdateCommands(m_surface, state, {m_tree, m_images, checking, moveDead});
     }
+    // Whether the command at where / id is on.
+    bool isOn(const QString& where, const QString& id) const
+    {
+        if (where == "toolbar")
+            return m_surface.toolbarButton(id.toInt())->enabled;
+        return where == "task" ? m_surface.taskItem(id)->available
+                               : m_surface.menuItem(where, id.toInt())->enabled;
+    }
 
     CommandSurface m_surface;
     TreeControl m_tree;
@@ -106,65 +54,59 @@ protected:
 
 TEST_F(EnablementTest, EveryCommandFollowsTheTable)
 {
-    struct Column {
-        CommandState state;
-        bool checking;
-    };
-    const Column columns[] = {{CommandState::DeadFavoritesSelected, false},
-                              {CommandState::RootSelected, false},
-                              {CommandState::FavoriteSelected, false},
-                              {CommandState::FolderSelected, false},
-                              {CommandState::DeadFavoritesSelected, true},
-                              {CommandState::RootSelected, true},
-                              {CommandState::FavoriteSelected, true},
-                              {CommandState::FolderSelected, true},
-                              {CommandState::RunStarted, true}};
+    using S = CommandState;
+    const std::pair<CommandState, bool> columns[] = {{S::DeadFavoritesSelected, false},
+                                                     {S::RootSelected, false},
+                                                     {S::FavoriteSelected, false},
+                                                     {S::FolderSelected, false},
+                                                     {S::DeadFavoritesSelected, true},
+                                                     {S::RootSelected, true},
+                                                     {S::FavoriteSelected, true},
+                                                     {S::FolderSelected, true},
+                                                     {S::RunStarted, true}};
+    int seen = 0;
     for (int column = 0; column < 9; ++column) {
         // Start from the opposite of the answer, to prove nothing lingers.
-        update(column % 2 ? CommandState::FavoriteSelected : CommandState::FolderSelected,
-               column < 4);
-        update(columns[column].state, columns[column].checking);
-        for (const Row& row : kTable) {
-            SCOPED_TRACE(testing::Message()
-                         << row.where << " " << row.id << " column " << column + 1);
-            EXPECT_EQ(isOn(m_surface, row), row.flags[column] == 'x');
+        update(column % 2 ? S::FavoriteSelected : S::FolderSelected, column < 4);
+        update(columns[column].first, columns[column].second);
+        for (const auto& [where, commands] : kTable) {
+            const QStringList parts = QString(commands).split(' ');
+            for (int i = 0; i + 1 < parts.size(); i += 2) {
+                ++seen;
+                EXPECT_EQ(isOn(where, parts[i]), parts[i + 1][column] == 'x')
+                    << where << " " << parts[i].toStdString() << " column " << column + 1;
+            }
         }
     }
+    EXPECT_EQ(seen, 9 * 57);
 }
 
 TEST_F(EnablementTest, HelpAndDeadMenusAndTheOtherTasksStayOn)
 {
     update(CommandState::RunStarted, true);
-    for (int index = 1; index <= 5; ++index)
-        EXPECT_TRUE(m_surface.menuItem(QLatin1String(Menus::Help), index)->enabled);
-    for (int index = 1; index <= 6; ++index)
-        EXPECT_TRUE(m_surface.menuItem(QLatin1String(Menus::Dead), index)->enabled);
+    for (int index = 1; index <= 6; ++index) {
+        EXPECT_TRUE(index > 5 || isOn(Menus::Help, QString::number(index))) << index;
+        EXPECT_TRUE(isOn(Menus::Dead, QString::number(index))) << index;
+    }
     for (const char* key :
          {"EB_OTHER_FIND", "EB_OTHER_PROPERTIES", "EB_OTHER_REFRESH", "EB_OTHER_HELP"})
-        EXPECT_TRUE(m_surface.taskItem(QLatin1String(key))->available) << key;
-    EXPECT_FALSE(m_surface.menuItem(QLatin1String(Menus::Node), 6)->visible)
+        EXPECT_TRUE(isOn("task", key)) << key;
+    EXPECT_FALSE(m_surface.menuItem(Menus::Node, 6)->visible)
         << "a favorite's menu never shows Paste";
-}
 
-TEST_F(EnablementTest, StateFiveWithoutARunGivesTheIdleCommonSet)
-{
     update(CommandState::RunStarted, false);
-    EXPECT_TRUE(m_surface.toolbarButton(3)->enabled);
-    EXPECT_TRUE(m_surface.menuItem(QLatin1String(Menus::Links), 3)->enabled);
-    EXPECT_TRUE(m_surface.taskItem(QStringLiteral("EB_OTHER_CHECK"))->available);
-    EXPECT_FALSE(m_surface.toolbarButton(1)->enabled);
-    EXPECT_FALSE(m_surface.toolbarButton(4)->enabled);
+    EXPECT_TRUE(isOn("toolbar", "3") && isOn(Menus::Links, "3") && isOn("task", "EB_OTHER_CHECK"))
+        << "state five without a run gives the idle common set";
+    EXPECT_FALSE(isOn("toolbar", "1") || isOn("toolbar", "4"));
 }
 
 TEST_F(EnablementTest, RunEndedDerivesTheStateFromTheSelection)
 {
-    const int folder = m_images.position(QStringLiteral("OPENFOLDER"));
-    const int light = m_images.position(QStringLiteral("IELOGO"));
-    TreeNode* dead = m_tree.add(nullptr, QStringLiteral("/p/Dead"),
-                                QStringLiteral("Dead Favorites"), folder, folder);
-    TreeNode* root =
-        m_tree.add(nullptr, QStringLiteral("/f"), QStringLiteral("Favorites"), folder, folder);
-    TreeNode* favorite = m_tree.add(root, QString(), QStringLiteral("x"), light, light);
+    const int folder = m_images.position("OPENFOLDER");
+    const int light = m_images.position("IELOGO");
+    TreeNode* dead = m_tree.add(nullptr, "/p/Dead", "Dead Favorites", folder, folder);
+    TreeNode* root = m_tree.add(nullptr, "/f", "Favorites", folder, folder);
+    TreeNode* favorite = m_tree.add(root, QString(), "x", light, light);
     const EnablementContext moveDeadOn{m_tree, m_images, false, true};
     EXPECT_EQ(DeriveCommandState(favorite, moveDeadOn), CommandState::FavoriteSelected);
     EXPECT_EQ(DeriveCommandState(dead, moveDeadOn), CommandState::DeadFavoritesSelected);
@@ -173,16 +115,10 @@ TEST_F(EnablementTest, RunEndedDerivesTheStateFromTheSelection)
 
     m_tree.select(root);
     update(CommandState::RunEnded, false, true);
-    EXPECT_FALSE(m_surface.menuItem(QLatin1String(Menus::Folder), 3)->enabled)
-        << "a top-level folder cannot be cut";
-    EXPECT_FALSE(m_surface.toolbarButton(13)->enabled) << "nor deleted";
-    EXPECT_TRUE(m_surface.menuItem(QLatin1String(Menus::Folder), 5)->enabled) << "but pasted into";
-    m_tree.select(favorite);
-    update(CommandState::RunEnded, false, true);
-    EXPECT_TRUE(m_surface.toolbarButton(2)->enabled);
+    EXPECT_TRUE(isOn(Menus::Folder, "5")) << "a top-level folder can be pasted into";
     m_tree.select(nullptr);
     update(CommandState::RunEnded, false, true);
-    EXPECT_TRUE(m_surface.toolbarButton(1)->enabled) << "after a rebuild, Check All again";
+    EXPECT_TRUE(isOn("toolbar", "1")) << "after a rebuild, Check All again";
 }
 
 } // namespace

@@ -20,13 +20,11 @@ class FindDialogTest : public testing::Test {
 protected:
     FindDialogTest()
     {
-        TreeNode* root =
-            m_tree.add(nullptr, QStringLiteral("/f"), QStringLiteral("Favorites"), 15, 15);
-        m_tree.add(root, {}, QStringLiteral("World News"), 17, 17);
-        m_tree.add(root, {}, QStringLiteral("Sports"), 17, 17);
-        TreeNode* archive =
-            m_tree.add(root, QStringLiteral("/f/a"), QStringLiteral("News Archive"), 15, 15);
-        m_tree.add(archive, {}, QStringLiteral("Local news"), 17, 17);
+        TreeNode* root = m_tree.add(nullptr, "/f", "Favorites", 15, 15);
+        m_tree.add(root, {}, "World News", 17, 17);
+        m_tree.add(root, {}, "Sports", 17, 17);
+        TreeNode* archive = m_tree.add(root, "/f/a", "News Archive", 15, 15);
+        m_tree.add(archive, {}, "Local news", 17, 17);
         m_dialog = new FindDialog(m_tree, m_boxes, &m_owner);
         QObject::connect(m_dialog, &FindDialog::nodeFound,
                          [this](TreeNode* node) { m_found.append(node->text()); });
@@ -45,60 +43,55 @@ protected:
     QStringList m_found;
 };
 
-TEST_F(FindDialogTest, OpensForwardAndTypingEnablesFindOnlyForMoreThanSpaces)
+TEST_F(FindDialogTest, TypingEnablesFindAndOnlyAMatchEnablesFindNext)
 {
-    EXPECT_EQ(m_dialog->objectName(), QStringLiteral("frmFind"));
-    EXPECT_EQ(m_dialog->windowTitle(), QStringLiteral("Search"));
     EXPECT_FALSE(m_dialog->isModal());
     EXPECT_TRUE(m_dialog->forwardButton()->isChecked());
     EXPECT_FALSE(m_dialog->findButton()->isEnabled());
     EXPECT_FALSE(m_dialog->findNextButton()->isEnabled());
 
-    QTest::keyClicks(m_dialog->searchEdit(), QStringLiteral("   "));
+    QTest::keyClicks(m_dialog->searchEdit(), "   ");
     EXPECT_FALSE(m_dialog->findButton()->isEnabled());
-    QTest::keyClicks(m_dialog->searchEdit(), QStringLiteral("n"));
+    QTest::keyClicks(m_dialog->searchEdit(), "n");
     EXPECT_TRUE(m_dialog->findButton()->isEnabled());
     EXPECT_FALSE(m_dialog->findNextButton()->isEnabled()) << "only a match enables Find Next";
     QTest::keyClick(m_dialog->searchEdit(), Qt::Key_Backspace);
     EXPECT_FALSE(m_dialog->findButton()->isEnabled());
+
+    m_dialog->searchEdit()->setText("weather");
+    QTest::keyClick(m_dialog->searchEdit(), Qt::Key_Return);
+    EXPECT_THAT(m_boxes.titles(), ElementsAre("Search Text Not Found"));
+    EXPECT_EQ(m_tree.selectedItem(), nullptr);
+    EXPECT_FALSE(m_dialog->findNextButton()->isEnabled()) << "a miss leaves Find Next off";
 }
 
 TEST_F(FindDialogTest, FindSelectsAndFindNextGoesOnWithTheSameSearch)
 {
-    QTest::keyClicks(m_dialog->searchEdit(), QStringLiteral("News"));
+    QTest::keyClicks(m_dialog->searchEdit(), "News");
     QTest::mouseClick(m_dialog->findButton(), Qt::LeftButton);
-    EXPECT_EQ(selected(), QStringLiteral("World News"));
+    EXPECT_EQ(selected(), "World News");
     EXPECT_TRUE(m_dialog->findNextButton()->isEnabled());
 
     // Direction and text count again only at the next Find.
     m_dialog->reverseButton()->setChecked(true);
-    m_dialog->searchEdit()->setText(QStringLiteral("Sports"));
+    m_dialog->searchEdit()->setText("Sports");
     QTest::mouseClick(m_dialog->findNextButton(), Qt::LeftButton);
-    EXPECT_EQ(selected(), QStringLiteral("News Archive"));
+    EXPECT_EQ(selected(), "News Archive");
 
     m_dialog->matchCaseBox()->setChecked(true);
     QTest::mouseClick(m_dialog->findNextButton(), Qt::LeftButton);
-    EXPECT_EQ(selected(), QStringLiteral("News Archive")) << "Local news is not News";
+    EXPECT_EQ(selected(), "News Archive") << "Local news is not News";
     EXPECT_THAT(m_boxes.titles(), ElementsAre("Search Ended"));
 
     QTest::mouseClick(m_dialog->findButton(), Qt::LeftButton);
-    EXPECT_EQ(selected(), QStringLiteral("Sports"));
+    EXPECT_EQ(selected(), "Sports");
     EXPECT_THAT(m_found, ElementsAre("World News", "News Archive", "Sports"));
     EXPECT_TRUE(m_dialog->isVisible()) << "the dialog stays open between searches";
 }
 
-TEST_F(FindDialogTest, MissLeavesFindNextDisabled)
-{
-    m_dialog->searchEdit()->setText(QStringLiteral("weather"));
-    QTest::keyClick(m_dialog->searchEdit(), Qt::Key_Return);
-    EXPECT_THAT(m_boxes.titles(), ElementsAre("Search Text Not Found"));
-    EXPECT_EQ(m_tree.selectedItem(), nullptr);
-    EXPECT_FALSE(m_dialog->findNextButton()->isEnabled());
-}
-
 TEST_F(FindDialogTest, CancelUnloadsAndTheNextOpeningStartsAfresh)
 {
-    m_dialog->searchEdit()->setText(QStringLiteral("News"));
+    m_dialog->searchEdit()->setText("News");
     EXPECT_EQ(FindDialog::showFor(m_tree, m_boxes, &m_owner), m_dialog.data())
         << "an open dialog is brought forward";
     QTest::mouseClick(m_dialog->cancelButton(), Qt::LeftButton);

@@ -17,15 +17,20 @@ using testing::IsEmpty;
 
 namespace {
 
-const QString kAbsent = QStringLiteral("<absent>");
+const QString kAbsent = "<absent>";
+const QString kButton = BrowserExtension::ToolbarButtonId;
+const QString kMenu = BrowserExtension::ToolsMenuEntryId;
 
 class BrowserIntegrationTest : public testing::Test {
 protected:
-    QString storePath() const { return m_temp.path(QStringLiteral("registry.reg")); }
-    BrowserIntegration integration() const
+    QString storePath() const { return m_temp.path("registry.reg"); }
+    // Adds (or removes) the toolbar button and the tools menu entry.
+    void set(bool button, bool menu, bool both = true) const
     {
-        return BrowserIntegration(storePath(), m_program,
-                                  m_temp.path(QStringLiteral("bin/norvale")));
+        BrowserIntegration integration(storePath(), m_program, m_temp.path("bin/norvale"));
+        integration.SetToolbarButton(button);
+        if (both)
+            integration.SetToolsMenuEntry(menu);
     }
     QString program(const QString& name) const
     {
@@ -33,20 +38,21 @@ protected:
             .value(StoreKeys::Company, StoreKeys::Product, name)
             .value_or(kAbsent);
     }
-    void storeProgramValue(const QString& name, const QString& value) const
+    void storeChoices(const QString& value) const
     {
-        OpenStore(storePath()).SaveSetting(StoreKeys::Company, StoreKeys::Product, name, value);
+        RegistryStore store = OpenStore(storePath());
+        for (const char* name : {"IEToolbar", "IEToolMenu"})
+            store.SaveSetting(StoreKeys::Company, StoreKeys::Product, name, value);
     }
     // The value lines of an extension's key, in file order.
     QStringList extensionLines(const QString& id) const
     {
-        const QString header = QStringLiteral("[HKEY_CURRENT_USER\\Software\\") +
-                               BrowserExtension::ExtensionsKey + QLatin1Char('\\') + id +
-                               QLatin1Char(']');
+        const QString header =
+            "[HKEY_CURRENT_USER\\Software\\" + BrowserExtension::ExtensionsKey + "\\" + id + "]";
         QStringList out;
         bool inside = false;
-        for (const QString& line : m_temp.lines(QStringLiteral("registry.reg"))) {
-            if (line.startsWith(QLatin1Char('[')))
+        for (const QString& line : m_temp.lines("registry.reg")) {
+            if (line.startsWith('['))
                 inside = line == header;
             else if (inside && !line.isEmpty())
                 out.append(line);
@@ -62,96 +68,63 @@ protected:
         RegistryStore store = OpenStore(storePath());
         SaveAppSettings(settings, store, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
     }
-    QString quoted(const QString& text) const
-    {
-        QString escaped = text;
-        escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-        return QLatin1Char('"') + escaped + QLatin1Char('"');
-    }
+    static QString quoted(QString text) { return '"' + text.replace("\\", "\\\\") + '"'; }
 
     TempFolder m_temp;
-    QString m_program = m_temp.folder(QStringLiteral("program"));
+    QString m_program = m_temp.folder("program");
 };
 
-// ---- First use -------------------------------------------------------------------
-
-TEST_F(BrowserIntegrationTest, FirstUseAddsTheToolbarButtonWithEveryValueInOrder)
+// On first use each is added with every value in order; the icon only the
+// button shows is written beside the program.
+TEST_F(BrowserIntegrationTest, FirstUseAddsEachWithEveryValueInOrder)
 {
-    integration().SetToolbarButton(true);
-    const QString icon = quoted(m_program + QStringLiteral("/checkmrk.ico"));
-    EXPECT_THAT(extensionLines(BrowserExtension::ToolbarButtonId),
-                ElementsAre(QStringLiteral("\"Default Visible\"=\"Yes\""),
-                            QStringLiteral("\"ButtonText\"=\"Brimwick Norvale\""),
-                            QStringLiteral("\"HotIcon\"=") + icon,
-                            QStringLiteral("\"Icon\"=") + icon,
-                            QStringLiteral("\"CLSID\"=\"{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}\""),
-                            QStringLiteral("\"Exec\"=") +
-                                quoted(m_temp.path(QStringLiteral("bin/norvale")))));
-    EXPECT_EQ(program(QStringLiteral("ToolMenubarGUID")), BrowserExtension::ToolbarButtonId);
-    EXPECT_EQ(program(QStringLiteral("IEToolbar")), kAbsent) << "the setting is saved at exit";
-    EXPECT_THAT(extensionLines(BrowserExtension::ToolsMenuEntryId), IsEmpty());
+    const QString exec = "\"Exec\"=" + quoted(m_temp.path("bin/norvale"));
+    set(false, true);
+    EXPECT_THAT(extensionLines(kMenu),
+                ElementsAre("\"MenuCustomize\"=\"Tools\"",
+                            "\"CLSID\"=\"{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}\"",
+                            "\"MenuText\"=\"Brimwick Norvale\"",
+                            "\"MenuStatusBar\"=\"Run Brimwick Norvale\"", exec));
+    EXPECT_EQ(program("ToolMenuGUID"), kMenu);
+    EXPECT_THAT(extensionLines(kButton), IsEmpty());
+    EXPECT_FALSE(QFile::exists(m_program + "/checkmrk.ico"));
+
+    set(true, true, false);
+    const QString icon = quoted(m_program + "/checkmrk.ico");
+    EXPECT_THAT(extensionLines(kButton),
+                ElementsAre("\"Default Visible\"=\"Yes\"", "\"ButtonText\"=\"Brimwick Norvale\"",
+                            "\"HotIcon\"=" + icon, "\"Icon\"=" + icon,
+                            "\"CLSID\"=\"{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}\"", exec));
+    EXPECT_EQ(program("ToolMenubarGUID"), kButton);
+    EXPECT_EQ(program("IEToolbar"), kAbsent) << "the setting is saved at exit";
 }
 
-TEST_F(BrowserIntegrationTest, FirstUseAddsTheToolsMenuEntryWithEveryValueInOrder)
+// Removing needs "installed" stored by an exit: within the run that added
+// them, and after an exit that saved them off, both stay; after an exit
+// that saved them on, each goes with its key and both program values.
+TEST_F(BrowserIntegrationTest, RemovingNeedsAnExitThatSavedTheChoiceOn)
 {
-    integration().SetToolsMenuEntry(true);
-    EXPECT_THAT(extensionLines(BrowserExtension::ToolsMenuEntryId),
-                ElementsAre(QStringLiteral("\"MenuCustomize\"=\"Tools\""),
-                            QStringLiteral("\"CLSID\"=\"{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}\""),
-                            QStringLiteral("\"MenuText\"=\"Brimwick Norvale\""),
-                            QStringLiteral("\"MenuStatusBar\"=\"Run Brimwick Norvale\""),
-                            QStringLiteral("\"Exec\"=") +
-                                quoted(m_temp.path(QStringLiteral("bin/norvale")))));
-    EXPECT_EQ(program(QStringLiteral("ToolMenuGUID")), BrowserExtension::ToolsMenuEntryId);
-    EXPECT_THAT(extensionLines(BrowserExtension::ToolbarButtonId), IsEmpty());
-    EXPECT_FALSE(QFile::exists(m_program + QStringLiteral("/checkmrk.ico")))
-        << "only the toolbar button shows the icon";
-}
-
-// ---- Within one run, and after a restart -------------------------------------------
-
-TEST_F(BrowserIntegrationTest, AddThenRemoveInOneRunLeavesBothInstalled)
-{
-    integration().SetToolbarButton(false);
-    integration().SetToolsMenuEntry(false);
+    set(false, false);
     EXPECT_FALSE(QFile::exists(storePath())) << "first use removes nothing";
-    integration().SetToolbarButton(true);
-    integration().SetToolsMenuEntry(true);
-    const QByteArray installed = m_temp.read(QStringLiteral("registry.reg"));
-    integration().SetToolbarButton(false);
-    integration().SetToolsMenuEntry(false);
-    EXPECT_EQ(m_temp.read(QStringLiteral("registry.reg")), installed)
-        << "the stored choices still say \"not installed\" until the program exits";
-
-    // That exit saves false; removing needs a saved true first.
+    set(true, true);
+    const QByteArray installed = m_temp.read("registry.reg");
+    set(false, false);
+    EXPECT_EQ(m_temp.read("registry.reg"), installed);
     exitWith(false, false);
-    integration().SetToolbarButton(false);
-    EXPECT_EQ(program(QStringLiteral("ToolMenubarGUID")), BrowserExtension::ToolbarButtonId);
-}
+    set(false, false);
+    EXPECT_EQ(program("ToolMenubarGUID"), kButton);
 
-TEST_F(BrowserIntegrationTest, RemoveAfterARestartDeletesTheKeyAndBothProgramValues)
-{
-    integration().SetToolbarButton(true);
-    integration().SetToolsMenuEntry(true);
     exitWith(true, true);
-
-    integration().SetToolbarButton(false);
-    EXPECT_THAT(extensionLines(BrowserExtension::ToolbarButtonId), IsEmpty());
-    EXPECT_EQ(program(QStringLiteral("ToolMenubarGUID")), kAbsent);
-    EXPECT_EQ(program(QStringLiteral("IEToolbar")), kAbsent);
-    EXPECT_EQ(program(QStringLiteral("IEToolMenu")), QStringLiteral("1"));
-    EXPECT_EQ(program(QStringLiteral("ToolMenuGUID")), BrowserExtension::ToolsMenuEntryId);
-    EXPECT_EQ(extensionLines(BrowserExtension::ToolsMenuEntryId).size(), 5);
-    EXPECT_EQ(program(QStringLiteral("Timeout")), QStringLiteral("0"))
-        << "the rest of the program's key stays";
-
-    integration().SetToolsMenuEntry(false);
-    EXPECT_THAT(extensionLines(BrowserExtension::ToolsMenuEntryId), IsEmpty());
-    EXPECT_EQ(program(QStringLiteral("ToolMenuGUID")), kAbsent);
-    EXPECT_EQ(program(QStringLiteral("IEToolMenu")), kAbsent);
+    set(false, true, false);
+    EXPECT_THAT(extensionLines(kButton), IsEmpty());
+    EXPECT_EQ(program("ToolMenubarGUID") + program("IEToolbar"), kAbsent + kAbsent);
+    EXPECT_EQ(program("IEToolMenu") + program("ToolMenuGUID"), "1" + kMenu);
+    EXPECT_EQ(extensionLines(kMenu).size(), 5);
+    EXPECT_EQ(program("Timeout"), "0") << "the rest of the program's key stays";
+    set(false, false);
+    EXPECT_THAT(extensionLines(kMenu), IsEmpty());
+    EXPECT_EQ(program("ToolMenuGUID") + program("IEToolMenu"), kAbsent + kAbsent);
 }
-
-// ---- The stored tests ------------------------------------------------------------
 
 // What the stored choice must be for each to act: the toolbar adds on a
 // numeric zero, the tools menu on the text "0" only, and both remove on the
@@ -170,57 +143,46 @@ TEST_F(BrowserIntegrationTest, EachActsOnlyOnTheStoredValueItReads)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.stored);
-        const QString stored = QString::fromLatin1(row.stored);
         QFile::remove(storePath());
-        storeProgramValue(QStringLiteral("IEToolbar"), stored);
-        storeProgramValue(QStringLiteral("IEToolMenu"), stored);
-        integration().SetToolbarButton(true);
-        integration().SetToolsMenuEntry(true);
-        EXPECT_EQ(!extensionLines(BrowserExtension::ToolbarButtonId).isEmpty(), row.toolbarAdds);
-        EXPECT_EQ(program(QStringLiteral("ToolMenubarGUID")) != kAbsent, row.toolbarAdds);
-        EXPECT_EQ(!extensionLines(BrowserExtension::ToolsMenuEntryId).isEmpty(), row.toolsMenuAdds);
-        EXPECT_EQ(program(QStringLiteral("ToolMenuGUID")) != kAbsent, row.toolsMenuAdds);
+        storeChoices(row.stored);
+        set(true, true);
+        EXPECT_EQ(!extensionLines(kButton).isEmpty(), row.toolbarAdds);
+        EXPECT_EQ(program("ToolMenubarGUID") != kAbsent, row.toolbarAdds);
+        EXPECT_EQ(!extensionLines(kMenu).isEmpty(), row.toolsMenuAdds);
+        EXPECT_EQ(program("ToolMenuGUID") != kAbsent, row.toolsMenuAdds);
 
         QFile::remove(storePath());
-        integration().SetToolbarButton(true);
-        integration().SetToolsMenuEntry(true);
-        storeProgramValue(QStringLiteral("IEToolbar"), stored);
-        storeProgramValue(QStringLiteral("IEToolMenu"), stored);
-        integration().SetToolbarButton(false);
-        integration().SetToolsMenuEntry(false);
-        EXPECT_EQ(extensionLines(BrowserExtension::ToolbarButtonId).isEmpty(), row.removes);
-        EXPECT_EQ(extensionLines(BrowserExtension::ToolsMenuEntryId).isEmpty(), row.removes);
-        EXPECT_EQ(program(QStringLiteral("IEToolbar")) == kAbsent, row.removes);
-        EXPECT_EQ(program(QStringLiteral("IEToolMenu")) == kAbsent, row.removes);
+        set(true, true);
+        storeChoices(row.stored);
+        set(false, false);
+        EXPECT_EQ(extensionLines(kButton).isEmpty(), row.removes);
+        EXPECT_EQ(extensionLines(kMenu).isEmpty(), row.removes);
+        EXPECT_EQ(program("IEToolbar") == kAbsent, row.removes);
+        EXPECT_EQ(program("IEToolMenu") == kAbsent, row.removes);
     }
 }
 
-// ---- The icon ----------------------------------------------------------------------
-
 TEST_F(BrowserIntegrationTest, AddingTheButtonPutsACheckMarkIconBesideTheProgram)
 {
-    integration().SetToolbarButton(true);
-    const QString path = m_program + QStringLiteral("/checkmrk.ico");
-    const QByteArray bytes = m_temp.read(QStringLiteral("program/checkmrk.ico"));
+    set(true, false, false);
+    const QByteArray bytes = m_temp.read("program/checkmrk.ico");
     if (QImageWriter::supportedImageFormats().contains("ico"))
         EXPECT_TRUE(bytes.startsWith(QByteArray("\x00\x00\x01\x00", 4))) << "an ICO header";
     else
         EXPECT_TRUE(bytes.startsWith("\x89PNG")) << "PNG data under the icon's name";
-    const QImage icon(path);
+    const QImage icon(m_program + "/checkmrk.ico");
     ASSERT_EQ(icon.size(), QSize(32, 32));
     EXPECT_EQ(icon.pixelColor(0, 0).alpha(), 0) << "a transparent ground";
     int marked = 0;
-    for (int y = 0; y < icon.height(); ++y) {
-        for (int x = 0; x < icon.width(); ++x)
-            marked += icon.pixelColor(x, y).alpha() > 0 ? 1 : 0;
-    }
+    for (int at = 0; at < 32 * 32; ++at)
+        marked += icon.pixelColor(at % 32, at / 32).alpha() > 0 ? 1 : 0;
     EXPECT_GT(marked, 40);
     EXPECT_LT(marked, 32 * 32 / 2);
 
-    m_temp.file(QStringLiteral("program/checkmrk.ico"), "mine");
-    integration().SetToolbarButton(true);
-    EXPECT_EQ(m_temp.read(QStringLiteral("program/checkmrk.ico")), "mine") << "one there is kept";
-    EXPECT_FALSE(InstallCheckmarkIcon(m_temp.path(QStringLiteral("no/such/folder/check.ico"))));
+    m_temp.file("program/checkmrk.ico", "mine");
+    set(true, false, false);
+    EXPECT_EQ(m_temp.read("program/checkmrk.ico"), "mine") << "one there is kept";
+    EXPECT_FALSE(InstallCheckmarkIcon(m_temp.path("no/such/folder/check.ico")));
 }
 
 } // namespace

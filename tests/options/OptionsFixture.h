@@ -31,35 +31,29 @@ class OptionsFixture : public testing::Test {
 protected:
     OptionsFixture()
     {
-        qputenv("XDG_DATA_HOME", m_temp.folder(QStringLiteral("data")).toUtf8());
-        m_state.FavoritesPath = m_temp.folder(QStringLiteral("Favorites"));
+        qputenv("XDG_DATA_HOME", m_temp.folder("data").toUtf8());
+        m_state.FavoritesPath = m_temp.folder("Favorites");
         m_settings.Timeout = 1000;
         m_settings.AutoThrottle = true;
-        m_settings.ProxyPort = QStringLiteral("80");
+        m_settings.ProxyPort = "80";
         ChooseLightImages(m_settings, m_images);
-        setBrowserVersion(QStringLiteral("6.0"));
+        setBrowserVersion("6.0");
     }
 
-    QString storePath() const { return m_temp.path(QStringLiteral("registry.reg")); }
+    QString storePath() const { return m_temp.path("registry.reg"); }
     QString favoritePath(const QString& name) const
     {
-        return m_temp.path(QStringLiteral("Favorites/") + name + QStringLiteral(".url"));
+        return m_temp.path("Favorites/" + name + ".url");
     }
-
-    void setBrowserVersion(const QString& version)
+    // Stores the browser version the dialog reads; none removes it.
+    void setBrowserVersion(const std::optional<QString>& version)
     {
         RegistryStore store = OpenStore(storePath(), true);
-        store.SaveSetting(QStringLiteral("Microsoft"), QStringLiteral("Internet Explorer"),
-                          QStringLiteral("Version"), version);
+        if (version)
+            store.SaveSetting("Microsoft", "Internet Explorer", "Version", *version);
+        else
+            store.DeleteSetting("Microsoft", "Internet Explorer", "Version");
     }
-    void removeBrowserVersion()
-    {
-        RegistryStore store = OpenStore(storePath(), true);
-        store.DeleteSetting(QStringLiteral("Microsoft"), QStringLiteral("Internet Explorer"),
-                            QStringLiteral("Version"));
-    }
-
-    void buildTree() { m_favorites.RefreshLinks(); }
     TreeNode* nodeNamed(const QString& text) const { return NodeNamed(m_tree, text); }
 
     // Loads the form and activates it with the page selected.
@@ -70,15 +64,13 @@ protected:
         form->Activate(page);
         return form;
     }
-
     QString privateEntry(const QString& name, const QString& key) const
     {
-        return ProfileFile::read(favoritePath(name), ShortcutKeys::Private, key,
-                                 QStringLiteral("<absent>"));
+        return ProfileFile::read(favoritePath(name), ShortcutKeys::Private, key, "<absent>");
     }
 
     TempFolder m_temp;
-    QString m_program = m_temp.folder(QStringLiteral("program"));
+    QString m_program = m_temp.folder("program");
     ImageList m_images;
     AppSettings m_settings;
     MainWindowState m_state;
@@ -93,23 +85,17 @@ protected:
                              m_favorites, m_shortcuts, nullptr}};
     int m_refreshes = 0;
     QStringList m_errors;
-    OptionsContext m_context{
-        m_settings,
-        storePath(),
-        m_program,
-        m_temp.path(QStringLiteral("bin/norvale")),
-        m_tree,
-        m_images,
-        m_fs,
-        m_boxes,
-        RenameThrough(m_editor),
-        [this] {
-            ++m_refreshes;
-            m_favorites.RefreshLinks();
-        },
-        [this](const NorvaleError& error) { m_errors.append(error.description()); },
-        nullptr,
+    std::function<void()> m_refresh = [this] {
+        m_favorites.RefreshLinks();
+        ++m_refreshes;
     };
+    std::function<void(const NorvaleError&)> m_report = [this](const NorvaleError& error) {
+        m_errors.append(error.description());
+    };
+    OptionsContext m_context{
+        m_settings, storePath(), m_program, m_temp.path("bin/norvale"), m_tree,
+        m_images,   m_fs,        m_boxes,   RenameThrough(m_editor),    m_refresh,
+        m_report};
 };
 
 } // namespace norvale::test

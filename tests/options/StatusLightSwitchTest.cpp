@@ -9,74 +9,49 @@ using namespace norvale;
 
 namespace {
 
-struct LightSlot {
-    const char* name;
-    const char* smallKey;
-    const char* classicKey;
-};
+// The six lights in slot order (unchecked, dead, warning, alive, gray, new).
+const QStringList kSmall = {"BLACKDOT", "REDDOT",  "YELLOWDOT",
+                            "GREENDOT", "GRAYDOT", "NEWGREENDOT"};
+const QStringList kClassic = {"IELOGO",     "REDRESULT", "YELLOWRESULT",
+                              "GREENCHECK", "GRAYDOT",   "GREENNEW"};
 
-const LightSlot kSlots[] = {
-    {"unchecked", "BLACKDOT", "IELOGO"},      {"dead", "REDDOT", "REDRESULT"},
-    {"warning", "YELLOWDOT", "YELLOWRESULT"}, {"alive", "GREENDOT", "GREENCHECK"},
-    {"gray", "GRAYDOT", "GRAYDOT"},           {"new", "NEWGREENDOT", "GREENNEW"},
-};
-
-class StatusLightSwitchTest : public testing::TestWithParam<bool> {
-protected:
-    int at(const char* key) const { return m_images.position(QLatin1String(key)); }
-    const char* keyFor(const LightSlot& slot, bool small) const
-    {
-        return small ? slot.smallKey : slot.classicKey;
-    }
-
-    ImageList m_images;
-    TreeControl m_tree;
-    AppSettings m_settings;
-};
-
-// Each of the six lights in a folder, switched from one set to the other.
-TEST_P(StatusLightSwitchTest, EachLightBecomesTheSameLightOfTheOtherSet)
+// Each of the six lights in a folder, switched from one set to the other;
+// folders and a picture that is no light keep theirs.
+TEST(StatusLightSwitch, EachLightBecomesTheSameLightOfTheOtherSet)
 {
-    const bool wasSmall = GetParam();
-    m_settings.SmallLights = wasSmall;
-    ChooseLightImages(m_settings, m_images);
-    TreeNode* folder = m_tree.add(nullptr, QStringLiteral("/favorites"),
-                                  QStringLiteral("Favorites"), at("OPENFOLDER"), at("OPENFOLDER"));
-    TreeNode* sub = m_tree.add(folder, QStringLiteral("/favorites/sub"), QStringLiteral("sub"),
-                               at("FOLDER"), at("FOLDER"));
-    std::vector<TreeNode*> favorites;
-    for (const LightSlot& slot : kSlots) {
-        const int image = at(keyFor(slot, wasSmall));
-        favorites.push_back(m_tree.add(sub, QString(), QLatin1String(slot.name), image, image));
-    }
-    // A picture that is no light of the old set keeps its place.
-    TreeNode* other =
-        m_tree.add(folder, QString(), QStringLiteral("other"), at("TOMBSTONE"), at("TOMBSTONE"));
+    for (const bool wasSmall : {false, true}) {
+        SCOPED_TRACE(wasSmall);
+        ImageList images;
+        TreeControl tree;
+        AppSettings settings;
+        settings.SmallLights = wasSmall;
+        ChooseLightImages(settings, images);
+        auto add = [&](TreeNode* parent, const QString& key) {
+            return tree.add(parent, {}, key, images.position(key), images.position(key));
+        };
+        TreeNode* folder = add(nullptr, "OPENFOLDER");
+        TreeNode* sub = add(folder, "FOLDER");
+        add(folder, "TOMBSTONE");
+        for (const QString& light : wasSmall ? kSmall : kClassic)
+            add(sub, light);
 
-    m_settings.SmallLights = !wasSmall;
-    SwitchStatusLights(m_settings, wasSmall, m_tree, m_images);
+        settings.SmallLights = !wasSmall;
+        SwitchStatusLights(settings, wasSmall, tree, images);
 
-    for (size_t i = 0; i < std::size(kSlots); ++i) {
-        SCOPED_TRACE(kSlots[i].name);
-        const int want = at(keyFor(kSlots[i], !wasSmall));
-        EXPECT_EQ(favorites[i]->image(), want);
-        EXPECT_EQ(favorites[i]->selectedImage(), want);
+        QStringList seen;
+        for (int i = 1; i <= tree.count(); ++i) {
+            const TreeNode* node = tree.node(i);
+            EXPECT_EQ(node->image(), node->selectedImage());
+            seen.append(images.key(node->image()));
+        }
+        EXPECT_EQ(seen, QStringList({"OPENFOLDER", "FOLDER"}) + (wasSmall ? kClassic : kSmall) +
+                            QStringList{"TOMBSTONE"});
+        QStringList lightSlots;
+        for (const int at : {settings.LightUnchecked, settings.LightDead, settings.LightWarning,
+                             settings.LightAlive, settings.LightGray, settings.LightNew})
+            lightSlots.append(images.key(at));
+        EXPECT_EQ(lightSlots, wasSmall ? kClassic : kSmall);
     }
-    EXPECT_EQ(folder->image(), at("OPENFOLDER"));
-    EXPECT_EQ(sub->image(), at("FOLDER"));
-    EXPECT_EQ(other->image(), at("TOMBSTONE"));
-    EXPECT_EQ(m_settings.LightUnchecked, at(keyFor(kSlots[0], !wasSmall)));
-    EXPECT_EQ(m_settings.LightDead, at(keyFor(kSlots[1], !wasSmall)));
-    EXPECT_EQ(m_settings.LightWarning, at(keyFor(kSlots[2], !wasSmall)));
-    EXPECT_EQ(m_settings.LightAlive, at(keyFor(kSlots[3], !wasSmall)));
-    EXPECT_EQ(m_settings.LightGray, at("GRAYDOT"));
-    EXPECT_EQ(m_settings.LightNew, at(keyFor(kSlots[5], !wasSmall)));
 }
-
-INSTANTIATE_TEST_SUITE_P(BothWays, StatusLightSwitchTest, testing::Bool(),
-                         [](const testing::TestParamInfo<bool>& info) {
-                             return info.param ? std::string("SmallToClassic")
-                                               : std::string("ClassicToSmall");
-                         });
 
 } // namespace
