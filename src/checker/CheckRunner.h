@@ -130,7 +130,6 @@ public:
     const QList<RunRecord>& lastRunRecords() const { return m_records; }
 
 private:
-    bool isFolder(const TreeNode* node) const;
     std::optional<RedirectEnd> followRedirects(const QString& url, LinkResult first,
                                                const CurrentLinkSettings& current,
                                                const ProbeFunction& probe);

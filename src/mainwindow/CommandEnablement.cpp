@@ -70,7 +70,7 @@ void switchOffWhatTopLevelRefuses(CommandSurface& surface)
 
 CommandState DeriveCommandState(const TreeNode* node, const EnablementContext& context)
 {
-    if (node && !IsFolderNode(node, context.images))
+    if (node && !node->isFolder())
         return CommandState::FavoriteSelected;
     // With nothing selected (a run rebuilt the tree), the commands are
     // those of the root, so that another run can be started at once.

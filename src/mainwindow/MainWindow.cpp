@@ -44,7 +44,7 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
 {
     setWindowTitle(QStringLiteral("Brimwick Norvale"));
     setObjectName(QStringLiteral("frmMain"));
-    setWindowIcon(m_pictures.value(images.position(QStringLiteral("CHECKALL"))));
+    setWindowIcon(m_pictures.value(ImageList::position(ImageKey::CheckAll)));
     const QScreen* screen = QGuiApplication::primaryScreen();
     resize(
         firstSize(screen ? screen->availableGeometry().size() : QSize(kFirstWidth, kFirstHeight)));
@@ -263,7 +263,7 @@ void MainWindow::activate(const QModelIndex& index)
     const TreeNode* node = TreeItemModel::nodeAt(index);
     if (!node)
         return;
-    if (IsFolderNode(node, m_images))
+    if (node->isFolder())
         m_treeView->setExpanded(index, !m_treeView->isExpanded(index));
     else
         Q_EMIT commandRequested(Command::Launch);
@@ -282,8 +282,7 @@ void MainWindow::setFolderImage(const QModelIndex& index, bool open)
     if (!node)
         return;
     m_tree.setExpanded(node, open);
-    m_tree.setImage(
-        node, m_images.position(open ? QStringLiteral("OPENFOLDER") : QStringLiteral("FOLDER")));
+    m_tree.setImage(node, ImageList::position(open ? ImageKey::OpenFolder : ImageKey::Folder));
 }
 
 // After a rebuild the view knows nothing of the nodes' expansion: expanding

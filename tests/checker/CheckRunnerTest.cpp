@@ -313,9 +313,12 @@ TEST_F(CheckRunnerTest, FolderRunChecksOnlyThatFoldersOwnFavorites)
     favorite(QStringLiteral("Work/Deeper/Three"), titled(QStringLiteral("Three")));
     favorite(QStringLiteral("Only Folders/Inner/x"), titled(QStringLiteral("x")));
     m_favorites.BuildFavoritesTree();
+    // A subfolder closed in the view shows the closed picture, and stays a folder.
+    m_tree.setImage(nodeNamed(QStringLiteral("Deeper")), ImageList::position(ImageKey::Folder));
     m_runner.CheckFolderLinks(nodeNamed(QStringLiteral("One")));
     EXPECT_EQ(lightOf(QStringLiteral("One")), QStringLiteral("GREENCHECK"));
     EXPECT_EQ(lightOf(QStringLiteral("Two")), QStringLiteral("REDRESULT"));
+    EXPECT_EQ(nodeNamed(QStringLiteral("Deeper"))->image(), ImageList::position(ImageKey::Folder));
     EXPECT_EQ(lightOf(QStringLiteral("Three")), QStringLiteral("IELOGO"));
     EXPECT_EQ(lightOf(QStringLiteral("Top")), QStringLiteral("IELOGO"));
     EXPECT_THAT(messages(), ElementsAre("All Favorites in Directory Checked"));
@@ -424,7 +427,7 @@ TEST(Throttle, TheTimeOutFollowsTheLastTenLights)
     AppSettings settings;
     settings.AutoThrottle = true;
     TreeControl tree;
-    TreeNode* node = tree.add(nullptr, QString(), QStringLiteral("f"), 0, 0);
+    TreeNode* node = tree.add(nullptr, QString(), QStringLiteral("f"), NodeKind::Favorite, 0, 0);
     const QDateTime lastRun;
     const struct {
         int start;

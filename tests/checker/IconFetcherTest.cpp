@@ -86,8 +86,9 @@ protected:
         settings.PreserveIcons = true;
         TreeControl tree;
         TreeNode* root = tree.add(nullptr, m_temp.path(QStringLiteral("Favorites")),
-                                  QStringLiteral("Favorites"), 16, 16);
-        TreeNode* home = tree.add(root, QString(), QStringLiteral("Home"), 14, 14);
+                                  QStringLiteral("Favorites"), NodeKind::FavoritesRoot, 16, 16);
+        TreeNode* home =
+            tree.add(root, QString(), QStringLiteral("Home"), NodeKind::Favorite, 14, 14);
         ShortcutFile shortcut(settings, m_fs, m_program, &m_fetcher);
         CurrentLinkSettings current;
         EXPECT_EQ(shortcut.ReadLinkSettings(root->key(), home, current),

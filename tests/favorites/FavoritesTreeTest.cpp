@@ -137,11 +137,11 @@ TEST_F(FavoritesTreeTest, NodesFollowTheConventions)
     const TreeNode* workMusic =
         m_tree.findByKey(m_state.FavoritesPath + QStringLiteral("/Work/Music"));
     ASSERT_TRUE(music && workMusic) << "same names in different places get different keys";
-    EXPECT_TRUE(IsFolderNode(music, m_images));
+    EXPECT_TRUE(music->isFolder());
     const TreeNode* radio = music->child(0);
     EXPECT_EQ(radio->text(), QStringLiteral("Radio"));
     EXPECT_TRUE(radio->key().isEmpty());
-    EXPECT_FALSE(IsFolderNode(radio, m_images));
+    EXPECT_FALSE(radio->isFolder());
     EXPECT_EQ(radio->image(), m_settings.LightUnchecked);
     EXPECT_EQ(FavoriteFilePath(radio, m_fs), m_temp.path(fav(QStringLiteral("Music/Radio.URL"))));
     EXPECT_EQ(FavoriteFilePath(workMusic->child(0), m_fs),

@@ -45,8 +45,9 @@ protected:
     {
         m_settings.Timeout = 1000;
         m_root = m_tree.add(nullptr, m_temp.folder(QStringLiteral("Favorites")),
-                            QStringLiteral("Favorites"), 16, 16);
-        m_favorite = m_tree.add(m_root, QString(), QStringLiteral("Home"), 14, 14);
+                            QStringLiteral("Favorites"), NodeKind::FavoritesRoot, 16, 16);
+        m_favorite =
+            m_tree.add(m_root, QString(), QStringLiteral("Home"), NodeKind::Favorite, 14, 14);
     }
 
     // Writes the favorite's file with its standard section and these

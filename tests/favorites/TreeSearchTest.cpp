@@ -24,15 +24,15 @@ class TreeSearchTest : public testing::Test {
 protected:
     TreeSearchTest()
     {
-        TreeNode* root =
-            m_tree.add(nullptr, QStringLiteral("/f"), QStringLiteral("Favorites"), 15, 15);
-        m_tree.add(root, {}, QStringLiteral("World News"), 17, 17);
-        m_tree.add(root, {}, QStringLiteral("Sports"), 17, 17);
-        m_archive =
-            m_tree.add(root, QStringLiteral("/f/a"), QStringLiteral("News Archive"), 15, 15);
-        m_tree.add(m_archive, {}, QStringLiteral("Local news"), 17, 17);
-        m_tree.add(m_archive, {}, QStringLiteral("Weather"), 17, 17);
-        m_recipes = m_tree.add(root, {}, QStringLiteral("Recipes"), 17, 17);
+        TreeNode* root = m_tree.add(nullptr, QStringLiteral("/f"), QStringLiteral("Favorites"),
+                                    NodeKind::FavoritesRoot, 15, 15);
+        m_tree.add(root, {}, QStringLiteral("World News"), NodeKind::Favorite, 17, 17);
+        m_tree.add(root, {}, QStringLiteral("Sports"), NodeKind::Favorite, 17, 17);
+        m_archive = m_tree.add(root, QStringLiteral("/f/a"), QStringLiteral("News Archive"),
+                               NodeKind::Folder, 15, 15);
+        m_tree.add(m_archive, {}, QStringLiteral("Local news"), NodeKind::Favorite, 17, 17);
+        m_tree.add(m_archive, {}, QStringLiteral("Weather"), NodeKind::Favorite, 17, 17);
+        m_recipes = m_tree.add(root, {}, QStringLiteral("Recipes"), NodeKind::Favorite, 17, 17);
         QObject::connect(&m_tree, &TreeControl::ensureVisibleRequested,
                          [this](TreeNode* node) { m_shown.append(node->text()); });
     }

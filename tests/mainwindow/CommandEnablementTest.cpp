@@ -160,11 +160,13 @@ TEST_F(EnablementTest, RunEndedDerivesTheStateFromTheSelection)
 {
     const int folder = m_images.position(QStringLiteral("OPENFOLDER"));
     const int light = m_images.position(QStringLiteral("IELOGO"));
-    TreeNode* dead = m_tree.add(nullptr, QStringLiteral("/p/Dead"),
-                                QStringLiteral("Dead Favorites"), folder, folder);
-    TreeNode* root =
-        m_tree.add(nullptr, QStringLiteral("/f"), QStringLiteral("Favorites"), folder, folder);
-    TreeNode* favorite = m_tree.add(root, QString(), QStringLiteral("x"), light, light);
+    TreeNode* dead =
+        m_tree.add(nullptr, QStringLiteral("/p/Dead"), QStringLiteral("Dead Favorites"),
+                   NodeKind::DeadFavoritesRoot, folder, folder);
+    TreeNode* root = m_tree.add(nullptr, QStringLiteral("/f"), QStringLiteral("Favorites"),
+                                NodeKind::FavoritesRoot, folder, folder);
+    TreeNode* favorite =
+        m_tree.add(root, QString(), QStringLiteral("x"), NodeKind::Favorite, light, light);
     const EnablementContext moveDeadOn{m_tree, m_images, false, true};
     EXPECT_EQ(DeriveCommandState(favorite, moveDeadOn), CommandState::FavoriteSelected);
     EXPECT_EQ(DeriveCommandState(dead, moveDeadOn), CommandState::DeadFavoritesSelected);

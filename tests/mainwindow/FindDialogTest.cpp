@@ -20,13 +20,13 @@ class FindDialogTest : public testing::Test {
 protected:
     FindDialogTest()
     {
-        TreeNode* root =
-            m_tree.add(nullptr, QStringLiteral("/f"), QStringLiteral("Favorites"), 15, 15);
-        m_tree.add(root, {}, QStringLiteral("World News"), 17, 17);
-        m_tree.add(root, {}, QStringLiteral("Sports"), 17, 17);
-        TreeNode* archive =
-            m_tree.add(root, QStringLiteral("/f/a"), QStringLiteral("News Archive"), 15, 15);
-        m_tree.add(archive, {}, QStringLiteral("Local news"), 17, 17);
+        TreeNode* root = m_tree.add(nullptr, QStringLiteral("/f"), QStringLiteral("Favorites"),
+                                    NodeKind::FavoritesRoot, 15, 15);
+        m_tree.add(root, {}, QStringLiteral("World News"), NodeKind::Favorite, 17, 17);
+        m_tree.add(root, {}, QStringLiteral("Sports"), NodeKind::Favorite, 17, 17);
+        TreeNode* archive = m_tree.add(root, QStringLiteral("/f/a"), QStringLiteral("News Archive"),
+                                       NodeKind::Folder, 15, 15);
+        m_tree.add(archive, {}, QStringLiteral("Local news"), NodeKind::Favorite, 17, 17);
         m_dialog = new FindDialog(m_tree, m_boxes, &m_owner);
         QObject::connect(m_dialog, &FindDialog::nodeFound,
                          [this](TreeNode* node) { m_found.append(node->text()); });

@@ -54,13 +54,13 @@ TEST_F(MainWindowTest, ShowsTheTreeWithItsExpansion)
     const int light = m_images.position(QStringLiteral("IELOGO"));
     {
         TreeControl::Batch batch(m_tree);
-        TreeNode* root =
-            m_tree.add(nullptr, QStringLiteral("/f"), QStringLiteral("Favorites"), folder, folder);
+        TreeNode* root = m_tree.add(nullptr, QStringLiteral("/f"), QStringLiteral("Favorites"),
+                                    NodeKind::FavoritesRoot, folder, folder);
         m_tree.setExpanded(root, true);
-        m_tree.add(root, QString(), QStringLiteral("one"), light, light);
-        TreeNode* closed =
-            m_tree.add(root, QStringLiteral("/f/c"), QStringLiteral("Closed"), folder, folder);
-        m_tree.add(closed, QString(), QStringLiteral("inside"), light, light);
+        m_tree.add(root, QString(), QStringLiteral("one"), NodeKind::Favorite, light, light);
+        TreeNode* closed = m_tree.add(root, QStringLiteral("/f/c"), QStringLiteral("Closed"),
+                                      NodeKind::Folder, folder, folder);
+        m_tree.add(closed, QString(), QStringLiteral("inside"), NodeKind::Favorite, light, light);
     }
     QTreeView* view = m_window.treeView();
     const QModelIndex root = view->model()->index(0, 0);
@@ -73,7 +73,8 @@ TEST_F(MainWindowTest, ShowsTheTreeWithItsExpansion)
     // Later changes reach the view one by one.
     m_tree.setText(m_tree.node(2), QStringLiteral("renamed"));
     EXPECT_EQ(view->model()->index(0, 0, root).data().toString(), QStringLiteral("renamed"));
-    m_tree.add(m_tree.node(1), QString(), QStringLiteral("added"), light, light);
+    m_tree.add(m_tree.node(1), QString(), QStringLiteral("added"), NodeKind::Favorite, light,
+               light);
     EXPECT_EQ(view->model()->rowCount(root), 3);
     m_tree.remove(m_tree.node(3));
     EXPECT_EQ(view->model()->rowCount(root), 2);

@@ -40,18 +40,20 @@ TEST_P(StatusLightSwitchTest, EachLightBecomesTheSameLightOfTheOtherSet)
     const bool wasSmall = GetParam();
     m_settings.SmallLights = wasSmall;
     ChooseLightImages(m_settings, m_images);
-    TreeNode* folder = m_tree.add(nullptr, QStringLiteral("/favorites"),
-                                  QStringLiteral("Favorites"), at("OPENFOLDER"), at("OPENFOLDER"));
+    TreeNode* folder =
+        m_tree.add(nullptr, QStringLiteral("/favorites"), QStringLiteral("Favorites"),
+                   NodeKind::FavoritesRoot, at("OPENFOLDER"), at("OPENFOLDER"));
     TreeNode* sub = m_tree.add(folder, QStringLiteral("/favorites/sub"), QStringLiteral("sub"),
-                               at("FOLDER"), at("FOLDER"));
+                               NodeKind::Folder, at("FOLDER"), at("FOLDER"));
     std::vector<TreeNode*> favorites;
     for (const LightSlot& slot : kSlots) {
         const int image = at(keyFor(slot, wasSmall));
-        favorites.push_back(m_tree.add(sub, QString(), QLatin1String(slot.name), image, image));
+        favorites.push_back(
+            m_tree.add(sub, QString(), QLatin1String(slot.name), NodeKind::Favorite, image, image));
     }
     // A picture that is no light of the old set keeps its place.
-    TreeNode* other =
-        m_tree.add(folder, QString(), QStringLiteral("other"), at("TOMBSTONE"), at("TOMBSTONE"));
+    TreeNode* other = m_tree.add(folder, QString(), QStringLiteral("other"), NodeKind::Favorite,
+                                 at("TOMBSTONE"), at("TOMBSTONE"));
 
     m_settings.SmallLights = !wasSmall;
     SwitchStatusLights(m_settings, wasSmall, m_tree, m_images);

@@ -13,7 +13,10 @@ namespace {
 
 class TreeControlTest : public testing::Test {
 protected:
-    TreeNode* add(TreeNode* parent, const QString& key) { return tree.add(parent, key, key, 1, 2); }
+    TreeNode* add(TreeNode* parent, const QString& key)
+    {
+        return tree.add(parent, key, key, norvale::NodeKind::Favorite, 1, 2);
+    }
 
     // The texts in node(1..count()) order; every node's indexOf must agree with its place.
     QStringList displayOrder() const
@@ -94,8 +97,8 @@ TEST_F(BuiltTree, NonEmptyKeysAreUnique)
         EXPECT_EQ(error.number(), norvale::ErrorNumber::KeyNotUnique);
     }
     EXPECT_EQ(tree.count(), 6);
-    tree.add(b, QString(), QStringLiteral("one"), 0, 0);
-    tree.add(b, QString(), QStringLiteral("two"), 0, 0);
+    tree.add(b, QString(), QStringLiteral("one"), norvale::NodeKind::Favorite, 0, 0);
+    tree.add(b, QString(), QStringLiteral("two"), norvale::NodeKind::Favorite, 0, 0);
     EXPECT_EQ(b->childCount(), 2);
 
     tree.setKey(a1, QStringLiteral("renamed"));

@@ -51,7 +51,7 @@ void MainLifecycle::watchTree()
     QObject::connect(&tree, &TreeControl::selectionChanged, &m_treeWatch,
                      [this](TreeNode* node) { selectionChanged(node); });
     QObject::connect(&tree, &TreeControl::aboutToReset, &m_treeWatch,
-                     [this] { m_kept = PathOf(m_parts.tree.selectedItem(), m_parts.images); });
+                     [this] { m_kept = PathOf(m_parts.tree.selectedItem()); });
     QObject::connect(&tree, &TreeControl::resetDone, &m_treeWatch, [this] { restoreSelection(); });
 }
 
@@ -110,7 +110,7 @@ void MainLifecycle::ShowNodeDetails(TreeNode* node)
 
 ContextMenu MainLifecycle::chooseContextMenu()
 {
-    const ContextMenu choice = ChooseContextMenu(m_parts.tree, m_parts.images, m_state.Checking);
+    const ContextMenu choice = ChooseContextMenu(m_parts.tree, m_state.Checking);
     if (choice == ContextMenu::RootFolder)
         UpdateCommands(CommandState::RootSelected);
     return choice;
@@ -217,7 +217,7 @@ void MainLifecycle::runCommand(Command command)
         runOptions(command);
         break;
     case Command::PropertiesOfFavorite:
-        if (selected && !IsFolderNode(selected, m_parts.images))
+        if (selected && !selected->isFolder())
             runOptions(Command::Properties);
         break;
     case Command::CheckAll:
