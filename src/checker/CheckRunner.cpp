@@ -39,12 +39,6 @@ bool isFetchableAddress(const QString& url)
     return false;
 }
 
-bool isAlive(int status)
-{
-    return status != LinkResult::NoAnswer && status != LinkResult::Unchecked &&
-           status != LinkResult::Dead && status != LinkResult::Gone;
-}
-
 // An address that reads back from the favorite's file exactly as written:
 // not cut by the read limit, no outer blanks or quotes to be taken off.
 bool survivesTheFile(const QString& url)
@@ -147,7 +141,7 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     // replace the name its owner gave it: never an error page's, never a
     // redirect's.
     if (!result.Title.isEmpty() && result.Title != node->text() && current.Rename &&
-        isAlive(result.Status) && result.Successful)
+        result.Status == LinkResult::Alive && result.Successful)
         outcome.renamed = m_parts.editor.RenameLink(result.Title, node) == RenameOutcome::Renamed;
     return outcome;
 }

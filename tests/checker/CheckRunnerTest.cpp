@@ -429,26 +429,28 @@ TEST(Throttle, TheTimeOutFollowsTheLastTenLights)
     TreeControl tree;
     TreeNode* node = tree.add(nullptr, QString(), QStringLiteral("f"), NodeKind::Favorite, 0, 0);
     const QDateTime lastRun;
+    constexpr auto A = LinkResult::Alive, D = LinkResult::Dead, N = LinkResult::NoAnswer,
+                   U = LinkResult::Unchecked;
     const struct {
         int start;
-        QList<int> statuses;
+        QList<LinkResult::Verdict> statuses;
         bool ownTimeout;
         int end;
     } rows[] = {
-        {1000, QList<int>(9, 200), false, 1000},
-        {1000, QList<int>(10, 200), false, 975},
-        {1000, {-1, 200, -1, 404, -1, 200, 0, -1, 200, 200}, false, 1050},
-        {1000, {-1, -1, -1, -1, 200, 200, 200, 200, 200, 200}, false, 1050},
-        {1000, {-1, -1, -1, 200, 200, 200, 200, 200, 200, 200}, false, 1000},
-        {1950, QList<int>(10, -1), false, 1950},
-        {1000, QList<int>(10, -1), true, 1000},
-        {510, QList<int>(10, 200), false, 500},
-        {500, QList<int>(10, 200), false, 500},
+        {1000, QList<LinkResult::Verdict>(9, A), false, 1000},
+        {1000, QList<LinkResult::Verdict>(10, A), false, 975},
+        {1000, {N, A, N, D, N, A, U, N, A, A}, false, 1050},
+        {1000, {N, N, N, N, A, A, A, A, A, A}, false, 1050},
+        {1000, {N, N, N, A, A, A, A, A, A, A}, false, 1000},
+        {1950, QList<LinkResult::Verdict>(10, N), false, 1950},
+        {1000, QList<LinkResult::Verdict>(10, N), true, 1000},
+        {510, QList<LinkResult::Verdict>(10, A), false, 500},
+        {500, QList<LinkResult::Verdict>(10, A), false, 500},
     };
     for (const auto& row : rows) {
         StatusLights lights(tree, settings, lastRun);
         settings.Timeout = row.start;
-        for (const int status : row.statuses)
+        for (const LinkResult::Verdict status : row.statuses)
             lights.SetLinkLight(status, node, std::nullopt, row.ownTimeout);
         EXPECT_EQ(settings.Timeout, row.end) << row.start << " " << row.statuses.size();
     }

@@ -53,7 +53,7 @@ TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
     const QByteArray longTitle(100000, 't');
     const struct {
         QString url;
-        int status;
+        LinkResult::Verdict status;
         QString title;
         QString redirect; // a path here is on the fixture server
         int timeoutMs = 1000;
