@@ -108,7 +108,8 @@ void BuildCommandSurface(CommandSurface& surface)
          item("&Delete", Command::Delete, "DELETE"), item("&Rename", Command::Rename, "RENAME"),
          separator(), item("&Properties", Command::Properties, "PROPERTIES")},
         true);
-    node.items[5].visible = false; // a favorite's menu never offers Paste
+    // A favorite's menu never offers Paste.
+    node.items[int(NodeMenuItem::Paste) - 1].visible = false;
     surface.addMenu(node);
     surface.addMenu(menu(
         Menus::Folder, " ",
