@@ -39,7 +39,6 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
     : QMainWindow(parent)
     , m_tree(tree)
     , m_surface(surface)
-    , m_images(images)
     , m_pictures(PaintImages(images))
 {
     setWindowTitle(QStringLiteral("Brimwick Norvale"));
@@ -60,7 +59,7 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
     m_splitter->setObjectName(QStringLiteral("splitter"));
     m_splitter->setChildrenCollapsible(false);
     setCentralWidget(m_splitter);
-    m_taskPane = new TaskPane(surface, m_pictures, images, m_splitter);
+    m_taskPane = new TaskPane(surface, m_pictures, m_splitter);
     connect(m_taskPane, &TaskPane::itemClicked, this, [this](const QString& key) {
         if (const TaskItem* item = m_surface.taskItem(key); item && item->available)
             Q_EMIT commandRequested(Command(item->command));
@@ -154,7 +153,7 @@ QAction* MainWindow::actionFor(const CommandItem& item)
     action->setText(item.caption);
     action->setToolTip(item.tooltip.isEmpty() ? QString(item.caption).remove(QLatin1Char('&'))
                                               : item.tooltip);
-    const int position = m_images.position(item.iconKey);
+    const int position = ImageList::position(item.icon);
     if (position > 0)
         action->setIcon(m_pictures.value(position));
     if (!item.shortcut.isEmpty())

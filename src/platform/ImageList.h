@@ -8,6 +8,7 @@ namespace norvale {
 // The images of the program's image list, in list order: each one's value
 // is its position (counted from 1).
 enum class ImageKey {
+    None = 0, // no image
     Copy = 1,
     Cut,
     Paste,
@@ -58,7 +59,6 @@ public:
     // Position of the text key, 0 when the list has no such key.
     int position(const QString& key) const;
     QString key(int position) const;
-    static QString key(ImageKey key) { return keys().at(position(key) - 1); }
 };
 
 } // namespace norvale
