@@ -39,12 +39,6 @@ bool isFetchableAddress(const QString& url)
     return false;
 }
 
-bool isAlive(int status)
-{
-    return status != LinkResult::NoAnswer && status != LinkResult::Unchecked &&
-           status != LinkResult::Dead && status != LinkResult::Gone;
-}
-
 // An address that reads back from the favorite's file exactly as written:
 // not cut by the read limit, no outer blanks or quotes to be taken off.
 bool survivesTheFile(const QString& url)
@@ -77,11 +71,6 @@ CheckRunner::CheckRunner(CheckRunParts parts)
 }
 
 CheckRunner::~CheckRunner() = default;
-
-bool CheckRunner::isFolder(const TreeNode* node) const
-{
-    return IsFolderNode(node, m_parts.images);
-}
 
 void CheckRunner::updateCommands(CommandState state)
 {
@@ -152,7 +141,7 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     // replace the name its owner gave it: never an error page's, never a
     // redirect's.
     if (!result.Title.isEmpty() && result.Title != node->text() && current.Rename &&
-        isAlive(result.Status) && result.Successful)
+        result.Status == LinkResult::Alive && result.Successful)
         outcome.renamed = m_parts.editor.RenameLink(result.Title, node) == RenameOutcome::Renamed;
     return outcome;
 }
@@ -245,7 +234,7 @@ void CheckRunner::CheckAllLinks()
         QString path;
         for (int index = 1; index <= m_parts.tree.count(); ++index) {
             TreeNode* node = m_parts.tree.node(index);
-            if (isFolder(node))
+            if (node->isFolder())
                 path = node->key();
             else if (node->image() == m_parts.settings.LightUnchecked)
                 work.append({path, node, RunKind::All});
@@ -259,8 +248,8 @@ void CheckRunner::CheckAllLinks()
         // The tree is read afresh at every step, so it may change meanwhile.
         for (int index = 1; index <= m_parts.tree.count(); ++index) {
             TreeNode* node = m_parts.tree.node(index);
-            if (isFolder(node)) {
-                underRoot = underRoot || (!node->parent() && node->text() == kRootText);
+            if (node->isFolder()) {
+                underRoot = underRoot || node->kind() == NodeKind::FavoritesRoot;
                 folderPath = node->key();
                 continue;
             }
@@ -280,14 +269,13 @@ void CheckRunner::CheckAllLinks()
         progress(0, 0);
         m_prefetch.reset();
         if (m_parts.settings.MoveDead) {
-            // Everything below the root, up to the root node itself (a
-            // folder inside that is also called "Favorites" is no end).
+            // Everything below the root, up to the root node itself.
             QList<TreeNode*> dead;
             for (int index = m_parts.tree.count(); index >= 1; --index) {
                 TreeNode* node = m_parts.tree.node(index);
-                if (!node->parent() && node->text() == kRootText)
+                if (node->kind() == NodeKind::FavoritesRoot)
                     break;
-                if (!isFolder(node) && node->selectedImage() == m_parts.settings.LightDead)
+                if (!node->isFolder() && node->selectedImage() == m_parts.settings.LightDead)
                     dead.append(node);
             }
             moveDeadFavorites(dead);
@@ -309,7 +297,7 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
                                        QLatin1Char(' '));
     m_parts.state.Checking = true;
     m_lights.resetRunCounters();
-    TreeNode* folder = isFolder(node) ? node : node->parent();
+    TreeNode* folder = node->isFolder() ? node : node->parent();
     try {
         if (!folder)
             throw NorvaleError(ErrorNumber::ObjectNotSet, QStringLiteral("No folder to check"),
@@ -321,8 +309,7 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
         // The folder's own favorites, which come before its subfolders.
         QList<int> noted;
         for (const auto& child : folder->children()) {
-            if (child->image() == m_parts.images.position(QStringLiteral("OPENFOLDER")) ||
-                child->selectedImage() == m_parts.images.position(QStringLiteral("FOLDER")))
+            if (child->isFolder())
                 break;
             m_parts.tree.setImage(child.get(), m_parts.settings.LightUnchecked);
             m_parts.tree.setSelectedImage(child.get(), m_parts.settings.LightUnchecked);
@@ -342,7 +329,7 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
                 continue;
             // The tree may have changed while the run waited: a node that is
             // no longer one of this folder's favorites ends the walk.
-            if (!favorite || isFolder(favorite) || favorite->parent() != folder)
+            if (!favorite || favorite->isFolder() || favorite->parent() != folder)
                 break;
             if (favorite->image() == m_parts.settings.LightUnchecked)
                 checkInRun({folderPath, favorite, RunKind::Folder});
@@ -355,7 +342,7 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
             QList<TreeNode*> dead;
             for (auto it = noted.crbegin(); it != noted.crend(); ++it) {
                 TreeNode* favorite = m_parts.tree.node(*it);
-                if (favorite && favorite->parent() == folder && !isFolder(favorite) &&
+                if (favorite && favorite->parent() == folder && !favorite->isFolder() &&
                     favorite->selectedImage() == m_parts.settings.LightDead)
                     dead.append(favorite);
             }
@@ -373,7 +360,7 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
 void CheckRunner::CheckOneLink()
 {
     TreeNode* node = m_parts.tree.selectedItem();
-    if (!node || isFolder(node) || !node->parent())
+    if (!node || node->isFolder() || !node->parent())
         return;
     busy(true);
     m_parts.tree.setImage(node, m_parts.settings.LightUnchecked);
@@ -439,7 +426,7 @@ QString CheckRunner::freeDeadName(const QString& name, const QString& sourcePath
 
 void CheckRunner::MoveDeadLink(TreeNode* node)
 {
-    if (!node || isFolder(node) || !node->parent())
+    if (!node || node->isFolder() || !node->parent())
         return;
     const QString source = FavoriteFilePath(node, m_parts.fs);
     const QString folder = FileSystem::join(m_parts.programFolder, kDeadFavoritesText);
@@ -476,9 +463,9 @@ void CheckRunner::MoveDeadLink(TreeNode* node)
     m_parts.tree.remove(node);
     const auto& topLevel = m_parts.tree.topLevel();
     TreeNode* deadNode = topLevel.empty() ? nullptr : topLevel.front().get();
-    if (shown && deadNode && deadNode->text() == kDeadFavoritesText)
-        m_parts.tree.add(deadNode, QString(), freeName, m_parts.settings.LightDead,
-                         m_parts.settings.LightDead);
+    if (shown && deadNode && deadNode->kind() == NodeKind::DeadFavoritesRoot)
+        m_parts.tree.add(deadNode, QString(), freeName, NodeKind::Favorite,
+                         m_parts.settings.LightDead, m_parts.settings.LightDead);
 }
 
 } // namespace norvale

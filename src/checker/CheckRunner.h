@@ -71,7 +71,7 @@ struct RunRecord {
     // 100,000 favorites holds no second copy of every path.
     QString path;
     QString originalUrl; // the address before the check
-    int status = 0;      // the verdict's status; 0 when not probed
+    LinkResult::Verdict status = LinkResult::Unchecked;
     QString title;
     QDateTime pageDate; // the page's own date, null when it gave none
     QString renamedTo;  // the new name when the page's title renamed it
@@ -130,7 +130,6 @@ public:
     const QList<RunRecord>& lastRunRecords() const { return m_records; }
 
 private:
-    bool isFolder(const TreeNode* node) const;
     std::optional<RedirectEnd> followRedirects(const QString& url, LinkResult first,
                                                const CurrentLinkSettings& current,
                                                const ProbeFunction& probe);

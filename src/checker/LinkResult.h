@@ -10,15 +10,16 @@ struct LinkResult {
     // What the probe found: alive, dead, or no usable answer. A favorite that
     // was not checked at all is Unchecked; Gone is a dead page that said so
     // itself (410).
-    enum Code : int {
-        NoAnswer = -1,
-        Unchecked = 0,
-        Alive = 200,
-        Dead = 404,
-        Gone = 410,
+    enum class Verdict {
+        NoAnswer,
+        Unchecked,
+        Alive,
+        Dead,
+        Gone,
     };
+    using enum Verdict;
 
-    int Status = Unchecked;
+    Verdict Status = Unchecked;
     QString Title;    // the page title, cleaned
     QString Redirect; // where the page sends its visitors, or ""
     // The page's date as its server gave it (GMT wall-clock time, held with a
@@ -33,5 +34,24 @@ struct LinkResult {
     // favorite.
     bool Successful = false;
 };
+
+// The number a report gives a verdict: the HTTP status it stands for, -1
+// for no answer, 0 for a favorite not probed.
+constexpr int ReportedStatus(LinkResult::Verdict verdict)
+{
+    switch (verdict) {
+    case LinkResult::NoAnswer:
+        return -1;
+    case LinkResult::Unchecked:
+        return 0;
+    case LinkResult::Alive:
+        return 200;
+    case LinkResult::Dead:
+        return 404;
+    case LinkResult::Gone:
+        return 410;
+    }
+    return 0;
+}
 
 } // namespace norvale

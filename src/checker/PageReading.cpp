@@ -1,10 +1,11 @@
 #include "PageReading.h"
 
+#include "platform/TextDecoding.h"
+
 #include <algorithm>
 #include <array>
 #include <limits>
 #include <QLocale>
-#include <QStringDecoder>
 #include <QTimeZone>
 #include <QUrl>
 
@@ -20,11 +21,8 @@ const QString& windowsCharacter(int code)
     static const std::array<QString, 256> table = [] {
         std::array<QString, 256> characters;
         for (int i = 0; i < 256; ++i) {
-            QStringDecoder windows1252("windows-1252");
             const char byte = char(i);
-            characters[size_t(i)] = windows1252.isValid()
-                                        ? windows1252.decode(QByteArrayView(&byte, 1))
-                                        : QString(QChar(i));
+            characters[size_t(i)] = DecodeWindows1252(QByteArrayView(&byte, 1));
         }
         return characters;
     }();

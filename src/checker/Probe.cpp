@@ -13,6 +13,10 @@ namespace norvale {
 
 namespace {
 
+// The two status lines that say outright that the page is dead.
+constexpr int kHttpNotFound = 404;
+constexpr int kHttpGone = 410;
+
 struct Scheme {
     const char* prefix;
     TransferProtocol protocol;
@@ -181,8 +185,8 @@ LinkResult Probe::Judge(const QString& text, const QString& url) const
 
     const QString rawTitle = FindTitle(text);
     const int code = GetStatusCode(text);
-    if (code == LinkResult::Dead || code == LinkResult::Gone) {
-        result.Status = code;
+    if (code == kHttpNotFound || code == kHttpGone) {
+        result.Status = code == kHttpGone ? LinkResult::Gone : LinkResult::Dead;
         result.Title = rawTitle;
         return result;
     }

@@ -40,28 +40,36 @@ void StatusLights::resetRunCounters()
     m_okStreak = 0;
 }
 
-void StatusLights::SetLinkLight(int status, TreeNode* node, std::optional<QDateTime> pageDate,
-                                bool ownTimeout)
+void StatusLights::SetLinkLight(LinkResult::Verdict verdict, TreeNode* node,
+                                std::optional<QDateTime> pageDate, bool ownTimeout)
 {
-    int light = m_settings.LightAlive;
-    if (status == LinkResult::Dead || status == LinkResult::Gone) {
-        light = m_settings.LightDead;
-    } else if (status == LinkResult::NoAnswer) {
-        light = m_settings.LightWarning;
+    Light light = Light::Alive;
+    switch (verdict) {
+    case LinkResult::Dead:
+    case LinkResult::Gone:
+        light = Light::Dead;
+        break;
+    case LinkResult::NoAnswer:
+        light = Light::Warning;
         if (m_settings.AutoThrottle) {
             ++m_failCount;
             m_okStreak = 0;
         }
-    } else if (status == LinkResult::Unchecked) {
-        light = m_settings.LightGray;
-    } else {
+        break;
+    case LinkResult::Unchecked:
+        light = Light::Gray;
+        break;
+    case LinkResult::Alive: {
         const bool changed = m_settings.ShowNew && pageDate && *pageDate > m_lastRunGmt;
-        light = changed ? m_settings.LightNew : m_settings.LightAlive;
+        light = changed ? Light::New : Light::Alive;
         if (m_settings.AutoThrottle)
             ++m_okStreak;
+        break;
     }
-    m_tree.setImage(node, light);
-    m_tree.setSelectedImage(node, light);
+    }
+    const int image = m_settings.lightImage(light);
+    m_tree.setImage(node, image);
+    m_tree.setSelectedImage(node, image);
     if (m_settings.AutoThrottle)
         throttle(ownTimeout);
 }

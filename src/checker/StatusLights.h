@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LinkResult.h"
+
 #include <optional>
 #include <QDateTime>
 
@@ -19,8 +21,8 @@ public:
 
     // pageDate: the page's own date, when it gave one. ownTimeout: the
     // favorite just checked has a time-out of its own.
-    void SetLinkLight(int status, TreeNode* node, std::optional<QDateTime> pageDate,
-                      bool ownTimeout);
+    void SetLinkLight(LinkResult::Verdict verdict, TreeNode* node,
+                      std::optional<QDateTime> pageDate, bool ownTimeout);
     // A folder or all-favorites run starts afresh (the window count goes on).
     void resetRunCounters();
 

@@ -11,16 +11,18 @@ namespace {
 
 QString lightName(int image, const AppSettings& settings)
 {
-    if (image == settings.LightAlive)
-        return QStringLiteral("alive");
-    if (image == settings.LightNew)
-        return QStringLiteral("changed");
-    if (image == settings.LightWarning)
-        return QStringLiteral("no-answer");
-    if (image == settings.LightDead)
-        return QStringLiteral("dead");
-    if (image == settings.LightGray)
-        return QStringLiteral("skipped");
+    // The report's name of each light, in the order an image is matched.
+    static const struct {
+        Light light;
+        const char* name;
+    } kNames[] = {
+        {Light::Alive, "alive"}, {Light::New, "changed"},  {Light::Warning, "no-answer"},
+        {Light::Dead, "dead"},   {Light::Gray, "skipped"},
+    };
+    for (const auto& entry : kNames) {
+        if (image == settings.lightImage(entry.light))
+            return QLatin1String(entry.name);
+    }
     return QStringLiteral("unchecked");
 }
 
@@ -67,7 +69,7 @@ QList<ReportEntry> UnattendedReportEntries(const CheckRunner& runner, const AppS
         entry.path = record.path.isEmpty() && record.node ? TreePathOf(record.node) : record.path;
         entry.addressBefore = record.originalUrl.isEmpty() ? record.url : record.originalUrl;
         entry.addressAfter = record.url;
-        entry.status = record.status;
+        entry.status = ReportedStatus(record.status);
         entry.title = record.title;
         entry.pageDate = record.pageDate;
         entry.renamedTo = record.renamedTo;

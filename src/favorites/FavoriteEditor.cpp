@@ -36,11 +36,6 @@ FavoriteEditor::FavoriteEditor(EditorParts parts)
     : m_parts(parts)
 {}
 
-bool FavoriteEditor::isFolder(const TreeNode* node) const
-{
-    return IsFolderNode(node, m_parts.images);
-}
-
 void FavoriteEditor::rekeyBelow(TreeNode* folder, const QString& oldPath, const QString& newPath)
 {
     for (const auto& child : folder->children()) {
@@ -56,7 +51,7 @@ RenameOutcome FavoriteEditor::RenameLink(const QString& strNewName, TreeNode* no
     const TreeNode* parent = node ? node->parent() : nullptr;
     if (!parent)
         return RenameOutcome::Failed;
-    const bool folder = isFolder(node);
+    const bool folder = node->isFolder();
     const QString cleaned = CleanNameForRename(strNewName);
     const QString name = folder ? FitName(cleaned, kAnyLength)
                                 : FitName(cleaned, kFavoriteNameLength, kNewShortcutExtension);
@@ -95,7 +90,7 @@ void FavoriteEditor::takeOntoClipboard(bool cut)
         return;
     m_clipboard = {true,          node->key(),           node->text(),
                    node->image(), node->selectedImage(), node->key()};
-    if (!isFolder(node)) {
+    if (!node->isFolder()) {
         m_clipboard.key =
             FileSystem::join(node->parent()->key(), node->text() + kShortcutExtension);
         m_clipboard.file = FavoriteFilePath(node, m_parts.fs);
@@ -120,7 +115,7 @@ void FavoriteEditor::PasteNode()
     TreeNode* selected = m_parts.tree.selectedItem();
     if (!m_clipboard.valid || !selected)
         return; // nothing was ever copied or cut
-    TreeNode* target = isFolder(selected) ? selected : selected->parent();
+    TreeNode* target = selected->isFolder() ? selected : selected->parent();
     if (!target)
         return;
     const bool favorite = m_clipboard.key.endsWith(kShortcutExtension, Qt::CaseSensitive);
@@ -164,8 +159,8 @@ void FavoriteEditor::pasteInto(TreeNode* target, bool favorite, const QString& d
             return;
         const QString onDisk =
             FileSystem::join(target->key(), m_clipboard.text + kNewShortcutExtension);
-        m_parts.tree.add(target, destination, m_clipboard.text, m_clipboard.image,
-                         m_clipboard.selectedImage);
+        m_parts.tree.add(target, destination, m_clipboard.text, NodeKind::Favorite,
+                         m_clipboard.image, m_clipboard.selectedImage);
         const QString source = m_clipboard.file;
         if (!m_parts.fs.fileExists(source)) {
             throw NorvaleError(ErrorNumber::FileNotFound, QStringLiteral("File not found"),
@@ -178,8 +173,8 @@ void FavoriteEditor::pasteInto(TreeNode* target, bool favorite, const QString& d
     } else {
         if (m_parts.fs.nameTaken(target->key(), m_clipboard.text))
             return;
-        const int image = m_parts.images.position(QStringLiteral("OPENFOLDER"));
-        m_parts.tree.add(target, destination, m_clipboard.text, image, image);
+        const int image = ImageList::position(ImageKey::OpenFolder);
+        m_parts.tree.add(target, destination, m_clipboard.text, NodeKind::Folder, image, image);
         if (!m_parts.fs.folderExists(m_clipboard.key)) {
             throw NorvaleError(ErrorNumber::FileNotFound, QStringLiteral("File not found"),
                                QStringLiteral("FavoriteEditor"));
@@ -208,7 +203,7 @@ void FavoriteEditor::DeleteNode()
     TreeNode* node = m_parts.tree.selectedItem();
     if (!node || !node->parent())
         return;
-    const bool folder = isFolder(node);
+    const bool folder = node->isFolder();
     const MessageRequest question =
         folder ? MessageRequest{QStringLiteral("Removing this folder will also remove all of its "
                                                "Favorites. Are you sure you want to remove this "
@@ -237,7 +232,7 @@ void FavoriteEditor::DeleteNode()
 void FavoriteEditor::LaunchFavorite()
 {
     TreeNode* node = m_parts.tree.selectedItem();
-    if (!node || isFolder(node) || !node->parent() || !m_parts.opener)
+    if (!node || node->isFolder() || !node->parent() || !m_parts.opener)
         return;
     CurrentLinkSettings current;
     try {
@@ -256,7 +251,7 @@ TreeNode* FavoriteEditor::newItemTarget() const
     TreeNode* selected = m_parts.tree.selectedItem();
     if (!selected)
         return nullptr;
-    if (selected->image() == m_parts.images.position(QStringLiteral("OPENFOLDER")))
+    if (selected->image() == ImageList::position(ImageKey::OpenFolder))
         return selected;
     return selected->parent() ? selected->parent() : selected;
 }
@@ -274,8 +269,8 @@ bool FavoriteEditor::CreateFolder(const QString& typedName)
         m_parts.tree.select(existing);
         return true;
     }
-    const int image = m_parts.images.position(QStringLiteral("OPENFOLDER"));
-    m_parts.tree.select(m_parts.tree.add(target, path, name, image, image));
+    const int image = ImageList::position(ImageKey::OpenFolder);
+    m_parts.tree.select(m_parts.tree.add(target, path, name, NodeKind::Folder, image, image));
     try {
         m_parts.fs.createFolder(path);
         return true;
@@ -305,7 +300,7 @@ bool FavoriteEditor::CreateFavorite(const QString& description, QString& address
     const int light = m_parts.settings.LightUnchecked;
     const bool keyFree = !m_parts.tree.findByKey(temporaryKey);
     TreeNode* node = m_parts.tree.add(target, keyFree ? temporaryKey : QString(),
-                                      FavoriteTextFor(fileName), light, light);
+                                      FavoriteTextFor(fileName), NodeKind::Favorite, light, light);
     SetShortcutExtension(m_parts.tree, node, fileName);
     m_parts.tree.select(node);
     m_parts.tree.setKey(node, QString());

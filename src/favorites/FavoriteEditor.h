@@ -76,7 +76,6 @@ public:
     const ClipboardItem& clipboard() const { return m_clipboard; }
 
 private:
-    bool isFolder(const TreeNode* node) const;
     void takeOntoClipboard(bool cut);
     TreeNode* newItemTarget() const;
     void rekeyBelow(TreeNode* folder, const QString& oldPath, const QString& newPath);

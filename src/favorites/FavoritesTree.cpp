@@ -13,6 +13,13 @@
 
 namespace norvale {
 
+namespace {
+
+// Folders are built open; the view closes the ones the user closes.
+constexpr int kFolderImage = ImageList::position(ImageKey::OpenFolder);
+
+} // namespace
+
 FavoritesTree::FavoritesTree(TreeControl& tree, const ImageList& images,
                              const AppSettings& settings, MainWindowState& state,
                              const FileSystem& fs, ErrorLog& log, QString programFolder)
@@ -28,11 +35,6 @@ FavoritesTree::FavoritesTree(TreeControl& tree, const ImageList& images,
 QString FavoritesTree::deadFavoritesPath() const
 {
     return FileSystem::join(m_programFolder, kDeadFavoritesText);
-}
-
-int FavoritesTree::folderImage() const
-{
-    return m_images.position(QStringLiteral("OPENFOLDER"));
 }
 
 void FavoritesTree::RefreshLinks()
@@ -59,8 +61,8 @@ void FavoritesTree::BuildFavoritesTree()
             TreeControl::Batch batch(m_tree);
             if (m_settings.MoveDead)
                 AddDeadFavoritesNode();
-            TreeNode* root =
-                m_tree.add(nullptr, m_state.FavoritesPath, kRootText, folderImage(), folderImage());
+            TreeNode* root = m_tree.add(nullptr, m_state.FavoritesPath, kRootText,
+                                        NodeKind::FavoritesRoot, kFolderImage, kFolderImage);
             m_tree.setExpanded(root, true);
             AddFavoriteNodes(m_state.FavoritesPath, root);
             AddFolderNodes(m_state.FavoritesPath, root);
@@ -76,13 +78,15 @@ void FavoritesTree::AddDeadFavoritesNode()
     const QString path = deadFavoritesPath();
     TreeNode* deadNode = nullptr;
     try {
-        deadNode = m_tree.add(nullptr, path, kDeadFavoritesText, folderImage(), folderImage());
+        deadNode = m_tree.add(nullptr, path, kDeadFavoritesText, NodeKind::DeadFavoritesRoot,
+                              kFolderImage, kFolderImage);
         m_tree.setExpanded(deadNode, true);
         const FolderListing listing = m_fs.listFolder(path);
         for (const QString& name : listing.files) {
             if (IsShortcutFileName(name)) {
-                TreeNode* node = m_tree.add(deadNode, QString(), FavoriteTextFor(name),
-                                            m_settings.LightDead, m_settings.LightDead);
+                TreeNode* node =
+                    m_tree.add(deadNode, QString(), FavoriteTextFor(name), NodeKind::Favorite,
+                               m_settings.LightDead, m_settings.LightDead);
                 SetShortcutExtension(m_tree, node, name);
             }
         }
@@ -120,8 +124,9 @@ void FavoritesTree::AddFavoriteNodes(const QString& folderPath, TreeNode* parent
         for (const QString& name : listing.files) {
             if (!IsShortcutFileName(name))
                 continue;
-            TreeNode* node = m_tree.add(parent, QString(), FavoriteTextFor(name),
-                                        m_settings.LightUnchecked, m_settings.LightUnchecked);
+            TreeNode* node =
+                m_tree.add(parent, QString(), FavoriteTextFor(name), NodeKind::Favorite,
+                           m_settings.LightUnchecked, m_settings.LightUnchecked);
             SetShortcutExtension(m_tree, node, name);
             ++m_state.FavoriteCount;
         }
@@ -155,7 +160,8 @@ void FavoritesTree::AddFolderNodes(const QString& folderPath, TreeNode* parent)
             const QString path = FileSystem::join(folderPath, subfolder.name);
             if (subfolder.isSymLink && leadsBackUp(path))
                 continue;
-            TreeNode* node = m_tree.add(parent, path, subfolder.name, folderImage(), folderImage());
+            TreeNode* node = m_tree.add(parent, path, subfolder.name, NodeKind::Folder,
+                                        kFolderImage, kFolderImage);
             ++m_state.FolderCount;
             AddFavoriteNodes(path, node);
             AddFolderNodes(path, node);

@@ -37,7 +37,6 @@ public:
     void AddFolderNodes(const QString& folderPath, TreeNode* parent);
 
 private:
-    int folderImage() const;
     bool leadsBackUp(const QString& linkedFolder);
 
     TreeControl& m_tree;

@@ -1,17 +1,9 @@
 #include "TreeConventions.h"
 
 #include "platform/FileSystem.h"
-#include "platform/ImageList.h"
 #include "platform/TreeControl.h"
 
 namespace norvale {
-
-bool IsFolderNode(const TreeNode* node, const ImageList& images)
-{
-    const int image = node->image();
-    return image == images.position(QStringLiteral("FOLDER")) ||
-           image == images.position(QStringLiteral("OPENFOLDER"));
-}
 
 bool IsShortcutFileName(const QString& fileName)
 {

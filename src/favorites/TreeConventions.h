@@ -5,7 +5,6 @@
 namespace norvale {
 
 class FileSystem;
-class ImageList;
 class TreeControl;
 class TreeNode;
 
@@ -16,9 +15,6 @@ inline const QString kDeadFavoritesText = QStringLiteral("Dead Favorites");
 inline const QString kShortcutExtension = QStringLiteral(".URL");
 // The spelling the program gives the files it names itself.
 inline const QString kNewShortcutExtension = QStringLiteral(".url");
-
-// A node is a folder exactly when it shows one of the two folder images.
-bool IsFolderNode(const TreeNode* node, const ImageList& images);
 
 // True for a file name that ends in ".url" in any letter case.
 bool IsShortcutFileName(const QString& fileName);

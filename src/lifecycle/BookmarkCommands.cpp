@@ -21,15 +21,15 @@ const QString kExportTitle = QStringLiteral("Export Favorites");
 // The folder the selection stands for: a folder itself, a favorite's
 // parent; null for the Dead Favorites node and its entries, which only the
 // program itself fills.
-const TreeNode* selectedFolder(TreeControl& tree, const ImageList& images, bool& dead)
+const TreeNode* selectedFolder(TreeControl& tree, bool& dead)
 {
     const TreeNode* node = tree.selectedItem();
-    if (node && !IsFolderNode(node, images))
+    if (node && !node->isFolder())
         node = node->parent();
     const TreeNode* top = node;
     while (top && top->parent())
         top = top->parent();
-    dead = top && top->text() == kDeadFavoritesText;
+    dead = top && top->kind() == NodeKind::DeadFavoritesRoot;
     return node;
 }
 
@@ -40,7 +40,7 @@ void CommandController::importBookmarks()
     if (m_services.state().Checking)
         return;
     bool dead = false;
-    const TreeNode* folder = selectedFolder(m_services.tree(), m_services.images(), dead);
+    const TreeNode* folder = selectedFolder(m_services.tree(), dead);
     const QString target = folder && !dead ? folder->key() : m_services.state().FavoritesPath;
     const QString file = m_dialogs->chooseBookmarkFile(false);
     if (file.isEmpty())
@@ -65,7 +65,7 @@ void CommandController::exportFavorites()
     if (m_services.state().Checking)
         return;
     bool dead = false;
-    const TreeNode* folder = selectedFolder(m_services.tree(), m_services.images(), dead);
+    const TreeNode* folder = selectedFolder(m_services.tree(), dead);
     // The whole tree leaves Dead Favorites out; selecting it asks for it.
     const bool whole = !folder || (!dead && !folder->parent());
     const QString source = dead    ? m_services.favorites().deadFavoritesPath()

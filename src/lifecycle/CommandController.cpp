@@ -77,9 +77,8 @@ void CommandController::watchTree()
     TreeControl& tree = m_services.tree();
     QObject::connect(&tree, &TreeControl::selectionChanged, &m_treeWatch,
                      [this](TreeNode* node) { selectionChanged(node); });
-    QObject::connect(&tree, &TreeControl::aboutToReset, &m_treeWatch, [this] {
-        m_kept = PathOf(m_services.tree().selectedItem(), m_services.images());
-    });
+    QObject::connect(&tree, &TreeControl::aboutToReset, &m_treeWatch,
+                     [this] { m_kept = PathOf(m_services.tree().selectedItem()); });
     QObject::connect(&tree, &TreeControl::resetDone, &m_treeWatch, [this] { restoreSelection(); });
 }
 
@@ -137,8 +136,7 @@ void CommandController::ShowNodeDetails(TreeNode* node)
 
 ContextMenu CommandController::chooseContextMenu()
 {
-    const ContextMenu choice =
-        ChooseContextMenu(m_services.tree(), m_services.images(), m_services.state().Checking);
+    const ContextMenu choice = ChooseContextMenu(m_services.tree(), m_services.state().Checking);
     if (choice == ContextMenu::RootFolder)
         UpdateCommands(CommandState::RootSelected);
     return choice;
@@ -247,7 +245,7 @@ void CommandController::runCommand(Command command)
         runOptions(command);
         break;
     case Command::PropertiesOfFavorite:
-        if (selected && !IsFolderNode(selected, m_services.images()))
+        if (selected && !selected->isFolder())
             runOptions(Command::Properties);
         break;
     case Command::CheckAll:

@@ -17,20 +17,30 @@ const char* const kManagedTasks[] = {
     "EB_FAVORITES_CHECK", "EB_FAVORITES_LAUNCH", "EB_FAVORITES_NEW", "EB_FAVORITES_DELETE",
     "EB_FOLDER_CHECK",    "EB_FOLDER_NEW",       "EB_FOLDER_DELETE"};
 
+template <typename Item> void SetEnabled(CommandSurface& surface, Item item, bool enabled)
+{
+    surface.setMenuItemEnabled(QLatin1String(MenuOf(item)), int(item), enabled);
+}
+
+void SetEnabled(CommandSurface& surface, ToolbarButton button, bool enabled)
+{
+    surface.setToolbarEnabled(int(button), enabled);
+}
+
 class Switcher {
 public:
     explicit Switcher(CommandSurface& surface)
         : m_surface(surface)
     {}
-    void menu(const char* name, std::initializer_list<int> indexes)
+    template <typename Item> void menu(std::initializer_list<Item> items)
     {
-        for (const int index : indexes)
-            m_surface.setMenuItemEnabled(QLatin1String(name), index, true);
+        for (const Item item : items)
+            SetEnabled(m_surface, item, true);
     }
-    void toolbar(std::initializer_list<int> positions)
+    void toolbar(std::initializer_list<ToolbarButton> buttons)
     {
-        for (const int position : positions)
-            m_surface.setToolbarEnabled(position, true);
+        for (const ToolbarButton button : buttons)
+            SetEnabled(m_surface, button, true);
     }
     void tasks(std::initializer_list<const char*> keys, bool available = true)
     {
@@ -57,12 +67,14 @@ void switchAllOff(CommandSurface& surface)
 // copied, deleted or renamed: the commands that would do nothing are off.
 void switchOffWhatTopLevelRefuses(CommandSurface& surface)
 {
-    for (const int index : {1, 2, 8, 9})
-        surface.setMenuItemEnabled(QLatin1String(Menus::Edit), index, false);
-    for (const int index : {3, 4, 10, 11})
-        surface.setMenuItemEnabled(QLatin1String(Menus::Folder), index, false);
-    for (const int position : {10, 11, 13})
-        surface.setToolbarEnabled(position, false);
+    for (const auto item :
+         {EditMenuItem::Cut, EditMenuItem::Copy, EditMenuItem::Delete, EditMenuItem::Rename})
+        SetEnabled(surface, item, false);
+    for (const auto item : {FolderMenuItem::Cut, FolderMenuItem::Copy, FolderMenuItem::Delete,
+                            FolderMenuItem::Rename})
+        SetEnabled(surface, item, false);
+    for (const auto button : {ToolbarButton::Cut, ToolbarButton::Copy, ToolbarButton::Delete})
+        SetEnabled(surface, button, false);
     surface.setTaskAvailable(QStringLiteral("EB_FOLDER_DELETE"), false);
 }
 
@@ -70,7 +82,7 @@ void switchOffWhatTopLevelRefuses(CommandSurface& surface)
 
 CommandState DeriveCommandState(const TreeNode* node, const EnablementContext& context)
 {
-    if (node && !IsFolderNode(node, context.images))
+    if (node && !node->isFolder())
         return CommandState::FavoriteSelected;
     // With nothing selected (a run rebuilt the tree), the commands are
     // those of the root, so that another run can be started at once.
@@ -94,57 +106,70 @@ void UpdateCommands(CommandSurface& surface, CommandState state, const Enablemen
     for (const char* key : kManagedTasks)
         surface.setTaskAvailable(QLatin1String(key), false);
 
-    on.menu(Menus::File, {4});
+    on.menu({FileMenuItem::Exit});
     if (!context.checking)
-        on.menu(Menus::File, {1, 2}); // import and export
-    on.menu(Menus::Edit, {11, 13});
-    on.menu(Menus::Node, {1, 14, 2});
-    on.toolbar({7, 15});
+        on.menu({FileMenuItem::ImportBookmarks, FileMenuItem::ExportFavorites});
+    on.menu({EditMenuItem::Find, EditMenuItem::Options});
+    on.menu({NodeMenuItem::CheckFavorite, NodeMenuItem::Properties, NodeMenuItem::Launch});
+    on.toolbar({ToolbarButton::Find, ToolbarButton::Help});
     if (context.checking) {
-        on.toolbar({4});
-        on.menu(Menus::Links, {4});
+        on.toolbar({ToolbarButton::StopChecking});
+        on.menu({LinksMenuItem::Stop});
         on.tasks({"EB_OTHER_CHECK"}, false);
     } else {
-        on.toolbar({3});
-        on.menu(Menus::Links, {3});
+        on.toolbar({ToolbarButton::CheckDir});
+        on.menu({LinksMenuItem::CheckFolder});
         on.tasks({"EB_OTHER_CHECK"});
     }
 
     const bool idle = !context.checking;
     switch (state) {
     case CommandState::DeadFavoritesSelected:
-        surface.setMenuItemEnabled(QLatin1String(Menus::Links), 1, false);
-        surface.setToolbarEnabled(1, false);
+        SetEnabled(surface, LinksMenuItem::CheckAll, false);
+        SetEnabled(surface, ToolbarButton::CheckAll, false);
         on.tasks({"EB_OTHER_CHECK"}, false);
         break;
     case CommandState::RootSelected:
         if (idle) {
-            on.toolbar({1, 12});
-            on.menu(Menus::Edit, {6, 5, 3});
-            on.menu(Menus::Links, {1, 3, 8});
-            on.menu(Menus::Folder, {8, 7, 1, 5});
+            on.toolbar({ToolbarButton::CheckAll, ToolbarButton::Paste});
+            on.menu({EditMenuItem::NewFavorite, EditMenuItem::NewFolder, EditMenuItem::Paste});
+            on.menu({LinksMenuItem::CheckAll, LinksMenuItem::CheckFolder, LinksMenuItem::Refresh});
+            on.menu({FolderMenuItem::NewFavorite, FolderMenuItem::NewFolder,
+                     FolderMenuItem::CheckFolder, FolderMenuItem::Paste});
             on.tasks({"EB_FOLDER_CHECK", "EB_FOLDER_NEW", "EB_FAVORITES_NEW"});
         }
         break;
     case CommandState::FavoriteSelected:
         if (idle) {
-            on.toolbar({1, 2, 11, 10, 13, 12, 8});
-            on.menu(Menus::Edit, {2, 1, 8, 6, 5, 3, 9});
-            on.menu(Menus::Links, {1, 3, 2, 8});
-            on.menu(Menus::Node, {5, 4, 11, 9, 8, 6, 12});
+            on.toolbar({ToolbarButton::CheckAll, ToolbarButton::CheckOne, ToolbarButton::Copy,
+                        ToolbarButton::Cut, ToolbarButton::Delete, ToolbarButton::Paste,
+                        ToolbarButton::Properties});
+            on.menu({EditMenuItem::Copy, EditMenuItem::Cut, EditMenuItem::Delete,
+                     EditMenuItem::NewFavorite, EditMenuItem::NewFolder, EditMenuItem::Paste,
+                     EditMenuItem::Rename});
+            on.menu({LinksMenuItem::CheckAll, LinksMenuItem::CheckFolder, LinksMenuItem::CheckOne,
+                     LinksMenuItem::Refresh});
+            on.menu({NodeMenuItem::Copy, NodeMenuItem::Cut, NodeMenuItem::Delete,
+                     NodeMenuItem::NewFavorite, NodeMenuItem::NewFolder, NodeMenuItem::Paste,
+                     NodeMenuItem::Rename});
             on.tasks({"EB_FAVORITES_CHECK", "EB_FOLDER_CHECK", "EB_FAVORITES_DELETE",
                       "EB_FAVORITES_NEW"});
         }
-        on.menu(Menus::Links, {6, 10});
-        on.toolbar({6});
+        on.menu({LinksMenuItem::Launch, LinksMenuItem::Properties});
+        on.toolbar({ToolbarButton::LaunchLink});
         on.tasks({"EB_FAVORITES_LAUNCH"});
         break;
     case CommandState::FolderSelected:
         if (idle) {
-            on.toolbar({1, 11, 10, 13, 12});
-            on.menu(Menus::Edit, {2, 1, 8, 6, 5, 3, 9});
-            on.menu(Menus::Links, {1, 3, 8});
-            on.menu(Menus::Folder, {1, 4, 3, 10, 8, 7, 5, 11});
+            on.toolbar({ToolbarButton::CheckAll, ToolbarButton::Copy, ToolbarButton::Cut,
+                        ToolbarButton::Delete, ToolbarButton::Paste});
+            on.menu({EditMenuItem::Copy, EditMenuItem::Cut, EditMenuItem::Delete,
+                     EditMenuItem::NewFavorite, EditMenuItem::NewFolder, EditMenuItem::Paste,
+                     EditMenuItem::Rename});
+            on.menu({LinksMenuItem::CheckAll, LinksMenuItem::CheckFolder, LinksMenuItem::Refresh});
+            on.menu({FolderMenuItem::CheckFolder, FolderMenuItem::Copy, FolderMenuItem::Cut,
+                     FolderMenuItem::Delete, FolderMenuItem::NewFavorite, FolderMenuItem::NewFolder,
+                     FolderMenuItem::Paste, FolderMenuItem::Rename});
             on.tasks({"EB_FOLDER_CHECK", "EB_FOLDER_DELETE", "EB_FOLDER_NEW", "EB_FAVORITES_NEW"});
         }
         break;

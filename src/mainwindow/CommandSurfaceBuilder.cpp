@@ -7,12 +7,12 @@ namespace norvale {
 
 namespace {
 
-CommandItem item(const char* caption, Command command, const char* icon = "",
+CommandItem item(const char* caption, Command command, ImageKey icon = ImageKey::None,
                  const char* shortcut = "")
 {
     CommandItem result;
     result.caption = QString::fromUtf8(caption);
-    result.iconKey = QString::fromUtf8(icon);
+    result.icon = icon;
     result.shortcut = QString::fromUtf8(shortcut);
     result.command = int(command);
     return result;
@@ -26,22 +26,22 @@ CommandItem separator()
     return result;
 }
 
-CommandItem button(const char* key, const char* tooltip, const char* icon, Command command)
+CommandItem button(const char* key, const char* tooltip, ImageKey icon, Command command)
 {
     CommandItem result;
     result.key = QString::fromUtf8(key);
     result.tooltip = QString::fromUtf8(tooltip);
-    result.iconKey = QString::fromUtf8(icon);
+    result.icon = icon;
     result.command = int(command);
     return result;
 }
 
-TaskItem task(const char* key, const char* text, const char* icon, Command command)
+TaskItem task(const char* key, const char* text, ImageKey icon, Command command)
 {
     TaskItem result;
     result.key = QString::fromUtf8(key);
     result.text = QString::fromUtf8(text);
-    result.iconKey = QString::fromUtf8(icon);
+    result.icon = icon;
     result.command = int(command);
     return result;
 }
@@ -72,100 +72,106 @@ void BuildCommandSurface(CommandSurface& surface)
     surface.addMenu(menu(Menus::File, "&File",
                          {item("&Import Bookmarks...", Command::ImportBookmarks),
                           item("&Export Favorites...", Command::ExportFavorites), separator(),
-                          item("E&xit", Command::Exit, "FILEEXIT")}));
+                          item("E&xit", Command::Exit, ImageKey::FileExit)}));
     surface.addMenu(menu(Menus::Edit, "&Edit",
-                         {item("C&ut", Command::Cut, "CUT", "Ctrl+X"),
-                          item("&Copy", Command::Copy, "COPY", "Ctrl+C"),
-                          item("&Paste", Command::Paste, "PASTE", "Ctrl+V"), separator(),
-                          item("New &Folder", Command::NewFolder, "FOLDER"),
-                          item("&New Favorite", Command::NewFavorite, "IELOGO"), separator(),
-                          item("&Delete", Command::Delete, "DELETE", "Del"),
-                          item("&Rename", Command::Rename, "RENAME"), separator(),
-                          item("Find", Command::Find, "FIND", "Ctrl+F"), separator(),
-                          item("&Options", Command::OptionsFromMenu, "OPTIONS")}));
+                         {item("C&ut", Command::Cut, ImageKey::Cut, "Ctrl+X"),
+                          item("&Copy", Command::Copy, ImageKey::Copy, "Ctrl+C"),
+                          item("&Paste", Command::Paste, ImageKey::Paste, "Ctrl+V"), separator(),
+                          item("New &Folder", Command::NewFolder, ImageKey::Folder),
+                          item("&New Favorite", Command::NewFavorite, ImageKey::IeLogo),
+                          separator(), item("&Delete", Command::Delete, ImageKey::Delete, "Del"),
+                          item("&Rename", Command::Rename, ImageKey::Rename), separator(),
+                          item("Find", Command::Find, ImageKey::Find, "Ctrl+F"), separator(),
+                          item("&Options", Command::OptionsFromMenu, ImageKey::Options)}));
     surface.addMenu(
         menu(Menus::Links, "Fa&vorites",
-             {item("Check &All Favorites", Command::CheckAll, "CHECKALL"),
-              item("Check &This Favorite", Command::CheckOne, "CHECKONE"),
-              item("Check Favorites in This &Directory", Command::CheckFolder, "CHECKDIR"),
-              item("&Stop Checking", Command::Stop, "STOP"), separator(),
-              item("&Launch Favorite", Command::Launch, "LAUNCH"), separator(),
-              item("&Refresh", Command::Refresh, "REFRESH", "F5"), separator(),
-              item("&Properties", Command::PropertiesOfFavorite, "PROPERTIES")}));
+             {item("Check &All Favorites", Command::CheckAll, ImageKey::CheckAll),
+              item("Check &This Favorite", Command::CheckOne, ImageKey::CheckOne),
+              item("Check Favorites in This &Directory", Command::CheckFolder, ImageKey::CheckDir),
+              item("&Stop Checking", Command::Stop, ImageKey::Stop), separator(),
+              item("&Launch Favorite", Command::Launch, ImageKey::Launch), separator(),
+              item("&Refresh", Command::Refresh, ImageKey::Refresh, "F5"), separator(),
+              item("&Properties", Command::PropertiesOfFavorite, ImageKey::Properties)}));
     surface.addMenu(menu(Menus::Help, "&Help",
-                         {item("&Help Topics", Command::Help, "INFO", "F1"), separator(),
+                         {item("&Help Topics", Command::Help, ImageKey::Info, "F1"), separator(),
                           item("&About Norvale", Command::About),
                           item("&Brimwick Software", Command::MakerSite),
-                          item("&Donate!", Command::Donate, "CHECKALL")}));
-    CommandMenu node = menu(
-        Menus::Node, " ",
-        {item("&Check Favorite", Command::CheckOne, "CHECKALL"),
-         item("&Launch Favorite", Command::Launch, "LAUNCH"), separator(),
-         item("Cu&t", Command::Cut, "CUT"), item("&Copy", Command::Copy, "COPY"),
-         item("&Paste", Command::Paste, "PASTE"), separator(),
-         item("New Folder", Command::NewFolder, "FOLDER"),
-         item("New Favorite", Command::NewFavorite, "IELOGO"), separator(),
-         item("&Delete", Command::Delete, "DELETE"), item("&Rename", Command::Rename, "RENAME"),
-         separator(), item("&Properties", Command::Properties, "PROPERTIES")},
-        true);
-    node.items[5].visible = false; // a favorite's menu never offers Paste
+                          item("&Donate!", Command::Donate, ImageKey::CheckAll)}));
+    CommandMenu node = menu(Menus::Node, " ",
+                            {item("&Check Favorite", Command::CheckOne, ImageKey::CheckAll),
+                             item("&Launch Favorite", Command::Launch, ImageKey::Launch),
+                             separator(), item("Cu&t", Command::Cut, ImageKey::Cut),
+                             item("&Copy", Command::Copy, ImageKey::Copy),
+                             item("&Paste", Command::Paste, ImageKey::Paste), separator(),
+                             item("New Folder", Command::NewFolder, ImageKey::Folder),
+                             item("New Favorite", Command::NewFavorite, ImageKey::IeLogo),
+                             separator(), item("&Delete", Command::Delete, ImageKey::Delete),
+                             item("&Rename", Command::Rename, ImageKey::Rename), separator(),
+                             item("&Properties", Command::Properties, ImageKey::Properties)},
+                            true);
+    // A favorite's menu never offers Paste.
+    node.items[int(NodeMenuItem::Paste) - 1].visible = false;
     surface.addMenu(node);
-    surface.addMenu(menu(
-        Menus::Folder, " ",
-        {item("Check Favorites in This &Directory", Command::CheckFolder, "CHECKDIR"), separator(),
-         item("Cu&t", Command::Cut, "CUT"), item("&Copy", Command::Copy, "COPY"),
-         item("&Paste", Command::Paste, "PASTE"), separator(),
-         item("New Folder", Command::NewFolder, "FOLDER"),
-         item("New Favorite", Command::NewFavorite, "IELOGO"), separator(),
-         item("&Delete", Command::Delete, "DELETE"), item("&Rename", Command::Rename, "RENAME")},
-        true));
     surface.addMenu(
-        menu(Menus::Dead, "",
-             {item("Check Favorite", Command::CheckOne, "CHECKONE"),
-              item("&Cut", Command::Cut, "CUT"), item("&Delete", Command::Delete, "DELETE"),
-              item("&Launch Favorite", Command::Launch, "LAUNCH"), separator(),
-              item("Properties", Command::Properties, "PROPERTIES")},
+        menu(Menus::Folder, " ",
+             {item("Check Favorites in This &Directory", Command::CheckFolder, ImageKey::CheckDir),
+              separator(), item("Cu&t", Command::Cut, ImageKey::Cut),
+              item("&Copy", Command::Copy, ImageKey::Copy),
+              item("&Paste", Command::Paste, ImageKey::Paste), separator(),
+              item("New Folder", Command::NewFolder, ImageKey::Folder),
+              item("New Favorite", Command::NewFavorite, ImageKey::IeLogo), separator(),
+              item("&Delete", Command::Delete, ImageKey::Delete),
+              item("&Rename", Command::Rename, ImageKey::Rename)},
              true));
+    surface.addMenu(menu(Menus::Dead, "",
+                         {item("Check Favorite", Command::CheckOne, ImageKey::CheckOne),
+                          item("&Cut", Command::Cut, ImageKey::Cut),
+                          item("&Delete", Command::Delete, ImageKey::Delete),
+                          item("&Launch Favorite", Command::Launch, ImageKey::Launch), separator(),
+                          item("Properties", Command::Properties, ImageKey::Properties)},
+                         true));
 
     surface.setToolbar({
-        button("CheckAll", "Check All Favorites", "CHECKALL", Command::CheckAll),
-        button("CheckOne", "Check Highlighted Favorite", "CHECKONE", Command::CheckOne),
-        button("CheckDir", "Check Favorites in this Directory", "CHECKDIR", Command::CheckFolder),
-        button("StopChecking", "Stop Checking Favorites", "STOP", Command::Stop),
+        button("CheckAll", "Check All Favorites", ImageKey::CheckAll, Command::CheckAll),
+        button("CheckOne", "Check Highlighted Favorite", ImageKey::CheckOne, Command::CheckOne),
+        button("CheckDir", "Check Favorites in this Directory", ImageKey::CheckDir,
+               Command::CheckFolder),
+        button("StopChecking", "Stop Checking Favorites", ImageKey::Stop, Command::Stop),
         separator(),
-        button("LaunchLink", "Launch Highlighted Favorite", "LAUNCH", Command::Launch),
-        button("Find", "Find Favorite", "FIND", Command::Find),
-        button("Properties", "Properties", "PROPERTIES", Command::Properties),
+        button("LaunchLink", "Launch Highlighted Favorite", ImageKey::Launch, Command::Launch),
+        button("Find", "Find Favorite", ImageKey::Find, Command::Find),
+        button("Properties", "Properties", ImageKey::Properties, Command::Properties),
         separator(),
-        button("Cut", "Cut", "CUT", Command::Cut),
-        button("Copy", "Copy", "COPY", Command::Copy),
-        button("Paste", "Paste", "PASTE", Command::Paste),
-        button("Delete", "Delete", "DELETE", Command::Delete),
+        button("Cut", "Cut", ImageKey::Cut, Command::Cut),
+        button("Copy", "Copy", ImageKey::Copy, Command::Copy),
+        button("Paste", "Paste", ImageKey::Paste, Command::Paste),
+        button("Delete", "Delete", ImageKey::Delete, Command::Delete),
         separator(),
-        button("Help", "Norvale Help", "INFO", Command::Help),
+        button("Help", "Norvale Help", ImageKey::Info, Command::Help),
     });
 
     surface.addTaskGroup(
         {QStringLiteral("EB_FAVORITES"),
          QStringLiteral("Favorites Tasks"),
-         {task("EB_FAVORITES_CHECK", "Check Favorite", "CHECKONE", Command::CheckOne),
-          task("EB_FAVORITES_LAUNCH", "Launch Favorite", "LAUNCH", Command::Launch),
-          task("EB_FAVORITES_NEW", "New Favorite", "IELOGO", Command::NewFavorite),
-          task("EB_FAVORITES_DELETE", "Delete Favorite", "DELETE", Command::Delete)}});
+         {task("EB_FAVORITES_CHECK", "Check Favorite", ImageKey::CheckOne, Command::CheckOne),
+          task("EB_FAVORITES_LAUNCH", "Launch Favorite", ImageKey::Launch, Command::Launch),
+          task("EB_FAVORITES_NEW", "New Favorite", ImageKey::IeLogo, Command::NewFavorite),
+          task("EB_FAVORITES_DELETE", "Delete Favorite", ImageKey::Delete, Command::Delete)}});
     surface.addTaskGroup(
         {QStringLiteral("EB_FOLDER"),
          QStringLiteral("Folder Tasks"),
-         {task("EB_FOLDER_CHECK", "Check Folder", "CHECKDIR", Command::CheckFolder),
-          task("EB_FOLDER_NEW", "New Folder", "FOLDER", Command::NewFolder),
-          task("EB_FOLDER_DELETE", "Delete Folder", "DELETE", Command::Delete)}});
+         {task("EB_FOLDER_CHECK", "Check Folder", ImageKey::CheckDir, Command::CheckFolder),
+          task("EB_FOLDER_NEW", "New Folder", ImageKey::Folder, Command::NewFolder),
+          task("EB_FOLDER_DELETE", "Delete Folder", ImageKey::Delete, Command::Delete)}});
     surface.addTaskGroup(
         {QStringLiteral("EB_OTHER"),
          QStringLiteral("Other Tasks"),
-         {task("EB_OTHER_CHECK", "Check All Favorites", "CHECKALL", Command::CheckAll),
-          task("EB_OTHER_FIND", "Find Favorite or Folder", "FIND", Command::Find),
-          task("EB_OTHER_PROPERTIES", "Options", "PROPERTIES", Command::OptionsFromTaskPane),
-          task("EB_OTHER_REFRESH", "Refresh List", "REFRESH", Command::Refresh),
-          task("EB_OTHER_HELP", "View Help", "INFO", Command::Help)}});
+         {task("EB_OTHER_CHECK", "Check All Favorites", ImageKey::CheckAll, Command::CheckAll),
+          task("EB_OTHER_FIND", "Find Favorite or Folder", ImageKey::Find, Command::Find),
+          task("EB_OTHER_PROPERTIES", "Options", ImageKey::Properties,
+               Command::OptionsFromTaskPane),
+          task("EB_OTHER_REFRESH", "Refresh List", ImageKey::Refresh, Command::Refresh),
+          task("EB_OTHER_HELP", "View Help", ImageKey::Info, Command::Help)}});
     surface.addTaskGroup({QStringLiteral("EB_DETAILS"),
                           QStringLiteral("Details"),
                           {detail(1), detail(2), detail(3), detail(4), detail(5)}});

@@ -611,44 +611,44 @@ void drawPrint(QPainter& p)
 // ---------------------------------------------------------------- the table
 
 struct Picture {
-    const char* key;
+    ImageKey key;
     void (*draw)(QPainter&);
 };
 
 constexpr Picture kPictures[] = {
-    {"COPY", drawCopy},
-    {"CUT", drawCut},
-    {"PASTE", drawPaste},
-    {"DELETE", drawDelete},
-    {"FIND", drawFind},
-    {"PROPERTIES", drawProperties},
-    {"CHECKALL", drawCheckAll},
-    {"CHECKONE", drawCheckOne},
-    {"CHECKDIR", drawCheckDir},
-    {"STOP", drawStop},
-    {"LAUNCH", drawLaunch},
-    {"REFRESH", drawRefresh},
-    {"INFO", drawInfo},
-    {"IELOGO", drawFavorite},
-    {"FOLDER", drawFolder},
-    {"OPENFOLDER", drawOpenFolder},
-    {"GREENDOT", drawGreenDot},
-    {"GRAYDOT", drawGrayDot},
-    {"NEWGREENDOT", drawNewGreenDot},
-    {"REDDOT", drawRedDot},
-    {"BLACKDOT", drawBlackDot},
-    {"YELLOWDOT", drawYellowDot},
-    {"YELLOWRESULT", drawYellowResult},
-    {"REDRESULT", drawRedResult},
-    {"GREENCHECK", drawGreenCheck},
-    {"GREENNEW", drawGreenNew},
-    {"TOMBSTONE", drawTombstone},
-    {"FILEEXIT", drawFileExit},
-    {"NEWFOLDER", drawNewFolder},
-    {"OPTIONS", drawOptions},
-    {"PRINT", drawPrint},
-    {"RENAME", drawRename},
-    {"SYNC", drawSync},
+    {ImageKey::Copy, drawCopy},
+    {ImageKey::Cut, drawCut},
+    {ImageKey::Paste, drawPaste},
+    {ImageKey::Delete, drawDelete},
+    {ImageKey::Find, drawFind},
+    {ImageKey::Properties, drawProperties},
+    {ImageKey::CheckAll, drawCheckAll},
+    {ImageKey::CheckOne, drawCheckOne},
+    {ImageKey::CheckDir, drawCheckDir},
+    {ImageKey::Stop, drawStop},
+    {ImageKey::Launch, drawLaunch},
+    {ImageKey::Refresh, drawRefresh},
+    {ImageKey::Info, drawInfo},
+    {ImageKey::IeLogo, drawFavorite},
+    {ImageKey::Folder, drawFolder},
+    {ImageKey::OpenFolder, drawOpenFolder},
+    {ImageKey::GreenDot, drawGreenDot},
+    {ImageKey::GrayDot, drawGrayDot},
+    {ImageKey::NewGreenDot, drawNewGreenDot},
+    {ImageKey::RedDot, drawRedDot},
+    {ImageKey::BlackDot, drawBlackDot},
+    {ImageKey::YellowDot, drawYellowDot},
+    {ImageKey::YellowResult, drawYellowResult},
+    {ImageKey::RedResult, drawRedResult},
+    {ImageKey::GreenCheck, drawGreenCheck},
+    {ImageKey::GreenNew, drawGreenNew},
+    {ImageKey::Tombstone, drawTombstone},
+    {ImageKey::FileExit, drawFileExit},
+    {ImageKey::NewFolder, drawNewFolder},
+    {ImageKey::Options, drawOptions},
+    {ImageKey::Print, drawPrint},
+    {ImageKey::Rename, drawRename},
+    {ImageKey::Sync, drawSync},
 };
 
 // The picture drawn at 1x and at 2x, each from the vector shapes.
@@ -673,11 +673,8 @@ QIcon render(void (*draw)(QPainter&))
 QVector<QIcon> PaintImages(const ImageList& images)
 {
     QVector<QIcon> icons(images.count() + 1);
-    for (const Picture& picture : kPictures) {
-        const int position = images.position(QLatin1String(picture.key));
-        if (position > 0)
-            icons[position] = render(picture.draw);
-    }
+    for (const Picture& picture : kPictures)
+        icons[ImageList::position(picture.key)] = render(picture.draw);
     return icons;
 }
 

@@ -39,12 +39,11 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
     : QMainWindow(parent)
     , m_tree(tree)
     , m_surface(surface)
-    , m_images(images)
     , m_pictures(PaintImages(images))
 {
     setWindowTitle(QStringLiteral("Brimwick Norvale"));
     setObjectName(QStringLiteral("frmMain"));
-    setWindowIcon(m_pictures.value(images.position(QStringLiteral("CHECKALL"))));
+    setWindowIcon(m_pictures.value(ImageList::position(ImageKey::CheckAll)));
     const QScreen* screen = QGuiApplication::primaryScreen();
     resize(
         firstSize(screen ? screen->availableGeometry().size() : QSize(kFirstWidth, kFirstHeight)));
@@ -60,7 +59,7 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
     m_splitter->setObjectName(QStringLiteral("splitter"));
     m_splitter->setChildrenCollapsible(false);
     setCentralWidget(m_splitter);
-    m_taskPane = new TaskPane(surface, m_pictures, images, m_splitter);
+    m_taskPane = new TaskPane(surface, m_pictures, m_splitter);
     connect(m_taskPane, &TaskPane::itemClicked, this, [this](const QString& key) {
         if (const TaskItem* item = m_surface.taskItem(key); item && item->available)
             Q_EMIT commandRequested(Command(item->command));
@@ -154,7 +153,7 @@ QAction* MainWindow::actionFor(const CommandItem& item)
     action->setText(item.caption);
     action->setToolTip(item.tooltip.isEmpty() ? QString(item.caption).remove(QLatin1Char('&'))
                                               : item.tooltip);
-    const int position = m_images.position(item.iconKey);
+    const int position = ImageList::position(item.icon);
     if (position > 0)
         action->setIcon(m_pictures.value(position));
     if (!item.shortcut.isEmpty())
@@ -263,7 +262,7 @@ void MainWindow::activate(const QModelIndex& index)
     const TreeNode* node = TreeItemModel::nodeAt(index);
     if (!node)
         return;
-    if (IsFolderNode(node, m_images))
+    if (node->isFolder())
         m_treeView->setExpanded(index, !m_treeView->isExpanded(index));
     else
         Q_EMIT commandRequested(Command::Launch);
@@ -282,8 +281,7 @@ void MainWindow::setFolderImage(const QModelIndex& index, bool open)
     if (!node)
         return;
     m_tree.setExpanded(node, open);
-    m_tree.setImage(
-        node, m_images.position(open ? QStringLiteral("OPENFOLDER") : QStringLiteral("FOLDER")));
+    m_tree.setImage(node, ImageList::position(open ? ImageKey::OpenFolder : ImageKey::Folder));
 }
 
 // After a rebuild the view knows nothing of the nodes' expansion: expanding

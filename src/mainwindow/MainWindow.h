@@ -99,7 +99,6 @@ private:
 
     TreeControl& m_tree;
     CommandSurface& m_surface;
-    const ImageList& m_images;
     QVector<QIcon> m_pictures;
     TreeItemModel* m_model = nullptr;
     FavoritesTreeView* m_treeView = nullptr;

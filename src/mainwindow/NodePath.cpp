@@ -5,11 +5,11 @@
 
 namespace norvale {
 
-std::optional<NodePath> PathOf(const TreeNode* node, const ImageList& images)
+std::optional<NodePath> PathOf(const TreeNode* node)
 {
     if (!node)
         return std::nullopt;
-    if (IsFolderNode(node, images))
+    if (node->isFolder())
         return NodePath{node->key(), QString()};
     if (!node->parent())
         return std::nullopt;

@@ -5,7 +5,6 @@
 
 namespace norvale {
 
-class ImageList;
 class TreeControl;
 class TreeNode;
 
@@ -17,7 +16,7 @@ struct NodePath {
     QString favoriteText; // empty for a folder
 };
 
-std::optional<NodePath> PathOf(const TreeNode* node, const ImageList& images);
+std::optional<NodePath> PathOf(const TreeNode* node);
 
 // The node at that path, or null when the rebuilt tree has none. A favorite
 // whose name now differs in letter case only still counts as found.

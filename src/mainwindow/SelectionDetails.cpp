@@ -18,7 +18,7 @@ void ShowNodeDetails(TreeNode* node, DetailsContext& context)
 {
     if (!node)
         return;
-    const bool favorite = !IsFolderNode(node, context.images);
+    const bool favorite = !node->isFolder();
     const TreeNode* folder = favorite ? node->parent() : node;
     CommandState state = CommandState::FavoriteSelected;
     if (!favorite) {

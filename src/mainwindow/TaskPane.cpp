@@ -132,12 +132,10 @@ private:
     bool m_link = true;
 };
 
-TaskPane::TaskPane(CommandSurface& surface, QVector<QIcon> images, const ImageList& imageList,
-                   QWidget* parent)
+TaskPane::TaskPane(CommandSurface& surface, QVector<QIcon> images, QWidget* parent)
     : QScrollArea(parent)
     , m_surface(surface)
     , m_images(std::move(images))
-    , m_imageList(imageList)
 {
     setObjectName(QStringLiteral("ExplorerBar"));
     setWidgetResizable(true);
@@ -238,7 +236,7 @@ void TaskPane::refresh()
             TaskItemWidget* line = m_items.value(item.key);
             if (!line)
                 continue;
-            const int position = m_imageList.position(item.iconKey);
+            const int position = ImageList::position(item.icon);
             line->show(item,
                        position > 0 && position < m_images.size() ? m_images[position] : QIcon());
         }

@@ -10,7 +10,6 @@ class QToolButton;
 namespace norvale {
 
 class CommandSurface;
-class ImageList;
 class TaskItemWidget;
 
 // The task pane: collapsible titled groups of link items (icon and text,
@@ -20,8 +19,7 @@ class TaskItemWidget;
 class TaskPane : public QScrollArea {
     Q_OBJECT
 public:
-    TaskPane(CommandSurface& surface, QVector<QIcon> images, const ImageList& imageList,
-             QWidget* parent = nullptr);
+    TaskPane(CommandSurface& surface, QVector<QIcon> images, QWidget* parent = nullptr);
 
     QWidget* itemWidget(const QString& key) const;
     QToolButton* groupHeader(const QString& key) const;
@@ -37,7 +35,6 @@ private:
 
     CommandSurface& m_surface;
     QVector<QIcon> m_images;
-    const ImageList& m_imageList;
     QHash<QString, TaskItemWidget*> m_items;
     QList<TaskItemWidget*> m_order; // top to bottom
     QHash<QString, QToolButton*> m_headers;

@@ -5,20 +5,20 @@
 
 namespace norvale {
 
-ContextMenu ChooseContextMenu(const TreeControl& tree, const ImageList& images, bool checking)
+ContextMenu ChooseContextMenu(const TreeControl& tree, bool checking)
 {
     const TreeNode* node = tree.selectedItem();
     if (!node)
         return ContextMenu::None;
     if (node == tree.node(1)) {
-        if (node->text() == kDeadFavoritesText)
+        if (node->kind() == NodeKind::DeadFavoritesRoot)
             return ContextMenu::None;
-        if (node->text() == kRootText)
+        if (node->kind() == NodeKind::FavoritesRoot)
             return ContextMenu::RootFolder;
     }
-    if (IsFolderNode(node, images))
+    if (node->isFolder())
         return ContextMenu::Folder;
-    if (node->parent() && node->parent()->text() == kDeadFavoritesText)
+    if (node->parent() && node->parent()->kind() == NodeKind::DeadFavoritesRoot)
         return checking ? ContextMenu::None : ContextMenu::DeadFavorite;
     return ContextMenu::Favorite;
 }

@@ -24,7 +24,7 @@ bool ShowOptionsDialog(OptionsContext& context, int page)
 bool ShowPropertiesDialog(OptionsContext& context)
 {
     const TreeNode* selected = context.tree.selectedItem();
-    if (!selected || !selected->parent() || IsFolderNode(selected, context.images))
+    if (!selected || !selected->parent() || selected->isFolder())
         return false;
     return ShowOptionsDialog(context, PrefPage::Properties);
 }

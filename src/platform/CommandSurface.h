@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ImageList.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -12,7 +14,7 @@ struct CommandItem {
     QString key; // toolbar buttons only
     QString caption;
     QString tooltip;
-    QString iconKey; // image-list key, empty for none
+    ImageKey icon = ImageKey::None;
     QString shortcut;
     bool separator = false;
     bool enabled = true;
@@ -32,7 +34,7 @@ enum class TaskItemKind { Link = 0, Text = 1 };
 struct TaskItem {
     QString key;
     QString text;
-    QString iconKey;
+    ImageKey icon = ImageKey::None;
     TaskItemKind kind = TaskItemKind::Link;
     bool available = true;
     QString tooltip; // the item's second text

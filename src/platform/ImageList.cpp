@@ -19,6 +19,7 @@ const QStringList& ImageList::keys()
         QStringLiteral("FILEEXIT"),    QStringLiteral("NEWFOLDER"),    QStringLiteral("OPTIONS"),
         QStringLiteral("PRINT"),       QStringLiteral("RENAME"),       QStringLiteral("SYNC"),
     };
+    Q_ASSERT(list.size() == position(ImageKey::Sync));
     return list;
 }
 

@@ -11,6 +11,11 @@ QString DecodeUtf8OrWindows1252(const QByteArray& bytes)
     const QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
+    return DecodeWindows1252(bytes);
+}
+
+QString DecodeWindows1252(QByteArrayView bytes)
+{
     QStringDecoder windows1252("windows-1252");
     return windows1252.isValid() ? windows1252.decode(bytes) : QString::fromLatin1(bytes);
 }

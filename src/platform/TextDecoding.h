@@ -10,6 +10,8 @@ namespace norvale {
 // The bytes as UTF-8 when they are valid UTF-8, else as Windows-1252 (the
 // code page older files and pages were written in).
 QString DecodeUtf8OrWindows1252(const QByteArray& bytes);
+// The bytes as Windows-1252 (as Latin-1 where Qt has no such codec).
+QString DecodeWindows1252(QByteArrayView bytes);
 
 // UTF-8 that also carries UTF-16 surrogates standing alone (as three-byte
 // sequences), so that any QString goes to bytes and back unchanged; for

@@ -21,8 +21,8 @@ void TreeControl::renumber(std::vector<std::unique_ptr<TreeNode>>& siblings, int
         siblings[i]->m_row = static_cast<int>(i);
 }
 
-TreeNode* TreeControl::add(TreeNode* parent, const QString& key, const QString& text, int image,
-                           int selectedImage)
+TreeNode* TreeControl::add(TreeNode* parent, const QString& key, const QString& text, NodeKind kind,
+                           int image, int selectedImage)
 {
     if (!key.isEmpty() && m_byKey.contains(key)) {
         throw NorvaleError(ErrorNumber::KeyNotUnique,
@@ -36,6 +36,7 @@ TreeNode* TreeControl::add(TreeNode* parent, const QString& key, const QString& 
     auto node = std::make_unique<TreeNode>();
     node->m_key = key;
     node->m_text = text;
+    node->m_kind = kind;
     node->m_image = image;
     node->m_selectedImage = selectedImage;
     node->m_parent = parent;

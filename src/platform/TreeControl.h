@@ -10,6 +10,15 @@ namespace norvale {
 
 class TreeControl;
 
+// What a node stands for, fixed when it is added: the images it shows
+// change (open or closed folder, a favorite's light), its kind does not.
+enum class NodeKind {
+    Favorite,
+    Folder,
+    FavoritesRoot,     // the top-level node of the favorites folder
+    DeadFavoritesRoot, // the top-level node of the dead favorites folder
+};
+
 // One node of the tree. Its attributes change only through TreeControl, so
 // that views hear of every change.
 class TreeNode {
@@ -18,6 +27,9 @@ public:
     const QString& text() const { return m_text; }
     // Whatever the owner attaches to the node; the view never shows it.
     const QString& tag() const { return m_tag; }
+    NodeKind kind() const { return m_kind; }
+    // Folders and the two top-level nodes hold favorites; a favorite does not.
+    bool isFolder() const { return m_kind != NodeKind::Favorite; }
     int image() const { return m_image; }
     int selectedImage() const { return m_selectedImage; }
     bool expanded() const { return m_expanded; }
@@ -33,6 +45,7 @@ private:
     QString m_key;
     QString m_text;
     QString m_tag;
+    NodeKind m_kind = NodeKind::Favorite;
     int m_image = 0;
     int m_selectedImage = 0;
     bool m_expanded = false;
@@ -53,8 +66,8 @@ public:
 
     // Appends a node as the last child of parent (top level when null). A
     // non-empty key must be unique in the tree (error 35602 otherwise).
-    TreeNode* add(TreeNode* parent, const QString& key, const QString& text, int image,
-                  int selectedImage);
+    TreeNode* add(TreeNode* parent, const QString& key, const QString& text, NodeKind kind,
+                  int image, int selectedImage);
     void remove(TreeNode* node);
     void clear();
 

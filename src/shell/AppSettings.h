@@ -13,6 +13,18 @@ class ImageList;
 constexpr int kDefaultParallel = 256;
 constexpr int kMostParallel = 256;
 
+// The six status lights a favorite shows.
+enum class Light {
+    Unchecked,
+    Dead,
+    Warning, // no answer
+    Alive,
+    Gray, // not checked: bypassed
+    New,  // alive, and changed since the last run
+};
+inline constexpr Light kLights[] = {Light::Unchecked, Light::Dead, Light::Warning,
+                                    Light::Alive,     Light::Gray, Light::New};
+
 enum class ProxyMode : int {
     None = 0,    // connect directly
     Browser = 1, // the browser's proxy
@@ -29,6 +41,9 @@ struct AppSettings {
     int LightAlive = 0;
     int LightGray = 0;
     int LightNew = 0;
+    // The image position of a light: one of the six fields above.
+    int& lightImage(Light light);
+    int lightImage(Light light) const { return const_cast<AppSettings*>(this)->lightImage(light); }
 
     int Timeout = 0; // milliseconds
     bool ChangeName = false;

@@ -5,7 +5,10 @@
 
 #include <QLocale>
 #include <QUrl>
+
+#include <algorithm>
 #include <variant>
+#include <vector>
 
 namespace norvale {
 
@@ -13,59 +16,59 @@ namespace {
 
 using Member = std::variant<int AppSettings::*, bool AppSettings::*, QDateTime AppSettings::*>;
 
-// One row per stored field of the record: its value name and where it goes.
+// A date's first-run value: the time the program started.
+struct StartTime {};
+using FirstRunValue = std::variant<int, bool, StartTime>;
+
 struct SettingField {
-    const char* name;
+    const char* name; // the stored value's name
     Member member;
+    FirstRunValue firstRun; // used when the store has no valid value
+    int savedAs;            // place among the values written at exit
 };
 
-// The stored fields, in the order they are read at start-up.
-const SettingField kLoadOrder[] = {
-    {"Timeout", &AppSettings::Timeout},
-    {"ChangeName", &AppSettings::ChangeName},
-    {"IEToolMenu", &AppSettings::IEToolMenu},
-    {"IEToolbar", &AppSettings::IEToolbar},
-    {"PreserveIcons", &AppSettings::PreserveIcons},
-    {"SmallLights", &AppSettings::SmallLights},
-    {"LastRun", &AppSettings::LastRun},
-    {"ShowNew", &AppSettings::ShowNew},
-    {"AutoCheck", &AppSettings::AutoCheck},
-    {"LastCheck", &AppSettings::LastCheck},
-    {"MoveDead", &AppSettings::MoveDead},
-    {"AutoThrottle", &AppSettings::AutoThrottle},
-    {"DeadFavoritesInIE", &AppSettings::DeadFavoritesInIE},
-    {"Parallel", &AppSettings::Parallel},
+// Every stored field of the record, in the order they are read at start-up.
+const SettingField kSettings[] = {
+    {"Timeout", &AppSettings::Timeout, 1000, 1},
+    {"ChangeName", &AppSettings::ChangeName, false, 2},
+    {"IEToolMenu", &AppSettings::IEToolMenu, false, 3},
+    {"IEToolbar", &AppSettings::IEToolbar, false, 4},
+    {"PreserveIcons", &AppSettings::PreserveIcons, false, 5},
+    {"SmallLights", &AppSettings::SmallLights, false, 6},
+    {"LastRun", &AppSettings::LastRun, StartTime{}, 7},
+    {"ShowNew", &AppSettings::ShowNew, false, 8},
+    {"AutoCheck", &AppSettings::AutoCheck, false, 12},
+    {"LastCheck", &AppSettings::LastCheck, StartTime{}, 13},
+    {"MoveDead", &AppSettings::MoveDead, false, 9},
+    {"AutoThrottle", &AppSettings::AutoThrottle, true, 10},
+    {"DeadFavoritesInIE", &AppSettings::DeadFavoritesInIE, false, 11},
+    {"Parallel", &AppSettings::Parallel, kDefaultParallel, 14},
 };
 
-// The same fields in the order they are written at exit.
-const char* const kSaveOrder[] = {
-    "Timeout",           "ChangeName", "IEToolMenu", "IEToolbar", "PreserveIcons",
-    "SmallLights",       "LastRun",    "ShowNew",    "MoveDead",  "AutoThrottle",
-    "DeadFavoritesInIE", "AutoCheck",  "LastCheck",  "Parallel",
-};
-
-const SettingField& field(const char* name)
+// The rows of kSettings in the order they are written at exit.
+const std::vector<const SettingField*>& saveOrder()
 {
-    for (const SettingField& f : kLoadOrder) {
-        if (qstrcmp(f.name, name) == 0)
-            return f;
-    }
-    Q_UNREACHABLE();
+    static const std::vector<const SettingField*> order = [] {
+        std::vector<const SettingField*> rows;
+        for (const SettingField& f : kSettings)
+            rows.push_back(&f);
+        std::sort(rows.begin(), rows.end(), [](const SettingField* a, const SettingField* b) {
+            return a->savedAs < b->savedAs;
+        });
+        return rows;
+    }();
+    return order;
 }
 
-// Defaults of a first run: everything off except throttling, one second of
-// time-out, 24 checks at once, and both dates at the start time.
 void applyDefault(AppSettings& settings, const SettingField& f, const QDateTime& now)
 {
     std::visit(
         [&](auto member) {
             using T = std::remove_reference_t<decltype(settings.*member)>;
-            if constexpr (std::is_same_v<T, int>)
-                settings.*member = member == &AppSettings::Parallel ? kDefaultParallel : 1000;
-            else if constexpr (std::is_same_v<T, bool>)
-                settings.*member = (member == &AppSettings::AutoThrottle);
-            else
+            if constexpr (std::is_same_v<T, QDateTime>)
                 settings.*member = now;
+            else
+                settings.*member = std::get<T>(f.firstRun);
         },
         f.member);
 }
@@ -183,7 +186,7 @@ bool ParseStoredTwips(const QString& text, double* value)
 void LoadAppSettings(AppSettings& settings, const RegistryStore& store, const QDateTime& now,
                      const ProblemReporter& report)
 {
-    for (const SettingField& f : kLoadOrder) {
+    for (const SettingField& f : kSettings) {
         const QString name = QLatin1String(f.name);
         applyDefault(settings, f, now);
         const auto stored = store.value(StoreKeys::Company, StoreKeys::Product, name);
@@ -203,10 +206,10 @@ void LoadAppSettings(AppSettings& settings, const RegistryStore& store, const QD
 
 void SaveAppSettings(const AppSettings& settings, RegistryStore& store, const QDateTime& now)
 {
-    for (const char* name : kSaveOrder) {
-        const SettingField& f = field(name);
-        const QVariant value = qstrcmp(name, "LastRun") == 0 ? QVariant(now) : valueOf(settings, f);
-        store.SaveSetting(StoreKeys::Company, StoreKeys::Product, QLatin1String(name), value);
+    for (const SettingField* f : saveOrder()) {
+        const bool lastRun = f->member == Member(&AppSettings::LastRun);
+        const QVariant value = lastRun ? QVariant(now) : valueOf(settings, *f);
+        store.SaveSetting(StoreKeys::Company, StoreKeys::Product, QLatin1String(f->name), value);
     }
     SaveProxySettings(settings, store);
 }

@@ -270,8 +270,13 @@ TEST_F(CheckRunnerTest, FolderRunChecksOnlyThatFoldersOwnFavorites)
     favorite("Work/Deeper/Three", titled("Three"));
     favorite("Only Folders/Inner/x", titled("x"));
     favorites.BuildFavoritesTree();
+    // A subfolder closed in the view shows the closed picture, and stays a folder.
+    TreeNode* deeper = NodeNamed(tree, "Deeper");
+    tree.setImage(deeper, ImageList::position(ImageKey::Folder));
+    tree.setSelectedImage(deeper, ImageList::position(ImageKey::Folder));
     runner.CheckFolderLinks(NodeNamed(tree, "One"));
-    EXPECT_EQ(lightsOf({"One", "Two", "Three", "Top"}), "GREENCHECK REDRESULT IELOGO IELOGO");
+    EXPECT_EQ(lightsOf({"One", "Two", "Deeper", "Three", "Top"}),
+              "GREENCHECK REDRESULT FOLDER IELOGO IELOGO");
     runner.CheckFolderLinks(NodeNamed(tree, "Only Folders"));
     EXPECT_EQ(status.panelText(2), QString());
     EXPECT_THAT(messages(), ElementsAre("All Favorites in Directory Checked",
@@ -348,7 +353,7 @@ TEST(Throttle, TheTimeOutFollowsTheLastTenLights)
     AppSettings settings;
     settings.AutoThrottle = true;
     TreeControl tree;
-    TreeNode* node = tree.add(nullptr, QString(), "f", 0, 0);
+    TreeNode* node = tree.add(nullptr, QString(), "f", NodeKind::Favorite, 0, 0);
     const QDateTime lastRun;
     // A light per character: + alive, x dead, - no answer, 0 unchecked.
     const struct {
@@ -365,7 +370,10 @@ TEST(Throttle, TheTimeOutFollowsTheLastTenLights)
         StatusLights lights(tree, settings, lastRun);
         settings.Timeout = row.start;
         for (const char* light = row.lights; *light; ++light) {
-            const int status = *light == '+' ? 200 : *light == 'x' ? 404 : *light == '-' ? -1 : 0;
+            const LinkResult::Verdict status = *light == '+'   ? LinkResult::Alive
+                                               : *light == 'x' ? LinkResult::Dead
+                                               : *light == '-' ? LinkResult::NoAnswer
+                                                               : LinkResult::Unchecked;
             lights.SetLinkLight(status, node, std::nullopt, row.ownTimeout);
         }
         EXPECT_EQ(settings.Timeout, row.end) << row.start << " " << row.lights;

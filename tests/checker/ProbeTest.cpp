@@ -33,8 +33,8 @@ QString page(const QString& body, const QString& status = "200")
     return FixtureServer::path("/page", {{"body", body}, {"status", status}});
 }
 
-const int A = LinkResult::Alive, D = LinkResult::Dead, G = LinkResult::Gone,
-          N = LinkResult::NoAnswer;
+constexpr LinkResult::Verdict A = LinkResult::Alive, D = LinkResult::Dead, G = LinkResult::Gone,
+                              N = LinkResult::NoAnswer;
 
 class ProbeTest : public testing::Test {
 protected:
@@ -106,7 +106,7 @@ TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
         {QStringLiteral("dict://127.0.0.1:%1/").arg(server().port()), "N||"},
         {"http://127.0.0.1:notaport/", "N||"},
     };
-    const QMap<int, QString> verdicts{{A, "A"}, {D, "D"}, {G, "G"}, {N, "N"}};
+    const QMap<LinkResult::Verdict, QString> verdicts{{A, "A"}, {D, "D"}, {G, "G"}, {N, "N"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.url.left(120).toStdString());
         const LinkResult result = check(row.url, row.timeoutMs);

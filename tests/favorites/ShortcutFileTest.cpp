@@ -40,8 +40,9 @@ protected:
     ShortcutFileTest()
     {
         m_settings.Timeout = 1000;
-        m_root = m_tree.add(nullptr, m_temp.folder(u"Favorites"_s), u"Favorites"_s, 16, 16);
-        m_favorite = m_tree.add(m_root, QString(), u"Home"_s, 14, 14);
+        m_root = m_tree.add(nullptr, m_temp.folder(u"Favorites"_s), u"Favorites"_s,
+                            NodeKind::FavoritesRoot, 16, 16);
+        m_favorite = m_tree.add(m_root, QString(), u"Home"_s, NodeKind::Favorite, 14, 14);
     }
     // The favorite's file with its standard section and these private lines.
     QString write(const QStringList& privateLines = {}, const QString& name = u"Home.url"_s)

@@ -18,13 +18,14 @@ class TreeSearchTest : public testing::Test {
 protected:
     TreeSearchTest()
     {
-        TreeNode* root = m_tree.add(nullptr, u"/f"_s, u"Favorites"_s, 15, 15);
-        m_tree.add(root, {}, u"World News"_s, 17, 17);
-        m_tree.add(root, {}, u"Sports"_s, 17, 17);
-        m_archive = m_tree.add(root, u"/f/a"_s, u"News Archive"_s, 15, 15);
-        m_tree.add(m_archive, {}, u"Local news"_s, 17, 17);
-        m_tree.add(m_archive, {}, u"Weather"_s, 17, 17);
-        m_recipes = m_tree.add(root, {}, u"Recipes"_s, 17, 17);
+        TreeNode* root =
+            m_tree.add(nullptr, u"/f"_s, u"Favorites"_s, NodeKind::FavoritesRoot, 15, 15);
+        m_tree.add(root, {}, u"World News"_s, NodeKind::Favorite, 17, 17);
+        m_tree.add(root, {}, u"Sports"_s, NodeKind::Favorite, 17, 17);
+        m_archive = m_tree.add(root, u"/f/a"_s, u"News Archive"_s, NodeKind::Folder, 15, 15);
+        m_tree.add(m_archive, {}, u"Local news"_s, NodeKind::Favorite, 17, 17);
+        m_tree.add(m_archive, {}, u"Weather"_s, NodeKind::Favorite, 17, 17);
+        m_recipes = m_tree.add(root, {}, u"Recipes"_s, NodeKind::Favorite, 17, 17);
         QObject::connect(&m_tree, &TreeControl::ensureVisibleRequested,
                          [this](TreeNode* node) { m_shown.append(node->text()); });
     }

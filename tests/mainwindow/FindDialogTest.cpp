@@ -20,11 +20,11 @@ class FindDialogTest : public testing::Test {
 protected:
     FindDialogTest()
     {
-        TreeNode* root = m_tree.add(nullptr, "/f", "Favorites", 15, 15);
-        m_tree.add(root, {}, "World News", 17, 17);
-        m_tree.add(root, {}, "Sports", 17, 17);
-        TreeNode* archive = m_tree.add(root, "/f/a", "News Archive", 15, 15);
-        m_tree.add(archive, {}, "Local news", 17, 17);
+        TreeNode* root = m_tree.add(nullptr, "/f", "Favorites", NodeKind::FavoritesRoot, 15, 15);
+        m_tree.add(root, {}, "World News", NodeKind::Favorite, 17, 17);
+        m_tree.add(root, {}, "Sports", NodeKind::Favorite, 17, 17);
+        TreeNode* archive = m_tree.add(root, "/f/a", "News Archive", NodeKind::Folder, 15, 15);
+        m_tree.add(archive, {}, "Local news", NodeKind::Favorite, 17, 17);
         m_dialog = new FindDialog(m_tree, m_boxes, &m_owner);
         QObject::connect(m_dialog, &FindDialog::nodeFound,
                          [this](TreeNode* node) { m_found.append(node->text()); });

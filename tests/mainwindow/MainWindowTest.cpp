@@ -50,11 +50,12 @@ TEST_F(MainWindowTest, ShowsTheTreeWithItsExpansion)
     const int light = m_images.position("IELOGO");
     {
         TreeControl::Batch batch(m_tree);
-        TreeNode* root = m_tree.add(nullptr, "/f", "Favorites", folder, folder);
+        TreeNode* root =
+            m_tree.add(nullptr, "/f", "Favorites", NodeKind::FavoritesRoot, folder, folder);
         m_tree.setExpanded(root, true);
-        m_tree.add(root, QString(), "one", light, light);
-        TreeNode* closed = m_tree.add(root, "/f/c", "Closed", folder, folder);
-        m_tree.add(closed, QString(), "inside", light, light);
+        m_tree.add(root, QString(), "one", NodeKind::Favorite, light, light);
+        TreeNode* closed = m_tree.add(root, "/f/c", "Closed", NodeKind::Folder, folder, folder);
+        m_tree.add(closed, QString(), "inside", NodeKind::Favorite, light, light);
     }
     QTreeView* view = m_window.treeView();
     const QModelIndex root = view->model()->index(0, 0);
@@ -67,7 +68,7 @@ TEST_F(MainWindowTest, ShowsTheTreeWithItsExpansion)
     // Later changes reach the view one by one.
     m_tree.setText(m_tree.node(2), "renamed");
     EXPECT_EQ(view->model()->index(0, 0, root).data().toString(), "renamed");
-    m_tree.add(m_tree.node(1), QString(), "added", light, light);
+    m_tree.add(m_tree.node(1), QString(), "added", NodeKind::Favorite, light, light);
     EXPECT_EQ(view->model()->rowCount(root), 3);
     m_tree.remove(m_tree.node(3));
     EXPECT_EQ(view->model()->rowCount(root), 2);

@@ -27,7 +27,10 @@ TEST(StatusLightSwitch, EachLightBecomesTheSameLightOfTheOtherSet)
         settings.SmallLights = wasSmall;
         ChooseLightImages(settings, images);
         auto add = [&](TreeNode* parent, const QString& key) {
-            return tree.add(parent, {}, key, images.position(key), images.position(key));
+            const NodeKind kind = !parent                          ? NodeKind::FavoritesRoot
+                                  : key == QLatin1String("FOLDER") ? NodeKind::Folder
+                                                                   : NodeKind::Favorite;
+            return tree.add(parent, {}, key, kind, images.position(key), images.position(key));
         };
         TreeNode* folder = add(nullptr, "OPENFOLDER");
         TreeNode* sub = add(folder, "FOLDER");

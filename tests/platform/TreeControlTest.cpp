@@ -25,7 +25,10 @@ protected:
         add(a1, u"a1x"_s);
         a2 = add(a, u"a2"_s);
     }
-    TreeNode* add(TreeNode* parent, const QString& key) { return tree.add(parent, key, key, 1, 2); }
+    TreeNode* add(TreeNode* parent, const QString& key)
+    {
+        return tree.add(parent, key, key, norvale::NodeKind::Favorite, 1, 2);
+    }
     // The texts in node(1..count()) order; every node's indexOf must agree with its place.
     QString displayOrder() const
     {
@@ -79,8 +82,8 @@ TEST_F(TreeControlTest, NonEmptyKeysAreUnique)
 {
     EXPECT_EQ(errorOf([&] { add(b, u"a1x"_s); }), norvale::ErrorNumber::KeyNotUnique);
     EXPECT_EQ(tree.count(), 6);
-    tree.add(b, QString(), u"one"_s, 0, 0);
-    tree.add(b, QString(), u"two"_s, 0, 0);
+    tree.add(b, QString(), u"one"_s, norvale::NodeKind::Favorite, 0, 0);
+    tree.add(b, QString(), u"two"_s, norvale::NodeKind::Favorite, 0, 0);
     EXPECT_EQ(b->childCount(), 2);
 
     tree.setKey(a1, u"renamed"_s);

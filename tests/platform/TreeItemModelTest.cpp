@@ -31,7 +31,7 @@ TEST(TreeItemModel, StaysConsistentThroughAddRemoveBatchAndClear)
     QAbstractItemModelTester tester(&model,
                                     QAbstractItemModelTester::FailureReportingMode::Warning);
     auto add = [&tree](TreeNode* parent, const QString& text) {
-        return tree.add(parent, text, text, 1, 2);
+        return tree.add(parent, text, text, norvale::NodeKind::Favorite, 1, 2);
     };
 
     TreeNode* a = add(nullptr, QStringLiteral("A"));
