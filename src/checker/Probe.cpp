@@ -19,16 +19,15 @@ constexpr int kHttpGone = 410;
 
 struct Scheme {
     const char* prefix;
-    TransferProtocol protocol;
     long defaultPort;
 };
 
-// Matched exactly: an address written in capitals keeps the last protocol.
+// Matched exactly: an address written in capitals gets port 80.
 const Scheme kSchemes[] = {
-    {"https://", TransferProtocol::Https, 443},
-    {"ftps://", TransferProtocol::Ftp, 990},
-    {"http://", TransferProtocol::Http, 80},
-    {"ftp://", TransferProtocol::Ftp, 21},
+    {"https://", 443},
+    {"ftps://", 990},
+    {"http://", 80},
+    {"ftp://", 21},
 };
 
 const Scheme* schemeOf(const QString& url)
@@ -129,8 +128,6 @@ ProbeTarget Probe::TargetFor(const QString& url, int timeoutMs, const AppSetting
 LinkResult Probe::CheckLink(const QString& url, int timeoutMs)
 {
     m_control.Cancel();
-    if (const Scheme* scheme = schemeOf(url))
-        m_control.setProtocol(scheme->protocol);
     const ProbeTarget target = TargetFor(url, timeoutMs, m_settings);
     LinkResult failed;
     failed.Status = LinkResult::NoAnswer;

@@ -30,8 +30,6 @@ public:
     // more lights are set, starting from `timeout` and `windowCount`.
     static int LongestTimeoutAfter(int timeout, int windowCount, qint64 lights);
 
-    int failCount() const { return m_failCount; }
-    int okStreak() const { return m_okStreak; }
     int windowCount() const { return m_windowCount; }
 
 private:

@@ -37,7 +37,6 @@ public:
     // The index of the node last examined: the match after a successful
     // search, one step past the end after an unsuccessful one.
     int currentIndex() const { return m_currentIndex; }
-    int endIndex() const { return m_endIndex; }
     int step() const { return m_step; }
 
 private:

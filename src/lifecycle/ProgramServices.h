@@ -69,7 +69,6 @@ public:
     MessageBoxes& boxes() { return m_boxes; }
     ErrorLog& log() { return m_log; }
     FavoritesTree& favorites() { return m_favorites; }
-    TransferControl& transferControl() { return m_transfer; }
     Probe& probe() { return m_probe; }
     IconFetcher& icons() { return m_icons; }
     ShortcutFile& shortcuts() { return m_shortcuts; }

@@ -59,11 +59,9 @@ public:
     QSplitter* splitter() const { return m_splitter; }
     QToolBar* toolBar() const { return m_toolBar; }
     QString statusPanelText(int panel) const;
-    QProgressBar* progressBar() const { return m_progress; }
     // The action shown for a menu item (by menu name and index, from 1).
     QAction* menuAction(const QString& menu, int index) const;
     QAction* toolbarAction(int position) const;
-    QMenu* contextMenu(const QString& menu) const { return m_contextMenus.value(menu); }
     // Opens the context menu of the selected node at a screen position.
     QMenu* openContextMenu(const QPoint& globalPosition);
     void startRename();

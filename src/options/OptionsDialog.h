@@ -38,7 +38,6 @@ public:
     QTabWidget* tabs() const { return m_tabs; }
     QCheckBox* checkBox(Check box) const { return m_checks[static_cast<size_t>(box)]; }
     QSlider* timeoutSlider(int index) const { return m_sliders.at(static_cast<size_t>(index)); }
-    QSpinBox* checksAtOnceBox() const { return m_checksAtOnce; }
     QLineEdit* textBox(TextBox box) const { return m_texts[static_cast<size_t>(box)]; }
     QRadioButton* proxyOption(ProxyMode option) const;
     QPushButton* button(OptionsButton button) const

@@ -105,10 +105,8 @@ public:
     // None until a proxy option is chosen or filled in.
     std::optional<ProxyMode> proxyOption() const { return m_proxyOption; }
     bool proxyFieldsEnabled() const { return m_proxyFieldsEnabled; }
-    bool moveDeadTouched() const { return m_moveDeadTouched; }
     bool closed() const { return m_closed; }
     // Properties mode: the favorite's file.
-    const QString& favoriteFilePath() const { return m_filePath; }
 
     static bool IsValidProxyPort(const QString& port);
     static QString invalidPortMessage();

@@ -24,14 +24,11 @@ void StatusBarModel::setPanelText(int panel, const QString& text)
 
 void StatusBarModel::setProgress(int done, int total)
 {
-    m_done = done;
-    m_total = total;
     Q_EMIT progressChanged(done, total);
 }
 
 void StatusBarModel::showMessage(const QString& text, int timeoutMs)
 {
-    m_message = text;
     Q_EMIT messageShown(text, timeoutMs);
 }
 

@@ -17,13 +17,10 @@ public:
 
     // A run's progress: done of total; a total of 0 hides it.
     void setProgress(int done, int total);
-    int progressDone() const { return m_done; }
-    int progressTotal() const { return m_total; }
 
     // A passing message shown over the panels for timeoutMs (0: until the
     // next one).
     void showMessage(const QString& text, int timeoutMs);
-    QString lastMessage() const { return m_message; }
 
 Q_SIGNALS:
     void panelChanged(int panel, const QString& text);
@@ -32,9 +29,6 @@ Q_SIGNALS:
 
 private:
     QStringList m_texts;
-    int m_done = 0;
-    int m_total = 0;
-    QString m_message;
 };
 
 } // namespace norvale

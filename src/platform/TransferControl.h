@@ -9,8 +9,6 @@ namespace norvale {
 
 class TransferEngine;
 
-enum class TransferProtocol { Http, Https, Ftp };
-
 namespace ErrorNumber {
 constexpr int TransferFailed = 35754;
 constexpr int TransferTimedOut = 35761;
@@ -27,15 +25,12 @@ public:
 
     void Cancel();
 
-    TransferProtocol Protocol() const { return m_protocol; }
-    void setProtocol(TransferProtocol protocol) { m_protocol = protocol; }
     long RemotePort() const { return m_remotePort; }
     void setRemotePort(long port) { m_remotePort = port; }
     QString Proxy() const { return m_proxy; }
     void setProxy(const QString& proxy) { m_proxy = proxy; }
     QString URL() const { return m_url; }
     void setURL(const QString& url) { m_url = url; }
-    int RequestTimeout() const { return m_requestTimeoutSeconds; }
     // Whole seconds; 0 means half a second, so that no request waits for ever.
     void setRequestTimeout(int seconds) { m_requestTimeoutSeconds = seconds; }
     void setCaFile(const QString& caFile) { m_caFile = caFile; }
@@ -65,7 +60,6 @@ private:
     TransferRequest requestFor(const QString& url) const;
 
     TransferEngine& m_engine;
-    TransferProtocol m_protocol = TransferProtocol::Http;
     long m_remotePort = 80;
     QString m_proxy;
     QString m_url;

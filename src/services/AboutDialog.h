@@ -27,7 +27,6 @@ public:
     QLabel* titleLabel() const { return m_title; }
     QLabel* copyrightLabel() const { return m_copyright; }
     QLabel* addressLabel() const { return m_address; }
-    QLabel* creditLabel() const { return m_credit; }
     QPushButton* okButton() const { return m_ok; }
 
     // What a click on the address does: hands it to the opener.

@@ -18,7 +18,6 @@ public:
     ErrorLog(QString programFolder, MessageBoxes& boxes, const Clock& clock);
 
     void LogError(const NorvaleError& error, bool showMessage);
-    QString logPath() const { return m_logPath; }
     // The log line for an error, without its line end.
     QString entryFor(const NorvaleError& error) const;
 
