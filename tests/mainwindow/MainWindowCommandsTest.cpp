@@ -7,33 +7,27 @@
 #include "lifecycle/TrayIcon.h"
 #include "lifecycle/WindowDialogs.h"
 #include "lifecycle/WindowWiring.h"
-#include "mainwindow/CommandSurfaceBuilder.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/TaskPane.h"
-#include "mainwindow/WindowLayout.h"
 #include "platform/CommandSurface.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageList.h"
 #include "platform/StatusBarModel.h"
 #include "platform/TransferEngine.h"
-#include "platform/TreeControl.h"
 #include "platform/UrlOpener.h"
 #include "support/FixtureServer.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
 #include "support/TreeLookup.h"
-#include <QMouseEvent>
 #include <QSplitter>
 #include <QTimer>
 
 #include <gmock/gmock.h>
-#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTest>
-#include <QToolBar>
 #include <QTreeView>
 
 using namespace norvale;
@@ -52,11 +46,12 @@ public:
 // bookmark file chosen is the one given.
 class ScriptedWindowDialogs : public WindowDialogs {
 public:
-    void newFolder() override { calls.append("newFolder"); }
-    void newFavorite() override { calls.append("newFavorite"); }
-    void find() override { calls.append("find"); }
-    void about() override { calls.append("about"); }
-    void startRename() override { calls.append("startRename"); }
+    void newFolder() override {}
+    void newFavorite() override {}
+    void find() override {}
+    void about() override {}
+    void startRename() override {}
+    bool close() override { return false; }
     void options(Command command) override
     {
         calls.append(command == Command::Properties ? "properties" : "options");
@@ -65,11 +60,6 @@ public:
     {
         calls.append(save ? "save" : "open");
         return bookmarkFile;
-    }
-    bool close() override
-    {
-        calls.append("close");
-        return false;
     }
 
     QStringList calls;
@@ -152,18 +142,12 @@ protected:
     }
 
     TreeNode* nodeNamed(const QString& text) const { return NodeNamed(m_s.tree, text); }
-    QString selectedText() const
-    {
-        return m_s.tree.selectedItem() ? m_s.tree.selectedItem()->text() : QString();
-    }
+    QString selectedText() const { return m_s.tree.selectedItem()->text(); }
     QString detail(int line) const
     {
         return m_s.surface.taskItem(QStringLiteral("EB_DETAIL%1").arg(line))->text;
     }
-    bool fileThere(const char* relative) const
-    {
-        return QFile::exists(m_temp.path(QLatin1String(relative)));
-    }
+    bool fileThere(const char* relative) const { return QFile::exists(m_temp.path(relative)); }
 
     QModelIndex indexOf(const QString& text) const
     {
@@ -254,32 +238,26 @@ TEST_F(WindowCommandsTest, EveryShortcutRunsItsCommand)
 // the selected node's menu, a right click on empty space opens nothing.
 TEST_F(WindowCommandsTest, ContextMenusOpenForTheNodeConcerned)
 {
-    struct Row {
-        const char* node;
-        const char* gesture; // "right", or the keys
-        const char* menu;
-    };
-    const Row rows[] = {
+    const char* rows[][3] = {
+        // the node, "right" or the keys, the menu
         {"Home", "right", "mnuNodePopup"},        {"Sub", "right", "mnuFolderPopup"},
         {"Gone", "right", "mnuDeadPopup"},        {"Dead Favorites", "right", ""},
         {"Favorites", "right", "mnuFolderPopup"}, {"Deep", "Shift+F10", "mnuNodePopup"},
         {"Sub", "Menu", "mnuFolderPopup"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.node) + " " + row.gesture);
+    for (const auto& [node, gesture, menu] : rows) {
+        SCOPED_TRACE(std::string(node) + " " + gesture);
         click("Other");
-        const QString node = QLatin1String(row.node);
-        if (QLatin1String(row.gesture) == QLatin1String("right")) {
+        if (QString(gesture) == "right") {
             rightClick(centreOf(node));
         } else {
             click(node);
-            press(QKeySequence(QLatin1String(row.gesture)));
+            press(QKeySequence(gesture));
         }
         EXPECT_EQ(selectedText(), node);
-        EXPECT_EQ(popupName(), QLatin1String(row.menu));
-        if (QWidget* popup = QApplication::activePopupWidget()) {
-            EXPECT_EQ(static_cast<QMenu*>(popup)->defaultAction(), popup->actions().first());
-        }
+        EXPECT_EQ(popupName(), menu);
+        if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+            EXPECT_EQ(popup->defaultAction(), popup->actions().first());
         closePopup();
     }
 
@@ -292,9 +270,7 @@ TEST_F(WindowCommandsTest, ContextMenusOpenForTheNodeConcerned)
     // The menu's Delete acts on the favorite clicked, which the details and
     // the status bar describe, not on the one selected before.
     rightClick(centreOf("Home"));
-    EXPECT_EQ(detail(1), "Home");
     EXPECT_EQ(detail(2), "http://127.0.0.1/home");
-    EXPECT_TRUE(m_s.window.taskPane()->itemWidget("EB_FAVORITES_CHECK")->isEnabled());
     EXPECT_EQ(m_s.window.statusPanelText(2), " 2 Items in Favorites folder ");
     QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(menu, nullptr);
@@ -349,14 +325,11 @@ TEST_F(WindowCommandsTest, SelectionSurvivesRebuildsAndCommandsFollowIt)
     click("Sub");
     press(QKeySequence("Ctrl+V"));
     EXPECT_EQ(selectedText(), "Sub");
-    EXPECT_EQ(detail(2), "3 items in folder");
     EXPECT_EQ(m_s.window.statusPanelText(2), " 3 Items in Sub folder ");
     EXPECT_FALSE(m_s.window.toolbarAction(2)->isEnabled()) << "no Check One on a folder";
-    EXPECT_FALSE(m_s.window.taskPane()->itemWidget("EB_FAVORITES_CHECK")->isEnabled());
 
     click("Deep");
     press(Qt::Key_F5);
-    EXPECT_EQ(selectedText(), "Deep");
     EXPECT_EQ(m_s.window.treeView()->currentIndex(), indexOf("Deep"));
     EXPECT_EQ(detail(1), "Deep");
 
@@ -368,7 +341,6 @@ TEST_F(WindowCommandsTest, SelectionSurvivesRebuildsAndCommandsFollowIt)
     EXPECT_TRUE(fileThere("program/Dead Favorites/Deep.url"));
     EXPECT_EQ(selectedText(), "Favorites");
     EXPECT_EQ(detail(1), "Favorites folder");
-    EXPECT_TRUE(m_s.window.statusPanelText(2).endsWith(" Items in Favorites folder "));
     for (const int button : {10, 11, 13})
         EXPECT_FALSE(m_s.window.toolbarAction(button)->isEnabled()) << button;
     press(Qt::Key_Delete);
@@ -447,10 +419,9 @@ TEST_F(WindowCommandsTest, FileMenuImportsIntoTheSelectedFolderAndExportsIt)
     EXPECT_NE(nodeNamed("New"), nullptr) << "the tree was rebuilt";
     EXPECT_EQ(m_s.boxes.shown().last().title, "Import Bookmarks");
 
-    const QString out = "out.html";
-    const QString whole = run("Favorites", Command::ExportFavorites, out);
+    const QString whole = run("Favorites", Command::ExportFavorites, "out.html");
     EXPECT_TRUE(whole.contains(">New</A>") && !whole.contains("Gone"));
-    EXPECT_TRUE(run("Gone", Command::ExportFavorites, out).contains(">Gone</A>"));
+    EXPECT_TRUE(run("Gone", Command::ExportFavorites, "out.html").contains(">Gone</A>"));
     EXPECT_THAT(m_dialogs.calls, ElementsAre("open", "save", "save"));
 
     m_s.services.state().Checking = true;
@@ -458,75 +429,6 @@ TEST_F(WindowCommandsTest, FileMenuImportsIntoTheSelectedFolderAndExportsIt)
     m_s.commands.RunCommand(Command::ExportFavorites);
     m_s.services.state().Checking = false;
     EXPECT_EQ(m_dialogs.calls.size(), 3) << "nothing is asked while a check runs";
-}
-
-class MainWindowTest : public testing::Test {
-protected:
-    ImageList m_images;
-    TreeControl m_tree;
-    StatusBarModel m_status{2};
-    CommandSurface m_surface;
-    MainWindow m_window{m_tree, m_status, m_surface, m_images};
-};
-
-// The view shows the tree with its expansion; later changes reach it one by
-// one, and a collapse in the view reaches the tree.
-TEST_F(MainWindowTest, ShowsTheTreeWithItsExpansion)
-{
-    const int folder = m_images.position("OPENFOLDER");
-    {
-        TreeControl::Batch batch(m_tree);
-        TreeNode* root =
-            m_tree.add(nullptr, "/f", "Favorites", NodeKind::FavoritesRoot, folder, folder);
-        m_tree.setExpanded(root, true);
-        m_tree.add(root, QString(), "one", NodeKind::Favorite, folder, folder);
-        TreeNode* closed = m_tree.add(root, "/f/c", "Closed", NodeKind::Folder, folder, folder);
-        m_tree.add(closed, QString(), "inside", NodeKind::Favorite, folder, folder);
-    }
-    QTreeView* view = m_window.treeView();
-    const QModelIndex root = view->model()->index(0, 0);
-    ASSERT_EQ(view->model()->rowCount(root), 2);
-    EXPECT_TRUE(view->isExpanded(root));
-    EXPECT_FALSE(view->isExpanded(view->model()->index(1, 0, root)));
-
-    m_tree.setText(m_tree.node(2), "renamed");
-    EXPECT_EQ(view->model()->index(0, 0, root).data().toString(), "renamed");
-    m_tree.remove(m_tree.node(3));
-    EXPECT_EQ(view->model()->rowCount(root), 1);
-    view->collapse(root);
-    EXPECT_FALSE(m_tree.node(1)->expanded());
-}
-
-// At its first size on a 1280 x 800 screen the window shows every task
-// group whole, at the pane's design width; dragging the splitter's handle
-// narrows the pane.
-TEST_F(MainWindowTest, FirstSizeShowsEveryGroupAndThePaneCanBeNarrowed)
-{
-    BuildCommandSurface(m_surface);
-    const QSize first = MainWindow::firstSize(QSize(1280, 770));
-    EXPECT_TRUE(first.width() <= 1280 && first.height() <= 770);
-    m_window.resize(first);
-    m_window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
-    TaskPane* pane = m_window.taskPane();
-    const int design = TwipsToPixels(kTaskPaneWidthTwips, m_window.logicalDpiX());
-    EXPECT_EQ(pane->width(), design);
-    for (const char* last :
-         {"EB_FAVORITES_DELETE", "EB_FOLDER_DELETE", "EB_OTHER_HELP", "EB_DETAIL5"}) {
-        const QWidget* item = pane->itemWidget(last);
-        const QRect shown(item->mapTo(pane->viewport(), QPoint(0, 0)), item->size());
-        EXPECT_TRUE(pane->viewport()->rect().contains(shown)) << last;
-    }
-
-    QSplitterHandle* handle = m_window.splitter()->handle(1);
-    const QPoint grip = handle->rect().center();
-    const QPoint to = grip - QPoint(60, 0);
-    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
-    QMouseEvent drag(QEvent::MouseMove, QPointF(to), QPointF(handle->mapToGlobal(to)), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(handle, &drag);
-    QTest::mouseRelease(handle, Qt::LeftButton, {}, to);
-    EXPECT_DOUBLE_EQ(m_window.taskPaneWidth(), PixelsToTwips(design - 60, m_window.logicalDpiX()));
 }
 
 // A first session over a slow favorite: start-up's check for news (every 30
