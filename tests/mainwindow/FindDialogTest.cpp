@@ -80,17 +80,4 @@ TEST_F(FindDialogTest, FindSelectsAndFindNextGoesOnWithTheSameSearch)
     EXPECT_THAT(m_found, ElementsAre("World News", "News Archive", "Sports"));
 }
 
-TEST_F(FindDialogTest, CancelUnloadsAndTheNextOpeningStartsAfresh)
-{
-    m_dialog->searchEdit()->setText("News");
-    EXPECT_EQ(FindDialog::showFor(m_tree, m_boxes, &m_owner), m_dialog.data())
-        << "an open dialog is brought forward";
-    QTest::mouseClick(m_dialog->cancelButton(), Qt::LeftButton);
-    EXPECT_FALSE(m_dialog->isVisible());
-    FindDialog* reopened = FindDialog::showFor(m_tree, m_boxes, &m_owner);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(m_dialog.isNull());
-    EXPECT_EQ(reopened->searchEdit()->text(), QString());
-}
-
 } // namespace

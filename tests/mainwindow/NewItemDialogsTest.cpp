@@ -31,21 +31,4 @@ TEST(NewFolderDialog, OkAndEnterAskOnceAndCloseOnlyWhenTold)
     EXPECT_FALSE(dialog.isVisible());
 }
 
-TEST(NewFavoriteDialog, ShowsTheAddressAsCompleted)
-{
-    NewFavoriteDialog dialog([](const QString& description, QString& address) {
-        address.prepend("http://");
-        return description == "ok";
-    });
-    dialog.show();
-    dialog.descriptionEdit()->setText("not yet");
-    dialog.addressEdit()->setText("example.test");
-    dialog.okButton()->click();
-    EXPECT_EQ(dialog.addressEdit()->text(), "http://example.test");
-    EXPECT_TRUE(dialog.isVisible());
-    dialog.descriptionEdit()->setText("ok");
-    dialog.okButton()->click();
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-}
-
 } // namespace
