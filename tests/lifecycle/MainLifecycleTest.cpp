@@ -305,9 +305,6 @@ TEST_F(MainLifecycleTest, DeadFavoritesAreMergedInAtStartAndOutAtExit)
 TEST(DeadFavoritesMirror, AKillAtAnyStepLosesNothing)
 {
     const FileSystem fs;
-    const auto contents = [](const QString& name) {
-        return QString("[InternetShortcut]\r\nURL=http://127.0.0.1/%1\r\n").arg(name).toUtf8();
-    };
     const QStringList programOnly = {"a.url", "b.url", "c.url"};
     const QStringList mirrorOnly = {"d.url", "e.url"};
     for (const bool atExit : {false, true}) {
@@ -318,9 +315,9 @@ TEST(DeadFavoritesMirror, AKillAtAnyStepLosesNothing)
             const QString program = temp.folder("program/Dead Favorites");
             const QString mirror = temp.folder("Favorites/Dead Favorites");
             for (const QString& name : programOnly)
-                temp.file("program/Dead Favorites/" + name, contents(name));
+                temp.file("program/Dead Favorites/" + name, name.toUtf8());
             for (const QString& name : mirrorOnly)
-                temp.file("Favorites/Dead Favorites/" + name, contents(name));
+                temp.file("Favorites/Dead Favorites/" + name, name.toUtf8());
             MirrorSnapshot mirroredIn;
             if (atExit)
                 mirroredIn = MirrorDeadFavoritesIn(fs, program, mirror);
@@ -350,7 +347,7 @@ TEST(DeadFavoritesMirror, AKillAtAnyStepLosesNothing)
                           programOnly + mirrorOnly);
                 for (const QString& name : programOnly + mirrorOnly) {
                     QFile file(FileSystem::join(folder, name));
-                    EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll() == contents(name))
+                    EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll() == name.toUtf8())
                         << name.toStdString();
                 }
             }

@@ -98,13 +98,9 @@ TEST_F(ProcessTest, SecondStartEndsAtOnceAndSilently)
     ASSERT_TRUE(QFile::exists(lock));
     const QByteArray storeBefore = m_temp.read("registry.reg");
 
-    QProcess second;
-    prepare(second);
-    second.start();
-    ASSERT_TRUE(second.waitForFinished(30000));
-    EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_EQ(second.readAllStandardOutput(), QByteArray());
-    EXPECT_EQ(second.readAllStandardError(), QByteArray());
+    const Outcome second = run({});
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_EQ(second.out + second.err, QString());
     EXPECT_EQ(m_temp.read("registry.reg"), storeBefore);
     EXPECT_EQ(first.state(), QProcess::Running);
 
@@ -218,17 +214,16 @@ TEST_F(ProcessTest, UnattendedRunChecksEverythingReportsAndSaves)
                                                "Favorites")));
     }
     const QByteArray store = m_temp.read("registry.reg");
-    EXPECT_TRUE(store.contains("\"LastRun\"=")) << "the unload sequence saved the settings";
-    EXPECT_TRUE(store.contains("\"Top\"="));
+    EXPECT_TRUE(store.contains("\"LastRun\"=") && store.contains("\"Top\"="))
+        << "the unload sequence saved the settings";
     const QJsonObject json = QJsonDocument::fromJson(m_temp.read("report.json")).object();
     EXPECT_EQ(json["summary"]["checked"].toInt(), 2);
     EXPECT_EQ(json["summary"]["dead"].toInt(), 1);
-    const QJsonObject first = json["favorites"].toArray().at(0).toObject();
-    EXPECT_EQ(first["path"].toString(), "Alive");
-    EXPECT_EQ(first["addressAfter"].toString(), alive);
-    EXPECT_EQ(first["light"].toString(), "alive");
-    EXPECT_EQ(first["status"].toInt(), 200);
-    EXPECT_EQ(first["title"].toString(), "Alive");
+    const QJsonValue first = json["favorites"][0];
+    EXPECT_EQ(QStringList({first["path"].toString(), first["addressAfter"].toString(),
+                           first["light"].toString(), QString::number(first["status"].toInt()),
+                           first["title"].toString()}),
+              QStringList({"Alive", alive, "alive", "200", "Alive"}));
     const QStringList csv = m_temp.lines("report.csv");
     ASSERT_EQ(csv.size(), 3);
     EXPECT_TRUE(csv[0].startsWith("path,address_before,address_after,light,status,title,"));

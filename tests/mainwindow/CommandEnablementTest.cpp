@@ -96,15 +96,10 @@ TEST_F(EnablementTest, RunStartedWithoutARunIsIdle)
 TEST_F(EnablementTest, RunEndedDerivesTheStateFromTheSelection)
 {
     const int folder = m_images.position("OPENFOLDER");
-    const int light = m_images.position("IELOGO");
-    TreeNode* dead = m_tree.add(nullptr, "/p/Dead", "Dead Favorites", NodeKind::DeadFavoritesRoot,
-                                folder, folder);
+    m_tree.add(nullptr, "/p/Dead", "Dead Favorites", NodeKind::DeadFavoritesRoot, folder, folder);
     TreeNode* root =
         m_tree.add(nullptr, "/f", "Favorites", NodeKind::FavoritesRoot, folder, folder);
-    TreeNode* favorite = m_tree.add(root, QString(), "x", NodeKind::Favorite, light, light);
     const EnablementContext moveDeadOn{m_tree, m_images, false, true};
-    EXPECT_EQ(DeriveCommandState(favorite, moveDeadOn), CommandState::FavoriteSelected);
-    EXPECT_EQ(DeriveCommandState(dead, moveDeadOn), CommandState::DeadFavoritesSelected);
     EXPECT_EQ(DeriveCommandState(root, moveDeadOn), CommandState::FolderSelected)
         << "with MoveDead on the root is not the first node";
 
