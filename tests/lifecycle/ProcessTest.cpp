@@ -6,8 +6,6 @@
 #include "support/TempFavorites.h"
 
 #include <gmock/gmock.h>
-#include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLockFile>
@@ -22,8 +20,7 @@ namespace {
 
 struct Outcome {
     int exitCode = -1;
-    QString out;
-    QString err;
+    QString out, err;
 };
 
 class ProcessTest : public testing::Test {

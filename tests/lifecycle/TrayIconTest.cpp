@@ -8,7 +8,6 @@
 
 using namespace norvale;
 using testing::ElementsAre;
-using testing::IsEmpty;
 
 namespace {
 

