@@ -85,7 +85,6 @@ TEST_F(EnablementTest, EveryCommandFollowsTheTable)
     EXPECT_EQ(seen, 9 * 72);
 }
 
-// State five without a run gives the idle common set.
 TEST_F(EnablementTest, RunStartedWithoutARunIsIdle)
 {
     update(CommandState::RunStarted, false);
