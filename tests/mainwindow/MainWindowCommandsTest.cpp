@@ -211,6 +211,7 @@ TEST_F(WindowCommandsTest, EveryShortcutRunsItsCommand)
         {"Home", "F1", ""},
         {"Home", "Ctrl+F", ""},
     };
+    EXPECT_EQ(detail(2), "7 items in tree") << "the start describes the whole tree";
     m_temp.shortcut("Favorites/Fresh.url");
     m_s.boxes.answerNext(MessageAnswer::Yes); // for Del
     for (const auto& [select, keys, expected] : rows) {
