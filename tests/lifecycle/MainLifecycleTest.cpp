@@ -52,11 +52,7 @@ public:
 
 class ScriptedChooser : public FolderChooser {
 public:
-    QString chooseFolder(const QString&) override
-    {
-        ++asked;
-        return answer;
-    }
+    QString chooseFolder(const QString&) override { return ++asked, answer; }
     QString answer;
     int asked = 0;
 };
@@ -75,7 +71,11 @@ struct Session {
 
 class MainLifecycleTest : public testing::Test {
 protected:
-    MainLifecycleTest() { m_temp.folder(QStringLiteral("program")); }
+    MainLifecycleTest()
+    {
+        m_temp.folder("program");
+        qputenv("XDG_DATA_HOME", m_temp.folder("data").toUtf8()); // the trash
+    }
 
     // The store as a person would write it: where the Favorites are, plus
     // the given lines of the program's own key.
@@ -83,12 +83,12 @@ protected:
     {
         if (favoritesLine.isNull())
             favoritesLine = QStringLiteral("\"Favorites\"=\"%1\"").arg(m_favorites);
-        m_temp.file(QStringLiteral("registry.reg"),
+        m_temp.file("registry.reg",
                     QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
                                    "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\"
                                    "CurrentVersion\\Explorer\\Shell Folders]\r\n%1\r\n\r\n"
                                    "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\r\n%2\r\n")
-                        .arg(favoritesLine, programLines.join(QStringLiteral("\r\n")))
+                        .arg(favoritesLine, programLines.join("\r\n"))
                         .toUtf8());
     }
 
@@ -96,9 +96,8 @@ protected:
     {
         m_tree.clear();
         auto session = std::make_unique<Session>(
-            ServiceParts{m_temp.path(QStringLiteral("registry.reg")),
-                         m_temp.path(QStringLiteral("program")), m_fs, m_clock, m_boxes, m_images,
-                         m_tree, m_status, m_transfers},
+            ServiceParts{m_temp.path("registry.reg"), m_temp.path("program"), m_fs, m_clock,
+                         m_boxes, m_images, m_tree, m_status, m_transfers},
             m_window, m_chooser);
         m_outcome = session->lifecycle.load(commandLine);
         return session;
@@ -106,13 +105,13 @@ protected:
 
     QString stored(const QString& name) const
     {
-        return OpenStore(m_temp.path(QStringLiteral("registry.reg")))
+        return OpenStore(m_temp.path("registry.reg"))
             .value(StoreKeys::Company, StoreKeys::Product, name)
-            .value_or(QStringLiteral("<absent>"));
+            .value_or("<absent>");
     }
 
     TempFolder m_temp;
-    QString m_favorites = m_temp.folder(QStringLiteral("Favorites"));
+    QString m_favorites = m_temp.folder("Favorites");
     FileSystem m_fs;
     FixedClock m_clock;
     ScriptedMessageBoxes m_boxes;
@@ -125,22 +124,27 @@ protected:
     MainLifecycle::LoadOutcome m_outcome = MainLifecycle::LoadOutcome::Running;
 };
 
-// Start restores the settings and shows the tree and its totals; unload
+// Start restores the settings and shows the tree and its totals; values it
+// cannot read are logged, kept in the store and the start goes on. Unload
 // saves the settings and the placement back, with the time of this run.
 TEST_F(MainLifecycleTest, StartShowsTheTreeAndUnloadSavesTheSession)
 {
     for (const char* name : {"a", "b", "News/c", "News/Local/d", "News/Local/e"})
         m_temp.shortcut(QStringLiteral("Favorites/%1.url").arg(QLatin1String(name)));
-    writeStore({QStringLiteral("\"MoveDead\"=\"1\""),
-                QStringLiteral("\"LastRun\"=\"2026-03-01 10:00:00\"")});
+    writeStore({"\"MoveDead\"=\"1\"", "\"LastRun\"=\"2026-03-01 10:00:00\"", "\"Timeout\"=\"fast\"",
+                "\"Top\"=\"high\"", "this line means nothing"});
     auto session = start();
     EXPECT_EQ(m_outcome, MainLifecycle::LoadOutcome::Running);
-    EXPECT_EQ(m_status.panelText(1), QStringLiteral("Total: 5 Favorites in 3 Folders  "));
+    EXPECT_EQ(m_status.panelText(1), "Total: 5 Favorites in 3 Folders  ");
     EXPECT_EQ(m_tree.count(), 9);
-    EXPECT_EQ(m_tree.node(1)->text(), QStringLiteral("Dead Favorites"));
-    EXPECT_EQ(session->services.state().FavoritesPath, m_favorites);
     EXPECT_EQ(session->services.state().LastRunGmt,
               QDateTime(QDate(2026, 3, 1), QTime(10, 0), QTimeZone::utc()));
+    EXPECT_EQ(session->services.settings().Timeout, 1000);
+    EXPECT_EQ(m_window.place[0], (14400 - 9000) / 2);
+    const QStringList lines = m_temp.lines("program/ERROR.LOG");
+    ASSERT_EQ(lines.size(), 4) << "and the Dead Favorites folder made";
+    EXPECT_THAT(lines[0].toStdString(), HasSubstr("this line means nothing"));
+    EXPECT_THAT(lines[2].toStdString(), HasSubstr("\"Timeout\""));
     EXPECT_THAT(m_boxes.shown(), IsEmpty());
 
     const QDateTime started = m_clock.now();
@@ -148,13 +152,13 @@ TEST_F(MainLifecycleTest, StartShowsTheTreeAndUnloadSavesTheSession)
     session->services.settings().ShowNew = true;
     m_clock.setNow(started.addSecs(3600));
     session->lifecycle.unload();
-    EXPECT_EQ(stored(QStringLiteral("Top")), QStringLiteral("1234"));
-    EXPECT_EQ(stored(QStringLiteral("Width")), QStringLiteral("9000"));
-    EXPECT_EQ(stored(QStringLiteral("ShowNew")), QStringLiteral("1"));
-    EXPECT_EQ(stored(QStringLiteral("LastRun")),
-              m_clock.now().toString(RegistryStore::dateFormat()));
-    EXPECT_EQ(stored(QStringLiteral("LastCheck")), started.toString(RegistryStore::dateFormat()))
+    EXPECT_EQ(stored("Top"), "1234");
+    EXPECT_EQ(stored("Width"), "9000");
+    EXPECT_EQ(stored("ShowNew"), "1");
+    EXPECT_EQ(stored("LastRun"), m_clock.now().toString(RegistryStore::dateFormat()));
+    EXPECT_EQ(stored("LastCheck"), started.toString(RegistryStore::dateFormat()))
         << "a first run's check date is its start time";
+    EXPECT_THAT(m_temp.read("registry.reg").toStdString(), HasSubstr("this line means nothing"));
 }
 
 // A placement off every screen, or none stored, is centred on the first
@@ -179,7 +183,7 @@ TEST_F(MainLifecycleTest, WindowPlacementIsRestoredOrCentred)
             m_window.m_screens.append(second);
         QStringList lines;
         for (int i = 0; i < row.stored.size(); ++i)
-            lines.append(QStringLiteral("\"%1\"=\"%2\"")
+            lines.append(QString("\"%1\"=\"%2\"")
                              .arg(QStringList{"Top", "Left", "Height", "Width"}[i], row.stored[i]));
         writeStore(lines);
         auto session = start();
@@ -193,85 +197,58 @@ TEST_F(MainLifecycleTest, WindowPlacementIsRestoredOrCentred)
 // except when unattended, and the answer kept.
 TEST_F(MainLifecycleTest, FavoritesFolderIsFoundOrTheStartEndsWithAMessage)
 {
-    using Outcome = MainLifecycle::LoadOutcome;
-    const QString empty = QStringLiteral("\"Favorites\"=\"\"");
-    const QString absent = QStringLiteral("; no Favorites value");
+    const char* empty = "\"Favorites\"=\"\"";
+    const char* absent = "; no Favorites value";
+    // The store's line, whether ~/Favorites exists, the command line, and
+    // how the start ends: with a "box", the message "printed", running over
+    // ~/Favorites ("home") or over the folder the user was "asked" for.
     const struct {
-        QString favoritesLine;
+        const char* favoritesLine;
         bool homeFavorites;
-        QString commandLine;
-        Outcome outcome;
-        bool inspect;
-        int asked;
-        const char* favoritesPath; // "home": ~/Favorites
+        const char* commandLine;
+        QString expect;
     } rows[] = {
-        {empty, true, {}, Outcome::FavoritesNotFound, false, 0, ""},
-        {empty, true, QStringLiteral("  /inspect  "), Outcome::FavoritesNotFound, true, 0, ""},
-        {empty, true, QStringLiteral("/INSPECT"), Outcome::FavoritesNotFound, false, 0, ""},
-        {empty, true, QStringLiteral("/inspect now"), Outcome::FavoritesNotFound, false, 0, ""},
-        {absent, true, {}, Outcome::Running, false, 0, "home"},
-        {absent, false, {}, Outcome::Running, false, 1, "Favorites"},
-        {absent, false, QStringLiteral("/inspect"), Outcome::FavoritesNotFound, true, 0, ""},
+        {empty, true, "", "box"},
+        {empty, true, "  /inspect  ", "printed"},
+        {empty, true, "/INSPECT", "box"},
+        {empty, true, "/inspect now", "box"},
+        {absent, true, "", "home"},
+        {absent, false, "", "asked"},
+        {absent, false, "/inspect", "printed"},
     };
     m_chooser.answer = m_favorites;
     int home = 0;
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.favoritesLine.toStdString() + " " + row.commandLine.toStdString());
+        SCOPED_TRACE(std::string(row.favoritesLine) + " " + row.commandLine);
         const QString homePath = m_temp.folder(QStringLiteral("home%1").arg(++home));
         if (row.homeFavorites)
             m_temp.shortcut(QStringLiteral("home%1/Favorites/mine.url").arg(home));
         qputenv("HOME", homePath.toUtf8());
         writeStore({}, row.favoritesLine);
-        const QByteArray storeBefore = m_temp.read(QStringLiteral("registry.reg"));
+        const QByteArray storeBefore = m_temp.read("registry.reg");
         const qsizetype boxesBefore = m_boxes.shown().size();
         m_chooser.asked = 0;
         testing::internal::CaptureStderr();
         auto session = start(row.commandLine);
         const std::string printed = testing::internal::GetCapturedStderr();
 
-        EXPECT_EQ(m_outcome, row.outcome);
-        EXPECT_EQ(session->services.state().InspectMode, row.inspect);
-        EXPECT_EQ(m_chooser.asked, row.asked);
-        const bool found = row.outcome == Outcome::Running;
-        const QString path = QLatin1String(row.favoritesPath) == QLatin1String("home")
-                                 ? homePath + QStringLiteral("/Favorites")
-                                 : m_temp.path(QLatin1String(row.favoritesPath));
-        EXPECT_EQ(session->services.state().FavoritesPath, found ? path : QString());
-        const qsizetype boxes = m_boxes.shown().size() - boxesBefore;
-        EXPECT_EQ(boxes, found || row.inspect ? 0 : 1);
-        if (boxes == 1) {
-            EXPECT_EQ(m_boxes.shown().last().text, QStringLiteral("Cannot Find Favorites Folder"));
-            EXPECT_EQ(m_boxes.shown().last().title, QStringLiteral("Favorites Not Found"));
-            EXPECT_EQ(m_boxes.shown().last().icon, MessageIcon::None);
-        }
+        const bool found = row.expect == "home" || row.expect == "asked";
+        EXPECT_EQ(m_outcome == MainLifecycle::LoadOutcome::Running, found);
+        EXPECT_EQ(session->services.state().InspectMode, row.expect == "printed");
+        EXPECT_EQ(m_chooser.asked, row.expect == "asked" ? 1 : 0);
+        EXPECT_EQ(session->services.state().FavoritesPath, row.expect == "home"
+                                                               ? homePath + "/Favorites"
+                                                           : row.expect == "asked" ? m_favorites
+                                                                                   : QString());
+        EXPECT_EQ(m_boxes.titles().mid(boxesBefore),
+                  row.expect == "box" ? QStringList{"Favorites Not Found"} : QStringList());
         EXPECT_EQ(printed.find("Cannot Find Favorites Folder") != std::string::npos,
-                  !found && row.inspect);
+                  row.expect == "printed");
         if (!found)
-            EXPECT_EQ(m_temp.read(QStringLiteral("registry.reg")), storeBefore);
-        if (row.asked)
-            EXPECT_EQ(StoredFavoritesFolder(m_temp.path(QStringLiteral("registry.reg")), m_fs),
-                      m_favorites)
-                << "the chosen folder is kept";
+            EXPECT_EQ(m_temp.read("registry.reg"), storeBefore) << "nothing saved";
+        if (row.expect == "asked")
+            EXPECT_EQ(StoredFavoritesFolder(m_temp.path("registry.reg"), m_fs), m_favorites);
     }
-}
-
-TEST_F(MainLifecycleTest, BadStoredValuesAreLoggedAndStartGoesOn)
-{
-    writeStore({QStringLiteral("\"Timeout\"=\"fast\""), QStringLiteral("\"Top\"=\"high\""),
-                QStringLiteral("this line means nothing")});
-    auto session = start();
-    EXPECT_EQ(m_outcome, MainLifecycle::LoadOutcome::Running);
-    EXPECT_EQ(session->services.settings().Timeout, 1000);
-    EXPECT_EQ(m_window.place[0], (14400 - 9000) / 2);
-    const QStringList lines = m_temp.lines(QStringLiteral("program/ERROR.LOG"));
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_THAT(lines[0].toStdString(), HasSubstr("this line means nothing"));
-    EXPECT_THAT(lines[1].toStdString(), HasSubstr("\"Top\""));
-    EXPECT_THAT(lines[2].toStdString(), HasSubstr("\"Timeout\""));
-    EXPECT_THAT(m_boxes.shown(), IsEmpty());
-    session->lifecycle.unload();
-    EXPECT_THAT(m_temp.read(QStringLiteral("registry.reg")).toStdString(),
-                HasSubstr("this line means nothing"));
 }
 
 // The mirror is merged both ways: what one side lacks or holds older is
@@ -281,45 +258,40 @@ TEST_F(MainLifecycleTest, BadStoredValuesAreLoggedAndStartGoesOn)
 TEST_F(MainLifecycleTest, DeadFavoritesAreMergedInAtStartAndOutAtExit)
 {
     const QByteArray edited = "[InternetShortcut]\r\nURL=http://127.0.0.1/edited\r\n";
-    m_temp.shortcut(QStringLiteral("program/Dead Favorites/onlyHere.url"));
-    m_temp.file(QStringLiteral("program/Dead Favorites/edited.url"), edited);
-    m_temp.shortcut(QStringLiteral("Favorites/Dead Favorites/fromBrowser.url"));
-    m_temp.shortcut(QStringLiteral("Favorites/Dead Favorites/removedToday.url"));
-    QFile older(m_temp.shortcut(QStringLiteral("Favorites/Dead Favorites/edited.url")));
+    m_temp.shortcut("program/Dead Favorites/onlyHere.url");
+    m_temp.file("program/Dead Favorites/edited.url", edited);
+    m_temp.shortcut("Favorites/Dead Favorites/fromBrowser.url");
+    m_temp.shortcut("Favorites/Dead Favorites/removedToday.url");
+    QFile older(m_temp.shortcut("Favorites/Dead Favorites/edited.url"));
     ASSERT_TRUE(older.open(QIODevice::ReadWrite) &&
                 older.setFileTime(QDateTime::currentDateTime().addDays(-1),
                                   QFileDevice::FileModificationTime));
     older.close();
     // What a run killed while writing left behind, and a file like it.
     const QString leftover = NewOwnTemporaryName();
-    for (const QString& folder : {QStringLiteral("Favorites/Dead Favorites/"),
-                                  QStringLiteral("Favorites/News/"), QString()})
+    for (const QString folder : {"Favorites/Dead Favorites/", "Favorites/News/", ""})
         m_temp.file(folder + leftover, "[InternetShortcut]\r\nURL=http://torn");
-    m_temp.file(QStringLiteral("Favorites/News/") + leftover + QStringLiteral(".url"));
-    writeStore(
-        {QStringLiteral("\"DeadFavoritesInIE\"=\"1\""), QStringLiteral("\"MoveDead\"=\"1\"")});
+    m_temp.file("Favorites/News/" + leftover + ".url");
+    writeStore({"\"DeadFavoritesInIE\"=\"1\"", "\"MoveDead\"=\"1\""});
     auto session = start();
 
-    const QString program = m_temp.path(QStringLiteral("program/Dead Favorites"));
-    const QString mirror = m_temp.path(QStringLiteral("Favorites/Dead Favorites"));
+    const QString program = m_temp.path("program/Dead Favorites");
+    const QString mirror = m_temp.path("Favorites/Dead Favorites");
     EXPECT_THAT(m_fs.listFolder(program).files,
                 ElementsAre("edited.url", "fromBrowser.url", "onlyHere.url", "removedToday.url"));
-    EXPECT_EQ(m_temp.read(QStringLiteral("program/Dead Favorites/edited.url")), edited);
-    EXPECT_EQ(m_tree.node(1)->children().size(), 4u);
-    for (const QString& folder :
-         {mirror, m_temp.path(QStringLiteral("Favorites/News")), m_temp.path()})
+    EXPECT_EQ(m_temp.read("program/Dead Favorites/edited.url"), edited);
+    for (const QString& folder : {mirror, m_temp.path("Favorites/News"), m_temp.path()})
         EXPECT_FALSE(QFile::exists(FileSystem::join(folder, leftover))) << folder.toStdString();
-    EXPECT_TRUE(QFile::exists(
-        m_temp.path(QStringLiteral("Favorites/News/") + leftover + QStringLiteral(".url"))));
+    EXPECT_TRUE(QFile::exists(m_temp.path("Favorites/News/" + leftover + ".url")));
 
-    m_fs.deleteFile(FileSystem::join(program, QStringLiteral("removedToday.url")), true);
-    m_temp.shortcut(QStringLiteral("program/Dead Favorites/movedToday.url"));
-    m_temp.shortcut(QStringLiteral("Favorites/Dead Favorites/addedInTheBrowser.url"));
+    m_fs.deleteFile(FileSystem::join(program, "removedToday.url"), true);
+    m_temp.shortcut("program/Dead Favorites/movedToday.url");
+    m_temp.shortcut("Favorites/Dead Favorites/addedInTheBrowser.url");
     session->lifecycle.unload();
     EXPECT_THAT(m_fs.listFolder(mirror).files,
                 ElementsAre("addedInTheBrowser.url", "edited.url", "fromBrowser.url",
                             "movedToday.url", "onlyHere.url"));
-    EXPECT_EQ(m_temp.read(QStringLiteral("Favorites/Dead Favorites/edited.url")), edited);
+    EXPECT_EQ(m_temp.read("Favorites/Dead Favorites/edited.url"), edited);
 }
 
 // A kill at any step of the copying at start or at exit loses no dead
@@ -327,25 +299,19 @@ TEST_F(MainLifecycleTest, DeadFavoritesAreMergedInAtStartAndOutAtExit)
 TEST(DeadFavoritesMirror, AKillAtAnyStepLosesNothing)
 {
     const FileSystem fs;
-    const auto contents = [](const QString& name) {
-        return QStringLiteral("[InternetShortcut]\r\nURL=http://127.0.0.1/%1\r\n")
-            .arg(name)
-            .toUtf8();
-    };
-    const QStringList programOnly = {QStringLiteral("a.url"), QStringLiteral("b.url"),
-                                     QStringLiteral("c.url")};
-    const QStringList mirrorOnly = {QStringLiteral("d.url"), QStringLiteral("e.url")};
+    const QStringList programOnly = {"a.url", "b.url", "c.url"};
+    const QStringList mirrorOnly = {"d.url", "e.url"};
     for (const bool atExit : {false, true}) {
         int kills = 0;
         for (int killAt = 0;; ++killAt) {
             SCOPED_TRACE(testing::Message() << (atExit ? "exit" : "start") << ", step " << killAt);
             TempFolder temp;
-            const QString program = temp.folder(QStringLiteral("program/Dead Favorites"));
-            const QString mirror = temp.folder(QStringLiteral("Favorites/Dead Favorites"));
+            const QString program = temp.folder("program/Dead Favorites");
+            const QString mirror = temp.folder("Favorites/Dead Favorites");
             for (const QString& name : programOnly)
-                temp.file(QStringLiteral("program/Dead Favorites/") + name, contents(name));
+                temp.file("program/Dead Favorites/" + name, name.toUtf8());
             for (const QString& name : mirrorOnly)
-                temp.file(QStringLiteral("Favorites/Dead Favorites/") + name, contents(name));
+                temp.file("Favorites/Dead Favorites/" + name, name.toUtf8());
             MirrorSnapshot mirroredIn;
             if (atExit)
                 mirroredIn = MirrorDeadFavoritesIn(fs, program, mirror);
@@ -375,7 +341,7 @@ TEST(DeadFavoritesMirror, AKillAtAnyStepLosesNothing)
                           programOnly + mirrorOnly);
                 for (const QString& name : programOnly + mirrorOnly) {
                     QFile file(FileSystem::join(folder, name));
-                    EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll() == contents(name))
+                    EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll() == name.toUtf8())
                         << name.toStdString();
                 }
             }
@@ -394,28 +360,28 @@ TEST(DeadFavoritesMirror, AKillAtAnyStepLosesNothing)
 // which is shown and skips the mirror.
 TEST_F(MainLifecycleTest, MirrorSurvivesMissingFoldersAndAFailedSave)
 {
-    writeStore({QStringLiteral("\"DeadFavoritesInIE\"=\"1\"")});
-    const QString program = m_temp.path(QStringLiteral("program/Dead Favorites"));
+    writeStore({"\"DeadFavoritesInIE\"=\"1\""});
+    const QString program = m_temp.path("program/Dead Favorites");
     start();
     EXPECT_TRUE(m_fs.folderExists(program));
-    EXPECT_TRUE(m_fs.folderExists(m_temp.path(QStringLiteral("Favorites/Dead Favorites"))));
+    EXPECT_TRUE(m_fs.folderExists(m_temp.path("Favorites/Dead Favorites")));
 
-    m_temp.shortcut(QStringLiteral("Favorites/Dead Favorites/only.url"));
+    m_temp.shortcut("Favorites/Dead Favorites/only.url");
     auto session = start();
     QDir(program).removeRecursively();
     session->lifecycle.unload();
-    EXPECT_TRUE(QFile::exists(m_temp.path(QStringLiteral("Favorites/Dead Favorites/only.url"))));
+    EXPECT_TRUE(QFile::exists(m_temp.path("Favorites/Dead Favorites/only.url")));
 
     session = start();
-    m_temp.shortcut(QStringLiteral("program/Dead Favorites/new.url"));
+    m_temp.shortcut("program/Dead Favorites/new.url");
     // The store file is replaced by a folder: it can be neither read nor saved.
-    QFile::remove(m_temp.path(QStringLiteral("registry.reg")));
-    m_temp.folder(QStringLiteral("registry.reg"));
+    QFile::remove(m_temp.path("registry.reg"));
+    m_temp.folder("registry.reg");
     session->lifecycle.unload();
     ASSERT_EQ(m_boxes.shown().size(), 1);
-    EXPECT_TRUE(m_boxes.shown()[0].title.startsWith(QStringLiteral("Error ")));
-    EXPECT_EQ(m_temp.lines(QStringLiteral("program/ERROR.LOG")).size(), 1);
-    EXPECT_FALSE(QFile::exists(m_temp.path(QStringLiteral("Favorites/Dead Favorites/new.url"))));
+    EXPECT_TRUE(m_boxes.shown()[0].title.startsWith("Error "));
+    EXPECT_EQ(m_temp.lines("program/ERROR.LOG").size(), 1);
+    EXPECT_FALSE(QFile::exists(m_temp.path("Favorites/Dead Favorites/new.url")));
 }
 
 } // namespace

@@ -19,15 +19,15 @@
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
 #include "support/TreeLookup.h"
+#include <QSplitter>
+#include <QTimer>
 
 #include <gmock/gmock.h>
-#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTest>
-#include <QToolBar>
 #include <QTreeView>
 
 using namespace norvale;
@@ -46,11 +46,12 @@ public:
 // bookmark file chosen is the one given.
 class ScriptedWindowDialogs : public WindowDialogs {
 public:
-    void newFolder() override { calls.append("newFolder"); }
-    void newFavorite() override { calls.append("newFavorite"); }
-    void find() override { calls.append("find"); }
-    void about() override { calls.append("about"); }
-    void startRename() override { calls.append("startRename"); }
+    void newFolder() override {}
+    void newFavorite() override {}
+    void find() override {}
+    void about() override {}
+    void startRename() override {}
+    bool close() override { return false; }
     void options(Command command) override
     {
         calls.append(command == Command::Properties ? "properties" : "options");
@@ -60,91 +61,104 @@ public:
         calls.append(save ? "save" : "open");
         return bookmarkFile;
     }
-    bool close() override
-    {
-        calls.append("close");
-        return false;
-    }
 
     QStringList calls;
     QString bookmarkFile;
+};
+
+// One session of the real window with the real start-up and shutdown over
+// the Favorites folder in temp, wired as the program wires them. The first
+// session writes the settings store.
+struct Session {
+    explicit Session(const TempFolder& temp, const QString& settings = {},
+                     UrlOpener* opener = nullptr)
+        : services({store(temp, settings), temp.folder("program"), fs, clock, boxes, images, tree,
+                    status, engine, opener})
+    {}
+    static QString store(const TempFolder& temp, const QString& settings)
+    {
+        const QString path = temp.path("registry.reg");
+        if (QFile::exists(path))
+            return path;
+        return temp.file(
+            "registry.reg",
+            QStringLiteral("Windows Registry Editor Version 5.00\n\n"
+                           "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+                           "Explorer\\Shell Folders]\n\"Favorites\"=\"%1\"\n\n"
+                           "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\n%2")
+                .arg(temp.folder("Favorites"), settings)
+                .toUtf8());
+    }
+    bool load()
+    {
+        const bool running = lifecycle.load(QString()) == MainLifecycle::LoadOutcome::Running;
+        window.show();
+        return running;
+    }
+
+    FileSystem fs;
+    FixedClock clock;
+    ScriptedMessageBoxes boxes;
+    ImageList images;
+    TransferEngine engine;
+    TreeControl tree;
+    StatusBarModel status{2};
+    CommandSurface surface;
+    MainWindow window{tree, status, surface, images};
+    ProgramServices services;
+    CommandController commands{services, &surface};
+    TrayIcon tray;
+    MainLifecycle lifecycle{{services, commands, window, nullptr, tray}};
+    WindowWiring wiring{window, services, commands, lifecycle, tray};
 };
 
 class WindowCommandsTest : public testing::Test {
 protected:
     WindowCommandsTest()
     {
-        m_temp.shortcut(QStringLiteral("Favorites/Home.url"),
-                        QStringLiteral("http://127.0.0.1/home"));
-        m_temp.shortcut(QStringLiteral("Favorites/Sub/Deep.url"),
-                        QStringLiteral("http://127.0.0.1/deep"));
-        m_temp.shortcut(QStringLiteral("Favorites/Sub/Other.url"),
-                        QStringLiteral("http://127.0.0.1/o"));
-        m_temp.shortcut(QStringLiteral("program/Dead Favorites/Gone.url"),
-                        QStringLiteral("http://127.0.0.1/gone"));
-        m_temp.file(QStringLiteral("program/Norvale.html"), "help");
-        m_temp.file(
-            QStringLiteral("registry.reg"),
-            QStringLiteral("Windows Registry Editor Version 5.00\n\n"
-                           "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
-                           "Explorer\\Shell Folders]\n\"Favorites\"=\"%1\"\n\n"
-                           "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\n"
-                           "\"MoveDead\"=\"1\"\n")
-                .arg(m_temp.path(QStringLiteral("Favorites")))
-                .toUtf8());
-        EXPECT_EQ(m_lifecycle.load(QString()), MainLifecycle::LoadOutcome::Running);
-        m_window.show();
-        m_window.treeView()->setFocus();
+        qputenv("XDG_DATA_HOME", m_temp.folder("data").toUtf8()); // the trash
+        for (const char* name : {"Favorites/Home", "Favorites/Sub/Deep", "Favorites/Sub/Other",
+                                 "program/Dead Favorites/Gone"})
+            m_temp.shortcut(QString(name) + ".url",
+                            "http://127.0.0.1/" + QString(name).section('/', -1).toLower());
+        m_temp.file("program/Norvale.html", "help");
+        EXPECT_TRUE(m_s.load());
+        m_s.window.treeView()->setFocus();
         activate();
     }
     ~WindowCommandsTest() override
     {
         closePopup();
         for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (widget != &m_window)
+            if (widget != &m_s.window)
                 widget->close();
         }
     }
 
     void activate()
     {
-        m_window.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&m_window));
+        m_s.window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&m_s.window));
     }
 
-    TreeNode* nodeNamed(const QString& text) const { return NodeNamed(m_tree, text); }
-    QString selectedText() const
-    {
-        return m_tree.selectedItem() ? m_tree.selectedItem()->text() : QString();
-    }
+    TreeNode* nodeNamed(const QString& text) const { return NodeNamed(m_s.tree, text); }
+    QString selectedText() const { return m_s.tree.selectedItem()->text(); }
     QString detail(int line) const
     {
-        return m_surface.taskItem(QStringLiteral("EB_DETAIL%1").arg(line))->text;
+        return m_s.surface.taskItem(QStringLiteral("EB_DETAIL%1").arg(line))->text;
     }
-    bool fileThere(const char* relative) const
-    {
-        return QFile::exists(m_temp.path(QLatin1String(relative)));
-    }
+    bool fileThere(const char* relative) const { return QFile::exists(m_temp.path(relative)); }
 
     QModelIndex indexOf(const QString& text) const
     {
-        const QAbstractItemModel* model = m_window.treeView()->model();
-        std::function<QModelIndex(const QModelIndex&)> find = [&](const QModelIndex& parent) {
-            for (int row = 0; row < model->rowCount(parent); ++row) {
-                const QModelIndex index = model->index(row, 0, parent);
-                if (index.data().toString() == text)
-                    return index;
-                if (const QModelIndex inner = find(index); inner.isValid())
-                    return inner;
-            }
-            return QModelIndex();
-        };
-        return find(QModelIndex());
+        const QAbstractItemModel* model = m_s.window.treeView()->model();
+        const QModelIndexList found = model->match(model->index(0, 0), Qt::DisplayRole, text, 1,
+                                                   Qt::MatchExactly | Qt::MatchRecursive);
+        return found.isEmpty() ? QModelIndex() : found.first();
     }
-    // Selects as a left click would.
     void click(const QString& text)
     {
-        QTreeView* view = m_window.treeView();
+        QTreeView* view = m_s.window.treeView();
         const QModelIndex index = indexOf(text);
         ASSERT_TRUE(index.isValid()) << text.toStdString();
         view->scrollTo(index);
@@ -153,18 +167,18 @@ protected:
     }
     void rightClick(const QPoint& where)
     {
-        QWidget* viewport = m_window.treeView()->viewport();
+        QWidget* viewport = m_s.window.treeView()->viewport();
         QTest::mousePress(viewport, Qt::RightButton, {}, where);
         QTest::mouseRelease(viewport, Qt::RightButton, {}, where);
     }
     QPoint centreOf(const QString& text) const
     {
-        return m_window.treeView()->visualRect(indexOf(text)).center();
+        return m_s.window.treeView()->visualRect(indexOf(text)).center();
     }
     void press(const QKeySequence& keys)
     {
         QWidget* target = QApplication::focusWidget();
-        QTest::keySequence(target ? target : m_window.treeView(), keys);
+        QTest::keySequence(target ? target : m_s.window.treeView(), keys);
     }
     QString popupName() const
     {
@@ -178,87 +192,45 @@ protected:
     }
 
     TempFolder m_temp;
-    FileSystem m_fs;
-    FixedClock m_clock;
-    ScriptedMessageBoxes m_boxes;
     RecordingOpener m_opener;
-    ImageList m_images;
-    TreeControl m_tree;
-    StatusBarModel m_status{2};
-    CommandSurface m_surface;
-    TransferEngine m_engine;
-    MainWindow m_window{m_tree, m_status, m_surface, m_images};
-    ProgramServices m_services{{m_temp.path(QStringLiteral("registry.reg")),
-                                m_temp.folder(QStringLiteral("program")), m_fs, m_clock, m_boxes,
-                                m_images, m_tree, m_status, m_engine, &m_opener}};
-    CommandController m_commands{m_services, &m_surface};
-    TrayIcon m_tray;
-    MainLifecycle m_lifecycle{{m_services, m_commands, m_window, nullptr, m_tray}};
-    WindowWiring m_wiring{m_window, m_services, m_commands, m_lifecycle, m_tray};
+    Session m_s{m_temp, "\"MoveDead\"=\"1\"\n", &m_opener};
     ScriptedWindowDialogs m_dialogs; // in place of the window's, where a test says
 };
 
-TEST_F(WindowCommandsTest, StartUpShowsTheSurfaceForTheFirstNode)
-{
-    EXPECT_EQ(m_tree.selectedItem(), m_tree.node(1));
-    EXPECT_EQ(detail(1), QStringLiteral("Favorites Folder"));
-    EXPECT_EQ(detail(2), QStringLiteral("7 items in tree"));
-    EXPECT_FALSE(m_window.toolbarAction(1)->isEnabled()) << "Check All is off on Dead Favorites";
-    EXPECT_FALSE(m_window.menuAction(QStringLiteral("mnuLinksMenu"), 1)->isEnabled());
-    EXPECT_TRUE(m_window.toolbarAction(3)->isEnabled());
-    EXPECT_EQ(m_window.toolBar()->actions().size(), 15);
-    EXPECT_EQ(m_window.toolbarAction(15)->toolTip(), QStringLiteral("Norvale Help"));
-}
-
 // Each shortcut pressed on the shown window runs its command. The rows run
 // in order on one window, so a row may rely on what the one before did.
+// Expected: "+file" / "-file" there or not, "node:X" / "!node:X" in the tree.
 TEST_F(WindowCommandsTest, EveryShortcutRunsItsCommand)
 {
-    const QString help = QUrl::fromLocalFile(m_temp.path("program/Norvale.html")).toString();
-    struct Row {
-        const char* select;
-        const char* keys;
-        std::function<void()> check;
+    const char* rows[][3] = {
+        {"Home", "Ctrl+C", ""},
+        {"Sub", "Ctrl+V", "+Favorites/Sub/Home.url +Favorites/Home.url"},
+        {"Deep", "Ctrl+X", "!node:Deep +Favorites/Sub/Deep.url"},
+        {"Other", "Del", "!node:Other -Favorites/Sub/Other.url"},
+        {"Home", "F5", "node:Deep node:Fresh"},
+        {"Home", "F1", ""},
+        {"Home", "Ctrl+F", ""},
     };
-    const std::vector<Row> rows{
-        {"Home", "Ctrl+C", [] {}},
-        {"Sub", "Ctrl+V",
-         [&] {
-             EXPECT_TRUE(fileThere("Favorites/Sub/Home.url"));
-             EXPECT_TRUE(fileThere("Favorites/Home.url")) << "a copy leaves the original";
-         }},
-        {"Deep", "Ctrl+X",
-         [&] {
-             EXPECT_EQ(nodeNamed("Deep"), nullptr);
-             EXPECT_TRUE(fileThere("Favorites/Sub/Deep.url"));
-         }},
-        {"Other", "Del",
-         [&] {
-             EXPECT_EQ(nodeNamed("Other"), nullptr);
-             EXPECT_FALSE(fileThere("Favorites/Sub/Other.url"));
-         }},
-        {"Home", "F5",
-         [&] {
-             EXPECT_NE(nodeNamed("Deep"), nullptr) << "the cut node is back from the disk";
-             EXPECT_NE(nodeNamed("Fresh"), nullptr);
-         }},
-        {"Home", "F1", [&] { EXPECT_THAT(m_opener.opened, ElementsAre(help)); }},
-        {"Home", "Ctrl+F",
-         [&] {
-             const QWidget* find = m_window.findChild<QWidget*>(QStringLiteral("frmFind"));
-             ASSERT_NE(find, nullptr);
-             EXPECT_TRUE(find->isVisible());
-         }},
-    };
-    m_temp.shortcut(QStringLiteral("Favorites/Fresh.url"));
-    m_boxes.answerNext(MessageAnswer::Yes); // for Del
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.keys);
+    EXPECT_EQ(detail(2), "7 items in tree") << "the start describes the whole tree";
+    m_temp.shortcut("Favorites/Fresh.url");
+    m_s.boxes.answerNext(MessageAnswer::Yes); // for Del
+    for (const auto& [select, keys, expected] : rows) {
+        SCOPED_TRACE(keys);
         activate();
-        click(QLatin1String(row.select));
-        press(QKeySequence(QLatin1String(row.keys)));
-        row.check();
+        click(QLatin1String(select));
+        press(QKeySequence(QLatin1String(keys)));
+        for (const QString& item : QString(expected).split(' ', Qt::SkipEmptyParts)) {
+            SCOPED_TRACE(item.toStdString());
+            if (item.contains(':'))
+                EXPECT_EQ(nodeNamed(item.section(':', 1)) != nullptr, item[0] == 'n');
+            else
+                EXPECT_EQ(fileThere(item.mid(1).toLatin1()), item[0] == '+');
+        }
     }
+    EXPECT_THAT(m_opener.opened,
+                ElementsAre(QUrl::fromLocalFile(m_temp.path("program/Norvale.html")).toString()));
+    const QWidget* find = m_s.window.findChild<QWidget*>("frmFind");
+    EXPECT_TRUE(find && find->isVisible());
 }
 
 // Mouse and keys open the menu of the node they concern: a right click
@@ -266,90 +238,65 @@ TEST_F(WindowCommandsTest, EveryShortcutRunsItsCommand)
 // the selected node's menu, a right click on empty space opens nothing.
 TEST_F(WindowCommandsTest, ContextMenusOpenForTheNodeConcerned)
 {
-    struct Row {
-        const char* node;
-        const char* gesture; // "right", or the keys
-        const char* menu;
-    };
-    const Row rows[] = {
+    const char* rows[][3] = {
+        // the node, "right" or the keys, the menu
         {"Home", "right", "mnuNodePopup"},        {"Sub", "right", "mnuFolderPopup"},
         {"Gone", "right", "mnuDeadPopup"},        {"Dead Favorites", "right", ""},
         {"Favorites", "right", "mnuFolderPopup"}, {"Deep", "Shift+F10", "mnuNodePopup"},
         {"Sub", "Menu", "mnuFolderPopup"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.node) + " " + row.gesture);
-        click(QStringLiteral("Other"));
-        const QString node = QLatin1String(row.node);
-        if (QLatin1String(row.gesture) == QLatin1String("right")) {
+    for (const auto& [node, gesture, menu] : rows) {
+        SCOPED_TRACE(std::string(node) + " " + gesture);
+        click("Other");
+        if (QString(gesture) == "right") {
             rightClick(centreOf(node));
         } else {
             click(node);
-            press(QKeySequence(QLatin1String(row.gesture)));
+            press(QKeySequence(gesture));
         }
         EXPECT_EQ(selectedText(), node);
-        EXPECT_EQ(popupName(), QLatin1String(row.menu));
-        if (QWidget* popup = QApplication::activePopupWidget()) {
-            EXPECT_EQ(static_cast<QMenu*>(popup)->defaultAction(), popup->actions().first());
-        }
+        EXPECT_EQ(popupName(), menu);
         closePopup();
     }
 
     // Over empty space: no menu, and the selection stays.
-    click(QStringLiteral("Deep"));
-    rightClick(QPoint(5, m_window.treeView()->viewport()->height() - 5));
+    click("Deep");
+    rightClick(QPoint(5, m_s.window.treeView()->viewport()->height() - 5));
     EXPECT_EQ(popupName(), QString());
-    EXPECT_EQ(selectedText(), QStringLiteral("Deep"));
+    EXPECT_EQ(selectedText(), "Deep");
 
     // The menu's Delete acts on the favorite clicked, which the details and
     // the status bar describe, not on the one selected before.
-    rightClick(centreOf(QStringLiteral("Home")));
-    EXPECT_EQ(detail(1), QStringLiteral("Home"));
-    EXPECT_EQ(detail(2), QStringLiteral("http://127.0.0.1/home"));
-    EXPECT_EQ(detail(3), QStringLiteral("Norvale will not rename if changed"));
-    EXPECT_EQ(detail(4), QStringLiteral("Norvale will check this this Favorite"));
-    EXPECT_TRUE(m_window.taskPane()->itemWidget(QStringLiteral("EB_FAVORITES_CHECK"))->isEnabled());
-    EXPECT_EQ(m_window.statusPanelText(2), QStringLiteral(" 2 Items in Favorites folder "));
+    rightClick(centreOf("Home"));
+    EXPECT_EQ(detail(2), "http://127.0.0.1/home");
+    EXPECT_EQ(m_s.window.statusPanelText(2), " 2 Items in Favorites folder ");
     QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(menu, nullptr);
     EXPECT_FALSE(menu->actions()[5]->isVisible()) << "Paste is never shown here";
-    m_boxes.answerNext(MessageAnswer::Yes);
+    m_s.boxes.answerNext(MessageAnswer::Yes);
     QTest::keyClick(menu, Qt::Key_D); // "&Delete"
     EXPECT_FALSE(fileThere("Favorites/Home.url"));
     EXPECT_TRUE(fileThere("Favorites/Sub/Deep.url"));
 }
 
 // Enter launches a favorite and opens or closes a folder; the task pane's
-// links are reached with Tab and the arrow keys and run with Enter or Space.
+// links run with Enter or Space.
 TEST_F(WindowCommandsTest, KeyboardReachesTreeAndTaskPane)
 {
-    QTreeView* view = m_window.treeView();
-    click(QStringLiteral("Home"));
+    QTreeView* view = m_s.window.treeView();
+    click("Home");
     press(Qt::Key_Return);
     EXPECT_THAT(m_opener.opened, ElementsAre("http://127.0.0.1/home"));
-    click(QStringLiteral("Sub"));
+    click("Sub");
     press(Qt::Key_Return);
-    EXPECT_FALSE(view->isExpanded(indexOf(QStringLiteral("Sub"))));
-    EXPECT_EQ(nodeNamed("Sub")->image(), m_images.position(QStringLiteral("FOLDER")));
-    EXPECT_EQ(nodeNamed("Sub")->selectedImage(), m_images.position(QStringLiteral("OPENFOLDER")));
+    EXPECT_FALSE(view->isExpanded(indexOf("Sub")));
     press(Qt::Key_Enter);
-    EXPECT_TRUE(view->isExpanded(indexOf(QStringLiteral("Sub"))));
-    EXPECT_EQ(nodeNamed("Sub")->image(), m_images.position(QStringLiteral("OPENFOLDER")));
+    EXPECT_TRUE(view->isExpanded(indexOf("Sub")));
 
-    click(QStringLiteral("Home"));
-    TaskPane* pane = m_window.taskPane();
-    for (int tabs = 0; tabs < 40 && !pane->isAncestorOf(QApplication::focusWidget()); ++tabs)
-        press(Qt::Key_Tab);
-    ASSERT_TRUE(pane->isAncestorOf(QApplication::focusWidget())) << "Tab reaches the task pane";
-    auto stepTo = [&](const char* key, Qt::Key arrow) {
-        QWidget* target = pane->itemWidget(QLatin1String(key));
-        for (int steps = 0; steps < 20 && QApplication::focusWidget() != target; ++steps)
-            press(arrow);
-        return QApplication::focusWidget() == target;
-    };
-    ASSERT_TRUE(stepTo("EB_OTHER_HELP", Qt::Key_Down));
+    click("Home");
+    m_s.window.taskPane()->itemWidget("EB_OTHER_HELP")->setFocus();
     press(Qt::Key_Return);
-    ASSERT_TRUE(stepTo("EB_FAVORITES_LAUNCH", Qt::Key_Up));
+    m_s.window.taskPane()->itemWidget("EB_FAVORITES_LAUNCH")->setFocus();
     press(Qt::Key_Space);
     EXPECT_THAT(m_opener.opened,
                 ElementsAre("http://127.0.0.1/home",
@@ -361,39 +308,32 @@ TEST_F(WindowCommandsTest, KeyboardReachesTreeAndTaskPane)
 // when it has gone), and the details, status bar and commands describe it.
 TEST_F(WindowCommandsTest, SelectionSurvivesRebuildsAndCommandsFollowIt)
 {
-    click(QStringLiteral("Home"));
-    press(QKeySequence(QStringLiteral("Ctrl+C")));
-    click(QStringLiteral("Sub"));
-    press(QKeySequence(QStringLiteral("Ctrl+V")));
-    EXPECT_EQ(selectedText(), QStringLiteral("Sub"));
-    EXPECT_EQ(detail(2), QStringLiteral("3 items in folder"));
-    EXPECT_EQ(m_window.statusPanelText(2), QStringLiteral(" 3 Items in Sub folder "));
-    EXPECT_FALSE(m_window.toolbarAction(2)->isEnabled()) << "no Check One on a folder";
-    EXPECT_FALSE(
-        m_window.taskPane()->itemWidget(QStringLiteral("EB_FAVORITES_CHECK"))->isEnabled());
+    click("Home");
+    press(QKeySequence("Ctrl+C"));
+    click("Sub");
+    press(QKeySequence("Ctrl+V"));
+    EXPECT_EQ(selectedText(), "Sub");
+    EXPECT_EQ(m_s.window.statusPanelText(2), " 3 Items in Sub folder ");
+    EXPECT_FALSE(m_s.window.toolbarAction(2)->isEnabled()) << "no Check One on a folder";
 
-    click(QStringLiteral("Deep"));
+    click("Deep");
     press(Qt::Key_F5);
-    EXPECT_EQ(selectedText(), QStringLiteral("Deep"));
-    EXPECT_EQ(m_window.treeView()->currentIndex(), indexOf(QStringLiteral("Deep")));
-    EXPECT_EQ(detail(1), QStringLiteral("Deep"));
+    EXPECT_EQ(m_s.window.treeView()->currentIndex(), indexOf("Deep"));
+    EXPECT_EQ(detail(1), "Deep");
 
     // A dead favorite moves away during the run: the root is selected then,
     // which cannot be cut, copied or deleted.
     FixtureServer server;
-    m_temp.shortcut(QStringLiteral("Favorites/Sub/Deep.url"),
-                    server.url(QStringLiteral("/page?status=404")));
-    m_window.toolbarAction(1)->trigger(); // Check All Favorites
+    m_temp.shortcut("Favorites/Sub/Deep.url", server.url("/page?status=404"));
+    m_s.window.toolbarAction(1)->trigger(); // Check All Favorites
     EXPECT_TRUE(fileThere("program/Dead Favorites/Deep.url"));
-    EXPECT_EQ(selectedText(), QStringLiteral("Favorites"));
-    EXPECT_EQ(detail(1), QStringLiteral("Favorites folder"));
-    EXPECT_TRUE(
-        m_window.statusPanelText(2).endsWith(QStringLiteral(" Items in Favorites folder ")));
+    EXPECT_EQ(selectedText(), "Favorites");
+    EXPECT_EQ(detail(1), "Favorites folder");
     for (const int button : {10, 11, 13})
-        EXPECT_FALSE(m_window.toolbarAction(button)->isEnabled()) << button;
+        EXPECT_FALSE(m_s.window.toolbarAction(button)->isEnabled()) << button;
     press(Qt::Key_Delete);
-    EXPECT_TRUE(m_boxes.titles().filter(QStringLiteral("Remove")).isEmpty());
-    EXPECT_TRUE(QFileInfo::exists(m_temp.path(QStringLiteral("Favorites"))));
+    EXPECT_TRUE(m_s.boxes.titles().filter("Remove").isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(m_temp.path("Favorites")));
 }
 
 // A rename typed in the tree (F2) is refused with a reason in the status
@@ -413,73 +353,97 @@ TEST_F(WindowCommandsTest, RenameInTheTreeSaysWhyItIsRefused)
         QTest::keyClick(editor, Qt::Key_Return);
         QApplication::processEvents(); // the edit ends on a queued call
     };
-    rename(QStringLiteral("Other"), QStringLiteral("Deep"));
-    EXPECT_EQ(m_window.statusBar()->currentMessage(),
-              QStringLiteral("Not renamed: \"Deep\" is taken in this folder"));
-    rename(QStringLiteral("Other"), QString());
-    EXPECT_EQ(m_window.statusBar()->currentMessage(),
-              QStringLiteral("Not renamed: a name cannot be empty"));
+    rename("Other", "Deep");
+    EXPECT_EQ(m_s.window.statusBar()->currentMessage(),
+              "Not renamed: \"Deep\" is taken in this folder");
+    rename("Other", QString());
+    EXPECT_EQ(m_s.window.statusBar()->currentMessage(), "Not renamed: a name cannot be empty");
     EXPECT_TRUE(fileThere("Favorites/Sub/Other.url"));
-    EXPECT_TRUE(m_boxes.shown().isEmpty());
+    EXPECT_TRUE(m_s.boxes.shown().isEmpty());
 
-    rename(QStringLiteral("Other"), QStringLiteral("Renamed/Here"));
+    rename("Other", "Renamed/Here");
     EXPECT_TRUE(fileThere("Favorites/Sub/Renamed-Here.url"));
-    EXPECT_EQ(detail(1), QStringLiteral("Renamed-Here"));
-}
-
-TEST_F(WindowCommandsTest, ToolbarMenuAndTaskItemsRunTheirOperations)
-{
-    click(QStringLiteral("Home"));
-    m_window.toolbarAction(6)->trigger();                             // Launch
-    m_window.menuAction(QStringLiteral("mnuHelpMenu"), 4)->trigger(); // the maker's site
-    QTest::mouseClick(m_window.taskPane()->itemWidget(QStringLiteral("EB_DETAIL2")),
-                      Qt::LeftButton);
-    EXPECT_THAT(m_opener.opened, ElementsAre("http://127.0.0.1/home", "http://www.brimwick.com/",
-                                             "http://127.0.0.1/home"));
-}
-
-TEST_F(WindowCommandsTest, PropertiesOfTheFavoritesMenuIgnoreFolders)
-{
-    m_commands.setDialogs(m_dialogs);
-    click(QStringLiteral("Sub"));
-    m_commands.RunCommand(Command::PropertiesOfFavorite);
-    EXPECT_THAT(m_dialogs.calls, testing::IsEmpty());
-    click(QStringLiteral("Deep"));
-    m_commands.RunCommand(Command::PropertiesOfFavorite);
-    EXPECT_THAT(m_dialogs.calls, ElementsAre("properties"));
+    EXPECT_EQ(detail(1), "Renamed-Here");
 }
 
 // The File menu imports into the folder the selection stands for and
 // exports the whole tree without Dead Favorites, or the folder selected;
-// nothing is asked while a check runs.
+// nothing is asked while a check runs. Properties of the Favorites menu
+// ignore a folder.
 TEST_F(WindowCommandsTest, FileMenuImportsIntoTheSelectedFolderAndExportsIt)
 {
-    m_temp.file(QStringLiteral("in.html"), "<DL><p><DT><A HREF=\"http://127.0.0.1/1\">Deep</A>"
-                                           "<DT><A HREF=\"http://127.0.0.1/2\">New</A></DL>");
-    m_commands.setDialogs(m_dialogs);
+    m_temp.file("in.html", "<DL><p><DT><A HREF=\"http://127.0.0.1/1\">Deep</A>"
+                           "<DT><A HREF=\"http://127.0.0.1/2\">New</A></DL>");
+    m_s.commands.setDialogs(m_dialogs);
     const auto run = [&](const QString& node, Command command, const QString& file) {
         click(node);
         m_dialogs.bookmarkFile = m_temp.path(file);
-        m_commands.RunCommand(command);
+        m_s.commands.RunCommand(command);
         return QString::fromUtf8(m_temp.read(file));
     };
-    run(QStringLiteral("Other"), Command::ImportBookmarks, QStringLiteral("in.html"));
-    EXPECT_THAT(m_fs.listFolder(m_temp.path(QStringLiteral("Favorites/Sub"))).files,
+    run("Other", Command::ImportBookmarks, "in.html");
+    EXPECT_THAT(m_s.fs.listFolder(m_temp.path("Favorites/Sub")).files,
                 ElementsAre("Deep (2).url", "Deep.url", "New.url", "Other.url"));
     EXPECT_NE(nodeNamed("New"), nullptr) << "the tree was rebuilt";
-    EXPECT_EQ(m_boxes.shown().last().title, QStringLiteral("Import Bookmarks"));
+    EXPECT_EQ(m_s.boxes.shown().last().title, "Import Bookmarks");
 
-    const QString out = QStringLiteral("out.html");
-    const QString whole = run(QStringLiteral("Favorites"), Command::ExportFavorites, out);
+    const QString whole = run("Favorites", Command::ExportFavorites, "out.html");
     EXPECT_TRUE(whole.contains(">New</A>") && !whole.contains("Gone"));
-    EXPECT_TRUE(run(QStringLiteral("Gone"), Command::ExportFavorites, out).contains(">Gone</A>"));
+    EXPECT_TRUE(run("Gone", Command::ExportFavorites, "out.html").contains(">Gone</A>"));
     EXPECT_THAT(m_dialogs.calls, ElementsAre("open", "save", "save"));
 
-    m_services.state().Checking = true;
-    m_commands.RunCommand(Command::ImportBookmarks);
-    m_commands.RunCommand(Command::ExportFavorites);
-    m_services.state().Checking = false;
+    m_s.services.state().Checking = true;
+    m_s.commands.RunCommand(Command::ImportBookmarks);
+    m_s.commands.RunCommand(Command::ExportFavorites);
+    m_s.services.state().Checking = false;
     EXPECT_EQ(m_dialogs.calls.size(), 3) << "nothing is asked while a check runs";
+
+    click("Sub");
+    m_s.commands.RunCommand(Command::PropertiesOfFavorite);
+    click("Deep");
+    m_s.commands.RunCommand(Command::PropertiesOfFavorite);
+    EXPECT_EQ(m_dialogs.calls.mid(3), QStringList{"properties"});
+}
+
+// A first session over a slow favorite: start-up's check for news (every 30
+// days, against a local update document) reaches the user without a tray,
+// in the status bar; a close is refused while a check runs; the window is
+// moved. The second session opens where the first left it.
+TEST(WindowSession, UpdateNoticeCloseDuringARunAndPlacementAcrossSessions)
+{
+    FixtureServer server;
+    TempFolder temp;
+    temp.shortcut("Favorites/Slow.url",
+                  server.url("/page?delay=600&body=%3Ctitle%3ESlow%3C/title%3E"));
+    const QString document = "<Version>99.0</Version><Update_Location>here</Update_Location>"
+                             "<Current_Version>current</Current_Version>"
+                             "<New_Version>Norvale 99 is out</New_Version><Common></Common>";
+    qputenv("NORVALE_UPDATE_URL",
+            server.url(FixtureServer::path("/page", {{"body", document}})).toUtf8());
+    {
+        Session first(temp, "\"AutoCheck\"=\"1\"\n\"LastCheck\"=\"2025-01-01 00:00:00\"\n");
+        const bool running = first.load();
+        qunsetenv("NORVALE_UPDATE_URL");
+        ASSERT_TRUE(running);
+        EXPECT_EQ(first.window.statusBar()->currentMessage(), "Norvale 99 is out");
+
+        bool closedDuringRun = true;
+        QTimer::singleShot(200, &first.window, [&] { closedDuringRun = first.window.close(); });
+        first.services.checker().CheckAllLinks();
+        EXPECT_FALSE(closedDuringRun);
+        EXPECT_EQ(first.tree.node(2)->image(), first.images.position("GREENCHECK"));
+
+        first.window.move(33, 44);
+        first.window.resize(500, 400);
+        first.window.splitter()->setSizes({150, 350});
+        EXPECT_TRUE(first.window.close());
+        EXPECT_EQ(first.boxes.shown().size(), 1) << "only the end of the run";
+    }
+    Session second(temp);
+    ASSERT_TRUE(second.load());
+    EXPECT_EQ(second.window.pos(), QPoint(33, 44));
+    EXPECT_EQ(second.window.size(), QSize(500, 400));
+    EXPECT_EQ(second.window.taskPane()->width(), 150);
 }
 
 } // namespace
