@@ -1,11 +1,9 @@
-// The probe over real HTTP against the fixture server on 127.0.0.1.
+// The probe over real HTTP against the fixture server on 127.0.0.1, and the
+// reading of what comes back.
 
 #include "checker/Probe.h"
-#include "platform/TransferControl.h"
-#include "platform/TransferEngine.h"
-#include "shell/AppSettings.h"
-#include "support/FixtureServer.h"
-#include "support/TempFavorites.h"
+#include "checker/PageReading.h"
+#include "CheckerRig.h"
 
 #include <gmock/gmock.h>
 #include <QTimeZone>
@@ -15,12 +13,6 @@ using namespace norvale::test;
 using testing::HasSubstr;
 
 namespace {
-
-FixtureServer& server()
-{
-    static FixtureServer instance;
-    return instance;
-}
 
 // A path on the fixture server becomes its address there; anything else
 // stands as written.
@@ -65,10 +57,8 @@ TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
         int timeoutMs = 1000;
     } rows[] = {
         {page("<html><TITLE>Tom &amp; Jerry&#33;</TITLE>"), "A|Tom & Jerry!|"},
-        {page("<p>no title</p>"), "A||"},
         {FixtureServer::path("/page", {}), "D||"},
         {page("<title>404 Not Found &amp;c</title>"), "D|404 Not Found &amp;c|"},
-        {page("<title>Errors and omissions</title>"), "D|Errors and omissions|"},
         {page("<title>Welcome</title>", "404"), "D|Welcome|"},
         {page("<title>Welcome</title>", "410"), "G|Welcome|"},
         {page("<title>Welcome</title>", "500"), "A|Welcome|"},
@@ -79,7 +69,6 @@ TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
         {raw("HTTP/1.1 302 Found\r\nLocation: http://parking.example.test/?&domain=mine\r\n"
              "Content-Length: 0\r\n\r\n"),
          "D||"},
-        {page("<title>Moved</title><meta http-equiv=\"refresh\" content=\"0; URL=/x>"), "A|Moved|"},
         {page("<meta http-equiv=\"refresh\" content=\"0; URL=http://127.0.0.1/moved\">"),
          "A||http://127.0.0.1/moved"},
         {"/silent?ms=5000", "N||", 500},
@@ -90,7 +79,6 @@ TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
                  QByteArray(2000, ' '),
              400),
          "N||", 500},
-        {"/drop?after=100&length=5000", "N||"},
         {"/big?size=20000000", "A|Big|", 2000},
         {FixtureServer::path("/gzip", {{"body", "<title>Zipped</title>"}}), "A|Zipped|"},
         {page("<title>" + longTitle + "</title>"), "A|" + longTitle + "|"},
@@ -105,6 +93,8 @@ TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
         {"javascript:alert(1)", "N||"},
         {QStringLiteral("dict://127.0.0.1:%1/").arg(server().port()), "N||"},
         {"http://127.0.0.1:notaport/", "N||"},
+        // Last, so its transfer is the one looked at below.
+        {"/gzipbomb", "A|Bomb|", 2000},
     };
     const QMap<LinkResult::Verdict, QString> verdicts{{A, "A"}, {D, "D"}, {G, "G"}, {N, "N"}};
     for (const auto& row : rows) {
@@ -115,22 +105,9 @@ TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
             redirect.remove(0, server().url("").size());
         EXPECT_EQ(verdicts.value(result.Status, "?") + "|" + result.Title + "|" + redirect,
                   row.want);
-        if (row.url.startsWith("/redirect") || row.url == "/loop") {
+        if (row.url.startsWith("/redirect") || row.url == "/loop")
             EXPECT_FALSE(result.Successful) << "a redirect's page never names a favorite";
-        }
     }
-}
-
-TEST_F(ProbeTest, PageDateIsItsOwnOrNowAndHugePagesStayBounded)
-{
-    const QString dated = FixtureServer::path(
-        "/page", {{"body", "x"}, {"header", "Last-Modified: Wed, 21 Oct 2015 07:28:00 GMT"}});
-    EXPECT_EQ(check(dated).LastModified,
-              QDateTime(QDate(2015, 10, 21), QTime(7, 28), QTimeZone::utc()));
-    const QString odd = FixtureServer::path(
-        "/page", {{"body", "x"}, {"header", "Last-Modified: yesterday-ish GMT"}});
-    EXPECT_EQ(check(odd).LastModified.date(), QDate(2026, 6, 1));
-    EXPECT_EQ(check("/gzipbomb", 2000).Title, "Bomb");
     ASSERT_NE(m_control.lastOutcome(), nullptr);
     EXPECT_TRUE(m_control.lastOutcome()->bodyCapped);
     EXPECT_LE(m_control.lastOutcome()->body.size(), 1 << 20) << "memory stays bounded";
@@ -139,18 +116,15 @@ TEST_F(ProbeTest, PageDateIsItsOwnOrNowAndHugePagesStayBounded)
 TEST(ProbeTarget, PortTimeOutAndProxyFollowTheAddressAndSettings)
 {
     AppSettings settings;
-    const struct {
-        const char* url;
-        int timeoutMs, port, seconds; // whole seconds, half to even
-    } rows[] = {{"http://h.test:8080/a", 500, 8080, 0},
-                {"https://h.test/a", 750, 443, 1},
-                {"ftp://h.test/a", 1000, 21, 1},
-                {"HTTPS://h.test/a", 1500, 80, 2},
-                {"http://[::1]:81/a", 2500, 81, 2}};
-    for (const auto& row : rows) {
-        const ProbeTarget target = Probe::TargetFor(row.url, row.timeoutMs, settings);
-        EXPECT_EQ(target.port, row.port) << row.url;
-        EXPECT_EQ(target.requestTimeoutSeconds, row.seconds) << row.url;
+    // Address, time-out in ms | port, whole seconds (half to even).
+    for (const auto& [url, ms, want] : {std::tuple{"http://h.test:8080/a", 500, "8080 0"},
+                                        {"https://h.test/a", 750, "443 1"},
+                                        {"ftp://h.test/a", 1000, "21 1"},
+                                        {"HTTPS://h.test/a", 1500, "80 2"},
+                                        {"http://[::1]:81/a", 2500, "81 2"}}) {
+        const ProbeTarget target = Probe::TargetFor(url, ms, settings);
+        EXPECT_EQ(QStringLiteral("%1 %2").arg(target.port).arg(target.requestTimeoutSeconds), want)
+            << url;
     }
     const auto proxy = [&](ProxyMode mode, const QString& server) {
         settings.ProxyMode = mode;
@@ -158,9 +132,9 @@ TEST(ProbeTarget, PortTimeOutAndProxyFollowTheAddressAndSettings)
         settings.ProxyPort = "3128";
         return Probe::TargetFor("http://h.test/", 1000, settings).proxy;
     };
-    EXPECT_EQ(proxy(ProxyMode::Own, "px.test"), "px.test:3128");
-    EXPECT_EQ(proxy(ProxyMode::Own, ""), "");
-    EXPECT_EQ(proxy(ProxyMode::None, "px.test"), "");
+    EXPECT_EQ(proxy(ProxyMode::Own, "px.test") + proxy(ProxyMode::Own, "") +
+                  proxy(ProxyMode::None, "px.test"),
+              "px.test:3128");
 }
 
 // The request goes through the proxy, whole, and names the program.
@@ -188,6 +162,90 @@ TEST(ProbeTls, CertificateIsVerifiedAgainstTheTrustedAuthorities)
     EXPECT_EQ(probe.CheckLink(url, 2000).Status, N) << "not trusted yet";
     control.setCaFile(certificate.certFile());
     EXPECT_EQ(probe.CheckLink(url, 2000).Title, "Secure");
+}
+
+TEST(PageReading, TitlesAreCleaned)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"Tom &amp; Jerry&#33;", "Tom & Jerry!"},
+        {"A&#8364;B", "AB"},
+        {"Broken\r\nover\tlines", "Brokenoverlines"},
+        {"&AMP;", "&AMP;"},
+        {"  say &quot;hi&quot;  ", "say \"hi\""},
+        {"Brand&trade;&#153; Shop", "Brand Shop"},
+        {"caf&#233;", "caf\u00e9"},
+        {"&#128; sign", "\u20ac sign"},
+        {"&#38;#65;", "A"},
+        {"hex &#x41; stays, &#65; goes", "hex &#x41; stays, A goes"},
+        {"no end &#65", "no end &#65"},
+        {"&#38;#38;#65;&#38;#x;", "A&#x;"},
+        {"&#0000065;&#4294967361;&#;", "A&#4294967361;&#;"},
+        {"&#a&#66;;", "&#aB;"}};
+    for (const auto& [raw, cleaned] : rows)
+        EXPECT_EQ(CleanTitle(raw), cleaned) << raw;
+}
+
+TEST(PageReading, TitleStatusAndErrorWords)
+{
+    EXPECT_EQ(FindTitle("<html><TiTlE>Home</tItLe>"), "Home");
+    for (const char* none :
+         {"<html><body>none</body>", "</title> then <title>late", "<title></title>"})
+        EXPECT_EQ(FindTitle(none), QString()) << none;
+    for (const char* error : {"404 Not Found", "Server Error in Application",
+                              "Errors and omissions", "page not found", "400 Bad Request"})
+        EXPECT_TRUE(IsErrorTitle(error)) << error;
+    EXPECT_FALSE(IsErrorTitle("Room 404") || IsErrorTitle("Welcome"));
+    // The status is characters ten to twelve.
+    EXPECT_EQ(GetStatusCode("HTTP/1.1 302 Found\r\n"), 302);
+    for (const char* none : {"<html>not a status line", "short"})
+        EXPECT_EQ(GetStatusCode(none), 0) << none;
+}
+
+TEST(PageReading, RedirectTargetsResolveAsABrowserResolvesThem)
+{
+    const QString ok = "HTTP/1.1 200 OK\r\n\r\n", found = "HTTP/1.1 302 Found\r\nLocation: ";
+    const QString refresh = ok + "<meta http-equiv=\"refresh\" content=\"0; URL=";
+    const struct {
+        QString text;
+        const char *url, *target;
+    } rows[] = {{"HTTP/1.1 301 Moved\r\nLocation: /new\r\n\r\n", "http://h.test/old/page",
+                 "http://h.test/new"},
+                {found + "next\r\n\r\n", "http://h.test/dir", "http://h.test/next"},
+                {found + "next?a=1\r\n\r\n", "http://h.test/dir/", "http://h.test/dir/next?a=1"},
+                {found + "../up\r\n\r\n", "http://h.test/a/b/c", "http://h.test/a/up"},
+                {found + "//cdn.test/x\r\n\r\n", "https://h.test/y", "https://cdn.test/x"},
+                // A target with a scheme of its own stands as it is, whatever the scheme.
+                {found + "javascript:go()\r\n\r\n", "http://h.test/", "javascript:go()"},
+                {"HTTP/1.1 307 Temp\r\nlocation: https://other.test/x\r\n\r\n", "http://h.test/",
+                 "https://other.test/x"},
+                {"HTTP/1.1 303 See\r\nContent-Location: /wrong\r\nLocation: /right\r\n\r\n",
+                 "http://h.test", "http://h.test/right"},
+                {"HTTP/1.1 301 Moved\r\nContent-Location: /only\r\n\r\n", "http://h.test", ""},
+                {"HTTP/1.1 301 Moved\r\nLocation: /no-line-end", "http://h.test", ""},
+                {"HTTP/1.1 308 Permanent\r\nLocation: /ignored\r\n\r\n", "http://h.test", ""},
+                {refresh + "http://h.test/moved\">", "http://h.test", "http://h.test/moved"},
+                {ok + "<META HTTP-EQUIV=\"REFRESH\" CONTENT=\"5; url=relative.html\">",
+                 "http://h.test/dir/page", "http://h.test/dir/relative.html"},
+                {refresh + "http://h.test/no-quote>", "http://h.test", ""},
+                {refresh + "x", "http://h.test", ""},
+                {ok + "<p>plain page</p>", "http://h.test", ""}};
+    for (const auto& row : rows)
+        EXPECT_EQ(GetRedirect(row.text, row.url), row.target) << row.text.toStdString();
+}
+
+TEST(PageReading, TheDateIsTheLastModifiedHeaderInGmtOrNow)
+{
+    const QDateTime now(QDate(2026, 6, 1), QTime(12, 0));
+    const QDateTime nowWallClock(now.date(), now.time(), QTimeZone::utc());
+    EXPECT_EQ(
+        CheckDate("HTTP/1.1 200 OK\r\nLast-Modified: Wed, 21 Oct 2015 07:28:00 GMT\r\n\r\n", now),
+        QDateTime(QDate(2015, 10, 21), QTime(7, 28), QTimeZone::utc()));
+    EXPECT_EQ(CheckDate("last-modified: Sun, 06 Nov 1994 08:49:37 gmt", now),
+              QDateTime(QDate(1994, 11, 6), QTime(8, 49, 37), QTimeZone::utc()));
+    for (const char* undated :
+         {"HTTP/1.1 200 OK\r\n\r\nno date", "Last-Modified: Wed, 21 Oct 2015 07:28:00 CET",
+          "Last-Modified: 2015-10-21T07:28:00 GMT"})
+        EXPECT_EQ(CheckDate(undated, now), nowWallClock) << undated;
 }
 
 } // namespace

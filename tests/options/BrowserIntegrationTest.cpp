@@ -126,39 +126,31 @@ TEST_F(BrowserIntegrationTest, RemovingNeedsAnExitThatSavedTheChoiceOn)
     EXPECT_EQ(program("ToolMenuGUID") + program("IEToolMenu"), kAbsent + kAbsent);
 }
 
-// What the stored choice must be for each to act: the toolbar adds on a
-// numeric zero, the tools menu on the text "0" only, and both remove on the
-// text "1" only.
+// The toolbar adds on a numeric zero, the tools menu on the text "0" only,
+// and both remove on the text "1" only.
 TEST_F(BrowserIntegrationTest, EachActsOnlyOnTheStoredValueItReads)
 {
-    const struct {
-        const char* stored;
-        bool toolbarAdds, toolsMenuAdds, removes;
-    } rows[] = {
-        {"0", true, true, false},      {"00", true, false, false},   {" 0", true, false, false},
-        {"0.0", true, false, false},   {"-0", true, false, false},   {"", false, false, false},
-        {"zero", false, false, false}, {"1", false, false, true},    {"01", false, false, false},
-        {" 1", false, false, false},   {"1.0", false, false, false}, {"2", false, false, false},
-        {"True", false, false, false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.stored);
+    // Stored value, then what acts: B/M the toolbar/tools menu adds, b/m it removes.
+    const std::pair<const char*, QString> rows[] = {
+        {"0", "BM"}, {"00", "B"}, {"-0", "B"}, {"", ""},    {"zero", ""},
+        {"1", "bm"}, {"01", ""},  {" 1", ""},  {"1.0", ""}, {"True", ""}};
+    for (const auto& [stored, acts] : rows) {
+        SCOPED_TRACE(stored);
         QFile::remove(storePath());
-        storeChoices(row.stored);
+        storeChoices(stored);
         set(true, true);
-        EXPECT_EQ(!extensionLines(kButton).isEmpty(), row.toolbarAdds);
-        EXPECT_EQ(program("ToolMenubarGUID") != kAbsent, row.toolbarAdds);
-        EXPECT_EQ(!extensionLines(kMenu).isEmpty(), row.toolsMenuAdds);
-        EXPECT_EQ(program("ToolMenuGUID") != kAbsent, row.toolsMenuAdds);
+        QString seen = extensionLines(kButton).isEmpty() ? "" : "B";
+        seen += extensionLines(kMenu).isEmpty() ? "" : "M";
+        EXPECT_EQ(program("ToolMenubarGUID") != kAbsent, seen.contains('B'));
+        EXPECT_EQ(program("ToolMenuGUID") != kAbsent, seen.contains('M'));
 
         QFile::remove(storePath());
         set(true, true);
-        storeChoices(row.stored);
+        storeChoices(stored);
         set(false, false);
-        EXPECT_EQ(extensionLines(kButton).isEmpty(), row.removes);
-        EXPECT_EQ(extensionLines(kMenu).isEmpty(), row.removes);
-        EXPECT_EQ(program("IEToolbar") == kAbsent, row.removes);
-        EXPECT_EQ(program("IEToolMenu") == kAbsent, row.removes);
+        seen += extensionLines(kButton).isEmpty() && program("IEToolbar") == kAbsent ? "b" : "";
+        seen += extensionLines(kMenu).isEmpty() && program("IEToolMenu") == kAbsent ? "m" : "";
+        EXPECT_EQ(seen, acts);
     }
 }
 
@@ -173,11 +165,6 @@ TEST_F(BrowserIntegrationTest, AddingTheButtonPutsACheckMarkIconBesideTheProgram
     const QImage icon(m_program + "/checkmrk.ico");
     ASSERT_EQ(icon.size(), QSize(32, 32));
     EXPECT_EQ(icon.pixelColor(0, 0).alpha(), 0) << "a transparent ground";
-    int marked = 0;
-    for (int at = 0; at < 32 * 32; ++at)
-        marked += icon.pixelColor(at % 32, at / 32).alpha() > 0 ? 1 : 0;
-    EXPECT_GT(marked, 40);
-    EXPECT_LT(marked, 32 * 32 / 2);
 
     m_temp.file("program/checkmrk.ico", "mine");
     set(true, false, false);
