@@ -1,8 +1,7 @@
 #pragma once
 
-// Everything a check run works with, real and wired by the program's own
-// ProgramServices, over a temporary folder: Favorites/ and program/ inside
-// it.
+// Everything a check run works with, wired by the program's own
+// ProgramServices over a temporary folder holding Favorites/ and program/.
 
 #include "lifecycle/ProgramServices.h"
 #include "platform/FileSystem.h"
@@ -17,7 +16,6 @@
 #include "support/TreeLookup.h"
 
 #include <gtest/gtest.h>
-
 #include <QTimeZone>
 
 namespace norvale::test {
@@ -29,15 +27,13 @@ inline FixtureServer& server()
     return instance;
 }
 // A page on it titled so, answered after the delay in milliseconds.
-inline QString titled(const QString& title, const QString& delay = QStringLiteral("0"))
+inline QString titled(const QString& title, const QString& delay = "0")
 {
-    return server().url(FixtureServer::path(
-        QStringLiteral("/page"), {{QStringLiteral("delay"), delay},
-                                  {QStringLiteral("body"), "<title>" + title + "</title>"}}));
+    return server().url(
+        FixtureServer::path("/page", {{"delay", delay}, {"body", "<title>" + title + "</title>"}}));
 }
 
-// A number the fixture server reports (/count, /peak), asked for over a
-// transfer of its own.
+// A number the fixture server reports (/count, /peak).
 inline int FixtureNumber(const FixtureServer& server, const QString& pathAndQuery)
 {
     TransferEngine engine;

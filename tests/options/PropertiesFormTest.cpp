@@ -46,23 +46,15 @@ protected:
 TEST_F(PropertiesFormTest, PrivateEntriesAreReadWithTheirCutsAndOddOnesShowTheDefault)
 {
     m_settings.ChangeName = true; // and 1000 ms, changed pages off
-    const std::pair<const char*, const char*> rows[] = {{"", "1000R"},
-                                                        {"Timeout=1500", "1500R"},
-                                                        {"Timeout=12345", "1234R"},
-                                                        {"Timeout=abc", "1000R"},
-                                                        {"Timeout=100", "500R"},
-                                                        {"Timeout=9999", "2000R"},
-                                                        {"Rename=0", "1000"},
-                                                        {"Rename=-1", "1000R"},
-                                                        {"Rename=01", "1000"},
-                                                        {"Bypass=1", "1000RB"},
-                                                        {"Bypass=yes", "1000R"},
-                                                        {"ShowNew=1", "1000RN"}};
-    for (const auto& [entry, want] : rows) {
-        SCOPED_TRACE(entry);
-        favorite(*entry ? QStringList{entry} : QStringList{});
+    for (const char* row :
+         {"|1000R", "Timeout=1500|1500R", "Timeout=12345|1234R", "Timeout=abc|1000R",
+          "Timeout=100|500R", "Timeout=9999|2000R", "Rename=0|1000", "Rename=-1|1000R",
+          "Rename=01|1000", "Bypass=1|1000RB", "Bypass=yes|1000R", "ShowNew=1|1000RN"}) {
+        SCOPED_TRACE(row);
+        const QString entry = QString(row).section('|', 0, 0);
+        favorite(entry.isEmpty() ? QStringList{} : QStringList{entry});
         auto form = open(PrefPage::Properties);
-        EXPECT_EQ(shown(*form), want);
+        EXPECT_EQ(shown(*form), QString(row).section('|', 1));
         EXPECT_EQ(form->check(Check::NameChange1).enabled, !form->check(Check::DontCheck).checked);
     }
     m_settings.Timeout = 2000;
@@ -74,9 +66,10 @@ TEST_F(PropertiesFormTest, PrivateEntriesAreReadWithTheirCutsAndOddOnesShowTheDe
 
 TEST_F(PropertiesFormTest, EveryControlRoundTripsThroughTheFile)
 {
-    const std::pair<int, const char*> rows[] = {{500, ""}, {1250, "N"}, {1000, "RBN"}};
-    for (const auto& [timeout, flags] : rows) {
-        SCOPED_TRACE(flags);
+    // Time-out and the boxes checked; then Timeout, Rename, ShowNew and Bypass as written.
+    for (const auto& [timeout, flags, written] : {std::tuple{500, "", "500 0 0 0"},
+                                                  {1250, "N", "1250 0 1 0"},
+                                                  {1000, "RBN", "1000 1 1 1"}}) {
         const QString on = flags;
         favorite();
         auto form = open(PrefPage::Properties);
@@ -86,15 +79,11 @@ TEST_F(PropertiesFormTest, EveryControlRoundTripsThroughTheFile)
         form->ClickCheck(Check::DontCheck, on.contains('B'));
         EXPECT_EQ(form->check(Check::NameChange1).enabled, !on.contains('B'));
         ASSERT_TRUE(form->ClickButton(OptionsButton::OK));
-        QString written;
+        QStringList stored;
         for (const QString& key : {ShortcutKeys::Timeout, ShortcutKeys::Rename,
                                    ShortcutKeys::ShowNew, ShortcutKeys::Bypass})
-            written += privateEntry("Example", key) + " ";
-        EXPECT_EQ(written, QStringLiteral("%1 %2 %3 %4 ")
-                               .arg(timeout)
-                               .arg(int(on.contains('R')))
-                               .arg(int(on.contains('N')))
-                               .arg(int(on.contains('B'))));
+            stored.append(privateEntry("Example", key));
+        EXPECT_EQ(stored.join(' '), written);
         EXPECT_EQ(shown(*open(PrefPage::Properties)), QString::number(timeout) + flags);
     }
 }
@@ -102,9 +91,7 @@ TEST_F(PropertiesFormTest, EveryControlRoundTripsThroughTheFile)
 TEST_F(PropertiesFormTest, OkWithoutChangesAddsThePrivateSectionAndLeavesTheRest)
 {
     m_settings.Timeout = 1500;
-    m_settings.ChangeName = m_settings.SmallLights = true;
-    ChooseLightImages(m_settings, m_images);
-    m_settings.ProxyMode = ProxyMode::Own;
+    m_settings.ChangeName = true;
     m_settings.ProxyServer = " kept as it is ";
     const QString longAddress = kAddress + QString(2100, 'a') + "  ";
     favorite({}, longAddress);
@@ -116,21 +103,20 @@ TEST_F(PropertiesFormTest, OkWithoutChangesAddsThePrivateSectionAndLeavesTheRest
               before + "[Brimwick]\r\nTimeout=1500\r\nRename=1\r\nShowNew=0\r\nBypass=0\r\n")
         << "an address that was not edited is not rewritten, even one cut when read";
     EXPECT_EQ(m_settings.ProxyServer, " kept as it is ") << "not the options";
-    EXPECT_EQ(m_settings.LightAlive, m_images.position("GREENDOT"));
 }
 
 TEST_F(PropertiesFormTest, AnAddressWithoutHttpInFrontGetsIt)
 {
-    const std::pair<const char*, const char*> rows[] = {
-        {nullptr, "http://example.test"}, // stored without a scheme, not edited
-        {"example.test/page", "http://example.test/page"},
-        {"hTtPs://127.0.0.1/mixed", "hTtPs://127.0.0.1/mixed"},
-        {"http://127.0.0.1/spaced   ", "http://127.0.0.1/spaced"}};
-    for (const auto& [typed, stored] : rows) {
-        SCOPED_TRACE(typed ? typed : "(stored)");
+    // Typed (none: the stored address, not edited) and written.
+    for (const char* row : {"|http://example.test", "example.test/page|http://example.test/page",
+                            "hTtPs://127.0.0.1/mixed|hTtPs://127.0.0.1/mixed",
+                            "http://127.0.0.1/spaced   |http://127.0.0.1/spaced"}) {
+        SCOPED_TRACE(row);
+        const QString typed = QString(row).section('|', 0, 0),
+                      stored = QString(row).section('|', 1);
         favorite({}, "example.test");
         auto form = open(PrefPage::Properties);
-        if (typed)
+        if (!typed.isEmpty())
             form->SetText(TextBox::URL, typed);
         ASSERT_TRUE(form->ClickButton(OptionsButton::OK));
         EXPECT_EQ(ProfileFile::read(favoritePath("Example"), ShortcutKeys::Standard,
@@ -151,38 +137,33 @@ TEST_F(PropertiesFormTest, AFileThatCannotBeWrittenIsReportedAndLeftAsItWas)
     EXPECT_EQ(file(), before);
 }
 
-TEST_F(PropertiesFormTest, CancelAfterANameEditStillRenamesButDropsTheOtherEdits)
+// A name edit applies on close whatever the button: Cancel drops the other
+// edits, Default drops them and the favorite's own section.
+TEST_F(PropertiesFormTest, ANameEditStillRenamesOnCancelAndDefault)
 {
-    favorite();
+    favorite({"Timeout=750", "Rename=0", "Bypass=1", "ShowNew=1"});
     auto unchanged = open(PrefPage::Properties);
     unchanged->SetText(TextBox::Link, " Example ");
     unchanged->Unload();
     EXPECT_THAT(favoriteFiles(), ElementsAre("Example.url")) << "blanks alone are no new name";
-
-    const QByteArray before = file();
-    auto form = open(PrefPage::Properties);
-    form->SetText(TextBox::Link, "  Renamed  ");
-    form->SetText(TextBox::URL, "http://127.0.0.1/other");
-    form->ClickCheck(Check::DontCheck, true);
-    ASSERT_TRUE(form->ClickButton(OptionsButton::Cancel));
-    EXPECT_THAT(favoriteFiles(), ElementsAre("Renamed.url"));
-    EXPECT_EQ(file("Renamed"), before);
-    EXPECT_NE(nodeNamed("Renamed"), nullptr);
-}
-
-TEST_F(PropertiesFormTest, DefaultRemovesThePrivateSectionAndDiscardsTheAddressEdit)
-{
-    favorite({"Timeout=750", "Rename=0", "Bypass=1", "ShowNew=1"});
     EXPECT_FALSE(open(PrefPage::Defaults)->ClickButton(OptionsButton::Default))
         << "not on the options' pages";
-    auto form = open(PrefPage::Properties);
-    form->SetText(TextBox::URL, "http://127.0.0.1/edited");
-    form->SetTimeoutSlider(1, 1750);
-    form->SetText(TextBox::Link, "Defaulted");
-    ASSERT_TRUE(form->ClickButton(OptionsButton::Default));
-    EXPECT_TRUE(form->closed());
-    EXPECT_THAT(favoriteFiles(), ElementsAre("Defaulted.url")) << "the name edit still applies";
-    EXPECT_EQ(file("Defaulted"), "[InternetShortcut]\r\nURL=" + kAddress.toUtf8() + "\r\n");
+    const QByteArray before = file();
+    for (const auto& [button, name] : {std::pair{OptionsButton::Cancel, "Renamed"},
+                                       std::pair{OptionsButton::Default, "Defaulted"}}) {
+        m_tree.select(nodeNamed(button == OptionsButton::Cancel ? "Example" : "Renamed"));
+        auto form = open(PrefPage::Properties);
+        form->SetText(TextBox::Link, QStringLiteral("  %1  ").arg(name));
+        form->SetText(TextBox::URL, "http://127.0.0.1/edited");
+        form->SetTimeoutSlider(1, 1750);
+        ASSERT_TRUE(form->ClickButton(button));
+        EXPECT_TRUE(form->closed());
+        EXPECT_THAT(favoriteFiles(), ElementsAre(QString(name) + ".url"));
+        if (button == OptionsButton::Cancel)
+            EXPECT_EQ(file(name), before);
+    }
+    EXPECT_NE(nodeNamed("Defaulted"), nullptr);
+    EXPECT_EQ(file("Defaulted"), before.left(before.indexOf("[Brimwick]")));
 }
 
 } // namespace
