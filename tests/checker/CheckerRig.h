@@ -1,7 +1,6 @@
 #pragma once
 
-// Everything a check run works with, wired by the program's own
-// ProgramServices over a temporary folder holding Favorites/ and program/.
+// Everything a check run works with, wired by ProgramServices over a temporary folder.
 
 #include "lifecycle/ProgramServices.h"
 #include "platform/FileSystem.h"

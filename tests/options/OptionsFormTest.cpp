@@ -1,14 +1,29 @@
-// The options mode of frmOptions, driven through its form: load, activation,
-// the clicks, OK, Cancel and the close step.
+// frmOptions in both modes, driven through its form and shown offscreen.
 
 #include "options/BrowserIntegration.h"
+#include "options/CheckmarkIcon.h"
+#include "options/ShowOptions.h"
 #include "OptionsFixture.h"
 #include "platform/AtomicFile.h"
+#include "platform/RegistryStore.h"
+#include "shell/AppSettings.h"
+#include "shell/SettingsStore.h"
+#include "support/TempFavorites.h"
 
 #include <cerrno>
+#include <gmock/gmock.h>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 using namespace norvale;
 using namespace norvale::test;
+using testing::ElementsAre;
 using testing::IsEmpty;
 
 namespace {
@@ -71,27 +86,24 @@ TEST_F(OptionsFormTest, EveryCheckBoxShowsItsSettingAndWritesItBack)
 
 TEST_F(OptionsFormTest, NumbersAreShownAndWrittenBackWithinTheirRanges)
 {
-    const auto P = &AppSettings::Parallel, T = &AppSettings::Timeout;
-    const struct {
-        int AppSettings::*field;
-        int stored, shown, movedTo, kept;
-    } rows[] = {{P, 24, 24, 1, 1},         {P, 1, 1, 64, 64},          {P, 64, 64, 0, 1},
-                {P, 300, 256, 999, 256},   {T, 500, 500, 2000, 2000},  {T, 1000, 1000, 750, 750},
-                {T, 2000, 2000, 500, 500}, {T, 5000, 2000, 1250, 1250}};
-    for (const auto& row : rows) {
-        const bool parallel = row.field == P;
-        SCOPED_TRACE(testing::Message() << parallel << " " << row.stored);
-        m_settings.*row.field = row.stored;
+    // Field (P checks at once, T time-out): stored, shown, moved to, kept.
+    for (const char* row :
+         {"P 24 24 1 1", "P 1 1 64 64", "P 64 64 0 1", "P 300 256 999 256", "T 500 500 2000 2000",
+          "T 1000 1000 750 750", "T 2000 2000 500 500", "T 5000 2000 1250 1250"}) {
+        SCOPED_TRACE(row);
+        const QStringList cells = QString(row).split(' ');
+        const bool parallel = cells[0] == "P";
+        (parallel ? m_settings.Parallel : m_settings.Timeout) = cells[1].toInt();
         auto form = open(PrefPage::Scanning);
-        EXPECT_EQ(parallel ? form->checksAtOnce() : form->timeoutSlider(0), row.shown);
-        parallel ? form->SetChecksAtOnce(row.movedTo) : form->SetTimeoutSlider(0, row.movedTo);
+        EXPECT_EQ(parallel ? form->checksAtOnce() : form->timeoutSlider(0), cells[2].toInt());
+        parallel ? form->SetChecksAtOnce(cells[3].toInt())
+                 : form->SetTimeoutSlider(0, cells[3].toInt());
         ASSERT_TRUE(form->ClickButton(OptionsButton::OK));
-        EXPECT_EQ(m_settings.*row.field, row.kept);
+        EXPECT_EQ(parallel ? m_settings.Parallel : m_settings.Timeout, cells[4].toInt());
     }
 }
 
-// Cancel drops every edit; OK without edits writes back what it read, and
-// makes the Icons folder (the second time finds it there).
+// Cancel drops every edit; OK without edits writes back what it read and makes the Icons folder.
 TEST_F(OptionsFormTest, CancelDropsTheEditsAndOkWithoutEditsChangesNothing)
 {
     m_settings.Timeout = 1250;
@@ -107,14 +119,11 @@ TEST_F(OptionsFormTest, CancelDropsTheEditsAndOkWithoutEditsChangesNothing)
     EXPECT_TRUE(form->closed());
     EXPECT_EQ(fieldsOf(m_settings), before);
     EXPECT_FALSE(QFileInfo::exists(m_program + "/Icons"));
-    for (int showing = 0; showing < 2; ++showing) {
-        ASSERT_TRUE(open()->ClickButton(OptionsButton::OK));
-        EXPECT_EQ(fieldsOf(m_settings), before);
-        EXPECT_TRUE(QFileInfo(m_program + "/Icons").isDir());
-    }
-    EXPECT_EQ(m_refreshes, 0);
-    EXPECT_THAT(m_errors, IsEmpty());
-    EXPECT_THAT(m_boxes.shown(), IsEmpty());
+    ASSERT_TRUE(open()->ClickButton(OptionsButton::OK));
+    ASSERT_TRUE(open()->ClickButton(OptionsButton::OK)) << "the second time finds the folder";
+    EXPECT_EQ(fieldsOf(m_settings), before);
+    EXPECT_TRUE(QFileInfo(m_program + "/Icons").isDir());
+    EXPECT_EQ(m_refreshes + m_errors.size() + m_boxes.shown().size(), 0);
 }
 
 TEST_F(OptionsFormTest, TheBrowserVersionDecidesWhetherTheIntegrationBoxesAreOffered)
@@ -127,8 +136,8 @@ TEST_F(OptionsFormTest, TheBrowserVersionDecidesWhetherTheIntegrationBoxesAreOff
         SCOPED_TRACE(version.value_or("(none)").toStdString());
         setBrowserVersion(version);
         auto form = open();
-        EXPECT_EQ(form->check(Check::AddToIE).enabled, offered);
-        EXPECT_EQ(form->check(Check::AddToToolbar).enabled, offered);
+        EXPECT_EQ(form->check(Check::AddToIE).enabled + form->check(Check::AddToToolbar).enabled,
+                  2 * offered);
         form->ClickCheck(Check::AddToToolbar, false);
         EXPECT_NE(form->check(Check::AddToToolbar).checked, offered) << "clicks need it enabled";
     }
@@ -197,25 +206,20 @@ TEST_F(OptionsFormTest, APortThatIsNoWholeNumberFrom1To65535IsRefusedAndNothingS
 
 TEST_F(OptionsFormTest, ClickingMoveDeadReloadsTheTreeOnCloseEvenWhenItEndsAsItBegan)
 {
-    const struct {
-        int clicks;
-        std::optional<OptionsButton> close; // none: the close box
-        int refreshes;
-    } rows[] = {{0, OptionsButton::OK, 0}, {0, OptionsButton::Cancel, 0}, {1, OptionsButton::OK, 1},
-                {2, OptionsButton::OK, 1}, {2, OptionsButton::Cancel, 1}, {2, std::nullopt, 1}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.clicks * 10 +
-                     static_cast<int>(row.close.value_or(OptionsButton::Default)));
+    // Clicks on Move Dead, the button closing (- the close box), then reloads.
+    for (const char* row : {"0 OK 0", "0 Cancel 0", "1 OK 1", "2 OK 1", "2 Cancel 1", "2 - 1"}) {
+        SCOPED_TRACE(row);
+        const QStringList cells = QString(row).split(' ');
         m_refreshes = 0;
         m_settings.MoveDead = true; // set by load, which is no click of the user's
         auto form = open(PrefPage::Scanning);
-        for (int i = 0; i < row.clicks; ++i)
+        for (int i = 0; i < cells[0].toInt(); ++i)
             form->ClickCheck(Check::MoveDead, !form->check(Check::MoveDead).checked);
-        if (row.close) {
-            ASSERT_TRUE(form->ClickButton(*row.close));
-        }
+        if (cells[1] != "-")
+            ASSERT_TRUE(
+                form->ClickButton(cells[1] == "OK" ? OptionsButton::OK : OptionsButton::Cancel));
         form->Unload(); // runs once, however often it is called
-        EXPECT_EQ(m_refreshes, row.refreshes);
+        EXPECT_EQ(m_refreshes, cells[2].toInt());
     }
 }
 
@@ -234,9 +238,7 @@ TEST_F(OptionsFormTest, ViewingDeadFavoritesInTheBrowserFollowsMoveDead)
     EXPECT_FALSE(m_settings.DeadFavoritesInIE);
 }
 
-// The tree's lights are switched on OK only and only when the set changed,
-// each to the same light of the other set; folders and pictures that are no
-// light keep theirs.
+// Lights switch on OK only, when the set changed, each to its twin; other pictures stay.
 TEST_F(OptionsFormTest, SwitchingTheLightSetConvertsTheTreeOnOkOnly)
 {
     const QString classic = "FOLDER IELOGO REDRESULT YELLOWRESULT GREENCHECK GRAYDOT GREENNEW "
@@ -288,6 +290,341 @@ TEST_F(OptionsFormTest, AStoreThatCannotBeWrittenIsReportedAndOkGoesOn)
     EXPECT_EQ(m_errors.size(), 1);
     EXPECT_TRUE(m_settings.IEToolMenu && m_settings.AutoCheck);
     EXPECT_FALSE(installed(BrowserExtension::ToolsMenuEntryId));
+}
+
+// Answers the next modal dialog by clicking one of its buttons.
+void clickInNextDialog(const char* button, std::function<void(QWidget*)> before)
+{
+    QTimer::singleShot(0, [button, before] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        before(dialog);
+        dialog->findChild<QPushButton*>(button)->click();
+    });
+}
+
+// Options says whether Move Dead changed; Properties opens for a favorite only.
+TEST_F(OptionsFormTest, ShowOptionsAndShowPropertiesOpenTheirModes)
+{
+    clickInNextDialog("btnButtons0", [](QWidget* dialog) {
+        dialog->findChild<QCheckBox*>("chkMoveDead")->click();
+    });
+    EXPECT_TRUE(ShowOptionsDialog(m_context, PrefPage::Scanning));
+    EXPECT_TRUE(m_settings.MoveDead);
+    clickInNextDialog("btnButtons1", [](QWidget* dialog) {
+        auto* box = dialog->findChild<QCheckBox*>("chkMoveDead");
+        box->click();
+        box->click();
+    });
+    EXPECT_FALSE(ShowOptionsDialog(m_context));
+    EXPECT_EQ(m_refreshes, 2);
+
+    m_temp.shortcut("Favorites/Example.url");
+    m_temp.folder("Favorites/Sub");
+    m_favorites.RefreshLinks();
+    for (const char* other : {"Sub", "Favorites"}) {
+        m_tree.select(nodeNamed(other));
+        EXPECT_FALSE(ShowPropertiesDialog(m_context)) << other;
+    }
+    m_tree.select(nodeNamed("Example"));
+    clickInNextDialog("btnButtons0", [](QWidget* dialog) {
+        auto* name = dialog->findChild<QLineEdit*>("txtLink");
+        name->selectAll();
+        QTest::keyClicks(name, "Renamed");
+    });
+    EXPECT_FALSE(ShowPropertiesDialog(m_context));
+    EXPECT_THAT(m_fs.listFolder(m_temp.path("Favorites")).files, ElementsAre("Renamed.url"));
+    EXPECT_EQ(privateEntry("Renamed", ShortcutKeys::Timeout), "1000");
+}
+
+// ---- The favorite-properties mode, over real shortcut files and the real rename.
+
+const QString kAddress = "http://127.0.0.1/home";
+
+class PropertiesFormTest : public OptionsFixture {
+protected:
+    // Writes Favorites/Example.url, builds the tree and selects the favorite.
+    void favorite(const QStringList& privateLines = {}, const QString& address = kAddress)
+    {
+        QByteArray bytes = "[InternetShortcut]\r\nURL=" + address.toUtf8() + "\r\n";
+        if (!privateLines.isEmpty())
+            bytes += "[Brimwick]\r\n" + privateLines.join("\r\n").toUtf8() + "\r\n";
+        m_temp.file("Favorites/Example.url", bytes);
+        m_favorites.RefreshLinks();
+        m_tree.select(nodeNamed("Example"));
+    }
+    QByteArray file(const QString& name = "Example") const
+    {
+        return m_temp.read("Favorites/" + name + ".url");
+    }
+    QStringList favoriteFiles() const { return m_fs.listFolder(m_temp.path("Favorites")).files; }
+    // The time-out, then R, B and N for Rename, Bypass and ShowNew checked.
+    QString shown(const OptionsForm& form) const
+    {
+        return QString::number(form.timeoutSlider(1)) +
+               (form.check(Check::NameChange1).checked ? "R" : "") +
+               (form.check(Check::DontCheck).checked ? "B" : "") +
+               (form.check(Check::NewPage1).checked ? "N" : "");
+    }
+};
+
+// A favorite's own entries are read with their cuts; missing or odd ones show the program's.
+TEST_F(PropertiesFormTest, PrivateEntriesAreReadWithTheirCutsAndOddOnesShowTheDefault)
+{
+    m_settings.ChangeName = true; // and 1000 ms, changed pages off
+    for (const char* row :
+         {"|1000R", "Timeout=1500|1500R", "Timeout=12345|1234R", "Timeout=abc|1000R",
+          "Timeout=100|500R", "Timeout=9999|2000R", "Rename=0|1000", "Rename=-1|1000R",
+          "Rename=01|1000", "Bypass=1|1000RB", "Bypass=yes|1000R", "ShowNew=1|1000RN"}) {
+        SCOPED_TRACE(row);
+        const QString entry = QString(row).section('|', 0, 0);
+        favorite(entry.isEmpty() ? QStringList{} : QStringList{entry});
+        auto form = open(PrefPage::Properties);
+        EXPECT_EQ(shown(*form), QString(row).section('|', 1));
+        EXPECT_EQ(form->check(Check::NameChange1).enabled, !form->check(Check::DontCheck).checked);
+    }
+    m_settings.Timeout = 2000;
+    m_settings.ChangeName = false;
+    m_settings.ShowNew = true;
+    favorite();
+    EXPECT_EQ(shown(*open(PrefPage::Properties)), "2000N");
+}
+
+TEST_F(PropertiesFormTest, EveryControlRoundTripsThroughTheFile)
+{
+    // Time-out and the boxes checked; then Timeout, Rename, ShowNew and Bypass as written.
+    for (const auto& [timeout, flags, written] : {std::tuple{500, "", "500 0 0 0"},
+                                                  {1250, "N", "1250 0 1 0"},
+                                                  {1000, "RBN", "1000 1 1 1"}}) {
+        const QString on = flags;
+        favorite();
+        auto form = open(PrefPage::Properties);
+        form->SetTimeoutSlider(1, timeout);
+        form->ClickCheck(Check::NameChange1, on.contains('R'));
+        form->ClickCheck(Check::NewPage1, on.contains('N'));
+        form->ClickCheck(Check::DontCheck, on.contains('B'));
+        EXPECT_EQ(form->check(Check::NameChange1).enabled, !on.contains('B'));
+        ASSERT_TRUE(form->ClickButton(OptionsButton::OK));
+        QStringList stored;
+        for (const QString& key : {ShortcutKeys::Timeout, ShortcutKeys::Rename,
+                                   ShortcutKeys::ShowNew, ShortcutKeys::Bypass})
+            stored.append(privateEntry("Example", key));
+        EXPECT_EQ(stored.join(' '), written);
+        EXPECT_EQ(shown(*open(PrefPage::Properties)), QString::number(timeout) + flags);
+    }
+}
+
+TEST_F(PropertiesFormTest, OkWithoutChangesAddsThePrivateSectionAndLeavesTheRest)
+{
+    m_settings.Timeout = 1500;
+    m_settings.ChangeName = true;
+    m_settings.ProxyServer = " kept as it is ";
+    const QString longAddress = kAddress + QString(2100, 'a') + "  ";
+    favorite({}, longAddress);
+    const QByteArray before = file();
+    auto form = open(PrefPage::Properties);
+    EXPECT_EQ(form->text(TextBox::URL), longAddress.left(2083));
+    ASSERT_TRUE(form->ClickButton(OptionsButton::OK));
+    EXPECT_EQ(file(),
+              before + "[Brimwick]\r\nTimeout=1500\r\nRename=1\r\nShowNew=0\r\nBypass=0\r\n")
+        << "an address that was not edited is not rewritten, even one cut when read";
+    EXPECT_EQ(m_settings.ProxyServer, " kept as it is ") << "not the options";
+}
+
+TEST_F(PropertiesFormTest, AnAddressWithoutHttpInFrontGetsIt)
+{
+    // Typed (none: the stored address, not edited) and written.
+    for (const char* row : {"|http://example.test", "example.test/page|http://example.test/page",
+                            "hTtPs://127.0.0.1/mixed|hTtPs://127.0.0.1/mixed",
+                            "http://127.0.0.1/spaced   |http://127.0.0.1/spaced"}) {
+        SCOPED_TRACE(row);
+        const QString typed = QString(row).section('|', 0, 0),
+                      stored = QString(row).section('|', 1);
+        favorite({}, "example.test");
+        auto form = open(PrefPage::Properties);
+        if (!typed.isEmpty())
+            form->SetText(TextBox::URL, typed);
+        ASSERT_TRUE(form->ClickButton(OptionsButton::OK));
+        EXPECT_EQ(ProfileFile::read(favoritePath("Example"), ShortcutKeys::Standard,
+                                    ShortcutKeys::Url, QString()),
+                  stored);
+    }
+}
+
+TEST_F(PropertiesFormTest, AFileThatCannotBeWrittenIsReportedAndLeftAsItWas)
+{
+    favorite();
+    const QByteArray before = file();
+    QFile::setPermissions(favoritePath("Example"), QFileDevice::ReadOwner);
+    auto form = open(PrefPage::Properties);
+    form->ClickCheck(Check::DontCheck, true);
+    EXPECT_TRUE(form->ClickButton(OptionsButton::OK));
+    EXPECT_EQ(m_errors.size(), 1);
+    EXPECT_EQ(file(), before);
+}
+
+// A name edit applies on Cancel and Default; Default also drops the own section.
+TEST_F(PropertiesFormTest, ANameEditStillRenamesOnCancelAndDefault)
+{
+    favorite({"Timeout=750", "Rename=0", "Bypass=1", "ShowNew=1"});
+    auto unchanged = open(PrefPage::Properties);
+    unchanged->SetText(TextBox::Link, " Example ");
+    unchanged->Unload();
+    EXPECT_THAT(favoriteFiles(), ElementsAre("Example.url")) << "blanks alone are no new name";
+    EXPECT_FALSE(open(PrefPage::Defaults)->ClickButton(OptionsButton::Default))
+        << "not on the options' pages";
+    const QByteArray before = file();
+    for (const auto& [button, name] : {std::pair{OptionsButton::Cancel, "Renamed"},
+                                       std::pair{OptionsButton::Default, "Defaulted"}}) {
+        m_tree.select(nodeNamed(button == OptionsButton::Cancel ? "Example" : "Renamed"));
+        auto form = open(PrefPage::Properties);
+        form->SetText(TextBox::Link, QStringLiteral("  %1  ").arg(name));
+        form->SetText(TextBox::URL, "http://127.0.0.1/edited");
+        form->SetTimeoutSlider(1, 1750);
+        ASSERT_TRUE(form->ClickButton(button));
+        EXPECT_TRUE(form->closed());
+        EXPECT_THAT(favoriteFiles(), ElementsAre(QString(name) + ".url"));
+        if (button == OptionsButton::Cancel)
+            EXPECT_EQ(file(name), before);
+    }
+    EXPECT_NE(nodeNamed("Defaulted"), nullptr);
+    EXPECT_EQ(file("Defaulted"), before.left(before.indexOf("[Brimwick]")));
+}
+
+const QString kAbsent = "<absent>";
+const QString kButton = BrowserExtension::ToolbarButtonId;
+const QString kMenu = BrowserExtension::ToolsMenuEntryId;
+
+class BrowserIntegrationTest : public testing::Test {
+protected:
+    QString storePath() const { return m_temp.path("registry.reg"); }
+    // Adds (or removes) the toolbar button and the tools menu entry.
+    void set(bool button, bool menu, bool both = true) const
+    {
+        BrowserIntegration integration(storePath(), m_program, m_temp.path("bin/norvale"));
+        integration.SetToolbarButton(button);
+        if (both)
+            integration.SetToolsMenuEntry(menu);
+    }
+    QString program(const QString& name) const
+    {
+        return OpenStore(storePath())
+            .value(StoreKeys::Company, StoreKeys::Product, name)
+            .value_or(kAbsent);
+    }
+    void storeChoices(const QString& value) const
+    {
+        RegistryStore store = OpenStore(storePath());
+        for (const char* name : {"IEToolbar", "IEToolMenu"})
+            store.SaveSetting(StoreKeys::Company, StoreKeys::Product, name, value);
+    }
+    // The value lines of an extension's key, in file order.
+    QStringList extensionLines(const QString& id) const
+    {
+        const QString header =
+            "[HKEY_CURRENT_USER\\Software\\" + BrowserExtension::ExtensionsKey + "\\" + id + "]";
+        QStringList out;
+        bool inside = false;
+        for (const QString& line : m_temp.lines("registry.reg")) {
+            if (line.startsWith('['))
+                inside = line == header;
+            else if (inside && !line.isEmpty())
+                out.append(line);
+        }
+        return out;
+    }
+    // The program's exit, which stores the two choices as the record holds them.
+    void exitWith(bool toolbar, bool toolsMenu) const
+    {
+        AppSettings settings;
+        settings.IEToolbar = toolbar;
+        settings.IEToolMenu = toolsMenu;
+        RegistryStore store = OpenStore(storePath());
+        SaveAppSettings(settings, store, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+    }
+    static QString quoted(QString text) { return '"' + text.replace("\\", "\\\\") + '"'; }
+
+    TempFolder m_temp;
+    QString m_program = m_temp.folder("program");
+};
+
+// On first use each is added with every value in order, the button's icon beside the program.
+TEST_F(BrowserIntegrationTest, FirstUseAddsEachWithEveryValueInOrder)
+{
+    const QString exec = "\"Exec\"=" + quoted(m_temp.path("bin/norvale"));
+    set(false, true);
+    EXPECT_THAT(extensionLines(kMenu),
+                ElementsAre("\"MenuCustomize\"=\"Tools\"",
+                            "\"CLSID\"=\"{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}\"",
+                            "\"MenuText\"=\"Brimwick Norvale\"",
+                            "\"MenuStatusBar\"=\"Run Brimwick Norvale\"", exec));
+    EXPECT_EQ(program("ToolMenuGUID"), kMenu);
+    EXPECT_THAT(extensionLines(kButton), IsEmpty());
+    EXPECT_FALSE(QFile::exists(m_program + "/checkmrk.ico"));
+
+    set(true, true, false);
+    const QString icon = quoted(m_program + "/checkmrk.ico");
+    EXPECT_THAT(extensionLines(kButton),
+                ElementsAre("\"Default Visible\"=\"Yes\"", "\"ButtonText\"=\"Brimwick Norvale\"",
+                            "\"HotIcon\"=" + icon, "\"Icon\"=" + icon,
+                            "\"CLSID\"=\"{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}\"", exec));
+    EXPECT_EQ(program("ToolMenubarGUID"), kButton);
+    EXPECT_EQ(program("IEToolbar"), kAbsent) << "the setting is saved at exit";
+    ASSERT_EQ(QImage(m_program + "/checkmrk.ico").size(), QSize(32, 32));
+    m_temp.file("program/checkmrk.ico", "mine");
+    set(true, true, false);
+    EXPECT_EQ(m_temp.read("program/checkmrk.ico"), "mine") << "one there is kept";
+    EXPECT_FALSE(InstallCheckmarkIcon(m_temp.path("no/such/folder/check.ico")));
+}
+
+// Only after an exit that saved them on does each go, with its key and program values.
+TEST_F(BrowserIntegrationTest, RemovingNeedsAnExitThatSavedTheChoiceOn)
+{
+    set(false, false);
+    EXPECT_FALSE(QFile::exists(storePath())) << "first use removes nothing";
+    set(true, true);
+    set(false, false);
+    exitWith(false, false);
+    set(false, false);
+    EXPECT_EQ(program("ToolMenubarGUID"), kButton);
+
+    exitWith(true, true);
+    set(false, true, false);
+    EXPECT_THAT(extensionLines(kButton), IsEmpty());
+    EXPECT_EQ(program("ToolMenubarGUID") + program("IEToolbar"), kAbsent + kAbsent);
+    EXPECT_EQ(program("IEToolMenu") + program("ToolMenuGUID") + program("Timeout"),
+              "1" + kMenu + "0")
+        << "the other one and the rest of the program's key stay";
+    set(false, false);
+    EXPECT_THAT(extensionLines(kMenu), IsEmpty());
+    EXPECT_EQ(program("ToolMenuGUID") + program("IEToolMenu"), kAbsent + kAbsent);
+}
+
+// The toolbar adds on a numeric zero, the menu on "0" only; both remove on "1" only.
+TEST_F(BrowserIntegrationTest, EachActsOnlyOnTheStoredValueItReads)
+{
+    // Stored value, then what acts: B/M the toolbar/tools menu adds, b/m it removes.
+    const std::pair<const char*, QString> rows[] = {
+        {"0", "BM"}, {"00", "B"}, {"-0", "B"}, {"", ""},    {"zero", ""},
+        {"1", "bm"}, {"01", ""},  {" 1", ""},  {"1.0", ""}, {"True", ""}};
+    for (const auto& [stored, acts] : rows) {
+        SCOPED_TRACE(stored);
+        QFile::remove(storePath());
+        storeChoices(stored);
+        set(true, true);
+        QString seen = extensionLines(kButton).isEmpty() ? "" : "B";
+        seen += extensionLines(kMenu).isEmpty() ? "" : "M";
+        EXPECT_EQ(program("ToolMenubarGUID") != kAbsent, seen.contains('B'));
+        EXPECT_EQ(program("ToolMenuGUID") != kAbsent, seen.contains('M'));
+
+        QFile::remove(storePath());
+        set(true, true);
+        storeChoices(stored);
+        set(false, false);
+        seen += extensionLines(kButton).isEmpty() && program("IEToolbar") == kAbsent ? "b" : "";
+        seen += extensionLines(kMenu).isEmpty() && program("IEToolMenu") == kAbsent ? "m" : "";
+        EXPECT_EQ(seen, acts);
+    }
 }
 
 } // namespace
