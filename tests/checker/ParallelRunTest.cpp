@@ -104,6 +104,8 @@ TEST(ParallelRun, FolderAndAllFavoritesGiveTheSameAsOneAtATime)
             expected = afterFolder + single.snapshot();
         else
             EXPECT_EQ(afterFolder + many.snapshot(), expected);
+        EXPECT_EQ(expected.last(), "timeout 1025")
+            << "silences and alive streaks move the time-out";
     }
     EXPECT_EQ(
         single.lightsOf({"Better Name", "Patient", "Hasty", "Fresh", "Skipped", "Very Patient",
