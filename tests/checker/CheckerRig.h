@@ -1,8 +1,6 @@
 #pragma once
 
-// Everything a check run works with, real and wired by the program's own
-// ProgramServices, over a temporary folder: Favorites/ and program/ inside
-// it.
+// Everything a check run works with, wired by ProgramServices over a temporary folder.
 
 #include "lifecycle/ProgramServices.h"
 #include "platform/FileSystem.h"
@@ -14,13 +12,27 @@
 #include "support/FixtureServer.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
+#include "support/TreeLookup.h"
 
+#include <gtest/gtest.h>
 #include <QTimeZone>
 
 namespace norvale::test {
 
-// A number the fixture server reports (/count, /peak), asked for over a
-// transfer of its own.
+// One fixture server for every check test: the counts it keeps span them all.
+inline FixtureServer& server()
+{
+    static FixtureServer instance;
+    return instance;
+}
+// A page on it titled so, answered after the delay in milliseconds.
+inline QString titled(const QString& title, const QString& delay = "0")
+{
+    return server().url(
+        FixtureServer::path("/page", {{"delay", delay}, {"body", "<title>" + title + "</title>"}}));
+}
+
+// A number the fixture server reports (/count, /peak).
 inline int FixtureNumber(const FixtureServer& server, const QString& pathAndQuery)
 {
     TransferEngine engine;
@@ -46,6 +58,22 @@ struct CheckerRig {
         if (!own.isEmpty())
             bytes += "[Brimwick]\r\n" + own.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
         temp.file(QStringLiteral("Favorites/") + relative + QStringLiteral(".url"), bytes);
+    }
+    // The lights of the favorites named, by key, in one line.
+    QString lightsOf(const QStringList& texts) const
+    {
+        QStringList keys;
+        for (const QString& text : texts) {
+            const TreeNode* node = NodeNamed(tree, text);
+            EXPECT_TRUE(!node || node->image() == node->selectedImage()) << text.toStdString();
+            keys.append(node ? images.key(node->image()) : QStringLiteral("<gone>"));
+        }
+        return keys.join(QLatin1Char(' '));
+    }
+    void checkAll()
+    {
+        favorites.BuildFavoritesTree();
+        runner.CheckAllLinks();
     }
 
     TempFolder temp;

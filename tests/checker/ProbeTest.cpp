@@ -1,29 +1,24 @@
-// The probe over real HTTP against the fixture server on 127.0.0.1.
+// The probe and the icon fetcher against the fixture server, and the reading
+// of what comes back.
 
 #include "checker/Probe.h"
-#include "platform/TransferControl.h"
-#include "platform/TransferEngine.h"
-#include "shell/AppSettings.h"
-#include "support/FixtureServer.h"
-#include "support/TempFavorites.h"
+#include "checker/IconFetcher.h"
+#include "checker/PageReading.h"
+#include "CheckerRig.h"
 
 #include <gmock/gmock.h>
+#include <QDir>
+#include <QFile>
 #include <QTimeZone>
 
 using namespace norvale;
 using namespace norvale::test;
 using testing::HasSubstr;
+using testing::IsEmpty;
 
 namespace {
 
-FixtureServer& server()
-{
-    static FixtureServer instance;
-    return instance;
-}
-
-// A path on the fixture server becomes its address there; anything else
-// stands as written.
+// A path on the fixture server becomes its address there.
 QString address(const QString& pathOrUrl)
 {
     return pathOrUrl.startsWith('/') ? server().url(pathOrUrl) : pathOrUrl;
@@ -50,9 +45,7 @@ protected:
     Probe m_probe{m_control, m_settings, m_clock};
 };
 
-// Each row: the address (a path on the fixture server), then the verdict
-// (Alive, Dead, Gone or No answer), the title and the redirect (a path on
-// the fixture server) as "verdict|title|redirect", and the time-out.
+// Address, then "verdict|title|redirect" (Alive, Dead, Gone, No answer), time-out.
 TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
 {
     m_settings.ParkingHost = "parking.example.test";
@@ -65,10 +58,8 @@ TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
         int timeoutMs = 1000;
     } rows[] = {
         {page("<html><TITLE>Tom &amp; Jerry&#33;</TITLE>"), "A|Tom & Jerry!|"},
-        {page("<p>no title</p>"), "A||"},
         {FixtureServer::path("/page", {}), "D||"},
         {page("<title>404 Not Found &amp;c</title>"), "D|404 Not Found &amp;c|"},
-        {page("<title>Errors and omissions</title>"), "D|Errors and omissions|"},
         {page("<title>Welcome</title>", "404"), "D|Welcome|"},
         {page("<title>Welcome</title>", "410"), "G|Welcome|"},
         {page("<title>Welcome</title>", "500"), "A|Welcome|"},
@@ -79,24 +70,13 @@ TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
         {raw("HTTP/1.1 302 Found\r\nLocation: http://parking.example.test/?&domain=mine\r\n"
              "Content-Length: 0\r\n\r\n"),
          "D||"},
-        {page("<title>Moved</title><meta http-equiv=\"refresh\" content=\"0; URL=/x>"), "A|Moved|"},
         {page("<meta http-equiv=\"refresh\" content=\"0; URL=http://127.0.0.1/moved\">"),
          "A||http://127.0.0.1/moved"},
         {"/silent?ms=5000", "N||", 500},
-        // Cut by the time-out: status line and headers, or part of a page.
-        {"/drop?after=0&length=100&hold=3000", "N||", 500},
-        {raw("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n<html><title>Slow but "
-             "there</title>" +
-                 QByteArray(2000, ' '),
-             400),
-         "N||", 500},
-        {"/drop?after=100&length=5000", "N||"},
-        {"/big?size=20000000", "A|Big|", 2000},
         {FixtureServer::path("/gzip", {{"body", "<title>Zipped</title>"}}), "A|Zipped|"},
         {page("<title>" + longTitle + "</title>"), "A|" + longTitle + "|"},
         {FixtureServer::path("/page", {{"padheaders", "65536"}, {"body", "<title>Fine</title>"}}),
          "A|Fine|"},
-        {page("<title>Help:Contents</title>") + "&x=Help:Contents", "A|Help:Contents|"},
         // Bytes that are not UTF-8 read as the Windows code page.
         {raw("HTTP/1.1 200 OK\r\nContent-Length: 18\r\n\r\n<title>\xff\xfe\x80</title>"),
          "A|\u00ff\u00fe\u20ac|"},
@@ -105,6 +85,8 @@ TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
         {"javascript:alert(1)", "N||"},
         {QStringLiteral("dict://127.0.0.1:%1/").arg(server().port()), "N||"},
         {"http://127.0.0.1:notaport/", "N||"},
+        // Last, so its transfer is the one looked at below.
+        {"/gzipbomb", "A|Bomb|", 2000},
     };
     const QMap<LinkResult::Verdict, QString> verdicts{{A, "A"}, {D, "D"}, {G, "G"}, {N, "N"}};
     for (const auto& row : rows) {
@@ -115,22 +97,9 @@ TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
             redirect.remove(0, server().url("").size());
         EXPECT_EQ(verdicts.value(result.Status, "?") + "|" + result.Title + "|" + redirect,
                   row.want);
-        if (row.url.startsWith("/redirect") || row.url == "/loop") {
+        if (row.url.startsWith("/redirect") || row.url == "/loop")
             EXPECT_FALSE(result.Successful) << "a redirect's page never names a favorite";
-        }
     }
-}
-
-TEST_F(ProbeTest, PageDateIsItsOwnOrNowAndHugePagesStayBounded)
-{
-    const QString dated = FixtureServer::path(
-        "/page", {{"body", "x"}, {"header", "Last-Modified: Wed, 21 Oct 2015 07:28:00 GMT"}});
-    EXPECT_EQ(check(dated).LastModified,
-              QDateTime(QDate(2015, 10, 21), QTime(7, 28), QTimeZone::utc()));
-    const QString odd = FixtureServer::path(
-        "/page", {{"body", "x"}, {"header", "Last-Modified: yesterday-ish GMT"}});
-    EXPECT_EQ(check(odd).LastModified.date(), QDate(2026, 6, 1));
-    EXPECT_EQ(check("/gzipbomb", 2000).Title, "Bomb");
     ASSERT_NE(m_control.lastOutcome(), nullptr);
     EXPECT_TRUE(m_control.lastOutcome()->bodyCapped);
     EXPECT_LE(m_control.lastOutcome()->body.size(), 1 << 20) << "memory stays bounded";
@@ -139,28 +108,26 @@ TEST_F(ProbeTest, PageDateIsItsOwnOrNowAndHugePagesStayBounded)
 TEST(ProbeTarget, PortTimeOutAndProxyFollowTheAddressAndSettings)
 {
     AppSettings settings;
-    const struct {
-        const char* url;
-        int timeoutMs, port, seconds; // whole seconds, half to even
-    } rows[] = {{"http://h.test:8080/a", 500, 8080, 0},
-                {"https://h.test/a", 750, 443, 1},
-                {"ftp://h.test/a", 1000, 21, 1},
-                {"HTTPS://h.test/a", 1500, 80, 2},
-                {"http://[::1]:81/a", 2500, 81, 2}};
-    for (const auto& row : rows) {
-        const ProbeTarget target = Probe::TargetFor(row.url, row.timeoutMs, settings);
-        EXPECT_EQ(target.port, row.port) << row.url;
-        EXPECT_EQ(target.requestTimeoutSeconds, row.seconds) << row.url;
+    // Address, time-out in ms | port, whole seconds (half to even).
+    for (const auto& [url, ms, want] : {std::tuple{"http://h.test:8080/a", 500, "8080 0"},
+                                        {"https://h.test/a", 750, "443 1"},
+                                        {"ftp://h.test/a", 1000, "21 1"},
+                                        {"HTTPS://h.test/a", 1500, "80 2"},
+                                        {"http://[::1]:81/a", 2500, "81 2"}}) {
+        const ProbeTarget target = Probe::TargetFor(url, ms, settings);
+        EXPECT_EQ(QStringLiteral("%1 %2").arg(target.port).arg(target.requestTimeoutSeconds), want)
+            << url;
     }
-    const auto proxy = [&](ProxyMode mode, const QString& server) {
+    QString proxies;
+    for (const auto& [mode, server] : {std::pair{ProxyMode::Own, "px.test"},
+                                       {ProxyMode::Own, ""},
+                                       {ProxyMode::None, "px.test"}}) {
         settings.ProxyMode = mode;
         settings.ProxyServer = server;
         settings.ProxyPort = "3128";
-        return Probe::TargetFor("http://h.test/", 1000, settings).proxy;
-    };
-    EXPECT_EQ(proxy(ProxyMode::Own, "px.test"), "px.test:3128");
-    EXPECT_EQ(proxy(ProxyMode::Own, ""), "");
-    EXPECT_EQ(proxy(ProxyMode::None, "px.test"), "");
+        proxies += Probe::TargetFor("http://h.test/", 1000, settings).proxy + ";";
+    }
+    EXPECT_EQ(proxies, "px.test:3128;;;");
 }
 
 // The request goes through the proxy, whole, and names the program.
@@ -175,19 +142,185 @@ TEST_F(ProbeTest, ProxyCarriesTheRequest)
     EXPECT_THAT(head, HasSubstr("User-Agent: Norvale/"));
 }
 
-TEST(ProbeTls, CertificateIsVerifiedAgainstTheTrustedAuthorities)
+TEST_F(ProbeTest, CertificateIsVerifiedAgainstTheTrustedAuthorities)
 {
     const TestCertificate certificate;
     FixtureServer tlsServer(certificate.tls());
-    FixedClock clock;
-    AppSettings settings;
-    TransferEngine engine;
-    TransferControl control(engine);
-    Probe probe(control, settings, clock);
     const QString url = tlsServer.url(page("<title>Secure</title>"));
-    EXPECT_EQ(probe.CheckLink(url, 2000).Status, N) << "not trusted yet";
-    control.setCaFile(certificate.certFile());
-    EXPECT_EQ(probe.CheckLink(url, 2000).Title, "Secure");
+    EXPECT_EQ(check(url, 2000).Status, N) << "not trusted yet";
+    m_control.setCaFile(certificate.certFile());
+    EXPECT_EQ(check(url, 2000).Title, "Secure");
+}
+
+TEST(PageReading, TitlesAreCleaned)
+{
+    for (const char* row :
+         {"Tom &amp; Jerry&#33;|Tom & Jerry!", "A&#8364;B|AB",
+          "Broken\r\nover\tlines|Brokenoverlines", "&AMP;|&AMP;",
+          "  say &quot;hi&quot;  |say \"hi\"", "Brand&trade;&#153; Shop|Brand Shop",
+          "caf&#233;|caf\u00e9", "&#128; sign|\u20ac sign", "&#38;#65;|A",
+          "hex &#x41; stays, &#65; goes|hex &#x41; stays, A goes", "no end &#65|no end &#65",
+          "&#38;#38;#65;&#38;#x;|A&#x;", "&#0000065;&#4294967361;&#;|A&#4294967361;&#;",
+          "&#a&#66;;|&#aB;"})
+        EXPECT_EQ(CleanTitle(QString(row).section('|', 0, 0)), QString(row).section('|', 1)) << row;
+}
+
+TEST(PageReading, TitlesStatusAndErrorWords)
+{
+    EXPECT_EQ(FindTitle("<html><TiTlE>Home</tItLe>") + FindTitle("</title> then <title>late"),
+              "Home");
+    for (const char* error : {"Server Error in Application", "page not found", "400 Bad Request"})
+        EXPECT_TRUE(IsErrorTitle(error)) << error;
+    EXPECT_FALSE(IsErrorTitle("Room 404") || IsErrorTitle("Welcome"));
+    EXPECT_EQ(GetStatusCode("short") + GetStatusCode("<html>not a status line"), 0);
+}
+
+TEST(PageReading, RedirectTargetsResolveAsABrowserResolvesThem)
+{
+    const QString ok = "HTTP/1.1 200 OK\r\n\r\n", found = "HTTP/1.1 302 Found\r\nLocation: ";
+    const QString refresh = ok + "<meta http-equiv=\"refresh\" content=\"0; URL=";
+    const struct {
+        QString text;
+        const char *url, *target;
+    } rows[] = {{"HTTP/1.1 301 Moved\r\nLocation: /new\r\n\r\n", "http://h.test/old/page",
+                 "http://h.test/new"},
+                {found + "next\r\n\r\n", "http://h.test/dir", "http://h.test/next"},
+                {found + "next?a=1\r\n\r\n", "http://h.test/dir/", "http://h.test/dir/next?a=1"},
+                {found + "../up\r\n\r\n", "http://h.test/a/b/c", "http://h.test/a/up"},
+                {found + "//cdn.test/x\r\n\r\n", "https://h.test/y", "https://cdn.test/x"},
+                // A target with a scheme of its own stands as it is, whatever the scheme.
+                {found + "javascript:go()\r\n\r\n", "http://h.test/", "javascript:go()"},
+                {"HTTP/1.1 307 Temp\r\nlocation: https://other.test/x\r\n\r\n", "http://h.test/",
+                 "https://other.test/x"},
+                {"HTTP/1.1 303 See\r\nContent-Location: /wrong\r\nLocation: /right\r\n\r\n",
+                 "http://h.test", "http://h.test/right"},
+                {"HTTP/1.1 301 Moved\r\nContent-Location: /only\r\n\r\n", "http://h.test", ""},
+                {"HTTP/1.1 301 Moved\r\nLocation: /no-line-end", "http://h.test", ""},
+                {"HTTP/1.1 308 Permanent\r\nLocation: /ignored\r\n\r\n", "http://h.test", ""},
+                {refresh + "http://h.test/moved\">", "http://h.test", "http://h.test/moved"},
+                {ok + "<META HTTP-EQUIV=\"REFRESH\" CONTENT=\"5; url=relative.html\">",
+                 "http://h.test/dir/page", "http://h.test/dir/relative.html"},
+                {refresh + "http://h.test/no-quote>", "http://h.test", ""},
+                {refresh + "x", "http://h.test", ""},
+                {ok + "<p>plain page</p>", "http://h.test", ""}};
+    for (const auto& row : rows)
+        EXPECT_EQ(GetRedirect(row.text, row.url), row.target) << row.text.toStdString();
+}
+
+TEST(PageReading, TheDateIsTheLastModifiedHeaderInGmtOrNow)
+{
+    const QDateTime now(QDate(2026, 6, 1), QTime(12, 0));
+    EXPECT_EQ(
+        CheckDate("HTTP/1.1 200 OK\r\nLast-Modified: Wed, 21 Oct 2015 07:28:00 GMT\r\n\r\n", now),
+        QDateTime(QDate(2015, 10, 21), QTime(7, 28), QTimeZone::utc()));
+    for (const char* undated :
+         {"HTTP/1.1 200 OK\r\n\r\nno date", "Last-Modified: Wed, 21 Oct 2015 07:28:00 CET",
+          "Last-Modified: 2015-10-21T07:28:00 GMT"})
+        EXPECT_EQ(CheckDate(undated, now), QDateTime(now.date(), now.time(), QTimeZone::utc()))
+            << undated;
+}
+
+// Zero and high bytes over several chunks, the last of a single byte.
+QByteArray iconBytes(char seed, int size = 2 * 1024 + 1)
+{
+    QByteArray bytes(size, '\0');
+    for (int at = 0; at < size; ++at)
+        bytes[at] = char((at * 7 + seed) % 256);
+    return bytes;
+}
+
+// An address whose answer is exactly this status line, these headers and body.
+QString answer(const QByteArray& head, const QByteArray& body)
+{
+    return server().url(FixtureServer::rawPath("HTTP/1.1 " + head + "\r\n" + body));
+}
+QString icon(const QByteArray& body, const QByteArray& status = "200 OK")
+{
+    return answer(status + "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n", body);
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+class IconFetcherTest : public testing::Test {
+protected:
+    IconFetcherTest()
+    {
+        m_control.setRemotePort(server().port());
+        m_control.setRequestTimeout(10);
+    }
+    QString icons(const QString& name = {}) const { return m_program + "/Icons/" + name; }
+    QStringList iconFiles() const { return QDir(icons()).entryList(QDir::Files); }
+
+    TempFolder m_temp;
+    QString m_program = m_temp.folder("program");
+    FixedClock m_clock{QDateTime(QDate(2024, 2, 3), QTime(9, 5, 7))};
+    FileSystem m_fs;
+    TransferEngine m_engine;
+    TransferControl m_control{m_engine};
+    IconFetcher m_fetcher{m_control, m_fs, m_clock, m_program};
+};
+
+// Addresses off the web are never fetched; answers that are no whole icon leave no file.
+TEST_F(IconFetcherTest, OnlyAWholeIconFromTheWebIsKept)
+{
+    const QString hostPort = "127.0.0.1:" + QString::number(server().port());
+    const QString local = m_temp.file("local.ico", "local icon");
+    const int before = FixtureNumber(server(), "/count");
+    for (QString address : {"file://LOCAL", "LOCAL", "\\\\127.0.0.1\\share\\x.ico", "//HOST/echo",
+                            "HOST/echo", "gopher://HOST/echo", "http:/HOST/echo", ""}) {
+        address.replace("HOST", hostPort).replace("LOCAL", local);
+        EXPECT_EQ(m_fetcher.DownloadIcon(address), QString()) << address.toStdString();
+    }
+    EXPECT_EQ(FixtureNumber(server(), "/count"), before);
+    EXPECT_FALSE(QFileInfo::exists(icons()));
+
+    m_temp.folder("program/Icons");
+    const QStringList unusable = {
+        server().url(FixtureServer::path("/page", {{"status", "404"}, {"body", "not an icon"}})),
+        icon("no", "204 No Content"),
+        icon("moved", "302 Found"),
+        answer("200 OK\r\nConnection: close\r\n", "no length"),
+        answer("200 OK\r\nContent-Length: 100\r\n", iconBytes(3, 40)),
+        server().url("/drop?after=500&length=3000")};
+    for (const QString& address : unusable) {
+        EXPECT_EQ(m_fetcher.DownloadIcon(address), QString()) << address.toStdString();
+        EXPECT_THAT(iconFiles(), IsEmpty()) << address.toStdString();
+    }
+}
+
+// A whole answer (200 or 206) is written into an Icons folder made when missing, named
+// for the time without leading zeros; times that read alike still give two files.
+TEST_F(IconFetcherTest, EachWholeIconKeepsAFileNamedForItsTime)
+{
+    ASSERT_FALSE(QFileInfo::exists(icons()));
+    const QString a = m_fetcher.DownloadIcon(icon(iconBytes(5), "206 Partial Content"));
+    const QString b = m_fetcher.DownloadIcon(icon(iconBytes(6, 700)));
+    const QString c = m_fetcher.DownloadIcon(icon(iconBytes(7, 1024)));
+    EXPECT_EQ(QStringList({a, b, c}), QStringList({icons("202423957.ico"), icons("202423957-2.ico"),
+                                                   icons("202423957-3.ico")}));
+    EXPECT_EQ(readAll(a) + readAll(b) + readAll(c),
+              iconBytes(5) + iconBytes(6, 700) + iconBytes(7, 1024));
+    m_clock.setNow(QDateTime(QDate(2024, 1, 11), QTime(1, 1, 1)));
+    const QString january = m_fetcher.DownloadIcon(icon("january"));
+    m_clock.setNow(QDateTime(QDate(2024, 11, 1), QTime(1, 1, 1)));
+    EXPECT_EQ(readAll(january) + readAll(m_fetcher.DownloadIcon(icon("november"))),
+              "januarynovember");
+}
+
+// Asked for whole, from the icon's own port, whatever the last probe left on the control.
+TEST_F(IconFetcherTest, RequestGoesToTheIconsOwnPortAndAsksForTheWholeIcon)
+{
+    FixtureServer other;
+    m_control.setRemotePort(other.port());
+    const QByteArray head = readAll(m_fetcher.DownloadIcon(server().url("/echo")));
+    EXPECT_THAT(head.toStdString(), testing::StartsWith("GET /echo HTTP/1.1\r\n"));
+    EXPECT_THAT(head.toStdString(), HasSubstr("\r\nRange: bytes=0 - \r\n"));
+    EXPECT_EQ(m_control.RemotePort(), other.port());
+    EXPECT_EQ(FixtureNumber(other, "/count"), 0);
 }
 
 } // namespace

@@ -24,9 +24,7 @@
 
 namespace norvale::test {
 
-// The real parts the dialog works on: a Favorites folder on disk with the
-// tree built from it, a store file, a program folder, the editor whose
-// rename the dialog calls, and a settings record as start-up leaves it.
+// The real parts the dialog works on, over a temporary folder.
 class OptionsFixture : public testing::Test {
 protected:
     OptionsFixture()
