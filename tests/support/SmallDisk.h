@@ -34,9 +34,7 @@ public:
         if (m_mounted)
             ::umount2(QFile::encodeName(path()).constData(), MNT_DETACH);
     }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-
+    Q_DISABLE_COPY(SmallDisk)
     bool mounted() const { return m_mounted; }
     QString reason() const { return m_reason; }
     QString path() const { return m_path; }
@@ -48,11 +46,9 @@ public:
     {
         const int fd = ::open(QFile::encodeName(path(QStringLiteral("filler"))).constData(),
                               O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-        const QByteArray block(1024, 'x');
-        while (fd >= 0 && ::write(fd, block.constData(), block.size()) > 0) {
-        }
-        while (fd >= 0 && ::write(fd, "x", 1) > 0) {
-        }
+        for (const int size : {1024, 1})
+            while (fd >= 0 && ::write(fd, QByteArray(size, 'x').constData(), size) > 0)
+                ;
         ::close(fd);
     }
 

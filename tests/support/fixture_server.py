@@ -155,10 +155,6 @@ def serve_raw(conn, request):
     time.sleep(request.number("hold", 0) / 1000.0)
 
 
-def serve_silent(conn, request):
-    time.sleep(request.number("ms", 60000) / 1000.0)
-
-
 def serve_drop(conn, request):
     conn.sendall(build_head(200, ["Content-Type: text/html"], request.number("length", 100000)))
     stream(conn, request, b"<html><head><title>Drop</title></head>", request.number("after", 1000))
@@ -179,17 +175,6 @@ def serve_gzipbomb(conn, request):
     stream(conn, request, b"<html><head><title>Bomb</title></head>", size, b"\0", packer)
 
 
-def serve_gzip(conn, request):
-    body = gzip.compress(request.text("body", "").encode("utf-8"))
-    headers = ["Content-Type: text/html; charset=utf-8", "Content-Encoding: gzip"]
-    respond(conn, request, 200, headers, body)
-
-
-def serve_redirect(conn, request):
-    location = request.text("to", "/") + "a" * request.number("pad", 0)
-    respond(conn, request, request.number("status", 302), ["Location: " + location])
-
-
 def serve_hops(conn, request):
     left = request.number("n", 0)
     if left > 0:
@@ -198,19 +183,14 @@ def serve_hops(conn, request):
         respond(conn, request, 200, ["Content-Type: text/html"])
 
 
-def serve_number(conn, request, number):
-    respond(conn, request, 200, ["Content-Type: text/plain"], str(number).encode("ascii"))
+def serve_text(conn, request, text):
+    respond(conn, request, 200, ["Content-Type: text/plain"], text)
 
 
 def serve_count(conn, request):
     path = request.text("path")
     with _lock:
-        serve_number(conn, request, _total if path is None else _paths[path])
-
-
-def serve_peak(conn, request):
-    with _lock:
-        serve_number(conn, request, _peak[request.text("path", "")])
+        serve_text(conn, request, b"%d" % (_total if path is None else _paths[path]))
 
 
 def serve_not_found(conn, request):
@@ -218,22 +198,24 @@ def serve_not_found(conn, request):
     respond(conn, request, 404, ["Content-Type: text/html"], body)
 
 
+GZIP_HEADERS = ["Content-Type: text/html; charset=utf-8", "Content-Encoding: gzip"]
 ENDPOINTS = {
     "/page": serve_page,
     "/raw": serve_raw,
-    "/silent": serve_silent,
+    "/silent": lambda conn, request: time.sleep(request.number("ms", 60000) / 1000.0),
     "/drop": serve_drop,
     "/big": serve_big,
     "/gzipbomb": serve_gzipbomb,
-    "/gzip": serve_gzip,
-    "/redirect": serve_redirect,
+    "/gzip": lambda conn, request: respond(conn, request, 200, GZIP_HEADERS,
+                                           gzip.compress(request.text("body", "").encode())),
+    "/redirect": lambda conn, request: respond(conn, request, request.number("status", 302), [
+        "Location: " + request.text("to", "/") + "a" * request.number("pad", 0)]),
     "/loop": lambda conn, request: respond(conn, request, 301, ["Location: /loop"]),
     "/hops": serve_hops,
-    "/echo": lambda conn, request: respond(
-        conn, request, 200, ["Content-Type: text/plain"], request.head
-    ),
+    "/echo": lambda conn, request: serve_text(conn, request, request.head),
     "/count": serve_count,
-    "/peak": serve_peak,
+    "/peak": lambda conn, request: serve_text(
+        conn, request, b"%d" % _peak[request.text("path", "")]),
 }
 
 
@@ -318,9 +300,8 @@ def watch_stdin():
     try:
         while sys.stdin.buffer.read(4096):
             pass
-    except OSError:
-        pass
-    os._exit(0)
+    finally:
+        os._exit(0)
 
 
 def main():
@@ -333,12 +314,7 @@ def main():
     print(listener.getsockname()[1], flush=True)
     threading.Thread(target=watch_stdin, daemon=True).start()
     while True:
-        try:
-            conn, _ = listener.accept()
-        except OSError as error:
-            print("fixture server: accept: %s" % error, file=sys.stderr, flush=True)
-            time.sleep(0.05)
-            continue
+        conn, _ = listener.accept()
         threading.Thread(target=handle, args=(conn, tls), daemon=True).start()
 
 
