@@ -28,14 +28,10 @@ namespace {
 
 TEST(NameCleanup, NamesBecomeFileNamesThatFitWithoutSplittingCharacters)
 {
-    EXPECT_EQ(CleanName(u"a/b\\c:d*e?f<g>h|i\"j"_s), u"a-b-c-d-e-f-g-h-i-j"_s);
-    EXPECT_EQ(CleanName(u"nul"_s + QChar(0) + u"two\nlines"_s), u"nul-two-lines"_s);
-    EXPECT_EQ(CleanNameForRename(u"two\r\nlines\tand tab"_s), u"two  lines and tab"_s);
-    EXPECT_EQ(FitName(QString(200, 'a'), 127, u".url"_s).size(), 127);
+    EXPECT_EQ(CleanName(u"a/b\\c:d*e?f<g>h|i\"j\0k\nl"_s), u"a-b-c-d-e-f-g-h-i-j-k-l"_s);
     const QString fitted = FitName(u"\U0001F600"_s.repeated(127), 127, u".url"_s);
     EXPECT_LE(fitted.toUtf8().size() + 4, 255);
     EXPECT_FALSE(fitted.back().isHighSurrogate());
-    EXPECT_TRUE(IsUnusableName(u".."_s));
     EXPECT_FALSE(IsUnusableName(u"..."_s));
 }
 
@@ -129,20 +125,16 @@ TEST_F(FavoriteEditorTest, EachRenameGivesItsOutcomeOnDiskAndInTheTree)
     EXPECT_EQ(url(longName + u".url"_s), u"http://127.0.0.1/Old.url"_s);
     EXPECT_FALSE(QFile::exists(m_temp.path(u"outside/written.url"_s)));
     EXPECT_THAT(m_boxes.shown(), IsEmpty());
-}
 
-// A launch opens a favorite's address (a folder's opens nothing), and finds
-// the file below a renamed folder.
-TEST_F(FavoriteEditorTest, RenamedFolderGivesEveryNodeBelowItsNewPath)
-{
-    build({u"Old/Inner/x.url"_s});
-    ASSERT_EQ(m_editor.RenameLink(u"New"_s, node(u"Old"_s)), RenameOutcome::Renamed);
+    // A launch opens a favorite's address (a folder's nothing), below a renamed folder too.
+    build({u"Dir/Inner/x.url"_s});
+    ASSERT_EQ(m_editor.RenameLink(u"New"_s, node(u"Dir"_s)), RenameOutcome::Renamed);
     EXPECT_EQ(node(u"Inner"_s)->key(), fav(u"New/Inner"_s));
     select(u"Inner"_s);
     m_editor.LaunchFavorite();
     select(u"x"_s);
     m_editor.LaunchFavorite();
-    EXPECT_THAT(m_opener.opened, ElementsAre("http://127.0.0.1/Old/Inner/x.url"));
+    EXPECT_THAT(m_opener.opened, ElementsAre("http://127.0.0.1/Dir/Inner/x.url"));
 }
 
 // A cut never pasted leaves the file; a paste moves it, a second paste moves
@@ -233,8 +225,8 @@ TEST_F(FavoriteEditorTest, NewFolderGoesBesideACollapsedFolderAndNeverTwice)
     m_tree.setImage(node(u"Closed"_s), m_images.position(u"FOLDER"_s));
     select(u"Closed"_s);
     EXPECT_TRUE(m_editor.CreateFolder(u"Beside:it"_s));
+    EXPECT_EQ(m_tree.selectedItem()->key(), fav(u"Beside-it"_s));
     EXPECT_TRUE(QDir(fav(u"Beside-it"_s)).exists());
-    EXPECT_EQ(m_tree.selectedItem()->text(), u"Beside-it"_s);
 
     select(u"Inside"_s);
     const int nodes = m_tree.count();
@@ -268,8 +260,7 @@ TEST_F(FavoriteEditorTest, NewFavoriteCompletesTheAddressAsTyped)
         QString address = p[1];
         EXPECT_TRUE(m_editor.CreateFavorite(p[0], address));
         EXPECT_EQ(address, p[2]);
-        if (!p[0].trimmed().isEmpty())
-            EXPECT_EQ(url(p[0].toLower() + u".url"_s), p[2]);
+        EXPECT_EQ(url(p[0].toLower() + u".url"_s), p[0].trimmed().isEmpty() ? QString() : p[2]);
     }
     EXPECT_EQ(files().size(), 4);
     EXPECT_EQ(m_shortcuts.GetLinkInfo(m_tree).URL, u"http://127.0.0.1/case"_s)

@@ -1,10 +1,8 @@
 #include "favorites/ShortcutFile.h"
 #include "favorites/IconDownloader.h"
 #include "platform/FileSystem.h"
-#include "platform/NorvaleError.h"
 #include "platform/TreeControl.h"
 #include "shell/AppSettings.h"
-#include "support/ErrorNumber.h"
 #include "support/TempFavorites.h"
 
 #include <gmock/gmock.h>
@@ -100,16 +98,14 @@ TEST_F(ShortcutFileTest, PrivateKeysOverrideTheProgramSettings)
     }
 }
 
-// Browsers take addresses of up to 2,083 characters; query strings make them long.
+// Browsers take addresses of up to 2,083 characters; a missing file gives the
+// program's settings and is not made.
 TEST_F(ShortcutFileTest, AddressIsReadUpTo2083CharactersFromAFileOfAnyExtensionCase)
 {
-    for (const int length : {2083, 2500}) {
-        const QString url = u"http://127.0.0.1/?q="_s + QString(length - 20, 'a');
-        m_temp.file(u"Favorites/Home.Url"_s, "[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n");
-        read();
-        EXPECT_EQ(m_url, url.left(2083)) << length;
-    }
-    EXPECT_EQ(m_file.pathFor(m_root->key(), m_favorite), m_temp.path(u"Favorites/Home.Url"_s));
+    const QString url = u"http://127.0.0.1/?q="_s + QString(2500, 'a');
+    m_temp.file(u"Favorites/Home.Url"_s, "[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n");
+    read();
+    EXPECT_EQ(m_url, url.left(2083));
     QFile::remove(m_temp.path(u"Favorites/Home.Url"_s));
     m_settings.ChangeName = true;
     const CurrentLinkSettings current = read();
@@ -117,15 +113,6 @@ TEST_F(ShortcutFileTest, AddressIsReadUpTo2083CharactersFromAFileOfAnyExtensionC
     EXPECT_EQ(current.Timeout, 1000);
     EXPECT_TRUE(current.Rename);
     EXPECT_EQ(m_fs.listFolder(m_root->key()).files, QStringList()) << "a read never creates it";
-}
-
-TEST_F(ShortcutFileTest, ResetRemovesThePrivateSectionOnly)
-{
-    m_file.ResetPrivateSettings(write({u"Timeout=750"_s, u"Rename=1"_s, u"Bypass=1"_s}));
-    const CurrentLinkSettings current = read();
-    EXPECT_EQ(current.Timeout, 1000);
-    EXPECT_FALSE(current.OwnTimeout || current.Rename || current.Bypass);
-    EXPECT_EQ(bytes(), "[InternetShortcut]\r\nURL=http://127.0.0.1/home\r\n");
 }
 
 // A web icon is brought home and the file pointed at it (only the two icon
@@ -156,24 +143,6 @@ TEST_F(ShortcutFileTest, WebIconIsBroughtHomeAndTheFilePointedAtIt)
                            .replace("IconFile=http://127.0.0.1/favicon.ico",
                                     "IconFile=" + m_downloader.answer.toUtf8())
                            .replace("IconIndex=1", "IconIndex=0"));
-}
-
-TEST_F(ShortcutFileTest, AddressWriteReplacesOnlyItsLineAndNeverAReadOnlyFile)
-{
-    const QString path = m_temp.file(u"Favorites/Home.url"_s, kBrowserFile);
-    m_file.WriteUrl(path, u"http://127.0.0.1/moved"_s);
-    const QByteArray moved =
-        QByteArray(kBrowserFile)
-            .replace("\r\nURL=http://127.0.0.1/home", "\r\nURL=http://127.0.0.1/moved");
-    EXPECT_EQ(bytes(), moved);
-
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-    EXPECT_EQ(errorOf([&] { m_file.WriteUrl(path, u"http://127.0.0.1/x"_s); }),
-              ErrorNumber::PermissionDenied);
-    EXPECT_EQ(bytes(), moved);
-    const auto modeBits = QFile::permissions(path) &
-                          ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
-    EXPECT_EQ(modeBits, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
 }
 
 } // namespace

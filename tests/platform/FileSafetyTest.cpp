@@ -1,6 +1,5 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
-#include "platform/NorvaleError.h"
 #include "platform/OwnTemporaryFiles.h"
 #include "platform/ProfileFile.h"
 #include "platform/RegistryStore.h"
@@ -11,14 +10,11 @@
 #include <cerrno>
 #include <gtest/gtest.h>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using norvale::FileStep;
 using norvale::FileSystem;
-using norvale::NorvaleError;
 using norvale::test::SmallDisk;
 using norvale::test::TempFolder;
 namespace ErrorNumber = norvale::ErrorNumber;
@@ -34,12 +30,6 @@ QStringList entriesOf(const QString& folder)
 {
     return QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>";
 }
 
 class FileSafetyTest : public testing::Test {
@@ -136,56 +126,9 @@ TEST_F(FileSafetyTest, OnlyTheProgramsOwnLeftoversAreRemoved)
     EXPECT_EQ(entriesOf(dir.path(u"Favorites"_s)), expected);
     EXPECT_EQ(entriesOf(dir.path(u"Favorites/Sub"_s)).size(), others.size());
     EXPECT_TRUE(QFile::exists(dir.path(u"Linked/"_s + ours))) << "links are not followed";
-}
 
-TEST_F(FileSafetyTest, ListFolderSortsByNameWithoutRegardToCase)
-{
-    for (const QString& name : {u"beta.url"_s, u"Alpha.url"_s, u".hidden.url"_s, u"GAMMA.url"_s})
-        dir.file(u"Fav/"_s + name);
-    dir.folder(u"Fav/news"_s);
-    dir.folder(u"Fav/Mail"_s);
-    ASSERT_TRUE(QFile::link(dir.folder(u"Elsewhere"_s), dir.path(u"Fav/Linked"_s)));
-    ASSERT_TRUE(QFile::link(dir.path(u"gone.url"_s), dir.path(u"Fav/dangling.url"_s)));
-
-    const norvale::FolderListing listing = fs.listFolder(dir.path(u"Fav"_s));
-    EXPECT_EQ(listing.files.join(' '), u".hidden.url Alpha.url beta.url GAMMA.url"_s);
-    QStringList folders;
-    for (const auto& folder : listing.subfolders)
-        folders << folder.name + (folder.isSymLink ? u"@"_s : QString());
-    EXPECT_EQ(folders.join(' '), u"Linked@ Mail news"_s);
-    EXPECT_EQ(errorOf([&] { fs.listFolder(dir.path(u"missing"_s)); }), ErrorNumber::PathNotFound);
-}
-
-// Renames, moves and new folders never take a name that is taken, even one
-// differing only in case (another file here); a file may change its own case.
-TEST_F(FileSafetyTest, NothingIsEverMadeOverATakenName)
-{
-    const QString a = dir.file(u"a.url"_s, "a");
-    dir.file(u"b.url"_s, "b");
-    const QString c = dir.file(u"c.url"_s, "c");
-    dir.file(u"C.url"_s, "C");
-    const QString sub = dir.file(u"Sub/b.url"_s, "sub b");
-    EXPECT_EQ(errorOf([&] { fs.rename(a, u"b.url"_s); }), ErrorNumber::FileExists);
-    EXPECT_EQ(errorOf([&] { fs.rename(c, u"C.url"_s); }), ErrorNumber::FileExists);
-    EXPECT_EQ(errorOf([&] { fs.moveFile(a, sub); }), ErrorNumber::FileExists);
-    EXPECT_EQ(errorOf([&] { fs.createFolder(dir.path(u"Sub"_s)); }), ErrorNumber::FileExists);
-    EXPECT_EQ(errorOf([&] { fs.createFolder(a); }), ErrorNumber::FileExists);
-    EXPECT_EQ(dir.read(u"a.url"_s) + dir.read(u"c.url"_s) + dir.read(u"C.url"_s) +
-                  dir.read(u"Sub/b.url"_s),
-              "acCsub b");
-
-    fs.rename(a, u"A.url"_s);
-    fs.moveFile(dir.path(u"A.url"_s), dir.path(u"Sub/A.url"_s));
-    EXPECT_EQ(fs.listFolder(dir.path(u"Sub"_s)).files.join(' '), u"A.url b.url"_s);
-    EXPECT_EQ(dir.read(u"Sub/A.url"_s), "a");
-    fs.createFolder(dir.path(u"Sub/New"_s));
-    EXPECT_TRUE(fs.folderExists(dir.path(u"Sub/New"_s)));
-}
-
-// "*.*" copies and deletes every file of a folder, a read-only and a hidden
-// one among them, and no subfolder.
-TEST_F(FileSafetyTest, WildcardCopiesAndDeletesEveryFileButNoSubfolder)
-{
+    // "*.*" copies and deletes every file of a folder, a read-only and a hidden
+    // one among them, and no subfolder.
     const QString all = dir.path(u"Src/*.*"_s), dest = dir.path(u"Dest"_s);
     dir.file(u"Src/a.url"_s, "new a");
     dir.file(u"Src/B.url"_s, "new b");
@@ -228,7 +171,7 @@ TEST_F(FullDiskTest, WritesFailWholeAndLeaveEveryOriginal)
     const QString company = u"Brimwick"_s, product = u"Norvale"_s, is = u"InternetShortcut"_s;
     norvale::WriteFileAtomically(favorite, kShortcut);
     norvale::RegistryStore(settings).SaveSetting(company, product, u"Timeout"_s, u"900"_s);
-    const QByteArray storedSettings = readAll(settings);
+    const QByteArray storedSettings = dir.read(settings);
     disk.fill();
 
     const QString big = QString(5000, u'a');
@@ -239,8 +182,8 @@ TEST_F(FullDiskTest, WritesFailWholeAndLeaveEveryOriginal)
               }),
               ErrorNumber::DiskFull);
 
-    EXPECT_EQ(readAll(favorite), kShortcut);
-    EXPECT_EQ(readAll(settings), storedSettings);
+    EXPECT_EQ(dir.read(favorite), kShortcut);
+    EXPECT_EQ(dir.read(settings), storedSettings);
     EXPECT_EQ(entriesOf(disk.path()), (QStringList{u"Site.url"_s, u"filler"_s, u"registry.reg"_s}));
 }
 
@@ -258,7 +201,7 @@ TEST_F(FullDiskTest, AMoveToAnotherDiskNeverLosesItsSource)
 
     fs.moveFile(source, disk.path(u"Moved.url"_s));
     EXPECT_FALSE(QFileInfo::exists(source));
-    EXPECT_EQ(readAll(disk.path(u"Moved.url"_s)), kShortcut);
+    EXPECT_EQ(dir.read(disk.path(u"Moved.url"_s)), kShortcut);
     EXPECT_EQ(QFileInfo(disk.path(u"Moved.url"_s)).lastModified(), modified);
 
     dir.file(u"Favorites/Kept.url"_s, kShortcut);

@@ -1,19 +1,13 @@
-// The update check over real HTTP against the fixture server on 127.0.0.1,
-// and the about box.
+// The update check over real HTTP against the fixture server on 127.0.0.1.
 
 #include "services/UpdateCheck.h"
 #include "platform/TransferEngine.h"
-#include "platform/UrlOpener.h"
-#include "services/AboutDialog.h"
-#include "services/ProgramVersion.h"
 #include "services/UpdateInfo.h"
 #include "shell/AppSettings.h"
 #include "support/FixtureServer.h"
 #include "support/TempFavorites.h"
 
 #include <gmock/gmock.h>
-#include <QLabel>
-#include <QTest>
 
 using namespace norvale;
 using namespace norvale::test;
@@ -28,13 +22,12 @@ FixtureServer& server()
 }
 
 // The update document; our own version is 2.3.4, written 2.34.
-QString document(const QString& version, const QString& common = {},
-                 const QString& newer = u"Norvale 2.4 is out."_s)
+QString document(const QString& version, const QString& common = {})
 {
     return u"<Version>%1</Version>\r\n<Update_Location>http://127.0.0.1/norvale.zip"
-           "</Update_Location>\r\n<Current_Version>You have the newest Norvale."
-           "</Current_Version>\r\n<New_Version>%3</New_Version>\r\n<Common>%2</Common>\r\n"_s.arg(
-               version, common, newer);
+           "</Update_Location>\r\n<Current_Version>You have the newest Norvale.</Current_Version>"
+           "\r\n<New_Version>Norvale 2.4 is out.</New_Version>\r\n<Common>%2</Common>\r\n"_s.arg(
+               version, common);
 }
 
 QString served(const QString& body, int status = 200, int delayMs = 0)
@@ -60,17 +53,6 @@ protected:
     TransferEngine m_engine;
 };
 
-TEST_F(UpdateCheckTest, FetchKeepsEveryValueExactlyAsWritten)
-{
-    const UpdateInfo info =
-        checkAt(served(document(u"\r\n2.5 "_s, u"  line one\r\nline two "_s))).FetchUpdateInfo();
-    EXPECT_EQ(info.Version, u"\r\n2.5 "_s);
-    EXPECT_EQ(info.Update_Location, u"http://127.0.0.1/norvale.zip"_s);
-    EXPECT_EQ(info.Current_Version, u"You have the newest Norvale."_s);
-    EXPECT_EQ(info.New_Version, u"Norvale 2.4 is out."_s);
-    EXPECT_EQ(info.Common, u"  line one\r\nline two "_s);
-}
-
 // A newer version gives its notice, else the common notice; Last Check
 // moves only when there was something to tell or a newer version; a
 // malformed document, a failed or a late answer tell nothing.
@@ -90,7 +72,6 @@ TEST_F(UpdateCheckTest, EachAnswerGivesItsNotice)
         {document(u"2.3"_s, u"Checks FTP too."_s), u"Checks FTP too."_s, true},
         {document(u"9.1"_s).toLower(), u"norvale 2.4 is out."_s, true},
         {noClosing, {}, false, false},
-        {u"</Common>"_s + good, {}, false, false},
         {document(u"two point five"_s, u"News."_s), {}, false, false},
         {good, {}, false, true, 404},
         {good, {}, false, true, 200, 1500}, // after the second: no answer
@@ -102,37 +83,6 @@ TEST_F(UpdateCheckTest, EachAnswerGivesItsNotice)
         EXPECT_EQ(checkAt(served(row.body, row.status, row.delayMs)).CheckForUpdate(), row.notice);
         EXPECT_EQ(m_settings.LastCheck, row.moved ? kNow : kLastCheck);
     }
-}
-
-TEST(AutomaticUpdateCheckDue, AfterThirtyDaysWhenSwitchedOn)
-{
-    AppSettings settings;
-    settings.AutoCheck = true;
-    settings.LastCheck = kLastCheck;
-    EXPECT_FALSE(AutomaticUpdateCheckDue(settings, kLastCheck.addDays(30)));
-    EXPECT_TRUE(AutomaticUpdateCheckDue(settings, kLastCheck.addDays(30).addSecs(1)));
-    settings.AutoCheck = false;
-    EXPECT_FALSE(AutomaticUpdateCheckDue(settings, kLastCheck.addDays(90)));
-}
-
-class RecordingOpener : public UrlOpener {
-public:
-    void open(const QString& address) override { opened.append(address); }
-    QStringList opened;
-};
-
-TEST(AboutDialogTest, ShowsVersionAndYearAndOpensTheMakersSite)
-{
-    EXPECT_EQ(ProgramVersion::parse(u"4.5.16"_s), (ProgramVersion{4, 5, 16}));
-    FixedClock clock{QDateTime(QDate(2031, 2, 28), QTime(23, 59))};
-    RecordingOpener opener;
-    AboutDialog dialog{clock, &opener, nullptr, ProgramVersion{2, 3, 12}};
-    EXPECT_EQ(dialog.titleLabel()->text(), u"Norvale v2.312"_s); // minor and revision together
-    EXPECT_TRUE(dialog.copyrightLabel()->text().contains(u"2031"_s));
-    dialog.show();
-    QTest::mouseClick(dialog.addressLabel(), Qt::LeftButton);
-    QTest::mouseClick(dialog.copyrightLabel(), Qt::LeftButton);
-    EXPECT_EQ(opener.opened, QStringList{u"www.brimwick.com"_s});
 }
 
 } // namespace

@@ -15,9 +15,8 @@ FixtureServer::FixtureServer(std::optional<Tls> tls)
     QStringList arguments{QStringLiteral(NORVALE_FIXTURE_SERVER)};
     if (tls)
         arguments << tls->certFile << tls->keyFile;
-    // The server prints its port, then nothing more; what it has to say goes
-    // to our error output. It leaves when its standard input closes, so it
-    // never outlives this process.
+    // The server prints its port, then only errors; it leaves when its standard
+    // input closes, so it never outlives this process.
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process->start(QStringLiteral("python3"), arguments);
     QByteArray line;

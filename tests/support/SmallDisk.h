@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <memory>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
@@ -12,10 +11,9 @@
 
 namespace norvale::test {
 
-// A real file system of its own, 64 KB of tmpfs, to see what writes do when
-// the disk is full: mounted on the given empty folder, or on a temporary
-// folder of its own. Mounting needs root; where it is refused, mounted() is
-// false and reason() says why, for the test to skip with.
+// 64 KB of tmpfs, mounted on the given empty folder or a temporary one, to
+// fill and see what writes do on a full disk. Mounting needs root; where it
+// is refused, mounted() is false and reason() says why, to skip with.
 class SmallDisk {
 public:
     explicit SmallDisk(const QString& mountPoint = QString())
@@ -40,8 +38,7 @@ public:
     QString path() const { return m_path; }
     QString path(const QString& relative) const { return m_path + QLatin1Char('/') + relative; }
 
-    // Takes every byte still free, with a file named "filler": in blocks,
-    // then whatever the last block could not take, byte by byte.
+    // Takes every byte still free (in blocks, then byte by byte) with "filler".
     void fill() const
     {
         const int fd = ::open(QFile::encodeName(path(QStringLiteral("filler"))).constData(),

@@ -18,19 +18,8 @@ HEAD gets the head alone; a request in absolute form (as sent to a proxy) is
 served from its path and query the same way.
 """
 
-import base64
-import collections
-import gzip
-import http
-import os
-import socket
-import ssl
-import sys
-import threading
-import time
-import traceback
+import base64, collections, gzip, http, os, socket, ssl, sys, threading, time, traceback, zlib
 import urllib.parse
-import zlib
 
 MAX_HEAD = 1024 * 1024
 CHUNK = 64 * 1024
@@ -43,7 +32,7 @@ _peak = collections.Counter()  # the most of them waiting at once
 
 
 class BadRequest(Exception):
-    pass
+    """A request the server cannot make sense of: answered with a 400."""
 
 
 class Request:
@@ -63,8 +52,7 @@ class Request:
         self.head_only = self.method == "HEAD"
 
     def text(self, name, default=None):
-        values = [value for key, value in self.query if key == name]
-        return values[-1] if values else default
+        return dict(self.query).get(name, default)  # the last one of that name
 
     def number(self, name, default):
         value = self.text(name)
@@ -84,9 +72,8 @@ def read_head(conn):
                 return data[: data.find(ending) + len(ending)]
         chunk = conn.recv(65536)
         if not chunk:
-            return None
+            break
         data += chunk
-    return None
 
 
 def build_head(status, headers, length=None):
@@ -98,10 +85,7 @@ def build_head(status, headers, length=None):
         lines.append("Content-Length: %d" % length)
     if "connection" not in names:
         lines.append("Connection: close")
-    try:
-        reason = http.HTTPStatus(status).phrase
-    except ValueError:
-        reason = "Unknown"
+    reason = http.HTTPStatus(status).phrase if status in iter(http.HTTPStatus) else "Unknown"
     text = "HTTP/1.1 %d %s\r\n" % (status, reason) + "".join(l + "\r\n" for l in lines)
     return text.encode("utf-8") + b"\r\n"
 
@@ -177,10 +161,8 @@ def serve_gzipbomb(conn, request):
 
 def serve_hops(conn, request):
     left = request.number("n", 0)
-    if left > 0:
-        respond(conn, request, 302, ["Location: /hops?n=%d" % (left - 1)])
-    else:
-        respond(conn, request, 200, ["Content-Type: text/html"])
+    headers = ["Location: /hops?n=%d" % (left - 1)] if left > 0 else ["Content-Type: text/html"]
+    respond(conn, request, 302 if left > 0 else 200, headers)
 
 
 def serve_text(conn, request, text):
@@ -194,8 +176,7 @@ def serve_count(conn, request):
 
 
 def serve_not_found(conn, request):
-    body = b"<html><head><title>404 Not Found</title></head></html>"
-    respond(conn, request, 404, ["Content-Type: text/html"], body)
+    respond(conn, request, 404, ["Content-Type: text/html"], b"<title>404 Not Found</title>")
 
 
 GZIP_HEADERS = ["Content-Type: text/html; charset=utf-8", "Content-Encoding: gzip"]
@@ -259,10 +240,7 @@ def finish(conn, how):
     except OSError:
         pass
     finally:
-        try:
-            conn.close()
-        except OSError:
-            pass
+        conn.close()
 
 
 def handle(conn, tls):
@@ -286,12 +264,10 @@ def handle(conn, tls):
             print("fixture server: %s" % error, file=sys.stderr, flush=True)
             body = ("bad fixture request: %s\n" % error).encode("utf-8")
             conn.sendall(build_head(400, ["Content-Type: text/plain"], len(body)) + body)
-    except (ConnectionError, socket.timeout, ssl.SSLError):
+    except Exception as error:
         how = "abrupt"
-    except Exception:
-        how = "abrupt"
-        traceback.print_exc(file=sys.stderr)
-        sys.stderr.flush()
+        if not isinstance(error, (ConnectionError, socket.timeout, ssl.SSLError)):
+            traceback.print_exc(file=sys.stderr)
     finally:
         finish(conn, how)
 
