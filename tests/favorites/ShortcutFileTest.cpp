@@ -1,10 +1,8 @@
 #include "favorites/ShortcutFile.h"
 #include "favorites/IconDownloader.h"
 #include "platform/FileSystem.h"
-#include "platform/NorvaleError.h"
 #include "platform/TreeControl.h"
 #include "shell/AppSettings.h"
-#include "support/ErrorNumber.h"
 #include "support/TempFavorites.h"
 
 #include <gmock/gmock.h>
@@ -76,63 +74,38 @@ protected:
 // (own when it differs), Bypass as its first character; reads never write.
 TEST_F(ShortcutFileTest, PrivateKeysOverrideTheProgramSettings)
 {
-    const struct {
-        QString line;
-        bool changeName, rename;
-        int timeout = 1000;
-        bool own = false, bypass = false;
-    } rows[] = {
-        {{}, false, false},
-        {{}, true, true},
-        {"Rename=0", true, false},
-        {"Rename=1", false, true},
-        {"Rename=-1", true, true},
-        {"Rename=-1", false, false},
-        {"Rename=yes", true, true},
-        {"Rename=", false, false},
-        {"Rename=7", false, true},
-        {"Timeout=750", false, false, 750, true},
-        {"Timeout=1000", false, false, 1000, false},
-        {"Timeout=12345", false, false, 1234, true},
-        {"Timeout=abc", false, false, 1000, false},
-        {"Timeout=12abc", false, false, 1000, false},
-        {"Timeout=", false, false, 1000, false},
-        {"Timeout=0", false, false, 0, true},
-        {"Timeout=-5", false, false, -5, true},
-        {"Timeout=9999", false, false, 9999, true},
-        {"Timeout=\"600\"", false, false, 600, true},
-        {"Bypass=1", false, false, 1000, false, true},
-        {"Bypass=10", false, false, 1000, false, true},
-        {"Bypass=0", false, false, 1000, false, false},
-        {"Bypass=01", false, false, 1000, false, false},
-        {"Bypass=", false, false, 1000, false, false},
-        {"Bypass=x", false, false, 1000, false, false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.line.toStdString());
-        write(row.line.isEmpty() ? QStringList() : QStringList{row.line});
+    // "line|program's ChangeName|Rename Timeout Own Bypass" as read
+    for (const QString& row :
+         {u"|0|0 1000 0 0"_s, u"|1|1 1000 0 0"_s, u"Rename=0|1|0 1000 0 0"_s,
+          u"Rename=1|0|1 1000 0 0"_s, u"Rename=-1|1|1 1000 0 0"_s, u"Rename=yes|1|1 1000 0 0"_s,
+          u"Rename=7|0|1 1000 0 0"_s, u"Timeout=750|0|0 750 1 0"_s, u"Timeout=1000|0|0 1000 0 0"_s,
+          u"Timeout=12345|0|0 1234 1 0"_s, u"Timeout=12abc|0|0 1000 0 0"_s,
+          u"Timeout=0|0|0 0 1 0"_s, u"Timeout=\"600\"|0|0 600 1 0"_s, u"Bypass=1|0|0 1000 0 1"_s,
+          u"Bypass=10|0|0 1000 0 1"_s, u"Bypass=01|0|0 1000 0 0"_s, u"Bypass=x|0|0 1000 0 0"_s}) {
+        SCOPED_TRACE(row.toStdString());
+        const QStringList p = row.split('|');
+        write(p[0].isEmpty() ? QStringList() : QStringList{p[0]});
         const QByteArray before = bytes();
-        m_settings.ChangeName = row.changeName;
-        const CurrentLinkSettings current = read();
+        m_settings.ChangeName = p[1] == u"1"_s;
+        const CurrentLinkSettings c = read();
         EXPECT_EQ(m_url, u"http://127.0.0.1/home"_s);
-        EXPECT_EQ(current.Rename, row.rename);
-        EXPECT_EQ(current.Timeout, row.timeout);
-        EXPECT_EQ(current.OwnTimeout, row.own);
-        EXPECT_EQ(current.Bypass, row.bypass);
+        EXPECT_EQ(u"%1 %2 %3 %4"_s.arg(int(c.Rename))
+                      .arg(c.Timeout)
+                      .arg(int(c.OwnTimeout))
+                      .arg(int(c.Bypass)),
+                  p[2]);
         EXPECT_EQ(bytes(), before) << "reading never rewrites";
     }
 }
 
-// Browsers take addresses of up to 2,083 characters; query strings make them long.
+// Browsers take addresses of up to 2,083 characters; a missing file gives the
+// program's settings and is not made.
 TEST_F(ShortcutFileTest, AddressIsReadUpTo2083CharactersFromAFileOfAnyExtensionCase)
 {
-    for (const int length : {2000, 2083, 2500}) {
-        const QString url = u"http://127.0.0.1/?q="_s + QString(length - 20, 'a');
-        m_temp.file(u"Favorites/Home.Url"_s, "[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n");
-        read();
-        EXPECT_EQ(m_url, url.left(2083)) << length;
-    }
-    EXPECT_EQ(m_file.pathFor(m_root->key(), m_favorite), m_temp.path(u"Favorites/Home.Url"_s));
+    const QString url = u"http://127.0.0.1/?q="_s + QString(2500, 'a');
+    m_temp.file(u"Favorites/Home.Url"_s, "[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n");
+    read();
+    EXPECT_EQ(m_url, url.left(2083));
     QFile::remove(m_temp.path(u"Favorites/Home.Url"_s));
     m_settings.ChangeName = true;
     const CurrentLinkSettings current = read();
@@ -140,30 +113,6 @@ TEST_F(ShortcutFileTest, AddressIsReadUpTo2083CharactersFromAFileOfAnyExtensionC
     EXPECT_EQ(current.Timeout, 1000);
     EXPECT_TRUE(current.Rename);
     EXPECT_EQ(m_fs.listFolder(m_root->key()).files, QStringList()) << "a read never creates it";
-}
-
-TEST_F(ShortcutFileTest, ResetRemovesThePrivateSectionOnly)
-{
-    m_file.ResetPrivateSettings(write({u"Timeout=750"_s, u"Rename=1"_s, u"Bypass=1"_s}));
-    const CurrentLinkSettings current = read();
-    EXPECT_EQ(current.Timeout, 1000);
-    EXPECT_FALSE(current.OwnTimeout || current.Rename || current.Bypass);
-    EXPECT_EQ(bytes(), "[InternetShortcut]\r\nURL=http://127.0.0.1/home\r\n");
-}
-
-TEST_F(ShortcutFileTest, DetailsOfTheSelectedFavorite)
-{
-    m_temp.file(u"Favorites/Home.url"_s,
-                "[InternetShortcut]\r\nURL=  http://127.0.0.1/x  \r\n[Brimwick]\r\nBypass=1\r\n");
-    m_tree.select(m_favorite);
-    m_settings.ChangeName = true;
-    const LinkInfo info = m_file.GetLinkInfo(m_tree);
-    EXPECT_EQ(info.Name, u"Home"_s);
-    EXPECT_EQ(info.URL, u"http://127.0.0.1/x"_s);
-    EXPECT_TRUE(info.Rename);
-    EXPECT_TRUE(info.Bypass);
-    m_settings.ChangeName = false;
-    EXPECT_FALSE(m_file.GetLinkInfo(m_tree).Rename);
 }
 
 // A web icon is brought home and the file pointed at it (only the two icon
@@ -194,24 +143,6 @@ TEST_F(ShortcutFileTest, WebIconIsBroughtHomeAndTheFilePointedAtIt)
                            .replace("IconFile=http://127.0.0.1/favicon.ico",
                                     "IconFile=" + m_downloader.answer.toUtf8())
                            .replace("IconIndex=1", "IconIndex=0"));
-}
-
-TEST_F(ShortcutFileTest, AddressWriteReplacesOnlyItsLineAndNeverAReadOnlyFile)
-{
-    const QString path = m_temp.file(u"Favorites/Home.url"_s, kBrowserFile);
-    m_file.WriteUrl(path, u"http://127.0.0.1/moved"_s);
-    const QByteArray moved =
-        QByteArray(kBrowserFile)
-            .replace("\r\nURL=http://127.0.0.1/home", "\r\nURL=http://127.0.0.1/moved");
-    EXPECT_EQ(bytes(), moved);
-
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-    EXPECT_EQ(errorOf([&] { m_file.WriteUrl(path, u"http://127.0.0.1/x"_s); }),
-              ErrorNumber::PermissionDenied);
-    EXPECT_EQ(bytes(), moved);
-    const auto modeBits = QFile::permissions(path) &
-                          ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
-    EXPECT_EQ(modeBits, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
 }
 
 } // namespace

@@ -1,15 +1,10 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix under DESTDIR and checks what a
-# desktop needs: the program, a valid desktop entry and AppStream metadata,
-# the icons at every size and as SVG, and the help.
-# install_test.sh BUILD_DIR
+# install_test.sh BUILD_DIR: installs into a temporary prefix and checks what a desktop
+# needs: the program, a valid desktop entry and AppStream metadata, the icons, the help.
 set -euo pipefail
 build=$1
 for tool in desktop-file-validate appstreamcli; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is missing (scripts/setup installs it)"
-        exit 77
-    fi
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (scripts/setup installs it)"; exit 77; }
 done
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
@@ -19,12 +14,7 @@ root="$stage$prefix"
 share="$root/share"
 
 failed=0
-expect() {
-    if [ ! -s "$1" ]; then
-        echo "missing: ${1#"$stage"}"
-        failed=1
-    fi
-}
+expect() { [ -s "$1" ] || { echo "missing: ${1#"$stage"}"; failed=1; }; }
 expect "$root/bin/norvale"
 expect "$share/applications/norvale.desktop"
 expect "$share/metainfo/io.github.norvale.Norvale.metainfo.xml"
@@ -35,10 +25,7 @@ done
 expect "$share/doc/Norvale/Norvale.html"
 # Nothing may land outside the prefix.
 outside=$(find "$stage" -mindepth 1 -not -path "$root" -not -path "$root/*" -not -path "$stage/opt")
-if [ -n "$outside" ]; then
-    echo "installed outside the prefix: $outside"
-    failed=1
-fi
+[ -z "$outside" ] || { echo "installed outside the prefix: $outside"; failed=1; }
 
 grep -q '^MimeType=.*application/x-mswinurl;' "$share/applications/norvale.desktop" ||
     { echo "the desktop entry does not open .url files"; failed=1; }

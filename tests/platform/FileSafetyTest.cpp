@@ -1,6 +1,5 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
-#include "platform/NorvaleError.h"
 #include "platform/OwnTemporaryFiles.h"
 #include "platform/ProfileFile.h"
 #include "platform/RegistryStore.h"
@@ -11,14 +10,11 @@
 #include <cerrno>
 #include <gtest/gtest.h>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using norvale::FileStep;
 using norvale::FileSystem;
-using norvale::NorvaleError;
 using norvale::test::SmallDisk;
 using norvale::test::TempFolder;
 namespace ErrorNumber = norvale::ErrorNumber;
@@ -36,16 +32,11 @@ QStringList entriesOf(const QString& folder)
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 class FileSafetyTest : public testing::Test {
 protected:
     void TearDown() override { norvale::SetFileFaultForTesting({}); }
     TempFolder dir;
+    FileSystem fs;
 };
 
 // Each step of a write and of a copy failing in turn, as a full disk, a
@@ -62,7 +53,7 @@ TEST_F(FileSafetyTest, AFailureAtAnyStepLeavesTheOldFileAndNothingElse)
         {"write", [&] { norvale::WriteFileAtomically(target, "new"); }},
         {"profile write",
          [&] { norvale::ProfileFile::write(target, u"InternetShortcut"_s, u"URL"_s, u"x"_s); }},
-        {"copy", [&] { FileSystem().copyFile(source, dir.path(u"Favorites"_s), true); }},
+        {"copy", [&] { fs.copyFile(source, dir.path(u"Favorites"_s), true); }},
     };
     for (const auto& operation : operations) {
         for (const FileStep step :
@@ -97,13 +88,10 @@ TEST_F(FileSafetyTest, LinksAreNeverWrittenThroughAndOnlyFilesAreCopied)
     const QString source = dir.file(u"elsewhere/link.url"_s, kShortcut);
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.path(u"elsewhere/pipe.url"_s)).constData(), 0600), 0);
 
-    for (const QString& name : {u"link.url"_s, u"dangling.url"_s}) {
-        EXPECT_EQ(
-            errorOf([&] { norvale::WriteFileAtomically(FileSystem::join(folder, name), "x"); }),
-            ErrorNumber::PermissionDenied);
-    }
-    EXPECT_EQ(errorOf([&] { FileSystem().copyFile(source, folder, true); }),
-              ErrorNumber::PermissionDenied);
+    for (const QString& name : {u"link.url"_s, u"dangling.url"_s})
+        EXPECT_EQ(errorOf([&] { norvale::WriteFileAtomically(folder + '/' + name, "x"); }),
+                  ErrorNumber::PermissionDenied);
+    EXPECT_EQ(errorOf([&] { fs.copyFile(source, folder, true); }), ErrorNumber::PermissionDenied);
     EXPECT_EQ(errorOf([&] {
                   norvale::CopyFileAtomically(dir.path(u"elsewhere/pipe.url"_s),
                                               dir.path(u"Favorites/pipe.url"_s), false);
@@ -112,7 +100,6 @@ TEST_F(FileSafetyTest, LinksAreNeverWrittenThroughAndOnlyFilesAreCopied)
 
     EXPECT_EQ(dir.read(u"outside.txt"_s), "not a favorite");
     EXPECT_FALSE(QFileInfo::exists(dir.path(u"nowhere.txt"_s)));
-    EXPECT_TRUE(QFileInfo(dir.path(u"Favorites/link.url"_s)).isSymLink());
     EXPECT_EQ(entriesOf(folder), (QStringList{u"dangling.url"_s, u"link.url"_s}));
 }
 
@@ -131,7 +118,7 @@ TEST_F(FileSafetyTest, OnlyTheProgramsOwnLeftoversAreRemoved)
     ASSERT_TRUE(QFile::link(dir.path(u"Linked"_s), dir.path(u"Favorites/Link"_s)));
     EXPECT_TRUE(norvale::IsOwnTemporaryName(ours));
 
-    EXPECT_FALSE(FileSystem().listFolder(dir.path(u"Favorites"_s)).files.contains(ours));
+    EXPECT_FALSE(fs.listFolder(dir.path(u"Favorites"_s)).files.contains(ours));
     EXPECT_EQ(norvale::RemoveOwnTemporaryFiles(dir.path(u"Favorites"_s), true), 2);
 
     QStringList expected = others + QStringList{u"Link"_s, u"Sub"_s};
@@ -139,6 +126,32 @@ TEST_F(FileSafetyTest, OnlyTheProgramsOwnLeftoversAreRemoved)
     EXPECT_EQ(entriesOf(dir.path(u"Favorites"_s)), expected);
     EXPECT_EQ(entriesOf(dir.path(u"Favorites/Sub"_s)).size(), others.size());
     EXPECT_TRUE(QFile::exists(dir.path(u"Linked/"_s + ours))) << "links are not followed";
+
+    // "*.*" copies and deletes every file of a folder, a read-only and a hidden
+    // one among them, and no subfolder.
+    const QString all = dir.path(u"Src/*.*"_s), dest = dir.path(u"Dest"_s);
+    dir.file(u"Src/a.url"_s, "new a");
+    dir.file(u"Src/B.url"_s, "new b");
+    dir.file(u"Src/.c.url"_s, "new c");
+    dir.file(u"Src/Sub/d.url"_s, "d");
+    QFile::setPermissions(dir.path(u"Src/B.url"_s), QFileDevice::ReadOwner);
+    dir.file(u"Dest/a.url"_s, "old a");
+    dir.file(u"Dest/keep.url"_s, "keep");
+
+    EXPECT_EQ(errorOf([&] { fs.copyFile(all, dest, false); }), ErrorNumber::FileExists);
+    EXPECT_EQ(dir.read(u"Dest/a.url"_s), "old a");
+    fs.copyFile(all, dest, true);
+    dir.file(u"Src/.c.url"_s, "newer c");
+    fs.copyFile(all, dest, true); // over the read-only copy too
+    EXPECT_EQ(fs.listFolder(dest).files.join(' '), u".c.url a.url B.url keep.url"_s);
+    EXPECT_TRUE(fs.listFolder(dest).subfolders.empty());
+    EXPECT_EQ(dir.read(u"Dest/a.url"_s) + dir.read(u"Dest/B.url"_s) + dir.read(u"Dest/.c.url"_s) +
+                  dir.read(u"Dest/keep.url"_s),
+              "new anew bnewer ckeep");
+
+    fs.deleteFile(all, true);
+    EXPECT_TRUE(fs.listFolder(dir.path(u"Src"_s)).files.isEmpty());
+    EXPECT_TRUE(fs.fileExists(dir.path(u"Src/Sub/d.url"_s)));
 }
 
 class FullDiskTest : public FileSafetyTest {
@@ -155,26 +168,22 @@ TEST_F(FullDiskTest, WritesFailWholeAndLeaveEveryOriginal)
 {
     const QString favorite = disk.path(u"Site.url"_s);
     const QString settings = disk.path(u"registry.reg"_s);
+    const QString company = u"Brimwick"_s, product = u"Norvale"_s, is = u"InternetShortcut"_s;
     norvale::WriteFileAtomically(favorite, kShortcut);
-    norvale::RegistryStore(settings).SaveSetting(u"Brimwick"_s, u"Norvale"_s, u"Timeout"_s,
-                                                 u"900"_s);
-    const QByteArray storedSettings = readAll(settings);
+    norvale::RegistryStore(settings).SaveSetting(company, product, u"Timeout"_s, u"900"_s);
+    const QByteArray storedSettings = dir.read(settings);
     disk.fill();
 
-    const QString longAddress = u"https://example.test/"_s + QString(5000, u'a');
-    EXPECT_EQ(errorOf([&] {
-                  norvale::ProfileFile::write(favorite, u"InternetShortcut"_s, u"URL"_s,
-                                              longAddress);
-              }),
+    const QString big = QString(5000, u'a');
+    EXPECT_EQ(errorOf([&] { norvale::ProfileFile::write(favorite, is, u"URL"_s, big); }),
               ErrorNumber::DiskFull);
     EXPECT_EQ(errorOf([&] {
-                  norvale::RegistryStore(settings).SaveSetting(u"Brimwick"_s, u"Norvale"_s,
-                                                               u"Folder"_s, longAddress);
+                  norvale::RegistryStore(settings).SaveSetting(company, product, u"F"_s, big);
               }),
               ErrorNumber::DiskFull);
 
-    EXPECT_EQ(readAll(favorite), kShortcut);
-    EXPECT_EQ(readAll(settings), storedSettings);
+    EXPECT_EQ(dir.read(favorite), kShortcut);
+    EXPECT_EQ(dir.read(settings), storedSettings);
     EXPECT_EQ(entriesOf(disk.path()), (QStringList{u"Site.url"_s, u"filler"_s, u"registry.reg"_s}));
 }
 
@@ -183,7 +192,6 @@ TEST_F(FullDiskTest, WritesFailWholeAndLeaveEveryOriginal)
 // cannot go, the favorite stays where it was, and only there.
 TEST_F(FullDiskTest, AMoveToAnotherDiskNeverLosesItsSource)
 {
-    const FileSystem fs;
     const QString source = dir.file(u"Favorites/Moved.url"_s, kShortcut);
     const QDateTime modified = QFileInfo(source).lastModified().addDays(-3);
     QFile file(source);
@@ -193,7 +201,7 @@ TEST_F(FullDiskTest, AMoveToAnotherDiskNeverLosesItsSource)
 
     fs.moveFile(source, disk.path(u"Moved.url"_s));
     EXPECT_FALSE(QFileInfo::exists(source));
-    EXPECT_EQ(readAll(disk.path(u"Moved.url"_s)), kShortcut);
+    EXPECT_EQ(dir.read(disk.path(u"Moved.url"_s)), kShortcut);
     EXPECT_EQ(QFileInfo(disk.path(u"Moved.url"_s)).lastModified(), modified);
 
     dir.file(u"Favorites/Kept.url"_s, kShortcut);
@@ -206,13 +214,11 @@ TEST_F(FullDiskTest, AMoveToAnotherDiskNeverLosesItsSource)
 
     disk.fill();
     const QByteArray big = kShortcut + QByteArray(8000, ';');
-    for (int i = 0; i < 15; ++i) {
-        const QString name = u"Full %1.url"_s.arg(i);
-        dir.file(u"Favorites/"_s + name, big);
-        EXPECT_EQ(errorOf([&] { fs.moveFile(dir.path(u"Favorites/"_s + name), disk.path(name)); }),
-                  ErrorNumber::DiskFull);
-        EXPECT_EQ(dir.read(u"Favorites/"_s + name), big);
-    }
+    dir.file(u"Favorites/Full.url"_s, big);
+    EXPECT_EQ(
+        errorOf([&] { fs.moveFile(dir.path(u"Favorites/Full.url"_s), disk.path(u"F.url"_s)); }),
+        ErrorNumber::DiskFull);
+    EXPECT_EQ(dir.read(u"Favorites/Full.url"_s), big);
     EXPECT_EQ(dir.read(u"Favorites/Kept.url"_s), kShortcut);
     EXPECT_EQ(entriesOf(disk.path()), (QStringList{u"Moved.url"_s, u"filler"_s}));
 }

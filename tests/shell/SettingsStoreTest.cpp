@@ -1,13 +1,17 @@
 #include "shell/SettingsStore.h"
-#include "platform/ImageList.h"
 #include "platform/NorvaleError.h"
 #include "platform/RegistryStore.h"
+#include "shell/ErrorLog.h"
+#include "shell/TimeConversion.h"
+#include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
 
 #include <gmock/gmock.h>
+#include <QLocale>
 
 using namespace norvale;
 using namespace Qt::StringLiterals;
+using namespace norvale::test;
 using testing::ElementsAre;
 using testing::HasSubstr;
 
@@ -59,16 +63,20 @@ protected:
     QStringList m_problems;
 };
 
+// Every value saved in order, booleans as digits; flags set in a pattern
+// that tells each from its neighbours, whatever their letter case.
 TEST_F(SettingsStoreTest, SaveWritesEveryValueInOrderWithBooleansAsDigits)
 {
-    load({});
-    EXPECT_TRUE(m_problems.isEmpty());
+    const AppSettings s = load({u"changename=1"_s, u"IEToolbar=1"_s, u"SMALLLIGHTS=1"_s,
+                                u"MoveDead=1"_s, u"AutoThrottle=0"_s, u"AutoCheck=1"_s});
+    EXPECT_TRUE(s.ChangeName && !s.IEToolMenu && s.IEToolbar && !s.PreserveIcons && s.SmallLights &&
+                !s.ShowNew && s.MoveDead && !s.AutoThrottle && s.AutoCheck && m_problems.isEmpty());
     EXPECT_THAT(m_temp.lines(u"out.reg"_s).replaceInStrings(u"\""_s, QString()),
                 ElementsAre("Windows Registry Editor Version 5.00", "",
                             "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]", "Timeout=1000",
-                            "ChangeName=0", "IEToolMenu=0", "IEToolbar=0", "PreserveIcons=0",
-                            "SmallLights=0", "LastRun=2026-05-01 08:31:00", "ShowNew=0",
-                            "MoveDead=0", "AutoThrottle=1", "DeadFavoritesInIE=0", "AutoCheck=0",
+                            "ChangeName=1", "IEToolMenu=0", "IEToolbar=1", "PreserveIcons=0",
+                            "SmallLights=1", "LastRun=2026-05-01 08:31:00", "ShowNew=0",
+                            "MoveDead=1", "AutoThrottle=0", "DeadFavoritesInIE=0", "AutoCheck=1",
                             "LastCheck=2026-05-01 08:30:00", "Parallel=256", "Proxy=No",
                             "ProxyServer=", "ProxyPort=", "ProxyLocalByPass=No"));
 }
@@ -78,136 +86,95 @@ TEST_F(SettingsStoreTest, SaveWritesEveryValueInOrderWithBooleansAsDigits)
 // time-out is raised to its minimum.
 TEST_F(SettingsStoreTest, EachStoredValueLoadsAndSavesBack)
 {
-    const struct {
-        QStringList lines;
-        const char* name;
-        const char* saved;
-        int problems = 0;
-    } rows[] = {
-        {{"timeout=1500"}, "Timeout", "1500"},
-        {{"CHANGENAME=1"}, "ChangeName", "1"},
-        {{"AutoThrottle=0"}, "AutoThrottle", "0"},
-        {{"PreserveIcons=1"}, "PreserveIcons", "1"},
-        {{"DeadFavoritesInIE=1"}, "DeadFavoritesInIE", "1"},
-        {{"LastCheck=2026-01-02 03:04:05"}, "LastCheck", "2026-01-02 03:04:05"},
-        {{"Timeout=100"}, "Timeout", "500"},
-        {{"Timeout=40000"}, "Timeout", "1000", 1}, // beyond sixteen bits
-        {{"Timeout=soon", "MoveDead=maybe", "LastRun=yesterday", "ShowNew=1"}, "ShowNew", "1", 3},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.lines.join(' ').toStdString());
-        const AppSettings settings = load(row.lines);
-        EXPECT_EQ(saved(QString::fromLatin1(row.name)), QString::fromLatin1(row.saved));
-        EXPECT_EQ(m_problems.size(), row.problems);
+    // "stored lines>Name>saved>problems"
+    for (const QString& row :
+         {u"timeout=1500>Timeout>1500>0"_s, u"PreserveIcons=1>PreserveIcons>1>0"_s,
+          u"DeadFavoritesInIE=1>DeadFavoritesInIE>1>0"_s,
+          u"LastCheck=2026-01-02 03:04:05>LastCheck>2026-01-02 03:04:05>0"_s,
+          u"Timeout=100>Timeout>500>0"_s, u"Timeout=40000>Timeout>1000>1"_s, // beyond 16 bits
+          u"Timeout=soon;MoveDead=maybe;LastRun=yesterday;ShowNew=1>ShowNew>1>3"_s}) {
+        SCOPED_TRACE(row.toStdString());
+        const QStringList p = row.split('>');
+        const AppSettings settings = load(p[0].split(';'));
+        EXPECT_EQ(saved(p[1]), p[2]);
+        EXPECT_EQ(m_problems.size(), p[3].toInt());
         EXPECT_EQ(settings.LastRun, kNow);
     }
     EXPECT_EQ(saved(u"Timeout"_s), u"1000"_s);
     EXPECT_EQ(saved(u"MoveDead"_s), u"0"_s);
     EXPECT_THAT(m_problems[0].toStdString(), HasSubstr("Timeout"));
     EXPECT_THAT(m_problems[0].toStdString(), HasSubstr("soon"));
-}
 
-// Each stored flag, set against its default, lands in its own field alone.
-TEST_F(SettingsStoreTest, EachFlagLoadsIntoItsOwnField)
-{
-    const std::pair<const char*, bool AppSettings::*> flags[] = {
-        {"ChangeName", &AppSettings::ChangeName},
-        {"IEToolMenu", &AppSettings::IEToolMenu},
-        {"IEToolbar", &AppSettings::IEToolbar},
-        {"PreserveIcons", &AppSettings::PreserveIcons},
-        {"SmallLights", &AppSettings::SmallLights},
-        {"ShowNew", &AppSettings::ShowNew},
-        {"MoveDead", &AppSettings::MoveDead},
-        {"AutoThrottle", &AppSettings::AutoThrottle},
-        {"AutoCheck", &AppSettings::AutoCheck},
-        {"DeadFavoritesInIE", &AppSettings::DeadFavoritesInIE},
-    };
-    const AppSettings defaults = load({});
-    for (const auto& [name, field] : flags) {
-        const bool flipped = !(defaults.*field);
-        const AppSettings settings = load({u"%1=%2"_s.arg(QLatin1String(name)).arg(int(flipped))});
-        for (const auto& [other, otherField] : flags)
-            EXPECT_EQ(settings.*otherField, other == name ? flipped : defaults.*otherField)
-                << name << " set, " << other << " read";
-    }
-}
-
-// The proxy as stored, the browser's own, or from the environment when the
-// browser has none; saved as the program's own values.
-TEST_F(SettingsStoreTest, EachProxySettingIsReadAndSavedAsItsOwnValues)
-{
-    // Saved as Proxy|ProxyServer|ProxyPort|ProxyLocalBypass, and the domain
-    // that goes around the proxy.
-    const struct {
-        QStringList values, browser;
-        QString saved;
-    } rows[] = {
-        {{"Proxy=No", "ProxyServer=left.over"}, {}, "No|||No|"},
-        {{"Proxy=no", "ProxyServer=kept"}, {}, "No|||No|"},
-        {{"Proxy= IE "},
-         {"ProxyServer=cache.corp.example.test:8080"},
-         "IE|cache.corp.example.test|8080|Yes|corp.example.test"},
-        {{"Proxy=IE"}, {"ProxyServer=gateway"}, "IE|gateway|80|Yes|gateway"},
-        {{"Proxy=IE"}, {"ProxyServer="}, "IE||80|No|"},
-        {{"Proxy=IE"},
-         {"ProxyServer=http=web.example.test:80;ftp=files.example.test:21"},
-         "IE|http=web.example.test|80;ftp=files.example.test:21|Yes|example.test"},
-        {{"Proxy=IE"}, {}, "IE|envproxy.example.test|3128|Yes|example.test"},
-        {{"Proxy=Yes", "ProxyServer=px.lan.example.test", "ProxyLocalByPass=Yes"},
-         {},
-         "Yes|px.lan.example.test|80|Yes|lan.example.test"},
-        {{"Proxy=Yes", "ProxyServer=px.lan.example.test", "ProxyLocalBypass=yes"},
-         {},
-         "Yes|px.lan.example.test|80|No|"},
-    };
+    // The proxy as stored, the browser's own, or from the environment when the
+    // browser has none; saved as the program's own values.
+    // "stored values>the browser's>Proxy|ProxyServer|ProxyPort|ProxyLocalBypass|the domain
+    // that goes around the proxy", as saved.
     qputenv("http_proxy", "http://envproxy.example.test:3128/");
-    for (const auto& row : rows) {
-        SCOPED_TRACE((row.values + row.browser).join(' ').toStdString());
-        const AppSettings settings = load(row.values, row.browser);
+    for (const QString& row :
+         {u"Proxy=No;ProxyServer=left.over>>No|||No|"_s, u"Proxy=no;ProxyServer=kept>>No|||No|"_s,
+          u"Proxy= IE >ProxyServer=cache.corp.example.test:8080>"
+          "IE|cache.corp.example.test|8080|Yes|corp.example.test"_s,
+          u"Proxy=IE>ProxyServer=gateway>IE|gateway|80|Yes|gateway"_s,
+          u"Proxy=IE>ProxyServer=>IE||80|No|"_s,
+          u"Proxy=IE>ProxyServer=http=web.example.test:80;ftp=files.example.test:21>"
+          "IE|http=web.example.test|80;ftp=files.example.test:21|Yes|example.test"_s,
+          u"Proxy=IE>>IE|envproxy.example.test|3128|Yes|example.test"_s,
+          u"Proxy=Yes;ProxyServer=px.lan.example.test;ProxyLocalByPass=Yes>>"
+          "Yes|px.lan.example.test|80|Yes|lan.example.test"_s,
+          u"Proxy=Yes;ProxyServer=px.lan.example.test;ProxyLocalBypass=yes>>"
+          "Yes|px.lan.example.test|80|No|"_s}) {
+        SCOPED_TRACE(row.toStdString());
+        const QStringList p = row.split('>');
+        const AppSettings settings =
+            load(p[0].split(';'), p[1].isEmpty() ? QStringList() : QStringList{p[1]});
         QStringList got;
         for (const char* name : {"Proxy", "ProxyServer", "ProxyPort", "ProxyLocalBypass"})
             got << saved(QString::fromLatin1(name));
-        EXPECT_EQ(got.join('|') + '|' + settings.ProxyBypassDomain, row.saved);
+        EXPECT_EQ(got.join('|') + '|' + settings.ProxyBypassDomain, p[2]);
     }
     qunsetenv("http_proxy");
 }
 
-TEST_F(SettingsStoreTest, BrowserVersionComesFromTheMachineKey)
+TEST(ErrorLogTest, ErrorsAreAppendedToTheLogAndShownWhenAsked)
 {
-    EXPECT_EQ(GetBrowserVersion(path("in.reg")), u"0"_s);
-    m_temp.file(u"in.reg"_s, "Windows Registry Editor Version 5.00\n\n"
-                             "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Internet Explorer]\n"
-                             "\"Version\"=\"11.0.9600\"\n");
-    EXPECT_EQ(GetBrowserVersion(path("in.reg")), u"11.0.9600"_s);
+    TempFolder temp;
+    ScriptedMessageBoxes boxes;
+    FixedClock clock;
+    ErrorLog log(temp.path(), boxes, clock);
+    temp.file(u"ERROR.LOG"_s, "an earlier line\r\n");
+    log.LogError(NorvaleError(76, u"Path not found"_s, u"FileSystem"_s), false);
+    log.LogError(NorvaleError(91, QString(), u"Norvale"_s), false);
+    log.LogError(NorvaleError(70, u"Permission denied: /x"_s, u"FS"_s), true);
+
+    const QLocale locale = QLocale::system();
+    const QString stamp = locale.toString(clock.now().date(), QLocale::ShortFormat) + ' ' +
+                          locale.toString(clock.now().time(), QLocale::ShortFormat);
+    EXPECT_EQ(temp.read(u"ERROR.LOG"_s), ("an earlier line\r\n" + stamp +
+                                          "  Error 76: Path not found in module FileSystem\r\n" +
+                                          stamp + "  Error 91:  in module Norvale\r\n" + stamp +
+                                          "  Error 70: Permission denied: /x in module FS\r\n")
+                                             .toUtf8());
+    EXPECT_EQ(boxes.titles(), QStringList{u"Error 70"_s});
+
+    // A folder where the log file should be: it can never be opened.
+    ErrorLog unwritable(temp.folder(u"sub/ERROR.LOG"_s).chopped(10), boxes, clock);
+    testing::internal::CaptureStderr();
+    unwritable.LogError(NorvaleError(58, u"Taken"_s, u"FS"_s), true);
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("Error 58: Taken in module FS"));
+    EXPECT_EQ(boxes.shown().size(), 2);
 }
 
-// The image list's positions are fixed: 1 to 33, the lights at 17 to 26.
-TEST(ImageListOrder, KeysSitAtTheirFixedPositions)
+TEST(LocalToGmt, AddsTheBiasInEffectNow)
 {
-    const ImageList images;
-    QStringList keys;
-    for (const int at : {1, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 33, 34})
-        keys << images.key(at);
-    EXPECT_EQ(keys.join(' '),
-              u"COPY IELOGO FOLDER OPENFOLDER GREENDOT GRAYDOT NEWGREENDOT REDDOT "
-              "BLACKDOT YELLOWDOT YELLOWRESULT REDRESULT GREENCHECK GREENNEW SYNC "_s);
-}
-
-TEST(LightImages, EachSetPicksItsSixImages)
-{
-    const ImageList images;
-    AppSettings settings;
-    const auto keys = [&] {
-        ChooseLightImages(settings, images);
-        QStringList keys;
-        for (const int at : {settings.LightUnchecked, settings.LightDead, settings.LightWarning,
-                             settings.LightAlive, settings.LightGray, settings.LightNew})
-            keys << images.key(at);
-        return keys.join(' ');
+    const auto at = [](int day, int hour, int minute, Qt::TimeSpec spec = Qt::LocalTime) {
+        return QDateTime(QDate(2026, 1, day), QTime(hour, minute), spec);
     };
-    EXPECT_EQ(keys(), u"IELOGO REDRESULT YELLOWRESULT GREENCHECK GRAYDOT GREENNEW"_s);
-    settings.SmallLights = true;
-    EXPECT_EQ(keys(), u"BLACKDOT REDDOT YELLOWDOT GREENDOT GRAYDOT NEWGREENDOT"_s);
+    EXPECT_EQ(LocalToGmt(at(10, 21, 30), {300, 0, -60, false}), at(11, 2, 30, Qt::UTC));
+    EXPECT_EQ(LocalToGmt(at(10, 12, 0), {300, 0, -60, true}), at(10, 16, 0, Qt::UTC)) << "daylight";
+    EXPECT_EQ(LocalToGmt(at(10, 3, 0), {-540, 0, 0, false}), at(9, 18, 0, Qt::UTC));
+    FixedClock clock;
+    clock.setZone({-60, 0, -60, true});
+    EXPECT_EQ(LocalToGmt(at(10, 12, 0), clock), at(10, 10, 0, Qt::UTC)) << "the clock's own zone";
 }
 
 } // namespace

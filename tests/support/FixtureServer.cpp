@@ -15,9 +15,8 @@ FixtureServer::FixtureServer(std::optional<Tls> tls)
     QStringList arguments{QStringLiteral(NORVALE_FIXTURE_SERVER)};
     if (tls)
         arguments << tls->certFile << tls->keyFile;
-    // The server prints its port, then nothing more; what it has to say goes
-    // to our error output. It leaves when its standard input closes, so it
-    // never outlives this process.
+    // The server prints its port, then only errors; it leaves when its standard
+    // input closes, so it never outlives this process.
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process->start(QStringLiteral("python3"), arguments);
     QByteArray line;
@@ -40,8 +39,8 @@ FixtureServer::~FixtureServer()
 
 QString FixtureServer::url(const QString& pathAndQuery) const
 {
-    return QStringLiteral("%1://127.0.0.1:%2%3")
-        .arg(m_tls ? QStringLiteral("https") : QStringLiteral("http"))
+    return QStringLiteral("http%1://127.0.0.1:%2%3")
+        .arg(m_tls ? "s" : "")
         .arg(m_port)
         .arg(pathAndQuery);
 }
@@ -71,11 +70,10 @@ TestCertificate::TestCertificate()
     QProcess openssl;
     openssl.setProcessChannelMode(QProcess::MergedChannels);
     openssl.start(QStringLiteral("openssl"),
-                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                   QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
-                   QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
-                   QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"),
-                   QStringLiteral("-keyout"), keyFile(), QStringLiteral("-out"), certFile()});
+                  QStringLiteral("req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
+                                 "-addext subjectAltName=IP:127.0.0.1 -keyout %1 -out %2")
+                      .arg(keyFile(), certFile())
+                      .split(u' '));
     openssl.closeWriteChannel();
     if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0 ||
         QFileInfo(certFile()).size() == 0)

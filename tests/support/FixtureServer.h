@@ -12,22 +12,17 @@ class QProcess;
 
 namespace norvale::test {
 
-// The fixture web server (tests/support/fixture_server.py) on a free port of
-// 127.0.0.1, running for as long as the object lives. Its answers are chosen by
-// the path and query asked for; the script's own header lists the endpoints.
+// The fixture web server (fixture_server.py, whose header lists its endpoints)
+// on a free port of 127.0.0.1 for as long as the object lives; the constructor
+// throws std::runtime_error when it does not start.
 class FixtureServer {
 public:
     struct Tls {
-        QString certFile;
-        QString keyFile;
+        QString certFile, keyFile;
     };
-
-    // Starts the server and waits for it to listen; throws std::runtime_error
-    // when it does not.
     explicit FixtureServer(std::optional<Tls> tls = std::nullopt);
     ~FixtureServer();
-    FixtureServer(const FixtureServer&) = delete;
-    FixtureServer& operator=(const FixtureServer&) = delete;
+    Q_DISABLE_COPY(FixtureServer)
 
     quint16 port() const { return m_port; }
     // "http://127.0.0.1:PORT" + pathAndQuery ("https://" with TLS).
@@ -46,11 +41,11 @@ private:
     bool m_tls = false;
 };
 
-// A self-signed certificate and its key for 127.0.0.1, made with the openssl
-// command-line tool in a temporary folder that goes with the object.
+// A self-signed certificate and key for 127.0.0.1, made by openssl in a
+// temporary folder; the constructor throws std::runtime_error when it fails.
 class TestCertificate {
 public:
-    TestCertificate(); // throws std::runtime_error when openssl fails
+    TestCertificate();
     QString certFile() const { return m_dir.filePath(QStringLiteral("cert.pem")); }
     QString keyFile() const { return m_dir.filePath(QStringLiteral("key.pem")); }
     FixtureServer::Tls tls() const { return {certFile(), keyFile()}; }

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <memory>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
@@ -12,10 +11,9 @@
 
 namespace norvale::test {
 
-// A real file system of its own, 64 KB of tmpfs, to see what writes do when
-// the disk is full: mounted on the given empty folder, or on a temporary
-// folder of its own. Mounting needs root; where it is refused, mounted() is
-// false and reason() says why, for the test to skip with.
+// 64 KB of tmpfs, mounted on the given empty folder or a temporary one, to
+// fill and see what writes do on a full disk. Mounting needs root; where it
+// is refused, mounted() is false and reason() says why, to skip with.
 class SmallDisk {
 public:
     explicit SmallDisk(const QString& mountPoint = QString())
@@ -34,25 +32,20 @@ public:
         if (m_mounted)
             ::umount2(QFile::encodeName(path()).constData(), MNT_DETACH);
     }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-
+    Q_DISABLE_COPY(SmallDisk)
     bool mounted() const { return m_mounted; }
     QString reason() const { return m_reason; }
     QString path() const { return m_path; }
     QString path(const QString& relative) const { return m_path + QLatin1Char('/') + relative; }
 
-    // Takes every byte still free, with a file named "filler": in blocks,
-    // then whatever the last block could not take, byte by byte.
+    // Takes every byte still free (in blocks, then byte by byte) with "filler".
     void fill() const
     {
         const int fd = ::open(QFile::encodeName(path(QStringLiteral("filler"))).constData(),
                               O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-        const QByteArray block(1024, 'x');
-        while (fd >= 0 && ::write(fd, block.constData(), block.size()) > 0) {
-        }
-        while (fd >= 0 && ::write(fd, "x", 1) > 0) {
-        }
+        for (const int size : {1024, 1})
+            while (fd >= 0 && ::write(fd, QByteArray(size, 'x').constData(), size) > 0)
+                ;
         ::close(fd);
     }
 

@@ -14,8 +14,7 @@
 
 namespace norvale::test {
 
-// A temporary folder to build Favorites folders, program folders and store
-// files in; everything goes when the object does.
+// A temporary folder to build Favorites, program folders and store files in.
 class TempFolder {
 public:
     TempFolder()
@@ -25,14 +24,13 @@ public:
     }
 
     QString path() const { return m_dir.path(); }
-    QString path(const QString& relative) const { return m_dir.filePath(relative); }
-    // Creates the folder (and the folders above it); returns its full path.
+    QString path(const QString& relative) const { return QDir(path()).filePath(relative); }
+    // Creates the folder (and those above it); returns its full path.
     QString folder(const QString& relative) const
     {
         QDir().mkpath(path(relative));
         return path(relative);
     }
-    // Writes a file with the given bytes, creating its folders.
     QString file(const QString& relative, const QByteArray& bytes = {}) const
     {
         const QString full = path(relative);
@@ -42,7 +40,6 @@ public:
             throw std::runtime_error("cannot write " + full.toStdString());
         return full;
     }
-    // Writes an Internet Shortcut file with the given address.
     QString shortcut(const QString& relative,
                      const QString& url = QStringLiteral("http://127.0.0.1/")) const
     {

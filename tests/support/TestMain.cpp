@@ -1,5 +1,4 @@
-// Every test program runs inside a QApplication (offscreen), so that widget
-// tests and logic tests share one entry point.
+// Every test program runs inside an (offscreen) QApplication, widget tests and logic tests alike.
 
 #include <gmock/gmock.h>
 #include <QApplication>

@@ -18,19 +18,8 @@ HEAD gets the head alone; a request in absolute form (as sent to a proxy) is
 served from its path and query the same way.
 """
 
-import base64
-import collections
-import gzip
-import http
-import os
-import socket
-import ssl
-import sys
-import threading
-import time
-import traceback
+import base64, collections, gzip, http, os, socket, ssl, sys, threading, time, traceback, zlib
 import urllib.parse
-import zlib
 
 MAX_HEAD = 1024 * 1024
 CHUNK = 64 * 1024
@@ -43,7 +32,7 @@ _peak = collections.Counter()  # the most of them waiting at once
 
 
 class BadRequest(Exception):
-    pass
+    """A request the server cannot make sense of: answered with a 400."""
 
 
 class Request:
@@ -63,8 +52,7 @@ class Request:
         self.head_only = self.method == "HEAD"
 
     def text(self, name, default=None):
-        values = [value for key, value in self.query if key == name]
-        return values[-1] if values else default
+        return dict(self.query).get(name, default)  # the last one of that name
 
     def number(self, name, default):
         value = self.text(name)
@@ -84,9 +72,8 @@ def read_head(conn):
                 return data[: data.find(ending) + len(ending)]
         chunk = conn.recv(65536)
         if not chunk:
-            return None
+            break
         data += chunk
-    return None
 
 
 def build_head(status, headers, length=None):
@@ -98,10 +85,7 @@ def build_head(status, headers, length=None):
         lines.append("Content-Length: %d" % length)
     if "connection" not in names:
         lines.append("Connection: close")
-    try:
-        reason = http.HTTPStatus(status).phrase
-    except ValueError:
-        reason = "Unknown"
+    reason = http.HTTPStatus(status).phrase if status in iter(http.HTTPStatus) else "Unknown"
     text = "HTTP/1.1 %d %s\r\n" % (status, reason) + "".join(l + "\r\n" for l in lines)
     return text.encode("utf-8") + b"\r\n"
 
@@ -155,10 +139,6 @@ def serve_raw(conn, request):
     time.sleep(request.number("hold", 0) / 1000.0)
 
 
-def serve_silent(conn, request):
-    time.sleep(request.number("ms", 60000) / 1000.0)
-
-
 def serve_drop(conn, request):
     conn.sendall(build_head(200, ["Content-Type: text/html"], request.number("length", 100000)))
     stream(conn, request, b"<html><head><title>Drop</title></head>", request.number("after", 1000))
@@ -179,61 +159,44 @@ def serve_gzipbomb(conn, request):
     stream(conn, request, b"<html><head><title>Bomb</title></head>", size, b"\0", packer)
 
 
-def serve_gzip(conn, request):
-    body = gzip.compress(request.text("body", "").encode("utf-8"))
-    headers = ["Content-Type: text/html; charset=utf-8", "Content-Encoding: gzip"]
-    respond(conn, request, 200, headers, body)
-
-
-def serve_redirect(conn, request):
-    location = request.text("to", "/") + "a" * request.number("pad", 0)
-    respond(conn, request, request.number("status", 302), ["Location: " + location])
-
-
 def serve_hops(conn, request):
     left = request.number("n", 0)
-    if left > 0:
-        respond(conn, request, 302, ["Location: /hops?n=%d" % (left - 1)])
-    else:
-        respond(conn, request, 200, ["Content-Type: text/html"])
+    headers = ["Location: /hops?n=%d" % (left - 1)] if left > 0 else ["Content-Type: text/html"]
+    respond(conn, request, 302 if left > 0 else 200, headers)
 
 
-def serve_number(conn, request, number):
-    respond(conn, request, 200, ["Content-Type: text/plain"], str(number).encode("ascii"))
+def serve_text(conn, request, text):
+    respond(conn, request, 200, ["Content-Type: text/plain"], text)
 
 
 def serve_count(conn, request):
     path = request.text("path")
     with _lock:
-        serve_number(conn, request, _total if path is None else _paths[path])
-
-
-def serve_peak(conn, request):
-    with _lock:
-        serve_number(conn, request, _peak[request.text("path", "")])
+        serve_text(conn, request, b"%d" % (_total if path is None else _paths[path]))
 
 
 def serve_not_found(conn, request):
-    body = b"<html><head><title>404 Not Found</title></head></html>"
-    respond(conn, request, 404, ["Content-Type: text/html"], body)
+    respond(conn, request, 404, ["Content-Type: text/html"], b"<title>404 Not Found</title>")
 
 
+GZIP_HEADERS = ["Content-Type: text/html; charset=utf-8", "Content-Encoding: gzip"]
 ENDPOINTS = {
     "/page": serve_page,
     "/raw": serve_raw,
-    "/silent": serve_silent,
+    "/silent": lambda conn, request: time.sleep(request.number("ms", 60000) / 1000.0),
     "/drop": serve_drop,
     "/big": serve_big,
     "/gzipbomb": serve_gzipbomb,
-    "/gzip": serve_gzip,
-    "/redirect": serve_redirect,
+    "/gzip": lambda conn, request: respond(conn, request, 200, GZIP_HEADERS,
+                                           gzip.compress(request.text("body", "").encode())),
+    "/redirect": lambda conn, request: respond(conn, request, request.number("status", 302), [
+        "Location: " + request.text("to", "/") + "a" * request.number("pad", 0)]),
     "/loop": lambda conn, request: respond(conn, request, 301, ["Location: /loop"]),
     "/hops": serve_hops,
-    "/echo": lambda conn, request: respond(
-        conn, request, 200, ["Content-Type: text/plain"], request.head
-    ),
+    "/echo": lambda conn, request: serve_text(conn, request, request.head),
     "/count": serve_count,
-    "/peak": serve_peak,
+    "/peak": lambda conn, request: serve_text(
+        conn, request, b"%d" % _peak[request.text("path", "")]),
 }
 
 
@@ -277,10 +240,7 @@ def finish(conn, how):
     except OSError:
         pass
     finally:
-        try:
-            conn.close()
-        except OSError:
-            pass
+        conn.close()
 
 
 def handle(conn, tls):
@@ -304,12 +264,10 @@ def handle(conn, tls):
             print("fixture server: %s" % error, file=sys.stderr, flush=True)
             body = ("bad fixture request: %s\n" % error).encode("utf-8")
             conn.sendall(build_head(400, ["Content-Type: text/plain"], len(body)) + body)
-    except (ConnectionError, socket.timeout, ssl.SSLError):
+    except Exception as error:
         how = "abrupt"
-    except Exception:
-        how = "abrupt"
-        traceback.print_exc(file=sys.stderr)
-        sys.stderr.flush()
+        if not isinstance(error, (ConnectionError, socket.timeout, ssl.SSLError)):
+            traceback.print_exc(file=sys.stderr)
     finally:
         finish(conn, how)
 
@@ -318,9 +276,8 @@ def watch_stdin():
     try:
         while sys.stdin.buffer.read(4096):
             pass
-    except OSError:
-        pass
-    os._exit(0)
+    finally:
+        os._exit(0)
 
 
 def main():
@@ -333,12 +290,7 @@ def main():
     print(listener.getsockname()[1], flush=True)
     threading.Thread(target=watch_stdin, daemon=True).start()
     while True:
-        try:
-            conn, _ = listener.accept()
-        except OSError as error:
-            print("fixture server: accept: %s" % error, file=sys.stderr, flush=True)
-            time.sleep(0.05)
-            continue
+        conn, _ = listener.accept()
         threading.Thread(target=handle, args=(conn, tls), daemon=True).start()
 
 
