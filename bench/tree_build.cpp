@@ -59,7 +59,7 @@ double buildSeconds(TreeControl& tree, const QString& favoritesPath, const QStri
     ConsoleMessageBoxes boxes;
     const SystemClock clock;
     ErrorLog log(programFolder, boxes, clock);
-    FavoritesTree builder(tree, images, settings, state, fs, log, programFolder);
+    FavoritesTree builder(tree, settings, state, fs, log, programFolder);
     QElapsedTimer timer;
     timer.start();
     builder.RefreshLinks();

@@ -18,7 +18,6 @@ struct CurrentLinkSettings;
 class FavoriteEditor;
 class FavoritesTree;
 class FileSystem;
-class ImageList;
 class MessageBoxes;
 class NorvaleError;
 class Probe;
@@ -79,7 +78,6 @@ struct RunRecord {
 
 struct CheckRunParts {
     TreeControl& tree;
-    const ImageList& images;
     AppSettings& settings;
     MainWindowState& state;
     ShortcutFile& shortcuts;

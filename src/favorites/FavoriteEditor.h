@@ -7,7 +7,6 @@ namespace norvale {
 class ErrorLog;
 class FavoritesTree;
 class FileSystem;
-class ImageList;
 class MessageBoxes;
 class ShortcutFile;
 class TreeControl;
@@ -18,7 +17,6 @@ struct MainWindowState;
 
 struct EditorParts {
     TreeControl& tree;
-    const ImageList& images;
     const FileSystem& fs;
     ErrorLog& log;
     MessageBoxes& boxes;

@@ -20,11 +20,9 @@ constexpr int kFolderImage = ImageList::position(ImageKey::OpenFolder);
 
 } // namespace
 
-FavoritesTree::FavoritesTree(TreeControl& tree, const ImageList& images,
-                             const AppSettings& settings, MainWindowState& state,
+FavoritesTree::FavoritesTree(TreeControl& tree, const AppSettings& settings, MainWindowState& state,
                              const FileSystem& fs, ErrorLog& log, QString programFolder)
     : m_tree(tree)
-    , m_images(images)
     , m_settings(settings)
     , m_state(state)
     , m_fs(fs)

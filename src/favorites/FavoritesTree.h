@@ -8,7 +8,6 @@ namespace norvale {
 
 class ErrorLog;
 class FileSystem;
-class ImageList;
 class TreeControl;
 class TreeNode;
 struct AppSettings;
@@ -20,9 +19,8 @@ struct MainWindowState;
 // changes, except that a missing dead-favorites folder is created.
 class FavoritesTree {
 public:
-    FavoritesTree(TreeControl& tree, const ImageList& images, const AppSettings& settings,
-                  MainWindowState& state, const FileSystem& fs, ErrorLog& log,
-                  QString programFolder);
+    FavoritesTree(TreeControl& tree, const AppSettings& settings, MainWindowState& state,
+                  const FileSystem& fs, ErrorLog& log, QString programFolder);
 
     // Called with true before a rebuild and false after it (the busy cursor).
     void setBusyIndicator(std::function<void(bool)> busy) { m_busy = std::move(busy); }
@@ -40,7 +38,6 @@ private:
     bool leadsBackUp(const QString& linkedFolder);
 
     TreeControl& m_tree;
-    const ImageList& m_images;
     const AppSettings& m_settings;
     MainWindowState& m_state;
     const FileSystem& m_fs;

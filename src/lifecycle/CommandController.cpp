@@ -68,8 +68,7 @@ void CommandController::UpdateCommands(CommandState state)
 
 EnablementContext CommandController::enablement() const
 {
-    return {m_services.tree(), m_services.images(), m_services.state().Checking,
-            m_services.settings().MoveDead};
+    return {m_services.tree(), m_services.state().Checking, m_services.settings().MoveDead};
 }
 
 void CommandController::watchTree()
@@ -125,7 +124,6 @@ void CommandController::showSelection()
 void CommandController::ShowNodeDetails(TreeNode* node)
 {
     DetailsContext context{m_services.tree(),
-                           m_services.images(),
                            m_surface,
                            m_services.status(),
                            m_services.shortcuts(),

@@ -5,14 +5,12 @@
 namespace norvale {
 
 class CommandSurface;
-class ImageList;
 class TreeControl;
 class TreeNode;
 
 // What the enablement depends on besides the state it is told.
 struct EnablementContext {
     const TreeControl& tree;
-    const ImageList& images;
     bool checking = false;
     bool moveDead = false;
 };

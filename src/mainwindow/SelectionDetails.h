@@ -7,7 +7,6 @@
 namespace norvale {
 
 class CommandSurface;
-class ImageList;
 class ShortcutFile;
 class StatusBarModel;
 class TreeControl;
@@ -15,7 +14,6 @@ class TreeNode;
 
 struct DetailsContext {
     TreeControl& tree;
-    const ImageList& images;
     CommandSurface& surface;
     StatusBarModel& status;
     ShortcutFile& shortcuts;
