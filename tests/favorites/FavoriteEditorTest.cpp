@@ -82,11 +82,11 @@ protected:
     FixedClock m_clock;
     QString m_program = m_temp.folder(u"program"_s);
     ErrorLog m_log{m_program, m_boxes, m_clock};
-    FavoritesTree m_favorites{m_tree, m_images, m_settings, m_state, m_fs, m_log, m_program};
+    FavoritesTree m_favorites{m_tree, m_settings, m_state, m_fs, m_log, m_program};
     ShortcutFile m_shortcuts{m_settings, m_fs, m_program, nullptr};
     RecordingOpener m_opener;
-    FavoriteEditor m_editor{{m_tree, m_images, m_fs, m_log, m_boxes, m_settings, m_state,
-                             m_favorites, m_shortcuts, &m_opener}};
+    FavoriteEditor m_editor{
+        {m_tree, m_fs, m_log, m_boxes, m_settings, m_state, m_favorites, m_shortcuts, &m_opener}};
 };
 
 // A rename cleans the name; a name taken in any letter case (by a dangling

@@ -64,8 +64,7 @@ protected:
     ScriptedMessageBoxes m_boxes;
     FixedClock m_clock;
     ErrorLog m_log{m_temp.path(u"program"_s), m_boxes, m_clock};
-    FavoritesTree m_builder{
-        m_tree, m_images, m_settings, m_state, m_fs, m_log, m_temp.path(u"program"_s)};
+    FavoritesTree m_builder{m_tree, m_settings, m_state, m_fs, m_log, m_temp.path(u"program"_s)};
 };
 
 // What the tree shows for the files on disk: favorites before subfolders,

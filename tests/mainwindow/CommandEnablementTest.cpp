@@ -40,7 +40,7 @@ protected:
 
     void update(CommandState state, bool checking, bool moveDead = false)
     {
-        UpdateCommands(m_surface, state, {m_tree, m_images, checking, moveDead});
+        UpdateCommands(m_surface, state, {m_tree, checking, moveDead});
     }
     // Whether the command at where / id is on.
     bool isOn(const QString& where, const QString& id) const
@@ -98,7 +98,7 @@ TEST_F(EnablementTest, RunEndedDerivesTheStateFromTheSelection)
     m_tree.add(nullptr, "/p/Dead", "Dead Favorites", NodeKind::DeadFavoritesRoot, folder, folder);
     TreeNode* root =
         m_tree.add(nullptr, "/f", "Favorites", NodeKind::FavoritesRoot, folder, folder);
-    const EnablementContext moveDeadOn{m_tree, m_images, false, true};
+    const EnablementContext moveDeadOn{m_tree, false, true};
     EXPECT_EQ(DeriveCommandState(root, moveDeadOn), CommandState::FolderSelected)
         << "with MoveDead on the root is not the first node";
 

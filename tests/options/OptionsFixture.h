@@ -77,10 +77,10 @@ protected:
     ScriptedMessageBoxes m_boxes;
     FixedClock m_clock;
     ErrorLog m_log{m_program, m_boxes, m_clock};
-    FavoritesTree m_favorites{m_tree, m_images, m_settings, m_state, m_fs, m_log, m_program};
+    FavoritesTree m_favorites{m_tree, m_settings, m_state, m_fs, m_log, m_program};
     ShortcutFile m_shortcuts{m_settings, m_fs, m_program, nullptr};
-    FavoriteEditor m_editor{{m_tree, m_images, m_fs, m_log, m_boxes, m_settings, m_state,
-                             m_favorites, m_shortcuts, nullptr}};
+    FavoriteEditor m_editor{
+        {m_tree, m_fs, m_log, m_boxes, m_settings, m_state, m_favorites, m_shortcuts, nullptr}};
     int m_refreshes = 0;
     QStringList m_errors;
     std::function<void()> m_refresh = [this] {
