@@ -1,17 +1,6 @@
-#include "favorites/FavoriteEditor.h"
-#include "favorites/FavoritesTree.h"
 #include "favorites/NameCleanup.h"
-#include "favorites/ShortcutFile.h"
-#include "platform/FileSystem.h"
-#include "platform/ImageList.h"
 #include "platform/ProfileFile.h"
-#include "platform/TreeControl.h"
-#include "platform/UrlOpener.h"
-#include "shell/AppSettings.h"
-#include "shell/ErrorLog.h"
-#include "shell/MainWindowState.h"
-#include "support/ScriptedMessageBoxes.h"
-#include "support/TempFavorites.h"
+#include "support/FavoritesRig.h"
 #include "support/TreeLookup.h"
 
 #include <gmock/gmock.h>
@@ -35,13 +24,7 @@ TEST(NameCleanup, NamesBecomeFileNamesThatFitWithoutSplittingCharacters)
     EXPECT_FALSE(IsUnusableName(u"..."_s));
 }
 
-class RecordingOpener : public UrlOpener {
-public:
-    void open(const QString& address) override { opened.append(address); }
-    QStringList opened;
-};
-
-class FavoriteEditorTest : public testing::Test {
+class FavoriteEditorTest : public testing::Test, protected FavoritesRig {
 protected:
     FavoriteEditorTest()
     {
@@ -71,22 +54,6 @@ protected:
     {
         return m_fs.listFolder(fav(relative)).files;
     }
-
-    TempFolder m_temp;
-    ImageList m_images;
-    AppSettings m_settings;
-    MainWindowState m_state;
-    TreeControl m_tree;
-    FileSystem m_fs;
-    ScriptedMessageBoxes m_boxes;
-    FixedClock m_clock;
-    QString m_program = m_temp.folder(u"program"_s);
-    ErrorLog m_log{m_program, m_boxes, m_clock};
-    FavoritesTree m_favorites{m_tree, m_settings, m_state, m_fs, m_log, m_program};
-    ShortcutFile m_shortcuts{m_settings, m_fs, m_program, nullptr};
-    RecordingOpener m_opener;
-    FavoriteEditor m_editor{
-        {m_tree, m_fs, m_log, m_boxes, m_settings, m_state, m_favorites, m_shortcuts, &m_opener}};
 };
 
 // A rename cleans the name; a name taken in any letter case (by a dangling

@@ -1,13 +1,5 @@
-#include "favorites/FavoritesTree.h"
 #include "favorites/TreeSearch.h"
-#include "platform/FileSystem.h"
-#include "platform/ImageList.h"
-#include "platform/TreeControl.h"
-#include "shell/AppSettings.h"
-#include "shell/ErrorLog.h"
-#include "shell/MainWindowState.h"
-#include "support/ScriptedMessageBoxes.h"
-#include "support/TempFavorites.h"
+#include "support/FavoritesRig.h"
 
 #include <fcntl.h>
 #include <gmock/gmock.h>
@@ -23,7 +15,7 @@ using testing::IsEmpty;
 
 namespace {
 
-class FavoritesTreeTest : public testing::Test {
+class FavoritesTreeTest : public testing::Test, protected FavoritesRig {
 protected:
     FavoritesTreeTest()
     {
@@ -38,7 +30,7 @@ protected:
         m_tree.clear();
         m_state.FavoriteCount = 0;
         m_state.FolderCount = 1;
-        m_builder.BuildFavoritesTree();
+        m_favorites.BuildFavoritesTree();
     }
     // Each node as indentation + text, in index order.
     QStringList outline() const
@@ -54,17 +46,6 @@ protected:
     }
     QString fav(const QString& relative) const { return u"Favorites/"_s + relative; }
     QStringList logLines() const { return m_temp.lines(u"program/ERROR.LOG"_s); }
-
-    TempFolder m_temp;
-    ImageList m_images;
-    AppSettings m_settings;
-    MainWindowState m_state;
-    TreeControl m_tree;
-    FileSystem m_fs;
-    ScriptedMessageBoxes m_boxes;
-    FixedClock m_clock;
-    ErrorLog m_log{m_temp.path(u"program"_s), m_boxes, m_clock};
-    FavoritesTree m_builder{m_tree, m_settings, m_state, m_fs, m_log, m_temp.path(u"program"_s)};
 };
 
 // What the tree shows for the files on disk: favorites before subfolders,

@@ -1,8 +1,6 @@
 #!/usr/bin/env python3
-"""Compiles one include at a time with the flags of a library's own source
-(from the build's compile_commands.json): an include of the library's own
-layer or one below must build, one from a layer above, or a widget header
-in a logic library, must not."""
+# Compiles one include at a time with the flags of a library's own source:
+# its own layer or one below must build; a layer above, or widgets in logic, not.
 import json, pathlib, shlex, subprocess, sys, tempfile
 
 build = pathlib.Path(sys.argv[1])

@@ -2,20 +2,15 @@
 // removal. The test runs where the desktop has no tray.
 
 #include "lifecycle/TrayIcon.h"
-#include "platform/UrlOpener.h"
+#include "support/FavoritesRig.h"
 
 #include <gmock/gmock.h>
 
 using namespace norvale;
+using norvale::test::RecordingOpener;
 using testing::ElementsAre;
 
 namespace {
-
-class RecordingOpener : public UrlOpener {
-public:
-    void open(const QString& address) override { opened.append(address); }
-    QStringList opened;
-};
 
 // The menu's first item opens the maker's site, the separator and indexes
 // past the menu do nothing; a double click with either button shows the

@@ -14,7 +14,7 @@
 #include "platform/ImageList.h"
 #include "platform/StatusBarModel.h"
 #include "platform/TransferEngine.h"
-#include "platform/UrlOpener.h"
+#include "support/FavoritesRig.h"
 #include "support/FixtureServer.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
@@ -35,12 +35,6 @@ using namespace norvale::test;
 using testing::ElementsAre;
 
 namespace {
-
-class RecordingOpener : public UrlOpener {
-public:
-    void open(const QString& address) override { opened.append(address); }
-    QStringList opened;
-};
 
 // The window's dialogs as a test scripts them: each call is recorded, the
 // bookmark file chosen is the one given.

@@ -1,22 +1,12 @@
 #pragma once
 
-#include "favorites/FavoriteEditor.h"
-#include "favorites/FavoritesTree.h"
-#include "favorites/ShortcutFile.h"
 #include "options/OptionsContext.h"
 #include "options/OptionsForm.h"
-#include "platform/FileSystem.h"
-#include "platform/ImageList.h"
 #include "platform/NorvaleError.h"
 #include "platform/ProfileFile.h"
 #include "platform/RegistryStore.h"
-#include "platform/TreeControl.h"
-#include "shell/AppSettings.h"
-#include "shell/ErrorLog.h"
-#include "shell/MainWindowState.h"
 #include "shell/SettingsStore.h"
-#include "support/ScriptedMessageBoxes.h"
-#include "support/TempFavorites.h"
+#include "support/FavoritesRig.h"
 #include "support/TreeLookup.h"
 
 #include <gmock/gmock.h>
@@ -25,7 +15,7 @@
 namespace norvale::test {
 
 // The real parts the dialog works on, over a temporary folder.
-class OptionsFixture : public testing::Test {
+class OptionsFixture : public testing::Test, protected FavoritesRig {
 protected:
     OptionsFixture()
     {
@@ -67,20 +57,6 @@ protected:
         return ProfileFile::read(favoritePath(name), ShortcutKeys::Private, key, "<absent>");
     }
 
-    TempFolder m_temp;
-    QString m_program = m_temp.folder("program");
-    ImageList m_images;
-    AppSettings m_settings;
-    MainWindowState m_state;
-    TreeControl m_tree;
-    FileSystem m_fs;
-    ScriptedMessageBoxes m_boxes;
-    FixedClock m_clock;
-    ErrorLog m_log{m_program, m_boxes, m_clock};
-    FavoritesTree m_favorites{m_tree, m_settings, m_state, m_fs, m_log, m_program};
-    ShortcutFile m_shortcuts{m_settings, m_fs, m_program, nullptr};
-    FavoriteEditor m_editor{
-        {m_tree, m_fs, m_log, m_boxes, m_settings, m_state, m_favorites, m_shortcuts, nullptr}};
     int m_refreshes = 0;
     QStringList m_errors;
     std::function<void()> m_refresh = [this] {

@@ -215,9 +215,8 @@ TEST_F(OptionsFormTest, ClickingMoveDeadReloadsTheTreeOnCloseEvenWhenItEndsAsItB
         auto form = open(PrefPage::Scanning);
         for (int i = 0; i < cells[0].toInt(); ++i)
             form->ClickCheck(Check::MoveDead, !form->check(Check::MoveDead).checked);
-        if (cells[1] != "-")
-            ASSERT_TRUE(
-                form->ClickButton(cells[1] == "OK" ? OptionsButton::OK : OptionsButton::Cancel));
+        ASSERT_TRUE(cells[1] == "-" || form->ClickButton(cells[1] == "OK" ? OptionsButton::OK
+                                                                          : OptionsButton::Cancel));
         form->Unload(); // runs once, however often it is called
         EXPECT_EQ(m_refreshes, cells[2].toInt());
     }
@@ -484,8 +483,7 @@ TEST_F(PropertiesFormTest, ANameEditStillRenamesOnCancelAndDefault)
         ASSERT_TRUE(form->ClickButton(button));
         EXPECT_TRUE(form->closed());
         EXPECT_THAT(favoriteFiles(), ElementsAre(QString(name) + ".url"));
-        if (button == OptionsButton::Cancel)
-            EXPECT_EQ(file(name), before);
+        EXPECT_EQ(button == OptionsButton::Cancel ? file(name) : before, before);
     }
     EXPECT_NE(nodeNamed("Defaulted"), nullptr);
     EXPECT_EQ(file("Defaulted"), before.left(before.indexOf("[Brimwick]")));
