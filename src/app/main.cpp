@@ -24,6 +24,7 @@
 #include "platform/TreeControl.h"
 
 #include <cstdio>
+#include <optional>
 #include <QApplication>
 #include <QTimer>
 #include <QTreeView>
@@ -52,14 +53,10 @@ bool writeReport(const QString& path, const QList<ReportEntry>& entries)
     }
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// The actions that end without the window: their exit code; nothing when
+// the window is to run.
+std::optional<int> runWithoutWindow(int argc, char** argv, const CommandLine& line)
 {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const CommandLine line = ParseCommandLine(arguments);
     switch (line.action) {
     case CommandLine::Action::Help:
         printTo(stdout, line.usage);
@@ -88,6 +85,47 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    return std::nullopt;
+}
+
+void showBusyCursor(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+// Unattended: once the window is up, check everything, report, and unload
+// as a close would (the run leaves its flag set, so the close guard is set
+// aside). reportStatus turns 1 when the report file could not be written.
+void runUnattendedOnceShown(MainWindow& window, MainLifecycle& lifecycle, const QString& reportPath,
+                            int& reportStatus)
+{
+    QTimer::singleShot(0, &window, [&window, &lifecycle, reportPath, &reportStatus] {
+        const QList<ReportEntry> entries = lifecycle.runInspection();
+        // Line by line: the report of 100,000 favorites is never held twice
+        // more as one text.
+        for (const QString& reportLine : UnattendedReportLines(entries))
+            std::fputs(qUtf8Printable(reportLine + QLatin1Char('\n')), stdout);
+        std::fflush(stdout);
+        if (!reportPath.isEmpty() && !writeReport(reportPath, entries))
+            reportStatus = 1;
+        window.setCloseGuard({});
+        window.close();
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine line = ParseCommandLine(arguments);
+    if (const std::optional<int> exitCode = runWithoutWindow(argc, argv, line))
+        return *exitCode;
 
     // A second instance ends at once and silently, before it touches
     // settings or files. The lock is held until the process ends.
@@ -113,14 +151,8 @@ int main(int argc, char** argv)
 
     ProgramServices services({RegistryStore::defaultFilePath(), programFolder(), fs, clock, boxes,
                               images, tree, status, TransferEngine::shared(), &opener});
-    const auto busyCursor = [](bool busy) {
-        if (busy)
-            QApplication::setOverrideCursor(Qt::BusyCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    };
-    services.favorites().setBusyIndicator(busyCursor);
-    services.checker().setBusyIndicator(busyCursor);
+    services.favorites().setBusyIndicator(showBusyCursor);
+    services.checker().setBusyIndicator(showBusyCursor);
     CommandController commands(services, &surface);
     TrayIcon tray;
     MainLifecycle lifecycle({services, commands, window, &chooser, tray});
@@ -134,23 +166,8 @@ int main(int argc, char** argv)
     window.show();
     window.treeView()->setFocus();
     int reportStatus = 0;
-    if (services.state().InspectMode) {
-        // Unattended: once the window is up, check everything, report, and
-        // unload as a close would (the run leaves its flag set, so the close
-        // guard is set aside).
-        QTimer::singleShot(0, &window, [&] {
-            const QList<ReportEntry> entries = lifecycle.runInspection();
-            // Line by line: the report of 100,000 favorites is never held
-            // twice more as one text.
-            for (const QString& reportLine : UnattendedReportLines(entries))
-                std::fputs(qUtf8Printable(reportLine + QLatin1Char('\n')), stdout);
-            std::fflush(stdout);
-            if (!line.reportPath.isEmpty() && !writeReport(line.reportPath, entries))
-                reportStatus = 1;
-            window.setCloseGuard({});
-            window.close();
-        });
-    }
+    if (services.state().InspectMode)
+        runUnattendedOnceShown(window, lifecycle, line.reportPath, reportStatus);
     const int exitCode = app.exec();
     return exitCode != 0 ? exitCode : reportStatus;
 }
