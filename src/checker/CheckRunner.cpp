@@ -218,6 +218,46 @@ void CheckRunner::checkInRun(const FavoriteCheck& check)
     }
 }
 
+// The favorites still unchecked, in walk order, each with its folder's path.
+QList<FavoriteCheck> CheckRunner::uncheckedFavorites() const
+{
+    QList<FavoriteCheck> work;
+    QString path;
+    for (int index = 1; index <= m_parts.tree.count(); ++index) {
+        TreeNode* node = m_parts.tree.node(index);
+        if (node->isFolder())
+            path = node->key();
+        else if (node->image() == m_parts.settings.LightUnchecked)
+            work.append({path, node, RunKind::All});
+    }
+    return work;
+}
+
+// A favorite below the root gets a line in the run's report.
+void CheckRunner::noteForReport(TreeNode* favorite)
+{
+    m_recordOf.insert(favorite, m_records.size());
+    RunRecord record;
+    record.node = favorite;
+    record.path = TreePathOf(favorite);
+    m_records.append(record);
+}
+
+// The dead favorites, last first, walking back up to the root node itself
+// (not to any folder that happens to share its name).
+QList<TreeNode*> CheckRunner::deadBelowRoot() const
+{
+    QList<TreeNode*> dead;
+    for (int index = m_parts.tree.count(); index >= 1; --index) {
+        TreeNode* node = m_parts.tree.node(index);
+        if (node->kind() == NodeKind::FavoritesRoot)
+            break;
+        if (!node->isFolder() && node->selectedImage() == m_parts.settings.LightDead)
+            dead.append(node);
+    }
+    return dead;
+}
+
 void CheckRunner::CheckAllLinks()
 {
     m_parts.status.setPanelText(2, QStringLiteral(" Verifying Favorites "));
@@ -230,15 +270,7 @@ void CheckRunner::CheckAllLinks()
         m_records.clear();
         m_recordOf.clear();
         busy(true);
-        QList<FavoriteCheck> work;
-        QString path;
-        for (int index = 1; index <= m_parts.tree.count(); ++index) {
-            TreeNode* node = m_parts.tree.node(index);
-            if (node->isFolder())
-                path = node->key();
-            else if (node->image() == m_parts.settings.LightUnchecked)
-                work.append({path, node, RunKind::All});
-        }
+        const QList<FavoriteCheck> work = uncheckedFavorites();
         const int total = int(work.size());
         fetchAhead(work);
         int done = 0;
@@ -253,13 +285,8 @@ void CheckRunner::CheckAllLinks()
                 folderPath = node->key();
                 continue;
             }
-            if (underRoot) {
-                m_recordOf.insert(node, m_records.size());
-                RunRecord record;
-                record.node = node;
-                record.path = TreePathOf(node);
-                m_records.append(record);
-            }
+            if (underRoot)
+                noteForReport(node);
             if (m_parts.state.Checking && node->image() == m_parts.settings.LightUnchecked) {
                 checkInRun({folderPath, node, RunKind::All});
                 progress(++done, total);
@@ -268,18 +295,8 @@ void CheckRunner::CheckAllLinks()
         busy(false);
         progress(0, 0);
         m_prefetch.reset();
-        if (m_parts.settings.MoveDead) {
-            // Everything below the root, up to the root node itself.
-            QList<TreeNode*> dead;
-            for (int index = m_parts.tree.count(); index >= 1; --index) {
-                TreeNode* node = m_parts.tree.node(index);
-                if (node->kind() == NodeKind::FavoritesRoot)
-                    break;
-                if (!node->isFolder() && node->selectedImage() == m_parts.settings.LightDead)
-                    dead.append(node);
-            }
-            moveDeadFavorites(dead);
-        }
+        if (m_parts.settings.MoveDead)
+            moveDeadFavorites(deadBelowRoot());
     } catch (const NorvaleError& error) {
         returnToIdle(error);
         return;
@@ -287,6 +304,35 @@ void CheckRunner::CheckAllLinks()
     m_parts.state.TreeInUse = false;
     finishRun(QStringLiteral("All Favorites Checked"), QStringLiteral("Favorites Checking Aborted"),
               m_parts.state.InspectMode);
+}
+
+// The folder's own favorites, which come before its subfolders, get the
+// unchecked light; their places in the tree, in order.
+QList<int> CheckRunner::markOwnFavoritesUnchecked(TreeNode* folder)
+{
+    QList<int> noted;
+    for (const auto& child : folder->children()) {
+        if (child->isFolder())
+            break;
+        m_parts.tree.setImage(child.get(), m_parts.settings.LightUnchecked);
+        m_parts.tree.setSelectedImage(child.get(), m_parts.settings.LightUnchecked);
+        noted.append(m_parts.tree.indexOf(child.get()));
+    }
+    return noted;
+}
+
+// The dead among the noted places, last first: only favorites still in the
+// folder, since the tree may have changed during the run.
+QList<TreeNode*> CheckRunner::deadAmong(const QList<int>& noted, const TreeNode* folder) const
+{
+    QList<TreeNode*> dead;
+    for (auto it = noted.crbegin(); it != noted.crend(); ++it) {
+        TreeNode* favorite = m_parts.tree.node(*it);
+        if (favorite && favorite->parent() == folder && !favorite->isFolder() &&
+            favorite->selectedImage() == m_parts.settings.LightDead)
+            dead.append(favorite);
+    }
+    return dead;
 }
 
 void CheckRunner::CheckFolderLinks(TreeNode* node)
@@ -306,15 +352,7 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
         updateCommands(CommandState::RunStarted);
         m_parts.state.TreeInUse = true;
 
-        // The folder's own favorites, which come before its subfolders.
-        QList<int> noted;
-        for (const auto& child : folder->children()) {
-            if (child->isFolder())
-                break;
-            m_parts.tree.setImage(child.get(), m_parts.settings.LightUnchecked);
-            m_parts.tree.setSelectedImage(child.get(), m_parts.settings.LightUnchecked);
-            noted.append(m_parts.tree.indexOf(child.get()));
-        }
+        const QList<int> noted = markOwnFavoritesUnchecked(folder);
         const QString folderPath = folder->key();
         QList<FavoriteCheck> work;
         for (const int index : noted)
@@ -338,16 +376,8 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
         busy(false);
         progress(0, 0);
         m_prefetch.reset();
-        if (m_parts.settings.MoveDead) {
-            QList<TreeNode*> dead;
-            for (auto it = noted.crbegin(); it != noted.crend(); ++it) {
-                TreeNode* favorite = m_parts.tree.node(*it);
-                if (favorite && favorite->parent() == folder && !favorite->isFolder() &&
-                    favorite->selectedImage() == m_parts.settings.LightDead)
-                    dead.append(favorite);
-            }
-            moveDeadFavorites(dead);
-        }
+        if (m_parts.settings.MoveDead)
+            moveDeadFavorites(deadAmong(noted, folder));
     } catch (const NorvaleError& error) {
         returnToIdle(error);
         return;

@@ -132,6 +132,11 @@ private:
                                                const CurrentLinkSettings& current,
                                                const ProbeFunction& probe);
     void checkInRun(const FavoriteCheck& check);
+    QList<FavoriteCheck> uncheckedFavorites() const;
+    void noteForReport(TreeNode* favorite);
+    QList<TreeNode*> deadBelowRoot() const;
+    QList<int> markOwnFavoritesUnchecked(TreeNode* folder);
+    QList<TreeNode*> deadAmong(const QList<int>& noted, const TreeNode* folder) const;
     void fetchAhead(const QList<FavoriteCheck>& work);
     void moveDeadFavorites(const QList<TreeNode*>& candidates);
     void finishRun(const QString& doneMessage, const QString& abortedMessage, bool quiet);
