@@ -36,16 +36,10 @@ using testing::ElementsAre;
 
 namespace {
 
-// The window's dialogs as a test scripts them: each call is recorded, the
-// bookmark file chosen is the one given.
-class ScriptedWindowDialogs : public WindowDialogs {
+// The window's dialogs as a test scripts them: the options and bookmark
+// files asked for are recorded; the file chosen is the one given.
+class ScriptedWindowDialogs : public NoWindowDialogs {
 public:
-    void newFolder() override {}
-    void newFavorite() override {}
-    void find() override {}
-    void about() override {}
-    void startRename() override {}
-    bool close() override { return false; }
     void options(Command command) override
     {
         calls.append(command == Command::Properties ? "properties" : "options");
