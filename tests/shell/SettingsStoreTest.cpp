@@ -166,8 +166,8 @@ TEST(ErrorLogTest, ErrorsAreAppendedToTheLogAndShownWhenAsked)
 
 TEST(LocalToGmt, AddsTheBiasInEffectNow)
 {
-    const auto at = [](int day, int hour, int minute, Qt::TimeSpec spec = Qt::LocalTime) {
-        return QDateTime(QDate(2026, 1, day), QTime(hour, minute), spec);
+    const auto at = [](int day, int hour, int minute, Qt::TimeSpec zone = Qt::LocalTime) {
+        return QDateTime(QDate(2026, 1, day), QTime(hour, minute), zone);
     };
     EXPECT_EQ(LocalToGmt(at(10, 21, 30), {300, 0, -60, false}), at(11, 2, 30, Qt::UTC));
     EXPECT_EQ(LocalToGmt(at(10, 12, 0), {300, 0, -60, true}), at(10, 16, 0, Qt::UTC)) << "daylight";
