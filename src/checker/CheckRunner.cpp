@@ -29,16 +29,6 @@ const QString kMessageTitle = QStringLiteral("Norvale");
 // Redirects followed from a favorite's page before its address is written.
 constexpr int kMostRedirectHops = 10;
 
-// Only these may become a favorite's address from a redirect.
-bool isFetchableAddress(const QString& url)
-{
-    for (const char* scheme : {"http://", "https://", "ftp://", "ftps://"}) {
-        if (url.startsWith(QLatin1String(scheme), Qt::CaseInsensitive))
-            return true;
-    }
-    return false;
-}
-
 // An address that reads back from the favorite's file exactly as written:
 // not cut by the read limit, no outer blanks or quotes to be taken off.
 bool survivesTheFile(const QString& url)
@@ -160,7 +150,7 @@ std::optional<RedirectEnd> CheckRunner::followRedirects(const QString& url, Link
     RedirectEnd end{url, std::move(first)};
     for (int hop = 1; !end.result.Redirect.isEmpty(); ++hop) {
         const QString target = end.result.Redirect;
-        if (hop > kMostRedirectHops || seen.contains(target) || !isFetchableAddress(target) ||
+        if (hop > kMostRedirectHops || seen.contains(target) || !Probe::IsWebAddress(target) ||
             !survivesTheFile(target))
             return std::nullopt;
         seen.insert(target);

@@ -1,5 +1,7 @@
 #include "RunReport.h"
 
+#include "Probe.h"
+
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -96,20 +98,12 @@ QByteArray csv(const QList<ReportEntry>& entries)
     return text.toUtf8();
 }
 
-bool linkable(const QString& address)
-{
-    for (const char* scheme : {"http://", "https://", "ftp://", "ftps://"}) {
-        if (address.startsWith(QLatin1String(scheme), Qt::CaseInsensitive))
-            return true;
-    }
-    return false;
-}
-
 QString htmlAddress(const QString& address)
 {
     const QString text = address.toHtmlEscaped();
-    return linkable(address) ? QStringLiteral("<a href=\"%1\" rel=\"noreferrer\">%1</a>").arg(text)
-                             : text;
+    return Probe::IsWebAddress(address)
+               ? QStringLiteral("<a href=\"%1\" rel=\"noreferrer\">%1</a>").arg(text)
+               : text;
 }
 
 QString htmlNotes(const ReportEntry& entry)
