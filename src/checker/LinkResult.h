@@ -20,6 +20,12 @@ struct LinkResult {
     using enum Verdict;
 
     Verdict Status = Unchecked;
+    // The status code of the answer that decided (HTTP, or the FTP reply),
+    // 0 when no answer did.
+    int Code = 0;
+    // Why, in a few words a user understands: "404 Not Found", "host not
+    // found", "moved permanently to ...".
+    QString Reason;
     QString Title;    // the page title, cleaned
     QString Redirect; // where the page sends its visitors, or ""
     // The page's date as its server gave it (GMT wall-clock time, held with a

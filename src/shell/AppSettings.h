@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FavoriteStatus.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -12,18 +14,6 @@ class ImageList;
 // as a browser does.
 constexpr int kDefaultParallel = 256;
 constexpr int kMostParallel = 256;
-
-// The six status lights a favorite shows.
-enum class Light {
-    Unchecked,
-    Dead,
-    Warning, // no answer
-    Alive,
-    Gray, // not checked: bypassed
-    New,  // alive, and changed since the last run
-};
-inline constexpr Light kLights[] = {Light::Unchecked, Light::Dead, Light::Warning,
-                                    Light::Alive,     Light::Gray, Light::New};
 
 enum class ProxyMode : int {
     None = 0,    // connect directly
