@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QString text = DecodeUtf8OrWindows1252(fuzz::bytesOf(data, size));
     GetStatusCode(text);
-    GetRedirect(text, QStringLiteral("http://127.0.0.1/a/b?c"));
+    RefreshTarget(text, QStringLiteral("http://127.0.0.1/a/b?c"));
     PageDate(text);
     const QString title = FindTitle(text);
     const QString cleaned = CleanTitle(title);

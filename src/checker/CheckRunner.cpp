@@ -4,6 +4,7 @@
 #include "favorites/FavoritesTree.h"
 #include "favorites/ShortcutFile.h"
 #include "favorites/TreeConventions.h"
+#include "PageReading.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageList.h"
 #include "platform/MessageBoxes.h"
@@ -26,14 +27,13 @@ namespace norvale {
 namespace {
 
 const QString kMessageTitle = QStringLiteral("Norvale");
-// Redirects followed from a favorite's page before its address is written.
-constexpr int kMostRedirectHops = 10;
 
-// An address that reads back from the favorite's file exactly as written:
-// not cut by the read limit, no outer blanks or quotes to be taken off.
+// An address fit to be written into a favorite: one every browser takes,
+// that reads back from the file exactly as written (no outer blanks or
+// quotes to be taken off).
 bool survivesTheFile(const QString& url)
 {
-    return url.size() <= ReadLimits::Url && url == url.trimmed() &&
+    return url.size() <= kMostWrittenAddress && url == url.trimmed() &&
            !(url.size() >= 2 && url.front() == url.back() &&
              (url.front() == QLatin1Char('"') || url.front() == QLatin1Char('\'')));
 }
@@ -48,6 +48,15 @@ bool sameContents(const QString& a, const QString& b)
     } catch (const NorvaleError&) {
         return false;
     }
+}
+
+// Only a permanent move (every redirect 301 or 308, or a refresh tag) to a
+// live page may change a favorite's address: a temporary one (a bounce to
+// a login page) or one to a dead or silent end never does.
+bool movedForGood(const LinkResult& result)
+{
+    return !result.EndAddress.isEmpty() && result.Permanent && result.Status == LinkResult::Alive &&
+           Probe::IsWebAddress(result.EndAddress);
 }
 
 } // namespace
@@ -98,28 +107,14 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
         m_lights.SetLinkLight(LinkResult::Unchecked, node, std::nullopt, current.OwnTimeout);
         return outcome;
     }
-    outcome.result = probe(outcome.url, current.Timeout);
-
-    if (!outcome.result.Redirect.isEmpty() && current.Rename) {
-        if (const auto end = followRedirects(outcome.url, outcome.result, current, probe)) {
-            try {
-                m_parts.shortcuts.WriteUrl(m_parts.shortcuts.pathFor(check.folderPath, node),
-                                           end->address);
-                outcome.addressUpdated = true;
-            } catch (const NorvaleError& error) {
-                // The address stays as it was, and so does the first verdict.
-                m_parts.log.LogError(error, false);
-            }
-            if (outcome.addressUpdated) {
-                outcome.url = m_parts.shortcuts.ReadLinkSettings(check.folderPath, node, current);
-                if (current.Bypass && check.kind != RunKind::One) {
-                    outcome.bypassed = true;
-                    m_lights.SetLinkLight(LinkResult::Unchecked, node, std::nullopt,
-                                          current.OwnTimeout);
-                    return outcome;
-                }
-                outcome.result = end->result;
-            }
+    // The verdict always comes from where the redirects end.
+    outcome.result = FollowToTheEnd(outcome.url, current.Timeout, probe);
+    if (movedForGood(outcome.result)) {
+        updateAddress(check, outcome, current);
+        if (current.Bypass && check.kind != RunKind::One) {
+            outcome.bypassed = true;
+            m_lights.SetLinkLight(LinkResult::Unchecked, node, std::nullopt, current.OwnTimeout);
+            return outcome;
         }
     }
 
@@ -127,36 +122,44 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     m_lights.SetLinkLight(result.Status, node,
                           result.PageDated ? std::optional(result.LastModified) : std::nullopt,
                           current.OwnTimeout);
-    // Only the title of a page that answered with success and lives may
-    // replace the name its owner gave it: never an error page's, never a
-    // redirect's.
+    // Only the title of a live page that answered with success at the
+    // favorite's address (as it stands after the check) may replace the name
+    // its owner gave it: never an error page's, a login page's, a bot
+    // check's, nor that of a page a temporary redirect led to.
+    const bool atItsAddress = result.EndAddress.isEmpty() || outcome.addressUpdated;
     if (!result.Title.isEmpty() && result.Title != node->text() && current.Rename &&
-        result.Status == LinkResult::Alive && result.Successful)
+        result.Status == LinkResult::Alive && result.Successful && atItsAddress &&
+        !IsChallengeTitle(result.Title))
         outcome.renamed = m_parts.editor.RenameLink(result.Title, node) == RenameOutcome::Renamed;
     return outcome;
 }
 
-// Follows the redirects from url's answer (first) to the page they end at,
-// each target resolved against the address that sent it. Nothing when the
-// chain loops, runs past its tenth hop, or passes through an address that
-// may not become a favorite's (another scheme than http, https, ftp or
-// ftps, or one the file would not give back as written): the first verdict
-// then stands.
-std::optional<RedirectEnd> CheckRunner::followRedirects(const QString& url, LinkResult first,
-                                                        const CurrentLinkSettings& current,
-                                                        const ProbeFunction& probe)
+// Writes where the favorite's page has moved for good into its file, when
+// renaming is allowed and the address is one to write; reads the favorite's
+// settings again after the write.
+void CheckRunner::updateAddress(const FavoriteCheck& check, FavoriteCheckOutcome& outcome,
+                                CurrentLinkSettings& current)
 {
-    QSet<QString> seen{url};
-    RedirectEnd end{url, std::move(first)};
-    for (int hop = 1; !end.result.Redirect.isEmpty(); ++hop) {
-        const QString target = end.result.Redirect;
-        if (hop > kMostRedirectHops || seen.contains(target) || !Probe::IsWebAddress(target) ||
-            !survivesTheFile(target))
-            return std::nullopt;
-        seen.insert(target);
-        end = {target, probe(target, current.Timeout)};
+    LinkResult& result = outcome.result;
+    if (!current.Rename) {
+        result.Reason += QStringLiteral(" (address kept: renaming is off)");
+        return;
     }
-    return end;
+    if (!survivesTheFile(result.EndAddress)) {
+        result.Reason += QStringLiteral(" (address kept: not one to write into a favorite)");
+        return;
+    }
+    try {
+        m_parts.shortcuts.WriteUrl(m_parts.shortcuts.pathFor(check.folderPath, check.node),
+                                   result.EndAddress);
+    } catch (const NorvaleError& error) {
+        // The address stays as it was.
+        m_parts.log.LogError(error, false);
+        result.Reason += QStringLiteral(" (address kept: the file could not be written)");
+        return;
+    }
+    outcome.addressUpdated = true;
+    outcome.url = m_parts.shortcuts.ReadLinkSettings(check.folderPath, check.node, current);
 }
 
 void CheckRunner::fetchAhead(const QList<FavoriteCheck>& work)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LinkResult.h"
+#include "RedirectChain.h"
 #include "shell/CommandState.h"
 #include "StatusLights.h"
 
@@ -47,15 +48,6 @@ struct FavoriteCheckOutcome {
     bool bypassed = false;
     bool addressUpdated = false;
     bool renamed = false;
-    LinkResult result;
-};
-
-// Fetches and judges one address; the runner's own probe by default.
-using ProbeFunction = std::function<LinkResult(const QString& url, int timeoutMs)>;
-
-// Where a chain of redirects ended, and what that page said.
-struct RedirectEnd {
-    QString address;
     LinkResult result;
 };
 
@@ -128,9 +120,8 @@ public:
     const QList<RunRecord>& lastRunRecords() const { return m_records; }
 
 private:
-    std::optional<RedirectEnd> followRedirects(const QString& url, LinkResult first,
-                                               const CurrentLinkSettings& current,
-                                               const ProbeFunction& probe);
+    void updateAddress(const FavoriteCheck& check, FavoriteCheckOutcome& outcome,
+                       CurrentLinkSettings& current);
     void checkInRun(const FavoriteCheck& check);
     QList<FavoriteCheck> uncheckedFavorites() const;
     void noteForReport(TreeNode* favorite);

@@ -26,8 +26,19 @@ struct LinkResult {
     // Why, in a few words a user understands: "404 Not Found", "host not
     // found", "moved permanently to ...".
     QString Reason;
-    QString Title;    // the page title, cleaned
-    QString Redirect; // where the page sends its visitors, or ""
+    QString Title; // the page title, cleaned
+    // Where the page's refresh tag sends its visitors, or "": the next step
+    // of the chain, still to be followed.
+    QString Redirect;
+    // Where the HTTP redirects from the address asked for ended ("" when the
+    // address answered itself), how many there were, and whether every one
+    // of them was a permanent move (301 or 308).
+    QString EndAddress;
+    int Hops = 0;
+    bool Permanent = true;
+    // The live page's title mentions an error: whether it is the site's error
+    // page served with success takes a second look.
+    bool SuspectTitle = false;
     // The page's date as its server gave it (GMT wall-clock time, held with a
     // UTC time zone), the current time when it gave none, null when the probe
     // ended before looking.

@@ -13,8 +13,6 @@ namespace norvale {
 
 namespace {
 
-const QString kLocation = QStringLiteral("Location:");
-
 // The character a code of the Windows single-byte code page stands for.
 const QString& windowsCharacter(int code)
 {
@@ -27,18 +25,6 @@ const QString& windowsCharacter(int code)
         return characters;
     }();
     return table[size_t(code)];
-}
-
-// Position of a "Location:" header that starts a line, -1 when none does
-// (so "Content-Location:" is never taken for it).
-qsizetype locationHeader(const QString& text)
-{
-    for (qsizetype at = text.indexOf(kLocation, 0, Qt::CaseInsensitive); at >= 0;
-         at = text.indexOf(kLocation, at + 1, Qt::CaseInsensitive)) {
-        if (at == 0 || text.at(at - 1) == QLatin1Char('\n'))
-            return at;
-    }
-    return -1;
 }
 
 // A redirect target as a browser follows it: a relative one is resolved
@@ -74,7 +60,8 @@ QString refreshTarget(const QString& text)
     const qsizetype quote = inside.indexOf(QLatin1Char('"'), url);
     if (quote < 0)
         return QString();
-    return inside.mid(url + 4, quote - url - 4);
+    // An attribute's "&" is written "&amp;" in a well-made page.
+    return inside.mid(url + 4, quote - url - 4).replace(QLatin1String("&amp;"), QLatin1String("&"));
 }
 
 // One pass over the text, so that any page title takes time in proportion
@@ -140,27 +127,11 @@ int GetStatusCode(const QString& text)
     return ok ? code : 0;
 }
 
-QString GetRedirect(const QString& text, const QString& url)
+QString RefreshTarget(const QString& text, const QString& url)
 {
-    switch (GetStatusCode(text)) {
-    case 300:
-    case 301:
-    case 302:
-    case 303:
-    case 307:
-    case 400:
-        break;
-    default:
-        return resolved(refreshTarget(text), url);
-    }
-    const qsizetype location = locationHeader(text);
-    if (location < 0)
-        return QString();
-    const qsizetype start = location + 10;
-    const qsizetype end = text.indexOf(QLatin1String("\r\n"), start);
-    if (end < 0)
-        return QString();
-    return resolved(text.mid(start, end - start), url);
+    const QString target = resolved(refreshTarget(text), url);
+    // A page that refreshes itself goes nowhere.
+    return target == url ? QString() : target;
 }
 
 std::optional<QDateTime> PageDate(const QString& text)
@@ -207,6 +178,22 @@ QString CleanTitle(QString title)
     while (end > first && title.at(end - 1) == QLatin1Char(' '))
         --end;
     return withNumericReferences(QStringView(title).sliced(first, end - first));
+}
+
+bool IsChallengeTitle(const QString& title)
+{
+    static const QStringList kChallenges{
+        QStringLiteral("just a moment..."), QStringLiteral("attention required!"),
+        QStringLiteral("access denied"),    QStringLiteral("sign in"),
+        QStringLiteral("log in"),
+    };
+    return kChallenges.contains(title.trimmed().toLower());
+}
+
+bool MentionsError(const QString& title)
+{
+    return title.contains(QLatin1String("error"), Qt::CaseInsensitive) ||
+           title.contains(QLatin1String("not found"), Qt::CaseInsensitive);
 }
 
 bool IsErrorTitle(const QString& title)

@@ -13,10 +13,10 @@ namespace norvale {
 // 0 when they are not a number.
 int GetStatusCode(const QString& text);
 
-// Where the answer sends its visitors: the "Location:" header of a redirect,
-// else a refresh tag's URL, else "". A relative target is resolved against
-// url, the address that was asked for, as a browser resolves it.
-QString GetRedirect(const QString& text, const QString& url);
+// Where the page's refresh tag sends its visitors, resolved against url
+// (the address the page came from) as a browser resolves it; "" when it has
+// none, or refreshes itself.
+QString RefreshTarget(const QString& text, const QString& url);
 
 // The "Last-Modified" date (GMT, held as wall-clock time with a UTC time
 // zone), or now when the text has none that reads as a date.
@@ -31,6 +31,13 @@ QString FindTitle(const QString& text);
 // Line breaks and tabs removed, the common entities and numeric references
 // turned into characters, outer spaces trimmed.
 QString CleanTitle(QString title);
+
+// True for the title of a bot check, login or other interstitial page,
+// which never names a favorite.
+bool IsChallengeTitle(const QString& title);
+
+// True when the title mentions an error or something not found.
+bool MentionsError(const QString& title);
 
 // True for a title that names an error page.
 bool IsErrorTitle(const QString& title);

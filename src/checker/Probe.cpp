@@ -1,5 +1,6 @@
 #include "Probe.h"
 
+#include "AnswerReasons.h"
 #include "PageReading.h"
 #include "platform/Clock.h"
 #include "platform/NorvaleError.h"
@@ -7,15 +8,13 @@
 #include "platform/TransferControl.h"
 #include "shell/AppSettings.h"
 
+#include <algorithm>
 #include <cmath>
+#include <QUrl>
 
 namespace norvale {
 
 namespace {
-
-// The two status lines that say outright that the page is dead.
-constexpr int kHttpNotFound = 404;
-constexpr int kHttpGone = 410;
 
 struct Scheme {
     const char* prefix;
@@ -70,24 +69,6 @@ int wholeSeconds(int milliseconds)
     return int(std::nearbyint(milliseconds / 1000.0));
 }
 
-// A page that came with a success answer: a 2xx status line, or any answer
-// of a protocol without one (FTP).
-bool answeredWithSuccess(const QString& text)
-{
-    if (!text.startsWith(QLatin1String("HTTP/")))
-        return !text.isEmpty();
-    const int code = GetStatusCode(text);
-    return code >= 200 && code < 300;
-}
-
-bool isRedirectWithLocation(const QString& text)
-{
-    const int code = GetStatusCode(text);
-    return code >= 300 && code < 400 &&
-           (text.startsWith(QLatin1String("Location:"), Qt::CaseInsensitive) ||
-            text.contains(QLatin1String("\nLocation:"), Qt::CaseInsensitive));
-}
-
 // True when the document text holds an answer but no page.
 bool hasEmptyPage(const QString& text)
 {
@@ -96,6 +77,27 @@ bool hasEmptyPage(const QString& text)
     if (!hasHeaders)
         return text.isEmpty();
     return blank < 0 || blank + 4 >= text.size();
+}
+
+// A redirect on the way went to the domain-parking service: the site's
+// owner has given it up.
+bool parked(const TransferOutcome& outcome, const QString& parkingHost)
+{
+    if (parkingHost.isEmpty())
+        return false;
+    const QByteArray marker = "http://" + parkingHost.toUtf8();
+    return std::any_of(outcome.hops.begin(), outcome.hops.end(), [&](const TransferHop& hop) {
+        return hop.location.startsWith(marker) && hop.location.contains("&domain=");
+    });
+}
+
+LinkResult pageVerdict(LinkResult::Verdict status, int code, const QString& reason)
+{
+    LinkResult result;
+    result.Status = status;
+    result.Code = code;
+    result.Reason = reason;
+    return result;
 }
 
 } // namespace
@@ -116,7 +118,7 @@ bool Probe::IsWebAddress(const QString& url)
 {
     for (const char* scheme : {"http://", "https://", "ftp://", "ftps://"}) {
         if (url.startsWith(QLatin1String(scheme), Qt::CaseInsensitive))
-            return true;
+            return !QUrl(url, QUrl::TolerantMode).host().isEmpty();
     }
     return false;
 }
@@ -138,14 +140,15 @@ LinkResult Probe::CheckLink(const QString& url, int timeoutMs)
 {
     m_control.Cancel();
     const ProbeTarget target = TargetFor(url, timeoutMs, m_settings);
-    LinkResult failed;
-    failed.Status = LinkResult::NoAnswer;
+    LinkResult failed =
+        pageVerdict(LinkResult::NoAnswer, 0, QStringLiteral("the address's port is no number"));
     if (!target.valid)
         return failed;
     m_control.setRemotePort(target.port);
     m_control.setProxy(target.proxy);
     m_control.setURL(url);
     m_control.setRequestTimeout(target.requestTimeoutSeconds);
+    m_control.setFollowRedirects(true);
 
     try {
         m_control.OpenURL(url);
@@ -165,47 +168,71 @@ bool Probe::CameWholeInTime(const TransferOutcome& outcome, int cutMs)
 
 LinkResult Probe::Verdict(const TransferOutcome& outcome, int cutMs, const QString& url) const
 {
-    if (!CameWholeInTime(outcome, cutMs)) {
-        LinkResult noAnswer;
-        noAnswer.Status = LinkResult::NoAnswer;
-        return noAnswer;
+    const bool whole = outcome.result == TransferOutcome::Result::Complete;
+    return Settle(outcome, cutMs, whole ? JudgeAnswer(outcome, url) : LinkResult());
+}
+
+LinkResult Probe::JudgeAnswer(const TransferOutcome& outcome, const QString& url) const
+{
+    const bool redirected = outcome.hops.size() > 1;
+    // A refresh tag's target is relative to the page that holds it.
+    const QString at = redirected && !outcome.finalUrl.isEmpty() ? outcome.finalUrl : url;
+    LinkResult result =
+        Judge(QString::fromLatin1(outcome.headers) + DecodePageText(outcome.body), at);
+    if (outcome.hops.isEmpty() && result.Code == 0)
+        result.Code = outcome.httpStatus; // an FTP reply
+    if (redirected) {
+        result.EndAddress = at;
+        result.Hops = int(outcome.hops.size()) - 1;
+        result.Permanent =
+            std::all_of(outcome.hops.begin(), outcome.hops.end() - 1,
+                        [](const TransferHop& hop) { return hop.code == 301 || hop.code == 308; });
     }
-    return Judge(QString::fromLatin1(outcome.headers) + DecodePageText(outcome.body), url);
+    return result;
+}
+
+LinkResult Probe::Settle(const TransferOutcome& ending, int cutMs, LinkResult judged) const
+{
+    if (parked(ending, m_settings.ParkingHost))
+        return pageVerdict(LinkResult::Dead, ending.hops.first().code,
+                           QStringLiteral("parked domain"));
+    if (CameWholeInTime(ending, cutMs))
+        return judged;
+    const bool failedInTime = ending.result == TransferOutcome::Result::Failed &&
+                              ending.curlCode != TransferOutcome::kCancelled &&
+                              ending.totalUs <= qint64(cutMs) * 1000;
+    return failedInTime ? VerdictForFailure(ending) : NoAnswerWithin(cutMs);
 }
 
 LinkResult Probe::Judge(const QString& text, const QString& url) const
 {
-    LinkResult result;
-    if (hasEmptyPage(text) && !isRedirectWithLocation(text)) {
-        result.Status = LinkResult::Dead;
+    const bool http = text.startsWith(QLatin1String("HTTP/"));
+    const int code = http ? GetStatusCode(text) : 0;
+    const QString title = CleanTitle(FindTitle(text));
+    if (http && (code < 200 || code >= 300)) {
+        LinkResult result = VerdictForStatus(code);
+        // A page that is only a redirect's or an error's says nothing.
+        if (code / 100 == 3 && !hasEmptyPage(text))
+            result = pageVerdict(LinkResult::Alive, code, StatusText(code));
+        result.Title = title;
         return result;
     }
-    result.Status = LinkResult::Alive;
-
-    const QString parkingMarker = QStringLiteral("Location: http://") + m_settings.ParkingHost;
-    if (text.contains(QLatin1String("&domain=")) && !m_settings.ParkingHost.isEmpty() &&
-        text.contains(parkingMarker)) {
-        result.Status = LinkResult::Dead;
+    if (hasEmptyPage(text))
+        return pageVerdict(LinkResult::Dead, code, QStringLiteral("empty page"));
+    if (IsErrorTitle(title)) {
+        LinkResult result = pageVerdict(LinkResult::Dead, code,
+                                        QStringLiteral("error page: \u201c%1\u201d").arg(title));
+        result.Title = title;
         return result;
     }
-
-    const QString rawTitle = FindTitle(text);
-    const int code = GetStatusCode(text);
-    if (code == kHttpNotFound || code == kHttpGone) {
-        result.Status = code == kHttpGone ? LinkResult::Gone : LinkResult::Dead;
-        result.Title = rawTitle;
-        return result;
-    }
-    if (IsErrorTitle(rawTitle)) {
-        result.Status = LinkResult::Dead;
-        result.Title = rawTitle;
-        return result;
-    }
-    result.Redirect = GetRedirect(text, url);
+    LinkResult result = pageVerdict(LinkResult::Alive, code,
+                                    http ? StatusText(code) : QStringLiteral("file found"));
+    result.Redirect = RefreshTarget(text, url);
     result.LastModified = CheckDate(text, m_clock.now());
     result.PageDated = PageDate(text).has_value();
-    result.Title = CleanTitle(rawTitle);
-    result.Successful = answeredWithSuccess(text);
+    result.Title = title;
+    result.SuspectTitle = MentionsError(title);
+    result.Successful = true;
     return result;
 }
 

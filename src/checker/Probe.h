@@ -31,17 +31,26 @@ public:
 
     // What a probe of url would set on the transfer control.
     static ProbeTarget TargetFor(const QString& url, int timeoutMs, const AppSettings& settings);
-    // An http, https, ftp or ftps address, in any letter case: the only
-    // kind a redirect may write into a favorite or a report may link to.
+    // An http, https, ftp or ftps address with a host, in any letter case:
+    // the only kind a browser opens from a page, a redirect may write into a
+    // favorite, or a report may link to.
     static bool IsWebAddress(const QString& url);
     // The verdict on a fetch of url that was given cutMs: an answer that
-    // came whole within that time is judged; anything else is no answer,
-    // whatever part of an answer had arrived (a page cut short says
-    // nothing about the site). Every probe's verdict is made here.
+    // came whole within that time is judged; a failure within it says why;
+    // anything else is no answer, whatever part of an answer had arrived (a
+    // page cut short says nothing about the site). Every probe's verdict is
+    // made here.
     LinkResult Verdict(const TransferOutcome& outcome, int cutMs, const QString& url) const;
-    // Whether a fetch came whole within cutMs, the one test of Verdict.
+    // The two halves of Verdict, for a fetch whose answer is judged when it
+    // lands and weighed later: the judgement of a whole answer, and the
+    // weighing of how the fetch ended (`judged` counts only when it came
+    // whole within cutMs).
+    LinkResult JudgeAnswer(const TransferOutcome& outcome, const QString& url) const;
+    LinkResult Settle(const TransferOutcome& ending, int cutMs, LinkResult judged) const;
+    // Whether a fetch came whole within cutMs.
     static bool CameWholeInTime(const TransferOutcome& outcome, int cutMs);
-    // The verdict on a whole document text that came back for url.
+    // The verdict on one whole answer's text (status line, headers, a blank
+    // line, the page) that came back for url.
     LinkResult Judge(const QString& text, const QString& url) const;
 
 private:

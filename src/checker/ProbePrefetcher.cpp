@@ -161,6 +161,7 @@ void ProbePrefetcher::start(Entry& entry)
     request.proxy = target.proxy;
     request.timeoutMs = EffectiveCutMs(longest);
     request.caFile = m_control.caFile();
+    request.followRedirects = true;
     entry.transfer = std::make_unique<Transfer>(request);
     entry.transfer->start(m_engine);
     entry.stage = Entry::Stage::InFlight;
@@ -174,10 +175,10 @@ void ProbePrefetcher::land(Entry& entry)
 {
     const TransferOutcome& outcome = entry.transfer->outcome();
     if (outcome.result == TransferOutcome::Result::Complete)
-        entry.judged = m_judge.Judge(
-            QString::fromLatin1(outcome.headers) + DecodePageText(outcome.body), entry.url);
-    entry.ending.result = outcome.result;
-    entry.ending.totalUs = outcome.totalUs;
+        entry.judged = m_judge.JudgeAnswer(outcome, entry.url);
+    entry.ending = outcome;
+    entry.ending.headers.clear();
+    entry.ending.body.clear();
     entry.transfer.reset();
     entry.stage = Entry::Stage::Landed;
     ++m_readyAhead;
@@ -238,6 +239,7 @@ void ProbePrefetcher::releasePassed(qsizetype index)
         }
         passed.stage = Entry::Stage::Done;
         passed.judged = LinkResult();
+        passed.ending = TransferOutcome();
         passed.url = QString();
         passed.host = QString();
     }
@@ -277,16 +279,13 @@ std::optional<LinkResult> ProbePrefetcher::take(const TreeNode* node, const QStr
     Entry& entry = m_entries[size_t(*found)];
     if (entry.stage != Entry::Stage::Landed)
         return std::nullopt;
-    // Only the first probe: a redirect's is fetched live.
+    // Only the first probe: a refresh tag's target is fetched live.
     entry.stage = Entry::Stage::Done;
     --m_readyAhead;
     if (entry.url != url)
         return std::nullopt;
-    if (Probe::CameWholeInTime(entry.ending, EffectiveCutMs(timeoutMs)))
-        return std::exchange(entry.judged, LinkResult());
-    LinkResult noAnswer;
-    noAnswer.Status = LinkResult::NoAnswer;
-    return noAnswer;
+    return m_judge.Settle(std::exchange(entry.ending, TransferOutcome()), EffectiveCutMs(timeoutMs),
+                          std::exchange(entry.judged, LinkResult()));
 }
 
 void ProbePrefetcher::abandonAllBut(const Entry* keep)

@@ -27,12 +27,17 @@ inline const QString ShowNew = QStringLiteral("ShowNew");
 
 // Characters kept when a key is read.
 namespace ReadLimits {
-constexpr int Url = 2083; // the longest address browsers take
+// An address is read whole: the file's own size limit bounds it.
+constexpr int Url = 64 * 1024;
 constexpr int IconFile = 511;
 constexpr int Timeout = 4;
 constexpr int Rename = 2;
 constexpr int Bypass = 1;
 } // namespace ReadLimits
+
+// The longest address a check writes into a favorite (a redirect's target):
+// the longest that every browser takes.
+constexpr int kMostWrittenAddress = 2083;
 
 // The check settings of the favorite being checked.
 struct CurrentLinkSettings {

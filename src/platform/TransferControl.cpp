@@ -31,6 +31,7 @@ TransferRequest TransferControl::requestFor(const QString& url) const
     request.proxy = m_proxy;
     request.timeoutMs = m_requestTimeoutSeconds > 0 ? m_requestTimeoutSeconds * 1000 : 500;
     request.caFile = m_caFile;
+    request.followRedirects = m_followRedirects;
     return request;
 }
 
@@ -74,6 +75,7 @@ void TransferControl::Execute(const QString& url, const QString& operation, cons
     Cancel();
     TransferRequest request = requestFor(url.isEmpty() ? m_url : url);
     request.acceptCompressed = false; // a download is judged by its Content-Length
+    request.followRedirects = false;
     for (const QString& line : requestHeaders.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
         request.headers.append(line.toUtf8());
     m_transfer = std::make_unique<Transfer>(request);

@@ -34,6 +34,8 @@ public:
     // Whole seconds; 0 means half a second, so that no request waits for ever.
     void setRequestTimeout(int seconds) { m_requestTimeoutSeconds = seconds; }
     void setCaFile(const QString& caFile) { m_caFile = caFile; }
+    // OpenURL follows redirects to the end of the chain (Execute never does).
+    void setFollowRedirects(bool follow) { m_followRedirects = follow; }
     QString caFile() const { return m_caFile; }
 
     // The status line and headers of the answer, a blank line, then its
@@ -65,6 +67,7 @@ private:
     QString m_url;
     int m_requestTimeoutSeconds = 0;
     QString m_caFile;
+    bool m_followRedirects = false;
     std::unique_ptr<Transfer> m_transfer;
     qsizetype m_chunkPosition = 0;
 };

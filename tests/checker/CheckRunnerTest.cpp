@@ -29,10 +29,11 @@ QString page(const QString& body, int status = 200, const QString& header = {})
         query.append({"header", header});
     return server().url(FixtureServer::path("/page", query));
 }
-QString redirect(const QString& to, int pad = 0)
+QString redirect(const QString& to, int pad = 0, int status = 301)
 {
-    return server().url(
-        FixtureServer::path("/redirect", {{"to", to}, {"pad", QString::number(pad)}}));
+    return server().url(FixtureServer::path(
+        "/redirect",
+        {{"to", to}, {"pad", QString::number(pad)}, {"status", QString::number(status)}}));
 }
 
 class CheckRunnerTest : public testing::Test, public CheckerRig {
@@ -111,38 +112,51 @@ TEST_F(CheckRunnerTest, AllFavoritesGetTheirLightsNamesAndAddresses)
     EXPECT_THAT(m_commands, ElementsAre(5, 6, 5, 6));
 }
 
-// A redirect chain leads a favorite's address only to web and file transfer
-// addresses the file gives back as written, within ten hops.
-TEST_F(CheckRunnerTest, OnlyFetchableAddressesThatReadBackAreWrittenFromRedirects)
+// The verdict comes from the end of the chain, and only a permanent move
+// (301, 308, a refresh tag) to a live page, within twenty hops, to an
+// address the file gives back as written, changes a favorite's address.
+TEST_F(CheckRunnerTest, OnlyPermanentMovesToLivePagesAreWritten)
 {
-    const QString limit = server().url("/page?x=");
+    const QString limit = server().url("/page?title=Far&x=");
+    const QString live = titled("Live");
+    const QString refresh =
+        page("<meta http-equiv=\"refresh\" content=\"0; URL=" + live.toHtmlEscaped() + "\">");
     const struct {
         QString start;
-        QString written; // empty: the start stays
+        QString want;    // the light, then the address written when it changed
+        QString renamed; // the end page's title, when the favorite takes it
     } rows[] = {
-        {server().url("/hops?n=10"), server().url("/hops?n=0")},
-        {server().url("/hops?n=11"), {}},
-        {server().url("/loop"), {}},
-        {redirect("https://127.0.0.1:1/s"), "https://127.0.0.1:1/s"},
-        {redirect("ftp://127.0.0.1:1/f"), "ftp://127.0.0.1:1/f"},
-        {redirect("FTPS://127.0.0.1:1/f"), "FTPS://127.0.0.1:1/f"},
-        {redirect("javascript:alert(1)"), {}},
-        {redirect("file:///etc/passwd"), {}},
-        {redirect("gopher://127.0.0.1:1/"), {}},
-        {redirect("/page?x=", 2083 - limit.size()), limit + QString(2083 - limit.size(), 'a')},
-        {redirect("/page?x=", 2084 - limit.size()), {}},
+        {server().url("/hops?n=20&status=308"),
+         "GREENCHECK " + server().url("/hops?n=0&status=308"), "Chain End"},
+        {server().url("/hops?n=21&status=301"), "YELLOWRESULT"},
+        {server().url("/hops?n=3"), "GREENCHECK"},
+        {server().url("/loop"), "YELLOWRESULT"},
+        {redirect(live, 0, 302), "GREENCHECK"},
+        {redirect(live, 0, 307), "GREENCHECK"},
+        {redirect(redirect(live, 0, 302)), "GREENCHECK"},
+        {redirect(page({}, 404)), "REDRESULT"},
+        {redirect(page("<title>Busy</title>", 503)), "YELLOWRESULT"},
+        {redirect("https://127.0.0.1:1/s"), "YELLOWRESULT"},
+        {redirect("http://no-such-host.invalid/", 0, 302), "YELLOWRESULT"},
+        {redirect("javascript:alert(1)"), "YELLOWRESULT"},
+        {redirect("file:///etc/passwd"), "YELLOWRESULT"},
+        {redirect("http://"), "YELLOWRESULT"},
+        {redirect("https://:443/"), "YELLOWRESULT"},
+        {refresh, "GREENCHECK " + live, "Live"},
+        {redirect("/page?title=Far&x=", 2083 - limit.size()),
+         "GREENCHECK " + limit + QString(2083 - limit.size(), 'a'), "Far"},
+        {redirect("/page?title=Far&x=", 2084 - limit.size()), "GREENCHECK"},
     };
     for (size_t i = 0; i < std::size(rows); ++i)
         favorite(QStringLiteral("Row %1").arg(i), rows[i].start, {"Rename=1"});
-    const int loops = FixtureNumber(server(), "/count?path=/loop");
     checkAll();
     for (size_t i = 0; i < std::size(rows); ++i) {
-        EXPECT_EQ(urlIn(QStringLiteral("Row %1").arg(i)),
-                  rows[i].written.isEmpty() ? rows[i].start : rows[i].written)
+        const QString name =
+            rows[i].renamed.isEmpty() ? QStringLiteral("Row %1").arg(i) : rows[i].renamed;
+        const QString url = urlIn(name);
+        EXPECT_EQ(lightsOf({name}) + (url == rows[i].start ? "" : " " + url), rows[i].want)
             << "row " << i;
     }
-    EXPECT_EQ(FixtureNumber(server(), "/count?path=/loop"), loops + 1)
-        << "a chain back to an address it passed is followed no further";
 }
 
 // Dead favorites from any depth (a folder called Favorites is no root) move

@@ -10,7 +10,7 @@ path and query; every one takes delay=MS, waited before anything is sent:
   /big?size=N                        a 200 of N bytes of HTML
   /gzipbomb?size=N, /gzip?body=TEXT  gzip bodies (the bomb inflates to N)
   /redirect?to=URL&status=302&pad=N  a redirect (N letters "a" appended)
-  /loop, /hops?n=N                   a 301 to itself; a chain of N redirects
+  /loop, /hops?n=N&status=S          a 301 to itself; a chain of N redirects (302)
   /echo                              the request head as the body
   /count?path=P, /peak?path=P        requests so far; most waiting at once
   anything else                      404
@@ -160,9 +160,11 @@ def serve_gzipbomb(conn, request):
 
 
 def serve_hops(conn, request):
-    left = request.number("n", 0)
-    headers = ["Location: /hops?n=%d" % (left - 1)] if left > 0 else ["Content-Type: text/html"]
-    respond(conn, request, 302 if left > 0 else 200, headers)
+    left, status = request.number("n", 0), request.number("status", 302)
+    headers = (["Location: /hops?n=%d&status=%d" % (left - 1, status)] if left > 0
+               else ["Content-Type: text/html"])
+    body = b"" if left > 0 else b"<title>Chain End</title>"
+    respond(conn, request, status if left > 0 else 200, headers, body)
 
 
 def serve_text(conn, request, text):

@@ -1,0 +1,103 @@
+#include "RedirectChain.h"
+
+#include "platform/Transfer.h"
+#include "Probe.h"
+
+#include <QRandomGenerator>
+#include <QSet>
+#include <QUrl>
+
+namespace norvale {
+
+namespace {
+
+LinkResult noAnswer(const QString& reason)
+{
+    LinkResult result;
+    result.Status = LinkResult::NoAnswer;
+    result.Reason = reason;
+    return result;
+}
+
+// A site that serves its error page with success answers an address that
+// cannot exist with the same title as the favorite's page: then that page
+// is the error page. Anything else (another title, a redirect elsewhere, an
+// honest 404, no answer) leaves the page alive.
+bool servesErrorPageWithSuccess(const QString& at, const LinkResult& page, int timeoutMs,
+                                const ProbeFunction& probe)
+{
+    const LinkResult other = probe(AddressThatCannotExist(at), timeoutMs);
+    return other.Successful && other.Hops == 0 && other.Title == page.Title;
+}
+
+QString whereItWent(const LinkResult& result)
+{
+    if (result.Status == LinkResult::Alive)
+        return result.Permanent
+                   ? QStringLiteral("moved permanently to %1").arg(result.EndAddress)
+                   : QStringLiteral("redirected to %1 (temporary)").arg(result.EndAddress);
+    return QStringLiteral("%1 after a redirect to %2").arg(result.Reason, result.EndAddress);
+}
+
+} // namespace
+
+QString AddressThatCannotExist(const QString& url)
+{
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    QString path = QStringLiteral("/");
+    for (int i = 0; i < 24; ++i)
+        path += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(36)]);
+    QUrl address(url, QUrl::TolerantMode);
+    address.setPath(path);
+    address.setQuery(QString());
+    address.setFragment(QString());
+    return address.toString(QUrl::FullyEncoded);
+}
+
+LinkResult FollowToTheEnd(const QString& url, int timeoutMs, const ProbeFunction& probe)
+{
+    LinkResult result = probe(url, timeoutMs);
+    QString at = result.EndAddress.isEmpty() ? url : result.EndAddress;
+    int hops = result.Hops;
+    bool permanent = result.Permanent;
+    QSet<QString> seen{url, at};
+    // A refresh tag is one more step, and a permanent one.
+    while (result.Status == LinkResult::Alive && !result.Redirect.isEmpty()) {
+        const QString target = result.Redirect;
+        if (!Probe::IsWebAddress(target)) {
+            result = noAnswer(QStringLiteral("redirect to an address a browser will not open"));
+            at = url;
+            break;
+        }
+        if (++hops > kMostRedirects || seen.contains(target)) {
+            result = noAnswer(QStringLiteral("redirect loop"));
+            at = url;
+            break;
+        }
+        seen.insert(target);
+        result = probe(target, timeoutMs);
+        hops += result.Hops;
+        permanent = permanent && result.Permanent;
+        at = result.EndAddress.isEmpty() ? target : result.EndAddress;
+        if (hops > kMostRedirects) {
+            result = noAnswer(QStringLiteral("redirect loop"));
+            at = url;
+            break;
+        }
+    }
+    result.Redirect.clear();
+    result.Hops = hops;
+    result.Permanent = permanent;
+    result.EndAddress = at == url ? QString() : at;
+    if (result.Status == LinkResult::Alive && result.Successful && result.SuspectTitle &&
+        servesErrorPageWithSuccess(at, result, timeoutMs, probe)) {
+        result.Status = LinkResult::Dead;
+        result.Successful = false;
+        result.Reason = QStringLiteral("error page served with success");
+    }
+    if (!result.EndAddress.isEmpty())
+        result.Reason = whereItWent(result);
+    return result;
+}
+
+} // namespace norvale
