@@ -1,0 +1,242 @@
+// Verdicts as a browser's user sees them, against a real nginx and a real FTP
+// server: status codes, whole redirect chains, titles and reasons, the same
+// one at a time and many at once, with renaming on and off.
+
+#include "CheckerRig.h"
+#include "platform/ProfileFile.h"
+#include "support/FtpServer.h"
+#include "support/NginxServer.h"
+
+#include <gmock/gmock.h>
+#include <QUrl>
+
+using namespace norvale;
+using namespace norvale::test;
+
+namespace {
+
+QString html(const QString& body)
+{
+    return QStringLiteral("default_type text/html; return 200 '%1';").arg(body);
+}
+QString at(const QString& location, const QString& body)
+{
+    return QStringLiteral("location = %1 { %2 }").arg(location, body);
+}
+// A redirect with a Location header nginx would not make itself.
+QString bareRedirect(const QString& location, int code, const QString& target)
+{
+    return at(location,
+              QStringLiteral("add_header Location \"%1\" always; return %2;").arg(target).arg(code));
+}
+
+const QStringList kSite{
+    at("/ok", html("<title>Fine Page</title>")),
+    at("/empty", "return 200 '';"),
+    at("/notfound", "return 404;"),
+    at("/gone", "return 410;"),
+    at("/bad", "return 400;"),
+    at("/method", "return 405;"),
+    at("/legal", "return 451;"),
+    at("/login", "return 401;"),
+    at("/forbidden", "return 403;"),
+    at("/busy", "return 429;"),
+    at("/unavailable", "return 503;"),
+    at("/crash", "return 500;"),
+    at("/friendly", "error_page 500 /friendly.html; return 500;"),
+    at("/browsers-only",
+       "if ($http_user_agent !~ Mozilla) { return 403; } " + html("<title>For Browsers</title>")),
+    at("/handling", html("<title>Error Handling in C++</title>")),
+    at("/terror", html("<title>Terrorism studies</title>")),
+    at("/titled-error", html("<title>Page Not Found | Example Shop</title>")),
+    at("/cafe", html("<title>Caf&eacute; &amp; Cr&egrave;me  M&uuml;nchen</title>")),
+    at("/signin", html("<title>Sign in</title>")),
+    at("/challenge", html("<title>Just a moment...</title>")),
+    at("/r301", "return 301 /ok;"),
+    at("/r308", "return 308 /ok;"),
+    at("/r302", "return 302 /ok;"),
+    at("/r303", "return 303 /ok;"),
+    at("/r307", "return 307 /ok;"),
+    at("/r301-404", "return 301 /notfound;"),
+    at("/r301-503", "return 301 /unavailable;"),
+    at("/bounce", "return 302 /signin?next=/account;"),
+    at("/mixed", "return 301 /r302;"),
+    at("/loop", "return 301 /loop;"),
+    at("/nohost", "return 302 http://no-such-host.invalid/;"),
+    bareRedirect("/to-script", 301, "javascript:alert(1)"),
+    bareRedirect("/to-file", 301, "file:///etc/passwd"),
+    bareRedirect("/to-nothing", 301, "http://"),
+    bareRedirect("/to-port-only", 308, "https://:443/"),
+    at("/cookie", "if ($cookie_seen = 1) { " + html("<title>Welcome Back</title>") +
+                      " } add_header Set-Cookie \"seen=1; Path=/\"; return 302 /cookie;"),
+};
+
+// A site that answers every address with success and the same page.
+const QStringList kSoftSite{
+    at("/real", html("<title>Real Page</title>")),
+    "location / { " + html("<title>Oops, that page was not found - Shop</title>") + " }",
+};
+
+struct Servers {
+    Servers()
+    {
+        site.writeFile("friendly.html", "<title>We will be right back</title>");
+        site.writeFile("with space.html", "<title>Spaced Out</title>");
+        site.writeFile("refresh.html", "<meta http-equiv=\"refresh\" content=\"0; URL=/ok\">");
+        secure.writeFile("ok.html", "<title>Secure Page</title>");
+        ftp.writeFile("file.txt", "a file");
+        qputenv("NORVALE_CA_FILE", secure.caFile().toUtf8());
+    }
+    NginxServer site{kSite};
+    NginxServer softSite{kSoftSite};
+    NginxServer secure{{}, NginxServer::Scheme::Https};
+    NginxServer untrusted{{}, NginxServer::Scheme::Https};
+    FtpServer ftp;
+};
+Servers& servers()
+{
+    static Servers instance;
+    return instance;
+}
+
+struct Case {
+    QString name;
+    QString url;
+    QString want; // "light, then the address written (a path) or the new name"
+};
+
+QList<Case> cases()
+{
+    Servers& s = servers();
+    const QString longAddress = s.site.url("/ok?q=" + QString(2500, 'x'));
+    auto site = [&](const QString& path) { return s.site.url(path); };
+    return {
+        // The status code of the final answer decides first.
+        {"Ok", site("/ok"), "GREENCHECK name Fine Page"},
+        {"Empty", site("/empty"), "REDRESULT"},
+        {"Not Found", site("/notfound"), "REDRESULT"},
+        {"Gone", site("/gone"), "REDRESULT"},
+        {"Bad", site("/bad"), "REDRESULT"},
+        {"Method", site("/method"), "REDRESULT"},
+        {"Legal", site("/legal"), "REDRESULT"},
+        {"Login", site("/login"), "GREENCHECK"},
+        {"Forbidden", site("/forbidden"), "YELLOWRESULT"},
+        {"Busy", site("/busy"), "YELLOWRESULT"},
+        {"Unavailable", site("/unavailable"), "YELLOWRESULT"},
+        {"Crash", site("/crash"), "YELLOWRESULT"},
+        {"Friendly", site("/friendly"), "YELLOWRESULT"},
+        {"Browsers Only", site("/browsers-only"), "GREENCHECK name For Browsers"},
+        {"FTP File", s.ftp.url("/file.txt"), "GREENCHECK"},
+        {"FTP Missing", s.ftp.url("/missing.txt"), "REDRESULT"},
+        {"FTP Refused", s.ftp.url("/file.txt", "user:wrong"), "YELLOWRESULT"},
+        {"Secure", s.secure.url("/ok.html"), "GREENCHECK name Secure Page"},
+        {"Untrusted", s.untrusted.url("/"), "YELLOWRESULT"},
+        // Redirects: the verdict from the end; only permanent moves written.
+        {"R301", site("/r301"), "GREENCHECK /ok name Fine Page"},
+        {"R308", site("/r308"), "GREENCHECK /ok name Fine Page"},
+        {"R302", site("/r302"), "GREENCHECK"},
+        {"R303", site("/r303"), "GREENCHECK"},
+        {"R307", site("/r307"), "GREENCHECK"},
+        {"R301 To 404", site("/r301-404"), "REDRESULT"},
+        {"R301 To 503", site("/r301-503"), "YELLOWRESULT"},
+        {"Bounce", site("/bounce"), "GREENCHECK"},
+        {"Mixed", site("/mixed"), "GREENCHECK"},
+        {"Loop", site("/loop"), "YELLOWRESULT"},
+        {"No Host", site("/nohost"), "YELLOWRESULT"},
+        {"To Script", site("/to-script"), "YELLOWRESULT"},
+        {"To File", site("/to-file"), "YELLOWRESULT"},
+        {"To Nothing", site("/to-nothing"), "YELLOWRESULT"},
+        {"To Port Only", site("/to-port-only"), "YELLOWRESULT"},
+        {"Cookie", site("/cookie"), "GREENCHECK"},
+        {"Refresh", site("/refresh.html"), "GREENCHECK /ok name Fine Page"},
+        // Addresses as a browser sends them, read whole.
+        {"Spaced", site("/with space.html"), "GREENCHECK name Spaced Out"},
+        {"Long", longAddress, "GREENCHECK name Fine Page"},
+        // Titles: decoded, and an error title only when it is an error page.
+        {"Handling", site("/handling"), "GREENCHECK name Error Handling in C++"},
+        {"Terror", site("/terror"), "GREENCHECK name Terrorism studies"},
+        {"Titled Error", site("/titled-error"), "REDRESULT"},
+        {"Cafe", site("/cafe"), "GREENCHECK name Caf\u00e9 & Cr\u00e8me M\u00fcnchen"},
+        {"Sign In", site("/signin"), "GREENCHECK"},
+        {"Challenge", site("/challenge"), "GREENCHECK"},
+        {"Soft Error", s.softSite.url("/gone-product"), "REDRESULT"},
+        {"Soft Real", s.softSite.url("/real"), "GREENCHECK name Real Page"},
+    };
+}
+
+// One run over every case: what each favorite shows and how its file changed.
+class CaseRun : public CheckerRig {
+public:
+    CaseRun(int parallel, bool rename)
+    {
+        settings.AutoThrottle = false;
+        settings.Timeout = 3000;
+        settings.Parallel = parallel;
+        settings.ChangeName = rename;
+        for (const Case& c : cases())
+            favorite(c.name, c.url);
+        checkAll();
+    }
+    // "light", then " PATH" when the address changed, then " name NAME" when renamed.
+    QString outcome(const Case& c) const
+    {
+        const TreeNode* node = NodeNamed(tree, c.name);
+        QString name = c.name;
+        if (!node) {
+            for (int i = 1; i <= tree.count() && !node; ++i) {
+                const TreeNode* candidate = tree.node(i);
+                if (!candidate->isFolder() && urlOf(candidate->text()).startsWith(c.url.left(40)) &&
+                    !isCase(candidate->text()))
+                    node = candidate, name = candidate->text();
+            }
+        }
+        if (!node)
+            return QStringLiteral("<gone>");
+        QString text = lightsOf({name});
+        const QString url = urlOf(name);
+        if (url != c.url)
+            text += " " + QUrl(url).path();
+        if (name != c.name)
+            text += " name " + name;
+        return text;
+    }
+
+private:
+    QString urlOf(const QString& name) const
+    {
+        return ProfileFile::read(temp.path("Favorites/" + name + ".url"), "InternetShortcut",
+                                 "URL", {});
+    }
+    static bool isCase(const QString& name)
+    {
+        const QList<Case> all = cases();
+        return std::any_of(all.begin(), all.end(), [&](const Case& c) { return c.name == name; });
+    }
+};
+
+QStringList outcomes(const CaseRun& run)
+{
+    QStringList lines;
+    for (const Case& c : cases())
+        lines.append(c.name + ": " + run.outcome(c));
+    return lines;
+}
+
+TEST(RealVerdicts, EachAnswerGivesTheLightAndChangeABrowsersUserExpects)
+{
+    QStringList expected;
+    for (const Case& c : cases())
+        expected.append(c.name + ": " + c.want);
+    const CaseRun oneAtATime(1, true);
+    EXPECT_EQ(outcomes(oneAtATime), expected);
+    const CaseRun many(24, true);
+    EXPECT_EQ(outcomes(many), expected) << "many at once give what one at a time gives";
+
+    // Renaming off, the shipped default: the same lights, and no file changes.
+    QStringList lightsOnly;
+    for (const Case& c : cases())
+        lightsOnly.append(c.name + ": " + c.want.section(' ', 0, 0));
+    EXPECT_EQ(outcomes(CaseRun(24, false)), lightsOnly);
+}
+
+} // namespace
