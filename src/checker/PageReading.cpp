@@ -1,10 +1,5 @@
 #include "PageReading.h"
 
-#include "platform/TextDecoding.h"
-
-#include <algorithm>
-#include <array>
-#include <limits>
 #include <QLocale>
 #include <QTimeZone>
 #include <QUrl>
@@ -12,20 +7,6 @@
 namespace norvale {
 
 namespace {
-
-// The character a code of the Windows single-byte code page stands for.
-const QString& windowsCharacter(int code)
-{
-    static const std::array<QString, 256> table = [] {
-        std::array<QString, 256> characters;
-        for (int i = 0; i < 256; ++i) {
-            const char byte = char(i);
-            characters[size_t(i)] = DecodeWindows1252(QByteArrayView(&byte, 1));
-        }
-        return characters;
-    }();
-    return table[size_t(code)];
-}
 
 // A redirect target as a browser follows it: a relative one is resolved
 // against the address that was asked for ("/new" on "http://h/old" is
@@ -62,60 +43,6 @@ QString refreshTarget(const QString& text)
         return QString();
     // An attribute's "&" is written "&amp;" in a well-made page.
     return inside.mid(url + 4, quote - url - 4).replace(QLatin1String("&amp;"), QLatin1String("&"));
-}
-
-// One pass over the text, so that any page title takes time in proportion
-// to its length. A reference is "&#", decimal digits and ";": below 256 it
-// becomes that character of the Windows code page, above it goes. Anything
-// else stays as it is. A "&" that a reference gives may open the next one
-// ("&#38;#65;" gives "A").
-QString withNumericReferences(QStringView text)
-{
-    QString out;
-    out.reserve(text.size());
-    bool carriedAmpersand = false; // a "&" just given by a reference, not yet written
-    qsizetype at = 0;
-    while (at < text.size()) {
-        const bool opens = carriedAmpersand ? text.at(at) == QLatin1Char('#')
-                                            : text.sliced(at).startsWith(QLatin1String("&#"));
-        if (!opens) {
-            if (carriedAmpersand)
-                out += QLatin1Char('&');
-            else
-                out += text.at(at++);
-            carriedAmpersand = false;
-            continue;
-        }
-        const qsizetype digitsFrom = at + (carriedAmpersand ? 1 : 2);
-        qsizetype digitsEnd = digitsFrom;
-        qint64 code = 0;
-        while (digitsEnd < text.size() && text.at(digitsEnd).isDigit() &&
-               text.at(digitsEnd).unicode() < 128) {
-            code = std::min<qint64>(code * 10 + text.at(digitsEnd).digitValue(), qint64(1) << 32);
-            ++digitsEnd;
-        }
-        const bool isReference = digitsEnd > digitsFrom && digitsEnd < text.size() &&
-                                 text.at(digitsEnd) == QLatin1Char(';') &&
-                                 code <= std::numeric_limits<int>::max();
-        if (!isReference) {
-            out += QLatin1String("&#");
-            at = digitsFrom;
-            carriedAmpersand = false;
-            continue;
-        }
-        at = digitsEnd + 1;
-        carriedAmpersand = false;
-        if (code >= 256)
-            continue;
-        const QString& character = windowsCharacter(int(code));
-        if (character == QLatin1String("&"))
-            carriedAmpersand = true;
-        else
-            out += character;
-    }
-    if (carriedAmpersand)
-        out += QLatin1Char('&');
-    return out;
 }
 
 } // namespace
@@ -158,49 +85,6 @@ QString FindTitle(const QString& text)
     if (open < 0 || close < open + 7)
         return QString();
     return text.mid(open + 7, close - open - 7);
-}
-
-QString CleanTitle(QString title)
-{
-    title.remove(QLatin1Char('\t'));
-    title.remove(QLatin1Char('\r'));
-    title.remove(QLatin1Char('\n'));
-    title.replace(QLatin1String("&amp;"), QLatin1String("&"));
-    title.replace(QLatin1String("&quot;"), QLatin1String("\""));
-    title.replace(QLatin1String("&copy;"), QString(QChar(0xA9)));
-    title.replace(QLatin1String("&reg;"), QString(QChar(0xAE)));
-    title.remove(QLatin1String("&trade;"));
-    title.remove(QLatin1String("&#153;"));
-    qsizetype first = 0;
-    while (first < title.size() && title.at(first) == QLatin1Char(' '))
-        ++first;
-    qsizetype end = title.size();
-    while (end > first && title.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return withNumericReferences(QStringView(title).sliced(first, end - first));
-}
-
-bool IsChallengeTitle(const QString& title)
-{
-    static const QStringList kChallenges{
-        QStringLiteral("just a moment..."), QStringLiteral("attention required!"),
-        QStringLiteral("access denied"),    QStringLiteral("sign in"),
-        QStringLiteral("log in"),
-    };
-    return kChallenges.contains(title.trimmed().toLower());
-}
-
-bool MentionsError(const QString& title)
-{
-    return title.contains(QLatin1String("error"), Qt::CaseInsensitive) ||
-           title.contains(QLatin1String("not found"), Qt::CaseInsensitive);
-}
-
-bool IsErrorTitle(const QString& title)
-{
-    return title.contains(QLatin1String("ERROR"), Qt::CaseInsensitive) ||
-           title.contains(QLatin1String("NOT FOUND"), Qt::CaseInsensitive) ||
-           title.startsWith(QLatin1String("404")) || title.startsWith(QLatin1String("400"));
 }
 
 } // namespace norvale

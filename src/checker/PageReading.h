@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PageTitles.h"
+
 #include <optional>
 #include <QDateTime>
 #include <QString>
@@ -25,21 +27,7 @@ QDateTime CheckDate(const QString& text, const QDateTime& now);
 std::optional<QDateTime> PageDate(const QString& text);
 
 // The text between "<TITLE>" and "</TITLE>" (any letter case), "" when
-// either is missing or they stand the wrong way round.
+// either is missing or they stand the wrong way round; PageTitles.h reads it.
 QString FindTitle(const QString& text);
-
-// Line breaks and tabs removed, the common entities and numeric references
-// turned into characters, outer spaces trimmed.
-QString CleanTitle(QString title);
-
-// True for the title of a bot check, login or other interstitial page,
-// which never names a favorite.
-bool IsChallengeTitle(const QString& title);
-
-// True when the title mentions an error or something not found.
-bool MentionsError(const QString& title);
-
-// True for a title that names an error page.
-bool IsErrorTitle(const QString& title);
 
 } // namespace norvale

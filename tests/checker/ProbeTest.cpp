@@ -59,7 +59,8 @@ TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
     } rows[] = {
         {page("<html><TITLE>Tom &amp; Jerry&#33;</TITLE>"), "A|Tom & Jerry!|"},
         {FixtureServer::path("/page", {}), "D||"},
-        {page("<title>404 Not Found &amp;c</title>"), "D|404 Not Found &c|"},
+        {page("<title>404 Not Found - Tom &amp; Jerry</title>"),
+         "D|404 Not Found - Tom & Jerry|"},
         {page("<title>Welcome</title>", "404"), "D|Welcome|"},
         {page("<title>Welcome</title>", "410"), "G|Welcome|"},
         {page("<title>Welcome</title>", "500"), "N|Welcome|"},
@@ -154,27 +155,94 @@ TEST_F(ProbeTest, CertificateIsVerifiedAgainstTheTrustedAuthorities)
     EXPECT_EQ(check(url, 2000).Title, "Secure");
 }
 
+// Written title | the title a browser's user reads.
 TEST(PageReading, TitlesAreCleaned)
 {
-    for (const char* row :
-         {"Tom &amp; Jerry&#33;|Tom & Jerry!", "A&#8364;B|AB",
-          "Broken\r\nover\tlines|Brokenoverlines", "&AMP;|&AMP;",
-          "  say &quot;hi&quot;  |say \"hi\"", "Brand&trade;&#153; Shop|Brand Shop",
-          "caf&#233;|caf\u00e9", "&#128; sign|\u20ac sign", "&#38;#65;|A",
-          "hex &#x41; stays, &#65; goes|hex &#x41; stays, A goes", "no end &#65|no end &#65",
-          "&#38;#38;#65;&#38;#x;|A&#x;", "&#0000065;&#4294967361;&#;|A&#4294967361;&#;",
-          "&#a&#66;;|&#aB;"})
+    for (const char* row : {
+             "Tom &amp; Jerry&#33;|Tom & Jerry!",
+             "Caf&eacute; &amp; Cr&egrave;me  M&uuml;nchen|Caf\u00e9 & Cr\u00e8me M\u00fcnchen",
+             "A &ndash; B&hellip;|A \u2013 B\u2026",
+             "Brand&trade;|Brand\u2122",
+             // The first and last names of the table, two characters, one past 0xFFFF.
+             "&AElig;&AMP;&zwnj;|\u00c6&\u200c",
+             "&NotEqualTilde;&Afr;|\u2242\u0338\U0001D504",
+             "&CounterClockwiseContourIntegral; &CounterClockwiseContourIntegrals;|"
+             "\u2233 &CounterClockwiseContourIntegrals;",
+             "&eacute &notit; &unknown; &amp|&eacute &notit; &unknown; &amp",
+             "caf&#233; &#xE9;&#XE9; &#0000065;&#x1F600;|caf\u00e9 \u00e9\u00e9 A\U0001F600",
+             "&#128; &#153; &#x9F; &#129;|\u20ac \u2122 \u0178 \u0081",
+             "&#0;&#xD800;&#x110000;&#4294967361;|\ufffd\ufffd\ufffd\ufffd",
+             "&#38;#65; &amp;lt; &#38;amp;|&#65; &lt; &amp;",
+             "no end &#65 &#x; &#xG; &#; &#a&#66;;|no end &#65 &#x; &#xG; &#; &#aB;",
+             "Broken\r\nover\tlines|Broken over lines",
+             "\f  say &quot;hi&quot;&#10; &nbsp;\u00a0|say \"hi\"",
+             "a&nbsp;&nbsp;b&#9;&#13;c|a b c",
+         })
         EXPECT_EQ(CleanTitle(QString(row).section('|', 0, 0)), QString(row).section('|', 1)) << row;
 }
 
+// A cleaned title, then which of these say yes: Error title, Challenge title, Mentions an error.
 TEST(PageReading, TitlesStatusAndErrorWords)
 {
     EXPECT_EQ(FindTitle("<html><TiTlE>Home</tItLe>") + FindTitle("</title> then <title>late"),
               "Home");
-    for (const char* error : {"Server Error in Application", "page not found", "400 Bad Request"})
-        EXPECT_TRUE(IsErrorTitle(error)) << error;
-    EXPECT_FALSE(IsErrorTitle("Room 404") || IsErrorTitle("Welcome"));
     EXPECT_EQ(GetStatusCode("short") + GetStatusCode("<html>not a status line"), 0);
+    const struct {
+        const char *title, *says;
+    } rows[] = {
+        {"404", "E"},
+        {"410", "E"},
+        {"Error", "EM"},
+        {"404 Not Found", "EM"},
+        {"Error 404 - Example", "EM"},
+        {"404 | Page not found | Example", "EM"},
+        {"Page Not Found \u2013 Example Site", "EM"},
+        {"Example \u2014 File not found", "EM"},
+        {"Document Not Found \u00b7 Example", "EM"},
+        {"Example :: Oops! Page not found.", "EM"},
+        {"Example: Sorry, page not found", "EM"},
+        {"500 Internal Server Error", "EM"},
+        {"Server Error in '/' Application.", "EM"},
+        {"400 Bad Request", "E"},
+        {"The page cannot be found", "E"},
+        {"This page does not exist. : Example", "E"},
+        {"Error Handling in C++", "M"},
+        {"Errors and omissions", "M"},
+        {"Terrorism studies", "M"},
+        {"How to fix error 404 on your site", "M"},
+        {"Not Found - Example - Blog", "M"},
+        {"Error - A - B - C", "M"},
+        {"Room 404", ""},
+        {"Welcome", ""},
+        {"Gone with the Wind", ""},
+        {"Just a moment...", "C"},
+        {"Attention Required! | Cloudflare", "C"},
+        {"Access denied", "C"},
+        {"Access Denied", "C"},
+        {"Sign in", "C"},
+        {"Sign In - Google Accounts", "C"},
+        {"Sign in to GitHub \u00b7 GitHub", "C"},
+        {"Log in", "C"},
+        {"Login", "C"},
+        {"Log In | Example", "C"},
+        {"Please wait...", "C"},
+        {"Verifying you are human", "C"},
+        {"Checking your browser before accessing", "C"},
+        {"DDoS-Guard", "C"},
+        {"Security check", "C"},
+        {"Captcha", "C"},
+        {"Are you a robot?", "C"},
+        {"One more step", "C"},
+        {"Human verification", "C"},
+        {"Login Systems Explained", ""},
+    };
+    for (const auto& row : rows) {
+        const QString title = row.title;
+        const std::string says = std::string(IsErrorTitle(title) ? "E" : "") +
+                                 (IsChallengeTitle(title) ? "C" : "") +
+                                 (MentionsError(title) ? "M" : "");
+        EXPECT_EQ(says, row.says) << row.title;
+    }
 }
 
 TEST(PageReading, RefreshTargetsResolveAsABrowserResolvesThem)
