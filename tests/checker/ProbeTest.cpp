@@ -59,8 +59,7 @@ TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
     } rows[] = {
         {page("<html><TITLE>Tom &amp; Jerry&#33;</TITLE>"), "A|Tom & Jerry!|"},
         {FixtureServer::path("/page", {}), "D||"},
-        {page("<title>404 Not Found - Tom &amp; Jerry</title>"),
-         "D|404 Not Found - Tom & Jerry|"},
+        {page("<title>404 Not Found - Tom &amp; Jerry</title>"), "D|404 Not Found - Tom & Jerry|"},
         {page("<title>Welcome</title>", "404"), "D|Welcome|"},
         {page("<title>Welcome</title>", "410"), "G|Welcome|"},
         {page("<title>Welcome</title>", "500"), "N|Welcome|"},
