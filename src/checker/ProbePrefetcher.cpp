@@ -10,6 +10,7 @@
 #include "shell/AppSettings.h"
 #include "StatusLights.h"
 
+#include <algorithm>
 #include <QUrl>
 
 namespace norvale {
@@ -36,10 +37,15 @@ struct ProbePrefetcher::Entry {
     bool fetch = false;        // false: bypassed, or nothing to fetch ahead
     Stage stage = Stage::Waiting;
     std::unique_ptr<Transfer> transfer;
-    // Once landed: how the fetch ended (without its text) and, when it came
-    // whole, the judgement of its answer.
-    TransferOutcome ending;
-    LinkResult judged;
+    // Once landed: each fetch of the chain (the favorite's address, then
+    // the refresh tags' targets), how it ended (without its text) and, when
+    // it came whole, the judgement of its answer; weighed at its turn.
+    struct Step {
+        QString url;
+        TransferOutcome ending;
+        LinkResult judged;
+    };
+    std::vector<Step> steps;
 };
 
 ProbePrefetcher::ProbePrefetcher(TransferEngine& engine, TransferControl& control,
@@ -170,20 +176,30 @@ void ProbePrefetcher::start(Entry& entry)
 }
 
 // The fetch has ended, or is of no more use: keep how it ended and the
-// judgement of a whole answer; let go of the rest.
+// judgement of a whole answer; let go of the rest. A page whose refresh tag
+// sends its visitors on has the next page fetched at once, so that the
+// chain is in when its turn comes.
 void ProbePrefetcher::land(Entry& entry)
 {
     const TransferOutcome& outcome = entry.transfer->outcome();
+    Entry::Step step{entry.url, outcome, LinkResult()};
     if (outcome.result == TransferOutcome::Result::Complete)
-        entry.judged = m_judge.JudgeAnswer(outcome, entry.url);
-    entry.ending = outcome;
-    entry.ending.headers.clear();
-    entry.ending.body.clear();
+        step.judged = m_judge.JudgeAnswer(outcome, entry.url);
+    step.ending.headers.clear();
+    step.ending.body.clear();
     entry.transfer.reset();
-    entry.stage = Entry::Stage::Landed;
-    ++m_readyAhead;
     --m_hosts[entry.host].inFlight;
     offer(entry.host);
+    const QString next = step.judged.Status == LinkResult::Alive ? step.judged.Redirect : QString();
+    entry.steps.push_back(std::move(step));
+    if (!m_abandoned && Probe::IsWebAddress(next) && entry.steps.size() <= size_t(kMostRedirects)) {
+        entry.url = next;
+        entry.host = QUrl(next).host().toLower();
+        start(entry);
+        return;
+    }
+    entry.stage = Entry::Stage::Landed;
+    ++m_readyAhead;
 }
 
 void ProbePrefetcher::stopFetch(Entry& entry)
@@ -238,8 +254,7 @@ void ProbePrefetcher::releasePassed(qsizetype index)
             break;
         }
         passed.stage = Entry::Stage::Done;
-        passed.judged = LinkResult();
-        passed.ending = TransferOutcome();
+        passed.steps = {};
         passed.url = QString();
         passed.host = QString();
     }
@@ -277,15 +292,19 @@ std::optional<LinkResult> ProbePrefetcher::take(const TreeNode* node, const QStr
     if (found == m_byNode.cend())
         return std::nullopt;
     Entry& entry = m_entries[size_t(*found)];
-    if (entry.stage != Entry::Stage::Landed)
+    if (entry.stage == Entry::Stage::Landed) {
+        entry.stage = Entry::Stage::Done;
+        --m_readyAhead;
+    }
+    // Each step once, while the favorite has its turn; anything else (a
+    // second look at the site) is fetched live.
+    const auto step = std::find_if(entry.steps.begin(), entry.steps.end(),
+                                   [&](const Entry::Step& s) { return s.url == url; });
+    if (entry.stage != Entry::Stage::Done || step == entry.steps.end())
         return std::nullopt;
-    // Only the first probe: a refresh tag's target is fetched live.
-    entry.stage = Entry::Stage::Done;
-    --m_readyAhead;
-    if (entry.url != url)
-        return std::nullopt;
-    return m_judge.Settle(std::exchange(entry.ending, TransferOutcome()), EffectiveCutMs(timeoutMs),
-                          std::exchange(entry.judged, LinkResult()));
+    LinkResult result = m_judge.Settle(step->ending, EffectiveCutMs(timeoutMs), step->judged);
+    entry.steps.erase(step);
+    return result;
 }
 
 void ProbePrefetcher::abandonAllBut(const Entry* keep)
