@@ -422,11 +422,11 @@ TEST_F(PropertiesFormTest, OkWithoutChangesAddsThePrivateSectionAndLeavesTheRest
     favorite({}, longAddress);
     const QByteArray before = file();
     auto form = open(PrefPage::Properties);
-    EXPECT_EQ(form->text(TextBox::URL), longAddress.left(2083));
+    EXPECT_EQ(form->text(TextBox::URL), longAddress.trimmed());
     ASSERT_TRUE(form->ClickButton(OptionsButton::OK));
     EXPECT_EQ(file(),
               before + "[Brimwick]\r\nTimeout=1500\r\nRename=1\r\nShowNew=0\r\nBypass=0\r\n")
-        << "an address that was not edited is not rewritten, even one cut when read";
+        << "an address that was not edited is not rewritten, even a long one";
     EXPECT_EQ(m_settings.ProxyServer, " kept as it is ") << "not the options";
 }
 
