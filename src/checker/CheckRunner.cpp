@@ -95,7 +95,7 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     outcome.originalUrl = outcome.url;
     if (current.Bypass) {
         outcome.bypassed = true;
-        m_lights.SetLinkLight(LinkResult::Unchecked, node, std::nullopt, current.OwnTimeout);
+        m_lights.SetLinkLight({.Status = LinkResult::Unchecked}, node, current.OwnTimeout);
         return outcome;
     }
     outcome.result = probe(outcome.url, current.Timeout);
@@ -114,7 +114,7 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
                 outcome.url = m_parts.shortcuts.ReadLinkSettings(check.folderPath, node, current);
                 if (current.Bypass && check.kind != RunKind::One) {
                     outcome.bypassed = true;
-                    m_lights.SetLinkLight(LinkResult::Unchecked, node, std::nullopt,
+                    m_lights.SetLinkLight({.Status = LinkResult::Unchecked}, node,
                                           current.OwnTimeout);
                     return outcome;
                 }
@@ -124,9 +124,7 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     }
 
     const LinkResult& result = outcome.result;
-    m_lights.SetLinkLight(result.Status, node,
-                          result.PageDated ? std::optional(result.LastModified) : std::nullopt,
-                          current.OwnTimeout);
+    m_lights.SetLinkLight(result, node, current.OwnTimeout);
     // Only the title of a page that answered with success and lives may
     // replace the name its owner gave it: never an error page's, never a
     // redirect's.
@@ -193,7 +191,7 @@ void CheckRunner::checkInRun(const FavoriteCheck& check)
             RunRecord& record = m_records[*it];
             record.url = outcome.url;
             record.originalUrl = outcome.originalUrl;
-            record.status = outcome.bypassed ? LinkResult::Unchecked : outcome.result.Status;
+            record.status = check.node->status();
             record.title = outcome.result.Title;
             if (outcome.result.PageDated)
                 record.pageDate = outcome.result.LastModified;
@@ -217,7 +215,7 @@ QList<FavoriteCheck> CheckRunner::uncheckedFavorites() const
         TreeNode* node = m_parts.tree.node(index);
         if (node->isFolder())
             path = node->key();
-        else if (node->image() == m_parts.settings.LightUnchecked)
+        else if (node->status().light == Light::Unchecked)
             work.append({path, node, RunKind::All});
     }
     return work;
@@ -242,7 +240,7 @@ QList<TreeNode*> CheckRunner::deadBelowRoot() const
         TreeNode* node = m_parts.tree.node(index);
         if (node->kind() == NodeKind::FavoritesRoot)
             break;
-        if (!node->isFolder() && node->selectedImage() == m_parts.settings.LightDead)
+        if (!node->isFolder() && node->status().light == Light::Dead)
             dead.append(node);
     }
     return dead;
@@ -277,7 +275,7 @@ void CheckRunner::CheckAllLinks()
             }
             if (underRoot)
                 noteForReport(node);
-            if (m_parts.state.Checking && node->image() == m_parts.settings.LightUnchecked) {
+            if (m_parts.state.Checking && node->status().light == Light::Unchecked) {
                 checkInRun({folderPath, node, RunKind::All});
                 progress(++done, total);
             }
@@ -304,8 +302,7 @@ QList<int> CheckRunner::markOwnFavoritesUnchecked(TreeNode* folder)
     for (const auto& child : folder->children()) {
         if (child->isFolder())
             break;
-        m_parts.tree.setImage(child.get(), m_parts.settings.LightUnchecked);
-        m_parts.tree.setSelectedImage(child.get(), m_parts.settings.LightUnchecked);
+        m_parts.tree.setStatus(child.get(), {});
         noted.append(m_parts.tree.indexOf(child.get()));
     }
     return noted;
@@ -319,7 +316,7 @@ QList<TreeNode*> CheckRunner::deadAmong(const QList<int>& noted, const TreeNode*
     for (auto it = noted.crbegin(); it != noted.crend(); ++it) {
         TreeNode* favorite = m_parts.tree.node(*it);
         if (favorite && favorite->parent() == folder && !favorite->isFolder() &&
-            favorite->selectedImage() == m_parts.settings.LightDead)
+            favorite->status().light == Light::Dead)
             dead.append(favorite);
     }
     return dead;
@@ -359,7 +356,7 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
             // no longer one of this folder's favorites ends the walk.
             if (!favorite || favorite->isFolder() || favorite->parent() != folder)
                 break;
-            if (favorite->image() == m_parts.settings.LightUnchecked)
+            if (favorite->status().light == Light::Unchecked)
                 checkInRun({folderPath, favorite, RunKind::Folder});
             progress(++done, int(noted.size()));
         }
@@ -383,8 +380,7 @@ void CheckRunner::CheckOneLink()
     if (!node || node->isFolder() || !node->parent())
         return;
     busy(true);
-    m_parts.tree.setImage(node, m_parts.settings.LightUnchecked);
-    m_parts.tree.setSelectedImage(node, m_parts.settings.LightUnchecked);
+    m_parts.tree.setStatus(node, {});
     try {
         CheckFavorite({node->parent()->key(), node, RunKind::One},
                       [this](const QString& url, int timeoutMs) {
@@ -480,12 +476,13 @@ void CheckRunner::MoveDeadLink(TreeNode* node)
         m_records[*record].movedName = freeName;
         m_recordOf.erase(record);
     }
+    const FavoriteStatus status = node->status(); // its node under Dead Favorites keeps it
     m_parts.tree.remove(node);
     const auto& topLevel = m_parts.tree.topLevel();
     TreeNode* deadNode = topLevel.empty() ? nullptr : topLevel.front().get();
     if (shown && deadNode && deadNode->kind() == NodeKind::DeadFavoritesRoot)
-        m_parts.tree.add(deadNode, QString(), freeName, NodeKind::Favorite,
-                         m_parts.settings.LightDead, m_parts.settings.LightDead);
+        m_parts.tree.setStatus(m_parts.tree.add(deadNode, QString(), freeName, NodeKind::Favorite),
+                               status);
 }
 
 } // namespace norvale
