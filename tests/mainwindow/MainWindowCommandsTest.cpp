@@ -293,12 +293,16 @@ TEST_F(WindowCommandsTest, KeyboardReachesTreeAndTaskPane)
 }
 
 // After a run, a paste and a refresh the same node is selected (or the root
-// when it has gone), and the details, status bar and commands describe it.
+// when it has gone), and the details (a favorite's status reason among
+// them), status bar and commands describe it.
 TEST_F(WindowCommandsTest, SelectionSurvivesRebuildsAndCommandsFollowIt)
 {
     click("Home");
     press(QKeySequence("Ctrl+C"));
+    click("Gone");
+    EXPECT_EQ(detail(5), "in Dead Favorites") << "why the favorite has its light";
     click("Sub");
+    EXPECT_EQ(detail(5), " ");
     press(QKeySequence("Ctrl+V"));
     EXPECT_EQ(selectedText(), "Sub");
     EXPECT_EQ(m_s.window.statusPanelText(2), " 3 Items in Sub folder ");
