@@ -104,7 +104,7 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     outcome.originalUrl = outcome.url;
     if (current.Bypass) {
         outcome.bypassed = true;
-        m_lights.SetLinkLight(LinkResult::Unchecked, node, std::nullopt, current.OwnTimeout);
+        m_lights.SetLinkLight({.Status = LinkResult::Unchecked}, node, current.OwnTimeout);
         return outcome;
     }
     // The verdict always comes from where the redirects end.
@@ -113,15 +113,13 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
         updateAddress(check, outcome, current);
         if (current.Bypass && check.kind != RunKind::One) {
             outcome.bypassed = true;
-            m_lights.SetLinkLight(LinkResult::Unchecked, node, std::nullopt, current.OwnTimeout);
+            m_lights.SetLinkLight({.Status = LinkResult::Unchecked}, node, current.OwnTimeout);
             return outcome;
         }
     }
 
     const LinkResult& result = outcome.result;
-    m_lights.SetLinkLight(result.Status, node,
-                          result.PageDated ? std::optional(result.LastModified) : std::nullopt,
-                          current.OwnTimeout);
+    m_lights.SetLinkLight(result, node, current.OwnTimeout);
     // Only the title of a live page that answered with success at the
     // favorite's address (as it stands after the check) may replace the name
     // its owner gave it: never an error page's, a login page's, a bot
@@ -196,7 +194,7 @@ void CheckRunner::checkInRun(const FavoriteCheck& check)
             RunRecord& record = m_records[*it];
             record.url = outcome.url;
             record.originalUrl = outcome.originalUrl;
-            record.status = outcome.bypassed ? LinkResult::Unchecked : outcome.result.Status;
+            record.status = check.node->status();
             record.title = outcome.result.Title;
             if (outcome.result.PageDated)
                 record.pageDate = outcome.result.LastModified;
@@ -220,7 +218,7 @@ QList<FavoriteCheck> CheckRunner::uncheckedFavorites() const
         TreeNode* node = m_parts.tree.node(index);
         if (node->isFolder())
             path = node->key();
-        else if (node->image() == m_parts.settings.LightUnchecked)
+        else if (node->status().light == Light::Unchecked)
             work.append({path, node, RunKind::All});
     }
     return work;
@@ -245,7 +243,7 @@ QList<TreeNode*> CheckRunner::deadBelowRoot() const
         TreeNode* node = m_parts.tree.node(index);
         if (node->kind() == NodeKind::FavoritesRoot)
             break;
-        if (!node->isFolder() && node->selectedImage() == m_parts.settings.LightDead)
+        if (!node->isFolder() && node->status().light == Light::Dead)
             dead.append(node);
     }
     return dead;
@@ -280,7 +278,7 @@ void CheckRunner::CheckAllLinks()
             }
             if (underRoot)
                 noteForReport(node);
-            if (m_parts.state.Checking && node->image() == m_parts.settings.LightUnchecked) {
+            if (m_parts.state.Checking && node->status().light == Light::Unchecked) {
                 checkInRun({folderPath, node, RunKind::All});
                 progress(++done, total);
             }
@@ -307,8 +305,7 @@ QList<int> CheckRunner::markOwnFavoritesUnchecked(TreeNode* folder)
     for (const auto& child : folder->children()) {
         if (child->isFolder())
             break;
-        m_parts.tree.setImage(child.get(), m_parts.settings.LightUnchecked);
-        m_parts.tree.setSelectedImage(child.get(), m_parts.settings.LightUnchecked);
+        m_parts.tree.setStatus(child.get(), {});
         noted.append(m_parts.tree.indexOf(child.get()));
     }
     return noted;
@@ -322,7 +319,7 @@ QList<TreeNode*> CheckRunner::deadAmong(const QList<int>& noted, const TreeNode*
     for (auto it = noted.crbegin(); it != noted.crend(); ++it) {
         TreeNode* favorite = m_parts.tree.node(*it);
         if (favorite && favorite->parent() == folder && !favorite->isFolder() &&
-            favorite->selectedImage() == m_parts.settings.LightDead)
+            favorite->status().light == Light::Dead)
             dead.append(favorite);
     }
     return dead;
@@ -362,7 +359,7 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
             // no longer one of this folder's favorites ends the walk.
             if (!favorite || favorite->isFolder() || favorite->parent() != folder)
                 break;
-            if (favorite->image() == m_parts.settings.LightUnchecked)
+            if (favorite->status().light == Light::Unchecked)
                 checkInRun({folderPath, favorite, RunKind::Folder});
             progress(++done, int(noted.size()));
         }
@@ -386,8 +383,7 @@ void CheckRunner::CheckOneLink()
     if (!node || node->isFolder() || !node->parent())
         return;
     busy(true);
-    m_parts.tree.setImage(node, m_parts.settings.LightUnchecked);
-    m_parts.tree.setSelectedImage(node, m_parts.settings.LightUnchecked);
+    m_parts.tree.setStatus(node, {});
     try {
         CheckFavorite({node->parent()->key(), node, RunKind::One},
                       [this](const QString& url, int timeoutMs) {
@@ -483,12 +479,13 @@ void CheckRunner::MoveDeadLink(TreeNode* node)
         m_records[*record].movedName = freeName;
         m_recordOf.erase(record);
     }
+    const FavoriteStatus status = node->status(); // its node under Dead Favorites keeps it
     m_parts.tree.remove(node);
     const auto& topLevel = m_parts.tree.topLevel();
     TreeNode* deadNode = topLevel.empty() ? nullptr : topLevel.front().get();
     if (shown && deadNode && deadNode->kind() == NodeKind::DeadFavoritesRoot)
-        m_parts.tree.add(deadNode, QString(), freeName, NodeKind::Favorite,
-                         m_parts.settings.LightDead, m_parts.settings.LightDead);
+        m_parts.tree.setStatus(m_parts.tree.add(deadNode, QString(), freeName, NodeKind::Favorite),
+                               status);
 }
 
 } // namespace norvale

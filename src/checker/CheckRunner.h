@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LinkResult.h"
+#include "platform/FavoriteStatus.h"
 #include "RedirectChain.h"
 #include "shell/CommandState.h"
 #include "StatusLights.h"
@@ -61,8 +62,8 @@ struct RunRecord {
     // once the node can no longer tell (renamed or moved): a run over
     // 100,000 favorites holds no second copy of every path.
     QString path;
-    QString originalUrl; // the address before the check
-    LinkResult::Verdict status = LinkResult::Unchecked;
+    QString originalUrl;   // the address before the check
+    FavoriteStatus status; // the node's, once checked
     QString title;
     QDateTime pageDate; // the page's own date, null when it gave none
     QString renamedTo;  // the new name when the page's title renamed it

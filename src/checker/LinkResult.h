@@ -52,23 +52,4 @@ struct LinkResult {
     bool Successful = false;
 };
 
-// The number a report gives a verdict: the HTTP status it stands for, -1
-// for no answer, 0 for a favorite not probed.
-constexpr int ReportedStatus(LinkResult::Verdict verdict)
-{
-    switch (verdict) {
-    case LinkResult::NoAnswer:
-        return -1;
-    case LinkResult::Unchecked:
-        return 0;
-    case LinkResult::Alive:
-        return 200;
-    case LinkResult::Dead:
-        return 404;
-    case LinkResult::Gone:
-        return 410;
-    }
-    return 0;
-}
-
 } // namespace norvale

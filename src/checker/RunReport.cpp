@@ -13,15 +13,24 @@ namespace {
 
 // The lights in the order a reader wants them: trouble first.
 struct LightGroup {
-    const char* light;
+    Light light;
     const char* heading;
     const char* colour;
 };
 constexpr LightGroup kGroups[] = {
-    {"dead", "Dead", "#c62828"},       {"no-answer", "No answer", "#b7791f"},
-    {"changed", "Changed", "#1565c0"}, {"alive", "Alive", "#2e7d32"},
-    {"skipped", "Skipped", "#6b6b6b"}, {"unchecked", "Not checked", "#6b6b6b"},
+    {Light::Dead, "Dead", "#c62828"},    {Light::Warning, "No answer", "#b7791f"},
+    {Light::New, "Changed", "#1565c0"},  {Light::Alive, "Alive", "#2e7d32"},
+    {Light::Gray, "Skipped", "#6b6b6b"}, {Light::Unchecked, "Not checked", "#6b6b6b"},
 };
+
+// The number a report gives a favorite's answer: its status code, -1 for no
+// answer at all, 0 for a favorite not probed.
+int reportedStatus(const ReportEntry& entry)
+{
+    if (entry.code == 0 && entry.light == Light::Warning)
+        return -1;
+    return entry.code;
+}
 
 QString pageDate(const ReportEntry& entry)
 {
@@ -37,8 +46,9 @@ QByteArray json(const QList<ReportEntry>& entries, const QDateTime& finished)
             {QStringLiteral("path"), entry.path},
             {QStringLiteral("addressBefore"), entry.addressBefore},
             {QStringLiteral("addressAfter"), entry.addressAfter},
-            {QStringLiteral("light"), entry.light},
-            {QStringLiteral("status"), entry.status},
+            {QStringLiteral("light"), LightName(entry.light)},
+            {QStringLiteral("status"), reportedStatus(entry)},
+            {QStringLiteral("reason"), entry.reason},
             {QStringLiteral("title"), entry.title},
             {QStringLiteral("pageDate"),
              entry.pageDate.isValid() ? QJsonValue(pageDate(entry)) : QJsonValue()},
@@ -82,17 +92,18 @@ QString csvField(QString text, bool isText = true)
 QByteArray csv(const QList<ReportEntry>& entries)
 {
     QString text = QStringLiteral("path,address_before,address_after,light,status,title,"
-                                  "page_date,renamed_to,moved_to\r\n");
+                                  "page_date,renamed_to,moved_to,reason\r\n");
     for (const ReportEntry& entry : entries) {
         const QStringList row{csvField(entry.path),
                               csvField(entry.addressBefore),
                               csvField(entry.addressAfter),
-                              entry.light,
-                              csvField(QString::number(entry.status), false),
+                              LightName(entry.light),
+                              csvField(QString::number(reportedStatus(entry)), false),
                               csvField(entry.title),
                               pageDate(entry),
                               csvField(entry.renamedTo),
-                              csvField(entry.movedTo)};
+                              csvField(entry.movedTo),
+                              csvField(entry.reason)};
         text += row.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     }
     return text.toUtf8();
@@ -109,6 +120,8 @@ QString htmlAddress(const QString& address)
 QString htmlNotes(const ReportEntry& entry)
 {
     QStringList notes;
+    if (!entry.reason.isEmpty())
+        notes.append(entry.reason.toHtmlEscaped());
     if (entry.addressBefore != entry.addressAfter)
         notes.append(QStringLiteral("address updated from ") + htmlAddress(entry.addressBefore));
     if (!entry.renamedTo.isEmpty())
@@ -161,7 +174,7 @@ QByteArray html(const QList<ReportEntry>& entries, const QDateTime& finished)
     for (const LightGroup& group : kGroups) {
         QList<const ReportEntry*> members;
         for (const ReportEntry& entry : entries) {
-            if (entry.light == QLatin1String(group.light))
+            if (entry.light == group.light)
                 members.append(&entry);
         }
         if (members.isEmpty())
@@ -181,7 +194,7 @@ QByteArray html(const QList<ReportEntry>& entries, const QDateTime& finished)
             body += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td>"
                                    "</tr>\n")
                         .arg(entry->path.toHtmlEscaped(), htmlAddress(entry->addressAfter),
-                             statusText(entry->status), entry->title.toHtmlEscaped(),
+                             statusText(reportedStatus(*entry)), entry->title.toHtmlEscaped(),
                              htmlNotes(*entry));
         }
         body += QStringLiteral("</table>\n");

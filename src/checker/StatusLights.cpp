@@ -40,11 +40,11 @@ void StatusLights::resetRunCounters()
     m_okStreak = 0;
 }
 
-void StatusLights::SetLinkLight(LinkResult::Verdict verdict, TreeNode* node,
-                                std::optional<QDateTime> pageDate, bool ownTimeout)
+void StatusLights::SetLinkLight(const LinkResult& result, TreeNode* node, bool ownTimeout)
 {
     Light light = Light::Alive;
-    switch (verdict) {
+    QString reason = result.Reason;
+    switch (result.Status) {
     case LinkResult::Dead:
     case LinkResult::Gone:
         light = Light::Dead;
@@ -58,18 +58,20 @@ void StatusLights::SetLinkLight(LinkResult::Verdict verdict, TreeNode* node,
         break;
     case LinkResult::Unchecked:
         light = Light::Gray;
+        if (reason.isEmpty())
+            reason = QStringLiteral("not checked: set to be skipped");
         break;
     case LinkResult::Alive: {
-        const bool changed = m_settings.ShowNew && pageDate && *pageDate > m_lastRunGmt;
+        // Only the page's own date tells it changed, never the time of the check.
+        const bool changed =
+            m_settings.ShowNew && result.PageDated && result.LastModified > m_lastRunGmt;
         light = changed ? Light::New : Light::Alive;
         if (m_settings.AutoThrottle)
             ++m_okStreak;
         break;
     }
     }
-    const int image = m_settings.lightImage(light);
-    m_tree.setImage(node, image);
-    m_tree.setSelectedImage(node, image);
+    m_tree.setStatus(node, {light, result.Code, reason});
     if (m_settings.AutoThrottle)
         throttle(ownTimeout);
 }

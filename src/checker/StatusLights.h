@@ -2,7 +2,6 @@
 
 #include "LinkResult.h"
 
-#include <optional>
 #include <QDateTime>
 
 namespace norvale {
@@ -11,7 +10,7 @@ class TreeControl;
 class TreeNode;
 struct AppSettings;
 
-// Sets favorites' status lights from probe statuses, and adapts the
+// Sets favorites' statuses from probe results, and adapts the
 // program-wide time-out to how the network answers (AutoThrottle): ten good
 // answers in a row shorten it by 25 ms; four or more silences among ten
 // lights lengthen it by 50 ms, up to 1950 ms.
@@ -19,10 +18,9 @@ class StatusLights {
 public:
     StatusLights(TreeControl& tree, AppSettings& settings, const QDateTime& lastRunGmt);
 
-    // pageDate: the page's own date, when it gave one. ownTimeout: the
-    // favorite just checked has a time-out of its own.
-    void SetLinkLight(LinkResult::Verdict verdict, TreeNode* node,
-                      std::optional<QDateTime> pageDate, bool ownTimeout);
+    // A result with the Unchecked verdict stands for a favorite set to be
+    // skipped. ownTimeout: the favorite just checked has a time-out of its own.
+    void SetLinkLight(const LinkResult& result, TreeNode* node, bool ownTimeout);
     // A folder or all-favorites run starts afresh (the window count goes on).
     void resetRunCounters();
 

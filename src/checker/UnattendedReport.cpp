@@ -3,28 +3,10 @@
 #include "CheckRunner.h"
 #include "favorites/TreeConventions.h"
 #include "platform/TreeControl.h"
-#include "shell/AppSettings.h"
 
 namespace norvale {
 
 namespace {
-
-QString lightName(int image, const AppSettings& settings)
-{
-    // The report's name of each light, in the order an image is matched.
-    static const struct {
-        Light light;
-        const char* name;
-    } kNames[] = {
-        {Light::Alive, "alive"}, {Light::New, "changed"},  {Light::Warning, "no-answer"},
-        {Light::Dead, "dead"},   {Light::Gray, "skipped"},
-    };
-    for (const auto& entry : kNames) {
-        if (image == settings.lightImage(entry.light))
-            return QLatin1String(entry.name);
-    }
-    return QStringLiteral("unchecked");
-}
 
 // A field of a report row with its tabs, line breaks and other controls
 // (and so its backslashes) escaped, so that one row is always one favorite.
@@ -59,9 +41,29 @@ QString field(const QString& text)
     return escaped;
 }
 
+// The total a light adds to.
+int& countOf(ReportTotals& totals, Light light)
+{
+    switch (light) {
+    case Light::Alive:
+        return totals.alive;
+    case Light::New:
+        return totals.changed;
+    case Light::Warning:
+        return totals.noAnswer;
+    case Light::Dead:
+        return totals.dead;
+    case Light::Gray:
+        return totals.skipped;
+    case Light::Unchecked:
+        break;
+    }
+    return totals.unchecked;
+}
+
 } // namespace
 
-QList<ReportEntry> UnattendedReportEntries(const CheckRunner& runner, const AppSettings& settings)
+QList<ReportEntry> UnattendedReportEntries(const CheckRunner& runner)
 {
     QList<ReportEntry> entries;
     for (const RunRecord& record : runner.lastRunRecords()) {
@@ -69,16 +71,14 @@ QList<ReportEntry> UnattendedReportEntries(const CheckRunner& runner, const AppS
         entry.path = record.path.isEmpty() && record.node ? TreePathOf(record.node) : record.path;
         entry.addressBefore = record.originalUrl.isEmpty() ? record.url : record.originalUrl;
         entry.addressAfter = record.url;
-        entry.status = ReportedStatus(record.status);
+        entry.light = record.status.light;
+        entry.code = record.status.code;
+        entry.reason = record.status.reason;
         entry.title = record.title;
         entry.pageDate = record.pageDate;
         entry.renamedTo = record.renamedTo;
-        if (record.moved) {
-            entry.light = QStringLiteral("dead");
+        if (record.moved)
             entry.movedTo = kDeadFavoritesText + QLatin1Char('/') + record.movedName;
-        } else {
-            entry.light = lightName(record.node->image(), settings);
-        }
         entries.append(entry);
     }
     return entries;
@@ -89,17 +89,29 @@ ReportTotals TotalsOf(const QList<ReportEntry>& entries)
     ReportTotals totals;
     totals.checked = int(entries.size());
     for (const ReportEntry& entry : entries) {
-        const QString& light = entry.light;
-        int& count = light == QLatin1String("alive")       ? totals.alive
-                     : light == QLatin1String("changed")   ? totals.changed
-                     : light == QLatin1String("no-answer") ? totals.noAnswer
-                     : light == QLatin1String("dead")      ? totals.dead
-                     : light == QLatin1String("skipped")   ? totals.skipped
-                                                           : totals.unchecked;
-        ++count;
+        ++countOf(totals, entry.light);
         totals.moved += entry.movedTo.isEmpty() ? 0 : 1;
     }
     return totals;
+}
+
+QString LightName(Light light)
+{
+    switch (light) {
+    case Light::Alive:
+        return QStringLiteral("alive");
+    case Light::New:
+        return QStringLiteral("changed");
+    case Light::Warning:
+        return QStringLiteral("no-answer");
+    case Light::Dead:
+        return QStringLiteral("dead");
+    case Light::Gray:
+        return QStringLiteral("skipped");
+    case Light::Unchecked:
+        break;
+    }
+    return QStringLiteral("unchecked");
 }
 
 QString SummaryLine(const ReportTotals& totals)
@@ -120,7 +132,7 @@ QStringList UnattendedReportLines(const QList<ReportEntry>& entries)
     QStringList lines;
     for (const ReportEntry& entry : entries) {
         const QString path = entry.movedTo.isEmpty() ? entry.path : entry.movedTo;
-        lines.append(entry.light + QLatin1Char('\t') + field(path) + QLatin1Char('\t') +
+        lines.append(LightName(entry.light) + QLatin1Char('\t') + field(path) + QLatin1Char('\t') +
                      field(entry.addressAfter));
     }
     lines.append(SummaryLine(TotalsOf(entries)));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FavoriteStatus.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -8,15 +10,15 @@
 namespace norvale {
 
 class CheckRunner;
-struct AppSettings;
 
 // One favorite of an unattended run over all favorites, as the reports show it.
 struct ReportEntry {
     QString path;          // folders below the root and the name, before the run
     QString addressBefore; // as the check found it
     QString addressAfter;  // as it stands now (a redirect may have moved it)
-    QString light;         // alive, changed, no-answer, dead, skipped or unchecked
-    int status = 0;        // the probe's status, -1 no answer, 0 not probed
+    Light light = Light::Unchecked;
+    int code = 0; // the status code of the answer that decided, 0 when none did
+    QString reason;
     QString title;
     QDateTime pageDate;
     QString renamedTo;
@@ -35,8 +37,11 @@ struct ReportTotals {
     int moved = 0;
 };
 
-QList<ReportEntry> UnattendedReportEntries(const CheckRunner& runner, const AppSettings& settings);
+QList<ReportEntry> UnattendedReportEntries(const CheckRunner& runner);
 ReportTotals TotalsOf(const QList<ReportEntry>& entries);
+// The reports' name of a light: alive, changed, no-answer, dead, skipped or
+// unchecked.
+QString LightName(Light light);
 
 // The report printed at the end of an unattended run: one line per favorite
 // in tree order, "<light>\t<path>\t<address>", then a summary line. In the

@@ -88,8 +88,7 @@ void FavoriteEditor::takeOntoClipboard(bool cut)
     // The two top-level folders are not for moving about.
     if (!node || !node->parent())
         return;
-    m_clipboard = {true,          node->key(),           node->text(),
-                   node->image(), node->selectedImage(), node->key()};
+    m_clipboard = {true, node->key(), node->text(), node->key()};
     if (!node->isFolder()) {
         m_clipboard.key =
             FileSystem::join(node->parent()->key(), node->text() + kShortcutExtension);
@@ -159,8 +158,7 @@ void FavoriteEditor::pasteInto(TreeNode* target, bool favorite, const QString& d
             return;
         const QString onDisk =
             FileSystem::join(target->key(), m_clipboard.text + kNewShortcutExtension);
-        m_parts.tree.add(target, destination, m_clipboard.text, NodeKind::Favorite,
-                         m_clipboard.image, m_clipboard.selectedImage);
+        m_parts.tree.add(target, destination, m_clipboard.text, NodeKind::Favorite);
         const QString source = m_clipboard.file;
         if (!m_parts.fs.fileExists(source)) {
             throw NorvaleError(ErrorNumber::FileNotFound, QStringLiteral("File not found"),
@@ -297,10 +295,9 @@ bool FavoriteEditor::CreateFavorite(const QString& description, QString& address
     const QString file = m_parts.fs.resolveCaseInsensitive(
         FileSystem::join(target->key(), name + kNewShortcutExtension));
     const QString fileName = file.mid(file.lastIndexOf(QLatin1Char('/')) + 1);
-    const int light = m_parts.settings.LightUnchecked;
     const bool keyFree = !m_parts.tree.findByKey(temporaryKey);
     TreeNode* node = m_parts.tree.add(target, keyFree ? temporaryKey : QString(),
-                                      FavoriteTextFor(fileName), NodeKind::Favorite, light, light);
+                                      FavoriteTextFor(fileName), NodeKind::Favorite);
     SetShortcutExtension(m_parts.tree, node, fileName);
     m_parts.tree.select(node);
     m_parts.tree.setKey(node, QString());

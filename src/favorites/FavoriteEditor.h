@@ -33,8 +33,6 @@ struct ClipboardItem {
     bool valid = false;
     QString key; // the item's path; a favorite's ends in ".URL"
     QString text;
-    int image = 0;
-    int selectedImage = 0;
     QString file; // the item on disk: a favorite's own file, found when it was taken
 };
 

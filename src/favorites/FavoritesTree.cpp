@@ -83,8 +83,8 @@ void FavoritesTree::AddDeadFavoritesNode()
         for (const QString& name : listing.files) {
             if (IsShortcutFileName(name)) {
                 TreeNode* node =
-                    m_tree.add(deadNode, QString(), FavoriteTextFor(name), NodeKind::Favorite,
-                               m_settings.LightDead, m_settings.LightDead);
+                    m_tree.add(deadNode, QString(), FavoriteTextFor(name), NodeKind::Favorite);
+                m_tree.setStatus(node, {Light::Dead, 0, QStringLiteral("in Dead Favorites")});
                 SetShortcutExtension(m_tree, node, name);
             }
         }
@@ -123,8 +123,7 @@ void FavoritesTree::AddFavoriteNodes(const QString& folderPath, TreeNode* parent
             if (!IsShortcutFileName(name))
                 continue;
             TreeNode* node =
-                m_tree.add(parent, QString(), FavoriteTextFor(name), NodeKind::Favorite,
-                           m_settings.LightUnchecked, m_settings.LightUnchecked);
+                m_tree.add(parent, QString(), FavoriteTextFor(name), NodeKind::Favorite);
             SetShortcutExtension(m_tree, node, name);
             ++m_state.FavoriteCount;
         }

@@ -251,6 +251,7 @@ void CommandController::runCommand(Command command)
         break;
     case Command::CheckOne:
         m_services.checker().CheckOneLink();
+        showSelection(); // the details tell the new status's reason
         break;
     case Command::CheckFolder:
         m_services.checker().CheckFolderLinks(selected);

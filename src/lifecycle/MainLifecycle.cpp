@@ -54,7 +54,7 @@ bool MainLifecycle::closeRequested() const
 QList<ReportEntry> MainLifecycle::runInspection()
 {
     m_services.checker().CheckAllLinks();
-    return UnattendedReportEntries(m_services.checker(), m_services.settings());
+    return UnattendedReportEntries(m_services.checker());
 }
 
 QString MainLifecycle::deadFavoritesMirror() const

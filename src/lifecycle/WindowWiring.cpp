@@ -91,6 +91,8 @@ WindowWiring::WindowWiring(MainWindow& window, ProgramServices& services,
     window.setCloseGuard([&lifecycle] { return lifecycle.closeRequested(); });
     window.setUnloadHandler([&lifecycle] { lifecycle.unload(); });
     window.setContextMenuChooser([&commands] { return commands.chooseContextMenu(); });
+    window.setLightImages(
+        [&services](Light light) { return services.settings().lightImage(light); });
     QObject::connect(&window, &MainWindow::commandRequested, &window,
                      [&commands](Command command) { commands.RunCommand(command); });
     QObject::connect(

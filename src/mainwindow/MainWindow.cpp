@@ -66,7 +66,9 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
     });
 
     m_treeView = new FavoritesTreeView(m_splitter);
-    m_model = new TreeItemModel(tree, m_pictures, this);
+    m_model = new TreeItemModel(
+        tree, m_pictures, [this](Light light) { return m_lightImage ? m_lightImage(light) : 0; },
+        this);
     m_treeView->setModel(m_model);
     m_splitter->addWidget(m_taskPane);
     m_splitter->addWidget(m_treeView);

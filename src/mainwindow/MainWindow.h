@@ -49,6 +49,12 @@ public:
     {
         m_chooseMenu = std::move(chooser);
     }
+    // Where a light's picture is among the images: the settings know, and
+    // they come after the window. Until then favorites show none.
+    void setLightImages(std::function<int(Light)> lightImage)
+    {
+        m_lightImage = std::move(lightImage);
+    }
 
     // The size the window opens at while no placement is stored, on a
     // screen whose available area is screenArea.
@@ -112,6 +118,7 @@ private:
     std::function<bool()> m_closeGuard;
     std::function<void()> m_unload;
     std::function<ContextMenu()> m_chooseMenu;
+    std::function<int(Light)> m_lightImage;
     bool m_unloaded = false;
 };
 

@@ -42,6 +42,7 @@ void ShowNodeDetails(TreeNode* node, DetailsContext& context)
         surface.setTaskText(QStringLiteral("EB_DETAIL2"), QString::number(folder->childCount()) +
                                                               QStringLiteral(" items in folder"));
         surface.setTaskKind(QStringLiteral("EB_DETAIL2"), TaskItemKind::Text);
+        surface.setTaskText(QStringLiteral("EB_DETAIL5"), QStringLiteral(" "));
     } else {
         const LinkInfo info = context.shortcuts.GetLinkInfo(context.tree);
         surface.setTaskText(QStringLiteral("EB_DETAIL1"), info.Name);
@@ -56,6 +57,10 @@ void ShowNodeDetails(TreeNode* node, DetailsContext& context)
                             info.Bypass
                                 ? QStringLiteral("Norvale will NOT check this this Favorite")
                                 : QStringLiteral("Norvale will check this this Favorite"));
+        // An empty item would collapse in the pane; a blank keeps its line.
+        const QString& reason = node->status().reason;
+        surface.setTaskText(QStringLiteral("EB_DETAIL5"),
+                            reason.isEmpty() ? QStringLiteral(" ") : reason);
     }
     surface.resumeDrawing();
 }

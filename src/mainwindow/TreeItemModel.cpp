@@ -4,10 +4,12 @@
 
 namespace norvale {
 
-TreeItemModel::TreeItemModel(TreeControl& tree, QVector<QIcon> images, QObject* parent)
+TreeItemModel::TreeItemModel(TreeControl& tree, QVector<QIcon> images,
+                             std::function<int(Light)> lightImage, QObject* parent)
     : QAbstractItemModel(parent)
     , m_tree(tree)
     , m_images(std::move(images))
+    , m_lightImage(std::move(lightImage))
 {
     connect(&m_tree, &TreeControl::aboutToReset, this, [this] { beginResetModel(); });
     connect(&m_tree, &TreeControl::resetDone, this, [this] { endResetModel(); });
@@ -21,6 +23,12 @@ TreeItemModel::TreeItemModel(TreeControl& tree, QVector<QIcon> images, QObject* 
     connect(&m_tree, &TreeControl::changed, this, [this](TreeNode* node) {
         const QModelIndex index = indexFor(node);
         Q_EMIT dataChanged(index, index);
+    });
+    // Nothing moves: a layout change is the one signal that redraws every
+    // row, at every depth.
+    connect(&m_tree, &TreeControl::picturesChanged, this, [this] {
+        Q_EMIT layoutAboutToBeChanged();
+        Q_EMIT layoutChanged();
     });
 }
 
@@ -68,6 +76,8 @@ QIcon TreeItemModel::iconFor(const TreeNode* node) const
     auto picture = [this](int position) {
         return position > 0 && position < m_images.size() ? m_images[position] : QIcon();
     };
+    if (!node->isFolder())
+        return picture(m_lightImage(node->status().light));
     if (node->image() == node->selectedImage())
         return picture(node->image());
     const quint64 pair = (quint64(quint32(node->image())) << 32) | quint32(node->selectedImage());
@@ -94,6 +104,9 @@ QVariant TreeItemModel::data(const QModelIndex& index, int role) const
         return node->text();
     case Qt::DecorationRole:
         return iconFor(node);
+    case Qt::ToolTipRole:
+        return node->isFolder() || node->status().reason.isEmpty() ? QVariant()
+                                                                   : node->status().reason;
     default:
         return {};
     }

@@ -2,6 +2,7 @@
 
 #include "platform/TreeControl.h"
 
+#include <functional>
 #include <QAbstractItemModel>
 #include <QIcon>
 #include <QVector>
@@ -9,11 +10,15 @@
 namespace norvale {
 
 // Shows the headless tree in a QTreeView: one column, the node's text, and
-// its image (its selected image while it is selected).
+// its picture: a folder's image (its selected image while it is selected), a
+// favorite's light as the light images show it, with the status reason as
+// its tooltip.
 class TreeItemModel : public QAbstractItemModel {
     Q_OBJECT
 public:
-    TreeItemModel(TreeControl& tree, QVector<QIcon> images, QObject* parent = nullptr);
+    // lightImage: the position in images of the picture a light shows now.
+    TreeItemModel(TreeControl& tree, QVector<QIcon> images, std::function<int(Light)> lightImage,
+                  QObject* parent = nullptr);
 
     QModelIndex indexFor(const TreeNode* node) const;
     static TreeNode* nodeAt(const QModelIndex& index);
@@ -36,6 +41,7 @@ private:
 
     TreeControl& m_tree;
     QVector<QIcon> m_images;
+    std::function<int(Light)> m_lightImage;
     mutable QHash<quint64, QIcon> m_pairIcons;
 };
 

@@ -267,8 +267,7 @@ bool OptionsForm::ok()
         }
     }
     if (check(Check::SmallLights).checked != m_initialSmallLights) {
-        SwitchStatusLights(m_context.settings, m_initialSmallLights, m_context.tree,
-                           m_context.images);
+        SwitchStatusLights(m_context.settings, m_context.tree, m_context.images);
     }
     if (m_context.settings.PreserveIcons) {
         try {

@@ -5,27 +5,10 @@
 
 namespace norvale {
 
-void SwitchStatusLights(AppSettings& settings, bool wasSmall, TreeControl& tree,
-                        const ImageList& images)
+void SwitchStatusLights(AppSettings& settings, TreeControl& tree, const ImageList& images)
 {
-    AppSettings before = settings;
-    before.SmallLights = wasSmall;
-    ChooseLightImages(before, images);
     ChooseLightImages(settings, images);
-
-    for (int i = 1; i <= tree.count(); ++i) {
-        TreeNode* node = tree.node(i);
-        for (const Light light : kLights) {
-            if (node->image() != before.lightImage(light))
-                continue;
-            const int image = settings.lightImage(light);
-            if (node->image() != image)
-                tree.setImage(node, image);
-            if (node->selectedImage() != image)
-                tree.setSelectedImage(node, image);
-            break;
-        }
-    }
+    tree.refreshPictures();
 }
 
 } // namespace norvale

@@ -129,6 +129,21 @@ void TreeControl::setSelectedImage(TreeNode* node, int image)
         Q_EMIT changed(node);
 }
 
+void TreeControl::setStatus(TreeNode* node, const FavoriteStatus& status)
+{
+    if (node->m_status == status)
+        return;
+    node->m_status = status;
+    if (!quiet())
+        Q_EMIT changed(node);
+}
+
+void TreeControl::refreshPictures()
+{
+    if (!quiet())
+        Q_EMIT picturesChanged();
+}
+
 void TreeControl::setExpanded(TreeNode* node, bool expanded)
 {
     if (node->m_expanded == expanded)

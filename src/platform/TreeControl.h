@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FavoriteStatus.h"
+
 #include <memory>
 #include <QHash>
 #include <QObject>
@@ -10,8 +12,8 @@ namespace norvale {
 
 class TreeControl;
 
-// What a node stands for, fixed when it is added: the images it shows
-// change (open or closed folder, a favorite's light), its kind does not.
+// What a node stands for, fixed when it is added: a folder's images (open or
+// closed) and a favorite's status change, its kind does not.
 enum class NodeKind {
     Favorite,
     Folder,
@@ -30,8 +32,12 @@ public:
     NodeKind kind() const { return m_kind; }
     // Folders and the two top-level nodes hold favorites; a favorite does not.
     bool isFolder() const { return m_kind != NodeKind::Favorite; }
+    // A folder's pictures. A favorite's picture is its light's, which only
+    // the view knows.
     int image() const { return m_image; }
     int selectedImage() const { return m_selectedImage; }
+    // A favorite's last verdict; Unchecked until a check gives it one.
+    const FavoriteStatus& status() const { return m_status; }
     bool expanded() const { return m_expanded; }
     TreeNode* parent() const { return m_parent; }
     const std::vector<std::unique_ptr<TreeNode>>& children() const { return m_children; }
@@ -48,6 +54,7 @@ private:
     NodeKind m_kind = NodeKind::Favorite;
     int m_image = 0;
     int m_selectedImage = 0;
+    FavoriteStatus m_status;
     bool m_expanded = false;
     TreeNode* m_parent = nullptr;
     int m_row = 0;
@@ -55,7 +62,7 @@ private:
     std::vector<std::unique_ptr<TreeNode>> m_children;
 };
 
-// The headless tree: nodes with key, text, images and expansion, the node
+// The headless tree: nodes with key, text, images, status and expansion, the node
 // collection by index (1-based, in display order) and the selected node.
 // A view adapter renders it; logic and tests use it directly.
 class TreeControl : public QObject {
@@ -67,7 +74,7 @@ public:
     // Appends a node as the last child of parent (top level when null). A
     // non-empty key must be unique in the tree (error 35602 otherwise).
     TreeNode* add(TreeNode* parent, const QString& key, const QString& text, NodeKind kind,
-                  int image, int selectedImage);
+                  int image = 0, int selectedImage = 0);
     void remove(TreeNode* node);
     void clear();
 
@@ -76,6 +83,10 @@ public:
     void setTag(TreeNode* node, const QString& tag) { node->m_tag = tag; }
     void setImage(TreeNode* node, int image);
     void setSelectedImage(TreeNode* node, int image);
+    void setStatus(TreeNode* node, const FavoriteStatus& status);
+    // The pictures that stand for the lights have changed: views redraw
+    // every node.
+    void refreshPictures();
     void setExpanded(TreeNode* node, bool expanded);
 
     int count() const;
@@ -112,6 +123,7 @@ Q_SIGNALS:
     void expandedChanged(TreeNode* node);
     void selectionChanged(TreeNode* node);
     void ensureVisibleRequested(TreeNode* node);
+    void picturesChanged();
 
 private:
     std::vector<std::unique_ptr<TreeNode>>& siblingsOf(TreeNode* parent);

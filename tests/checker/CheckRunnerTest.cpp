@@ -255,7 +255,7 @@ TEST_F(CheckRunnerTest, UnattendedRunReportsEveryFavorite)
     favorite("Odd\tname\nhere\\", "http://127.0.0.1:1/a\tb", {"Bypass=1"});
     checkAll();
     EXPECT_THAT(boxes.shown(), IsEmpty());
-    const QList<ReportEntry> entries = UnattendedReportEntries(runner, settings);
+    const QList<ReportEntry> entries = UnattendedReportEntries(runner);
     QStringList lines = UnattendedReportLines(entries);
     ASSERT_EQ(lines.size(), 6);
     // One row, with what would split it escaped.
@@ -266,6 +266,10 @@ TEST_F(CheckRunnerTest, UnattendedRunReportsEveryFavorite)
     EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const ReportEntry& e) {
         return e.renamedTo == "New Name" && e.path == "Folder/Old Name";
     })) << "reported under the name the run met it by";
+    EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const ReportEntry& e) {
+        return e.path == "Folder/Skipped" && e.light == Light::Gray &&
+               e.reason == "not checked: set to be skipped";
+    }));
     EXPECT_EQ(lines[4], "Checked 5 favorites: 2 alive, 0 changed, 0 no answer, 1 dead, 2 skipped, "
                         "1 moved to Dead Favorites");
     EXPECT_EQ(tree.node(1)->childCount(), 0) << "no dead node is added when unattended";
@@ -278,21 +282,52 @@ TEST(RunReport, HostileTitlesStayText)
     entry.path = "Folder/Name, with \"quotes\"";
     entry.addressBefore = "http://127.0.0.1/old";
     entry.addressAfter = "javascript:alert(1)";
-    entry.light = "alive";
-    entry.status = 200;
+    entry.light = Light::Alive;
+    entry.code = 200;
+    entry.reason = "<b>moved</b> to /new, then 200 OK";
     entry.title = "=HYPERLINK(\"x\")<script>alert(1)</script>\nline";
     const QDateTime finished(QDate(2026, 3, 14), QTime(15, 9), QTimeZone::utc());
     const auto format = [&](ReportFormat f) { return FormatReport(f, {entry}, finished); };
     EXPECT_EQ(QString(format(ReportFormat::Csv)).section("\r\n", 1),
               "\"Folder/Name, with \"\"quotes\"\"\",http://127.0.0.1/old,javascript:alert(1),"
-              "alive,200,\"'=HYPERLINK(\"\"x\"\")<script>alert(1)</script>\nline\",,,\r\n");
+              "alive,200,\"'=HYPERLINK(\"\"x\"\")<script>alert(1)</script>\nline\",,,,"
+              "\"<b>moved</b> to /new, then 200 OK\"\r\n");
     const QString html = format(ReportFormat::Html);
     EXPECT_FALSE(html.contains("<script", Qt::CaseInsensitive) || html.contains("src=") ||
                  html.contains("href=\"javascript"));
+    EXPECT_TRUE(html.contains("&lt;b&gt;moved&lt;/b&gt; to /new, then 200 OK"));
     EXPECT_TRUE(html.contains("href=\"http://127.0.0.1/old\""));
     const QJsonObject json = QJsonDocument::fromJson(format(ReportFormat::Json)).object();
     EXPECT_EQ(json["favorites"][0]["title"].toString(), entry.title);
+    EXPECT_EQ(json["favorites"][0]["reason"].toString(), entry.reason);
     EXPECT_EQ(json["summary"]["alive"].toInt(), 1);
+}
+
+// A report's status is the code of the answer, -1 for silence, 0 when nothing was asked.
+TEST(RunReport, StatusIsTheCodeOfTheAnswer)
+{
+    const struct {
+        Light light;
+        int code;
+        int status;
+        const char* name;
+    } rows[] = {
+        {Light::Dead, 503, 503, "dead"},       {Light::Warning, 0, -1, "no-answer"},
+        {Light::New, 200, 200, "changed"},     {Light::Gray, 0, 0, "skipped"},
+        {Light::Unchecked, 0, 0, "unchecked"},
+    };
+    for (const auto& row : rows) {
+        ReportEntry entry;
+        entry.light = row.light;
+        entry.code = row.code;
+        const QJsonObject json =
+            QJsonDocument::fromJson(FormatReport(ReportFormat::Json, {entry}, {})).object();
+        EXPECT_EQ(json["favorites"][0]["status"].toInt(), row.status) << row.name;
+        EXPECT_EQ(json["favorites"][0]["light"].toString(), row.name);
+        const QString csvRow =
+            QString(FormatReport(ReportFormat::Csv, {entry}, {})).section("\r\n", 1);
+        EXPECT_EQ(csvRow.section(',', 3, 4), QStringLiteral("%1,%2").arg(row.name).arg(row.status));
+    }
 }
 
 } // namespace

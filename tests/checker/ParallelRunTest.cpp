@@ -79,7 +79,7 @@ public:
     {
         QStringList lines, contents;
         for (int i = 1; i <= tree.count(); ++i)
-            lines.append("node " + tree.node(i)->text() + " " + images.key(tree.node(i)->image()));
+            lines.append("node " + tree.node(i)->text() + " " + pictureOf(tree.node(i)));
         QDirIterator files(temp.path(), {"*.url"}, QDir::Files, QDirIterator::Subdirectories);
         while (files.hasNext()) {
             const QString path = QDir(temp.path()).relativeFilePath(files.next());

@@ -116,7 +116,7 @@ TEST_F(FavoritesTreeTest, DeadFavoritesNodeComesFirstWithItsFavoritesOnly)
     EXPECT_THAT(outline(),
                 ElementsAre("Dead Favorites", "  old", "  Older", "Favorites", "  live"));
     EXPECT_EQ(m_tree.node(1)->key(), m_temp.path(u"program/Dead Favorites"_s));
-    EXPECT_EQ(m_tree.node(2)->image(), m_settings.LightDead);
+    EXPECT_EQ(m_tree.node(2)->status(), (FavoriteStatus{Light::Dead, 0, u"in Dead Favorites"_s}));
     EXPECT_EQ(m_state.FavoriteCount, 1) << "dead favorites are not counted";
 
     // A malformed file is shown and left as it is; a name that is not UTF-8 is

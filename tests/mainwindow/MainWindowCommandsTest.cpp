@@ -293,12 +293,16 @@ TEST_F(WindowCommandsTest, KeyboardReachesTreeAndTaskPane)
 }
 
 // After a run, a paste and a refresh the same node is selected (or the root
-// when it has gone), and the details, status bar and commands describe it.
+// when it has gone), and the details (a favorite's status reason among
+// them), status bar and commands describe it.
 TEST_F(WindowCommandsTest, SelectionSurvivesRebuildsAndCommandsFollowIt)
 {
     click("Home");
     press(QKeySequence("Ctrl+C"));
+    click("Gone");
+    EXPECT_EQ(detail(5), "in Dead Favorites") << "why the favorite has its light";
     click("Sub");
+    EXPECT_EQ(detail(5), " ");
     press(QKeySequence("Ctrl+V"));
     EXPECT_EQ(selectedText(), "Sub");
     EXPECT_EQ(m_s.window.statusPanelText(2), " 3 Items in Sub folder ");
@@ -419,7 +423,7 @@ TEST(WindowSession, UpdateNoticeCloseDuringARunAndPlacementAcrossSessions)
         QTimer::singleShot(200, &first.window, [&] { closedDuringRun = first.window.close(); });
         first.services.checker().CheckAllLinks();
         EXPECT_FALSE(closedDuringRun);
-        EXPECT_EQ(first.tree.node(2)->image(), first.images.position("GREENCHECK"));
+        EXPECT_EQ(first.tree.node(2)->status().light, Light::Alive);
 
         first.window.move(33, 44);
         first.window.resize(500, 400);

@@ -237,41 +237,40 @@ TEST_F(OptionsFormTest, ViewingDeadFavoritesInTheBrowserFollowsMoveDead)
     EXPECT_FALSE(m_settings.DeadFavoritesInIE);
 }
 
-// Lights switch on OK only, when the set changed, each to its twin; other pictures stay.
-TEST_F(OptionsFormTest, SwitchingTheLightSetConvertsTheTreeOnOkOnly)
+// The light set switches on OK only, when it changed, and the views are told
+// to redraw; statuses and folder pictures stay.
+TEST_F(OptionsFormTest, SwitchingTheLightSetRedrawsTheTreeOnOkOnly)
 {
-    const QString classic = "FOLDER IELOGO REDRESULT YELLOWRESULT GREENCHECK GRAYDOT GREENNEW "
-                            "TOMBSTONE";
-    const QString small = "FOLDER BLACKDOT REDDOT YELLOWDOT GREENDOT GRAYDOT NEWGREENDOT TOMBSTONE";
-    for (int i = 1; i < 8; ++i)
+    const QString classic = "OPENFOLDER IELOGO REDRESULT YELLOWRESULT GREENCHECK GRAYDOT GREENNEW";
+    const QString small = "OPENFOLDER BLACKDOT REDDOT YELLOWDOT GREENDOT GRAYDOT NEWGREENDOT";
+    for (int i = 1; i <= 6; ++i)
         m_temp.shortcut(QStringLiteral("Favorites/Sub/%1.url").arg(i));
     m_favorites.RefreshLinks();
-    const auto lights = [this](const QString& set) {
-        QStringList keys;
-        for (int i = 0; i < 8; ++i) {
-            TreeNode* node = nodeNamed(i ? QString::number(i) : "Sub");
-            if (!set.isEmpty()) {
-                m_tree.setImage(node, m_images.position(set.section(' ', i, i)));
-                m_tree.setSelectedImage(node, node->image());
-            }
-            EXPECT_EQ(node->image(), node->selectedImage());
-            keys.append(m_images.key(node->image()));
+    for (int i = 1; i <= 6; ++i)
+        m_tree.setStatus(nodeNamed(QString::number(i)), {kLights[i - 1], 0, {}});
+    int redraws = 0;
+    QObject::connect(&m_tree, &TreeControl::picturesChanged, [&redraws] { ++redraws; });
+    const auto pictures = [this] {
+        QStringList keys{m_images.key(nodeNamed("Sub")->image())};
+        for (int i = 1; i <= 6; ++i) {
+            const Light light = nodeNamed(QString::number(i))->status().light;
+            keys.append(m_images.key(m_settings.lightImage(light)));
         }
         return keys.join(' ');
     };
-    lights(classic);
-    const std::tuple<bool, bool, OptionsButton, QString> steps[] = {
-        {true, true, OptionsButton::Cancel, classic},
-        {true, true, OptionsButton::OK, small},
-        {false, true, OptionsButton::OK, small}, // ending as it began switches nothing
-        {false, false, OptionsButton::OK, classic}};
-    for (const auto& [first, last, button, want] : steps) {
+    EXPECT_EQ(pictures(), classic);
+    const std::tuple<bool, bool, OptionsButton, QString, int> steps[] = {
+        {true, true, OptionsButton::Cancel, classic, 0},
+        {true, true, OptionsButton::OK, small, 1},
+        {false, true, OptionsButton::OK, small, 1}, // ending as it began switches nothing
+        {false, false, OptionsButton::OK, classic, 2}};
+    for (const auto& [first, last, button, want, redrawn] : steps) {
         auto form = open(PrefPage::Scanning);
         form->ClickCheck(Check::SmallLights, first);
         form->ClickCheck(Check::SmallLights, last);
         ASSERT_TRUE(form->ClickButton(button));
-        EXPECT_EQ(lights({}), want);
-        EXPECT_EQ(m_images.key(m_settings.LightNew), want.section(' ', 6, 6));
+        EXPECT_EQ(pictures(), want);
+        EXPECT_EQ(redraws, redrawn);
     }
 }
 
