@@ -49,6 +49,8 @@ long writtenPort(const QString& url)
     const qsizetype slashes = url.indexOf(QLatin1String("//"));
     QString rest = slashes >= 0 ? url.mid(slashes + 2) : url.mid(1);
     rest = rest.left(rest.indexOf(QLatin1Char('/')));
+    // A user name and password before the host have colons of their own.
+    rest = rest.mid(rest.lastIndexOf(QLatin1Char('@')) + 1);
     // An IPv6 address in brackets has colons of its own.
     const qsizetype bracket =
         rest.startsWith(QLatin1Char('[')) ? rest.indexOf(QLatin1Char(']')) : -1;

@@ -109,7 +109,8 @@ Servers& servers()
 struct Case {
     QString name;
     QString url;
-    QString want; // "light, then the address written (a path) or the new name"
+    QString want;        // "light, then the address written (a path) or the new name"
+    QString reason = {}; // how the reason the favorite shows begins, where it matters
 };
 
 QList<Case> cases()
@@ -120,39 +121,44 @@ QList<Case> cases()
     return {
         // The status code of the final answer decides first.
         {"Ok", site("/ok"), "GREENCHECK name Fine Page"},
-        {"Empty", site("/empty"), "REDRESULT"},
-        {"Not Found", site("/notfound"), "REDRESULT"},
-        {"Gone", site("/gone"), "REDRESULT"},
+        {"Empty", site("/empty"), "REDRESULT", "empty page"},
+        {"Not Found", site("/notfound"), "REDRESULT", "404 Not Found"},
+        {"Gone", site("/gone"), "REDRESULT", "410 Gone"},
         {"Bad", site("/bad"), "REDRESULT"},
         {"Method", site("/method"), "REDRESULT"},
         {"Legal", site("/legal"), "REDRESULT"},
-        {"Login", site("/login"), "GREENCHECK"},
-        {"Forbidden", site("/forbidden"), "YELLOWRESULT"},
+        {"Login", site("/login"), "GREENCHECK", "401 Unauthorized: needs a login"},
+        {"Forbidden", site("/forbidden"), "YELLOWRESULT", "refused (403): may be a bot check"},
         {"Busy", site("/busy"), "YELLOWRESULT"},
-        {"Unavailable", site("/unavailable"), "YELLOWRESULT"},
+        {"Unavailable", site("/unavailable"), "YELLOWRESULT",
+         "503 Service Unavailable (temporary)"},
         {"Crash", site("/crash"), "YELLOWRESULT"},
         {"Friendly", site("/friendly"), "YELLOWRESULT"},
         {"Browsers Only", site("/browsers-only"), "GREENCHECK name For Browsers"},
         {"FTP File", s.ftp.url("/file.txt"), "GREENCHECK"},
-        {"FTP Missing", s.ftp.url("/missing.txt"), "REDRESULT"},
-        {"FTP Refused", s.ftp.url("/file.txt", "user:wrong"), "YELLOWRESULT"},
+        {"FTP Missing", s.ftp.url("/missing.txt"), "REDRESULT", "550 no such file"},
+        {"FTP Refused", s.ftp.url("/file.txt", "user:wrong"), "YELLOWRESULT", "530 login refused"},
         {"Secure", s.secure.url("/ok.html"), "GREENCHECK name Secure Page"},
-        {"Untrusted", s.untrusted.url("/"), "YELLOWRESULT"},
+        {"Untrusted", s.untrusted.url("/"), "YELLOWRESULT", "self-signed certificate"},
         // Redirects: the verdict from the end; only permanent moves written.
         {"R301", site("/r301"), "GREENCHECK /fine301 name Fine 301"},
         {"R308", site("/r308"), "GREENCHECK /fine308 name Fine 308"},
-        {"R302", site("/r302"), "GREENCHECK"},
+        {"R302", site("/r302"), "GREENCHECK", "redirected to " + site("/ok") + " (temporary)"},
         {"R303", site("/r303"), "GREENCHECK"},
         {"R307", site("/r307"), "GREENCHECK"},
-        {"R301 To 404", site("/r301-404"), "REDRESULT"},
+        {"R301 To 404", site("/r301-404"), "REDRESULT",
+         "404 Not Found after a redirect to " + site("/notfound")},
         {"R301 To 503", site("/r301-503"), "YELLOWRESULT"},
         {"Bounce", site("/bounce"), "GREENCHECK"},
         {"Mixed", site("/mixed"), "GREENCHECK"},
-        {"Loop", site("/loop"), "YELLOWRESULT"},
-        {"No Host", site("/nohost"), "YELLOWRESULT"},
-        {"To Script", site("/to-script"), "YELLOWRESULT"},
+        {"Loop", site("/loop"), "YELLOWRESULT", "redirect loop"},
+        {"No Host", site("/nohost"), "YELLOWRESULT",
+         "host not found after a redirect to http://no-such-host.invalid/"},
+        {"To Script", site("/to-script"), "YELLOWRESULT",
+         "redirect to an address a browser will not open"},
         {"To File", site("/to-file"), "YELLOWRESULT"},
-        {"To Nothing", site("/to-nothing"), "YELLOWRESULT"},
+        {"To Nothing", site("/to-nothing"), "YELLOWRESULT",
+         "redirect to an address a browser will not open"},
         {"To Port Only", site("/to-port-only"), "YELLOWRESULT"},
         {"Cookie", site("/cookie"), "GREENCHECK name Welcome Back"},
         {"Refresh", site("/refresh.html"), "GREENCHECK /refreshed name Refreshed"},
@@ -162,11 +168,12 @@ QList<Case> cases()
         // Titles: decoded, and an error title only when it is an error page.
         {"Handling", site("/handling"), "GREENCHECK name Error Handling in C++"},
         {"Terror", site("/terror"), "GREENCHECK name Terrorism studies"},
-        {"Titled Error", site("/titled-error"), "REDRESULT"},
+        {"Titled Error", site("/titled-error"), "REDRESULT", "error page: "},
         {"Cafe", site("/cafe"), "GREENCHECK name Caf\u00e9 & Cr\u00e8me M\u00fcnchen"},
         {"Sign In", site("/signin"), "GREENCHECK"},
         {"Challenge", site("/challenge"), "GREENCHECK"},
-        {"Soft Error", s.softSite.url("/gone-product"), "REDRESULT"},
+        {"Soft Error", s.softSite.url("/gone-product"), "REDRESULT",
+         "error page served with success"},
         {"Soft Real", s.softSite.url("/real"), "GREENCHECK name Real Page"},
     };
 }
@@ -190,11 +197,13 @@ public:
         for (const RunRecord& record : runner.lastRunRecords()) {
             if (record.path != c.name || !record.node)
                 continue;
-            QString text = images.key(record.node->image());
+            QString text = pictureOf(record.node);
             if (record.url != c.url)
                 text += " " + QUrl(record.url).path();
             if (!record.renamedTo.isEmpty())
                 text += " name " + record.renamedTo;
+            if (!c.reason.isEmpty() && !record.node->status().reason.startsWith(c.reason))
+                text += " reason " + record.node->status().reason;
             return text;
         }
         return QStringLiteral("<not met>");
