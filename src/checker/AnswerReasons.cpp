@@ -97,15 +97,6 @@ QString phraseOf(int code)
     }
 }
 
-LinkResult verdict(LinkResult::Verdict status, int code, const QString& reason)
-{
-    LinkResult result;
-    result.Status = status;
-    result.Code = code;
-    result.Reason = reason;
-    return result;
-}
-
 QString certificateProblem(const TransferOutcome& outcome)
 {
     switch (outcome.certificateResult) {
@@ -144,29 +135,30 @@ LinkResult VerdictForStatus(int code)
 {
     const QString text = StatusText(code);
     if (code == 404)
-        return verdict(LinkResult::Dead, code, text);
+        return LinkResult::Of(LinkResult::Dead, code, text);
     if (code == 410)
-        return verdict(LinkResult::Gone, code, text);
+        return LinkResult::Of(LinkResult::Gone, code, text);
     if (code == 401)
-        return verdict(LinkResult::Alive, code, text + QStringLiteral(": needs a login"));
+        return LinkResult::Of(LinkResult::Alive, code, text + QStringLiteral(": needs a login"));
     if (code == 403)
-        return verdict(LinkResult::NoAnswer, code,
-                       QStringLiteral("refused (403): may be a bot check"));
+        return LinkResult::Of(LinkResult::NoAnswer, code,
+                              QStringLiteral("refused (403): may be a bot check"));
     if (code == 408 || code == 429 || (code >= 500 && code < 600))
-        return verdict(LinkResult::NoAnswer, code, text + QStringLiteral(" (temporary)"));
+        return LinkResult::Of(LinkResult::NoAnswer, code, text + QStringLiteral(" (temporary)"));
     if (code >= 400 && code < 500)
-        return verdict(LinkResult::Dead, code, text);
-    return verdict(LinkResult::NoAnswer, code,
-                   code >= 300 && code < 400
-                       ? text + QStringLiteral(": a redirect without a target")
-                       : QStringLiteral("unusual answer (%1)").arg(code));
+        return LinkResult::Of(LinkResult::Dead, code, text);
+    return LinkResult::Of(LinkResult::NoAnswer, code,
+                          code >= 300 && code < 400
+                              ? text + QStringLiteral(": a redirect without a target")
+                              : QStringLiteral("unusual answer (%1)").arg(code));
 }
 
 LinkResult NoAnswerWithin(int cutMs)
 {
     const QString seconds =
         cutMs % 1000 == 0 ? QString::number(cutMs / 1000) : QString::number(cutMs / 1000.0, 'f', 1);
-    return verdict(LinkResult::NoAnswer, 0, QStringLiteral("no answer within %1 s").arg(seconds));
+    return LinkResult::Of(LinkResult::NoAnswer, 0,
+                          QStringLiteral("no answer within %1 s").arg(seconds));
 }
 
 namespace {
@@ -175,46 +167,45 @@ LinkResult failureOf(const TransferOutcome& outcome)
 {
     const int code = outcome.httpStatus;
     switch (outcome.curlCode) {
-    case CURLE_OPERATION_TIMEDOUT:
-        return verdict(LinkResult::NoAnswer, 0, QStringLiteral("no answer in time"));
     case CURLE_COULDNT_RESOLVE_HOST:
-        return verdict(LinkResult::NoAnswer, 0, QStringLiteral("host not found"));
+        return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("host not found"));
     case CURLE_COULDNT_RESOLVE_PROXY:
-        return verdict(LinkResult::NoAnswer, 0, QStringLiteral("proxy not found"));
+        return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("proxy not found"));
     case CURLE_COULDNT_CONNECT:
-        return verdict(LinkResult::NoAnswer, 0, QStringLiteral("connection refused"));
+        return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("connection refused"));
     case CURLE_TOO_MANY_REDIRECTS:
-        return verdict(LinkResult::NoAnswer, 0, QStringLiteral("redirect loop"));
+        return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("redirect loop"));
     case CURLE_UNSUPPORTED_PROTOCOL:
     case CURLE_URL_MALFORMAT:
-        return verdict(LinkResult::NoAnswer, 0,
-                       redirecting(outcome)
-                           ? QStringLiteral("redirect to an address a browser will not open")
-                           : QStringLiteral("not an address Norvale can fetch"));
+        return LinkResult::Of(LinkResult::NoAnswer, 0,
+                              redirecting(outcome)
+                                  ? QStringLiteral("redirect to an address a browser will not open")
+                                  : QStringLiteral("not an address Norvale can fetch"));
     case CURLE_PEER_FAILED_VERIFICATION:
-        return verdict(LinkResult::NoAnswer, 0, certificateProblem(outcome));
+        return LinkResult::Of(LinkResult::NoAnswer, 0, certificateProblem(outcome));
     case CURLE_SSL_CONNECT_ERROR:
-        return verdict(LinkResult::NoAnswer, 0, QStringLiteral("secure connection failed"));
+        return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("secure connection failed"));
     case CURLE_GOT_NOTHING:
-        return verdict(LinkResult::NoAnswer, 0, QStringLiteral("closed without an answer"));
+        return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("closed without an answer"));
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:
     case CURLE_PARTIAL_FILE:
-        return verdict(LinkResult::NoAnswer, 0, QStringLiteral("connection dropped"));
+        return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("connection dropped"));
     case CURLE_REMOTE_FILE_NOT_FOUND:
     case CURLE_REMOTE_ACCESS_DENIED:
         if (code == kFtpNoSuchFile || outcome.curlCode == CURLE_REMOTE_FILE_NOT_FOUND)
-            return verdict(LinkResult::Dead, kFtpNoSuchFile,
-                           QStringLiteral("550 no such file or folder"));
-        return verdict(LinkResult::NoAnswer, code, QStringLiteral("access denied"));
+            return LinkResult::Of(LinkResult::Dead, kFtpNoSuchFile,
+                                  QStringLiteral("550 no such file or folder"));
+        return LinkResult::Of(LinkResult::NoAnswer, code, QStringLiteral("access denied"));
     case CURLE_LOGIN_DENIED:
-        return verdict(LinkResult::NoAnswer, kFtpLoginRefused, QStringLiteral("530 login refused"));
+        return LinkResult::Of(LinkResult::NoAnswer, kFtpLoginRefused,
+                              QStringLiteral("530 login refused"));
     default:
         break;
     }
-    return verdict(LinkResult::NoAnswer, 0,
-                   outcome.error.isEmpty() ? QStringLiteral("no answer")
-                                           : QStringLiteral("no answer: ") + outcome.error);
+    return LinkResult::Of(LinkResult::NoAnswer, 0,
+                          outcome.error.isEmpty() ? QStringLiteral("no answer")
+                                                  : QStringLiteral("no answer: ") + outcome.error);
 }
 
 } // namespace
@@ -222,9 +213,12 @@ LinkResult failureOf(const TransferOutcome& outcome)
 LinkResult VerdictForFailure(const TransferOutcome& outcome)
 {
     LinkResult result = failureOf(outcome);
-    // The site answered, and sent the visitor somewhere that failed.
-    if (redirecting(outcome) && result.Reason != QLatin1String("redirect loop") &&
-        !result.Reason.startsWith(QLatin1String("redirect to")))
+    // The site answered, and sent the visitor somewhere that failed; a
+    // failure of the redirect itself already says so.
+    const bool ofTheRedirect = outcome.curlCode == CURLE_TOO_MANY_REDIRECTS ||
+                               outcome.curlCode == CURLE_UNSUPPORTED_PROTOCOL ||
+                               outcome.curlCode == CURLE_URL_MALFORMAT;
+    if (redirecting(outcome) && !ofTheRedirect)
         result.Reason += QStringLiteral(" after a redirect to ") +
                          QString::fromLatin1(outcome.hops.last().location);
     return result;

@@ -50,6 +50,16 @@ struct LinkResult {
     // protocol without status lines): only such a page's title may name a
     // favorite.
     bool Successful = false;
+
+    // A verdict with the code and reason that gave it, and nothing more.
+    static LinkResult Of(Verdict status, int code, const QString& reason)
+    {
+        LinkResult result;
+        result.Status = status;
+        result.Code = code;
+        result.Reason = reason;
+        return result;
+    }
 };
 
 } // namespace norvale

@@ -93,15 +93,6 @@ bool parked(const TransferOutcome& outcome, const QString& parkingHost)
     });
 }
 
-LinkResult pageVerdict(LinkResult::Verdict status, int code, const QString& reason)
-{
-    LinkResult result;
-    result.Status = status;
-    result.Code = code;
-    result.Reason = reason;
-    return result;
-}
-
 } // namespace
 
 int EffectiveCutMs(int timeoutMs)
@@ -143,7 +134,7 @@ LinkResult Probe::CheckLink(const QString& url, int timeoutMs)
     m_control.Cancel();
     const ProbeTarget target = TargetFor(url, timeoutMs, m_settings);
     LinkResult failed =
-        pageVerdict(LinkResult::NoAnswer, 0, QStringLiteral("the address's port is no number"));
+        LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("the address's port is no number"));
     if (!target.valid)
         return failed;
     m_control.setRemotePort(target.port);
@@ -196,8 +187,8 @@ LinkResult Probe::JudgeAnswer(const TransferOutcome& outcome, const QString& url
 LinkResult Probe::Settle(const TransferOutcome& ending, int cutMs, LinkResult judged) const
 {
     if (parked(ending, m_settings.ParkingHost))
-        return pageVerdict(LinkResult::Dead, ending.hops.first().code,
-                           QStringLiteral("parked domain"));
+        return LinkResult::Of(LinkResult::Dead, ending.hops.first().code,
+                              QStringLiteral("parked domain"));
     if (CameWholeInTime(ending, cutMs))
         return judged;
     const bool failedInTime = ending.result == TransferOutcome::Result::Failed &&
@@ -215,20 +206,20 @@ LinkResult Probe::Judge(const QString& text, const QString& url) const
         LinkResult result = VerdictForStatus(code);
         // A page that is only a redirect's or an error's says nothing.
         if (code / 100 == 3 && !hasEmptyPage(text))
-            result = pageVerdict(LinkResult::Alive, code, StatusText(code));
+            result = LinkResult::Of(LinkResult::Alive, code, StatusText(code));
         result.Title = title;
         return result;
     }
     if (hasEmptyPage(text))
-        return pageVerdict(LinkResult::Dead, code, QStringLiteral("empty page"));
+        return LinkResult::Of(LinkResult::Dead, code, QStringLiteral("empty page"));
     if (IsErrorTitle(title)) {
-        LinkResult result = pageVerdict(LinkResult::Dead, code,
-                                        QStringLiteral("error page: \u201c%1\u201d").arg(title));
+        LinkResult result = LinkResult::Of(LinkResult::Dead, code,
+                                           QStringLiteral("error page: \u201c%1\u201d").arg(title));
         result.Title = title;
         return result;
     }
-    LinkResult result = pageVerdict(LinkResult::Alive, code,
-                                    http ? StatusText(code) : QStringLiteral("file found"));
+    LinkResult result = LinkResult::Of(LinkResult::Alive, code,
+                                       http ? StatusText(code) : QStringLiteral("file found"));
     result.Redirect = RefreshTarget(text, url);
     result.LastModified = CheckDate(text, m_clock.now());
     result.PageDated = PageDate(text).has_value();

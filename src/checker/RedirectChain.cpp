@@ -11,14 +11,6 @@ namespace norvale {
 
 namespace {
 
-LinkResult noAnswer(const QString& reason)
-{
-    LinkResult result;
-    result.Status = LinkResult::NoAnswer;
-    result.Reason = reason;
-    return result;
-}
-
 // A site that serves its error page with success answers an address that
 // cannot exist with the same title as the favorite's page: then that page
 // is the error page. Anything else (another title, a redirect elsewhere, an
@@ -62,16 +54,15 @@ LinkResult FollowToTheEnd(const QString& url, int timeoutMs, const ProbeFunction
     bool permanent = result.Permanent;
     QSet<QString> seen{url, at};
     // A refresh tag is one more step, and a permanent one.
+    QString broken; // why the chain leads nowhere a browser goes
     while (result.Status == LinkResult::Alive && !result.Redirect.isEmpty()) {
         const QString target = result.Redirect;
         if (!Probe::IsWebAddress(target)) {
-            result = noAnswer(QStringLiteral("redirect to an address a browser will not open"));
-            at = url;
+            broken = QStringLiteral("redirect to an address a browser will not open");
             break;
         }
         if (++hops > kMostRedirects || seen.contains(target)) {
-            result = noAnswer(QStringLiteral("redirect loop"));
-            at = url;
+            broken = QStringLiteral("redirect loop");
             break;
         }
         seen.insert(target);
@@ -79,11 +70,12 @@ LinkResult FollowToTheEnd(const QString& url, int timeoutMs, const ProbeFunction
         hops += result.Hops;
         permanent = permanent && result.Permanent;
         at = result.EndAddress.isEmpty() ? target : result.EndAddress;
-        if (hops > kMostRedirects) {
-            result = noAnswer(QStringLiteral("redirect loop"));
-            at = url;
-            break;
-        }
+    }
+    if (broken.isEmpty() && hops > kMostRedirects) // the last page's own redirects
+        broken = QStringLiteral("redirect loop");
+    if (!broken.isEmpty()) {
+        result = LinkResult::Of(LinkResult::NoAnswer, 0, broken);
+        at = url;
     }
     result.Redirect.clear();
     result.Hops = hops;
