@@ -9,7 +9,6 @@
 #include "platform/ProfileFile.h"
 #include "platform/TreeControl.h"
 #include "platform/UrlOpener.h"
-#include "shell/AppSettings.h"
 #include "shell/ErrorLog.h"
 #include "shell/MainWindowState.h"
 #include "ShortcutFile.h"

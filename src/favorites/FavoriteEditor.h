@@ -12,7 +12,6 @@ class ShortcutFile;
 class TreeControl;
 class TreeNode;
 class UrlOpener;
-struct AppSettings;
 struct MainWindowState;
 
 struct EditorParts {
@@ -20,7 +19,6 @@ struct EditorParts {
     const FileSystem& fs;
     ErrorLog& log;
     MessageBoxes& boxes;
-    const AppSettings& settings;
     MainWindowState& state;
     FavoritesTree& favorites;
     ShortcutFile& shortcuts;

@@ -13,8 +13,8 @@ ProgramServices::ProgramServices(ServiceParts parts)
     , m_probe(m_transfer, m_settings, m_parts.clock)
     , m_icons(m_transfer, m_parts.fs, m_parts.clock, m_parts.programFolder)
     , m_shortcuts(m_settings, m_parts.fs, m_parts.programFolder, &m_icons)
-    , m_editor({m_parts.tree, m_parts.fs, m_log, m_boxes, m_settings, m_state, m_favorites,
-                m_shortcuts, m_parts.opener})
+    , m_editor({m_parts.tree, m_parts.fs, m_log, m_boxes, m_state, m_favorites, m_shortcuts,
+                m_parts.opener})
     , m_checker({m_parts.tree, m_settings, m_state, m_shortcuts, m_probe, m_favorites, m_editor,
                  m_parts.status, m_boxes, m_log, m_parts.fs, m_parts.programFolder,
                  m_parts.transfers, m_transfer})

@@ -40,7 +40,7 @@ struct FavoritesRig {
     ShortcutFile m_shortcuts{m_settings, m_fs, m_program, nullptr};
     RecordingOpener m_opener;
     FavoriteEditor m_editor{
-        {m_tree, m_fs, m_log, m_boxes, m_settings, m_state, m_favorites, m_shortcuts, &m_opener}};
+        {m_tree, m_fs, m_log, m_boxes, m_state, m_favorites, m_shortcuts, &m_opener}};
 };
 
 } // namespace norvale::test

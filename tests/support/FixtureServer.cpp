@@ -8,6 +8,26 @@
 
 namespace norvale::test {
 
+quint16 StartPortPrintingServer(QProcess& process, const QString& program,
+                                const QStringList& arguments, const char* what)
+{
+    // The server prints its port, then only errors; it leaves when its standard
+    // input closes, so it never outlives this process.
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(program, arguments);
+    QByteArray line;
+    while (!line.endsWith('\n') && process.waitForReadyRead(20000))
+        line += process.readAllStandardOutput();
+    const quint16 port = line.trimmed().toUShort();
+    if (port == 0) {
+        process.kill();
+        process.waitForFinished(5000);
+        throw std::runtime_error(std::string(what) +
+                                 " did not start: " + process.errorString().toStdString());
+    }
+    return port;
+}
+
 FixtureServer::FixtureServer(std::optional<Tls> tls)
     : m_process(std::make_unique<QProcess>())
     , m_tls(tls.has_value())
@@ -15,20 +35,8 @@ FixtureServer::FixtureServer(std::optional<Tls> tls)
     QStringList arguments{QStringLiteral(NORVALE_FIXTURE_SERVER)};
     if (tls)
         arguments << tls->certFile << tls->keyFile;
-    // The server prints its port, then only errors; it leaves when its standard
-    // input closes, so it never outlives this process.
-    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process->start(QStringLiteral("python3"), arguments);
-    QByteArray line;
-    while (!line.endsWith('\n') && m_process->waitForReadyRead(20000))
-        line += m_process->readAllStandardOutput();
-    m_port = line.trimmed().toUShort();
-    if (m_port == 0) {
-        m_process->kill();
-        m_process->waitForFinished(5000);
-        throw std::runtime_error("fixture server did not start: " +
-                                 m_process->errorString().toStdString());
-    }
+    m_port =
+        StartPortPrintingServer(*m_process, QStringLiteral("python3"), arguments, "fixture server");
 }
 
 FixtureServer::~FixtureServer()

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <utility>
 
@@ -40,6 +41,13 @@ private:
     quint16 m_port = 0;
     bool m_tls = false;
 };
+
+// Starts a test server (program with arguments) that prints its port on
+// its first line, then only errors, and leaves when its standard input
+// closes; returns the port, or throws std::runtime_error saying that `what`
+// did not start.
+quint16 StartPortPrintingServer(QProcess& process, const QString& program,
+                                const QStringList& arguments, const char* what);
 
 // A self-signed certificate and key for 127.0.0.1, made by openssl in a
 // temporary folder; the constructor throws std::runtime_error when it fails.

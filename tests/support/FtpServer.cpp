@@ -1,8 +1,8 @@
 #include "FtpServer.h"
 
+#include "FixtureServer.h"
+
 #include <QProcess>
-#include <QStringList>
-#include <stdexcept>
 
 namespace norvale::test {
 
@@ -11,21 +11,8 @@ FtpServer::FtpServer()
 {
     // Debian's own Python: pyftpdlib is installed for it, and a python3 found
     // earlier on PATH (a virtual environment, pyenv) may not have it.
-    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process->start(QStringLiteral("/usr/bin/python3"),
-                     {QStringLiteral(NORVALE_FTP_SERVER), folder()});
-    // It prints its port, then only errors, and leaves when its standard
-    // input closes, so it never outlives this process.
-    QByteArray line;
-    while (!line.endsWith('\n') && m_process->waitForReadyRead(20000))
-        line += m_process->readAllStandardOutput();
-    m_port = line.trimmed().toUShort();
-    if (m_port == 0) {
-        m_process->kill();
-        m_process->waitForFinished(5000);
-        throw std::runtime_error("FTP server did not start: " +
-                                 m_process->errorString().toStdString());
-    }
+    m_port = StartPortPrintingServer(*m_process, QStringLiteral("/usr/bin/python3"),
+                                     {QStringLiteral(NORVALE_FTP_SERVER), folder()}, "FTP server");
 }
 
 FtpServer::~FtpServer()
