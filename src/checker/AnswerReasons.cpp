@@ -143,8 +143,12 @@ LinkResult VerdictForStatus(int code)
     if (code == 403)
         return LinkResult::Of(LinkResult::NoAnswer, code,
                               QStringLiteral("refused (403): may be a bot check"));
-    if (code == 408 || code == 429 || (code >= 500 && code < 600))
-        return LinkResult::Of(LinkResult::NoAnswer, code, text + QStringLiteral(" (temporary)"));
+    if (code == 429)
+        return LinkResult::Of(LinkResult::NoAnswer, code, text + QStringLiteral(" (temporary)"),
+                              Trouble::SlowDown);
+    if (code == 408 || (code >= 500 && code < 600))
+        return LinkResult::Of(LinkResult::NoAnswer, code, text + QStringLiteral(" (temporary)"),
+                              Trouble::ServerError);
     if (code >= 400 && code < 500)
         return LinkResult::Of(LinkResult::Dead, code, text);
     return LinkResult::Of(LinkResult::NoAnswer, code,
@@ -158,7 +162,7 @@ LinkResult NoAnswerWithin(int cutMs)
     const QString seconds =
         cutMs % 1000 == 0 ? QString::number(cutMs / 1000) : QString::number(cutMs / 1000.0, 'f', 1);
     return LinkResult::Of(LinkResult::NoAnswer, 0,
-                          QStringLiteral("no answer within %1 s").arg(seconds));
+                          QStringLiteral("no answer within %1 s").arg(seconds), Trouble::TimedOut);
 }
 
 namespace {
@@ -168,11 +172,13 @@ LinkResult failureOf(const TransferOutcome& outcome)
     const int code = outcome.httpStatus;
     switch (outcome.curlCode) {
     case CURLE_COULDNT_RESOLVE_HOST:
-        return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("host not found"));
+        return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("host not found"),
+                              Trouble::HostNotFound);
     case CURLE_COULDNT_RESOLVE_PROXY:
         return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("proxy not found"));
     case CURLE_COULDNT_CONNECT:
-        return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("connection refused"));
+        return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("connection refused"),
+                              Trouble::Refused);
     case CURLE_TOO_MANY_REDIRECTS:
         return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("redirect loop"));
     case CURLE_UNSUPPORTED_PROTOCOL:
@@ -185,12 +191,17 @@ LinkResult failureOf(const TransferOutcome& outcome)
         return LinkResult::Of(LinkResult::NoAnswer, 0, certificateProblem(outcome));
     case CURLE_SSL_CONNECT_ERROR:
         return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("secure connection failed"));
+    case CURLE_OPERATION_TIMEDOUT:
+        return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("no answer in time"),
+                              Trouble::TimedOut);
     case CURLE_GOT_NOTHING:
-        return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("closed without an answer"));
+        return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("closed without an answer"),
+                              Trouble::Dropped);
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:
     case CURLE_PARTIAL_FILE:
-        return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("connection dropped"));
+        return LinkResult::Of(LinkResult::NoAnswer, 0, QStringLiteral("connection dropped"),
+                              Trouble::Dropped);
     case CURLE_REMOTE_FILE_NOT_FOUND:
     case CURLE_REMOTE_ACCESS_DENIED:
         if (code == kFtpNoSuchFile || outcome.curlCode == CURLE_REMOTE_FILE_NOT_FOUND)

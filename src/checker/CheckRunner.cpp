@@ -5,6 +5,7 @@
 #include "favorites/ShortcutFile.h"
 #include "favorites/TreeConventions.h"
 #include "PageReading.h"
+#include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageList.h"
 #include "platform/MessageBoxes.h"
@@ -12,6 +13,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/RegularFile.h"
 #include "platform/StatusBarModel.h"
+#include "platform/TransferEngine.h"
 #include "platform/TreeControl.h"
 #include "Probe.h"
 #include "ProbePrefetcher.h"
@@ -19,14 +21,27 @@
 #include "shell/ErrorLog.h"
 #include "shell/MainWindowState.h"
 
+#include <algorithm>
+#include <chrono>
 #include <QFile>
 #include <QSet>
+#include <QUrl>
 
 namespace norvale {
 
 namespace {
 
 const QString kMessageTitle = QStringLiteral("Norvale");
+
+// The longest wait a server may ask for before the second look; one that
+// asks for more gets this much.
+constexpr std::chrono::seconds kLongestAskedWait{60};
+// How often the status bar's count of the seconds left is brought up to date.
+constexpr qint64 kCountdownStepMs = 250;
+// One at a time to each host: a host that was busy is not pressed.
+constexpr int kSecondLooksPerHost = 1;
+// The checks a run keeps to each host at once otherwise, as a browser does.
+constexpr int kChecksPerHost = 2;
 
 // An address fit to be written into a favorite: one every browser takes,
 // that reads back from the file exactly as written (no outer blanks or
@@ -102,6 +117,7 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     TreeNode* node = check.node;
     outcome.url = m_parts.shortcuts.ReadLinkSettings(check.folderPath, node, current);
     outcome.originalUrl = outcome.url;
+    outcome.history = current.History;
     if (current.Bypass) {
         outcome.bypassed = true;
         m_lights.SetLinkLight({.Status = LinkResult::Unchecked}, node, current.OwnTimeout);
@@ -160,21 +176,21 @@ void CheckRunner::updateAddress(const FavoriteCheck& check, FavoriteCheckOutcome
     outcome.url = m_parts.shortcuts.ReadLinkSettings(check.folderPath, check.node, current);
 }
 
-void CheckRunner::fetchAhead(const QList<FavoriteCheck>& work)
+void CheckRunner::fetchAhead(const QList<FavoriteCheck>& work, int mostPerHost)
 {
     m_prefetch.reset();
     if (m_parts.settings.Parallel <= 1)
         return; // one at a time, each probed at its turn
     m_prefetch = std::make_unique<ProbePrefetcher>(
         m_parts.transfers, m_parts.control, m_parts.probe, m_parts.settings, m_parts.shortcuts,
-        m_parts.settings.Parallel, [this] { return m_lights.windowCount(); });
+        m_parts.settings.Parallel, mostPerHost, [this] { return m_lights.windowCount(); });
     QList<ProbePrefetcher::Work> plan;
     for (const FavoriteCheck& check : work)
         plan.append({check.node, check.folderPath});
     m_prefetch->plan(plan);
 }
 
-void CheckRunner::checkInRun(const FavoriteCheck& check)
+void CheckRunner::checkInRun(const FavoriteCheck& check, Look look)
 {
     // A Stop while the page is awaited ends the other fetches, not this one:
     // the favorite whose turn it is still gets its verdict.
@@ -182,7 +198,7 @@ void CheckRunner::checkInRun(const FavoriteCheck& check)
         m_prefetch->waitFor(check.node, m_parts.state.Checking);
     try {
         const QString nameBefore = check.node->text();
-        const FavoriteCheckOutcome outcome =
+        FavoriteCheckOutcome outcome =
             CheckFavorite(check, [this, &check](const QString& url, int timeoutMs) {
                 if (m_prefetch) {
                     if (auto ready = m_prefetch->take(check.node, url, timeoutMs))
@@ -190,23 +206,139 @@ void CheckRunner::checkInRun(const FavoriteCheck& check)
                 }
                 return m_parts.probe.CheckLink(url, timeoutMs);
             });
-        if (const auto it = m_recordOf.constFind(check.node); it != m_recordOf.cend()) {
-            RunRecord& record = m_records[*it];
-            record.url = outcome.url;
-            record.originalUrl = outcome.originalUrl;
-            record.status = check.node->status();
-            record.title = outcome.result.Title;
-            if (outcome.result.PageDated)
-                record.pageDate = outcome.result.LastModified;
-            if (outcome.renamed) {
-                record.renamedTo = check.node->text();
-                record.path = TreePathOf(check.node->parent(), nameBefore);
-            }
+        if (look == Look::First && mayLookAgain(outcome)) {
+            const auto wait = std::min<std::chrono::seconds>(
+                std::chrono::seconds(std::max(outcome.result.RetryAfterSeconds, 0)),
+                kLongestAskedWait);
+            m_secondLooks.push_back({check, outcome, nameBefore, QDeadlineTimer(wait)});
+        } else {
+            settleHistory(check, outcome);
         }
+        noteOutcome(check, outcome, nameBefore);
     } catch (const NorvaleError& error) {
         // One favorite's trouble (a file gone or locked) never ends the run.
         m_parts.log.LogError(error, false);
     }
+}
+
+void CheckRunner::noteOutcome(const FavoriteCheck& check, const FavoriteCheckOutcome& outcome,
+                              const QString& nameBefore)
+{
+    const auto it = m_recordOf.constFind(check.node);
+    if (it == m_recordOf.cend())
+        return;
+    RunRecord& record = m_records[*it];
+    record.url = outcome.url;
+    record.originalUrl = outcome.originalUrl;
+    record.status = check.node->status();
+    record.title = outcome.result.Title;
+    record.history = outcome.history;
+    if (outcome.result.PageDated)
+        record.pageDate = outcome.result.LastModified;
+    if (outcome.renamed) {
+        record.renamedTo = check.node->text();
+        record.path = TreePathOf(check.node->parent(), nameBefore);
+    }
+}
+
+bool CheckRunner::mayLookAgain(const FavoriteCheckOutcome& outcome) const
+{
+    return m_parts.settings.LookAgain && !outcome.bypassed && MayPass(outcome.result.Trouble);
+}
+
+// The second look at the favorites whose trouble may have passed: those
+// whose server named no wait at once, several hosts at a time, the others
+// once their wait is over; each host one at a time. A Stop ends it at once,
+// and whatever was not looked at again keeps its first verdict.
+void CheckRunner::lookAgain()
+{
+    std::vector<SecondLook> looks = std::exchange(m_secondLooks, {});
+    std::stable_sort(looks.begin(), looks.end(), [](const SecondLook& a, const SecondLook& b) {
+        return a.due.remainingTimeAsDuration() < b.due.remainingTimeAsDuration();
+    });
+    QList<FavoriteCheck> atOnce;
+    for (const SecondLook& look : looks) {
+        if (look.due.hasExpired())
+            atOnce.append(look.check);
+    }
+    if (m_parts.state.Checking && !looks.empty())
+        fetchAhead(atOnce, kSecondLooksPerHost);
+    for (qsizetype done = 0; done < qsizetype(looks.size()); ++done) {
+        SecondLook& look = looks[size_t(done)];
+        if (m_parts.state.Checking && waitUntilDue(look)) {
+            m_parts.status.setPanelText(
+                2, QStringLiteral(" Looking again at favorites that gave no answer (%1 of %2) ")
+                       .arg(done + 1)
+                       .arg(looks.size()));
+            checkInRun(look.check, Look::Again);
+        } else {
+            settleHistory(look.check, look.first);
+            noteOutcome(look.check, look.first, look.nameBefore);
+        }
+    }
+    m_prefetch.reset();
+}
+
+// Waits, keeping the window alive and the status bar counting down, until
+// the favorite's server may be asked again; false when a Stop came first.
+bool CheckRunner::waitUntilDue(const SecondLook& look)
+{
+    const QString host = QUrl(look.first.url).host();
+    while (m_parts.state.Checking && !look.due.hasExpired()) {
+        const qint64 left = look.due.remainingTime();
+        m_parts.status.setPanelText(
+            2, QStringLiteral(" Waiting %1 s to look again at %2, which asked for a pause ")
+                   .arg((left + 999) / 1000)
+                   .arg(host));
+        m_parts.transfers.waitUntil(
+            [&] { return !m_parts.state.Checking || look.due.hasExpired(); },
+            std::min(left, kCountdownStepMs));
+    }
+    return m_parts.state.Checking;
+}
+
+// Brings the favorite's failure history up to date with its final verdict:
+// no answer counts one more failure (from today when it is the first), a
+// live page clears it, anything else leaves it. A favorite whose
+// site has stayed unreachable long enough is counted as dead.
+void CheckRunner::settleHistory(const FavoriteCheck& check, FavoriteCheckOutcome& outcome)
+{
+    const LinkResult& result = outcome.result;
+    // Only a live page or no answer tells about the history: a dead page is
+    // dead at once, and a bot check says nothing of the site.
+    const bool alive = result.Status == LinkResult::Alive;
+    const bool failed = result.Status == LinkResult::NoAnswer;
+    if (outcome.bypassed || !(alive || failed) || result.Trouble == Trouble::BotCheck)
+        return;
+    const FailureHistory now =
+        failed ? outcome.history.afterFailure(m_parts.clock.now().date()) : FailureHistory{};
+    if (now != outcome.history) {
+        try {
+            m_parts.shortcuts.WriteFailureHistory(
+                m_parts.shortcuts.pathFor(check.folderPath, check.node), now);
+        } catch (const NorvaleError& error) {
+            // The history stays as the file holds it; the verdict stands. A
+            // favorite deleted meanwhile has nothing left to remember.
+            if (error.number() != ErrorNumber::FileNotFound)
+                m_parts.log.LogError(error, false);
+            return;
+        }
+        outcome.history = now;
+    }
+    if (now.failures < 2)
+        return;
+    FavoriteStatus status = check.node->status();
+    status.reason = result.Reason + QLatin1Char(' ') + now.sinceText();
+    if (CountsTowardsDead(result.Trouble) && deadByNow(now))
+        status.light = Light::Dead;
+    m_parts.tree.setStatus(check.node, status);
+}
+
+bool CheckRunner::deadByNow(const FailureHistory& history) const
+{
+    const AppSettings& settings = m_parts.settings;
+    return settings.DeadAfterFailures && history.failures >= settings.DeadAfterChecks &&
+           history.since.daysTo(m_parts.clock.now().date()) >= settings.DeadAfterDays;
 }
 
 // The favorites still unchecked, in walk order, each with its folder's path.
@@ -260,10 +392,11 @@ void CheckRunner::CheckAllLinks()
         m_lights.resetRunCounters();
         m_records.clear();
         m_recordOf.clear();
+        m_secondLooks.clear();
         busy(true);
         const QList<FavoriteCheck> work = uncheckedFavorites();
         const int total = int(work.size());
-        fetchAhead(work);
+        fetchAhead(work, kChecksPerHost);
         int done = 0;
         progress(done, total);
         QString folderPath;
@@ -283,9 +416,10 @@ void CheckRunner::CheckAllLinks()
                 progress(++done, total);
             }
         }
-        busy(false);
         progress(0, 0);
         m_prefetch.reset();
+        lookAgain();
+        busy(false);
         if (m_parts.settings.MoveDead)
             moveDeadFavorites(deadBelowRoot());
     } catch (const NorvaleError& error) {
@@ -342,12 +476,13 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
         updateCommands(CommandState::RunStarted);
         m_parts.state.TreeInUse = true;
 
+        m_secondLooks.clear();
         const QList<int> noted = markOwnFavoritesUnchecked(folder);
         const QString folderPath = folder->key();
         QList<FavoriteCheck> work;
         for (const int index : noted)
             work.append({folderPath, m_parts.tree.node(index), RunKind::Folder});
-        fetchAhead(work);
+        fetchAhead(work, kChecksPerHost);
         busy(true);
         int done = 0;
         progress(done, int(noted.size()));
@@ -363,9 +498,10 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
                 checkInRun({folderPath, favorite, RunKind::Folder});
             progress(++done, int(noted.size()));
         }
-        busy(false);
         progress(0, 0);
         m_prefetch.reset();
+        lookAgain();
+        busy(false);
         if (m_parts.settings.MoveDead)
             moveDeadFavorites(deadAmong(noted, folder));
     } catch (const NorvaleError& error) {
@@ -385,10 +521,16 @@ void CheckRunner::CheckOneLink()
     busy(true);
     m_parts.tree.setStatus(node, {});
     try {
-        CheckFavorite({node->parent()->key(), node, RunKind::One},
-                      [this](const QString& url, int timeoutMs) {
-                          return m_parts.probe.CheckLink(url, timeoutMs);
-                      });
+        const FavoriteCheck check{node->parent()->key(), node, RunKind::One};
+        const auto probe = [this](const QString& url, int timeoutMs) {
+            return m_parts.probe.CheckLink(url, timeoutMs);
+        };
+        FavoriteCheckOutcome outcome = CheckFavorite(check, probe);
+        // One favorite is looked at again at once; a server that asked for
+        // a pause keeps its first verdict, since this check has no Stop.
+        if (mayLookAgain(outcome) && outcome.result.RetryAfterSeconds <= 0)
+            outcome = CheckFavorite(check, probe);
+        settleHistory(check, outcome);
     } catch (const NorvaleError& error) {
         m_parts.log.LogError(error, true);
     }
@@ -412,6 +554,7 @@ void CheckRunner::finishRun(const QString& doneMessage, const QString& abortedMe
 void CheckRunner::returnToIdle(const NorvaleError& error)
 {
     m_parts.state.TreeInUse = false;
+    m_secondLooks.clear();
     m_prefetch.reset();
     busy(false);
     progress(0, 0);
@@ -445,7 +588,10 @@ QString CheckRunner::freeDeadName(const QString& name, const QString& sourcePath
 
 void CheckRunner::MoveDeadLink(TreeNode* node)
 {
-    if (!node || node->isFolder() || !node->parent())
+    // One already in Dead Favorites is where it belongs: moving it onto
+    // itself would find "the same favorite" there and delete the only copy.
+    if (!node || node->isFolder() || !node->parent() ||
+        node->parent()->kind() == NodeKind::DeadFavoritesRoot)
         return;
     const QString source = FavoriteFilePath(node, m_parts.fs);
     const QString folder = FileSystem::join(m_parts.programFolder, kDeadFavoritesText);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "favorites/FailureHistory.h"
 #include "LinkResult.h"
 #include "platform/FavoriteStatus.h"
 #include "RedirectChain.h"
@@ -9,12 +10,15 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <vector>
 
 namespace norvale {
 
+class Clock;
 class ErrorLog;
 struct CurrentLinkSettings;
 class FavoriteEditor;
@@ -50,6 +54,7 @@ struct FavoriteCheckOutcome {
     bool addressUpdated = false;
     bool renamed = false;
     LinkResult result;
+    FailureHistory history; // as the file held it; once settled, as it holds it now
 };
 
 // A favorite met by a run over all favorites, for the unattended report.
@@ -67,6 +72,7 @@ struct RunRecord {
     QString title;
     QDateTime pageDate; // the page's own date, null when it gave none
     QString renamedTo;  // the new name when the page's title renamed it
+    FailureHistory history;
 };
 
 struct CheckRunParts {
@@ -84,11 +90,14 @@ struct CheckRunParts {
     QString programFolder;
     TransferEngine& transfers; // runs the probes fetched ahead of their turn
     TransferControl& control;
+    const Clock& clock; // the day a failure history counts from
 };
 
 // The three check runs: all favorites, one folder's favorites, the selected
 // favorite. Each probes, lights, brings addresses up to date from redirects,
-// renames to page titles and, at the end, moves the dead aside.
+// renames to page titles and, at the end, looks once more at the favorites
+// whose trouble may have passed, brings each favorite's failure history up
+// to date and moves the dead aside.
 class CheckRunner {
 public:
     explicit CheckRunner(CheckRunParts parts);
@@ -121,15 +130,31 @@ public:
     const QList<RunRecord>& lastRunRecords() const { return m_records; }
 
 private:
+    enum class Look { First, Again };
+    // A favorite to look at again at the end of the run, not before `due`.
+    struct SecondLook {
+        FavoriteCheck check;
+        FavoriteCheckOutcome first;
+        QString nameBefore;
+        QDeadlineTimer due;
+    };
+
     void updateAddress(const FavoriteCheck& check, FavoriteCheckOutcome& outcome,
                        CurrentLinkSettings& current);
-    void checkInRun(const FavoriteCheck& check);
+    void checkInRun(const FavoriteCheck& check, Look look = Look::First);
+    bool mayLookAgain(const FavoriteCheckOutcome& outcome) const;
+    void lookAgain();
+    bool waitUntilDue(const SecondLook& look);
+    void settleHistory(const FavoriteCheck& check, FavoriteCheckOutcome& outcome);
+    bool deadByNow(const FailureHistory& history) const;
+    void noteOutcome(const FavoriteCheck& check, const FavoriteCheckOutcome& outcome,
+                     const QString& nameBefore);
     QList<FavoriteCheck> uncheckedFavorites() const;
     void noteForReport(TreeNode* favorite);
     QList<TreeNode*> deadBelowRoot() const;
     QList<int> markOwnFavoritesUnchecked(TreeNode* folder);
     QList<TreeNode*> deadAmong(const QList<int>& noted, const TreeNode* folder) const;
-    void fetchAhead(const QList<FavoriteCheck>& work);
+    void fetchAhead(const QList<FavoriteCheck>& work, int mostPerHost);
     void moveDeadFavorites(const QList<TreeNode*>& candidates);
     void finishRun(const QString& doneMessage, const QString& abortedMessage, bool quiet);
     void returnToIdle(const NorvaleError& error);
@@ -146,6 +171,7 @@ private:
     std::unique_ptr<ProbePrefetcher> m_prefetch; // during a run with Parallel above 1
     QList<RunRecord> m_records;
     QHash<const TreeNode*, qsizetype> m_recordOf;
+    std::vector<SecondLook> m_secondLooks; // of the run under way
 };
 
 } // namespace norvale

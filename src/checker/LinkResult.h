@@ -5,6 +5,31 @@
 
 namespace norvale {
 
+// Why a check found no answer, where that may be different at the next
+// look: the kinds of trouble that pass, and a bot check in front of a page.
+enum class Trouble {
+    None,
+    HostNotFound,
+    Refused,
+    TimedOut,
+    Dropped,     // the connection closed or broke before a whole answer
+    ServerError, // 408 or 5xx
+    SlowDown,    // 429: the server is there and asks for fewer requests
+    BotCheck,    // a challenge page meant to keep programs out
+};
+
+// Worth a second look at the end of the run: it may have passed by then.
+constexpr bool MayPass(Trouble trouble)
+{
+    return trouble != Trouble::None && trouble != Trouble::BotCheck;
+}
+// Says the site itself is gone or down when it lasts (never a 429, which a
+// live server sends, nor a bot check).
+constexpr bool CountsTowardsDead(Trouble trouble)
+{
+    return MayPass(trouble) && trouble != Trouble::SlowDown;
+}
+
 // The verdict of one probe.
 struct LinkResult {
     // What the probe found: alive, dead, or no usable answer. A favorite that
@@ -50,14 +75,21 @@ struct LinkResult {
     // protocol without status lines): only such a page's title may name a
     // favorite.
     bool Successful = false;
+    // Why there was no answer, when that may change (see Trouble).
+    norvale::Trouble Trouble = norvale::Trouble::None;
+    // The wait the server asked for before the next request (Retry-After),
+    // in seconds; -1 when it named none.
+    int RetryAfterSeconds = -1;
 
     // A verdict with the code and reason that gave it, and nothing more.
-    static LinkResult Of(Verdict status, int code, const QString& reason)
+    static LinkResult Of(Verdict status, int code, const QString& reason,
+                         norvale::Trouble trouble = norvale::Trouble::None)
     {
         LinkResult result;
         result.Status = status;
         result.Code = code;
         result.Reason = reason;
+        result.Trouble = trouble;
         return result;
     }
 };

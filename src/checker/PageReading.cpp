@@ -1,5 +1,7 @@
 #include "PageReading.h"
 
+#include <algorithm>
+#include <climits>
 #include <QLocale>
 #include <QTimeZone>
 #include <QUrl>
@@ -76,6 +78,39 @@ std::optional<QDateTime> PageDate(const QString& text)
 QDateTime CheckDate(const QString& text, const QDateTime& now)
 {
     return PageDate(text).value_or(QDateTime(now.date(), now.time(), QTimeZone::utc()));
+}
+
+QString HeaderValue(const QString& text, QLatin1StringView name)
+{
+    // The status line comes first; the headers end at the first empty line.
+    qsizetype start = text.indexOf(QLatin1Char('\n')) + 1;
+    while (start > 0 && start < text.size()) {
+        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+        if (end < 0)
+            end = text.size();
+        const QStringView line = QStringView(text).mid(start, end - start).trimmed();
+        if (line.isEmpty())
+            break;
+        const qsizetype colon = line.indexOf(QLatin1Char(':'));
+        if (colon > 0 && line.left(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return line.mid(colon + 1).trimmed().toString();
+        start = end + 1;
+    }
+    return QString();
+}
+
+std::optional<int> RetryAfterSeconds(const QString& text, const QDateTime& nowUtc)
+{
+    const QString value = HeaderValue(text, QLatin1StringView("Retry-After"));
+    bool isNumber = false;
+    const qint64 seconds = value.toLongLong(&isNumber);
+    if (isNumber)
+        return seconds < 0 ? std::nullopt
+                           : std::optional<int>(int(std::min<qint64>(seconds, INT_MAX)));
+    const QDateTime when = QDateTime::fromString(value, Qt::RFC2822Date);
+    if (!when.isValid())
+        return std::nullopt;
+    return int(std::clamp<qint64>(nowUtc.secsTo(when), 0, INT_MAX));
 }
 
 QString FindTitle(const QString& text)

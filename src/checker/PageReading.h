@@ -26,6 +26,15 @@ QDateTime CheckDate(const QString& text, const QDateTime& now);
 // The "Last-Modified" date alone, when the text has one that reads as a date.
 std::optional<QDateTime> PageDate(const QString& text);
 
+// The value of the answer's first header of that name (any letter case),
+// trimmed; "" when it has none.
+QString HeaderValue(const QString& text, QLatin1StringView name);
+
+// The wait in seconds a "Retry-After" header asks for: a number of seconds
+// or a date (counted from nowUtc, never below 0). None when the header is
+// absent or reads as neither.
+std::optional<int> RetryAfterSeconds(const QString& text, const QDateTime& nowUtc);
+
 // The text between "<TITLE>" and "</TITLE>" (any letter case), "" when
 // either is missing or they stand the wrong way round; PageTitles.h reads it.
 QString FindTitle(const QString& text);

@@ -1,6 +1,7 @@
 #include "Probe.h"
 
 #include "AnswerReasons.h"
+#include "BotChecks.h"
 #include "PageReading.h"
 #include "platform/Clock.h"
 #include "platform/NorvaleError.h"
@@ -207,7 +208,13 @@ LinkResult Probe::Judge(const QString& text, const QString& url) const
         // A page that is only a redirect's or an error's says nothing.
         if (code / 100 == 3 && !hasEmptyPage(text))
             result = LinkResult::Of(LinkResult::Alive, code, StatusText(code));
+        if (IsBotCheck(code, text, title))
+            result =
+                LinkResult::Of(LinkResult::NoAnswer, code,
+                               QStringLiteral("blocked by a bot check: open it in your browser"),
+                               Trouble::BotCheck);
         result.Title = title;
+        result.RetryAfterSeconds = RetryAfterSeconds(text, m_clock.now().toUTC()).value_or(-1);
         return result;
     }
     if (hasEmptyPage(text))

@@ -17,7 +17,6 @@ namespace norvale {
 
 namespace {
 
-constexpr int kMostPerHost = 2;
 // Fetches started ahead of the run's turn, in flight or landed: this many
 // times the checks at once.
 constexpr int kAheadFactor = 4;
@@ -50,7 +49,7 @@ struct ProbePrefetcher::Entry {
 
 ProbePrefetcher::ProbePrefetcher(TransferEngine& engine, TransferControl& control,
                                  const Probe& judge, const AppSettings& settings,
-                                 ShortcutFile& shortcuts, int parallel,
+                                 ShortcutFile& shortcuts, int parallel, int mostPerHost,
                                  std::function<int()> windowCount)
     : m_engine(engine)
     , m_control(control)
@@ -58,6 +57,7 @@ ProbePrefetcher::ProbePrefetcher(TransferEngine& engine, TransferControl& contro
     , m_settings(settings)
     , m_shortcuts(shortcuts)
     , m_parallel(std::max(1, parallel))
+    , m_mostPerHost(std::max(1, mostPerHost))
     , m_windowCount(std::move(windowCount))
 {}
 
@@ -139,7 +139,7 @@ void ProbePrefetcher::unqueueFirstOfHost(const QString& hostName)
 void ProbePrefetcher::offer(const QString& hostName)
 {
     const Host& host = m_hosts[hostName];
-    if (!m_abandoned && host.inFlight < kMostPerHost && host.hasWaiting())
+    if (!m_abandoned && host.inFlight < m_mostPerHost && host.hasWaiting())
         m_candidates.push({host.firstWaiting, hostName});
 }
 
@@ -149,7 +149,7 @@ void ProbePrefetcher::startWhatFits()
         const Candidate candidate = m_candidates.top();
         m_candidates.pop();
         Host& host = m_hosts[candidate.second];
-        if (host.firstWaiting != candidate.first || host.inFlight >= kMostPerHost)
+        if (host.firstWaiting != candidate.first || host.inFlight >= m_mostPerHost)
             continue; // no longer holds
         unqueueFirstOfHost(candidate.second);
         start(m_entries[size_t(candidate.first)]);

@@ -22,7 +22,7 @@ class TreeNode;
 struct AppSettings;
 
 // Fetches the pages of a run's favorites ahead of their turn, several at
-// once: at most `parallel` in flight, at most two to one host name, each
+// once: at most `parallel` in flight, at most `mostPerHost` to one host name, each
 // host's favorites in walk order. A page's verdict is taken at its turn
 // with the time-out the favorite has then (Probe::Verdict), so the run gives
 // exactly the lights that checking one at a time gives.
@@ -40,7 +40,7 @@ public:
     // bounds how much the time-out can still grow before a favorite's turn.
     ProbePrefetcher(TransferEngine& engine, TransferControl& control, const Probe& judge,
                     const AppSettings& settings, ShortcutFile& shortcuts, int parallel,
-                    std::function<int()> windowCount);
+                    int mostPerHost, std::function<int()> windowCount);
     ~ProbePrefetcher();
 
     // The run's favorites in walk order. Reads each one's address and
@@ -86,6 +86,7 @@ private:
     const AppSettings& m_settings;
     ShortcutFile& m_shortcuts;
     int m_parallel;
+    int m_mostPerHost;
     std::function<int()> m_windowCount;
     std::vector<Entry> m_entries; // walk order
     QHash<const TreeNode*, qsizetype> m_byNode;

@@ -2,6 +2,7 @@
 
 #include "Probe.h"
 
+#include <algorithm>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -37,6 +38,17 @@ QString pageDate(const ReportEntry& entry)
     return entry.pageDate.isValid() ? entry.pageDate.toUTC().toString(Qt::ISODate) : QString();
 }
 
+QString failingSince(const ReportEntry& entry)
+{
+    return entry.history.failing() ? entry.history.since.toString(Qt::ISODate) : QString();
+}
+
+// Favorites whose checks have failed more than once in a row.
+bool failingForAWhile(const ReportEntry& entry)
+{
+    return entry.history.failing() && entry.history.failures > 1;
+}
+
 QByteArray json(const QList<ReportEntry>& entries, const QDateTime& finished)
 {
     const ReportTotals totals = TotalsOf(entries);
@@ -57,6 +69,9 @@ QByteArray json(const QList<ReportEntry>& entries, const QDateTime& finished)
             {QStringLiteral("moved"), !entry.movedTo.isEmpty()},
             {QStringLiteral("movedTo"),
              entry.movedTo.isEmpty() ? QJsonValue() : QJsonValue(entry.movedTo)},
+            {QStringLiteral("failingSince"),
+             entry.history.failing() ? QJsonValue(failingSince(entry)) : QJsonValue()},
+            {QStringLiteral("failures"), entry.history.failing() ? entry.history.failures : 0},
         });
     }
     const QJsonObject summary{
@@ -91,19 +106,23 @@ QString csvField(QString text, bool isText = true)
 
 QByteArray csv(const QList<ReportEntry>& entries)
 {
-    QString text = QStringLiteral("path,address_before,address_after,light,status,title,"
-                                  "page_date,renamed_to,moved_to,reason\r\n");
+    QString text =
+        QStringLiteral("path,address_before,address_after,light,status,title,"
+                       "page_date,renamed_to,moved_to,reason,failing_since,failures\r\n");
     for (const ReportEntry& entry : entries) {
-        const QStringList row{csvField(entry.path),
-                              csvField(entry.addressBefore),
-                              csvField(entry.addressAfter),
-                              LightName(entry.light),
-                              csvField(QString::number(reportedStatus(entry)), false),
-                              csvField(entry.title),
-                              pageDate(entry),
-                              csvField(entry.renamedTo),
-                              csvField(entry.movedTo),
-                              csvField(entry.reason)};
+        const QStringList row{
+            csvField(entry.path),
+            csvField(entry.addressBefore),
+            csvField(entry.addressAfter),
+            LightName(entry.light),
+            csvField(QString::number(reportedStatus(entry)), false),
+            csvField(entry.title),
+            pageDate(entry),
+            csvField(entry.renamedTo),
+            csvField(entry.movedTo),
+            csvField(entry.reason),
+            failingSince(entry),
+            QString::number(entry.history.failing() ? entry.history.failures : 0)};
         text += row.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     }
     return text.toUtf8();
@@ -156,6 +175,49 @@ tr:nth-child(even) td { background: #fafafa; }
 a { color: #0b57d0; }
 )";
 
+// One heading and table of favorites.
+QString htmlSection(const QString& colour, const QString& heading,
+                    const QList<const ReportEntry*>& members)
+{
+    QString section =
+        QStringLiteral("<h2 %1>%2 (%3)</h2>\n<table>\n<tr><th class=\"name\">Favorite</th>"
+                       "<th>Address</th><th class=\"status\">Status</th>"
+                       "<th class=\"title\">Page title</th><th class=\"notes\">Notes</th>"
+                       "</tr>\n")
+            .arg(colour, heading)
+            .arg(members.size());
+    for (const ReportEntry* entry : members) {
+        section += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td>"
+                                  "</tr>\n")
+                       .arg(entry->path.toHtmlEscaped(), htmlAddress(entry->addressAfter),
+                            statusText(reportedStatus(*entry)), entry->title.toHtmlEscaped(),
+                            htmlNotes(*entry));
+    }
+    return section + QStringLiteral("</table>\n");
+}
+
+QString colourStyle(const char* colour)
+{
+    return QStringLiteral("style=\"--c: %1\"").arg(QLatin1String(colour));
+}
+
+// What has failed check after check comes first, the longest failing first:
+// that is what a reader may want to tidy away.
+QString failingSection(const QList<ReportEntry>& entries)
+{
+    QList<const ReportEntry*> members;
+    for (const ReportEntry& entry : entries) {
+        if (failingForAWhile(entry))
+            members.append(&entry);
+    }
+    if (members.isEmpty())
+        return QString();
+    std::stable_sort(members.begin(), members.end(), [](const auto* a, const auto* b) {
+        return a->history.since < b->history.since;
+    });
+    return htmlSection(colourStyle("#6a1b9a"), QStringLiteral("Failing for a while"), members);
+}
+
 QByteArray html(const QList<ReportEntry>& entries, const QDateTime& finished)
 {
     const ReportTotals totals = TotalsOf(entries);
@@ -170,7 +232,7 @@ QByteArray html(const QList<ReportEntry>& entries, const QDateTime& finished)
             .arg(QLatin1String(kStyle))
             .arg(totals.checked)
             .arg(finished.toString(QStringLiteral("yyyy-MM-dd HH:mm t")));
-    QString body;
+    QString body = failingSection(entries);
     for (const LightGroup& group : kGroups) {
         QList<const ReportEntry*> members;
         for (const ReportEntry& entry : entries) {
@@ -179,25 +241,12 @@ QByteArray html(const QList<ReportEntry>& entries, const QDateTime& finished)
         }
         if (members.isEmpty())
             continue;
-        const QString colour = QStringLiteral("style=\"--c: %1\"").arg(QLatin1String(group.colour));
+        const QString colour = colourStyle(group.colour);
         page += QStringLiteral("<li %1><b>%2</b>%3</li>\n")
                     .arg(colour)
                     .arg(members.size())
                     .arg(QLatin1String(group.heading));
-        body += QStringLiteral("<h2 %1>%2 (%3)</h2>\n<table>\n<tr><th class=\"name\">Favorite</th>"
-                               "<th>Address</th><th class=\"status\">Status</th>"
-                               "<th class=\"title\">Page title</th><th class=\"notes\">Notes</th>"
-                               "</tr>\n")
-                    .arg(colour, QLatin1String(group.heading))
-                    .arg(members.size());
-        for (const ReportEntry* entry : members) {
-            body += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td>"
-                                   "</tr>\n")
-                        .arg(entry->path.toHtmlEscaped(), htmlAddress(entry->addressAfter),
-                             statusText(reportedStatus(*entry)), entry->title.toHtmlEscaped(),
-                             htmlNotes(*entry));
-        }
-        body += QStringLiteral("</table>\n");
+        body += htmlSection(colour, QLatin1String(group.heading), members);
     }
     page += QStringLiteral("</ul>\n");
     if (totals.moved > 0)

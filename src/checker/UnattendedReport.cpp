@@ -77,6 +77,7 @@ QList<ReportEntry> UnattendedReportEntries(const CheckRunner& runner)
         entry.title = record.title;
         entry.pageDate = record.pageDate;
         entry.renamedTo = record.renamedTo;
+        entry.history = record.history;
         if (record.moved)
             entry.movedTo = kDeadFavoritesText + QLatin1Char('/') + record.movedName;
         entries.append(entry);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "favorites/FailureHistory.h"
 #include "platform/FavoriteStatus.h"
 
 #include <QDateTime>
@@ -23,6 +24,7 @@ struct ReportEntry {
     QDateTime pageDate;
     QString renamedTo;
     QString movedTo; // its path in Dead Favorites when moved there
+    FailureHistory history;
 };
 
 // The totals by light, in the order the reports list them.

@@ -77,6 +77,7 @@ QString ShortcutFile::ReadCheckSettings(const QString& path, CurrentLinkSettings
     const QString bypass = ProfileFile::read(path, ShortcutKeys::Private, ShortcutKeys::Bypass,
                                              QStringLiteral("0"), ReadLimits::Bypass);
     current.Bypass = numberIn(bypass).value_or(0) != 0;
+    current.History = ReadFailureHistory(path);
     return url;
 }
 
@@ -114,6 +115,7 @@ LinkInfo ShortcutFile::GetLinkInfo(const TreeControl& tree) const
     const QString bypass = ProfileFile::read(path, ShortcutKeys::Private, ShortcutKeys::Bypass,
                                              QStringLiteral("0"), ReadLimits::Bypass);
     info.Bypass = numberIn(bypass).value_or(0) != 0;
+    info.History = ReadFailureHistory(path);
     return info;
 }
 
@@ -121,6 +123,35 @@ QString ShortcutFile::ReadIconFile(const QString& path) const
 {
     return ProfileFile::read(path, ShortcutKeys::Standard, ShortcutKeys::IconFile, QString(),
                              ReadLimits::IconFile);
+}
+
+FailureHistory ShortcutFile::ReadFailureHistory(const QString& path) const
+{
+    const QDate since =
+        QDate::fromString(ProfileFile::read(path, ShortcutKeys::Private, ShortcutKeys::FailingSince,
+                                            QString(), ReadLimits::FailingSince),
+                          Qt::ISODate);
+    const int failures =
+        numberIn(ProfileFile::read(path, ShortcutKeys::Private, ShortcutKeys::Failures, QString(),
+                                   ReadLimits::Failures))
+            .value_or(0);
+    if (!since.isValid() || failures < 1)
+        return {};
+    return {since, failures};
+}
+
+void ShortcutFile::WriteFailureHistory(const QString& path, const FailureHistory& history) const
+{
+    using Change = ProfileFile::KeyChange;
+    if (!history.failing()) {
+        ProfileFile::update(path, ShortcutKeys::Private,
+                            {Change{ShortcutKeys::FailingSince, std::nullopt},
+                             Change{ShortcutKeys::Failures, std::nullopt}});
+        return;
+    }
+    ProfileFile::update(path, ShortcutKeys::Private,
+                        {Change{ShortcutKeys::FailingSince, history.since.toString(Qt::ISODate)},
+                         Change{ShortcutKeys::Failures, QString::number(history.failures)}});
 }
 
 void ShortcutFile::WriteUrl(const QString& path, const QString& url) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FailureHistory.h"
+
 #include <functional>
 #include <QString>
 
@@ -23,6 +25,10 @@ inline const QString Timeout = QStringLiteral("Timeout");
 inline const QString Rename = QStringLiteral("Rename");
 inline const QString Bypass = QStringLiteral("Bypass");
 inline const QString ShowNew = QStringLiteral("ShowNew");
+// The favorite's failure history: the day its checks began to fail
+// (yyyy-MM-dd) and how many in a row did.
+inline const QString FailingSince = QStringLiteral("FailingSince");
+inline const QString Failures = QStringLiteral("Failures");
 } // namespace ShortcutKeys
 
 // Characters kept when a key is read.
@@ -33,6 +39,8 @@ constexpr int IconFile = 511;
 constexpr int Timeout = 4;
 constexpr int Rename = 2;
 constexpr int Bypass = 1;
+constexpr int FailingSince = 10;
+constexpr int Failures = 6;
 } // namespace ReadLimits
 
 // The longest address a check writes into a favorite (a redirect's target):
@@ -46,6 +54,7 @@ struct CurrentLinkSettings {
     bool Bypass = false;          // skipped by checks
     bool OwnTimeout = false;      // differs from the program-wide time-out
     bool TimeoutFromFile = false; // set by the favorite's own key, not the program's value
+    FailureHistory History;       // as the file held it when read
 };
 
 // What the details pane shows of the selected favorite.
@@ -54,6 +63,7 @@ struct LinkInfo {
     QString URL;
     bool Rename = false;
     bool Bypass = false;
+    FailureHistory History;
 };
 
 // Reading and writing a favorite's own file. Nothing is cached: every call
@@ -79,9 +89,15 @@ public:
     // The summary of the tree's selected favorite.
     LinkInfo GetLinkInfo(const TreeControl& tree) const;
     QString ReadIconFile(const QString& path) const;
+    // None for a file without one, or with one that does not read as a day
+    // and a count.
+    FailureHistory ReadFailureHistory(const QString& path) const;
 
     void WriteUrl(const QString& path, const QString& url) const;
     void WriteIcon(const QString& path, const QString& localIconPath) const;
+    // Writes the history, or removes it when there is none; never creates
+    // the file (a favorite deleted meanwhile stays deleted).
+    void WriteFailureHistory(const QString& path, const FailureHistory& history) const;
     // Removes the private section: all private keys return to their defaults.
     void ResetPrivateSettings(const QString& path) const;
 

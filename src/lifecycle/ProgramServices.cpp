@@ -17,7 +17,7 @@ ProgramServices::ProgramServices(ServiceParts parts)
                 m_parts.opener})
     , m_checker({m_parts.tree, m_settings, m_state, m_shortcuts, m_probe, m_favorites, m_editor,
                  m_parts.status, m_boxes, m_log, m_parts.fs, m_parts.programFolder,
-                 m_parts.transfers, m_transfer})
+                 m_parts.transfers, m_transfer, m_parts.clock})
 {
     // Certificate authorities trusted besides the system's, such as a
     // company's own (certificates are verified either way).

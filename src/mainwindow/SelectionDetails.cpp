@@ -58,7 +58,11 @@ void ShowNodeDetails(TreeNode* node, DetailsContext& context)
                                 ? QStringLiteral("Norvale will NOT check this this Favorite")
                                 : QStringLiteral("Norvale will check this this Favorite"));
         // An empty item would collapse in the pane; a blank keeps its line.
-        const QString& reason = node->status().reason;
+        // Before its first check this session, a favorite tells how long it
+        // has been failing, as its file remembers.
+        QString reason = node->status().reason;
+        if (reason.isEmpty() && info.History.failing())
+            reason = QStringLiteral("Failing ") + info.History.sinceText();
         surface.setTaskText(QStringLiteral("EB_DETAIL5"),
                             reason.isEmpty() ? QStringLiteral(" ") : reason);
     }

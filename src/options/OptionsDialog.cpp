@@ -257,8 +257,51 @@ QWidget* OptionsDialog::buildScanningPage()
     parallelRow->addWidget(m_checksAtOnce);
     parallelRow->addStretch(1);
     layout->addLayout(parallelRow);
+    layout->addWidget(addCheck(Check::LookAgain, QStringLiteral("chkLookAgain"),
+                               QStringLiteral("Look again at favorites that gave no answer"), page,
+                               QStringLiteral("At the end of a check, ask once more the sites that "
+                                              "did not answer, after the pause they asked for")));
+    layout->addLayout(buildDeadAfterRow(page));
     layout->addStretch(1);
     return page;
+}
+
+QSpinBox* OptionsDialog::addSpin(const QString& name, const QString& accessibleName,
+                                 std::pair<int, int> span, void (OptionsForm::*set)(int),
+                                 QWidget* parent)
+{
+    auto* spin = new QSpinBox(parent);
+    spin->setObjectName(name);
+    spin->setAccessibleName(accessibleName);
+    spin->setRange(span.first, span.second);
+    connect(spin, &QSpinBox::valueChanged, this, [this, set](int value) {
+        (m_form.*set)(value);
+        refresh();
+    });
+    return spin;
+}
+
+// "Count a favorite as dead after it failed [3] checks over at least [14] days"
+QLayout* OptionsDialog::buildDeadAfterRow(QWidget* page)
+{
+    auto* row = new QHBoxLayout;
+    row->addWidget(
+        addCheck(Check::DeadAfterFailures, QStringLiteral("chkDeadAfterFailures"),
+                 QStringLiteral("Count a favorite as dead after it failed"), page,
+                 QStringLiteral("A favorite whose site stays unreachable (host not "
+                                "found, refused, no answer) counts as dead once it "
+                                "failed this many checks in a row over this many days")));
+    m_deadAfterChecks =
+        addSpin(QStringLiteral("spnDeadAfterChecks"), QStringLiteral("Failed checks"),
+                {1, kMostDeadAfterChecks}, &OptionsForm::SetDeadAfterChecks, page);
+    m_deadAfterDays = addSpin(QStringLiteral("spnDeadAfterDays"), QStringLiteral("Days"),
+                              {0, kMostDeadAfterDays}, &OptionsForm::SetDeadAfterDays, page);
+    row->addWidget(m_deadAfterChecks);
+    row->addWidget(new QLabel(QStringLiteral("checks over at least"), page));
+    row->addWidget(m_deadAfterDays);
+    row->addWidget(new QLabel(QStringLiteral("days"), page));
+    row->addStretch(1);
+    return row;
 }
 
 QWidget* OptionsDialog::buildProxyPage()
@@ -361,10 +404,14 @@ void OptionsDialog::refresh()
         const QSignalBlocker quiet(m_sliders[static_cast<size_t>(i)]);
         m_sliders[static_cast<size_t>(i)]->setValue(m_form.timeoutSlider(i));
     }
-    {
-        const QSignalBlocker quiet(m_checksAtOnce);
-        m_checksAtOnce->setValue(m_form.checksAtOnce());
+    for (const auto& [spin, value] : {std::pair{m_checksAtOnce, m_form.checksAtOnce()},
+                                      std::pair{m_deadAfterChecks, m_form.deadAfterChecks()},
+                                      std::pair{m_deadAfterDays, m_form.deadAfterDays()}}) {
+        const QSignalBlocker quiet(spin);
+        spin->setValue(value);
     }
+    m_deadAfterChecks->setEnabled(m_form.deadAfterLimitsEnabled());
+    m_deadAfterDays->setEnabled(m_form.deadAfterLimitsEnabled());
     for (int i = 0; i < kTextBoxCount; ++i) {
         const auto box = static_cast<TextBox>(i);
         QLineEdit* edit = m_texts[static_cast<size_t>(i)];

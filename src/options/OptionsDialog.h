@@ -54,6 +54,9 @@ private:
     QWidget* buildScanningPage();
     QWidget* buildProxyPage();
     QWidget* buildWaitTimeFrame(int index, QWidget* parent);
+    QLayout* buildDeadAfterRow(QWidget* page);
+    QSpinBox* addSpin(const QString& name, const QString& accessibleName, std::pair<int, int> span,
+                      void (OptionsForm::*set)(int), QWidget* parent);
     QCheckBox* addCheck(Check box, const QString& name, const QString& caption, QWidget* parent,
                         const QString& toolTip = QString());
     QLineEdit* addText(TextBox box, const QString& name, QWidget* parent);
@@ -67,6 +70,8 @@ private:
     std::array<QCheckBox*, kCheckCount> m_checks{};
     std::array<QSlider*, 2> m_sliders{};
     QSpinBox* m_checksAtOnce = nullptr;
+    QSpinBox* m_deadAfterChecks = nullptr;
+    QSpinBox* m_deadAfterDays = nullptr;
     std::array<QLineEdit*, kTextBoxCount> m_texts{};
     std::array<QRadioButton*, 3> m_proxyOptions{};
     QButtonGroup* m_proxyGroup = nullptr;

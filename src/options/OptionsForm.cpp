@@ -113,6 +113,18 @@ void OptionsForm::SetChecksAtOnce(int value)
     m_checksAtOnce = std::clamp(value, 1, kMostParallel);
 }
 
+void OptionsForm::SetDeadAfterChecks(int checks)
+{
+    if (deadAfterLimitsEnabled())
+        m_deadAfterChecks = std::clamp(checks, 1, kMostDeadAfterChecks);
+}
+
+void OptionsForm::SetDeadAfterDays(int days)
+{
+    if (deadAfterLimitsEnabled())
+        m_deadAfterDays = std::clamp(days, 0, kMostDeadAfterDays);
+}
+
 void OptionsForm::SetText(TextBox which, const QString& text)
 {
     if (textEnabled(which))
@@ -136,6 +148,10 @@ void OptionsForm::Load()
     const AppSettings& s = m_context.settings;
     m_timeoutSlider[0] = clampTimeout(s.Timeout);
     SetChecksAtOnce(s.Parallel);
+    m_deadAfterChecks = std::clamp(s.DeadAfterChecks, 1, kMostDeadAfterChecks);
+    m_deadAfterDays = std::clamp(s.DeadAfterDays, 0, kMostDeadAfterDays);
+    setCheck(Check::LookAgain, s.LookAgain);
+    setCheck(Check::DeadAfterFailures, s.DeadAfterFailures);
     setCheck(Check::NameChange0, s.ChangeName);
     setCheck(Check::NewPage0, s.ShowNew);
     setCheck(Check::PreserveIcons, s.PreserveIcons);
@@ -286,6 +302,10 @@ void OptionsForm::writeSettings()
     AppSettings& s = m_context.settings;
     s.Timeout = m_timeoutSlider[0];
     s.Parallel = m_checksAtOnce;
+    s.LookAgain = check(Check::LookAgain).checked;
+    s.DeadAfterFailures = check(Check::DeadAfterFailures).checked;
+    s.DeadAfterChecks = m_deadAfterChecks;
+    s.DeadAfterDays = m_deadAfterDays;
     s.ChangeName = check(Check::NameChange0).checked;
     s.ShowNew = check(Check::NewPage0).checked;
     s.PreserveIcons = check(Check::PreserveIcons).checked;

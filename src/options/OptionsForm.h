@@ -45,6 +45,8 @@ enum class Check {
     MoveDead,
     AutoThrottle,
     DeadInIE,
+    LookAgain,
+    DeadAfterFailures,
     DontCheck,
     BypassProxy,
 };
@@ -80,8 +82,12 @@ public:
     // A user's click: ignored for a disabled box; when the box changes, its
     // click reaction runs.
     void ClickCheck(Check box, bool checked);
-    void SetTimeoutSlider(int index, int value);    // kept within the span
-    void SetChecksAtOnce(int value);                // kept within 1 and the most
+    void SetTimeoutSlider(int index, int value); // kept within the span
+    void SetChecksAtOnce(int value);             // kept within 1 and the most
+    // The limits of "count as dead after N checks over D days", each kept
+    // within its span; ignored while that option is off.
+    void SetDeadAfterChecks(int checks);
+    void SetDeadAfterDays(int days);
     void SetText(TextBox box, const QString& text); // ignored for a disabled box
     void ClickProxyOption(ProxyMode option);
     // Runs the button; true when the dialog closes, its close step done.
@@ -100,6 +106,9 @@ public:
     const CheckBoxState& check(Check box) const { return m_checks[index(box)]; }
     int timeoutSlider(int index) const { return m_timeoutSlider.at(static_cast<size_t>(index)); }
     int checksAtOnce() const { return m_checksAtOnce; }
+    int deadAfterChecks() const { return m_deadAfterChecks; }
+    int deadAfterDays() const { return m_deadAfterDays; }
+    bool deadAfterLimitsEnabled() const { return check(Check::DeadAfterFailures).checked; }
     const QString& text(TextBox box) const { return m_texts[static_cast<size_t>(box)]; }
     bool textEnabled(TextBox box) const;
     // None until a proxy option is chosen or filled in.
@@ -133,6 +142,8 @@ private:
     std::array<CheckBoxState, kCheckCount> m_checks{};
     std::array<int, 2> m_timeoutSlider{kTimeoutSliderMinimum, kTimeoutSliderMinimum};
     int m_checksAtOnce = kDefaultParallel;
+    int m_deadAfterChecks = kDefaultDeadAfterChecks;
+    int m_deadAfterDays = kDefaultDeadAfterDays;
     std::array<QString, kTextBoxCount> m_texts{};
     std::optional<ProxyMode> m_proxyOption;
     bool m_proxyFieldsEnabled = false;

@@ -5,6 +5,7 @@
 #include "RegularFile.h"
 #include "TextDecoding.h"
 
+#include <algorithm>
 #include <optional>
 #include <QDir>
 #include <QFile>
@@ -274,8 +275,11 @@ void ProfileFile::check(const QString& path)
     load(path);
 }
 
-void ProfileFile::write(const QString& path, const QString& section, const QString& key,
-                        const QString& value)
+namespace {
+
+// Refuses what a read would not find again as written.
+void requireWritableText(const QString& path, const QString& section, const QString& key,
+                         const QString& value)
 {
     const auto refuse = [&](const QString& why) {
         throw NorvaleError(5,
@@ -291,10 +295,21 @@ void ProfileFile::write(const QString& path, const QString& section, const QStri
     }
     if (!readsBack(section, true) || !readsBack(key, false))
         refuse(QStringLiteral("a name that would read back otherwise"));
-    Document doc = load(path);
-    requireWritable(path, doc);
-    if (doc.encoding == Encoding::Bytes && HasLoneSurrogate(section + key + value))
-        refuse(QStringLiteral("half of a character pair (it needs a UTF-16 file)"));
+}
+
+void requireEncodable(const QString& path, const Document& doc, const QString& text)
+{
+    if (doc.encoding == Encoding::Bytes && HasLoneSurrogate(text))
+        throw NorvaleError(5,
+                           QStringLiteral("Invalid procedure call or argument: half of a "
+                                          "character pair (it needs a UTF-16 file) cannot be "
+                                          "written into %1")
+                               .arg(QDir::toNativeSeparators(path)),
+                           kSource);
+}
+
+void setKey(Document& doc, const QString& section, const QString& key, const QString& value)
+{
     const QByteArray newValue = bytesOf(doc, value);
     const qsizetype header = findSection(doc, section);
     if (header < 0) {
@@ -312,7 +327,65 @@ void ProfileFile::write(const QString& path, const QString& section, const QStri
         ensureLineEnd(doc, after);
         doc.lines.insert(after + 1, {bytesOf(doc, key) + '=' + newValue, doc.newLineEnd});
     }
+}
+
+// Removes every line that sets the key in the section's first occurrence;
+// a section left with nothing but blank lines goes as a whole. True when a
+// line went.
+bool removeKey(Document& doc, const QString& section, const QString& key)
+{
+    const qsizetype header = findSection(doc, section);
+    if (header < 0)
+        return false;
+    bool removed = false;
+    for (qsizetype line = findKey(doc, header, key); line >= 0; line = findKey(doc, header, key)) {
+        doc.lines.remove(line);
+        removed = true;
+    }
+    const qsizetype end = sectionEnd(doc, header);
+    const bool empty = std::all_of(doc.lines.begin() + header + 1, doc.lines.begin() + end,
+                                   [](const Line& line) { return line.text.trimmed().isEmpty(); });
+    if (removed && empty)
+        doc.lines.remove(header, end - header);
+    return removed;
+}
+
+} // namespace
+
+void ProfileFile::write(const QString& path, const QString& section, const QString& key,
+                        const QString& value)
+{
+    requireWritableText(path, section, key, value);
+    Document doc = load(path);
+    requireWritable(path, doc);
+    requireEncodable(path, doc, section + key + value);
+    setKey(doc, section, key, value);
     WriteFileAtomically(path, serialize(doc));
+}
+
+void ProfileFile::update(const QString& path, const QString& section,
+                         const QList<KeyChange>& changes)
+{
+    for (const KeyChange& change : changes)
+        requireWritableText(path, section, change.key, change.value.value_or(QString()));
+    Document doc = load(path);
+    if (!doc.exists)
+        throw NorvaleError(ErrorNumber::FileNotFound,
+                           QStringLiteral("File not found: %1").arg(QDir::toNativeSeparators(path)),
+                           kSource);
+    requireWritable(path, doc);
+    const QByteArray before = serialize(doc);
+    for (const KeyChange& change : changes) {
+        if (change.value) {
+            requireEncodable(path, doc, section + change.key + *change.value);
+            setKey(doc, section, change.key, *change.value);
+        } else {
+            removeKey(doc, section, change.key);
+        }
+    }
+    const QByteArray after = serialize(doc);
+    if (after != before)
+        WriteFileAtomically(path, after);
 }
 
 void ProfileFile::deleteSection(const QString& path, const QString& section)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <QList>
 #include <QString>
 
 namespace norvale {
@@ -37,6 +39,18 @@ public:
     // value holding a line break or NUL (which would add lines to the file).
     static void write(const QString& path, const QString& section, const QString& key,
                       const QString& value);
+    // One key to set to a value, or to remove (no value).
+    struct KeyChange {
+        QString key;
+        std::optional<QString> value;
+    };
+    // Sets and removes keys of one section in a single replace of the file,
+    // and writes nothing when nothing changes. Never creates the file: a
+    // missing one throws NorvaleError (53). A section that loses its last
+    // key loses its header too, so that keys added and then removed leave
+    // the file as it was.
+    static void update(const QString& path, const QString& section,
+                       const QList<KeyChange>& changes);
     // Removes every section of that name with all its lines.
     static void deleteSection(const QString& path, const QString& section);
 };

@@ -15,6 +15,13 @@ class ImageList;
 constexpr int kDefaultParallel = 256;
 constexpr int kMostParallel = 256;
 
+// When a favorite that keeps failing counts as dead, by default, and the
+// most each limit may be.
+constexpr int kDefaultDeadAfterChecks = 3;
+constexpr int kDefaultDeadAfterDays = 14;
+constexpr int kMostDeadAfterChecks = 999;
+constexpr int kMostDeadAfterDays = 3650;
+
 enum class ProxyMode : int {
     None = 0,    // connect directly
     Browser = 1, // the browser's proxy
@@ -57,6 +64,14 @@ struct AppSettings {
     QString ParkingHost = QStringLiteral("www.sedoparking.com");
     // How many checks a run keeps in flight at once; 1 checks one at a time.
     int Parallel = kDefaultParallel;
+    // At the end of a run, look once more at favorites whose trouble may
+    // have passed (a time-out, a refused connection, a busy server).
+    bool LookAgain = true;
+    // Count a favorite whose site stays unreachable as dead once it failed
+    // DeadAfterChecks checks in a row over at least DeadAfterDays days.
+    bool DeadAfterFailures = false;
+    int DeadAfterChecks = kDefaultDeadAfterChecks;
+    int DeadAfterDays = kDefaultDeadAfterDays;
 };
 
 // The shortest time-out a check may use, whatever the store says.

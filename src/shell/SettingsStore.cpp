@@ -43,6 +43,10 @@ const SettingField kSettings[] = {
     {"AutoThrottle", &AppSettings::AutoThrottle, true, 10},
     {"DeadFavoritesInIE", &AppSettings::DeadFavoritesInIE, false, 11},
     {"Parallel", &AppSettings::Parallel, kDefaultParallel, 14},
+    {"LookAgain", &AppSettings::LookAgain, true, 15},
+    {"DeadAfterFailures", &AppSettings::DeadAfterFailures, false, 16},
+    {"DeadAfterChecks", &AppSettings::DeadAfterChecks, kDefaultDeadAfterChecks, 17},
+    {"DeadAfterDays", &AppSettings::DeadAfterDays, kDefaultDeadAfterDays, 18},
 };
 
 // The rows of kSettings in the order they are written at exit.
@@ -200,6 +204,8 @@ void LoadAppSettings(AppSettings& settings, const RegistryStore& store, const QD
     }
     settings.Timeout = std::max(settings.Timeout, kMinimumTimeout);
     settings.Parallel = std::clamp(settings.Parallel, 1, kMostParallel);
+    settings.DeadAfterChecks = std::clamp(settings.DeadAfterChecks, 1, kMostDeadAfterChecks);
+    settings.DeadAfterDays = std::clamp(settings.DeadAfterDays, 0, kMostDeadAfterDays);
     settings.ParkingHost = store.GetSetting(StoreKeys::Company, StoreKeys::Product,
                                             QStringLiteral("ParkingHost"), settings.ParkingHost);
 }

@@ -77,8 +77,9 @@ TEST_F(SettingsStoreTest, SaveWritesEveryValueInOrderWithBooleansAsDigits)
                             "ChangeName=1", "IEToolMenu=0", "IEToolbar=1", "PreserveIcons=0",
                             "SmallLights=1", "LastRun=2026-05-01 08:31:00", "ShowNew=0",
                             "MoveDead=1", "AutoThrottle=0", "DeadFavoritesInIE=0", "AutoCheck=1",
-                            "LastCheck=2026-05-01 08:30:00", "Parallel=256", "Proxy=No",
-                            "ProxyServer=", "ProxyPort=", "ProxyLocalByPass=No"));
+                            "LastCheck=2026-05-01 08:30:00", "Parallel=256", "LookAgain=1",
+                            "DeadAfterFailures=0", "DeadAfterChecks=3", "DeadAfterDays=14",
+                            "Proxy=No", "ProxyServer=", "ProxyPort=", "ProxyLocalByPass=No"));
 }
 
 // Each stored value, whatever its letter case, loads and saves back; one
@@ -91,7 +92,10 @@ TEST_F(SettingsStoreTest, EachStoredValueLoadsAndSavesBack)
          {u"timeout=1500>Timeout>1500>0"_s, u"PreserveIcons=1>PreserveIcons>1>0"_s,
           u"DeadFavoritesInIE=1>DeadFavoritesInIE>1>0"_s,
           u"LastCheck=2026-01-02 03:04:05>LastCheck>2026-01-02 03:04:05>0"_s,
-          u"Timeout=100>Timeout>500>0"_s, u"Timeout=40000>Timeout>1000>1"_s, // beyond 16 bits
+          u"Timeout=100>Timeout>500>0"_s, u"LookAgain=0>LookAgain>0>0"_s,
+          u"DeadAfterFailures=1;DeadAfterChecks=0>DeadAfterChecks>1>0"_s,
+          u"DeadAfterDays=5000>DeadAfterDays>3650>0"_s,
+          u"Timeout=40000>Timeout>1000>1"_s, // beyond 16 bits
           u"Timeout=soon;MoveDead=maybe;LastRun=yesterday;ShowNew=1>ShowNew>1>3"_s}) {
         SCOPED_TRACE(row.toStdString());
         const QStringList p = row.split('>');

@@ -29,6 +29,7 @@ _total = 0
 _paths = collections.Counter()  # requests per path
 _open = collections.Counter()  # requests per path waiting now
 _peak = collections.Counter()  # the most of them waiting at once
+_flaky = {}  # /flaky key: (requests so far, time of the first)
 
 
 class BadRequest(Exception):
@@ -167,14 +168,40 @@ def serve_hops(conn, request):
     respond(conn, request, status if left > 0 else 200, headers, body)
 
 
+def serve_flaky(conn, request):
+    """Fails the first `fails` requests of its `key` (answering `status`,
+    with its `header`s, or closing the connection when status is 0), and
+    any that comes sooner than `pause` ms after the first; then serves a
+    page titled "Back Again"."""
+    key = request.text("key", "")
+    with _lock:
+        count, first = _flaky.get(key, (0, time.monotonic()))
+        _flaky[key] = (count + 1, first)
+    early = (time.monotonic() - first) * 1000 < request.number("pause", 0)
+    if count < request.number("fails", 1) or early:
+        status = request.number("status", 503)
+        if status == 0:
+            return "abrupt"
+        headers = [value for name, value in request.query if name == "header"]
+        respond(conn, request, status, headers, b"<title>Busy</title>")
+        return None
+    respond(conn, request, 200, ["Content-Type: text/html"], b"<title>Back Again</title>")
+    return None
+
+
 def serve_text(conn, request, text):
     respond(conn, request, 200, ["Content-Type: text/plain"], text)
 
 
 def serve_count(conn, request):
-    path = request.text("path")
+    """All requests, those of one path, or those of one /flaky key."""
+    path, key = request.text("path"), request.text("key")
     with _lock:
-        serve_text(conn, request, b"%d" % (_total if path is None else _paths[path]))
+        if key is not None:
+            number = _flaky.get(key, (0, 0))[0]
+        else:
+            number = _total if path is None else _paths[path]
+        serve_text(conn, request, b"%d" % number)
 
 
 def serve_not_found(conn, request):
@@ -195,6 +222,7 @@ ENDPOINTS = {
         "Location: " + request.text("to", "/") + "a" * request.number("pad", 0)]),
     "/loop": lambda conn, request: respond(conn, request, 301, ["Location: /loop"]),
     "/hops": serve_hops,
+    "/flaky": serve_flaky,
     "/echo": lambda conn, request: serve_text(conn, request, request.head),
     "/count": serve_count,
     "/peak": lambda conn, request: serve_text(
