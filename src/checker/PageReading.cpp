@@ -107,9 +107,12 @@ std::optional<int> RetryAfterSeconds(const QString& text, const QDateTime& nowUt
     if (isNumber)
         return seconds < 0 ? std::nullopt
                            : std::optional<int>(int(std::min<qint64>(seconds, INT_MAX)));
-    const QDateTime when = QDateTime::fromString(value, Qt::RFC2822Date);
-    if (!when.isValid())
+    // An HTTP date, always in GMT: "Wed, 21 Oct 2015 07:28:00 GMT".
+    const QDateTime stamp =
+        QLocale::c().toDateTime(value, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
+    if (!stamp.isValid())
         return std::nullopt;
+    const QDateTime when(stamp.date(), stamp.time(), QTimeZone::utc());
     return int(std::clamp<qint64>(nowUtc.secsTo(when), 0, INT_MAX));
 }
 

@@ -373,7 +373,6 @@ void ProfileFile::update(const QString& path, const QString& section,
         throw NorvaleError(ErrorNumber::FileNotFound,
                            QStringLiteral("File not found: %1").arg(QDir::toNativeSeparators(path)),
                            kSource);
-    requireWritable(path, doc);
     const QByteArray before = serialize(doc);
     for (const KeyChange& change : changes) {
         if (change.value) {
@@ -384,8 +383,10 @@ void ProfileFile::update(const QString& path, const QString& section,
         }
     }
     const QByteArray after = serialize(doc);
-    if (after != before)
-        WriteFileAtomically(path, after);
+    if (after == before)
+        return;
+    requireWritable(path, doc);
+    WriteFileAtomically(path, after);
 }
 
 void ProfileFile::deleteSection(const QString& path, const QString& section)

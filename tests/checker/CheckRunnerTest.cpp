@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimer>
@@ -328,6 +329,40 @@ TEST(RunReport, StatusIsTheCodeOfTheAnswer)
             QString(FormatReport(ReportFormat::Csv, {entry}, {})).section("\r\n", 1);
         EXPECT_EQ(csvRow.section(',', 3, 4), QStringLiteral("%1,%2").arg(row.name).arg(row.status));
     }
+}
+
+// A favorite failing check after check is named so in every report, and
+// the page lists such favorites first.
+TEST(RunReport, FailingForAWhileComesFirst)
+{
+    ReportEntry failing;
+    failing.path = "Old Site";
+    failing.light = Light::Warning;
+    failing.reason = "no answer within 1 s since 20 Nov 2026 (3 checks)";
+    failing.history = {QDate(2026, 11, 20), 3};
+    ReportEntry once = failing;
+    once.path = "New Trouble";
+    once.history = {QDate(2026, 12, 7), 1};
+    ReportEntry alive;
+    alive.path = "Fine";
+    alive.light = Light::Alive;
+    const QList<ReportEntry> entries{alive, once, failing};
+    const QJsonArray json =
+        QJsonDocument::fromJson(FormatReport(ReportFormat::Json, entries, {}))["favorites"]
+            .toArray();
+    EXPECT_EQ(json[2]["failingSince"].toString() + " " +
+                  QString::number(json[2]["failures"].toInt()),
+              "2026-11-20 3");
+    EXPECT_TRUE(json[0]["failingSince"].isNull());
+    const QStringList csv = QString(FormatReport(ReportFormat::Csv, entries, {})).split("\r\n");
+    EXPECT_TRUE(csv[0].endsWith(",reason,failing_since,failures"));
+    EXPECT_TRUE(csv[3].endsWith(",2026-11-20,3")) << csv[3].toStdString();
+    const QString html = FormatReport(ReportFormat::Html, entries, {});
+    const qsizetype section = html.indexOf("Failing for a while (1)</h2>");
+    ASSERT_GE(section, 0);
+    EXPECT_LT(section, html.indexOf("No answer (2)</h2>"));
+    EXPECT_EQ(html.indexOf("Old Site"), html.indexOf("<td>Old Site</td>", section) + 4)
+        << "first mention in the section that comes first";
 }
 
 } // namespace

@@ -25,6 +25,8 @@ public:
     {
         settings.AutoThrottle = settings.ShowNew = settings.MoveDead = true;
         settings.Parallel = parallel;
+        // The first look alone: the second asks the stalling pages again.
+        settings.LookAgain = false;
         for (int i = 0; i < 14; ++i)
             favorite(
                 QStringLiteral("Alive/Site %1").arg(i, 2, 10, QLatin1Char('0')),

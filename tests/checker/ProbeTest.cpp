@@ -7,6 +7,7 @@
 #include "CheckerRig.h"
 
 #include <gmock/gmock.h>
+#include <optional>
 #include <QDir>
 #include <QFile>
 #include <QTimeZone>
@@ -279,6 +280,30 @@ TEST(PageReading, TheDateIsTheLastModifiedHeaderInGmtOrNow)
           "Last-Modified: 2015-10-21T07:28:00 GMT"})
         EXPECT_EQ(CheckDate(undated, now), QDateTime(now.date(), now.time(), QTimeZone::utc()))
             << undated;
+}
+
+// The pause a server asks for: seconds, or a date counted from now; a
+// header that is neither, or a date gone by, asks for none or none left.
+TEST(PageReading, RetryAfterIsSecondsOrADate)
+{
+    const QDateTime now(QDate(2015, 10, 21), QTime(7, 27, 30), QTimeZone::utc());
+    const struct {
+        const char* header;
+        std::optional<int> seconds;
+    } rows[] = {
+        {"Retry-After: 3", 3},
+        {"retry-after:  120 ", 120},
+        {"Retry-After: Wed, 21 Oct 2015 07:28:00 GMT", 30},
+        {"Retry-After: Wed, 21 Oct 2015 07:00:00 GMT", 0},
+        {"Retry-After: soon", std::nullopt},
+        {"Retry-After: -5", std::nullopt},
+        {"X-Retry-After: 3", std::nullopt},
+    };
+    for (const auto& row : rows) {
+        const QString text =
+            QStringLiteral("HTTP/1.1 429 Too Many\r\n%1\r\n\r\nRetry-After: 9").arg(row.header);
+        EXPECT_EQ(RetryAfterSeconds(text, now), row.seconds) << row.header;
+    }
 }
 
 // Zero and high bytes over several chunks, the last of a single byte.

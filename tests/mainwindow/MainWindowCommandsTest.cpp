@@ -12,6 +12,7 @@
 #include "platform/CommandSurface.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageList.h"
+#include "platform/ProfileFile.h"
 #include "platform/StatusBarModel.h"
 #include "platform/TransferEngine.h"
 #include "support/FavoritesRig.h"
@@ -297,7 +298,11 @@ TEST_F(WindowCommandsTest, KeyboardReachesTreeAndTaskPane)
 // them), status bar and commands describe it.
 TEST_F(WindowCommandsTest, SelectionSurvivesRebuildsAndCommandsFollowIt)
 {
+    const QString home = m_temp.path("Favorites/Home.url");
+    ProfileFile::write(home, "Brimwick", "FailingSince", "2026-11-20");
+    ProfileFile::write(home, "Brimwick", "Failures", "3");
     click("Home");
+    EXPECT_EQ(detail(5), "Failing since 20 Nov 2026 (3 checks)") << "before its first check";
     press(QKeySequence("Ctrl+C"));
     click("Gone");
     EXPECT_EQ(detail(5), "in Dead Favorites") << "why the favorite has its light";

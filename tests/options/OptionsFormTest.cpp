@@ -18,6 +18,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
@@ -63,12 +64,18 @@ protected:
 TEST_F(OptionsFormTest, EveryCheckBoxShowsItsSettingAndWritesItBack)
 {
     using S = AppSettings;
-    const std::pair<Check, bool S::*> rows[] = {
-        {Check::NameChange0, &S::ChangeName},      {Check::NewPage0, &S::ShowNew},
-        {Check::PreserveIcons, &S::PreserveIcons}, {Check::SmallLights, &S::SmallLights},
-        {Check::AutoCheck, &S::AutoCheck},         {Check::MoveDead, &S::MoveDead},
-        {Check::AutoThrottle, &S::AutoThrottle},   {Check::DeadInIE, &S::DeadFavoritesInIE},
-        {Check::AddToIE, &S::IEToolMenu},          {Check::AddToToolbar, &S::IEToolbar}};
+    const std::pair<Check, bool S::*> rows[] = {{Check::NameChange0, &S::ChangeName},
+                                                {Check::NewPage0, &S::ShowNew},
+                                                {Check::PreserveIcons, &S::PreserveIcons},
+                                                {Check::SmallLights, &S::SmallLights},
+                                                {Check::AutoCheck, &S::AutoCheck},
+                                                {Check::MoveDead, &S::MoveDead},
+                                                {Check::AutoThrottle, &S::AutoThrottle},
+                                                {Check::DeadInIE, &S::DeadFavoritesInIE},
+                                                {Check::AddToIE, &S::IEToolMenu},
+                                                {Check::AddToToolbar, &S::IEToolbar},
+                                                {Check::LookAgain, &S::LookAgain},
+                                                {Check::DeadAfterFailures, &S::DeadAfterFailures}};
     for (const auto& [box, field] : rows) {
         for (const bool start : {false, true}) {
             SCOPED_TRACE(testing::Message() << static_cast<int>(box) << " from " << start);
@@ -333,6 +340,42 @@ TEST_F(OptionsFormTest, ShowOptionsAndShowPropertiesOpenTheirModes)
     EXPECT_FALSE(ShowPropertiesDialog(m_context));
     EXPECT_THAT(m_fs.listFolder(m_temp.path("Favorites")).files, ElementsAre("Renamed.url"));
     EXPECT_EQ(privateEntry("Renamed", ShortcutKeys::Timeout), "1000");
+}
+
+// The options of verdicts over time, from the keyboard alone: Space ticks a
+// box, Tab goes on to the next control; the limits are offered only while
+// their option is on.
+TEST_F(OptionsFormTest, VerdictsOverTimeOptionsWorkFromTheKeyboard)
+{
+    QStringList visited;
+    bool limitsOfferedWhileOff = true;
+    clickInNextDialog("btnButtons0", [&](QWidget* dialog) {
+        const auto press = [&](Qt::Key key, const QString& text = {}) {
+            QWidget* focus = dialog->focusWidget();
+            visited.append(focus->objectName());
+            if (!text.isEmpty())
+                QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
+            text.isEmpty() ? QTest::keyClick(focus, key) : QTest::keyClicks(focus, text);
+        };
+        limitsOfferedWhileOff = dialog->findChild<QSpinBox*>("spnDeadAfterChecks")->isEnabled();
+        dialog->findChild<QCheckBox*>("chkLookAgain")->setFocus();
+        press(Qt::Key_Space);
+        press(Qt::Key_Tab);
+        press(Qt::Key_Space);
+        press(Qt::Key_Tab);
+        press(Qt::Key_5, "5");
+        press(Qt::Key_Tab);
+        press(Qt::Key_3, "30");
+    });
+    ShowOptionsDialog(m_context, PrefPage::Scanning);
+    EXPECT_FALSE(limitsOfferedWhileOff);
+    EXPECT_THAT(visited, ElementsAre("chkLookAgain", "chkLookAgain", "chkDeadAfterFailures",
+                                     "chkDeadAfterFailures", "spnDeadAfterChecks",
+                                     "spnDeadAfterChecks", "spnDeadAfterDays"));
+    EXPECT_FALSE(m_settings.LookAgain);
+    EXPECT_TRUE(m_settings.DeadAfterFailures);
+    EXPECT_EQ(m_settings.DeadAfterChecks, 5);
+    EXPECT_EQ(m_settings.DeadAfterDays, 30);
 }
 
 // ---- The favorite-properties mode, over real shortcut files and the real rename.

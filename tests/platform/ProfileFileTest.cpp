@@ -166,6 +166,28 @@ TEST_F(ProfileFileTest, OnlyRegularFilesOfShortcutSizeAreReadOrWritten)
     EXPECT_TRUE(!QFileInfo(fifo).isFile() && QFileInfo::exists(fifo));
 }
 
+// An update never creates the file it was meant for (a favorite deleted
+// meanwhile stays deleted); one that changes nothing writes nothing, so a
+// read-only file it would leave alone is no error.
+TEST_F(ProfileFileTest, UpdatesChangeOnlyFilesThatAreThere)
+{
+    const QString missing = dir.path(u"Missing.url"_s);
+    EXPECT_EQ(errorOf([&] {
+                  ProfileFile::update(missing, u"Own"_s, {{u"A"_s, u"1"_s}});
+              }),
+              ErrorNumber::FileNotFound);
+    EXPECT_FALSE(QFileInfo::exists(missing));
+
+    const QString locked = dir.file(u"Locked.url"_s, kShortcut);
+    QFile::setPermissions(locked, QFileDevice::ReadOwner);
+    EXPECT_EQ(errorOf([&] { ProfileFile::update(locked, u"Own"_s, {{u"A"_s, std::nullopt}}); }), 0);
+    EXPECT_EQ(errorOf([&] {
+                  ProfileFile::update(locked, u"Own"_s, {{u"A"_s, u"1"_s}});
+              }),
+              ErrorNumber::PermissionDenied);
+    EXPECT_EQ(dir.read(u"Locked.url"_s), kShortcut);
+}
+
 // UTF-16 files stay UTF-16, with their mark or without; U+4E00 has a zero
 // low byte and must not make the file look like 8-bit text, and a lone
 // surrogate is kept as it is, never made a "?".
