@@ -10,6 +10,7 @@
 # PARALLEL "default" leaves the program's own default. Environment:
 #   PER_FOLDER=K   favorites per folder (the corpus's own nesting otherwise)
 #   MOVE_DEAD=1    "Move Dead Favorites" on
+#   LOOK_AGAIN=0   no second look at the favorites that gave no answer
 #   NORVALE=PATH   the executable to time (build/norvale)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -46,6 +47,7 @@ Windows Registry Editor Version 5.00
 "ShowNew"="1"
 "LastRun"="2020-01-01 00:00:00"
 "MoveDead"="${MOVE_DEAD:-0}"
+"LookAgain"="${LOOK_AGAIN:-1}"
 "Proxy"="Yes"
 "ProxyServer"="127.0.0.1"
 "ProxyPort"="$port"
