@@ -23,7 +23,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QUrl>
 
@@ -54,9 +56,13 @@ bool survivesTheFile(const QString& url)
 }
 
 // Two regular files of shortcut size with the same bytes. Anything else (a
-// FIFO that would never answer, a device, a huge file) is never the same.
+// FIFO that would never answer, a device, a huge file) is never the same,
+// and neither is a link: it may lead to the very favorite being compared,
+// whose only copy would then be deleted as a duplicate.
 bool sameContents(const QString& a, const QString& b)
 {
+    if (QFileInfo(a).isSymLink() || QFileInfo(b).isSymLink())
+        return false;
     try {
         return ReadRegularFile(a, ProfileFile::kMostBytes) ==
                ReadRegularFile(b, ProfileFile::kMostBytes);
@@ -143,9 +149,34 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     const bool atItsAddress = result.EndAddress.isEmpty() || outcome.addressUpdated;
     if (!result.Title.isEmpty() && result.Title != node->text() && current.Rename &&
         result.Status == LinkResult::Alive && result.Successful && atItsAddress &&
-        !IsChallengeTitle(result.Title))
-        outcome.renamed = m_parts.editor.RenameLink(result.Title, node) == RenameOutcome::Renamed;
+        !IsChallengeTitle(result.Title)) {
+        if (stillHolds(check, outcome.url))
+            outcome.renamed =
+                m_parts.editor.RenameLink(result.Title, node) == RenameOutcome::Renamed;
+        else
+            changedMeanwhile(m_parts.shortcuts.pathFor(check.folderPath, node),
+                             QStringLiteral("its name"));
+    }
     return outcome;
+}
+
+// Another program (the browser, a sync client) may have given the favorite
+// another address, or deleted it, while its page was fetched: what the
+// check found then belongs to an address the favorite no longer has.
+bool CheckRunner::stillHolds(const FavoriteCheck& check, const QString& url) const
+{
+    const QString path = m_parts.shortcuts.pathFor(check.folderPath, check.node);
+    return m_parts.fs.fileExists(path) && m_parts.shortcuts.ReadUrl(path) == url;
+}
+
+void CheckRunner::changedMeanwhile(const QString& path, const QString& kept) const
+{
+    m_parts.log.LogError(NorvaleError(ErrorNumber::PathFileAccess,
+                                      QStringLiteral("The favorite changed or went while it was "
+                                                     "checked, so it keeps %1: %2")
+                                          .arg(kept, QDir::toNativeSeparators(path)),
+                                      QStringLiteral("CheckRunner")),
+                         false);
 }
 
 // Writes where the favorite's page has moved for good into its file, when
@@ -163,9 +194,13 @@ void CheckRunner::updateAddress(const FavoriteCheck& check, FavoriteCheckOutcome
         result.Reason += QStringLiteral(" (address kept: not one to write into a favorite)");
         return;
     }
+    const QString path = m_parts.shortcuts.pathFor(check.folderPath, check.node);
     try {
-        m_parts.shortcuts.WriteUrl(m_parts.shortcuts.pathFor(check.folderPath, check.node),
-                                   result.EndAddress);
+        if (!m_parts.shortcuts.ReplaceUrl(path, outcome.url, result.EndAddress)) {
+            changedMeanwhile(path, QStringLiteral("its address"));
+            result.Reason += QStringLiteral(" (address kept: the favorite changed meanwhile)");
+            return;
+        }
     } catch (const NorvaleError& error) {
         // The address stays as it was.
         m_parts.log.LogError(error, false);
@@ -313,6 +348,8 @@ void CheckRunner::settleHistory(const FavoriteCheck& check, FavoriteCheckOutcome
     const FailureHistory now =
         failed ? outcome.history.afterFailure(m_parts.clock.now().date()) : FailureHistory{};
     if (now != outcome.history) {
+        if (!stillHolds(check, outcome.url))
+            return; // what was found belongs to an address the favorite no longer has
         try {
             m_parts.shortcuts.WriteFailureHistory(
                 m_parts.shortcuts.pathFor(check.folderPath, check.node), now);
@@ -580,7 +617,9 @@ QString CheckRunner::freeDeadName(const QString& name, const QString& sourcePath
     QString candidate = name;
     for (int number = 2;; ++number) {
         const QString path = FileSystem::join(folder, candidate + kNewShortcutExtension);
-        if (!m_parts.fs.fileExists(path) || sameContents(path, sourcePath))
+        // A link there takes the name, even one that leads nowhere.
+        const bool taken = m_parts.fs.fileExists(path) || QFileInfo(path).isSymLink();
+        if (!taken || sameContents(path, sourcePath))
             return candidate;
         candidate = QStringLiteral("%1 (%2)").arg(name).arg(number);
     }

@@ -57,8 +57,7 @@ QString ShortcutFile::ReadCheckSettings(const QString& path, CurrentLinkSettings
     // A file that cannot be read as a favorite's must not read as one with
     // no address: that would be judged dead.
     ProfileFile::check(path);
-    const QString url = ProfileFile::read(path, ShortcutKeys::Standard, ShortcutKeys::Url,
-                                          QString(), ReadLimits::Url);
+    const QString url = ReadUrl(path);
 
     // An absent key, or one that is no number, leaves the program's value.
     const std::optional<int> timeout = numberIn(ProfileFile::read(
@@ -159,10 +158,25 @@ void ShortcutFile::WriteUrl(const QString& path, const QString& url) const
     ProfileFile::write(path, ShortcutKeys::Standard, ShortcutKeys::Url, url);
 }
 
+bool ShortcutFile::ReplaceUrl(const QString& path, const QString& expected,
+                              const QString& url) const
+{
+    return ProfileFile::writeIfStill(path, ShortcutKeys::Standard, ShortcutKeys::Url, expected,
+                                     url);
+}
+
+QString ShortcutFile::ReadUrl(const QString& path) const
+{
+    return ProfileFile::read(path, ShortcutKeys::Standard, ShortcutKeys::Url, QString(),
+                             ReadLimits::Url);
+}
+
 void ShortcutFile::WriteIcon(const QString& path, const QString& localIconPath) const
 {
-    ProfileFile::write(path, ShortcutKeys::Standard, ShortcutKeys::IconFile, localIconPath);
-    ProfileFile::write(path, ShortcutKeys::Standard, ShortcutKeys::IconIndex, QStringLiteral("0"));
+    using Change = ProfileFile::KeyChange;
+    ProfileFile::update(path, ShortcutKeys::Standard,
+                        {Change{ShortcutKeys::IconFile, localIconPath},
+                         Change{ShortcutKeys::IconIndex, QStringLiteral("0")}});
 }
 
 void ShortcutFile::ResetPrivateSettings(const QString& path) const

@@ -94,6 +94,12 @@ public:
     FailureHistory ReadFailureHistory(const QString& path) const;
 
     void WriteUrl(const QString& path, const QString& url) const;
+    // Writes the address only while the file still holds `expected`; false
+    // when it was deleted or given another address meanwhile.
+    bool ReplaceUrl(const QString& path, const QString& expected, const QString& url) const;
+    // The address the file holds now, "" when it has none or is gone.
+    QString ReadUrl(const QString& path) const;
+    // Never creates the file.
     void WriteIcon(const QString& path, const QString& localIconPath) const;
     // Writes the history, or removes it when there is none; never creates
     // the file (a favorite deleted meanwhile stays deleted).

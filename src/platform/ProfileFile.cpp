@@ -249,6 +249,25 @@ void ensureLineEnd(Document& doc, qsizetype index)
 
 } // namespace
 
+namespace {
+
+// The key's value as a read gives it, none when the section or key is absent.
+std::optional<QString> valueIn(const Document& doc, const QString& section, const QString& key)
+{
+    const qsizetype header = findSection(doc, section);
+    const qsizetype line = header < 0 ? -1 : findKey(doc, header, key);
+    if (line < 0)
+        return std::nullopt;
+    const QByteArray& text = doc.lines[line].text;
+    QByteArray value = text.mid(text.indexOf('=') + 1);
+    // Like a C string, a value ends at a NUL byte.
+    if (const qsizetype nul = value.indexOf('\0'); nul >= 0)
+        value.truncate(nul);
+    return unquoted(textOf(doc, value.trimmed()));
+}
+
+} // namespace
+
 QString ProfileFile::read(const QString& path, const QString& section, const QString& key,
                           const QString& defaultValue, int limit)
 {
@@ -258,16 +277,7 @@ QString ProfileFile::read(const QString& path, const QString& section, const QSt
     } catch (const NorvaleError&) {
         return keep(defaultValue, limit);
     }
-    const qsizetype header = findSection(doc, section);
-    const qsizetype line = header < 0 ? -1 : findKey(doc, header, key);
-    if (line < 0)
-        return keep(defaultValue, limit);
-    const QByteArray& text = doc.lines[line].text;
-    QByteArray value = text.mid(text.indexOf('=') + 1);
-    // Like a C string, a value ends at a NUL byte.
-    if (const qsizetype nul = value.indexOf('\0'); nul >= 0)
-        value.truncate(nul);
-    return keep(unquoted(textOf(doc, value.trimmed())), limit);
+    return keep(valueIn(doc, section, key).value_or(defaultValue), limit);
 }
 
 void ProfileFile::check(const QString& path)
@@ -387,6 +397,20 @@ void ProfileFile::update(const QString& path, const QString& section,
         return;
     requireWritable(path, doc);
     WriteFileAtomically(path, after);
+}
+
+bool ProfileFile::writeIfStill(const QString& path, const QString& section, const QString& key,
+                               const QString& expected, const QString& value)
+{
+    requireWritableText(path, section, key, value);
+    Document doc = load(path);
+    if (!doc.exists || valueIn(doc, section, key).value_or(QString()) != expected)
+        return false;
+    requireWritable(path, doc);
+    requireEncodable(path, doc, section + key + value);
+    setKey(doc, section, key, value);
+    WriteFileAtomically(path, serialize(doc));
+    return true;
 }
 
 void ProfileFile::deleteSection(const QString& path, const QString& section)

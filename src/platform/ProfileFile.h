@@ -39,6 +39,12 @@ public:
     // value holding a line break or NUL (which would add lines to the file).
     static void write(const QString& path, const QString& section, const QString& key,
                       const QString& value);
+    // Sets the key only while the file is there and the key still reads as
+    // `expected` (as read() gives it, "" when absent): another program may
+    // have changed or deleted the file since it was read. False, and
+    // nothing written, otherwise.
+    static bool writeIfStill(const QString& path, const QString& section, const QString& key,
+                             const QString& expected, const QString& value);
     // One key to set to a value, or to remove (no value).
     struct KeyChange {
         QString key;

@@ -245,6 +245,61 @@ TEST_F(CheckRunnerTest, TroubleWithOneFavoriteNeverStopsTheRun)
     EXPECT_TRUE(log[1].contains("F Huge.url")) << log.join("\n").toStdString();
 }
 
+// Another program at work while a favorite's page is held back: an address
+// it wrote stays (no redirect written over it, no rename from the old
+// address's page), and a favorite it deleted stays deleted.
+TEST_F(CheckRunnerTest, WhatAnotherProgramDidDuringTheCheckStands)
+{
+    const QString other = QStringLiteral("http://127.0.0.1:1/other");
+    const QString held = QStringLiteral("&delay=600");
+    const struct {
+        const char* name;
+        QString url;
+        bool deleteIt;
+    } rows[] = {
+        {"Moved", redirect(titled("Target")) + held, false},
+        {"Titled", titled("New Title", "600"), false},
+        {"Deleted", redirect(titled("Target")) + held, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        favorite(row.name, row.url, {"Rename=1"});
+        const QString file = temp.path(QStringLiteral("Favorites/%1.url").arg(row.name));
+        favorites.RefreshLinks();
+        tree.select(NodeNamed(tree, row.name));
+        QTimer::singleShot(200, [&] {
+            if (row.deleteIt)
+                QFile::remove(file);
+            else
+                ProfileFile::write(file, "InternetShortcut", "URL", other);
+        });
+        runner.CheckOneLink();
+        EXPECT_EQ(QFile::exists(file), !row.deleteIt);
+        if (!row.deleteIt)
+            EXPECT_EQ(urlIn(row.name), other);
+        QFile::remove(file);
+    }
+    const QStringList log = temp.lines("program/ERROR.LOG");
+    ASSERT_EQ(log.size(), 3) << log.join("\n").toStdString();
+    EXPECT_TRUE(log[1].contains("changed or went while it was checked, so it keeps its name"));
+}
+
+// A link in Dead Favorites bearing a dead favorite's name, leading to that
+// very favorite, is no copy of it: the favorite is moved beside it, never
+// deleted as a duplicate.
+TEST_F(CheckRunnerTest, ALinkInDeadFavoritesNeverCostsTheOnlyCopy)
+{
+    settings.MoveDead = true;
+    favorite("Linked", page({}, 404));
+    const QByteArray bytes = temp.read("Favorites/Linked.url");
+    temp.folder("program/Dead Favorites");
+    ASSERT_TRUE(QFile::link(temp.path("Favorites/Linked.url"),
+                            temp.path("program/Dead Favorites/Linked.url")));
+    checkAll();
+    EXPECT_EQ(temp.read("program/Dead Favorites/Linked (2).url"), bytes);
+    EXPECT_TRUE(QFileInfo(temp.path("program/Dead Favorites/Linked.url")).isSymLink());
+}
+
 TEST_F(CheckRunnerTest, UnattendedRunReportsEveryFavorite)
 {
     state.InspectMode = true;
