@@ -6,6 +6,7 @@
 #include "favorites/TreeConventions.h"
 #include "PageReading.h"
 #include "platform/Clock.h"
+#include "platform/FavoritesFence.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageList.h"
 #include "platform/MessageBoxes.h"
@@ -34,6 +35,10 @@ namespace norvale {
 namespace {
 
 const QString kMessageTitle = QStringLiteral("Norvale");
+
+// Why a favorite in a folder linked from elsewhere was left as it is.
+const QString kLinkedOut =
+    QStringLiteral(" (left as it is: its folder is linked from outside Favorites)");
 
 // The longest wait a server may ask for before the second look; one that
 // asks for more gets this much.
@@ -124,6 +129,8 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     outcome.url = m_parts.shortcuts.ReadLinkSettings(check.folderPath, node, current);
     outcome.originalUrl = outcome.url;
     outcome.history = current.History;
+    outcome.changeable =
+        !FavoritesFence::leadsOut(m_parts.shortcuts.pathFor(check.folderPath, node));
     if (current.Bypass) {
         outcome.bypassed = true;
         m_lights.SetLinkLight({.Status = LinkResult::Unchecked}, node, current.OwnTimeout);
@@ -149,7 +156,7 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     const bool atItsAddress = result.EndAddress.isEmpty() || outcome.addressUpdated;
     if (!result.Title.isEmpty() && result.Title != node->text() && current.Rename &&
         result.Status == LinkResult::Alive && result.Successful && atItsAddress &&
-        !IsChallengeTitle(result.Title)) {
+        !IsChallengeTitle(result.Title) && outcome.changeable) {
         if (stillHolds(check, outcome.url))
             outcome.renamed =
                 m_parts.editor.RenameLink(result.Title, node) == RenameOutcome::Renamed;
@@ -186,6 +193,10 @@ void CheckRunner::updateAddress(const FavoriteCheck& check, FavoriteCheckOutcome
                                 CurrentLinkSettings& current)
 {
     LinkResult& result = outcome.result;
+    if (!outcome.changeable) {
+        result.Reason += kLinkedOut;
+        return;
+    }
     if (!current.Rename) {
         result.Reason += QStringLiteral(" (address kept: renaming is off)");
         return;
@@ -343,7 +354,8 @@ void CheckRunner::settleHistory(const FavoriteCheck& check, FavoriteCheckOutcome
     // dead at once, and a bot check says nothing of the site.
     const bool alive = result.Status == LinkResult::Alive;
     const bool failed = result.Status == LinkResult::NoAnswer;
-    if (outcome.bypassed || !(alive || failed) || result.Trouble == Trouble::BotCheck)
+    if (outcome.bypassed || !outcome.changeable || !(alive || failed) ||
+        result.Trouble == Trouble::BotCheck)
         return;
     const FailureHistory now =
         failed ? outcome.history.afterFailure(m_parts.clock.now().date()) : FailureHistory{};
@@ -633,6 +645,12 @@ void CheckRunner::MoveDeadLink(TreeNode* node)
         node->parent()->kind() == NodeKind::DeadFavoritesRoot)
         return;
     const QString source = FavoriteFilePath(node, m_parts.fs);
+    if (FavoritesFence::leadsOut(source)) {
+        FavoriteStatus status = node->status();
+        status.reason += kLinkedOut;
+        m_parts.tree.setStatus(node, status);
+        return;
+    }
     const QString folder = FileSystem::join(m_parts.programFolder, kDeadFavoritesText);
     QString freeName;
     bool shown = false;

@@ -53,6 +53,9 @@ struct FavoriteCheckOutcome {
     bool bypassed = false;
     bool addressUpdated = false;
     bool renamed = false;
+    // False for a favorite in a folder linked from outside the Favorites
+    // folder: it is checked, but its file is never changed.
+    bool changeable = true;
     LinkResult result;
     FailureHistory history; // as the file held it; once settled, as it holds it now
 };

@@ -1,5 +1,6 @@
 #include "FavoritesTree.h"
 
+#include "platform/FavoritesFence.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageList.h"
 #include "platform/NorvaleError.h"
@@ -54,6 +55,8 @@ void FavoritesTree::RefreshLinks()
 
 void FavoritesTree::BuildFavoritesTree()
 {
+    // Whatever the tree shows through a link out of the folder stays as it is.
+    FavoritesFence::setFolder(m_state.FavoritesPath);
     try {
         {
             TreeControl::Batch batch(m_tree);

@@ -1,6 +1,7 @@
 #include "ShortcutFile.h"
 
 #include "IconDownloader.h"
+#include "platform/FavoritesFence.h"
 #include "platform/FileSystem.h"
 #include "platform/NorvaleError.h"
 #include "platform/ProfileFile.h"
@@ -83,7 +84,8 @@ QString ShortcutFile::ReadCheckSettings(const QString& path, CurrentLinkSettings
 void ShortcutFile::preserveIcon(const QString& path)
 {
     const QString iconFile = ReadIconFile(path);
-    if (iconFile.isEmpty() || iconFile.contains(m_programFolder, Qt::CaseInsensitive))
+    if (iconFile.isEmpty() || iconFile.contains(m_programFolder, Qt::CaseInsensitive) ||
+        FavoritesFence::leadsOut(path))
         return;
     const QString local = m_downloader ? m_downloader->DownloadIcon(iconFile) : QString();
     if (local.isEmpty())

@@ -3,6 +3,7 @@
 #include "favorites/ShortcutFile.h"
 #include "favorites/TreeConventions.h"
 #include "platform/CommandSurface.h"
+#include "platform/FavoritesFence.h"
 #include "platform/StatusBarModel.h"
 #include "platform/TreeControl.h"
 
@@ -11,6 +12,10 @@ namespace norvale {
 namespace {
 
 constexpr int kAddressShown = 30;
+
+// Why nothing in a folder linked into Favorites from elsewhere is changed.
+const QString kLinkedOut =
+    QStringLiteral("Norvale changes nothing here: the folder is linked from outside Favorites");
 
 } // namespace
 
@@ -42,7 +47,9 @@ void ShowNodeDetails(TreeNode* node, DetailsContext& context)
         surface.setTaskText(QStringLiteral("EB_DETAIL2"), QString::number(folder->childCount()) +
                                                               QStringLiteral(" items in folder"));
         surface.setTaskKind(QStringLiteral("EB_DETAIL2"), TaskItemKind::Text);
-        surface.setTaskText(QStringLiteral("EB_DETAIL5"), QStringLiteral(" "));
+        surface.setTaskText(QStringLiteral("EB_DETAIL5"), FavoritesFence::leadsOut(folder->key())
+                                                              ? kLinkedOut
+                                                              : QStringLiteral(" "));
     } else {
         const LinkInfo info = context.shortcuts.GetLinkInfo(context.tree);
         surface.setTaskText(QStringLiteral("EB_DETAIL1"), info.Name);
@@ -51,8 +58,9 @@ void ShowNodeDetails(TreeNode* node, DetailsContext& context)
         surface.setTaskText(QStringLiteral("EB_DETAIL2"), info.URL.left(kAddressShown));
         surface.setTaskTooltip(QStringLiteral("EB_DETAIL2"), info.URL);
         surface.setTaskText(QStringLiteral("EB_DETAIL3"),
-                            info.Rename ? QStringLiteral("Norvale will rename if changed")
-                                        : QStringLiteral("Norvale will not rename if changed"));
+                            FavoritesFence::leadsOut(folder->key()) ? kLinkedOut
+                            : info.Rename ? QStringLiteral("Norvale will rename if changed")
+                                          : QStringLiteral("Norvale will not rename if changed"));
         surface.setTaskText(QStringLiteral("EB_DETAIL4"),
                             info.Bypass
                                 ? QStringLiteral("Norvale will NOT check this this Favorite")

@@ -1,5 +1,6 @@
 #include "AtomicFile.h"
 
+#include "FavoritesFence.h"
 #include "FolderIndex.h"
 #include "NorvaleError.h"
 #include "OwnTemporaryFiles.h"
@@ -288,6 +289,7 @@ void SetFileFaultForTesting(std::function<int(FileStep, const QString&)> fault)
 
 void WriteFileAtomically(const QString& path, const QByteArray& bytes)
 {
+    FavoritesFence::require(path);
     struct stat old {};
     const bool replacing = entryAt(path, &old);
     if (replacing)
@@ -304,6 +306,7 @@ void WriteFileAtomically(const QString& path, const QByteArray& bytes)
 
 void CopyFileAtomically(const QString& source, const QString& target, bool overwrite)
 {
+    FavoritesFence::require(target);
     struct stat existing {};
     if (entryAt(target, &existing)) {
         if (!overwrite)
@@ -315,6 +318,8 @@ void CopyFileAtomically(const QString& source, const QString& target, bool overw
 
 void MoveFileSafely(const QString& source, const QString& target)
 {
+    FavoritesFence::require(source);
+    FavoritesFence::require(target);
     struct stat existing {};
     if (entryAt(target, &existing))
         fail(ErrorNumber::FileExists, QStringLiteral("File already exists: %1"), target);

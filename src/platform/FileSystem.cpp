@@ -1,6 +1,7 @@
 #include "FileSystem.h"
 
 #include "AtomicFile.h"
+#include "FavoritesFence.h"
 #include "FolderIndex.h"
 #include "NorvaleError.h"
 #include "OwnTemporaryFiles.h"
@@ -180,6 +181,7 @@ bool FileSystem::fileExists(const QString& path) const
 
 void FileSystem::createFolder(const QString& path) const
 {
+    FavoritesFence::require(path);
     if (nameTaken(folderOf(path), nameOf(path)))
         fail(ErrorNumber::FileExists, QStringLiteral("File already exists"), path);
     requireFolder(folderOf(path));
@@ -205,10 +207,12 @@ bool FileSystem::nameTaken(const QString& folder, const QString& name, const QSt
 
 void FileSystem::rename(const QString& path, const QString& newName) const
 {
+    FavoritesFence::require(path);
     if (!entryExists(path))
         fail(ErrorNumber::FileNotFound, QStringLiteral("File not found"), path);
     const QString folder = folderOf(path);
     const QString target = join(folder, newName);
+    FavoritesFence::require(target);
     // Any entry of that name in any letter case (a link, dangling or not,
     // included) takes it: a rename never lands on, or through, another item.
     if (nameTaken(folder, newName, path))
@@ -244,6 +248,7 @@ void FileSystem::copyFile(const QString& source, const QString& destinationFolde
 
 void FileSystem::copyFolder(const QString& source, const QString& destination) const
 {
+    FavoritesFence::require(destination);
     requireFolder(source);
     if (!folderExists(destination) && !QDir().mkpath(destination))
         fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), destination);
@@ -267,6 +272,8 @@ void FileSystem::moveFile(const QString& source, const QString& destination) con
 
 void FileSystem::moveFolder(const QString& source, const QString& destination) const
 {
+    FavoritesFence::require(source);
+    FavoritesFence::require(destination);
     requireFolder(source);
     if (QFileInfo::exists(destination))
         fail(ErrorNumber::FileExists, QStringLiteral("File already exists"), destination);
@@ -289,6 +296,7 @@ void FileSystem::deleteFile(const QString& path, bool force) const
         targets = {path};
     }
     for (const QString& target : targets) {
+        FavoritesFence::require(target);
         const QFileInfo info(target);
         if (!info.isWritable() && !force)
             fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), target);
@@ -300,7 +308,16 @@ void FileSystem::deleteFile(const QString& path, bool force) const
 
 void FileSystem::deleteFolder(const QString& path, bool force) const
 {
+    FavoritesFence::require(path);
     requireFolder(path);
+    // A linked folder goes as the link: removing "recursively" through it
+    // would empty the folder it leads to.
+    if (QFileInfo(path).isSymLink()) {
+        if (!QFile::remove(path))
+            fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), path);
+        noteRemoved(path);
+        return;
+    }
     if (!force && !QFileInfo(path).isWritable())
         fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), path);
     if (!QDir(path).removeRecursively())
@@ -310,6 +327,7 @@ void FileSystem::deleteFolder(const QString& path, bool force) const
 
 bool FileSystem::moveToTrash(const QString& path) const
 {
+    FavoritesFence::require(path);
     if (!QFile::moveToTrash(path))
         return false;
     noteRemoved(path);
@@ -318,6 +336,7 @@ bool FileSystem::moveToTrash(const QString& path) const
 
 void FileSystem::appendText(const QString& path, const QByteArray& bytes) const
 {
+    FavoritesFence::require(path);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         fail(ErrorNumber::PermissionDenied,

@@ -3,6 +3,7 @@
 #include "checker/RunReport.h"
 #include "checker/UnattendedReport.h"
 #include "CheckerRig.h"
+#include "favorites/FavoriteEditor.h"
 #include "platform/ProfileFile.h"
 #include "support/SmallDisk.h"
 
@@ -12,6 +13,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QTimer>
 #include <QTimeZone>
 #include <sys/stat.h>
@@ -298,6 +300,56 @@ TEST_F(CheckRunnerTest, ALinkInDeadFavoritesNeverCostsTheOnlyCopy)
     checkAll();
     EXPECT_EQ(temp.read("program/Dead Favorites/Linked (2).url"), bytes);
     EXPECT_TRUE(QFileInfo(temp.path("program/Dead Favorites/Linked.url")).isSymLink());
+}
+
+// A folder linked into Favorites from elsewhere is shown and checked, but
+// nothing there is changed: no address, name, history or move by a run, no
+// delete, rename or paste by the user, who is told why.
+TEST_F(CheckRunnerTest, NothingIsChangedThroughALinkOutOfFavorites)
+{
+    settings.MoveDead = settings.ChangeName = true;
+    const QString outside = temp.folder("Outside");
+    const QMap<QString, QByteArray> files{
+        {"Moved", "[InternetShortcut]\r\nURL=" + redirect(titled("Target")).toUtf8() + "\r\n"},
+        {"Named", "[InternetShortcut]\r\nURL=" + titled("Better Name").toUtf8() + "\r\n"},
+        {"Dead", "[InternetShortcut]\r\nURL=" + page({}, 404).toUtf8() + "\r\n"},
+        {"Refused", "[InternetShortcut]\r\nURL=http://127.0.0.1:1/\r\n"},
+    };
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        temp.file("Outside/" + it.key() + ".url", it.value());
+    favorite("Home", titled("Home"));
+    ASSERT_TRUE(QFile::link(outside, temp.path("Favorites/Linked")));
+    const auto untouched = [&] {
+        for (auto it = files.cbegin(); it != files.cend(); ++it)
+            EXPECT_EQ(temp.read("Outside/" + it.key() + ".url"), it.value())
+                << it.key().toStdString();
+    };
+    checkAll();
+    untouched();
+    EXPECT_EQ(lightsOf({"Moved", "Named", "Dead", "Refused"}),
+              "GREENCHECK GREENCHECK REDRESULT YELLOWRESULT");
+    EXPECT_TRUE(
+        NodeNamed(tree, "Dead")
+            ->status()
+            .reason.endsWith("(left as it is: its folder is linked from outside Favorites)"));
+
+    FavoriteEditor& editor = services.editor();
+    for (const char* name : {"Named", "Linked"}) {
+        tree.select(NodeNamed(tree, name));
+        boxes.answerNext(MessageAnswer::Yes);
+        editor.DeleteNode();
+        EXPECT_EQ(editor.RenameLink("Other", NodeNamed(tree, name)), RenameOutcome::Failed);
+    }
+    tree.select(NodeNamed(tree, "Home"));
+    editor.CopyNode();
+    tree.select(NodeNamed(tree, "Linked"));
+    editor.PasteNode();
+    untouched();
+    EXPECT_THAT(fs.listFolder(outside).files,
+                ElementsAre("Dead.url", "Moved.url", "Named.url", "Refused.url"));
+    EXPECT_TRUE(QFileInfo(temp.path("Favorites/Linked")).isSymLink());
+    EXPECT_TRUE(boxes.shown().last().text.contains("outside the Favorites folder"))
+        << boxes.shown().last().text.toStdString();
 }
 
 TEST_F(CheckRunnerTest, UnattendedRunReportsEveryFavorite)
