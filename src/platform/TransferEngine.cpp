@@ -2,10 +2,16 @@
 
 #include "TransferState.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
 #include <curl/curl.h>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace norvale {
 
@@ -16,6 +22,15 @@ namespace {
 constexpr int kLookAgainMs = 50;
 // How long the network thread sleeps when nothing happens at all.
 constexpr int kIdlePollMs = 1000;
+// Readiness reports taken from epoll per wake-up.
+constexpr int kEventsPerWait = 256;
+
+qint64 nowMs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
 
 } // namespace
 
@@ -24,6 +39,16 @@ TransferEngine::TransferEngine()
     static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     Q_UNUSED(initialised);
     m_multi = curl_multi_init();
+    m_epoll = ::epoll_create1(EPOLL_CLOEXEC);
+    m_wakeup = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    epoll_event wakeup{};
+    wakeup.events = EPOLLIN;
+    wakeup.data.fd = m_wakeup;
+    ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_wakeup, &wakeup);
+    curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &TransferEngine::onSocket);
+    curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
+    curl_multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, &TransferEngine::onTimer);
+    curl_multi_setopt(m_multi, CURLMOPT_TIMERDATA, this);
     m_thread = std::thread([this] { run(); });
 }
 
@@ -39,6 +64,8 @@ TransferEngine::~TransferEngine()
         curl_multi_remove_handle(m_multi, easy);
     m_running.clear();
     curl_multi_cleanup(m_multi);
+    ::close(m_wakeup);
+    ::close(m_epoll);
 }
 
 TransferEngine& TransferEngine::shared()
@@ -67,7 +94,56 @@ void TransferEngine::remove(const std::shared_ptr<TransferState>& state)
 
 void TransferEngine::wake()
 {
-    curl_multi_wakeup(m_multi);
+    const quint64 one = 1;
+    // A full counter already wakes the thread; nothing else can go wrong.
+    [[maybe_unused]] const ssize_t written = ::write(m_wakeup, &one, sizeof one);
+}
+
+// Network thread: curl says which socket to watch for what.
+int TransferEngine::onSocket(CURL*, int socket, int what, void* engine, void*)
+{
+    const int epoll = static_cast<TransferEngine*>(engine)->m_epoll;
+    if (what == CURL_POLL_REMOVE) {
+        ::epoll_ctl(epoll, EPOLL_CTL_DEL, socket, nullptr);
+        return 0;
+    }
+    epoll_event event{};
+    event.events = (what & CURL_POLL_IN ? EPOLLIN : 0u) | (what & CURL_POLL_OUT ? EPOLLOUT : 0u);
+    event.data.fd = socket;
+    if (::epoll_ctl(epoll, EPOLL_CTL_MOD, socket, &event) != 0 && errno == ENOENT)
+        ::epoll_ctl(epoll, EPOLL_CTL_ADD, socket, &event);
+    return 0;
+}
+
+// Network thread: curl says when it next wants to act without a socket
+// being ready (a time-out, a connection attempt to retry).
+int TransferEngine::onTimer(CURLM*, long timeoutMs, void* engine)
+{
+    auto* self = static_cast<TransferEngine*>(engine);
+    self->m_timerDueMs = timeoutMs < 0 ? -1 : nowMs() + timeoutMs;
+    return 0;
+}
+
+int TransferEngine::waitMs() const
+{
+    if (m_timerDueMs < 0)
+        return kIdlePollMs;
+    return int(std::clamp<qint64>(m_timerDueMs - nowMs(), 0, kIdlePollMs));
+}
+
+// Network thread: lets curl work on one socket (or, with CURL_SOCKET_TIMEOUT,
+// on whatever is due).
+void TransferEngine::act(int socket, int events)
+{
+    int flags = 0;
+    if (events & EPOLLIN)
+        flags |= CURL_CSELECT_IN;
+    if (events & EPOLLOUT)
+        flags |= CURL_CSELECT_OUT;
+    if (events & (EPOLLERR | EPOLLHUP))
+        flags |= CURL_CSELECT_ERR;
+    int running = 0;
+    curl_multi_socket_action(m_multi, socket, flags, &running);
 }
 
 // Network thread: takes the window's requests to start and stop transfers.
@@ -124,6 +200,7 @@ void TransferEngine::announceFinished()
 
 void TransferEngine::run()
 {
+    epoll_event events[kEventsPerWait];
     for (;;) {
         {
             const std::lock_guard lock(m_mutex);
@@ -131,10 +208,20 @@ void TransferEngine::run()
                 return;
         }
         takeRequests();
-        int running = 0;
-        curl_multi_perform(m_multi, &running);
+        const int ready = ::epoll_wait(m_epoll, events, kEventsPerWait, waitMs());
+        for (int i = 0; i < ready; ++i) {
+            if (events[i].data.fd == m_wakeup) {
+                quint64 count = 0;
+                [[maybe_unused]] const ssize_t read = ::read(m_wakeup, &count, sizeof count);
+                continue;
+            }
+            act(events[i].data.fd, int(events[i].events));
+        }
+        if (m_timerDueMs >= 0 && m_timerDueMs <= nowMs()) {
+            m_timerDueMs = -1;
+            act(CURL_SOCKET_TIMEOUT, 0);
+        }
         collectFinished();
-        curl_multi_poll(m_multi, nullptr, 0, kIdlePollMs, nullptr);
     }
 }
 

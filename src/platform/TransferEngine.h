@@ -22,6 +22,10 @@ struct TransferState;
 // answered in time is never taken for a silent one because the window was
 // drawing. Finished transfers are announced to the window's thread, where
 // everything that acts on them runs.
+//
+// The thread waits in epoll on the sockets curl names (its socket
+// interface), so a wake-up costs what became ready, not every transfer in
+// flight: a run keeps hundreds of sockets open at once.
 class TransferEngine : public QObject {
     Q_OBJECT
 public:
@@ -52,8 +56,17 @@ private:
     void takeRequests();
     void collectFinished();
     void announceFinished();
+    int waitMs() const;
+    void act(int socket, int events);
+    static int onSocket(CURL* easy, int socket, int what, void* engine, void* socketData);
+    static int onTimer(CURLM* multi, long timeoutMs, void* engine);
 
     CURLM* m_multi = nullptr;
+    int m_epoll = -1;
+    int m_wakeup = -1; // an eventfd in m_epoll: the window's thread has requests
+    // Network thread only: when curl next wants to act on its own, -1 for
+    // no such time.
+    qint64 m_timerDueMs = -1;
     std::thread m_thread;
     std::mutex m_mutex; // guards the two request lists and m_quit's meaning
     std::vector<std::shared_ptr<TransferState>> m_toAdd;
