@@ -302,6 +302,17 @@ void WriteFileAtomically(const QString& path, const QByteArray& bytes)
     file.place(true);
 }
 
+void CreateFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    struct stat existing {};
+    if (entryAt(path, &existing))
+        fail(ErrorNumber::FileExists, QStringLiteral("File already exists: %1"), path);
+    TemporaryFile file(path, 0666);
+    file.write(bytes.constData(), bytes.size());
+    file.finish();
+    file.place(false);
+}
+
 void CopyFileAtomically(const QString& source, const QString& target, bool overwrite)
 {
     struct stat existing {};
