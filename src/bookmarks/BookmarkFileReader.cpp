@@ -2,6 +2,7 @@
 
 #include "platform/TextDecoding.h"
 
+#include <limits>
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -13,11 +14,13 @@ namespace norvale {
 namespace {
 
 // A tag as the reader needs it: its name in capitals, whether it closes,
-// and its attributes (names in capitals, values with entities resolved).
+// and its attributes (names in capitals, values as written, entities and
+// all: only the few values the reader uses are worth resolving, and an
+// icon's data can be megabytes).
 struct Tag {
     QString name;
     bool closing = false;
-    QHash<QString, QString> attributes;
+    QHash<QString, QStringView> attributes;
     qsizetype end = -1; // just past the '>'; -1 when the text ends first
 };
 
@@ -34,69 +37,121 @@ qsizetype skipBlanks(QStringView text, qsizetype at)
     return at;
 }
 
-// Reads the tag that starts at text[at] == '<'. A quote that never closes
-// ends at the next '>' instead, so one broken attribute costs one tag.
-Tag readTag(QStringView text, qsizetype at)
-{
-    Tag tag;
-    qsizetype i = at + 1;
-    if (i < text.size() && text[i] == QLatin1Char('/')) {
-        tag.closing = true;
-        ++i;
+// Finds the next of one character in a text that is read from front to
+// back, remembering its last answer: however many tags ask, each character
+// is looked at once.
+class NextOf {
+public:
+    NextOf(QStringView text, QChar sought)
+        : m_text(text)
+        , m_sought(sought)
+    {}
+
+    // The first position at or after at that holds the character; -1 when
+    // none does.
+    qsizetype from(qsizetype at)
+    {
+        if (at < m_searchedFrom || (m_found >= 0 && at > m_found)) {
+            m_searchedFrom = at;
+            m_found = m_text.indexOf(m_sought, at);
+        }
+        return m_found;
     }
-    const qsizetype nameStart = i;
-    while (i < text.size() && isNameChar(text[i]))
-        ++i;
-    tag.name = text.mid(nameStart, i - nameStart).toString().toUpper();
-    while (i < text.size()) {
-        i = skipBlanks(text, i);
-        if (i >= text.size())
-            break;
-        if (text[i] == QLatin1Char('>')) {
-            tag.end = i + 1;
-            return tag;
-        }
-        const qsizetype attributeStart = i;
-        while (i < text.size() && isNameChar(text[i]))
+
+private:
+    QStringView m_text;
+    QChar m_sought;
+    qsizetype m_searchedFrom = std::numeric_limits<qsizetype>::max();
+    qsizetype m_found = -1;
+};
+
+// Reads tags one after the other, each from its '<'.
+class TagScanner {
+public:
+    explicit TagScanner(QStringView text)
+        : m_text(text)
+    {}
+
+    // Reads the tag that starts at text[at] == '<'. A quote that never
+    // closes ends at the next '>' instead, so one broken attribute costs one
+    // tag.
+    Tag read(qsizetype at)
+    {
+        Tag tag;
+        qsizetype i = at + 1;
+        if (i < m_text.size() && m_text[i] == QLatin1Char('/')) {
+            tag.closing = true;
             ++i;
-        if (i == attributeStart) {
-            ++i; // a stray character such as '/' or a lone quote
-            continue;
         }
-        const QString attribute = text.mid(attributeStart, i - attributeStart).toString().toUpper();
-        i = skipBlanks(text, i);
-        if (i >= text.size() || text[i] != QLatin1Char('=')) {
-            tag.attributes.insert(attribute, QString());
-            continue;
-        }
-        i = skipBlanks(text, i + 1);
-        if (i >= text.size())
-            break;
-        QStringView value;
-        const QChar quote = text[i];
-        if (quote == QLatin1Char('"') || quote == QLatin1Char('\'')) {
-            const qsizetype close = text.indexOf(quote, i + 1);
-            const qsizetype tagEnd = text.indexOf(QLatin1Char('>'), i + 1);
-            if (close < 0) {
-                // Unclosed: the value runs to the tag's end, if there is one.
-                if (tagEnd < 0)
-                    break;
-                tag.attributes.insert(attribute, DecodeEntities(text.mid(i + 1, tagEnd - i - 1)));
-                tag.end = tagEnd + 1;
+        tag.name = nameAt(i).toString().toUpper();
+        while (i < m_text.size()) {
+            i = skipBlanks(m_text, i);
+            if (i >= m_text.size())
+                break;
+            if (m_text[i] == QLatin1Char('>')) {
+                tag.end = i + 1;
                 return tag;
             }
-            value = text.mid(i + 1, close - i - 1);
-            i = close + 1;
-        } else {
-            const qsizetype valueStart = i;
-            while (i < text.size() && !text[i].isSpace() && text[i] != QLatin1Char('>'))
-                ++i;
-            value = text.mid(valueStart, i - valueStart);
+            const QStringView attribute = nameAt(i);
+            if (attribute.isEmpty()) {
+                ++i; // a stray character such as '/' or a lone quote
+                continue;
+            }
+            if (!readValue(i, tag.attributes[attribute.toString().toUpper()], tag))
+                return tag;
         }
-        tag.attributes.insert(attribute, DecodeEntities(value));
+        return tag; // the text ended inside the tag
     }
-    return tag; // the text ended inside the tag
-}
+
+private:
+    // The name at i, which moves past it.
+    QStringView nameAt(qsizetype& i) const
+    {
+        const qsizetype start = i;
+        while (i < m_text.size() && isNameChar(m_text[i]))
+            ++i;
+        return m_text.mid(start, i - start);
+    }
+
+    // Reads "= value" at i, if there, into value; false when the tag ended
+    // with it (tag.end then says where, -1 for the text's end).
+    bool readValue(qsizetype& i, QStringView& value, Tag& tag)
+    {
+        i = skipBlanks(m_text, i);
+        if (i >= m_text.size() || m_text[i] != QLatin1Char('='))
+            return true;
+        i = skipBlanks(m_text, i + 1);
+        if (i >= m_text.size())
+            return false;
+        const QChar quote = m_text[i];
+        if (quote != QLatin1Char('"') && quote != QLatin1Char('\'')) {
+            const qsizetype start = i;
+            while (i < m_text.size() && !m_text[i].isSpace() && m_text[i] != QLatin1Char('>'))
+                ++i;
+            value = m_text.mid(start, i - start);
+            return true;
+        }
+        const qsizetype close =
+            (quote == QLatin1Char('"') ? m_doubleQuote : m_singleQuote).from(i + 1);
+        if (close >= 0) {
+            value = m_text.mid(i + 1, close - i - 1);
+            i = close + 1;
+            return true;
+        }
+        // Unclosed: the value runs to the tag's end, if there is one.
+        const qsizetype tagEnd = m_tagEnd.from(i + 1);
+        if (tagEnd >= 0) {
+            value = m_text.mid(i + 1, tagEnd - i - 1);
+            tag.end = tagEnd + 1;
+        }
+        return false;
+    }
+
+    QStringView m_text;
+    NextOf m_tagEnd{m_text, QLatin1Char('>')};
+    NextOf m_doubleQuote{m_text, QLatin1Char('"')};
+    NextOf m_singleQuote{m_text, QLatin1Char('\'')};
+};
 
 QDateTime dateFrom(const QString& seconds)
 {
@@ -186,8 +241,9 @@ private:
         m_current = {};
         m_current.kind = kind;
         m_current.depth = m_depth;
-        m_current.url = tag.attributes.value(QStringLiteral("HREF")).trimmed();
-        m_current.added = dateFrom(tag.attributes.value(QStringLiteral("ADD_DATE")));
+        m_current.url = DecodeEntities(tag.attributes.value(QStringLiteral("HREF"))).trimmed();
+        m_current.added =
+            dateFrom(DecodeEntities(tag.attributes.value(QStringLiteral("ADD_DATE"))));
         m_title.clear();
     }
 
@@ -240,13 +296,15 @@ QString DecodeEntities(QStringView text)
             break;
         }
         result += text.mid(i, amp - i);
-        const qsizetype semicolon = text.indexOf(QLatin1Char(';'), amp + 1);
-        // References are short; a far semicolon belongs to something else.
-        if (semicolon < 0 || semicolon - amp > 12) {
+        // References are short; a far semicolon belongs to something else,
+        // and looking for it only nearby keeps a text of many '&' linear.
+        const qsizetype near = text.mid(amp + 1, 12).indexOf(QLatin1Char(';'));
+        if (near < 0) {
             result += QLatin1Char('&');
             i = amp + 1;
             continue;
         }
+        const qsizetype semicolon = amp + 1 + near;
         const QStringView body = text.mid(amp + 1, semicolon - amp - 1);
         if (body.startsWith(QLatin1Char('#'))) {
             bool ok = false;
@@ -272,10 +330,12 @@ QString DecodeEntities(QStringView text)
     return result;
 }
 
-BookmarkList ReadBookmarkFile(const QByteArray& bytes)
+BookmarkList ReadBookmarkFile(QByteArray bytes)
 {
     const QString document = decodeBytes(bytes);
+    bytes = QByteArray(); // a file read for this alone takes no memory from here on
     const QStringView text(document);
+    TagScanner tags(text);
     Reader reader;
     qsizetype i = 0;
     while (i < text.size()) {
@@ -292,7 +352,7 @@ BookmarkList ReadBookmarkFile(const QByteArray& bytes)
             i = close + 3;
             continue;
         }
-        const Tag tag = readTag(text, open);
+        const Tag tag = tags.read(open);
         if (tag.end < 0)
             break; // the file ends inside a tag
         reader.tag(tag);

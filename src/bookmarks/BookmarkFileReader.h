@@ -11,8 +11,9 @@ namespace norvale {
 // (<!DOCTYPE NETSCAPE-Bookmark-file-1>): folders are <DT><H3> followed by a
 // <DL> list, links are <DT><A HREF=...>. The reading forgives what browsers
 // forgive: tags in any letter case, missing closing tags, stray lists,
-// entities and character sets as browsers write them.
-BookmarkList ReadBookmarkFile(const QByteArray& bytes);
+// entities and character sets as browsers write them. Time and memory
+// grow in step with the file's size, whatever it holds.
+BookmarkList ReadBookmarkFile(QByteArray bytes);
 
 // Text of a file or attribute with its character references resolved
 // (&amp; &#39; &#x27; and the common named ones).

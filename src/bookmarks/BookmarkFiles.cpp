@@ -3,15 +3,19 @@
 #include "BookmarkFileReader.h"
 #include "BookmarkFileWriter.h"
 #include "platform/AtomicFile.h"
+#include "platform/NorvaleError.h"
+#include "platform/RegularFile.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace norvale {
 
 namespace {
 
-constexpr qint64 kLargestFile = 256LL * 1024 * 1024;
+// Far above any browser's file (a hundred thousand bookmarks with their
+// icons are less), and low enough that reading one stays within a few
+// times its size in memory. The help text states it.
+constexpr qint64 kLargestFile = 64LL * 1024 * 1024;
 
 } // namespace
 
@@ -27,15 +31,17 @@ std::optional<BookmarkList> LoadBookmarkFile(const QString& path, QString& error
         return std::nullopt;
     }
     if (info.size() > kLargestFile) {
-        error = QStringLiteral("%1 is larger than any bookmark file (256 MB).").arg(path);
+        error = QStringLiteral("%1 is larger than 64 MB, the most a bookmark file may be. "
+                               "Nothing was imported.")
+                    .arg(path);
         return std::nullopt;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString());
+    try {
+        return ReadBookmarkFile(ReadRegularFile(path, kLargestFile));
+    } catch (const NorvaleError& failure) {
+        error = QStringLiteral("%1 cannot be read: %2").arg(path, failure.description());
         return std::nullopt;
     }
-    return ReadBookmarkFile(file.read(kLargestFile));
 }
 
 void SaveBookmarkFile(const QString& path, const BookmarkList& items)

@@ -7,7 +7,7 @@
 
 namespace norvale {
 
-// Reads a bookmark file from disk: a regular file of at most 256 MB. On
+// Reads a bookmark file from disk: a regular file of at most 64 MB. On
 // failure, nothing and the reason in error.
 std::optional<BookmarkList> LoadBookmarkFile(const QString& path, QString& error);
 // Writes the items as a bookmark file, replacing path all at once. Throws

@@ -3,12 +3,14 @@
 #include "favorites/NameCleanup.h"
 #include "favorites/ShortcutFile.h"
 #include "favorites/TreeConventions.h"
+#include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/NorvaleError.h"
+#include "platform/OwnTemporaryFiles.h"
 
-#include <QFile>
+#include <algorithm>
+#include <QHash>
 #include <QUrl>
-#include <unistd.h>
 
 namespace norvale {
 
@@ -35,41 +37,113 @@ QString baseName(const BookmarkItem& item)
     return name;
 }
 
-// The first of name, "name (2)", "name (3)"... that no entry of folder has
-// in any letter case, each fitted to the file system's name length.
-QString freeName(const FileSystem& fs, const QString& folder, const QString& name,
-                 const QString& extension)
-{
-    for (int number = 1;; ++number) {
-        const QString suffix = number == 1 ? QString() : QStringLiteral(" (%1)").arg(number);
-        const QString candidate = FitName(name, kAnyLength, suffix + extension) + suffix;
-        if (!fs.nameTaken(folder, candidate + extension))
-            return candidate;
+// Gives free names in folders. A name already given out for a title is
+// not tried again, so that a thousand links of one title cost a thousand
+// tries, not half a million.
+class NameChooser {
+public:
+    explicit NameChooser(const FileSystem& fs)
+        : m_fs(fs)
+    {}
+
+    // The first of name, "name (2)", "name (3)"... that no entry of folder
+    // has in any letter case and that is no name of the program's own
+    // temporary files (which no listing shows), each fitted to the file
+    // system's name length.
+    QString freeName(const QString& folder, const QString& name, const QString& extension)
+    {
+        int& next = m_next[folder + QLatin1Char('/') + (name + extension).toCaseFolded()];
+        for (int number = std::max(next, 1);; ++number) {
+            const QString suffix = number == 1 ? QString() : QStringLiteral(" (%1)").arg(number);
+            const QString candidate = FitName(name, kAnyLength, suffix + extension) + suffix;
+            if (!IsOwnTemporaryName(candidate + extension) &&
+                !m_fs.nameTaken(folder, candidate + extension)) {
+                next = number + 1;
+                return candidate;
+            }
+        }
     }
+
+private:
+    const FileSystem& m_fs;
+    QHash<QString, int> m_next; // by folder and folded name
+};
+
+// The lines the New Favorite dialog writes.
+QByteArray shortcutBytes(const QString& url)
+{
+    return "[" + ShortcutKeys::Standard.toUtf8() + "]\r\n" + ShortcutKeys::Url.toUtf8() + "=" +
+           url.toUtf8() + "\r\n";
 }
 
-// Creates the favorite's file with an exclusive create, so that an entry
-// made meanwhile by anyone else is never written over, with the lines the
-// New Favorite dialog writes. The file is new, so it is written in place:
-// there is nothing older to tear, and a failed write removes it again.
-bool writeFavorite(const QString& path, const QString& url, QString& problem)
+bool isImportableAddress(const QString& url)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        problem = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = "[" + ShortcutKeys::Standard.toUtf8() + "]\r\n" +
-                             ShortcutKeys::Url.toUtf8() + "=" + url.toUtf8() + "\r\n";
-    const bool written =
-        file.write(bytes) == bytes.size() && file.flush() && ::fsync(file.handle()) == 0;
-    if (!written) {
-        problem = file.errorString();
-        file.close();
-        file.remove();
-    }
-    return written;
+    return IsFavoriteAddress(url) && !url.contains(QLatin1Char('\n')) &&
+           !url.contains(QLatin1Char('\r')) && !url.contains(QChar(0));
 }
+
+// One import's state: where each depth's items go, and what was made.
+class Import {
+public:
+    Import(const QString& targetFolder, const FileSystem& fs)
+        : m_fs(fs)
+        , m_names(fs)
+        , m_folders{targetFolder}
+    {}
+
+    void add(const BookmarkItem& item)
+    {
+        const qsizetype depth = std::min<qsizetype>(item.depth, m_folders.size() - 1);
+        if (item.kind == BookmarkItem::Kind::Folder)
+            addFolder(item, depth);
+        else if (!isImportableAddress(item.url))
+            ++m_summary.skipped;
+        else
+            addFavorite(item, m_folders[depth]);
+    }
+
+    ImportSummary& summary() { return m_summary; }
+
+private:
+    // m_folders[d] is where items of depth d go; a folder of depth d makes
+    // m_folders[d + 1].
+    void addFolder(const BookmarkItem& item, qsizetype depth)
+    {
+        m_folders.resize(depth + 1);
+        if (depth >= kMostDepth)
+            return; // its contents go into its parent
+        const QString& parent = m_folders[depth];
+        const QString path = FileSystem::join(parent, m_names.freeName(parent, baseName(item), {}));
+        try {
+            m_fs.createFolder(path);
+            m_folders.append(path);
+            ++m_summary.folders;
+        } catch (const NorvaleError& error) {
+            m_summary.problems.append(path + QStringLiteral(": ") + error.description());
+        }
+    }
+
+    // Written through a hidden temporary file and renamed onto a free name,
+    // so that a kill never leaves an empty or torn favorite, and an entry
+    // made meanwhile by anyone else is never written over.
+    void addFavorite(const BookmarkItem& item, const QString& parent)
+    {
+        const QString path = FileSystem::join(
+            parent, m_names.freeName(parent, baseName(item), kNewShortcutExtension) +
+                        kNewShortcutExtension);
+        try {
+            CreateFileAtomically(path, shortcutBytes(item.url));
+            ++m_summary.favorites;
+        } catch (const NorvaleError& error) {
+            m_summary.problems.append(path + QStringLiteral(": ") + error.description());
+        }
+    }
+
+    const FileSystem& m_fs;
+    NameChooser m_names;
+    QStringList m_folders;
+    ImportSummary m_summary;
+};
 
 } // namespace
 
@@ -83,11 +157,12 @@ bool IsFavoriteAddress(const QString& url)
 
 QString ImportSummary::text() const
 {
-    QString result = QStringLiteral("Made %1 folders and %2 favorites; skipped %3 addresses "
-                                    "that are not web or FTP addresses.")
-                         .arg(folders)
-                         .arg(favorites)
-                         .arg(skipped);
+    QString result = cancelled ? QStringLiteral("Import cancelled. ") : QString();
+    result += QStringLiteral("Made %1 folders and %2 favorites; skipped %3 addresses "
+                             "that are not web or FTP addresses.")
+                  .arg(folders)
+                  .arg(favorites)
+                  .arg(skipped);
     if (!problems.isEmpty())
         result += QStringLiteral("\n%1 could not be made:\n").arg(problems.size()) +
                   problems.mid(0, 10).join(QLatin1Char('\n'));
@@ -95,44 +170,17 @@ QString ImportSummary::text() const
 }
 
 ImportSummary ImportBookmarks(const BookmarkList& items, const QString& targetFolder,
-                              const FileSystem& fs)
+                              const FileSystem& fs, const ImportProgress& progress)
 {
-    ImportSummary summary;
-    // folders[d] is where items of depth d go; a folder of depth d makes
-    // folders[d + 1].
-    QStringList folders{targetFolder};
-    for (const BookmarkItem& item : items) {
-        const qsizetype depth = std::min<qsizetype>(item.depth, folders.size() - 1);
-        const QString& parent = folders[depth];
-        if (item.kind == BookmarkItem::Kind::Folder) {
-            folders.resize(depth + 1);
-            if (depth >= kMostDepth)
-                continue; // its contents go into parent
-            const QString path = FileSystem::join(parent, freeName(fs, parent, baseName(item), {}));
-            try {
-                fs.createFolder(path);
-                folders.append(path);
-                ++summary.folders;
-            } catch (const NorvaleError& error) {
-                summary.problems.append(path + QStringLiteral(": ") + error.description());
-            }
-            continue;
+    Import import(targetFolder, fs);
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (progress && !progress(i, items.size())) {
+            import.summary().cancelled = true;
+            break;
         }
-        if (!IsFavoriteAddress(item.url) || item.url.contains(QLatin1Char('\n')) ||
-            item.url.contains(QLatin1Char('\r')) || item.url.contains(QChar(0))) {
-            ++summary.skipped;
-            continue;
-        }
-        const QString path =
-            FileSystem::join(parent, freeName(fs, parent, baseName(item), kNewShortcutExtension) +
-                                         kNewShortcutExtension);
-        QString problem;
-        if (writeFavorite(path, item.url, problem))
-            ++summary.favorites;
-        else
-            summary.problems.append(path + QStringLiteral(": ") + problem);
+        import.add(items[i]);
     }
-    return summary;
+    return import.summary();
 }
 
 } // namespace norvale

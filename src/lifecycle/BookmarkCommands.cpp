@@ -52,7 +52,17 @@ void CommandController::importBookmarks()
             {error, kImportTitle, MessageIcon::Exclamation, MessageButtons::Ok});
         return;
     }
-    const ImportSummary summary = ImportBookmarks(*items, target, m_services.fileSystem());
+    // The import runs on the window's thread; the progress dialog keeps the
+    // window painted and hears Cancel between favorites.
+    auto progress = m_dialogs->showProgress(
+        kImportTitle, QStringLiteral("Importing %1 favorites and folders...").arg(items->size()));
+    ImportProgress tell;
+    if (progress)
+        tell = [&progress](qsizetype done, qsizetype total) {
+            return progress->advance(done, total);
+        };
+    const ImportSummary summary = ImportBookmarks(*items, target, m_services.fileSystem(), tell);
+    progress.reset();
     m_services.favorites().RefreshLinks();
     m_services.boxes().show(
         {summary.text(), kImportTitle,

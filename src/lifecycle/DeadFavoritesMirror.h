@@ -1,11 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <QHash>
 #include <QString>
 
 namespace norvale {
 
 class FileSystem;
+class NorvaleError;
 
 // A mirrored file as it was when it was last looked at.
 struct MirroredFile {
@@ -15,6 +17,7 @@ struct MirroredFile {
 };
 // By file name.
 using MirrorSnapshot = QHash<QString, MirroredFile>;
+using MirrorRefusal = std::function<void(const NorvaleError&)>;
 
 // The dead favorites live in the program's own folder; with the option on,
 // a copy of them is kept inside the Favorites folder so the browser shows
@@ -25,12 +28,18 @@ using MirrorSnapshot = QHash<QString, MirroredFile>;
 // a run killed half way, costs no favorite. Errors are ignored; the next
 // start or exit tries again.
 //
+// Only what reading a favorite would accept is copied: a regular file of at
+// most ProfileFile::kMostBytes. Anything else (a FIFO, a device, a huge
+// file) stays where it is, untouched, and is handed to refused.
+//
 // Mirroring in gives what the mirror held; mirroring out removes from the
 // mirror only the files that, since then, were removed from the program's
 // folder while the mirror's copy stayed as it was.
 MirrorSnapshot MirrorDeadFavoritesIn(const FileSystem& fs, const QString& programDeadFolder,
-                                     const QString& favoritesMirror);
+                                     const QString& favoritesMirror,
+                                     const MirrorRefusal& refused = {});
 void MirrorDeadFavoritesOut(const FileSystem& fs, const QString& programDeadFolder,
-                            const QString& favoritesMirror, const MirrorSnapshot& mirroredIn);
+                            const QString& favoritesMirror, const MirrorSnapshot& mirroredIn,
+                            const MirrorRefusal& refused = {});
 
 } // namespace norvale

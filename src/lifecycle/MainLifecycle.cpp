@@ -100,9 +100,9 @@ MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine)
     }
     removeLeftoverTemporaryFiles();
     if (settings.DeadFavoritesInIE)
-        m_mirroredIn = MirrorDeadFavoritesIn(m_services.fileSystem(),
-                                             m_services.favorites().deadFavoritesPath(),
-                                             deadFavoritesMirror());
+        m_mirroredIn = MirrorDeadFavoritesIn(
+            m_services.fileSystem(), m_services.favorites().deadFavoritesPath(),
+            deadFavoritesMirror(), [this](const NorvaleError& error) { reportQuietly(error); });
     m_services.favorites().BuildFavoritesTree();
     m_services.status().setPanelText(1, totalsText(state.FavoriteCount, state.FolderCount));
     m_parts.commands.start();
@@ -208,7 +208,8 @@ void MainLifecycle::unload()
     }
     if (m_services.settings().DeadFavoritesInIE)
         MirrorDeadFavoritesOut(m_services.fileSystem(), m_services.favorites().deadFavoritesPath(),
-                               deadFavoritesMirror(), m_mirroredIn);
+                               deadFavoritesMirror(), m_mirroredIn,
+                               [this](const NorvaleError& error) { reportQuietly(error); });
 }
 
 } // namespace norvale

@@ -2,9 +2,19 @@
 
 #include "mainwindow/Commands.h"
 
+#include <memory>
 #include <QString>
 
 namespace norvale {
+
+// A long task's progress as the window shows it, until destroyed.
+class TaskProgress {
+public:
+    virtual ~TaskProgress() = default;
+    // Shows that done of total are done and lets the window answer in the
+    // meantime; false once the user asked to stop.
+    virtual bool advance(qsizetype done, qsizetype total) = 0;
+};
 
 // What only the window can do for a command: its dialogs, its label edit
 // and its closing. The window's widgets implement it; tests script it.
@@ -23,6 +33,10 @@ public:
     virtual void options(Command command) = 0;
     // Asks for a bookmark file to read (save false) or write; "" when none.
     virtual QString chooseBookmarkFile(bool save) = 0;
+    // Shows a long task's progress with a Cancel button; null when nothing
+    // shows it.
+    virtual std::unique_ptr<TaskProgress> showProgress(const QString& title,
+                                                       const QString& label) = 0;
     // Closes the window through its normal close path; false when it refused.
     virtual bool close() = 0;
 };
@@ -37,6 +51,10 @@ public:
     void startRename() override {}
     void options(Command) override {}
     QString chooseBookmarkFile(bool) override { return {}; }
+    std::unique_ptr<TaskProgress> showProgress(const QString&, const QString&) override
+    {
+        return nullptr;
+    }
     bool close() override { return false; }
 };
 

@@ -11,8 +11,12 @@
 #include "services/AboutDialog.h"
 #include "TrayIcon.h"
 
+#include <algorithm>
+#include <climits>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
+#include <QProgressDialog>
 
 namespace norvale {
 
@@ -68,6 +72,50 @@ void MainWindowDialogs::options(Command command)
         ShowPropertiesDialog(context);
     else
         ShowOptionsDialog(context, command == Command::OptionsFromTaskPane ? 0 : -1);
+}
+
+namespace {
+
+// A progress dialog over the window: it shows only when the task lasts,
+// and while it shows, the window is repainted and Cancel heard, but the
+// window takes no command (the dialog is modal to it).
+class DialogProgress : public TaskProgress {
+public:
+    DialogProgress(QWidget* window, const QString& title, const QString& label)
+        : m_dialog(label, QStringLiteral("Cancel"), 0, 0, window)
+    {
+        m_dialog.setWindowTitle(title);
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setMinimumDuration(500);
+        m_dialog.setAutoReset(false);
+        m_dialog.setAutoClose(false);
+        m_sinceEvents.start();
+    }
+
+    bool advance(qsizetype done, qsizetype total) override
+    {
+        // Events a few dozen times a second, not once an item: a hundred
+        // thousand favorites would otherwise spend their time painting.
+        if (m_sinceEvents.elapsed() >= 40) {
+            m_dialog.setMaximum(int(std::min<qsizetype>(total, INT_MAX)));
+            m_dialog.setValue(int(std::min<qsizetype>(done, INT_MAX)));
+            QCoreApplication::processEvents();
+            m_sinceEvents.restart();
+        }
+        return !m_dialog.wasCanceled();
+    }
+
+private:
+    QProgressDialog m_dialog;
+    QElapsedTimer m_sinceEvents;
+};
+
+} // namespace
+
+std::unique_ptr<TaskProgress> MainWindowDialogs::showProgress(const QString& title,
+                                                              const QString& label)
+{
+    return std::make_unique<DialogProgress>(&m_window, title, label);
 }
 
 QString MainWindowDialogs::chooseBookmarkFile(bool save)

@@ -27,6 +27,7 @@ public:
     void startRename() override;
     void options(Command command) override;
     QString chooseBookmarkFile(bool save) override;
+    std::unique_ptr<TaskProgress> showProgress(const QString& title, const QString& label) override;
     bool close() override;
 
 private:

@@ -304,6 +304,18 @@ void WriteFileAtomically(const QString& path, const QByteArray& bytes)
     file.place(true);
 }
 
+void CreateFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    FavoritesFence::require(path);
+    struct stat existing {};
+    if (entryAt(path, &existing))
+        fail(ErrorNumber::FileExists, QStringLiteral("File already exists: %1"), path);
+    TemporaryFile file(path, 0666);
+    file.write(bytes.constData(), bytes.size());
+    file.finish();
+    file.place(false);
+}
+
 void CopyFileAtomically(const QString& source, const QString& target, bool overwrite)
 {
     FavoritesFence::require(target);

@@ -21,6 +21,13 @@ namespace norvale {
 // it when missing.
 void WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
+// Makes a new file holding bytes. It appears at path only whole: a kill
+// at any moment leaves either nothing there or every byte (and at most a
+// hidden temporary file that the next start removes). Never replaces
+// anything: an entry already at path, even one made meanwhile, is an
+// error (58).
+void CreateFileAtomically(const QString& path, const QByteArray& bytes);
+
 // Copies a regular file to target, with its permissions and modification
 // time. An existing target is an error (58) unless overwrite is set, in
 // which case it is replaced in one step.

@@ -9,14 +9,17 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QStringDecoder>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace norvale {
 
@@ -337,14 +340,36 @@ bool FileSystem::moveToTrash(const QString& path) const
 void FileSystem::appendText(const QString& path, const QByteArray& bytes) const
 {
     FavoritesFence::require(path);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    // Without O_NONBLOCK, opening a FIFO waits for a reader for ever; only a
+    // regular file is then written to.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0)
         fail(ErrorNumber::PermissionDenied,
-             QStringLiteral("Cannot open for appending (%1)").arg(file.errorString()), path);
+             QStringLiteral("Cannot open for appending (%1)")
+                 .arg(QString::fromLocal8Bit(std::strerror(errno))),
+             path);
+    const auto closeFile = qScopeGuard([fd] { ::close(fd); });
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        fail(ErrorNumber::PermissionDenied, QStringLiteral("Not appended to: not a regular file"),
+             path);
     noteAdded(path);
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        fail(ErrorNumber::PathFileAccess,
-             QStringLiteral("Cannot write (%1)").arg(file.errorString()), path);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t done = ::write(fd, data, size_t(left));
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            fail(ErrorNumber::PathFileAccess,
+                 QStringLiteral("Cannot write (%1)")
+                     .arg(QString::fromLocal8Bit(std::strerror(done < 0 ? errno : EIO))),
+                 path);
+        data += done;
+        left -= done;
+    }
 }
 
 QString FileSystem::resolveCaseInsensitive(const QString& path) const

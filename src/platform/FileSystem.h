@@ -52,6 +52,8 @@ public:
     void deleteFolder(const QString& path, bool force) const;
     // To the desktop trash where there is one; false when there is none.
     bool moveToTrash(const QString& path) const;
+    // Appends to a regular file, made when missing; anything else at path (a
+    // FIFO, a device, a folder) throws 70 without waiting.
     void appendText(const QString& path, const QByteArray& bytes) const;
 
     // The real entry that path names: path itself when an entry has exactly

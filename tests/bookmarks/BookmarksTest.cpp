@@ -1,5 +1,6 @@
 #include "bookmarks/BookmarkExporter.h"
 #include "bookmarks/BookmarkFileReader.h"
+#include "bookmarks/BookmarkFiles.h"
 #include "bookmarks/BookmarkFileWriter.h"
 #include "bookmarks/BookmarkImporter.h"
 #include "platform/FileSystem.h"
@@ -8,6 +9,7 @@
 
 #include <gmock/gmock.h>
 #include <QDirIterator>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using namespace norvale;
@@ -86,6 +88,59 @@ TEST(BookmarkFileReaderTest, ReadsFilesAsBrowsersWriteThem)
     }
 }
 
+// Texts that once cost time in the square of their length read as any
+// other: a title of ampersands, a tag of endless attributes, quotes that
+// never close.
+TEST(BookmarkFileReaderTest, HostileTextsReadRight)
+{
+    const QByteArray ampersands(1 << 20, '&');
+    const std::pair<QByteArray, QStringList> rows[] = {
+        {"<DL><p><DT><A HREF=\"http://a.example/?x&amp;y\">" + ampersands + "&amp;</A></DL>",
+         {"0 " + QString(ampersands) + "& = http://a.example/?x&y"}},
+        {"<DL><p><DT><A HREF=\"http://a.example/\"" + QByteArray(" X=\"1\"").repeated(200'000), {}},
+        {"<DL><p><DT><A HREF='http://q.example/>Q</A>"
+         "<DT><A HREF=\"http://r.example/\">R</A></DL>",
+         {"0 Q = http://q.example/", "0 R = http://r.example/"}},
+        {"<DL><p><DT><A HREF=\"http://a.example/\" X=\"1>\">A</A>"
+         "<DT><A HREF=\"http://b.example/\" Y='2'>B</A></DL>",
+         {"0 A = http://a.example/", "0 B = http://b.example/"}},
+    };
+    for (const auto& [body, expected] : rows) {
+        SCOPED_TRACE(body.left(80).toStdString());
+        EXPECT_THAT(describe(ReadBookmarkFile(kHead + body)), ElementsAreArray(expected));
+    }
+}
+
+// What is no bookmark file to read is refused with its reason, a file over
+// the limit stated in the help among them; nothing is read from it.
+TEST(BookmarkFileLoadTest, RefusesWhatIsNoFileOrTooLarge)
+{
+    TempFolder temp;
+    const QString big = temp.file(u"big.html"_s);
+    ASSERT_TRUE(QFile(big).resize(64 * 1024 * 1024 + 1)); // sparse
+    const QString fifo = temp.path(u"fifo.html"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const std::pair<QString, QString> rows[] = {
+        {big, u"larger than 64 MB"_s},
+        {fifo, u"is not a file"_s},
+        {temp.folder(u"folder.html"_s), u"is not a file"_s},
+        {temp.path(u"missing.html"_s), u"does not exist"_s},
+    };
+    for (const auto& [path, reason] : rows) {
+        SCOPED_TRACE(path.toStdString());
+        QString error;
+        EXPECT_EQ(LoadBookmarkFile(path, error), std::nullopt);
+        EXPECT_THAT(error.toStdString(), testing::HasSubstr(reason.toStdString()));
+    }
+    QString error;
+    const auto items = LoadBookmarkFile(
+        temp.file(u"ok.html"_s,
+                  kHead + QByteArray("<DL><p><DT><A HREF=\"http://a.example/\">A</A>")),
+        error);
+    ASSERT_TRUE(items);
+    EXPECT_THAT(describe(*items), ElementsAreArray({u"0 A = http://a.example/"_s}));
+}
+
 class BookmarkImportTest : public testing::Test {
 protected:
     BookmarkImportTest()
@@ -162,24 +217,53 @@ TEST_F(BookmarkImportTest, HostileFilesImportWithinTheTarget)
                                 u"Folder"_s, u"Folder/in.url"_s}));
 }
 
+// A name of the program's own temporary files, which no listing shows, is
+// taken like any other.
 TEST_F(BookmarkImportTest, TakenNamesGetNumbersAndNothingIsOverwritten)
 {
     m_temp.file(u"target/News.url"_s, "keep");
     m_temp.folder(u"target/Docs"_s);
     const ImportSummary summary = import(
         "<DL><p><DT><H3>docs</H3><DL><p><DT><A HREF=\"http://a.example/\">A</A></DL><p>"
+        "<DT><H3>.norvale-abcdefghijkl.tmp</H3><DL><p></DL><p>"
         "<DT><A HREF=\"http://n.example/1\">news</A><DT><A HREF=\"http://n.example/2\">News</A>"
         "<DT><A HREF=\"file:///etc/passwd\">F</A><DT><A HREF=\"data:text/html,x\">D</A>"
         "<DT><A HREF=\"place:sort=8\">P</A><DT><A HREF=\"http://\">Empty host</A></DL>");
-    EXPECT_EQ(summary.text(), QStringLiteral("Made 1 folders and 3 favorites; skipped 4 addresses "
+    EXPECT_EQ(summary.text(), QStringLiteral("Made 2 folders and 3 favorites; skipped 4 addresses "
                                              "that are not web or FTP addresses."));
     EXPECT_EQ(m_temp.read(u"target/News.url"_s), QByteArray("keep"));
-    EXPECT_THAT(entries(), UnorderedElementsAreArray({u"News.url"_s, u"Docs"_s, u"docs (2)"_s,
-                                                      u"docs (2)/A.url"_s, u"news (2).url"_s,
-                                                      u"News (3).url"_s}));
+    EXPECT_THAT(entries(),
+                UnorderedElementsAreArray({u"News.url"_s, u"Docs"_s, u"docs (2)"_s,
+                                           u"docs (2)/A.url"_s, u"news (2).url"_s,
+                                           u"News (3).url"_s, u".norvale-abcdefghijkl.tmp (2)"_s}));
     EXPECT_EQ(ProfileFile::read(m_temp.path(u"target/News (3).url"_s), u"InternetShortcut"_s,
                                 u"URL"_s, {}),
               u"http://n.example/2"_s);
+}
+
+// Progress is told before each item; a stop keeps what was made, whole,
+// and says how much that is.
+TEST_F(BookmarkImportTest, AStoppedImportKeepsWhatItMadeAndSaysSo)
+{
+    QByteArray file = "<DL><p><DT><H3>Folder</H3><DL><p>";
+    for (int i = 0; i < 10; ++i)
+        file += "<DT><A HREF=\"http://127.0.0.1/" + QByteArray::number(i) + "\">L" +
+                QByteArray::number(i) + "</A>";
+    QList<qsizetype> told;
+    const ImportSummary summary =
+        ImportBookmarks(ReadBookmarkFile(kHead + file + "</DL>"), m_target, m_fs,
+                        [&told](qsizetype done, qsizetype total) {
+                            told.append(done);
+                            EXPECT_EQ(total, 11);
+                            return done < 5;
+                        });
+    EXPECT_THAT(told, ElementsAreArray({0, 1, 2, 3, 4, 5}));
+    EXPECT_TRUE(summary.cancelled);
+    EXPECT_TRUE(summary.text().startsWith(u"Import cancelled. Made 1 folders and 4 favorites"_s))
+        << summary.text().toStdString();
+    EXPECT_THAT(entries(),
+                UnorderedElementsAreArray({u"Folder"_s, u"Folder/L0.url"_s, u"Folder/L1.url"_s,
+                                           u"Folder/L2.url"_s, u"Folder/L3.url"_s}));
 }
 
 TEST(BookmarkRoundTripTest, ExportThenImportGivesTheSameTree)

@@ -7,7 +7,9 @@
 #include "platform/FileSystem.h"
 #include "platform/FolderChooser.h"
 #include "platform/ImageList.h"
+#include "platform/NorvaleError.h"
 #include "platform/OwnTemporaryFiles.h"
+#include "platform/ProfileFile.h"
 #include "platform/RegistryStore.h"
 #include "platform/StatusBarModel.h"
 #include "platform/TransferEngine.h"
@@ -21,6 +23,7 @@
 #include <gmock/gmock.h>
 #include <QDir>
 #include <QTimeZone>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -351,6 +354,57 @@ TEST(DeadFavoritesMirror, AKillAtAnyStepLosesNothing)
         }
         EXPECT_GE(kills, 4 * (atExit ? programOnly.size() : mirrorOnly.size()))
             << "four steps a copy: create, write, flush, rename";
+    }
+}
+
+// Both ways, the mirror copies only what reading a favorite accepts; a
+// huge file or a FIFO stays where it is, uncopied, and is reported.
+TEST(DeadFavoritesMirror, CopiesOnlyRegularFilesWithinTheReadingLimit)
+{
+    const FileSystem fs;
+    const auto bigFile = [](const QString& path, qint64 size) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size)); // sparse
+    };
+    const auto fifo = [](const QString& path) {
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    };
+    struct Row {
+        const char* name;
+        std::function<void(const QString&)> make;
+        bool copied;
+    };
+    const Row rows[] = {
+        {"atLimit.url", [&](const QString& p) { bigFile(p, ProfileFile::kMostBytes); }, true},
+        {"overLimit.url", [&](const QString& p) { bigFile(p, ProfileFile::kMostBytes + 1); },
+         false},
+        {"fifo.url", fifo, false},
+    };
+    for (const bool atExit : {false, true}) {
+        TempFolder temp;
+        const QString program = temp.folder("program/Dead Favorites");
+        const QString mirror = temp.folder("Favorites/Dead Favorites");
+        const QString source = atExit ? program : mirror;
+        const QString target = atExit ? mirror : program;
+        for (const Row& row : rows)
+            row.make(FileSystem::join(source, row.name));
+        QStringList reported;
+        const MirrorRefusal refused = [&reported](const NorvaleError& error) {
+            reported.append(error.description());
+        };
+        if (atExit)
+            MirrorDeadFavoritesOut(fs, program, mirror, {}, refused);
+        else
+            MirrorDeadFavoritesIn(fs, program, mirror, refused);
+        for (const Row& row : rows) {
+            SCOPED_TRACE(testing::Message() << (atExit ? "exit, " : "start, ") << row.name);
+            EXPECT_EQ(QFileInfo::exists(FileSystem::join(target, row.name)), row.copied);
+            EXPECT_TRUE(QFileInfo(FileSystem::join(source, row.name)).exists());
+            EXPECT_EQ(reported.filter(row.name).size(), row.copied ? 0 : 1)
+                << reported.join('\n').toStdString();
+        }
+        EXPECT_THAT(QDir(target).entryList(QDir::Hidden | QDir::Files | QDir::System),
+                    ElementsAre("atLimit.url"));
     }
 }
 

@@ -24,9 +24,11 @@
 #include <QTimer>
 
 #include <gmock/gmock.h>
+#include <limits>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QStatusBar>
 #include <QTest>
 #include <QTreeView>
@@ -51,8 +53,24 @@ public:
         return bookmarkFile;
     }
 
+    // Recorded as "progress"; its answer turns to stop once stopAt items
+    // are done.
+    std::unique_ptr<TaskProgress> showProgress(const QString&, const QString&) override
+    {
+        calls.append("progress");
+        struct Scripted : TaskProgress {
+            qsizetype stopAt;
+            explicit Scripted(qsizetype at)
+                : stopAt(at)
+            {}
+            bool advance(qsizetype done, qsizetype) override { return done < stopAt; }
+        };
+        return std::make_unique<Scripted>(stopAt);
+    }
+
     QStringList calls;
     QString bookmarkFile;
+    qsizetype stopAt = std::numeric_limits<qsizetype>::max();
 };
 
 // One session of the real window with the real start-up and shutdown over
@@ -383,23 +401,46 @@ TEST_F(WindowCommandsTest, FileMenuImportsIntoTheSelectedFolderAndExportsIt)
                 ElementsAre("Deep (2).url", "Deep.url", "New.url", "Other.url"));
     EXPECT_NE(nodeNamed("New"), nullptr) << "the tree was rebuilt";
     EXPECT_EQ(m_s.boxes.shown().last().title, "Import Bookmarks");
+    // Stopped after the first favorite: it stays, and the message says so.
+    m_dialogs.stopAt = 1;
+    run("Other", Command::ImportBookmarks, "in.html");
+    m_dialogs.stopAt = std::numeric_limits<qsizetype>::max();
+    EXPECT_THAT(m_s.fs.listFolder(m_temp.path("Favorites/Sub")).files,
+                ElementsAre("Deep (2).url", "Deep (3).url", "Deep.url", "New.url", "Other.url"));
+    EXPECT_THAT(m_s.boxes.shown().last().text.toStdString(),
+                testing::StartsWith("Import cancelled. Made 0 folders and 1 favorites"));
 
     const QString whole = run("Favorites", Command::ExportFavorites, "out.html");
     EXPECT_TRUE(whole.contains(">New</A>") && !whole.contains("Gone"));
     EXPECT_TRUE(run("Gone", Command::ExportFavorites, "out.html").contains(">Gone</A>"));
-    EXPECT_THAT(m_dialogs.calls, ElementsAre("open", "save", "save"));
+    EXPECT_THAT(m_dialogs.calls,
+                ElementsAre("open", "progress", "open", "progress", "save", "save"));
 
     m_s.services.state().Checking = true;
     m_s.commands.RunCommand(Command::ImportBookmarks);
     m_s.commands.RunCommand(Command::ExportFavorites);
     m_s.services.state().Checking = false;
-    EXPECT_EQ(m_dialogs.calls.size(), 3) << "nothing is asked while a check runs";
+    EXPECT_EQ(m_dialogs.calls.size(), 6) << "nothing is asked while a check runs";
 
     click("Sub");
     m_s.commands.RunCommand(Command::PropertiesOfFavorite);
     click("Deep");
     m_s.commands.RunCommand(Command::PropertiesOfFavorite);
-    EXPECT_EQ(m_dialogs.calls.mid(3), QStringList{"properties"});
+    EXPECT_EQ(m_dialogs.calls.mid(6), QStringList{"properties"});
+}
+
+// The window's progress dialog hears Cancel, and goes with its progress.
+TEST_F(WindowCommandsTest, ProgressDialogTellsOfCancel)
+{
+    MainWindowDialogs dialogs(m_s.window, m_s.services, m_s.commands);
+    auto progress = dialogs.showProgress("Import Bookmarks", "Importing");
+    EXPECT_TRUE(progress->advance(0, 10));
+    auto* dialog = m_s.window.findChild<QProgressDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->cancel();
+    EXPECT_FALSE(progress->advance(1, 10));
+    progress.reset();
+    EXPECT_EQ(m_s.window.findChild<QProgressDialog*>(), nullptr);
 }
 
 // A first session over a slow favorite: start-up's check for news (every 30

@@ -6,8 +6,12 @@
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
+#include <QFile>
 #include <QLocale>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace norvale;
 using namespace Qt::StringLiterals;
@@ -160,12 +164,30 @@ TEST(ErrorLogTest, ErrorsAreAppendedToTheLogAndShownWhenAsked)
                                              .toUtf8());
     EXPECT_EQ(boxes.titles(), QStringList{u"Error 70"_s});
 
-    // A folder where the log file should be: it can never be opened.
-    ErrorLog unwritable(temp.folder(u"sub/ERROR.LOG"_s).chopped(10), boxes, clock);
-    testing::internal::CaptureStderr();
-    unwritable.LogError(NorvaleError(58, u"Taken"_s, u"FS"_s), true);
-    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("Error 58: Taken in module FS"));
-    EXPECT_EQ(boxes.shown().size(), 2);
+    // What the log cannot be written to: the line goes to standard error at
+    // once, and nothing waits for a reader of a FIFO.
+    const auto fifo = [&temp](const QString& name) {
+        const QString path = temp.folder(name) + u"/ERROR.LOG"_s;
+        EXPECT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        return path;
+    };
+    const QString lonelyFifo = fifo(u"fifo"_s);
+    const QString readFifo = fifo(u"read"_s);
+    // A reader waiting on the FIFO: writing to it would not block, but the
+    // line would vanish into it.
+    const int reader = ::open(QFile::encodeName(readFifo).constData(), O_RDONLY | O_NONBLOCK);
+    const QString logFolders[] = {temp.folder(u"sub/ERROR.LOG"_s).chopped(10),
+                                  lonelyFifo.chopped(10), readFifo.chopped(10)};
+    for (const QString& folder : logFolders) {
+        SCOPED_TRACE(folder.toStdString());
+        ErrorLog unwritable(folder, boxes, clock);
+        testing::internal::CaptureStderr();
+        unwritable.LogError(NorvaleError(58, u"Taken"_s, u"FS"_s), true);
+        EXPECT_THAT(testing::internal::GetCapturedStderr(),
+                    HasSubstr("Error 58: Taken in module FS"));
+    }
+    ::close(reader);
+    EXPECT_EQ(boxes.shown().size(), 4);
 }
 
 TEST(LocalToGmt, AddsTheBiasInEffectNow)
