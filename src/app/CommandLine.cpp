@@ -105,6 +105,12 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         if (line.words.trimmed() != kInspect)
             return invalid(line, QStringLiteral("--report goes with /inspect only."));
         line.reportPath = parser.value(report);
+    } else if (!words.isEmpty() && line.words.trimmed() != kInspect) {
+        // A stray word would otherwise be dropped and the window opened, as
+        // if the file named had been understood.
+        return invalid(
+            line,
+            QStringLiteral("%1 is not a favorite (a .url file) nor an option.").arg(words.first()));
     }
     if (parser.isSet(includeDead) && line.action != CommandLine::Action::Export &&
         line.action != CommandLine::Action::Help && line.action != CommandLine::Action::Version)

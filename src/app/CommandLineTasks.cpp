@@ -77,7 +77,12 @@ int ImportBookmarkFile(const CommandLine& line)
     if (target.isEmpty() || QDir::isRelativePath(target)) {
         if (favorites.isEmpty())
             return fail(QStringLiteral("Cannot Find Favorites Folder"));
-        target = QDir(favorites).filePath(target);
+        target = QDir::cleanPath(QDir(favorites).filePath(target));
+        // "../x" would climb out: a relative FOLDER stays inside.
+        if (target != QDir::cleanPath(favorites) &&
+            !target.startsWith(QDir::cleanPath(favorites) + QLatin1Char('/')))
+            return fail(
+                QStringLiteral("The folder %1 is outside the Favorites folder.").arg(line.folder));
     }
     if (!QDir().mkpath(target))
         return fail(QStringLiteral("The folder %1 cannot be made.").arg(target));

@@ -88,6 +88,17 @@ std::optional<int> runWithoutWindow(int argc, char** argv, const CommandLine& li
     return std::nullopt;
 }
 
+// Qt ends the process with an abort when its window system cannot be
+// reached; the user is told why instead, and the start ends with 1.
+bool displayReachable()
+{
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    const bool needsDisplay = platform.isEmpty() || platform.startsWith(QLatin1String("xcb")) ||
+                              platform.startsWith(QLatin1String("wayland"));
+    return !needsDisplay || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 void showBusyCursor(bool busy)
 {
     if (busy)
@@ -127,13 +138,21 @@ int main(int argc, char** argv)
     if (const std::optional<int> exitCode = runWithoutWindow(argc, argv, line))
         return *exitCode;
 
-    // A second instance ends at once and silently, before it touches
-    // settings or files. The lock is held until the process ends.
-    InstanceLock instance(QStringLiteral("Vintrel"));
-    if (!instance.tryAcquire())
-        return 0;
-
+    if (!displayReachable()) {
+        printTo(stderr, QStringLiteral("norvale: no display to open the window on (DISPLAY and "
+                                       "WAYLAND_DISPLAY are not set); /inspect, --import, "
+                                       "--export and --open work without one.\n"));
+        return 1;
+    }
     QApplication app(argc, argv);
+
+    // A second instance brings the running window forward and ends, before
+    // it touches settings or files. The lock is held until the process ends.
+    InstanceLock instance(QStringLiteral("Vintrel"));
+    if (!instance.tryAcquire()) {
+        instance.callHolder();
+        return 0;
+    }
     QApplication::setApplicationName(QStringLiteral("Norvale"));
     QApplication::setOrganizationName(QStringLiteral("Brimwick"));
     QApplication::setApplicationVersion(QStringLiteral(NORVALE_VERSION));
@@ -160,6 +179,7 @@ int main(int argc, char** argv)
     // Wired before the load, so that the tray has the window's icon when
     // the start-up's update check wants to show a balloon.
     const WindowWiring wiring(window, services, commands, lifecycle, tray);
+    QObject::connect(&instance, &InstanceLock::called, &window, &MainWindow::bringForward);
     if (lifecycle.load(line.words) == MainLifecycle::LoadOutcome::FavoritesNotFound)
         return 1;
 

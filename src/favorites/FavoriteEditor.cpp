@@ -18,6 +18,13 @@ namespace norvale {
 
 namespace {
 
+// Says why a new item was refused, when the dialog asked.
+void refuse(QString* refusal, const QString& reason)
+{
+    if (refusal)
+        *refusal = reason;
+}
+
 // A favorite's file keeps at most this many characters of its name.
 constexpr int kFavoriteNameLength = 127;
 constexpr int kAnyLength = 1 << 30;
@@ -253,32 +260,46 @@ TreeNode* FavoriteEditor::newItemTarget() const
     return selected->parent() ? selected->parent() : selected;
 }
 
-bool FavoriteEditor::CreateFolder(const QString& typedName)
+// The folder is made on disk first and only then shown: a node for a folder
+// that could not be made would stand for nothing.
+bool FavoriteEditor::CreateFolder(const QString& typedName, QString* refusal)
 {
     if (typedName.trimmed().isEmpty())
         return true;
     TreeNode* target = newItemTarget();
     const QString name = FitName(CleanName(typedName), kAnyLength);
-    if (!target || IsUnusableName(name))
+    if (!target || IsUnusableName(name)) {
+        refuse(refusal, QStringLiteral("\"%1\" cannot be used as a folder name").arg(name));
         return false;
+    }
     const QString path = FileSystem::join(target->key(), name);
     if (TreeNode* existing = m_parts.tree.findByKey(path)) {
         m_parts.tree.select(existing);
         return true;
     }
-    const int image = ImageList::position(ImageKey::OpenFolder);
-    m_parts.tree.select(m_parts.tree.add(target, path, name, NodeKind::Folder, image, image));
-    try {
-        m_parts.fs.createFolder(path);
-        return true;
-    } catch (const NorvaleError& error) {
-        if (error.number() != ErrorNumber::FileExists)
-            m_parts.log.LogError(error, true);
+    if (m_parts.fs.nameTaken(target->key(), name)) {
+        const QString taken = m_parts.fs.resolveCaseInsensitive(path);
+        refuse(refusal, QStringLiteral("A %1 named %2 is already here")
+                            .arg(m_parts.fs.folderExists(taken) ? QStringLiteral("folder")
+                                                                : QStringLiteral("file"),
+                                 taken.section(QLatin1Char('/'), -1)));
         return false;
     }
+    try {
+        m_parts.fs.createFolder(path);
+    } catch (const NorvaleError& error) {
+        m_parts.log.LogError(error, false);
+        refuse(refusal, error.description());
+        return false;
+    }
+    const int image = ImageList::position(ImageKey::OpenFolder);
+    m_parts.tree.select(m_parts.tree.add(target, path, name, NodeKind::Folder, image, image));
+    return true;
 }
 
-bool FavoriteEditor::CreateFavorite(const QString& description, QString& address)
+// The file is written first and only then shown; a name taken in another
+// letter case is that favorite, rewritten, and keeps its one node.
+bool FavoriteEditor::CreateFavorite(const QString& description, QString& address, QString* refusal)
 {
     if (description.trimmed().isEmpty() || address.trimmed().isEmpty())
         return true;
@@ -290,24 +311,29 @@ bool FavoriteEditor::CreateFavorite(const QString& description, QString& address
     const QString name = FitName(CleanName(description), kAnyLength, kNewShortcutExtension);
     if (!address.startsWith(QLatin1String("http")))
         address.prepend(QLatin1String("http://"));
-    // A favorite of that name in any letter case is the one rewritten.
     const QString file = m_parts.fs.resolveCaseInsensitive(
         FileSystem::join(target->key(), name + kNewShortcutExtension));
     const QString fileName = file.mid(file.lastIndexOf(QLatin1Char('/')) + 1);
-    const bool keyFree = !m_parts.tree.findByKey(temporaryKey);
-    TreeNode* node = m_parts.tree.add(target, keyFree ? temporaryKey : QString(),
-                                      FavoriteTextFor(fileName), NodeKind::Favorite);
-    SetShortcutExtension(m_parts.tree, node, fileName);
-    m_parts.tree.select(node);
-    m_parts.tree.setKey(node, QString());
     try {
         ProfileFile::write(file, ShortcutKeys::Standard, ShortcutKeys::Url, address);
     } catch (const NorvaleError& error) {
-        // Nothing was created: the node goes and the dialog stays open.
-        m_parts.tree.remove(node);
-        m_parts.log.LogError(error, true);
+        m_parts.log.LogError(error, false);
+        refuse(refusal, error.description());
         return false;
     }
+    const QString text = FavoriteTextFor(fileName);
+    for (const auto& child : target->children()) {
+        if (!child->isFolder() && child->text() == text) {
+            m_parts.tree.select(child.get());
+            return true;
+        }
+    }
+    const bool keyFree = !m_parts.tree.findByKey(temporaryKey);
+    TreeNode* node =
+        m_parts.tree.add(target, keyFree ? temporaryKey : QString(), text, NodeKind::Favorite);
+    SetShortcutExtension(m_parts.tree, node, fileName);
+    m_parts.tree.select(node);
+    m_parts.tree.setKey(node, QString());
     return true;
 }
 

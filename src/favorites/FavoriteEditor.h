@@ -63,9 +63,9 @@ public:
     void LaunchFavorite();
 
     // The new-folder and new-favorite dialogs' OK: true when the dialog
-    // should close.
-    bool CreateFolder(const QString& typedName);
-    bool CreateFavorite(const QString& description, QString& address);
+    // should close; when not, refusal (if given) says why.
+    bool CreateFolder(const QString& typedName, QString* refusal = nullptr);
+    bool CreateFavorite(const QString& description, QString& address, QString* refusal = nullptr);
 
     const ClipboardItem& clipboard() const { return m_clipboard; }
 

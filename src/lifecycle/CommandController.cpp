@@ -4,6 +4,7 @@
 #include "CommandController.h"
 
 #include "favorites/TreeConventions.h"
+#include "FavoriteTotals.h"
 #include "mainwindow/CommandEnablement.h"
 #include "mainwindow/CommandSurfaceBuilder.h"
 #include "mainwindow/SelectionDetails.h"
@@ -44,11 +45,12 @@ CommandController::~CommandController() = default;
 void CommandController::start()
 {
     TreeControl& tree = m_services.tree();
-    // The tree's first node counts as selected at start.
-    tree.select(tree.node(1));
+    // The Favorites folder is selected at start, so that Check All works on
+    // the first click.
+    tree.select(rootNode());
     BuildCommandSurface(m_surface);
-    UpdateCommands(m_services.settings().MoveDead ? CommandState::DeadFavoritesSelected
-                                                  : CommandState::RootSelected);
+    norvale::UpdateCommands(m_surface, DeriveCommandState(tree.selectedItem(), enablement()),
+                            enablement());
     m_surface.setTaskText(QStringLiteral("EB_DETAIL1"), QStringLiteral("Favorites Folder"));
     m_surface.setTaskText(QStringLiteral("EB_DETAIL2"),
                           QString::number(tree.count()) + QStringLiteral(" items in tree"));
@@ -77,7 +79,7 @@ void CommandController::watchTree()
     QObject::connect(&tree, &TreeControl::selectionChanged, &m_treeWatch,
                      [this](TreeNode* node) { selectionChanged(node); });
     QObject::connect(&tree, &TreeControl::aboutToReset, &m_treeWatch,
-                     [this] { m_kept = PathOf(m_services.tree().selectedItem()); });
+                     [this] { m_kept = PlaceOf(m_services.tree().selectedItem()); });
     QObject::connect(&tree, &TreeControl::resetDone, &m_treeWatch, [this] { restoreSelection(); });
 }
 
@@ -94,22 +96,37 @@ TreeNode* CommandController::rootNode() const
 }
 
 // After a rebuild the node that was selected is selected again, found by
-// its path, or the root when it is gone. During a run the status bar tells
-// of the run, so the details wait for its end.
+// its path; when it has gone (moved to Dead Favorites, deleted), the node
+// that took its place; the root when nothing of its place is left. During
+// a run the status bar tells of the run, so the details wait for its end.
 void CommandController::restoreSelection()
 {
-    const std::optional<NodePath> kept = std::exchange(m_kept, std::nullopt);
+    const QList<NodePath> kept = std::exchange(m_kept, {});
     if (!m_running || m_services.tree().count() == 0)
         return;
-    TreeNode* node = kept ? FindByPath(m_services.tree(), *kept) : nullptr;
+    showTotals();
+    TreeNode* node = nullptr;
+    for (const NodePath& path : kept) {
+        if ((node = FindByPath(m_services.tree(), path)))
+            break;
+    }
     const QScopedValueRollback quiet(m_quietSelection, m_services.state().Checking);
     m_services.tree().select(node ? node : rootNode());
+}
+
+// The totals follow every change to the tree: a rebuild, and the end of
+// every command (a paste, a delete, a new item, an import).
+void CommandController::showTotals()
+{
+    m_services.status().setPanelText(
+        1, FavoriteTotalsText(m_services.tree(), m_services.state().FavoritesPath));
 }
 
 // Shows the selected node's details, status and commands, selecting the
 // root first when nothing is selected.
 void CommandController::showSelection()
 {
+    showTotals();
     if (TreeNode* node = m_services.tree().selectedItem()) {
         ShowNodeDetails(node);
         return;
@@ -168,8 +185,12 @@ RenameOutcome CommandController::renameNode(const QString& newName, TreeNode* no
     case RenameOutcome::Failed: // reported by the editor
         break;
     }
+    // A rename that went through takes away an earlier refusal's reason,
+    // which would otherwise speak of this one.
     if (!reason.isEmpty())
         m_services.status().showMessage(reason, kRefusalMs);
+    else if (outcome == RenameOutcome::Renamed)
+        m_services.status().showMessage(QString(), 0);
     return outcome;
 }
 

@@ -8,7 +8,7 @@
 #include "WindowDialogs.h"
 
 #include <memory>
-#include <optional>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -63,6 +63,7 @@ private:
     void selectionChanged(TreeNode* node);
     void restoreSelection();
     void showSelection();
+    void showTotals();
     TreeNode* rootNode() const;
     EnablementContext enablement() const;
 
@@ -71,10 +72,10 @@ private:
     CommandSurface& m_surface;
     NoWindowDialogs m_noWindow;
     WindowDialogs* m_dialogs = &m_noWindow;
-    bool m_running = false;         // started: selections are the user's now
-    bool m_quietSelection = false;  // a selection that shows no details
-    std::optional<NodePath> m_kept; // the selection across a rebuild
-    QObject m_treeWatch;            // last: its connections go first
+    bool m_running = false;        // started: selections are the user's now
+    bool m_quietSelection = false; // a selection that shows no details
+    QList<NodePath> m_kept;        // the selection's place across a rebuild
+    QObject m_treeWatch;           // last: its connections go first
 };
 
 } // namespace norvale

@@ -4,6 +4,7 @@
 #include "DeadFavoritesMirror.h"
 #include "favorites/TreeConventions.h"
 #include "FavoritesFolder.h"
+#include "FavoriteTotals.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -12,6 +13,7 @@
 #include "platform/OwnTemporaryFiles.h"
 #include "platform/RegistryStore.h"
 #include "platform/StatusBarModel.h"
+#include "platform/WindowFrame.h"
 #include "ProgramServices.h"
 #include "services/UpdateCheck.h"
 #include "shell/SettingsStore.h"
@@ -19,6 +21,7 @@
 #include "TrayIcon.h"
 #include "WindowPlacement.h"
 
+#include <memory>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -30,13 +33,6 @@ namespace {
 bool isInspectCommand(const QString& commandLine)
 {
     return commandLine.trimmed() == QLatin1String("/inspect");
-}
-
-QString totalsText(qint64 favorites, qint64 folders)
-{
-    return QStringLiteral("Total: ") + QString::number(favorites) +
-           QStringLiteral(" Favorites in ") + QString::number(folders) +
-           QStringLiteral(" Folders  ");
 }
 
 } // namespace
@@ -104,7 +100,8 @@ MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine)
             m_services.fileSystem(), m_services.favorites().deadFavoritesPath(),
             deadFavoritesMirror(), [this](const NorvaleError& error) { reportQuietly(error); });
     m_services.favorites().BuildFavoritesTree();
-    m_services.status().setPanelText(1, totalsText(state.FavoriteCount, state.FolderCount));
+    m_services.status().setPanelText(
+        1, FavoriteTotalsText(m_services.tree(), m_services.state().FavoritesPath));
     m_parts.commands.start();
     setUpTray();
     checkForUpdate();
@@ -177,20 +174,26 @@ void MainLifecycle::setUpTray()
 }
 
 // Every 30 days, when asked to, the maker's site is asked for news, which
-// shows as a balloon from the tray. The check moves LastCheck on when it has
-// news, so the news must reach the user: where no balloon can be shown (no
-// tray on the desktop), it shows in the status bar for as long.
+// shows as a balloon from the tray. LastCheck moves on only once the news
+// was shown: where no balloon can be shown (no tray on the desktop), the
+// window shows it in a bar above the tree until the user closes it.
 void MainLifecycle::checkForUpdate()
 {
     if (!AutomaticUpdateCheckDue(m_services.settings(), m_services.clock().now()))
         return;
-    constexpr int kNoticeMs = 30000;
-    UpdateCheck check(m_services.settings(), m_services.clock(), m_services.transfers());
-    const QString notice = check.CheckForUpdate();
-    if (!m_parts.tray.showBalloonTip(notice, QStringLiteral("Brimwick Norvale"),
-                                     BalloonIcon::Information, kNoticeMs) &&
-        !notice.isEmpty())
-        m_services.status().showMessage(notice.simplified(), kNoticeMs);
+    constexpr int kBalloonMs = 30000;
+    auto check = std::make_shared<UpdateCheck>(m_services.settings(), m_services.clock(),
+                                               m_services.transfers());
+    const QString notice = check->CheckForUpdate();
+    if (notice.isEmpty())
+        return;
+    if (m_parts.tray.showBalloonTip(notice, QStringLiteral("Brimwick Norvale"),
+                                    BalloonIcon::Information, kBalloonMs)) {
+        check->NoticeShown();
+        return;
+    }
+    m_parts.frame.showNotice(notice.simplified(), check->downloadPage(),
+                             [check] { check->NoticeShown(); });
 }
 
 void MainLifecycle::unload()

@@ -7,6 +7,7 @@
 #include "mainwindow/NewItemDialogs.h"
 #include "options/ShowOptions.h"
 #include "platform/NorvaleError.h"
+#include "platform/UrlOpener.h"
 #include "ProgramServices.h"
 #include "services/AboutDialog.h"
 #include "TrayIcon.h"
@@ -23,15 +24,20 @@ namespace norvale {
 void MainWindowDialogs::newFolder()
 {
     NewFolderDialog dialog(
-        [this](const QString& name) { return m_services.editor().CreateFolder(name); });
+        [this](const QString& name, QString& refusal) {
+            return m_services.editor().CreateFolder(name, &refusal);
+        },
+        &m_window);
     dialog.exec();
 }
 
 void MainWindowDialogs::newFavorite()
 {
-    NewFavoriteDialog dialog([this](const QString& description, QString& address) {
-        return m_services.editor().CreateFavorite(description, address);
-    });
+    NewFavoriteDialog dialog(
+        [this](const QString& description, QString& address, QString& refusal) {
+            return m_services.editor().CreateFavorite(description, address, &refusal);
+        },
+        &m_window);
     dialog.exec();
 }
 
@@ -147,15 +153,15 @@ WindowWiring::WindowWiring(MainWindow& window, ProgramServices& services,
         &window, &MainWindow::labelEdited, &window,
         [&commands](TreeNode* node, const QString& text) { commands.labelEdited(node, text); });
     commands.setDialogs(m_dialogs);
+    QObject::connect(&window, &MainWindow::noticeLinkActivated, &window,
+                     [&services](const QString& address) {
+                         if (UrlOpener* opener = services.opener())
+                             opener->open(address);
+                     });
 
     tray.setIcon(window.windowIcon());
-    const auto show = [&window] {
-        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
-        window.show();
-        window.raise();
-        window.activateWindow();
-    };
-    tray.setActions({services.opener(), show, [&window] { return window.close(); }});
+    tray.setActions({services.opener(), [&window] { window.bringForward(); },
+                     [&window] { return window.close(); }});
 }
 
 } // namespace norvale

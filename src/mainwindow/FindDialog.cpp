@@ -1,5 +1,7 @@
 #include "FindDialog.h"
 
+#include "platform/DialogFlags.h"
+
 #include "platform/TreeControl.h"
 
 #include <QCheckBox>
@@ -31,6 +33,7 @@ FindDialog::FindDialog(TreeControl& tree, MessageBoxes& boxes, QWidget* parent)
     , m_tree(tree)
     , m_search(tree, boxes)
 {
+    setWindowFlags(kDialogFlags);
     setObjectName(QStringLiteral("frmFind"));
     setWindowTitle(QStringLiteral("Search"));
     setModal(false);

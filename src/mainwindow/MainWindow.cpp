@@ -3,6 +3,7 @@
 #include "favorites/TreeConventions.h"
 #include "FavoritesTreeView.h"
 #include "ImagePainter.h"
+#include "NoticeBar.h"
 #include "platform/CommandSurface.h"
 #include "platform/ImageList.h"
 #include "platform/StatusBarModel.h"
@@ -22,6 +23,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 namespace norvale {
 
@@ -55,10 +57,20 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
 
     // The task pane keeps its width when the window grows; the user may
     // drag it narrower or wider.
-    m_splitter = new QSplitter(Qt::Horizontal, this);
+    // A notice bar, hidden until there is news, stands above the pane and
+    // the tree.
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    m_notice = new NoticeBar(central);
+    connect(m_notice, &NoticeBar::linkActivated, this, &MainWindow::noticeLinkActivated);
+    column->addWidget(m_notice);
+    m_splitter = new QSplitter(Qt::Horizontal, central);
     m_splitter->setObjectName(QStringLiteral("splitter"));
     m_splitter->setChildrenCollapsible(false);
-    setCentralWidget(m_splitter);
+    column->addWidget(m_splitter, 1);
+    setCentralWidget(central);
     m_taskPane = new TaskPane(surface, m_pictures, m_splitter);
     connect(m_taskPane, &TaskPane::itemClicked, this, [this](const QString& key) {
         if (const TaskItem* item = m_surface.taskItem(key); item && item->available)
@@ -96,22 +108,26 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
         m_progress->setValue(done);
     });
 
-    connect(&m_tree, &TreeControl::resetDone, this, [this] { syncExpansion(); });
+    // A reset leaves the view with no current row; the tree's selection
+    // survives it, and the view must show it again before anything (a focus
+    // coming back from a message box) picks a row of its own.
+    connect(&m_tree, &TreeControl::resetDone, this, [this] {
+        syncExpansion();
+        showTreeSelection();
+    });
     connect(&m_tree, &TreeControl::expandedChanged, this, [this](TreeNode* node) {
         const QSignalBlocker quiet(m_treeView);
         m_treeView->setExpanded(m_model->indexFor(node), node->expanded());
     });
     connect(&m_tree, &TreeControl::ensureVisibleRequested, this,
             [this](TreeNode* node) { m_treeView->scrollTo(m_model->indexFor(node)); });
-    connect(&m_tree, &TreeControl::selectionChanged, this, [this](TreeNode* node) {
-        const QModelIndex index = m_model->indexFor(node);
-        if (m_treeView->currentIndex() != index)
-            m_treeView->setCurrentIndex(index);
-    });
+    connect(&m_tree, &TreeControl::selectionChanged, this, [this] { showTreeSelection(); });
     connect(m_treeView, &QTreeView::expanded, this,
             [this](const QModelIndex& index) { setFolderImage(index, true); });
-    connect(m_treeView, &QTreeView::collapsed, this,
-            [this](const QModelIndex& index) { setFolderImage(index, false); });
+    connect(m_treeView, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
+        setFolderImage(index, false);
+        selectIfHidden(index);
+    });
     connect(m_treeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { m_tree.select(TreeItemModel::nodeAt(current)); });
     connect(m_treeView, &QTreeView::doubleClicked, this,
@@ -270,11 +286,44 @@ void MainWindow::activate(const QModelIndex& index)
         Q_EMIT commandRequested(Command::Launch);
 }
 
+void MainWindow::bringForward()
+{
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
 void MainWindow::startRename()
 {
     const QModelIndex index = m_treeView->currentIndex();
     if (index.isValid())
         m_treeView->edit(index);
+}
+
+// The view's current row is the tree's selected node, highlighted: a
+// current row without the highlight is one the user does not see as chosen.
+void MainWindow::showTreeSelection()
+{
+    const QModelIndex index = m_model->indexFor(m_tree.selectedItem());
+    QItemSelectionModel* selection = m_treeView->selectionModel();
+    if (m_treeView->currentIndex() != index || !selection->isSelected(index))
+        selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    if (index.isValid())
+        m_treeView->scrollTo(index);
+}
+
+// A folder closed over the selected node takes the selection, as in a file
+// manager: a command must never act on a node the user cannot see.
+void MainWindow::selectIfHidden(const QModelIndex& collapsed)
+{
+    for (QModelIndex above = m_treeView->currentIndex().parent(); above.isValid();
+         above = above.parent()) {
+        if (above == collapsed) {
+            m_treeView->setCurrentIndex(collapsed);
+            return;
+        }
+    }
 }
 
 void MainWindow::setFolderImage(const QModelIndex& index, bool open)
@@ -385,6 +434,11 @@ void MainWindow::setTaskPaneWidth(double twips)
     const int pane = std::max(1, TwipsToPixels(twips, dpiX()));
     const int total = std::max(m_splitter->width(), pane + 1);
     m_splitter->setSizes({pane, total - pane});
+}
+
+void MainWindow::showNotice(const QString& text, const QString& address, std::function<void()> seen)
+{
+    m_notice->showNotice(text, address, std::move(seen));
 }
 
 QList<QRectF> MainWindow::screens() const

@@ -24,6 +24,7 @@ class CommandSurface;
 struct CommandItem;
 class FavoritesTreeView;
 class ImageList;
+class NoticeBar;
 class StatusBarModel;
 class TaskPane;
 class TreeItemModel;
@@ -71,6 +72,9 @@ public:
     // Opens the context menu of the selected node at a screen position.
     QMenu* openContextMenu(const QPoint& globalPosition);
     void startRename();
+    // Shows the window in front, restored when minimised, shown when only
+    // the tray icon was left of it, and gives it the keyboard.
+    void bringForward();
 
     double top() const override;
     double left() const override;
@@ -83,10 +87,14 @@ public:
     QList<QRectF> screens() const override;
     double taskPaneWidth() const override;
     void setTaskPaneWidth(double twips) override;
+    void showNotice(const QString& text, const QString& address,
+                    std::function<void()> seen) override;
+    NoticeBar* noticeBar() const { return m_notice; }
 
 Q_SIGNALS:
     void commandRequested(norvale::Command command);
     void labelEdited(norvale::TreeNode* node, const QString& text);
+    void noticeLinkActivated(const QString& address);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -97,6 +105,8 @@ private:
     QAction* actionFor(const CommandItem& item);
     void activate(const QModelIndex& index);
     void syncExpansion();
+    void showTreeSelection();
+    void selectIfHidden(const QModelIndex& collapsed);
     void setFolderImage(const QModelIndex& index, bool open);
     double dpiX() const;
     double dpiY() const;
@@ -108,6 +118,7 @@ private:
     FavoritesTreeView* m_treeView = nullptr;
     TaskPane* m_taskPane = nullptr;
     QSplitter* m_splitter = nullptr;
+    NoticeBar* m_notice = nullptr;
     double m_taskPaneTwips = 0; // asked for; the splitter's once shown
     QToolBar* m_toolBar = nullptr;
     QList<QLabel*> m_panels;

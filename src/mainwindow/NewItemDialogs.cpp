@@ -1,5 +1,7 @@
 #include "NewItemDialogs.h"
 
+#include "platform/DialogFlags.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -25,12 +27,31 @@ QDialogButtonBox* okCancel(QDialog* dialog, QPushButton** ok, QPushButton** canc
     return buttons;
 }
 
+// Where a refused name's reason shows: empty and hidden until there is one.
+QLabel* makeRefusalLabel(QDialog* dialog)
+{
+    auto* label = new QLabel(dialog);
+    label->setObjectName(QStringLiteral("lblRefusal"));
+    label->setWordWrap(true);
+    label->setStyleSheet(QStringLiteral("color: #b00000"));
+    label->hide();
+    return label;
+}
+
+void showRefusal(QLabel* label, const QString& refusal)
+{
+    label->setText(refusal);
+    label->setVisible(!refusal.isEmpty());
+}
+
 } // namespace
 
-NewFolderDialog::NewFolderDialog(std::function<bool(const QString&)> confirm, QWidget* parent)
+NewFolderDialog::NewFolderDialog(std::function<bool(const QString&, QString&)> confirm,
+                                 QWidget* parent)
     : QDialog(parent)
     , m_confirm(std::move(confirm))
 {
+    setWindowFlags(kDialogFlags);
     setObjectName(QStringLiteral("frmNewFolder"));
     setWindowTitle(QStringLiteral("New Folder"));
     setModal(true);
@@ -39,20 +60,25 @@ NewFolderDialog::NewFolderDialog(std::function<bool(const QString&)> confirm, QW
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("txtFolder"));
     layout->addWidget(m_name);
+    m_refusal = makeRefusalLabel(this);
+    layout->addWidget(m_refusal);
     layout->addWidget(okCancel(this, &m_ok, &m_cancel));
     // Enter in the name reaches OK as the dialog's default button, once; a
     // second path from the line edit would submit the same name twice.
     connect(m_ok, &QPushButton::clicked, this, [this] {
-        if (m_confirm(m_name->text()))
+        QString refusal;
+        const bool close = m_confirm(m_name->text(), refusal);
+        showRefusal(m_refusal, close ? QString() : refusal);
+        if (close)
             accept();
     });
 }
 
-NewFavoriteDialog::NewFavoriteDialog(std::function<bool(const QString&, QString&)> confirm,
-                                     QWidget* parent)
+NewFavoriteDialog::NewFavoriteDialog(Confirm confirm, QWidget* parent)
     : QDialog(parent)
     , m_confirm(std::move(confirm))
 {
+    setWindowFlags(kDialogFlags);
     setObjectName(QStringLiteral("frmNewFavorite"));
     setWindowTitle(QStringLiteral("Create New Favorite"));
     setModal(true);
@@ -66,11 +92,15 @@ NewFavoriteDialog::NewFavoriteDialog(std::function<bool(const QString&, QString&
     form->addRow(QStringLiteral("URL"), m_address);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
+    m_refusal = makeRefusalLabel(this);
+    layout->addWidget(m_refusal);
     layout->addWidget(okCancel(this, &m_ok, &m_cancel));
     connect(m_ok, &QPushButton::clicked, this, [this] {
         QString address = m_address->text();
-        const bool close = m_confirm(m_description->text(), address);
+        QString refusal;
+        const bool close = m_confirm(m_description->text(), address, refusal);
         m_address->setText(address);
+        showRefusal(m_refusal, close ? QString() : refusal);
         if (close)
             accept();
     });

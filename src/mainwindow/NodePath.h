@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <QList>
 #include <QString>
 
 namespace norvale {
@@ -17,6 +18,10 @@ struct NodePath {
 };
 
 std::optional<NodePath> PathOf(const TreeNode* node);
+
+// Where a node stands, best first: its own path, then the sibling after it,
+// the one before it and its folder, which take its place when it goes.
+QList<NodePath> PlaceOf(const TreeNode* node);
 
 // The node at that path, or null when the rebuilt tree has none. A favorite
 // whose name now differs in letter case only still counts as found.

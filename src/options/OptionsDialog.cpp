@@ -1,5 +1,7 @@
 #include "OptionsDialog.h"
 
+#include "platform/DialogFlags.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGridLayout>
@@ -95,6 +97,7 @@ OptionsDialog::OptionsDialog(OptionsForm& form, QWidget* parent)
     : QDialog(parent)
     , m_form(form)
 {
+    setWindowFlags(kDialogFlags);
     setObjectName(QStringLiteral("frmOptions"));
     setModal(true);
 

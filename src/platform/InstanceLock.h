@@ -1,26 +1,37 @@
 #pragma once
 
-#include <memory>
-#include <QLockFile>
+#include <QObject>
 #include <QString>
+
+class QLocalServer;
 
 namespace norvale {
 
-// The single-instance guard: a lock file named after the program's mutex in
-// the user's runtime folder, held until the process ends. A lock left by a
-// process that no longer runs is taken over.
-class InstanceLock {
+// The single-instance guard: a local socket named after the program's mutex
+// and the user's runtime folder, in Linux's abstract namespace. Binding the
+// name is the lock: one process at a time holds it, and the kernel frees it
+// when that process ends, however it ends, so nothing is left on disk for a
+// later start to trip over. A later start finds the name taken and asks the
+// holder, through the socket, to come forward.
+class InstanceLock : public QObject {
+    Q_OBJECT
 public:
-    explicit InstanceLock(const QString& name);
-    ~InstanceLock();
+    explicit InstanceLock(const QString& name, QObject* parent = nullptr);
+    ~InstanceLock() override;
 
-    // False when another running instance holds the lock.
+    // False when another running instance holds the name.
     bool tryAcquire();
-    QString filePath() const { return m_path; }
+    // Asks the running instance to come forward; false when none answered.
+    bool callHolder();
+    QString socketName() const { return m_name; }
+
+Q_SIGNALS:
+    // A later start asked this instance to come forward.
+    void called();
 
 private:
-    QString m_path;
-    std::unique_ptr<QLockFile> m_lock;
+    QString m_name;
+    QLocalServer* m_server = nullptr;
 };
 
 } // namespace norvale

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <QList>
 #include <QRectF>
+#include <QString>
 
 namespace norvale {
 
@@ -27,6 +29,10 @@ public:
     // window has none to keep.
     virtual double taskPaneWidth() const { return 0; }
     virtual void setTaskPaneWidth(double) {}
+
+    // A notice the user must get to read, with a link to address; seen runs
+    // once it was on screen. A frame that cannot show one never calls it.
+    virtual void showNotice(const QString&, const QString&, std::function<void()>) {}
 };
 
 } // namespace norvale

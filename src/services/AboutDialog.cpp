@@ -1,5 +1,7 @@
 #include "AboutDialog.h"
 
+#include "platform/DialogFlags.h"
+
 #include "NorvaleLogo.h"
 #include "platform/Clock.h"
 #include "platform/UrlOpener.h"
@@ -25,6 +27,7 @@ AboutDialog::AboutDialog(const Clock& clock, UrlOpener* opener, QWidget* parent,
     , m_credit(new QLabel(m_texts.credit, this))
     , m_ok(new QPushButton(QStringLiteral("&OK"), this))
 {
+    setWindowFlags(kDialogFlags);
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(m_texts.caption);
 

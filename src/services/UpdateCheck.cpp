@@ -69,15 +69,22 @@ QString UpdateCheck::CheckForUpdate()
     const std::optional<float> offered = ReadVersionNumber(info.Version);
     if (info.Version.isEmpty() || !offered)
         return QString();
-    QString notice;
+    const QString location = info.Update_Location.trimmed();
+    m_downloadPage = location.startsWith(QLatin1String("http://")) ||
+                             location.startsWith(QLatin1String("https://"))
+                         ? location
+                         : QString::fromLatin1(kMakerDownloadSite);
     if (*offered > VersionNumber(m_version)) {
-        notice = info.New_Version;
-        m_settings.LastCheck = m_clock.now();
-    } else if (!info.Common.isEmpty()) {
-        notice = info.Common;
-        m_settings.LastCheck = m_clock.now();
+        if (info.New_Version.isEmpty())
+            NoticeShown(); // nothing to read, nothing to lose
+        return info.New_Version;
     }
-    return notice;
+    return info.Common;
+}
+
+void UpdateCheck::NoticeShown()
+{
+    m_settings.LastCheck = m_clock.now();
 }
 
 } // namespace norvale

@@ -14,6 +14,7 @@ class TransferEngine;
 
 // Where the update document lives on the maker's site.
 inline constexpr const char* kUpdateDocumentAddress = "http://www.brimwick.com/norvale/update.xml";
+inline constexpr const char* kMakerDownloadSite = "http://www.brimwick.com/";
 
 // The update document's address: NORVALE_UPDATE_URL when it is set and not
 // empty, otherwise kUpdateDocumentAddress.
@@ -42,10 +43,15 @@ public:
     UpdateInfo FetchUpdateInfo();
 
     // The notice for the user, empty when there is nothing to tell: New_Version
-    // when the document's version is greater than ours, else Common. LastCheck
-    // moves to now exactly when one of those two is chosen (New_Version even
-    // when it is empty; Common only when it is not).
+    // when the document's version is greater than ours, else Common. An empty
+    // New_Version moves LastCheck to now at once; a notice leaves it for
+    // NoticeShown, so that news nobody saw is asked for again next start.
     QString CheckForUpdate();
+    // The notice reached the user: LastCheck moves to now.
+    void NoticeShown();
+    // Where the newer version is to be had: the document's Update_Location
+    // when it is a web address, else the maker's site.
+    QString downloadPage() const { return m_downloadPage; }
 
 private:
     AppSettings& m_settings;
@@ -53,6 +59,7 @@ private:
     TransferEngine& m_engine;
     QString m_address;
     ProgramVersion m_version;
+    QString m_downloadPage;
 };
 
 } // namespace norvale

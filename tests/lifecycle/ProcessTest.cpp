@@ -2,7 +2,13 @@
 // Favorites folder, and each of its command-line options.
 
 #include "bookmarks/BookmarkFileReader.h"
+#include "mainwindow/MainWindow.h"
+#include "platform/CommandSurface.h"
+#include "platform/ImageList.h"
+#include "platform/InstanceLock.h"
 #include "platform/OwnTemporaryFiles.h"
+#include "platform/StatusBarModel.h"
+#include "platform/TreeControl.h"
 #include "support/FixtureServer.h"
 #include "support/TempFavorites.h"
 
@@ -11,12 +17,14 @@
 #include <QDirIterator>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLockFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTest>
 #include <QThread>
 
 using namespace norvale::test;
+using norvale::InstanceLock;
 using testing::ElementsAre;
 using testing::HasSubstr;
 
@@ -34,6 +42,8 @@ protected:
         m_temp.folder("program");
         QFile::setPermissions(m_temp.folder("runtime"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // This process finds the programs' instance guard where they do.
+        qputenv("XDG_RUNTIME_DIR", m_temp.path("runtime").toUtf8());
         writeStore(m_favorites);
     }
 
@@ -74,39 +84,139 @@ protected:
                 QString::fromUtf8(process.readAllStandardError())};
     }
 
-    // Holds the single-instance lock as a running window would.
-    std::unique_ptr<QLockFile> holdInstanceLock() const
+    // Holds the single-instance guard as a running window would.
+    static std::unique_ptr<InstanceLock> holdInstanceLock()
     {
-        auto lock = std::make_unique<QLockFile>(m_temp.path("runtime/Vintrel.lock"));
-        EXPECT_TRUE(lock->tryLock());
+        auto lock = std::make_unique<InstanceLock>(QStringLiteral("Vintrel"));
+        EXPECT_TRUE(lock->tryAcquire());
         return lock;
+    }
+    // Whether a running window holds the guard: it takes a call.
+    static bool instanceRunning()
+    {
+        QLocalSocket socket;
+        socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+        socket.connectToServer(InstanceLock(QStringLiteral("Vintrel")).socketName());
+        return socket.waitForConnected(200);
+    }
+    // Lets this process's window take calls until done() or a minute passed.
+    static void waitFor(const std::function<bool()>& done)
+    {
+        for (int i = 0; i < 1200 && !done(); ++i)
+            QTest::qWait(50);
     }
 
     TempFolder m_temp;
     QString m_favorites = m_temp.folder("Favorites");
 };
 
-TEST_F(ProcessTest, SecondStartEndsAtOnceAndSilently)
+// A second start brings the running window forward, restored when it was
+// minimised and shown when only its tray icon was left, and ends at once
+// and silently, before it touches the settings.
+TEST_F(ProcessTest, SecondStartBringsTheRunningWindowForward)
+{
+    const auto running = holdInstanceLock();
+    norvale::TreeControl tree;
+    norvale::StatusBarModel status(2);
+    norvale::CommandSurface surface;
+    const norvale::ImageList images;
+    norvale::MainWindow window(tree, status, surface, images);
+    QObject::connect(running.get(), &InstanceLock::called, &window,
+                     &norvale::MainWindow::bringForward);
+    const QByteArray storeBefore = m_temp.read("registry.reg");
+    for (const bool minimised : {true, false}) {
+        SCOPED_TRACE(minimised ? "minimised" : "in the tray only");
+        window.show();
+        if (minimised)
+            window.showMinimized();
+        else
+            window.hide();
+        QProcess second;
+        prepare(second);
+        second.start();
+        waitFor([&] { return second.state() == QProcess::NotRunning; });
+        waitFor([&] { return window.isVisible() && !window.isMinimized(); });
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_FALSE(window.isMinimized());
+        EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(second.exitCode(), 0);
+        EXPECT_EQ(second.readAllStandardOutput() + second.readAllStandardError(), QByteArray());
+    }
+    EXPECT_EQ(m_temp.read("registry.reg"), storeBefore);
+}
+
+// The guard is a name the kernel holds for the running window, not a file:
+// a window killed outright (SIGKILL) leaves nothing in the runtime folder,
+// and the next start opens its window.
+TEST_F(ProcessTest, AKilledWindowLeavesNoGuardBehind)
 {
     QProcess first;
     prepare(first);
     first.start();
     ASSERT_TRUE(first.waitForStarted());
-    // The first instance holds the lock once its window is up.
-    const QString lock = m_temp.path("runtime/Vintrel.lock");
-    for (int i = 0; i < 300 && !QFile::exists(lock); ++i)
-        QThread::msleep(50);
-    ASSERT_TRUE(QFile::exists(lock));
-    const QByteArray storeBefore = m_temp.read("registry.reg");
-
-    const Outcome second = run({});
-    EXPECT_EQ(second.exitCode, 0);
-    EXPECT_EQ(second.out + second.err, QString());
-    EXPECT_EQ(m_temp.read("registry.reg"), storeBefore);
-    EXPECT_EQ(first.state(), QProcess::Running);
-
-    first.kill();
+    waitFor([] { return instanceRunning(); });
+    ASSERT_TRUE(instanceRunning());
+    first.kill(); // SIGKILL: no handler runs
     first.waitForFinished();
+
+    EXPECT_THAT(QDir(m_temp.path("runtime"))
+                    .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                testing::IsEmpty());
+    QProcess next;
+    prepare(next);
+    next.start();
+    waitFor([&] { return instanceRunning() || next.state() == QProcess::NotRunning; });
+    EXPECT_EQ(next.state(), QProcess::Running) << "the next start holds the guard";
+    next.kill();
+    next.waitForFinished();
+}
+
+// Started from a folder that is neither the build tree nor marked portable
+// (an installed bin/), with no NORVALE_HOME, the program keeps its files in
+// $XDG_DATA_HOME/norvale and writes nothing beside itself.
+TEST_F(ProcessTest, InstalledProgramWritesNothingBesideItself)
+{
+    for (const bool portable : {false, true}) {
+        SCOPED_TRACE(portable ? "portable" : "installed");
+        TempFolder prefix;
+        const QString program = prefix.path("bin/norvale");
+        prefix.folder("bin");
+        ASSERT_TRUE(QFile::copy(QStringLiteral(NORVALE_BINARY), program));
+        if (portable)
+            prefix.file("bin/norvale.portable", "");
+        QProcess process;
+        prepare(process, {"/inspect"});
+        QProcessEnvironment environment = process.processEnvironment();
+        environment.remove("NORVALE_HOME");
+        environment.insert("XDG_DATA_HOME", prefix.folder("data"));
+        process.setProcessEnvironment(environment);
+        process.setProgram(program);
+        process.start();
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        EXPECT_EQ(QFile::exists(prefix.path("data/norvale/Norvale.html")), !portable);
+        EXPECT_EQ(QFile::exists(prefix.path("bin/Norvale.html")), portable);
+        if (!portable)
+            EXPECT_THAT(QDir(prefix.path("bin")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                        ElementsAre("norvale"));
+    }
+}
+
+// Without a display the window cannot open: the program says why and ends
+// with 1 instead of aborting.
+TEST_F(ProcessTest, NoDisplaySaysWhy)
+{
+    QProcess process;
+    prepare(process);
+    QProcessEnvironment environment = process.processEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(name);
+    process.setProcessEnvironment(environment);
+    process.start();
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_THAT(process.readAllStandardError().toStdString(), HasSubstr("no display"));
 }
 
 // Each of these ends before anything is checked or saved; among them an
@@ -129,6 +239,7 @@ TEST_F(ProcessTest, OptionsThatEndAtOnce)
         {{"/inspect", "--report", m_temp.path("missing/r.json")}, 2, "", "norvale: The folder"},
         {{"/inspect", "--report", m_temp.path("Favorites")}, 2, "", "norvale: The report"},
         {{"/inspect"}, 1, "", "Favorites Not Found: Cannot Find Favorites Folder\n"},
+        {{"notes.txt"}, 2, "", "norvale: notes.txt is not a favorite"},
     };
     writeStore(QString());
     const QByteArray store = m_temp.read("registry.reg");
@@ -182,6 +293,10 @@ TEST_F(ProcessTest, ImportThenExportWithoutTheLock)
     EXPECT_EQ(result.out, QStringLiteral("Made 1 folders and 2 favorites; skipped 1 addresses "
                                          "that are not web or FTP addresses.\n"));
     EXPECT_TRUE(QFile::exists(m_temp.path("Favorites/Imported/Tools/A & B.url")));
+    result = run({"--import", bookmarks, "../Outside"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_THAT(result.err.toStdString(), HasSubstr("outside the Favorites folder"));
+    EXPECT_FALSE(QFileInfo::exists(m_temp.path("Outside"))) << "a relative folder stays inside";
 
     const QString exported = m_temp.path("out.html");
     result = run({"--export", exported, "--include-dead"});

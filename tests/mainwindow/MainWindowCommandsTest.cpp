@@ -26,11 +26,16 @@
 #include <gmock/gmock.h>
 #include <limits>
 #include <QApplication>
+#include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressDialog>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolBar>
 #include <QTreeView>
 
 using namespace norvale;
@@ -204,20 +209,23 @@ protected:
     ScriptedWindowDialogs m_dialogs; // in place of the window's, where a test says
 };
 
-// Each shortcut pressed on the shown window runs its command. The rows run
-// in order on one window, so a row may rely on what the one before did.
-// Expected: "+file" / "-file" there or not, "node:X" / "!node:X" in the tree.
+// Each shortcut pressed on the shown window runs its command, and the
+// status bar's totals follow what it did to the tree. The rows run in order
+// on one window, so a row may rely on what the one before did. Expected:
+// "+file" / "-file" there or not, "node:X" / "!node:X" in the tree,
+// "total:F/D" the totals of favorites and folders.
 TEST_F(WindowCommandsTest, EveryShortcutRunsItsCommand)
 {
     const char* rows[][3] = {
-        {"Home", "Ctrl+C", ""},
-        {"Sub", "Ctrl+V", "+Favorites/Sub/Home.url +Favorites/Home.url"},
-        {"Deep", "Ctrl+X", "!node:Deep +Favorites/Sub/Deep.url"},
-        {"Other", "Del", "!node:Other -Favorites/Sub/Other.url"},
-        {"Home", "F5", "node:Deep node:Fresh"},
+        {"Home", "Ctrl+C", "total:3/2"},
+        {"Sub", "Ctrl+V", "+Favorites/Sub/Home.url +Favorites/Home.url total:5/2"}, // and Fresh
+        {"Deep", "Ctrl+X", "!node:Deep +Favorites/Sub/Deep.url total:4/2"},
+        {"Other", "Del", "!node:Other -Favorites/Sub/Other.url total:3/2"},
+        {"Home", "F5", "node:Deep node:Fresh total:4/2"},
         {"Home", "F1", ""},
         {"Home", "Ctrl+F", ""},
     };
+    EXPECT_EQ(m_s.window.statusPanelText(1), "Total: 3 Favorites in 2 Folders  ");
     EXPECT_EQ(detail(2), "7 items in tree") << "the start describes the whole tree";
     m_temp.shortcut("Favorites/Fresh.url");
     m_s.boxes.answerNext(MessageAnswer::Yes); // for Del
@@ -228,7 +236,11 @@ TEST_F(WindowCommandsTest, EveryShortcutRunsItsCommand)
         press(QKeySequence(QLatin1String(keys)));
         for (const QString& item : QString(expected).split(' ', Qt::SkipEmptyParts)) {
             SCOPED_TRACE(item.toStdString());
-            if (item.contains(':'))
+            if (item.startsWith("total:"))
+                EXPECT_EQ(m_s.window.statusPanelText(1),
+                          QStringLiteral("Total: %1 Favorites in %2 Folders  ")
+                              .arg(item.mid(6).section('/', 0, 0), item.section('/', 1)));
+            else if (item.contains(':'))
                 EXPECT_EQ(nodeNamed(item.section(':', 1)) != nullptr, item[0] == 'n');
             else
                 EXPECT_EQ(fileThere(item.mid(1).toLatin1()), item[0] == '+');
@@ -335,20 +347,188 @@ TEST_F(WindowCommandsTest, SelectionSurvivesRebuildsAndCommandsFollowIt)
     press(Qt::Key_F5);
     EXPECT_EQ(m_s.window.treeView()->currentIndex(), indexOf("Deep"));
     EXPECT_EQ(detail(1), "Deep");
+}
 
-    // A dead favorite moves away during the run: the root is selected then,
-    // which cannot be cut, copied or deleted.
+// After a check run the node selected before is selected and highlighted
+// again, or, when the run moved it to Dead Favorites, the node that took
+// its place; the details, the status bar and the commands describe it, and
+// the arrow keys go on from it. The rows run in order on one window.
+TEST_F(WindowCommandsTest, AfterARunTheSelectionIsWhereTheUserLeftIt)
+{
     FixtureServer server;
-    m_temp.shortcut("Favorites/Sub/Deep.url", server.url("/page?status=404"));
-    m_s.window.toolbarAction(1)->trigger(); // Check All Favorites
-    EXPECT_TRUE(fileThere("program/Dead Favorites/Deep.url"));
-    EXPECT_EQ(selectedText(), "Favorites");
-    EXPECT_EQ(detail(1), "Favorites folder");
-    for (const int button : {10, 11, 13})
-        EXPECT_FALSE(m_s.window.toolbarAction(button)->isEnabled()) << button;
+    const struct {
+        const char* select;
+        int button;       // on the toolbar: 1 Check All, 3 Check Favorites in this Directory
+        const char* dies; // a favorite that answers 404 in this run
+        const char *selected, *details, *below;
+    } rows[] = {
+        {"Home", 1, "", "Home", "Home", "Sub"},    {"Other", 3, "", "Other", "Other", ""},
+        {"Deep", 1, "Deep", "Other", "Other", ""}, {"Other", 3, "Other", "Sub", "Sub folder", ""},
+        {"Sub", 1, "", "Sub", "Sub folder", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.select) + " " + std::to_string(row.button));
+        if (*row.dies)
+            m_temp.shortcut(QStringLiteral("Favorites/Sub/%1.url").arg(row.dies),
+                            server.url("/page?status=404"));
+        activate();
+        click(row.select);
+        QWidget* button =
+            m_s.window.toolBar()->widgetForAction(m_s.window.toolbarAction(row.button));
+        QTest::mouseClick(button, Qt::LeftButton);
+        QTreeView* view = m_s.window.treeView();
+        EXPECT_EQ(selectedText(), row.selected);
+        EXPECT_EQ(view->currentIndex(), indexOf(row.selected));
+        EXPECT_TRUE(view->selectionModel()->isSelected(indexOf(row.selected))) << "highlighted";
+        EXPECT_EQ(detail(1), row.details);
+        EXPECT_TRUE(m_s.window.toolbarAction(1)->isEnabled()) << "Check All";
+        if (*row.below) {
+            activate();
+            press(Qt::Key_Down);
+            EXPECT_EQ(selectedText(), row.below);
+        }
+    }
+}
+
+// Closing a folder that holds the selection selects the folder, so that no
+// command acts on a node the user cannot see; closing another leaves the
+// selection alone.
+TEST_F(WindowCommandsTest, ClosingAFolderOverTheSelectionSelectsTheFolder)
+{
+    QTreeView* view = m_s.window.treeView();
+    const char* rows[][3] = {
+        // selected, the folder closed with a click on its arrow, selected after
+        {"Deep", "Sub", "Sub"},
+        {"Home", "Sub", "Home"},
+        {"Other", "Favorites", "Favorites"},
+    };
+    for (const auto& [select, folder, after] : rows) {
+        SCOPED_TRACE(std::string(select) + " " + folder);
+        view->expandAll();
+        click(select);
+        const QRect row = view->visualRect(indexOf(folder));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          QPoint(row.left() - view->indentation() / 2, row.center().y()));
+        ASSERT_FALSE(view->isExpanded(indexOf(folder)));
+        EXPECT_EQ(selectedText(), after);
+        EXPECT_TRUE(view->selectionModel()->isSelected(indexOf(after)));
+    }
+    // Del now concerns the folder the user sees, which refuses it.
     press(Qt::Key_Delete);
     EXPECT_TRUE(m_s.boxes.titles().filter("Remove").isEmpty());
-    EXPECT_TRUE(QFileInfo::exists(m_temp.path("Favorites")));
+    EXPECT_TRUE(fileThere("Favorites/Sub/Other.url"));
+}
+
+// The window opens with Favorites selected and highlighted: Check All works
+// on the first click and the keys start from there.
+TEST_F(WindowCommandsTest, StartsWithFavoritesSelected)
+{
+    QTreeView* view = m_s.window.treeView();
+    EXPECT_EQ(selectedText(), "Favorites");
+    EXPECT_TRUE(view->selectionModel()->isSelected(indexOf("Favorites")));
+    EXPECT_TRUE(m_s.window.toolbarAction(1)->isEnabled());
+    press(Qt::Key_Down);
+    EXPECT_EQ(selectedText(), "Home");
+}
+
+// New Folder and New Favorite, from the task pane's keys: a name taken in
+// other letters, or a file that cannot be written, is refused with its
+// reason in the dialog, which stays open, and no node appears; a good name
+// then makes the item on disk and in the tree, and the dialog closes.
+TEST_F(WindowCommandsTest, NewItemsRefusedSayWhyAndAddNoNode)
+{
+    m_temp.folder("Favorites/Tools");
+    m_temp.folder("Favorites/Docs.url"); // a folder where the favorite's file would go
+    press(Qt::Key_F5);
+    const struct {
+        const char* task;
+        QStringList refused; // typed into the dialog's boxes, one after the other
+        const char* reason;  // the start of the reason shown
+        QStringList accepted;
+        const char* made;
+    } rows[] = {
+        {"EB_FOLDER_NEW",
+         {"tools"},
+         "A folder named Tools is already here",
+         {"Trips"},
+         "Favorites/Trips"},
+        {"EB_FAVORITES_NEW",
+         {"docs", "127.0.0.1/d"},
+         "",
+         {"Daily", "127.0.0.1/d"},
+         "Favorites/Daily.url"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.task);
+        activate(); // the dialog before took the activation
+        click("Favorites");
+        const int nodes = m_s.tree.count();
+        QString reason;
+        bool openAfterRefusal = false;
+        int nodesAfterRefusal = -1;
+        bool closed = false;
+        const auto type = [](QDialog* dialog, const QStringList& texts) {
+            const QList<QLineEdit*> boxes = dialog->findChildren<QLineEdit*>();
+            for (int i = 0; i < texts.size(); ++i) {
+                boxes[i]->selectAll();
+                QTest::keyClicks(boxes[i], texts[i]);
+            }
+            QTest::keyClick(boxes[0], Qt::Key_Return);
+        };
+        QTimer::singleShot(0, &m_s.window, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            type(dialog, row.refused);
+            type(dialog, row.refused); // a second Enter changes nothing
+            const auto* label = dialog->findChild<QLabel*>("lblRefusal");
+            reason = label && label->isVisible() ? label->text() : QString();
+            openAfterRefusal = dialog->isVisible();
+            nodesAfterRefusal = m_s.tree.count();
+            type(dialog, row.accepted);
+            closed = !dialog->isVisible();
+            if (!closed)
+                dialog->reject();
+        });
+        m_s.window.taskPane()->itemWidget(row.task)->setFocus();
+        press(Qt::Key_Space);
+        EXPECT_TRUE(reason.startsWith(row.reason) && !reason.isEmpty()) << reason.toStdString();
+        EXPECT_TRUE(openAfterRefusal);
+        EXPECT_EQ(nodesAfterRefusal, nodes) << "no node for what is not on disk";
+        EXPECT_TRUE(closed);
+        EXPECT_TRUE(fileThere(row.made));
+        EXPECT_EQ(m_s.tree.count(), nodes + 1);
+    }
+}
+
+// The help and the window agree on keys: every key the help names is bound
+// on the shown window (a shortcut of one of its actions, or one the tree
+// and the task pane take themselves, each pinned by a test above), and
+// every shortcut of the window is in the help.
+TEST_F(WindowCommandsTest, HelpNamesTheKeysTheWindowHas)
+{
+    QFile help(QStringLiteral(NORVALE_HELP_FILE));
+    ASSERT_TRUE(help.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(help.readAll());
+    const QStringList ownKeys = {"Enter", "Space", "F2",   "Shift+F10", "Menu",
+                                 "Tab",   "Up",    "Down", "Left",      "Right"};
+    QSet<QString> shortcuts;
+    for (const QAction* action : m_s.window.findChildren<QAction*>()) {
+        if (!action->shortcut().isEmpty())
+            shortcuts.insert(action->shortcut().toString());
+    }
+    // "<kbd>Ctrl</kbd>+<kbd>F</kbd>" names one key.
+    static const QRegularExpression kbd(QStringLiteral("<kbd>[^<]+</kbd>(\\+<kbd>[^<]+</kbd>)*"));
+    QSet<QString> named;
+    for (const QRegularExpressionMatch& match : kbd.globalMatch(html)) {
+        const QString key = QString(match.captured()).remove("<kbd>").remove("</kbd>");
+        named.insert(QKeySequence(key).toString());
+        EXPECT_TRUE(shortcuts.contains(QKeySequence(key).toString()) || ownKeys.contains(key))
+            << key.toStdString() << " is named in the help but bound to nothing";
+    }
+    for (const QString& shortcut : std::as_const(shortcuts))
+        EXPECT_TRUE(named.contains(shortcut)) << shortcut.toStdString() << " is not in the help";
+    for (const char* key : {"F1", "F2", "Enter", "Shift+F10", "Menu"})
+        EXPECT_TRUE(named.contains(QKeySequence(key).toString())) << key;
 }
 
 // A rename typed in the tree (F2) is refused with a reason in the status
@@ -379,6 +559,8 @@ TEST_F(WindowCommandsTest, RenameInTheTreeSaysWhyItIsRefused)
     rename("Other", "Renamed/Here");
     EXPECT_TRUE(fileThere("Favorites/Sub/Renamed-Here.url"));
     EXPECT_EQ(detail(1), "Renamed-Here");
+    EXPECT_EQ(m_s.window.statusBar()->currentMessage(), QString())
+        << "the earlier refusal's reason went with the rename that worked";
 }
 
 // The File menu imports into the folder the selection stands for and
@@ -445,25 +627,39 @@ TEST_F(WindowCommandsTest, ProgressDialogTellsOfCancel)
 
 // A first session over a slow favorite: start-up's check for news (every 30
 // days, against a local update document) reaches the user without a tray,
-// in the status bar; a close is refused while a check runs; the window is
-// moved. The second session opens where the first left it.
+// in a bar above the tree that stays until closed, and counts as done only
+// once the window showed it; a close is refused while a check runs; the
+// window is moved. The second session opens where the first left it.
 TEST(WindowSession, UpdateNoticeCloseDuringARunAndPlacementAcrossSessions)
 {
     FixtureServer server;
     TempFolder temp;
     temp.shortcut("Favorites/Slow.url",
                   server.url("/page?delay=600&body=%3Ctitle%3ESlow%3C/title%3E"));
-    const QString document = "<Version>99.0</Version><Update_Location>here</Update_Location>"
+    const QString document = "<Version>99.0</Version>"
+                             "<Update_Location>http://127.0.0.1/get</Update_Location>"
                              "<Current_Version>current</Current_Version>"
                              "<New_Version>Norvale 99 is out</New_Version><Common></Common>";
     qputenv("NORVALE_UPDATE_URL",
             server.url(FixtureServer::path("/page", {{"body", document}})).toUtf8());
     {
         Session first(temp, "\"AutoCheck\"=\"1\"\n\"LastCheck\"=\"2025-01-01 00:00:00\"\n");
-        const bool running = first.load();
+        const bool running = first.lifecycle.load(QString()) == MainLifecycle::LoadOutcome::Running;
         qunsetenv("NORVALE_UPDATE_URL");
         ASSERT_TRUE(running);
-        EXPECT_EQ(first.window.statusBar()->currentMessage(), "Norvale 99 is out");
+        EXPECT_EQ(first.services.settings().LastCheck, QDateTime(QDate(2025, 1, 1), QTime(0, 0)))
+            << "not shown yet";
+        first.window.show();
+        EXPECT_EQ(first.services.settings().LastCheck, first.clock.now());
+        QWidget* notice = first.window.findChild<QWidget*>("frmNotice");
+        ASSERT_NE(notice, nullptr);
+        EXPECT_TRUE(notice->isVisible());
+        const auto* text = notice->findChild<QLabel*>("lblNotice");
+        EXPECT_TRUE(text->text().startsWith("Norvale 99 is out"));
+        EXPECT_TRUE(text->text().contains("href=\"http://127.0.0.1/get\""));
+        EXPECT_EQ(first.window.statusBar()->currentMessage(), QString()) << "never over the totals";
+        QTest::mouseClick(notice->findChild<QPushButton*>("btnCloseNotice"), Qt::LeftButton);
+        EXPECT_FALSE(notice->isVisible());
 
         bool closedDuringRun = true;
         QTimer::singleShot(200, &first.window, [&] { closedDuringRun = first.window.close(); });

@@ -54,7 +54,7 @@ protected:
 };
 
 // A newer version gives its notice, else the common notice; Last Check
-// moves only when there was something to tell or a newer version; a
+// moves only once a notice was shown; a
 // malformed document, a failed or a late answer tell nothing.
 TEST_F(UpdateCheckTest, EachAnswerGivesItsNotice)
 {
@@ -80,7 +80,11 @@ TEST_F(UpdateCheckTest, EachAnswerGivesItsNotice)
         SCOPED_TRACE(row.body.toStdString());
         m_settings.LastCheck = kLastCheck;
         EXPECT_EQ(ReadUpdateDocument(row.body).isEmpty(), !row.readable);
-        EXPECT_EQ(checkAt(served(row.body, row.status, row.delayMs)).CheckForUpdate(), row.notice);
+        UpdateCheck check = checkAt(served(row.body, row.status, row.delayMs));
+        EXPECT_EQ(check.CheckForUpdate(), row.notice);
+        EXPECT_EQ(m_settings.LastCheck, kLastCheck) << "news nobody saw is asked for again";
+        if (!row.notice.isEmpty())
+            check.NoticeShown();
         EXPECT_EQ(m_settings.LastCheck, row.moved ? kNow : kLastCheck);
     }
 }
