@@ -42,6 +42,26 @@ QString favoritesFolder(const FileSystem& fs)
     return StoredFavoritesFolder(RegistryStore::defaultFilePath(), fs);
 }
 
+// The desktop's opener says whether a browser took the address when it
+// ends, which it does at once for every desktop that starts the browser on
+// its own. One still running after a while has started a browser that it
+// waits for: that is success, and it is left to run.
+int handToOpener(const QString& opener, const QString& url)
+{
+    constexpr int kOpenerAnswersWithinMs = 15000;
+    auto* process = new QProcess; // never deleted: that would end a browser still running
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->start(opener, {url});
+    if (!process->waitForStarted())
+        return fail(QStringLiteral("%1 could not be started.").arg(opener));
+    if (!process->waitForFinished(kOpenerAnswersWithinMs))
+        return 0;
+    if (process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0)
+        return fail(QStringLiteral("No browser could open %1.").arg(url));
+    delete process;
+    return 0;
+}
+
 } // namespace
 
 int OpenFavoriteFile(int& argc, char** argv, const CommandLine& line)
@@ -58,11 +78,8 @@ int OpenFavoriteFile(int& argc, char** argv, const CommandLine& line)
     // The desktop's own opener needs no window system connection, so a
     // file manager or a terminal can use it alike; without it, Qt's.
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    if (!opener.isEmpty()) {
-        if (!QProcess::startDetached(opener, {url}))
-            return fail(QStringLiteral("%1 could not be started.").arg(opener));
-        return 0;
-    }
+    if (!opener.isEmpty())
+        return handToOpener(opener, url);
     QGuiApplication app(argc, argv);
     if (!QDesktopServices::openUrl(QUrl(url)))
         return fail(QStringLiteral("No browser could open %1.").arg(url));

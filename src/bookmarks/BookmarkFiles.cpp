@@ -3,6 +3,7 @@
 #include "BookmarkFileReader.h"
 #include "BookmarkFileWriter.h"
 #include "platform/AtomicFile.h"
+#include "platform/Counted.h"
 #include "platform/NorvaleError.h"
 #include "platform/RegularFile.h"
 
@@ -54,7 +55,10 @@ QString CountText(const BookmarkList& items)
     int folders = 0;
     for (const BookmarkItem& item : items)
         folders += item.kind == BookmarkItem::Kind::Folder ? 1 : 0;
-    return QStringLiteral("%1 favorites in %2 folders").arg(items.size() - folders).arg(folders);
+    return Counted(items.size() - folders, QStringLiteral("favorite"),
+                   QStringLiteral("favorites")) +
+           QStringLiteral(" in ") +
+           Counted(folders, QStringLiteral("folder"), QStringLiteral("folders"));
 }
 
 } // namespace norvale

@@ -4,6 +4,7 @@
 #include "favorites/ShortcutFile.h"
 #include "favorites/TreeConventions.h"
 #include "platform/AtomicFile.h"
+#include "platform/Counted.h"
 #include "platform/FileSystem.h"
 #include "platform/NorvaleError.h"
 #include "platform/OwnTemporaryFiles.h"
@@ -158,11 +159,11 @@ bool IsFavoriteAddress(const QString& url)
 QString ImportSummary::text() const
 {
     QString result = cancelled ? QStringLiteral("Import cancelled. ") : QString();
-    result += QStringLiteral("Made %1 folders and %2 favorites; skipped %3 addresses "
-                             "that are not web or FTP addresses.")
-                  .arg(folders)
-                  .arg(favorites)
-                  .arg(skipped);
+    result += QStringLiteral("Made %1 and %2; skipped %3.")
+                  .arg(Counted(folders, QStringLiteral("folder"), QStringLiteral("folders")),
+                       Counted(favorites, QStringLiteral("favorite"), QStringLiteral("favorites")),
+                       Counted(skipped, QStringLiteral("address that is not a web or FTP address"),
+                               QStringLiteral("addresses that are not web or FTP addresses")));
     if (!problems.isEmpty())
         result += QStringLiteral("\n%1 could not be made:\n").arg(problems.size()) +
                   problems.mid(0, 10).join(QLatin1Char('\n'));

@@ -1,5 +1,6 @@
 #include "RunReport.h"
 
+#include "platform/Counted.h"
 #include "Probe.h"
 
 #include <algorithm>
@@ -250,9 +251,9 @@ QByteArray html(const QList<ReportEntry>& entries, const QDateTime& finished)
     }
     page += QStringLiteral("</ul>\n");
     if (totals.moved > 0)
-        page +=
-            QStringLiteral("<p class=\"when\">%1 of the dead were moved to Dead Favorites.</p>\n")
-                .arg(totals.moved);
+        page += QStringLiteral("<p class=\"when\">%1 to Dead Favorites.</p>\n")
+                    .arg(Counted(totals.moved, QStringLiteral("dead favorite was moved"),
+                                 QStringLiteral("dead favorites were moved")));
     page += body + QStringLiteral("</body>\n</html>\n");
     return page.toUtf8();
 }

@@ -1,5 +1,6 @@
 #include "FavoriteTotals.h"
 
+#include "platform/Counted.h"
 #include "platform/TreeControl.h"
 
 #include <vector>
@@ -26,11 +27,9 @@ QString FavoriteTotalsText(const TreeControl& tree, const QString& favoritesKey)
                 ++favorites;
         }
     }
-    return QStringLiteral("Total: %1 %2 in %3 %4  ")
-        .arg(favorites)
-        .arg(favorites == 1 ? QStringLiteral("Favorite") : QStringLiteral("Favorites"))
-        .arg(folders)
-        .arg(folders == 1 ? QStringLiteral("Folder") : QStringLiteral("Folders"));
+    return QStringLiteral("Total: %1 in %2  ")
+        .arg(Counted(favorites, QStringLiteral("Favorite"), QStringLiteral("Favorites")),
+             Counted(folders, QStringLiteral("Folder"), QStringLiteral("Folders")));
 }
 
 } // namespace norvale

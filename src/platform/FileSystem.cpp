@@ -28,10 +28,34 @@ namespace {
 const QString kSource = QStringLiteral("FileSystem");
 const QString kAllFiles = QStringLiteral("*.*");
 
+// A path as a message shows it: a very long one keeps its start and its
+// end, which tell where it is and what it names.
+QString shown(const QString& path)
+{
+    constexpr qsizetype kHead = 60;
+    constexpr qsizetype kTail = 100;
+    const QString native = QDir::toNativeSeparators(path);
+    if (native.size() <= kHead + kTail + 1)
+        return native;
+    return native.left(kHead) + QChar(0x2026) + native.right(kTail);
+}
+
 [[noreturn]] void fail(int number, const QString& what, const QString& path)
 {
-    throw NorvaleError(number, QStringLiteral("%1: %2").arg(what, QDir::toNativeSeparators(path)),
-                       kSource);
+    throw NorvaleError(number, QStringLiteral("%1: %2").arg(what, shown(path)), kSource);
+}
+
+// Why a system call on path failed, for the errors a user can act on.
+[[noreturn]] void failWith(int error, const QString& path)
+{
+    if (error == EEXIST)
+        fail(ErrorNumber::FileExists, QStringLiteral("File already exists"), path);
+    if (error == ENAMETOOLONG)
+        fail(ErrorNumber::BadFileName,
+             QStringLiteral("The name or path is longer than the file system allows"), path);
+    if (error == ENOSPC)
+        fail(ErrorNumber::DiskFull, QStringLiteral("Disk full"), path);
+    fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), path);
 }
 
 // Two paths that name one item (a change of letter case on a file system
@@ -188,11 +212,8 @@ void FileSystem::createFolder(const QString& path) const
     if (nameTaken(folderOf(path), nameOf(path)))
         fail(ErrorNumber::FileExists, QStringLiteral("File already exists"), path);
     requireFolder(folderOf(path));
-    if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0) {
-        if (errno == EEXIST)
-            fail(ErrorNumber::FileExists, QStringLiteral("File already exists"), path);
-        fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), path);
-    }
+    if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0)
+        failWith(errno, path);
     noteAdded(path);
 }
 
@@ -220,11 +241,8 @@ void FileSystem::rename(const QString& path, const QString& newName) const
     // included) takes it: a rename never lands on, or through, another item.
     if (nameTaken(folder, newName, path))
         fail(ErrorNumber::FileExists, QStringLiteral("File already exists"), target);
-    if (!renameWithoutReplacing(path, target)) {
-        if (errno == EEXIST)
-            fail(ErrorNumber::FileExists, QStringLiteral("File already exists"), target);
-        fail(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"), path);
-    }
+    if (!renameWithoutReplacing(path, target))
+        failWith(errno, errno == EEXIST || errno == ENAMETOOLONG ? target : path);
     noteRemoved(path);
     noteAdded(target);
 }

@@ -259,7 +259,7 @@ TEST_F(BookmarkImportTest, AStoppedImportKeepsWhatItMadeAndSaysSo)
                         });
     EXPECT_THAT(told, ElementsAreArray({0, 1, 2, 3, 4, 5}));
     EXPECT_TRUE(summary.cancelled);
-    EXPECT_TRUE(summary.text().startsWith(u"Import cancelled. Made 1 folders and 4 favorites"_s))
+    EXPECT_TRUE(summary.text().startsWith(u"Import cancelled. Made 1 folder and 4 favorites"_s))
         << summary.text().toStdString();
     EXPECT_THAT(entries(),
                 UnorderedElementsAreArray({u"Folder"_s, u"Folder/L0.url"_s, u"Folder/L1.url"_s,

@@ -274,6 +274,11 @@ TEST_F(ProcessTest, OpenHandsWebAddressesOnlyToTheDesktopWithoutTheLock)
         QThread::msleep(50); // the opener runs on its own
     EXPECT_THAT(m_temp.lines("opened"),
                 ElementsAre("https://127.0.0.1/a?b=1&c=2", "https://127.0.0.1/a?b=1&c=2"));
+    // A desktop with no browser to take the address: said, and no success.
+    m_temp.file("bin/xdg-open", "#!/bin/sh\nexit 3\n");
+    const Outcome refused = run({"--open", web}, bin);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_THAT(refused.err.toStdString(), HasSubstr("No browser could open"));
 }
 
 TEST_F(ProcessTest, ImportThenExportWithoutTheLock)
@@ -290,8 +295,8 @@ TEST_F(ProcessTest, ImportThenExportWithoutTheLock)
 
     Outcome result = run({"--import", bookmarks, "Imported"});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_EQ(result.out, QStringLiteral("Made 1 folders and 2 favorites; skipped 1 addresses "
-                                         "that are not web or FTP addresses.\n"));
+    EXPECT_EQ(result.out, QStringLiteral("Made 1 folder and 2 favorites; skipped 1 address "
+                                         "that is not a web or FTP address.\n"));
     EXPECT_TRUE(QFile::exists(m_temp.path("Favorites/Imported/Tools/A & B.url")));
     result = run({"--import", bookmarks, "../Outside"});
     EXPECT_EQ(result.exitCode, 1);

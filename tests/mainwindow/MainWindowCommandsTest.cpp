@@ -590,7 +590,7 @@ TEST_F(WindowCommandsTest, FileMenuImportsIntoTheSelectedFolderAndExportsIt)
     EXPECT_THAT(m_s.fs.listFolder(m_temp.path("Favorites/Sub")).files,
                 ElementsAre("Deep (2).url", "Deep (3).url", "Deep.url", "New.url", "Other.url"));
     EXPECT_THAT(m_s.boxes.shown().last().text.toStdString(),
-                testing::StartsWith("Import cancelled. Made 0 folders and 1 favorites"));
+                testing::StartsWith("Import cancelled. Made 0 folders and 1 favorite"));
 
     const QString whole = run("Favorites", Command::ExportFavorites, "out.html");
     EXPECT_TRUE(whole.contains(">New</A>") && !whole.contains("Gone"));

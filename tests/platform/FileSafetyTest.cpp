@@ -1,5 +1,6 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
+#include "platform/NorvaleError.h"
 #include "platform/OwnTemporaryFiles.h"
 #include "platform/ProfileFile.h"
 #include "platform/RegistryStore.h"
@@ -8,6 +9,7 @@
 #include "support/TempFavorites.h"
 
 #include <cerrno>
+#include <functional>
 #include <gtest/gtest.h>
 #include <QDir>
 #include <sys/stat.h>
@@ -101,6 +103,29 @@ TEST_F(FileSafetyTest, LinksAreNeverWrittenThroughAndOnlyFilesAreCopied)
     EXPECT_EQ(dir.read(u"outside.txt"_s), "not a favorite");
     EXPECT_FALSE(QFileInfo::exists(dir.path(u"nowhere.txt"_s)));
     EXPECT_EQ(entriesOf(folder), (QStringList{u"dangling.url"_s, u"link.url"_s}));
+}
+
+// A name longer than the file system takes is refused as such, with a
+// message that keeps the path readable, whether made or renamed to.
+TEST_F(FileSafetyTest, ANameTooLongIsSaidToBeSo)
+{
+    const QString longName = QString(300, u'n');
+    const QString folder = dir.folder(u"Favorites"_s);
+    const QString file = dir.file(u"Favorites/short.url"_s, kShortcut);
+    for (const auto& attempt : std::initializer_list<std::function<void()>>{
+             [&] { fs.createFolder(folder + '/' + longName); },
+             [&] { fs.rename(file, longName + u".url"_s); }}) {
+        try {
+            attempt();
+            ADD_FAILURE() << "no error";
+        } catch (const norvale::NorvaleError& error) {
+            EXPECT_EQ(error.number(), ErrorNumber::BadFileName);
+            EXPECT_TRUE(error.description().startsWith(
+                u"The name or path is longer than the file system allows: "_s));
+            EXPECT_LT(error.description().size(), 300);
+        }
+    }
+    EXPECT_EQ(entriesOf(folder), QStringList{u"short.url"_s});
 }
 
 // A killed write leaves its hidden temporary file; the next start removes
