@@ -129,8 +129,6 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     outcome.url = m_parts.shortcuts.ReadLinkSettings(check.folderPath, node, current);
     outcome.originalUrl = outcome.url;
     outcome.history = current.History;
-    outcome.changeable =
-        !FavoritesFence::leadsOut(m_parts.shortcuts.pathFor(check.folderPath, node));
     if (current.Bypass) {
         outcome.bypassed = true;
         m_lights.SetLinkLight({.Status = LinkResult::Unchecked}, node, current.OwnTimeout);
@@ -156,7 +154,7 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     const bool atItsAddress = result.EndAddress.isEmpty() || outcome.addressUpdated;
     if (!result.Title.isEmpty() && result.Title != node->text() && current.Rename &&
         result.Status == LinkResult::Alive && result.Successful && atItsAddress &&
-        !IsChallengeTitle(result.Title) && outcome.changeable) {
+        !IsChallengeTitle(result.Title) && changeable(check)) {
         if (stillHolds(check, outcome.url))
             outcome.renamed =
                 m_parts.editor.RenameLink(result.Title, node) == RenameOutcome::Renamed;
@@ -165,6 +163,20 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
                              QStringLiteral("its name"));
     }
     return outcome;
+}
+
+// Whether the favorite's file lies inside the Favorites folder on disk,
+// asked only before a change. A folder's answer is kept for the run
+// (finding it resolves every link on the way); every write still asks the
+// fence itself.
+bool CheckRunner::changeable(const FavoriteCheck& check)
+{
+    auto known = m_folderInside.constFind(check.folderPath);
+    if (known == m_folderInside.cend())
+        known =
+            m_folderInside.insert(check.folderPath, !FavoritesFence::leadsOut(check.folderPath));
+    const QString path = m_parts.shortcuts.pathFor(check.folderPath, check.node);
+    return *known && !(QFileInfo(path).isSymLink() && FavoritesFence::leadsOut(path));
 }
 
 // Another program (the browser, a sync client) may have given the favorite
@@ -193,7 +205,7 @@ void CheckRunner::updateAddress(const FavoriteCheck& check, FavoriteCheckOutcome
                                 CurrentLinkSettings& current)
 {
     LinkResult& result = outcome.result;
-    if (!outcome.changeable) {
+    if (!changeable(check)) {
         result.Reason += kLinkedOut;
         return;
     }
@@ -354,14 +366,15 @@ void CheckRunner::settleHistory(const FavoriteCheck& check, FavoriteCheckOutcome
     // dead at once, and a bot check says nothing of the site.
     const bool alive = result.Status == LinkResult::Alive;
     const bool failed = result.Status == LinkResult::NoAnswer;
-    if (outcome.bypassed || !outcome.changeable || !(alive || failed) ||
-        result.Trouble == Trouble::BotCheck)
+    if (outcome.bypassed || !(alive || failed) || result.Trouble == Trouble::BotCheck)
         return;
     const FailureHistory now =
         failed ? outcome.history.afterFailure(m_parts.clock.now().date()) : FailureHistory{};
     if (now != outcome.history) {
-        if (!stillHolds(check, outcome.url))
-            return; // what was found belongs to an address the favorite no longer has
+        // Nothing is written through a link out of Favorites, nor for an
+        // address the favorite no longer has.
+        if (!changeable(check) || !stillHolds(check, outcome.url))
+            return;
         try {
             m_parts.shortcuts.WriteFailureHistory(
                 m_parts.shortcuts.pathFor(check.folderPath, check.node), now);
@@ -442,6 +455,7 @@ void CheckRunner::CheckAllLinks()
         m_records.clear();
         m_recordOf.clear();
         m_secondLooks.clear();
+        m_folderInside.clear();
         busy(true);
         const QList<FavoriteCheck> work = uncheckedFavorites();
         const int total = int(work.size());
@@ -526,6 +540,7 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
         m_parts.state.TreeInUse = true;
 
         m_secondLooks.clear();
+        m_folderInside.clear();
         const QList<int> noted = markOwnFavoritesUnchecked(folder);
         const QString folderPath = folder->key();
         QList<FavoriteCheck> work;
@@ -568,6 +583,7 @@ void CheckRunner::CheckOneLink()
     if (!node || node->isFolder() || !node->parent())
         return;
     busy(true);
+    m_folderInside.clear();
     m_parts.tree.setStatus(node, {});
     try {
         const FavoriteCheck check{node->parent()->key(), node, RunKind::One};

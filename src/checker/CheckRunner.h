@@ -53,9 +53,6 @@ struct FavoriteCheckOutcome {
     bool bypassed = false;
     bool addressUpdated = false;
     bool renamed = false;
-    // False for a favorite in a folder linked from outside the Favorites
-    // folder: it is checked, but its file is never changed.
-    bool changeable = true;
     LinkResult result;
     FailureHistory history; // as the file held it; once settled, as it holds it now
 };
@@ -144,6 +141,7 @@ private:
 
     void updateAddress(const FavoriteCheck& check, FavoriteCheckOutcome& outcome,
                        CurrentLinkSettings& current);
+    bool changeable(const FavoriteCheck& check);
     bool stillHolds(const FavoriteCheck& check, const QString& url) const;
     void changedMeanwhile(const QString& path, const QString& kept) const;
     void checkInRun(const FavoriteCheck& check, Look look = Look::First);
@@ -177,6 +175,7 @@ private:
     QList<RunRecord> m_records;
     QHash<const TreeNode*, qsizetype> m_recordOf;
     std::vector<SecondLook> m_secondLooks; // of the run under way
+    QHash<QString, bool> m_folderInside;   // folder path: inside Favorites on disk
 };
 
 } // namespace norvale

@@ -64,12 +64,11 @@ struct LinkResult {
     // The live page's title mentions an error: whether it is the site's error
     // page served with success takes a second look.
     bool SuspectTitle = false;
-    // The page's date as its server gave it (GMT wall-clock time, held with a
-    // UTC time zone), the current time when it gave none, null when the probe
-    // ended before looking.
+    // The page's date as its server gave it (GMT, held with a UTC time
+    // zone), null when it gave none.
     QDateTime LastModified;
-    // True when LastModified is the page's own date rather than the time of
-    // the check: only a page's own date can show it as changed.
+    // True when LastModified holds the page's own date: only that can show
+    // it as changed.
     bool PageDated = false;
     // The page came with a success answer (a 2xx status, or any answer of a
     // protocol without status lines): only such a page's title may name a

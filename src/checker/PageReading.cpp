@@ -68,16 +68,18 @@ std::optional<QDateTime> PageDate(const QString& text)
     const qsizetype header = text.indexOf(QLatin1String("Last-Modified"), 0, Qt::CaseInsensitive);
     if (header < 0 || text.indexOf(QLatin1String("GMT"), header, Qt::CaseInsensitive) < 0)
         return std::nullopt;
-    const QString stamp = text.mid(header + 20, 20).trimmed();
-    const QDateTime parsed = QLocale::c().toDateTime(stamp, QStringLiteral("d MMM yyyy HH:mm:ss"));
-    if (!parsed.isValid())
+    // "21 Oct 2015 07:28:00" after the day's name. The date and the time are
+    // read apart: a date and time read together are taken as local time,
+    // which costs a look at the system's time zone for every page.
+    const QStringList parts = text.mid(header + 20, 20).trimmed().split(QLatin1Char(' '));
+    if (parts.size() != 4)
         return std::nullopt;
-    return QDateTime(parsed.date(), parsed.time(), QTimeZone::utc());
-}
-
-QDateTime CheckDate(const QString& text, const QDateTime& now)
-{
-    return PageDate(text).value_or(QDateTime(now.date(), now.time(), QTimeZone::utc()));
+    const QDate date =
+        QLocale::c().toDate(parts.mid(0, 3).join(QLatin1Char(' ')), QStringLiteral("d MMM yyyy"));
+    const QTime time = QTime::fromString(parts[3], QStringLiteral("HH:mm:ss"));
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    return QDateTime(date, time, QTimeZone::utc());
 }
 
 QString HeaderValue(const QString& text, QLatin1StringView name)
@@ -99,9 +101,11 @@ QString HeaderValue(const QString& text, QLatin1StringView name)
     return QString();
 }
 
-std::optional<int> RetryAfterSeconds(const QString& text, const QDateTime& nowUtc)
+std::optional<int> RetryAfterSeconds(const QString& text, const std::function<QDateTime()>& nowUtc)
 {
     const QString value = HeaderValue(text, QLatin1StringView("Retry-After"));
+    if (value.isEmpty())
+        return std::nullopt;
     bool isNumber = false;
     const qint64 seconds = value.toLongLong(&isNumber);
     if (isNumber)
@@ -113,7 +117,7 @@ std::optional<int> RetryAfterSeconds(const QString& text, const QDateTime& nowUt
     if (!stamp.isValid())
         return std::nullopt;
     const QDateTime when(stamp.date(), stamp.time(), QTimeZone::utc());
-    return int(std::clamp<qint64>(nowUtc.secsTo(when), 0, INT_MAX));
+    return int(std::clamp<qint64>(nowUtc().secsTo(when), 0, INT_MAX));
 }
 
 QString FindTitle(const QString& text)

@@ -2,6 +2,7 @@
 
 #include "PageTitles.h"
 
+#include <functional>
 #include <optional>
 #include <QDateTime>
 #include <QString>
@@ -20,10 +21,8 @@ int GetStatusCode(const QString& text);
 // none, or refreshes itself.
 QString RefreshTarget(const QString& text, const QString& url);
 
-// The "Last-Modified" date (GMT, held as wall-clock time with a UTC time
-// zone), or now when the text has none that reads as a date.
-QDateTime CheckDate(const QString& text, const QDateTime& now);
-// The "Last-Modified" date alone, when the text has one that reads as a date.
+// The "Last-Modified" date (GMT, held with a UTC time zone), when the text
+// has one that reads as a date.
 std::optional<QDateTime> PageDate(const QString& text);
 
 // The value of the answer's first header of that name (any letter case),
@@ -31,9 +30,9 @@ std::optional<QDateTime> PageDate(const QString& text);
 QString HeaderValue(const QString& text, QLatin1StringView name);
 
 // The wait in seconds a "Retry-After" header asks for: a number of seconds
-// or a date (counted from nowUtc, never below 0). None when the header is
+// or a date (counted from nowUtc(), asked only then; never below 0). None when the header is
 // absent or reads as neither.
-std::optional<int> RetryAfterSeconds(const QString& text, const QDateTime& nowUtc);
+std::optional<int> RetryAfterSeconds(const QString& text, const std::function<QDateTime()>& nowUtc);
 
 // The text between "<TITLE>" and "</TITLE>" (any letter case), "" when
 // either is missing or they stand the wrong way round; PageTitles.h reads it.

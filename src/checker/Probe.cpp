@@ -214,7 +214,8 @@ LinkResult Probe::Judge(const QString& text, const QString& url) const
                                QStringLiteral("blocked by a bot check: open it in your browser"),
                                Trouble::BotCheck);
         result.Title = title;
-        result.RetryAfterSeconds = RetryAfterSeconds(text, m_clock.now().toUTC()).value_or(-1);
+        result.RetryAfterSeconds =
+            RetryAfterSeconds(text, [this] { return m_clock.now().toUTC(); }).value_or(-1);
         return result;
     }
     if (hasEmptyPage(text))
@@ -228,8 +229,9 @@ LinkResult Probe::Judge(const QString& text, const QString& url) const
     LinkResult result = LinkResult::Of(LinkResult::Alive, code,
                                        http ? StatusText(code) : QStringLiteral("file found"));
     result.Redirect = RefreshTarget(text, url);
-    result.LastModified = CheckDate(text, m_clock.now());
-    result.PageDated = PageDate(text).has_value();
+    const std::optional<QDateTime> dated = PageDate(text);
+    result.PageDated = dated.has_value();
+    result.LastModified = dated.value_or(QDateTime());
     result.Title = title;
     result.SuspectTitle = MentionsError(title);
     result.Successful = true;

@@ -20,6 +20,8 @@ namespace {
 // Fetches started ahead of the run's turn, in flight or landed: this many
 // times the checks at once.
 constexpr int kAheadFactor = 4;
+// How often the fetches in flight are looked at for one past its time.
+constexpr qint64 kSweepEveryMs = 20;
 
 } // namespace
 
@@ -211,14 +213,24 @@ void ProbePrefetcher::stopFetch(Entry& entry)
 }
 
 // Looks only at the fetches in flight. One that has run past the longest
-// time-out its favorite can still get is cut now: the rest of its answer
-// could never count.
+// time-out its favorite can still get is cut: the rest of its answer could
+// never count. Ended fetches are found by a flag each; the clocks are read
+// only every few milliseconds, since this runs at every wake-up of a wait.
 void ProbePrefetcher::collectFinished()
 {
+    const bool sweep = !m_sweep.isValid() || m_sweep.elapsed() >= kSweepEveryMs;
+    const quint64 finished = m_engine.finishedSoFar();
+    if (!sweep && finished == m_finishedSeen)
+        return;
+    m_finishedSeen = finished;
+    if (sweep)
+        m_sweep.start();
     for (size_t i = 0; i < m_inFlight.size();) {
         Entry& entry = m_entries[size_t(m_inFlight[i])];
-        if (!entry.transfer->done() &&
-            entry.transfer->elapsedMs() <= EffectiveCutMs(longestTimeout(entry))) {
+        const bool over =
+            entry.transfer->done() ||
+            (sweep && entry.transfer->elapsedMs() > EffectiveCutMs(longestTimeout(entry)));
+        if (!over) {
             ++i;
             continue;
         }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -99,6 +100,8 @@ private:
     qsizetype m_applied = 0;           // entries before this one have had their turn
     int m_readyAhead = 0;              // landed verdicts waiting for their turn
     bool m_abandoned = false;
+    QElapsedTimer m_sweep;      // since the last look for fetches past their time
+    quint64 m_finishedSeen = 0; // the engine's count of ended fetches at the last look
 };
 
 } // namespace norvale

@@ -23,6 +23,21 @@ std::optional<int> numberIn(const QString& text)
     return ok ? std::optional<int>(number) : std::nullopt;
 }
 
+// A history that does not read as a day and a count is none.
+FailureHistory historyIn(const ProfileFile::Reading& file)
+{
+    const QDate since =
+        QDate::fromString(file.value(ShortcutKeys::Private, ShortcutKeys::FailingSince, QString(),
+                                     ReadLimits::FailingSince),
+                          Qt::ISODate);
+    const int failures = numberIn(file.value(ShortcutKeys::Private, ShortcutKeys::Failures,
+                                             QString(), ReadLimits::Failures))
+                             .value_or(0);
+    if (!since.isValid() || failures < 1)
+        return {};
+    return {since, failures};
+}
+
 QString flagText(bool on)
 {
     return on ? QStringLiteral("1") : QStringLiteral("0");
@@ -56,28 +71,29 @@ QString ShortcutFile::ReadLinkSettings(const QString& folderPath, const TreeNode
 QString ShortcutFile::ReadCheckSettings(const QString& path, CurrentLinkSettings& current) const
 {
     // A file that cannot be read as a favorite's must not read as one with
-    // no address: that would be judged dead.
-    ProfileFile::check(path);
-    const QString url = ReadUrl(path);
+    // no address: that would be judged dead. It is read once, now.
+    const ProfileFile::Reading file = ProfileFile::readAll(path);
+    const QString url =
+        file.value(ShortcutKeys::Standard, ShortcutKeys::Url, QString(), ReadLimits::Url);
 
     // An absent key, or one that is no number, leaves the program's value.
-    const std::optional<int> timeout = numberIn(ProfileFile::read(
-        path, ShortcutKeys::Private, ShortcutKeys::Timeout, QString(), ReadLimits::Timeout));
+    const std::optional<int> timeout = numberIn(
+        file.value(ShortcutKeys::Private, ShortcutKeys::Timeout, QString(), ReadLimits::Timeout));
     current.TimeoutFromFile = timeout.has_value();
     current.Timeout = timeout.value_or(m_settings.Timeout);
     current.OwnTimeout = current.Timeout != m_settings.Timeout;
 
     // "-1", the default, leaves the choice to the program-wide setting.
-    const QString rename = ProfileFile::read(path, ShortcutKeys::Private, ShortcutKeys::Rename,
-                                             QStringLiteral("-1"), ReadLimits::Rename);
+    const QString rename = file.value(ShortcutKeys::Private, ShortcutKeys::Rename,
+                                      QStringLiteral("-1"), ReadLimits::Rename);
     const std::optional<int> renameFlag = numberIn(rename);
     current.Rename =
         (rename == QLatin1String("-1") || !renameFlag) ? m_settings.ChangeName : *renameFlag != 0;
 
-    const QString bypass = ProfileFile::read(path, ShortcutKeys::Private, ShortcutKeys::Bypass,
-                                             QStringLiteral("0"), ReadLimits::Bypass);
-    current.Bypass = numberIn(bypass).value_or(0) != 0;
-    current.History = ReadFailureHistory(path);
+    current.Bypass = numberIn(file.value(ShortcutKeys::Private, ShortcutKeys::Bypass,
+                                         QStringLiteral("0"), ReadLimits::Bypass))
+                         .value_or(0) != 0;
+    current.History = historyIn(file);
     return url;
 }
 
@@ -128,17 +144,11 @@ QString ShortcutFile::ReadIconFile(const QString& path) const
 
 FailureHistory ShortcutFile::ReadFailureHistory(const QString& path) const
 {
-    const QDate since =
-        QDate::fromString(ProfileFile::read(path, ShortcutKeys::Private, ShortcutKeys::FailingSince,
-                                            QString(), ReadLimits::FailingSince),
-                          Qt::ISODate);
-    const int failures =
-        numberIn(ProfileFile::read(path, ShortcutKeys::Private, ShortcutKeys::Failures, QString(),
-                                   ReadLimits::Failures))
-            .value_or(0);
-    if (!since.isValid() || failures < 1)
+    try {
+        return historyIn(ProfileFile::readAll(path));
+    } catch (const NorvaleError&) {
         return {};
-    return {since, failures};
+    }
 }
 
 void ShortcutFile::WriteFailureHistory(const QString& path, const FailureHistory& history) const

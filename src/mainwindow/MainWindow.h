@@ -9,6 +9,8 @@
 #include <functional>
 #include <QHash>
 #include <QMainWindow>
+#include <QTimer>
+#include <utility>
 
 class QAction;
 class QLabel;
@@ -108,6 +110,7 @@ private:
     void showTreeSelection();
     void selectIfHidden(const QModelIndex& collapsed);
     void setFolderImage(const QModelIndex& index, bool open);
+    void showProgress();
     double dpiX() const;
     double dpiY() const;
 
@@ -123,6 +126,9 @@ private:
     QToolBar* m_toolBar = nullptr;
     QList<QLabel*> m_panels;
     QProgressBar* m_progress = nullptr;
+    static constexpr int kProgressEveryMs = 200;
+    QTimer m_progressDue;
+    std::pair<int, int> m_progressNow; // done, total: the newest count told
     QHash<QString, QList<QAction*>> m_menuActions;
     QList<QAction*> m_toolbarActions;
     QHash<QString, QMenu*> m_contextMenus;

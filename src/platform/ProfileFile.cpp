@@ -268,6 +268,23 @@ std::optional<QString> valueIn(const Document& doc, const QString& section, cons
 
 } // namespace
 
+struct ProfileFile::Reading::Contents {
+    Document doc;
+};
+
+ProfileFile::Reading ProfileFile::readAll(const QString& path)
+{
+    Reading reading;
+    reading.m_contents = std::make_shared<const Reading::Contents>(Reading::Contents{load(path)});
+    return reading;
+}
+
+QString ProfileFile::Reading::value(const QString& section, const QString& key,
+                                    const QString& defaultValue, int limit) const
+{
+    return keep(valueIn(m_contents->doc, section, key).value_or(defaultValue), limit);
+}
+
 QString ProfileFile::read(const QString& path, const QString& section, const QString& key,
                           const QString& defaultValue, int limit)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <QList>
 #include <QString>
@@ -29,6 +30,21 @@ public:
     // a profile file: not a regular file, or larger than kMostBytes. A
     // missing file passes (it reads as all defaults).
     static void check(const QString& path);
+
+    // One reading of a file for several values: the file is read once, when
+    // readAll() is called, and each value comes as read() would give it.
+    class Reading {
+    public:
+        QString value(const QString& section, const QString& key, const QString& defaultValue,
+                      int limit = kWhole) const;
+
+    private:
+        friend class ProfileFile;
+        struct Contents;
+        std::shared_ptr<const Contents> m_contents;
+    };
+    // Throws as check() does; a missing file reads as all defaults.
+    static Reading readAll(const QString& path);
 
     // The value, or defaultValue when the file, section or key is absent or
     // the file cannot be read.

@@ -99,19 +99,24 @@ void TransferEngine::wake()
     [[maybe_unused]] const ssize_t written = ::write(m_wakeup, &one, sizeof one);
 }
 
-// Network thread: curl says which socket to watch for what.
-int TransferEngine::onSocket(CURL*, int socket, int what, void* engine, void*)
+// Network thread: curl says which socket to watch for what. A socket curl
+// has not named before carries no mark yet: it is added, then marked.
+int TransferEngine::onSocket(CURL*, int socket, int what, void* engine, void* known)
 {
-    const int epoll = static_cast<TransferEngine*>(engine)->m_epoll;
+    auto* self = static_cast<TransferEngine*>(engine);
     if (what == CURL_POLL_REMOVE) {
-        ::epoll_ctl(epoll, EPOLL_CTL_DEL, socket, nullptr);
+        ::epoll_ctl(self->m_epoll, EPOLL_CTL_DEL, socket, nullptr);
         return 0;
     }
     epoll_event event{};
     event.events = (what & CURL_POLL_IN ? EPOLLIN : 0u) | (what & CURL_POLL_OUT ? EPOLLOUT : 0u);
     event.data.fd = socket;
-    if (::epoll_ctl(epoll, EPOLL_CTL_MOD, socket, &event) != 0 && errno == ENOENT)
-        ::epoll_ctl(epoll, EPOLL_CTL_ADD, socket, &event);
+    if (known) {
+        ::epoll_ctl(self->m_epoll, EPOLL_CTL_MOD, socket, &event);
+        return 0;
+    }
+    ::epoll_ctl(self->m_epoll, EPOLL_CTL_ADD, socket, &event);
+    curl_multi_assign(self->m_multi, socket, self);
     return 0;
 }
 
@@ -186,6 +191,7 @@ void TransferEngine::collectFinished()
         const CURLcode code = message->data.result;
         curl_multi_remove_handle(m_multi, state->easy);
         state->finish(code);
+        m_finishedSoFar.fetch_add(1, std::memory_order_release);
         any = true;
     }
     if (any && !m_announcementPending.exchange(true))
