@@ -6,6 +6,7 @@
 #include "CommandLine.h"
 #include "favorites/ShortcutFile.h"
 #include "favorites/TreeConventions.h"
+#include "favorites/WebAddress.h"
 #include "lifecycle/FavoritesFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/NorvaleError.h"
@@ -73,7 +74,7 @@ int OpenFavoriteFile(int& argc, char** argv, const CommandLine& line)
             .trimmed();
     // Only web and FTP addresses: a shortcut from anywhere must not start
     // programs or open local files through the desktop's handlers.
-    if (!IsFavoriteAddress(url))
+    if (!IsWebAddress(url))
         return fail(QStringLiteral("%1 holds no web or FTP address.").arg(line.file));
     // The desktop's own opener needs no window system connection, so a
     // file manager or a terminal can use it alike; without it, Qt's.

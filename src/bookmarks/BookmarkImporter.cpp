@@ -3,6 +3,7 @@
 #include "favorites/NameCleanup.h"
 #include "favorites/ShortcutFile.h"
 #include "favorites/TreeConventions.h"
+#include "favorites/WebAddress.h"
 #include "platform/AtomicFile.h"
 #include "platform/Counted.h"
 #include "platform/FileSystem.h"
@@ -79,7 +80,7 @@ QByteArray shortcutBytes(const QString& url)
 
 bool isImportableAddress(const QString& url)
 {
-    return IsFavoriteAddress(url) && !url.contains(QLatin1Char('\n')) &&
+    return IsWebAddress(url) && !url.contains(QLatin1Char('\n')) &&
            !url.contains(QLatin1Char('\r')) && !url.contains(QChar(0));
 }
 
@@ -147,14 +148,6 @@ private:
 };
 
 } // namespace
-
-bool IsFavoriteAddress(const QString& url)
-{
-    const QString scheme = QUrl(url).scheme().toLower();
-    return !QUrl(url).host().isEmpty() &&
-           (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
-            scheme == QLatin1String("ftp") || scheme == QLatin1String("ftps"));
-}
 
 QString ImportSummary::text() const
 {

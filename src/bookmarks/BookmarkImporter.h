@@ -39,7 +39,4 @@ using ImportProgress = std::function<bool(qsizetype done, qsizetype total)>;
 ImportSummary ImportBookmarks(const BookmarkList& items, const QString& targetFolder,
                               const FileSystem& fs, const ImportProgress& progress = {});
 
-// True for the schemes a favorite may have: http, https, ftp, ftps.
-bool IsFavoriteAddress(const QString& url);
-
 } // namespace norvale

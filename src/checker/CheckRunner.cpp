@@ -4,6 +4,7 @@
 #include "favorites/FavoritesTree.h"
 #include "favorites/ShortcutFile.h"
 #include "favorites/TreeConventions.h"
+#include "favorites/WebAddress.h"
 #include "PageReading.h"
 #include "platform/Clock.h"
 #include "platform/FavoritesFence.h"
@@ -82,7 +83,7 @@ bool sameContents(const QString& a, const QString& b)
 bool movedForGood(const LinkResult& result)
 {
     return !result.EndAddress.isEmpty() && result.Permanent && result.Status == LinkResult::Alive &&
-           Probe::IsWebAddress(result.EndAddress);
+           IsWebAddress(result.EndAddress);
 }
 
 } // namespace
@@ -131,7 +132,8 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     outcome.history = current.History;
     if (current.Bypass) {
         outcome.bypassed = true;
-        m_lights.SetLinkLight({.Status = LinkResult::Unchecked}, node, current.OwnTimeout);
+        m_lights.SetLinkLight(LinkResult::Of(LinkResult::Unchecked, 0, {}), node,
+                              current.OwnTimeout);
         return outcome;
     }
     // The verdict always comes from where the redirects end.
@@ -140,7 +142,8 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
         updateAddress(check, outcome, current);
         if (current.Bypass && check.kind != RunKind::One) {
             outcome.bypassed = true;
-            m_lights.SetLinkLight({.Status = LinkResult::Unchecked}, node, current.OwnTimeout);
+            m_lights.SetLinkLight(LinkResult::Of(LinkResult::Unchecked, 0, {}), node,
+                                  current.OwnTimeout);
             return outcome;
         }
     }

@@ -1,5 +1,6 @@
 #include "IconFetcher.h"
 
+#include "favorites/WebAddress.h"
 #include "PageReading.h"
 
 #include "platform/Clock.h"
@@ -65,23 +66,6 @@ IconFetcher::IconFetcher(TransferControl& control, const FileSystem& fs, const C
     , m_clock(clock)
     , m_programFolder(std::move(programFolder))
 {}
-
-bool IconFetcher::IsWebAddress(const QString& address)
-{
-    static const QLatin1String kSchemes[] = {QLatin1String("http"), QLatin1String("https"),
-                                             QLatin1String("ftp")};
-    const qsizetype separator = address.indexOf(QLatin1String("://"));
-    if (separator <= 0)
-        return false;
-    const QString scheme = address.left(separator);
-    bool known = false;
-    for (const QLatin1String& name : kSchemes)
-        known = known || scheme.compare(name, Qt::CaseInsensitive) == 0;
-    if (!known)
-        return false;
-    const QUrl url(address);
-    return url.isValid() && !url.host().isEmpty();
-}
 
 QString IconFetcher::TimeStampName(const QDateTime& localTime)
 {

@@ -27,8 +27,6 @@ public:
     // download leaves no file behind; every download gets a file of its own.
     QString DownloadIcon(const QString& iconAddress) override;
 
-    // True for an address the fetcher will ask the network for.
-    static bool IsWebAddress(const QString& address);
     // The file name without folder and suffix: year, month, day, hour,
     // minute and second of the local time, each without leading zeros,
     // written one after the other.

@@ -108,15 +108,6 @@ Probe::Probe(TransferControl& control, const AppSettings& settings, const Clock&
     , m_clock(clock)
 {}
 
-bool Probe::IsWebAddress(const QString& url)
-{
-    for (const char* scheme : {"http://", "https://", "ftp://", "ftps://"}) {
-        if (url.startsWith(QLatin1String(scheme), Qt::CaseInsensitive))
-            return !QUrl(url, QUrl::TolerantMode).host().isEmpty();
-    }
-    return false;
-}
-
 ProbeTarget Probe::TargetFor(const QString& url, int timeoutMs, const AppSettings& settings)
 {
     ProbeTarget target;

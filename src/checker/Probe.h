@@ -31,10 +31,6 @@ public:
 
     // What a probe of url would set on the transfer control.
     static ProbeTarget TargetFor(const QString& url, int timeoutMs, const AppSettings& settings);
-    // An http, https, ftp or ftps address with a host, in any letter case:
-    // the only kind a browser opens from a page, a redirect may write into a
-    // favorite, or a report may link to.
-    static bool IsWebAddress(const QString& url);
     // The verdict on a fetch of url that was given cutMs: an answer that
     // came whole within that time is judged; a failure within it says why;
     // anything else is no answer, whatever part of an answer had arrived (a

@@ -1,5 +1,6 @@
 #include "ProbePrefetcher.h"
 
+#include "favorites/WebAddress.h"
 #include "platform/NorvaleError.h"
 
 #include "favorites/ShortcutFile.h"
@@ -194,7 +195,7 @@ void ProbePrefetcher::land(Entry& entry)
     offer(entry.host);
     const QString next = step.judged.Status == LinkResult::Alive ? step.judged.Redirect : QString();
     entry.steps.push_back(std::move(step));
-    if (!m_abandoned && Probe::IsWebAddress(next) && entry.steps.size() <= size_t(kMostRedirects)) {
+    if (!m_abandoned && IsWebAddress(next) && entry.steps.size() <= size_t(kMostRedirects)) {
         entry.url = next;
         entry.host = QUrl(next).host().toLower();
         start(entry);

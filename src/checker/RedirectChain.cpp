@@ -1,5 +1,6 @@
 #include "RedirectChain.h"
 
+#include "favorites/WebAddress.h"
 #include "platform/Transfer.h"
 #include "Probe.h"
 
@@ -57,7 +58,7 @@ LinkResult FollowToTheEnd(const QString& url, int timeoutMs, const ProbeFunction
     QString broken; // why the chain leads nowhere a browser goes
     while (result.Status == LinkResult::Alive && !result.Redirect.isEmpty()) {
         const QString target = result.Redirect;
-        if (!Probe::IsWebAddress(target)) {
+        if (!IsWebAddress(target)) {
             broken = QStringLiteral("redirect to an address a browser will not open");
             break;
         }

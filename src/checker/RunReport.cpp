@@ -1,5 +1,6 @@
 #include "RunReport.h"
 
+#include "favorites/WebAddress.h"
 #include "platform/Counted.h"
 #include "Probe.h"
 
@@ -132,7 +133,7 @@ QByteArray csv(const QList<ReportEntry>& entries)
 QString htmlAddress(const QString& address)
 {
     const QString text = address.toHtmlEscaped();
-    return Probe::IsWebAddress(address)
+    return IsWebAddress(address)
                ? QStringLiteral("<a href=\"%1\" rel=\"noreferrer\">%1</a>").arg(text)
                : text;
 }

@@ -94,7 +94,7 @@ void FavoriteEditor::takeOntoClipboard(bool cut)
     // The two top-level folders are not for moving about.
     if (!node || !node->parent())
         return;
-    m_clipboard = {true, node->key(), node->text(), node->key()};
+    m_clipboard = {true, !node->isFolder(), node->key(), node->text(), node->key()};
     if (!node->isFolder()) {
         m_clipboard.key =
             FileSystem::join(node->parent()->key(), node->text() + kShortcutExtension);
@@ -123,7 +123,7 @@ void FavoriteEditor::PasteNode()
     TreeNode* target = selected->isFolder() ? selected : selected->parent();
     if (!target)
         return;
-    const bool favorite = m_clipboard.key.endsWith(kShortcutExtension, Qt::CaseSensitive);
+    const bool favorite = m_clipboard.favorite;
     const QString destination = FileSystem::join(target->key(), m_clipboard.text) +
                                 (favorite ? kShortcutExtension : QString());
     if (!favorite && (target->key() == m_clipboard.key ||

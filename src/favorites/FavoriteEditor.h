@@ -29,7 +29,8 @@ struct EditorParts {
 // itself has left the tree.
 struct ClipboardItem {
     bool valid = false;
-    QString key; // the item's path; a favorite's ends in ".URL"
+    bool favorite = false; // a favorite, else a folder (whatever its name ends in)
+    QString key;           // the item's path; a favorite's ends in ".URL"
     QString text;
     QString file; // the item on disk: a favorite's own file, found when it was taken
 };

@@ -177,4 +177,35 @@ TEST(ParallelRun, NeverMoreThanTwoChecksAtOnceToOneHost)
     EXPECT_GE(peak, 1) << "the server saw the run";
 }
 
+// Ten good answers in a row shorten the program-wide time-out by 25 ms, and
+// four silences among ten lengthen it by 50 ms, but never below the floor
+// or beyond the ceiling.
+TEST(ParallelRun, TheThrottleKeepsTheTimeOutWithinItsLimits)
+{
+    const struct {
+        const char* name;
+        int start;
+        bool silent;
+        int after;
+    } rows[] = {
+        {"shortened", 1000, false, 975},
+        {"at the floor", 510, false, 500},
+        {"lengthened", 1000, true, 1050},
+        {"at the ceiling", 1950, true, 1950},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        CheckerRig rig;
+        rig.settings.AutoThrottle = true;
+        rig.settings.LookAgain = false;
+        rig.settings.Timeout = row.start;
+        for (int i = 0; i < 10; ++i)
+            rig.favorite(QStringLiteral("Site %1").arg(i),
+                         row.silent ? QStringLiteral("http://127.0.0.1:1/")
+                                    : titled(QStringLiteral("S%1").arg(i)));
+        rig.checkAll();
+        EXPECT_EQ(rig.settings.Timeout, row.after);
+    }
+}
+
 } // namespace

@@ -2,9 +2,11 @@
 // of what comes back.
 
 #include "checker/Probe.h"
+#include "checker/AnswerReasons.h"
 #include "checker/IconFetcher.h"
 #include "checker/PageReading.h"
 #include "CheckerRig.h"
+#include "platform/Transfer.h"
 
 #include <gmock/gmock.h>
 #include <optional>
@@ -49,7 +51,10 @@ protected:
 // Address, then "verdict|title|redirect" (Alive, Dead, Gone, No answer), time-out.
 TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
 {
-    m_settings.ParkingHost = "parking.example.test";
+    // The parking service is played by the fixture server: no name is ever
+    // looked up beyond this machine.
+    const QString parking = QStringLiteral("127.0.0.1:%1").arg(server().port());
+    m_settings.ParkingHost = parking;
     const QString longTitle(100000, 't');
     const auto raw = [](const QByteArray& answer, int trickle = 0) {
         return FixtureServer::rawPath(answer, 0, trickle);
@@ -68,8 +73,8 @@ TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
         {"/loop", "N||"},
         {raw("HTTP/1.1 302 Found\r\nContent-Length: 0\r\nLocation: /somewhere"), "N||"},
         // A parked domain is dead.
-        {raw("HTTP/1.1 302 Found\r\nLocation: http://parking.example.test/?&domain=mine\r\n"
-             "Content-Length: 0\r\n\r\n"),
+        {raw("HTTP/1.1 302 Found\r\nLocation: http://" + parking.toLatin1() +
+             "/?&domain=mine\r\nContent-Length: 0\r\n\r\n"),
          "D||"},
         {page("<meta http-equiv=\"refresh\" content=\"0; URL=http://127.0.0.1/moved\">"),
          "A||http://127.0.0.1/moved"},
@@ -104,6 +109,31 @@ TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
     ASSERT_NE(m_control.lastOutcome(), nullptr);
     EXPECT_TRUE(m_control.lastOutcome()->bodyCapped);
     EXPECT_LE(m_control.lastOutcome()->body.size(), 1 << 20) << "memory stays bounded";
+}
+
+// Failures a user can act on are named, and the ones that may pass say so
+// for the second look; looking up a name is never done for real here, so
+// that no test sends a query off this machine.
+TEST(AnswerReasons, FailuresAreNamedWithTheirKindOfTrouble)
+{
+    const struct {
+        int curlCode; // libcurl's CURLcode
+        const char* reason;
+        Trouble trouble;
+    } rows[] = {
+        {6, "host not found", Trouble::HostNotFound},       // CURLE_COULDNT_RESOLVE_HOST
+        {7, "connection refused", Trouble::Refused},        // CURLE_COULDNT_CONNECT
+        {52, "closed without an answer", Trouble::Dropped}, // CURLE_GOT_NOTHING
+        {56, "connection dropped", Trouble::Dropped},       // CURLE_RECV_ERROR
+        {47, "redirect loop", Trouble::None},               // CURLE_TOO_MANY_REDIRECTS
+    };
+    for (const auto& row : rows) {
+        TransferOutcome outcome;
+        outcome.curlCode = row.curlCode;
+        const LinkResult result = VerdictForFailure(outcome);
+        EXPECT_EQ(result.Reason, row.reason);
+        EXPECT_EQ(result.Trouble, row.trouble) << row.reason;
+    }
 }
 
 TEST(ProbeTarget, PortTimeOutAndProxyFollowTheAddressAndSettings)

@@ -204,8 +204,9 @@ TEST_F(VerdictsOverTimeTest, DeadOnlyWhenBothLimitsAreReached)
             row.moved);
         EXPECT_EQ(QFile::exists(temp.path(QStringLiteral("Favorites/%1.url").arg(row.name))),
                   !row.moved);
-        if (row.moved)
+        if (row.moved) {
             EXPECT_EQ(reasonOf(row.name), "connection refused since 1 May 2026 (3 checks)");
+        }
         QFile::remove(temp.path(QStringLiteral("Favorites/%1.url").arg(row.name)));
     }
 }

@@ -163,6 +163,16 @@ TEST_F(FavoriteEditorTest, FoldersCopyWholeButNeverIntoThemselvesAndGoneSourcesF
     m_editor.PasteNode();
     EXPECT_EQ(m_boxes.shown().size(), 2) << "the copy that stands in for it fails too";
     EXPECT_THAT(files(u"Dest"_s), IsEmpty());
+
+    // A folder whose name ends as a favorite's file does is still a folder.
+    m_temp.shortcut(u"Favorites/Old.URL/inside.url"_s);
+    m_favorites.RefreshLinks();
+    select(u"Old.URL"_s);
+    m_editor.CopyNode();
+    select(u"Dest"_s);
+    m_editor.PasteNode();
+    EXPECT_TRUE(QFile::exists(fav(u"Dest/Old.URL/inside.url"_s)));
+    EXPECT_EQ(m_boxes.shown().size(), 2);
 }
 
 TEST_F(FavoriteEditorTest, DeleteAsksAndSendsToTheTrash)

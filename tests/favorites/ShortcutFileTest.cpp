@@ -1,5 +1,6 @@
 #include "favorites/ShortcutFile.h"
 #include "favorites/IconDownloader.h"
+#include "favorites/WebAddress.h"
 #include "platform/FileSystem.h"
 #include "platform/TreeControl.h"
 #include "shell/AppSettings.h"
@@ -146,3 +147,28 @@ TEST_F(ShortcutFileTest, WebIconIsBroughtHomeAndTheFilePointedAtIt)
 }
 
 } // namespace
+
+// The one test of a web address that every part asks: the checks, the
+// icons, the reports and the import.
+TEST(WebAddress, OnlyWebAndFtpAddressesWithAHost)
+{
+    const struct {
+        const char* address;
+        bool web;
+    } rows[] = {
+        {"http://127.0.0.1/a", true},
+        {"HTTPS://Example.test/", true},
+        {"ftp://files.test/pub/x", true},
+        {"ftps://files.test/favicon.ico", true},
+        {"http://", false},
+        {"https://:443/", false},
+        {"http:example.test", false},
+        {"javascript://example.test/%0Aalert(1)", false},
+        {"file:///etc/passwd", false},
+        {"data://text/html,x", false},
+        {"place:sort=8", false},
+        {"example.test/page", false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(norvale::IsWebAddress(QString::fromLatin1(row.address)), row.web) << row.address;
+}
