@@ -15,6 +15,7 @@
 #include "platform/RegistryStore.h"
 
 #include <cstdio>
+#include <memory>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -50,16 +51,18 @@ QString favoritesFolder(const FileSystem& fs)
 int handToOpener(const QString& opener, const QString& url)
 {
     constexpr int kOpenerAnswersWithinMs = 15000;
-    auto* process = new QProcess; // never deleted: that would end a browser still running
+    auto process = std::make_unique<QProcess>();
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->start(opener, {url});
     if (!process->waitForStarted())
         return fail(QStringLiteral("%1 could not be started.").arg(opener));
-    if (!process->waitForFinished(kOpenerAnswersWithinMs))
+    if (!process->waitForFinished(kOpenerAnswersWithinMs)) {
+        // Deleting it would end the browser it waits for.
+        [[maybe_unused]] QProcess* left = process.release();
         return 0;
+    }
     if (process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0)
         return fail(QStringLiteral("No browser could open %1.").arg(url));
-    delete process;
     return 0;
 }
 

@@ -270,15 +270,15 @@ QWidget* OptionsDialog::buildScanningPage()
 }
 
 QSpinBox* OptionsDialog::addSpin(const QString& name, const QString& accessibleName,
-                                 std::pair<int, int> span, void (OptionsForm::*set)(int),
+                                 std::pair<int, int> span, std::function<void(int)> set,
                                  QWidget* parent)
 {
     auto* spin = new QSpinBox(parent);
     spin->setObjectName(name);
     spin->setAccessibleName(accessibleName);
     spin->setRange(span.first, span.second);
-    connect(spin, &QSpinBox::valueChanged, this, [this, set](int value) {
-        (m_form.*set)(value);
+    connect(spin, &QSpinBox::valueChanged, this, [this, set = std::move(set)](int value) {
+        set(value);
         refresh();
     });
     return spin;
@@ -294,11 +294,12 @@ QLayout* OptionsDialog::buildDeadAfterRow(QWidget* page)
                  QStringLiteral("A favorite whose site stays unreachable (host not "
                                 "found, refused, no answer) counts as dead once it "
                                 "failed this many checks in a row over this many days")));
-    m_deadAfterChecks =
-        addSpin(QStringLiteral("spnDeadAfterChecks"), QStringLiteral("Failed checks"),
-                {1, kMostDeadAfterChecks}, &OptionsForm::SetDeadAfterChecks, page);
-    m_deadAfterDays = addSpin(QStringLiteral("spnDeadAfterDays"), QStringLiteral("Days"),
-                              {0, kMostDeadAfterDays}, &OptionsForm::SetDeadAfterDays, page);
+    m_deadAfterChecks = addSpin(
+        QStringLiteral("spnDeadAfterChecks"), QStringLiteral("Failed checks"),
+        {1, kMostDeadAfterChecks}, [this](int checks) { m_form.SetDeadAfterChecks(checks); }, page);
+    m_deadAfterDays = addSpin(
+        QStringLiteral("spnDeadAfterDays"), QStringLiteral("Days"), {0, kMostDeadAfterDays},
+        [this](int days) { m_form.SetDeadAfterDays(days); }, page);
     row->addWidget(m_deadAfterChecks);
     row->addWidget(new QLabel(QStringLiteral("checks over at least"), page));
     row->addWidget(m_deadAfterDays);

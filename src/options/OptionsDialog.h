@@ -3,6 +3,7 @@
 #include "OptionsForm.h"
 
 #include <array>
+#include <functional>
 #include <QDialog>
 
 class QAbstractButton;
@@ -56,7 +57,7 @@ private:
     QWidget* buildWaitTimeFrame(int index, QWidget* parent);
     QLayout* buildDeadAfterRow(QWidget* page);
     QSpinBox* addSpin(const QString& name, const QString& accessibleName, std::pair<int, int> span,
-                      void (OptionsForm::*set)(int), QWidget* parent);
+                      std::function<void(int)> set, QWidget* parent);
     QCheckBox* addCheck(Check box, const QString& name, const QString& caption, QWidget* parent,
                         const QString& toolTip = QString());
     QLineEdit* addText(TextBox box, const QString& name, QWidget* parent);
