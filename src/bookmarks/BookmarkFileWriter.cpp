@@ -1,5 +1,7 @@
 #include "BookmarkFileWriter.h"
 
+#include <algorithm>
+
 namespace norvale {
 
 namespace {
@@ -14,6 +16,15 @@ QString dateAttribute(const QDateTime& added)
 {
     return added.isValid() ? QStringLiteral(" ADD_DATE=\"%1\"").arg(added.toSecsSinceEpoch())
                            : QString();
+}
+
+// Four spaces a level, as browsers write it, up to a depth no reader needs
+// to see: beyond it a file of deeply nested folders would grow with the
+// square of their depth.
+QString indentFor(int depth)
+{
+    constexpr int kDeepestIndent = 32;
+    return QString(4 * std::min(depth, kDeepestIndent), QLatin1Char(' '));
 }
 
 } // namespace
@@ -34,8 +45,8 @@ QByteArray WriteBookmarkFile(const BookmarkList& items)
         // An item never sits deeper than one below the folder before it.
         const int itemDepth = std::min(item.depth, depth);
         for (; depth > itemDepth; --depth)
-            text += QString(4 * depth, QLatin1Char(' ')) + QStringLiteral("</DL><p>\n");
-        const QString indent(4 * (depth + 1), QLatin1Char(' '));
+            text += indentFor(depth) + QStringLiteral("</DL><p>\n");
+        const QString indent = indentFor(depth + 1);
         if (item.kind == BookmarkItem::Kind::Folder) {
             text += indent +
                     QStringLiteral("<DT><H3%1>%2</H3>\n")
@@ -49,7 +60,7 @@ QByteArray WriteBookmarkFile(const BookmarkList& items)
         }
     }
     for (; depth > 0; --depth)
-        text += QString(4 * depth, QLatin1Char(' ')) + QStringLiteral("</DL><p>\n");
+        text += indentFor(depth) + QStringLiteral("</DL><p>\n");
     text += QStringLiteral("</DL>\n");
     return text.toUtf8();
 }

@@ -69,8 +69,10 @@ qsizetype numericReference(QStringView text, QString& out)
 qsizetype namedReference(QStringView text, QString& out)
 {
     // Reading stops past the longest name, so a long run of letters costs little.
-    static const size_t longest = std::ranges::max(
-        kHtmlEntities | std::views::transform([](const HtmlEntity& e) { return e.name.size(); }));
+    static const size_t longest =
+        std::ranges::max_element(kHtmlEntities, {}, [](const HtmlEntity& e) {
+            return e.name.size();
+        })->name.size();
     std::string name;
     for (qsizetype at = 1; at < text.size() && isAsciiLetterOrDigit(text[at]); ++at) {
         if (name.size() == longest)
