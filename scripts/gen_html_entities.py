@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes src/checker/HtmlEntities.cpp, the table of HTML5 named character
+"""Writes src/platform/HtmlEntities.cpp, the table of HTML5 named character
 references that page titles are decoded with, from Python's own copy of the
 list (html.entities.html5). Only the names written with their ";" go in: the
 title reader leaves the legacy forms without it as they are.
@@ -10,7 +10,7 @@ Norvale never needs Python."""
 import html.entities
 import pathlib
 
-TARGET = pathlib.Path(__file__).resolve().parent.parent / "src/checker/HtmlEntities.cpp"
+TARGET = pathlib.Path(__file__).resolve().parent.parent / "src/platform/HtmlEntities.cpp"
 
 HEAD = """\
 // Written by scripts/gen_html_entities.py from Python's html.entities.html5:

@@ -1,5 +1,6 @@
 #include "BookmarkFileReader.h"
 
+#include "platform/CharacterReferences.h"
 #include "platform/TextDecoding.h"
 
 #include <limits>
@@ -241,9 +242,10 @@ private:
         m_current = {};
         m_current.kind = kind;
         m_current.depth = m_depth;
-        m_current.url = DecodeEntities(tag.attributes.value(QStringLiteral("HREF"))).trimmed();
+        m_current.url =
+            DecodeCharacterReferences(tag.attributes.value(QStringLiteral("HREF"))).trimmed();
         m_current.added =
-            dateFrom(DecodeEntities(tag.attributes.value(QStringLiteral("ADD_DATE"))));
+            dateFrom(DecodeCharacterReferences(tag.attributes.value(QStringLiteral("ADD_DATE"))));
         m_title.clear();
     }
 
@@ -252,7 +254,7 @@ private:
         if (!m_capturing)
             return;
         m_capturing = false;
-        m_current.title = DecodeEntities(m_title).simplified();
+        m_current.title = DecodeCharacterReferences(m_title).simplified();
         m_title.clear();
         m_folderPending = m_current.kind == BookmarkItem::Kind::Folder;
         m_items.append(std::move(m_current));
@@ -278,57 +280,6 @@ private:
 };
 
 } // namespace
-
-QString DecodeEntities(QStringView text)
-{
-    static const QHash<QString, QChar> named{
-        {QStringLiteral("amp"), QLatin1Char('&')},   {QStringLiteral("lt"), QLatin1Char('<')},
-        {QStringLiteral("gt"), QLatin1Char('>')},    {QStringLiteral("quot"), QLatin1Char('"')},
-        {QStringLiteral("apos"), QLatin1Char('\'')}, {QStringLiteral("nbsp"), QChar(0xa0)},
-    };
-    QString result;
-    result.reserve(text.size());
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const qsizetype amp = text.indexOf(QLatin1Char('&'), i);
-        if (amp < 0) {
-            result += text.mid(i);
-            break;
-        }
-        result += text.mid(i, amp - i);
-        // References are short; a far semicolon belongs to something else,
-        // and looking for it only nearby keeps a text of many '&' linear.
-        const qsizetype near = text.mid(amp + 1, 12).indexOf(QLatin1Char(';'));
-        if (near < 0) {
-            result += QLatin1Char('&');
-            i = amp + 1;
-            continue;
-        }
-        const qsizetype semicolon = amp + 1 + near;
-        const QStringView body = text.mid(amp + 1, semicolon - amp - 1);
-        if (body.startsWith(QLatin1Char('#'))) {
-            bool ok = false;
-            const bool hex =
-                body.size() > 1 && (body[1] == QLatin1Char('x') || body[1] == QLatin1Char('X'));
-            const uint code = body.mid(hex ? 2 : 1).toUInt(&ok, hex ? 16 : 10);
-            const bool usable =
-                ok && code != 0 && code <= 0x10ffff && !(code >= 0xd800 && code <= 0xdfff);
-            if (ok) {
-                const char32_t character = usable ? char32_t(code) : char32_t(0xfffd);
-                result += QString::fromUcs4(&character, 1);
-                i = semicolon + 1;
-                continue;
-            }
-        } else if (const auto it = named.constFind(body.toString()); it != named.cend()) {
-            result += *it;
-            i = semicolon + 1;
-            continue;
-        }
-        result += QLatin1Char('&');
-        i = amp + 1;
-    }
-    return result;
-}
 
 BookmarkList ReadBookmarkFile(QByteArray bytes)
 {

@@ -15,8 +15,4 @@ namespace norvale {
 // grow in step with the file's size, whatever it holds.
 BookmarkList ReadBookmarkFile(QByteArray bytes);
 
-// Text of a file or attribute with its character references resolved
-// (&amp; &#39; &#x27; and the common named ones).
-QString DecodeEntities(QStringView text);
-
 } // namespace norvale

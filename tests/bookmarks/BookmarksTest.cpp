@@ -52,10 +52,10 @@ const BrowserFile kBrowserFiles[] = {
      "ICON=\"data:image/png;base64,AAAA\">Tom &amp; Jerry&#39;s</A>\n"
      "        <DD>A description\n        <HR>\n    </DL><p>\n"
      "    <DT><A HREF=\"javascript:alert(1)\">Bookmarklet</A>\n"
-     "    <DT><A HREF=\"http://after.example/\">After &#x263A;</A>\n</DL>\n",
+     "    <DT><A HREF=\"http://after.example/\">After &#x263A; Caf&eacute; &#150;</A>\n</DL>\n",
      {"0 Recent = place:parent=toolbar_____", "0 F Bookmarks Toolbar",
       "1 Tom & Jerry's = https://example.org/a?x=1&y=2", "0 Bookmarklet = javascript:alert(1)",
-      u"0 After \u263a = http://after.example/"_s}},
+      u"0 After \u263a Caf\u00e9 \u2013 = http://after.example/"_s}},
     {"ChromiumLike",
      "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
      "<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n<DL><p>\n"

@@ -196,9 +196,10 @@ TEST_F(ProcessTest, InstalledProgramWritesNothingBesideItself)
         EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
         EXPECT_EQ(QFile::exists(prefix.path("data/norvale/Norvale.html")), !portable);
         EXPECT_EQ(QFile::exists(prefix.path("bin/Norvale.html")), portable);
-        if (!portable)
+        if (!portable) {
             EXPECT_THAT(QDir(prefix.path("bin")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                         ElementsAre("norvale"));
+        }
     }
 }
 
@@ -362,9 +363,10 @@ TEST_F(ProcessTest, AKilledImportLeavesOnlyWholeFavorites)
         EXPECT_TRUE(path.endsWith(".url"));
     }
     for (const QString& path : favorites(QDir::Hidden)) {
-        if (!made.contains(path))
+        if (!made.contains(path)) {
             EXPECT_TRUE(norvale::IsOwnTemporaryName(QFileInfo(path).fileName()))
                 << path.toStdString();
+        }
     }
     // What start-up does with them.
     norvale::RemoveOwnTemporaryFiles(m_favorites, true);
