@@ -7,6 +7,7 @@
 #include "platform/ProfileFile.h"
 #include "support/SmallDisk.h"
 
+#include <chrono>
 #include <gmock/gmock.h>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 #include <QTimer>
 #include <QTimeZone>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace norvale;
 using namespace norvale::test;
@@ -269,13 +271,16 @@ TEST_F(CheckRunnerTest, WhatAnotherProgramDidDuringTheCheckStands)
         const QString file = temp.path(QStringLiteral("Favorites/%1.url").arg(row.name));
         favorites.RefreshLinks();
         tree.select(NodeNamed(tree, row.name));
-        QTimer::singleShot(200, [&] {
+        // Another program, played by a thread of its own.
+        std::thread otherProgram([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
             if (row.deleteIt)
                 QFile::remove(file);
             else
                 ProfileFile::write(file, "InternetShortcut", "URL", other);
         });
         runner.CheckOneLink();
+        otherProgram.join();
         EXPECT_EQ(QFile::exists(file), !row.deleteIt);
         if (!row.deleteIt) {
             EXPECT_EQ(urlIn(row.name), other);
