@@ -157,13 +157,15 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     const bool atItsAddress = result.EndAddress.isEmpty() || outcome.addressUpdated;
     if (!result.Title.isEmpty() && result.Title != node->text() && current.Rename &&
         result.Status == LinkResult::Alive && result.Successful && atItsAddress &&
-        !IsChallengeTitle(result.Title) && changeable(check)) {
-        if (stillHolds(check, outcome.url))
-            outcome.renamed =
-                m_parts.editor.RenameLink(result.Title, node) == RenameOutcome::Renamed;
-        else
-            changedMeanwhile(m_parts.shortcuts.pathFor(check.folderPath, node),
-                             QStringLiteral("its name"));
+        !IsChallengeTitle(result.Title)) {
+        const QString path = m_parts.shortcuts.pathFor(check.folderPath, node);
+        if (changeable(check.folderPath, path)) {
+            if (stillHolds(path, outcome.url))
+                outcome.renamed =
+                    m_parts.editor.RenameLink(result.Title, node) == RenameOutcome::Renamed;
+            else
+                changedMeanwhile(path, QStringLiteral("its name"));
+        }
     }
     return outcome;
 }
@@ -172,22 +174,19 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
 // asked only before a change. A folder's answer is kept for the run
 // (finding it resolves every link on the way); every write still asks the
 // fence itself.
-bool CheckRunner::changeable(const FavoriteCheck& check)
+bool CheckRunner::changeable(const QString& folderPath, const QString& path)
 {
-    auto known = m_folderInside.constFind(check.folderPath);
+    auto known = m_folderInside.constFind(folderPath);
     if (known == m_folderInside.cend())
-        known =
-            m_folderInside.insert(check.folderPath, !FavoritesFence::leadsOut(check.folderPath));
-    const QString path = m_parts.shortcuts.pathFor(check.folderPath, check.node);
+        known = m_folderInside.insert(folderPath, !FavoritesFence::leadsOut(folderPath));
     return *known && !(QFileInfo(path).isSymLink() && FavoritesFence::leadsOut(path));
 }
 
 // Another program (the browser, a sync client) may have given the favorite
 // another address, or deleted it, while its page was fetched: what the
 // check found then belongs to an address the favorite no longer has.
-bool CheckRunner::stillHolds(const FavoriteCheck& check, const QString& url) const
+bool CheckRunner::stillHolds(const QString& path, const QString& url) const
 {
-    const QString path = m_parts.shortcuts.pathFor(check.folderPath, check.node);
     return m_parts.fs.fileExists(path) && m_parts.shortcuts.ReadUrl(path) == url;
 }
 
@@ -208,7 +207,8 @@ void CheckRunner::updateAddress(const FavoriteCheck& check, FavoriteCheckOutcome
                                 CurrentLinkSettings& current)
 {
     LinkResult& result = outcome.result;
-    if (!changeable(check)) {
+    const QString path = m_parts.shortcuts.pathFor(check.folderPath, check.node);
+    if (!changeable(check.folderPath, path)) {
         result.Reason += kLinkedOut;
         return;
     }
@@ -220,7 +220,6 @@ void CheckRunner::updateAddress(const FavoriteCheck& check, FavoriteCheckOutcome
         result.Reason += QStringLiteral(" (address kept: not one to write into a favorite)");
         return;
     }
-    const QString path = m_parts.shortcuts.pathFor(check.folderPath, check.node);
     try {
         if (!m_parts.shortcuts.ReplaceUrl(path, outcome.url, result.EndAddress)) {
             changedMeanwhile(path, QStringLiteral("its address"));
@@ -376,11 +375,11 @@ void CheckRunner::settleHistory(const FavoriteCheck& check, FavoriteCheckOutcome
     if (now != outcome.history) {
         // Nothing is written through a link out of Favorites, nor for an
         // address the favorite no longer has.
-        if (!changeable(check) || !stillHolds(check, outcome.url))
+        const QString path = m_parts.shortcuts.pathFor(check.folderPath, check.node);
+        if (!changeable(check.folderPath, path) || !stillHolds(path, outcome.url))
             return;
         try {
-            m_parts.shortcuts.WriteFailureHistory(
-                m_parts.shortcuts.pathFor(check.folderPath, check.node), now);
+            m_parts.shortcuts.WriteFailureHistory(path, now);
         } catch (const NorvaleError& error) {
             // The history stays as the file holds it; the verdict stands. A
             // favorite deleted meanwhile has nothing left to remember.

@@ -141,8 +141,8 @@ private:
 
     void updateAddress(const FavoriteCheck& check, FavoriteCheckOutcome& outcome,
                        CurrentLinkSettings& current);
-    bool changeable(const FavoriteCheck& check);
-    bool stillHolds(const FavoriteCheck& check, const QString& url) const;
+    bool changeable(const QString& folderPath, const QString& path);
+    bool stillHolds(const QString& path, const QString& url) const;
     void changedMeanwhile(const QString& path, const QString& kept) const;
     void checkInRun(const FavoriteCheck& check, Look look = Look::First);
     bool mayLookAgain(const FavoriteCheckOutcome& outcome) const;

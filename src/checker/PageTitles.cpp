@@ -6,8 +6,6 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
-#include <ranges>
-#include <string>
 
 namespace norvale {
 

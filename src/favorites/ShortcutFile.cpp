@@ -121,18 +121,22 @@ LinkInfo ShortcutFile::GetLinkInfo(const TreeControl& tree) const
     LinkInfo info;
     if (!selected || !selected->parent())
         return info;
-    const QString path = pathFor(selected->parent()->key(), selected);
     info.Name = selected->text();
-    info.URL = ProfileFile::read(path, ShortcutKeys::Standard, ShortcutKeys::Url, QString(),
-                                 ReadLimits::Url)
-                   .trimmed();
-    const QString rename = ProfileFile::read(path, ShortcutKeys::Private, ShortcutKeys::Rename,
-                                             flagText(m_settings.ChangeName), 1);
+    ProfileFile::Reading file;
+    try {
+        file = ProfileFile::readAll(pathFor(selected->parent()->key(), selected));
+    } catch (const NorvaleError&) {
+        // A file that cannot be read shows the defaults.
+    }
+    info.URL =
+        file.value(ShortcutKeys::Standard, ShortcutKeys::Url, QString(), ReadLimits::Url).trimmed();
+    const QString rename =
+        file.value(ShortcutKeys::Private, ShortcutKeys::Rename, flagText(m_settings.ChangeName), 1);
     info.Rename = numberIn(rename).value_or(m_settings.ChangeName ? 1 : 0) != 0;
-    const QString bypass = ProfileFile::read(path, ShortcutKeys::Private, ShortcutKeys::Bypass,
-                                             QStringLiteral("0"), ReadLimits::Bypass);
-    info.Bypass = numberIn(bypass).value_or(0) != 0;
-    info.History = ReadFailureHistory(path);
+    info.Bypass = numberIn(file.value(ShortcutKeys::Private, ShortcutKeys::Bypass,
+                                      QStringLiteral("0"), ReadLimits::Bypass))
+                      .value_or(0) != 0;
+    info.History = historyIn(file);
     return info;
 }
 
@@ -140,15 +144,6 @@ QString ShortcutFile::ReadIconFile(const QString& path) const
 {
     return ProfileFile::read(path, ShortcutKeys::Standard, ShortcutKeys::IconFile, QString(),
                              ReadLimits::IconFile);
-}
-
-FailureHistory ShortcutFile::ReadFailureHistory(const QString& path) const
-{
-    try {
-        return historyIn(ProfileFile::readAll(path));
-    } catch (const NorvaleError&) {
-        return {};
-    }
 }
 
 void ShortcutFile::WriteFailureHistory(const QString& path, const FailureHistory& history) const

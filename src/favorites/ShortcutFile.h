@@ -89,9 +89,6 @@ public:
     // The summary of the tree's selected favorite.
     LinkInfo GetLinkInfo(const TreeControl& tree) const;
     QString ReadIconFile(const QString& path) const;
-    // None for a file without one, or with one that does not read as a day
-    // and a count.
-    FailureHistory ReadFailureHistory(const QString& path) const;
 
     void WriteUrl(const QString& path, const QString& url) const;
     // Writes the address only while the file still holds `expected`; false

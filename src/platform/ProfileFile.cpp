@@ -282,6 +282,8 @@ ProfileFile::Reading ProfileFile::readAll(const QString& path)
 QString ProfileFile::Reading::value(const QString& section, const QString& key,
                                     const QString& defaultValue, int limit) const
 {
+    if (!m_contents)
+        return keep(defaultValue, limit);
     return keep(valueIn(m_contents->doc, section, key).value_or(defaultValue), limit);
 }
 

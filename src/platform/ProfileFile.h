@@ -32,7 +32,8 @@ public:
     static void check(const QString& path);
 
     // One reading of a file for several values: the file is read once, when
-    // readAll() is called, and each value comes as read() would give it.
+    // readAll() is called, and each value comes as read() would give it. One
+    // made without reading gives every default.
     class Reading {
     public:
         QString value(const QString& section, const QString& key, const QString& defaultValue,
