@@ -17,30 +17,22 @@ const char* const kManagedTasks[] = {
     "EB_FAVORITES_CHECK", "EB_FAVORITES_LAUNCH", "EB_FAVORITES_NEW", "EB_FAVORITES_DELETE",
     "EB_FOLDER_CHECK",    "EB_FOLDER_NEW",       "EB_FOLDER_DELETE"};
 
-template <typename Item> void SetEnabled(CommandSurface& surface, Item item, bool enabled)
-{
-    surface.setMenuItemEnabled(QLatin1String(MenuOf(item)), int(item), enabled);
-}
-
-void SetEnabled(CommandSurface& surface, ToolbarButton button, bool enabled)
-{
-    surface.setToolbarEnabled(int(button), enabled);
-}
+using C = Command;
 
 class Switcher {
 public:
     explicit Switcher(CommandSurface& surface)
         : m_surface(surface)
     {}
-    template <typename Item> void menu(std::initializer_list<Item> items)
+    void menu(const char* name, std::initializer_list<Command> commands, bool enabled = true)
     {
-        for (const Item item : items)
-            SetEnabled(m_surface, item, true);
+        for (const Command command : commands)
+            m_surface.setMenuItemEnabled(QLatin1String(name), command, enabled);
     }
-    void toolbar(std::initializer_list<ToolbarButton> buttons)
+    void toolbar(std::initializer_list<Command> commands, bool enabled = true)
     {
-        for (const ToolbarButton button : buttons)
-            SetEnabled(m_surface, button, true);
+        for (const Command command : commands)
+            m_surface.setToolbarEnabled(command, enabled);
     }
     void tasks(std::initializer_list<const char*> keys, bool available = true)
     {
@@ -54,12 +46,13 @@ private:
 
 void switchAllOff(CommandSurface& surface)
 {
-    for (int position = 1; position <= surface.toolbar().size(); ++position)
-        surface.setToolbarEnabled(position, false);
+    for (const CommandItem& button : surface.toolbar())
+        surface.setToolbarEnabled(button.command, false);
     for (const char* name : kManagedMenus) {
-        const CommandMenu* menu = surface.menu(QLatin1String(name));
-        for (int index = 1; menu && index <= menu->items.size(); ++index)
-            surface.setMenuItemEnabled(QLatin1String(name), index, false);
+        if (const CommandMenu* menu = surface.menu(QLatin1String(name))) {
+            for (const CommandItem& item : menu->items)
+                surface.setMenuItemEnabled(menu->name, item.command, false);
+        }
     }
 }
 
@@ -67,15 +60,11 @@ void switchAllOff(CommandSurface& surface)
 // copied, deleted or renamed: the commands that would do nothing are off.
 void switchOffWhatTopLevelRefuses(CommandSurface& surface)
 {
-    for (const auto item :
-         {EditMenuItem::Cut, EditMenuItem::Copy, EditMenuItem::Delete, EditMenuItem::Rename})
-        SetEnabled(surface, item, false);
-    for (const auto item : {FolderMenuItem::Cut, FolderMenuItem::Copy, FolderMenuItem::Delete,
-                            FolderMenuItem::Rename})
-        SetEnabled(surface, item, false);
-    for (const auto button : {ToolbarButton::Cut, ToolbarButton::Copy, ToolbarButton::Delete})
-        SetEnabled(surface, button, false);
-    surface.setTaskAvailable(QStringLiteral("EB_FOLDER_DELETE"), false);
+    Switcher off(surface);
+    off.menu(Menus::Edit, {C::Cut, C::Copy, C::Delete, C::Rename}, false);
+    off.menu(Menus::Folder, {C::Cut, C::Copy, C::Delete, C::Rename}, false);
+    off.toolbar({C::Cut, C::Copy, C::Delete}, false);
+    off.tasks({"EB_FOLDER_DELETE"}, false);
 }
 
 } // namespace
@@ -106,70 +95,62 @@ void UpdateCommands(CommandSurface& surface, CommandState state, const Enablemen
     for (const char* key : kManagedTasks)
         surface.setTaskAvailable(QLatin1String(key), false);
 
-    on.menu({FileMenuItem::Exit});
+    on.menu(Menus::File, {C::Exit});
     if (!context.checking)
-        on.menu({FileMenuItem::ImportBookmarks, FileMenuItem::ExportFavorites});
-    on.menu({EditMenuItem::Find, EditMenuItem::Options});
-    on.menu({NodeMenuItem::CheckFavorite, NodeMenuItem::Properties, NodeMenuItem::Launch});
-    on.toolbar({ToolbarButton::Find, ToolbarButton::Help});
+        on.menu(Menus::File, {C::ImportBookmarks, C::ExportFavorites});
+    on.menu(Menus::Edit, {C::Find, C::OptionsFromMenu});
+    on.menu(Menus::Node, {C::CheckOne, C::Properties, C::Launch});
+    on.toolbar({C::Find, C::Help});
     if (context.checking) {
-        on.toolbar({ToolbarButton::StopChecking});
-        on.menu({LinksMenuItem::Stop});
+        on.toolbar({C::Stop});
+        on.menu(Menus::Links, {C::Stop});
         on.tasks({"EB_OTHER_CHECK"}, false);
     } else {
-        on.toolbar({ToolbarButton::CheckDir});
-        on.menu({LinksMenuItem::CheckFolder});
+        on.toolbar({C::CheckFolder});
+        on.menu(Menus::Links, {C::CheckFolder});
         on.tasks({"EB_OTHER_CHECK"});
     }
 
     const bool idle = !context.checking;
     switch (state) {
     case CommandState::DeadFavoritesSelected:
-        SetEnabled(surface, LinksMenuItem::CheckAll, false);
-        SetEnabled(surface, ToolbarButton::CheckAll, false);
+        on.menu(Menus::Links, {C::CheckAll}, false);
+        on.toolbar({C::CheckAll}, false);
         on.tasks({"EB_OTHER_CHECK"}, false);
         break;
     case CommandState::RootSelected:
         if (idle) {
-            on.toolbar({ToolbarButton::CheckAll, ToolbarButton::Paste});
-            on.menu({EditMenuItem::NewFavorite, EditMenuItem::NewFolder, EditMenuItem::Paste});
-            on.menu({LinksMenuItem::CheckAll, LinksMenuItem::CheckFolder, LinksMenuItem::Refresh});
-            on.menu({FolderMenuItem::NewFavorite, FolderMenuItem::NewFolder,
-                     FolderMenuItem::CheckFolder, FolderMenuItem::Paste});
+            on.toolbar({C::CheckAll, C::Paste});
+            on.menu(Menus::Edit, {C::NewFavorite, C::NewFolder, C::Paste});
+            on.menu(Menus::Links, {C::CheckAll, C::CheckFolder, C::Refresh});
+            on.menu(Menus::Folder, {C::NewFavorite, C::NewFolder, C::CheckFolder, C::Paste});
             on.tasks({"EB_FOLDER_CHECK", "EB_FOLDER_NEW", "EB_FAVORITES_NEW"});
         }
         break;
     case CommandState::FavoriteSelected:
         if (idle) {
-            on.toolbar({ToolbarButton::CheckAll, ToolbarButton::CheckOne, ToolbarButton::Copy,
-                        ToolbarButton::Cut, ToolbarButton::Delete, ToolbarButton::Paste,
-                        ToolbarButton::Properties});
-            on.menu({EditMenuItem::Copy, EditMenuItem::Cut, EditMenuItem::Delete,
-                     EditMenuItem::NewFavorite, EditMenuItem::NewFolder, EditMenuItem::Paste,
-                     EditMenuItem::Rename});
-            on.menu({LinksMenuItem::CheckAll, LinksMenuItem::CheckFolder, LinksMenuItem::CheckOne,
-                     LinksMenuItem::Refresh});
-            on.menu({NodeMenuItem::Copy, NodeMenuItem::Cut, NodeMenuItem::Delete,
-                     NodeMenuItem::NewFavorite, NodeMenuItem::NewFolder, NodeMenuItem::Paste,
-                     NodeMenuItem::Rename});
+            on.toolbar(
+                {C::CheckAll, C::CheckOne, C::Copy, C::Cut, C::Delete, C::Paste, C::Properties});
+            on.menu(Menus::Edit, {C::Copy, C::Cut, C::Delete, C::NewFavorite, C::NewFolder,
+                                  C::Paste, C::Rename});
+            on.menu(Menus::Links, {C::CheckAll, C::CheckFolder, C::CheckOne, C::Refresh});
+            on.menu(Menus::Node, {C::Copy, C::Cut, C::Delete, C::NewFavorite, C::NewFolder,
+                                  C::Paste, C::Rename});
             on.tasks({"EB_FAVORITES_CHECK", "EB_FOLDER_CHECK", "EB_FAVORITES_DELETE",
                       "EB_FAVORITES_NEW"});
         }
-        on.menu({LinksMenuItem::Launch, LinksMenuItem::Properties});
-        on.toolbar({ToolbarButton::LaunchLink});
+        on.menu(Menus::Links, {C::Launch, C::PropertiesOfFavorite});
+        on.toolbar({C::Launch});
         on.tasks({"EB_FAVORITES_LAUNCH"});
         break;
     case CommandState::FolderSelected:
         if (idle) {
-            on.toolbar({ToolbarButton::CheckAll, ToolbarButton::Copy, ToolbarButton::Cut,
-                        ToolbarButton::Delete, ToolbarButton::Paste});
-            on.menu({EditMenuItem::Copy, EditMenuItem::Cut, EditMenuItem::Delete,
-                     EditMenuItem::NewFavorite, EditMenuItem::NewFolder, EditMenuItem::Paste,
-                     EditMenuItem::Rename});
-            on.menu({LinksMenuItem::CheckAll, LinksMenuItem::CheckFolder, LinksMenuItem::Refresh});
-            on.menu({FolderMenuItem::CheckFolder, FolderMenuItem::Copy, FolderMenuItem::Cut,
-                     FolderMenuItem::Delete, FolderMenuItem::NewFavorite, FolderMenuItem::NewFolder,
-                     FolderMenuItem::Paste, FolderMenuItem::Rename});
+            on.toolbar({C::CheckAll, C::Copy, C::Cut, C::Delete, C::Paste});
+            on.menu(Menus::Edit, {C::Copy, C::Cut, C::Delete, C::NewFavorite, C::NewFolder,
+                                  C::Paste, C::Rename});
+            on.menu(Menus::Links, {C::CheckAll, C::CheckFolder, C::Refresh});
+            on.menu(Menus::Folder, {C::CheckFolder, C::Copy, C::Cut, C::Delete, C::NewFavorite,
+                                    C::NewFolder, C::Paste, C::Rename});
             on.tasks({"EB_FOLDER_CHECK", "EB_FOLDER_DELETE", "EB_FOLDER_NEW", "EB_FAVORITES_NEW"});
         }
         break;

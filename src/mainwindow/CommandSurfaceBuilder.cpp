@@ -14,8 +14,15 @@ CommandItem item(const char* caption, Command command, ImageKey icon = ImageKey:
     result.caption = QString::fromUtf8(caption);
     result.icon = icon;
     result.shortcut = QString::fromUtf8(shortcut);
-    result.command = int(command);
+    result.command = command;
     return result;
+}
+
+// An item kept in its menu's shape but never shown.
+CommandItem hidden(CommandItem item)
+{
+    item.visible = false;
+    return item;
 }
 
 CommandItem separator()
@@ -32,7 +39,7 @@ CommandItem button(const char* key, const char* tooltip, ImageKey icon, Command 
     result.key = QString::fromUtf8(key);
     result.tooltip = QString::fromUtf8(tooltip);
     result.icon = icon;
-    result.command = int(command);
+    result.command = command;
     return result;
 }
 
@@ -42,7 +49,7 @@ TaskItem task(const char* key, const char* text, ImageKey icon, Command command)
     result.key = QString::fromUtf8(key);
     result.text = QString::fromUtf8(text);
     result.icon = icon;
-    result.command = int(command);
+    result.command = command;
     return result;
 }
 
@@ -53,7 +60,7 @@ TaskItem detail(int number)
     result.text = QStringLiteral(" ");
     result.kind = TaskItemKind::Text;
     // The second line, when it shows a favorite's address, launches it.
-    result.command = int(number == 2 ? Command::LaunchFromDetails : Command::None);
+    result.command = number == 2 ? Command::LaunchFromDetails : Command::None;
     return result;
 }
 
@@ -97,21 +104,19 @@ void BuildCommandSurface(CommandSurface& surface)
                           item("&About Norvale", Command::About),
                           item("&Brimwick Software", Command::MakerSite),
                           item("&Donate!", Command::Donate, ImageKey::CheckAll)}));
-    CommandMenu node = menu(Menus::Node, " ",
-                            {item("&Check Favorite", Command::CheckOne, ImageKey::CheckAll),
-                             item("&Launch Favorite", Command::Launch, ImageKey::Launch),
-                             separator(), item("Cu&t", Command::Cut, ImageKey::Cut),
-                             item("&Copy", Command::Copy, ImageKey::Copy),
-                             item("&Paste", Command::Paste, ImageKey::Paste), separator(),
-                             item("New Folder", Command::NewFolder, ImageKey::Folder),
-                             item("New Favorite", Command::NewFavorite, ImageKey::IeLogo),
-                             separator(), item("&Delete", Command::Delete, ImageKey::Delete),
-                             item("&Rename", Command::Rename, ImageKey::Rename), separator(),
-                             item("&Properties", Command::Properties, ImageKey::Properties)},
-                            true);
     // A favorite's menu never offers Paste.
-    node.items[int(NodeMenuItem::Paste) - 1].visible = false;
-    surface.addMenu(node);
+    surface.addMenu(menu(Menus::Node, " ",
+                         {item("&Check Favorite", Command::CheckOne, ImageKey::CheckAll),
+                          item("&Launch Favorite", Command::Launch, ImageKey::Launch), separator(),
+                          item("Cu&t", Command::Cut, ImageKey::Cut),
+                          item("&Copy", Command::Copy, ImageKey::Copy),
+                          hidden(item("&Paste", Command::Paste, ImageKey::Paste)), separator(),
+                          item("New Folder", Command::NewFolder, ImageKey::Folder),
+                          item("New Favorite", Command::NewFavorite, ImageKey::IeLogo), separator(),
+                          item("&Delete", Command::Delete, ImageKey::Delete),
+                          item("&Rename", Command::Rename, ImageKey::Rename), separator(),
+                          item("&Properties", Command::Properties, ImageKey::Properties)},
+                         true));
     surface.addMenu(
         menu(Menus::Folder, " ",
              {item("Check Favorites in This &Directory", Command::CheckFolder, ImageKey::CheckDir),

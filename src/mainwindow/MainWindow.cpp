@@ -74,7 +74,7 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
     m_taskPane = new TaskPane(surface, m_pictures, m_splitter);
     connect(m_taskPane, &TaskPane::itemClicked, this, [this](const QString& key) {
         if (const TaskItem* item = m_surface.taskItem(key); item && item->available)
-            Q_EMIT commandRequested(Command(item->command));
+            Q_EMIT commandRequested(item->command);
     });
 
     m_treeView = new FavoritesTreeView(m_splitter);
@@ -185,7 +185,7 @@ QAction* MainWindow::actionFor(const CommandItem& item)
         action->setIcon(m_pictures.value(position));
     if (!item.shortcut.isEmpty())
         action->setShortcut(QKeySequence(item.shortcut));
-    const Command command = Command(item.command);
+    const Command command = item.command;
     connect(action, &QAction::triggered, this,
             [this, command] { Q_EMIT commandRequested(command); });
     return action;

@@ -1,5 +1,7 @@
 #include "CommandSurface.h"
 
+#include <algorithm>
+
 namespace norvale {
 
 CommandSurface::CommandSurface(QObject* parent)
@@ -51,15 +53,29 @@ const CommandMenu* CommandSurface::menu(const QString& name) const
     return nullptr;
 }
 
-const CommandItem* CommandSurface::menuItem(const QString& menu, int index) const
+namespace {
+
+const CommandItem* FindCommand(const QList<CommandItem>& items, Command command)
 {
-    const CommandMenu* found = this->menu(menu);
-    return found && index >= 1 && index <= found->items.size() ? &found->items[index - 1] : nullptr;
+    if (command == Command::None)
+        return nullptr; // separators and the like
+    const auto found = std::find_if(items.begin(), items.end(), [command](const CommandItem& item) {
+        return item.command == command;
+    });
+    return found != items.end() ? &*found : nullptr;
 }
 
-const CommandItem* CommandSurface::toolbarButton(int position) const
+} // namespace
+
+const CommandItem* CommandSurface::menuItem(const QString& menu, Command command) const
 {
-    return position >= 1 && position <= m_toolbar.size() ? &m_toolbar[position - 1] : nullptr;
+    const CommandMenu* found = this->menu(menu);
+    return found ? FindCommand(found->items, command) : nullptr;
+}
+
+const CommandItem* CommandSurface::toolbarButton(Command command) const
+{
+    return FindCommand(m_toolbar, command);
 }
 
 const TaskItem* CommandSurface::taskItem(const QString& key) const
@@ -73,9 +89,9 @@ const TaskItem* CommandSurface::taskItem(const QString& key) const
     return nullptr;
 }
 
-CommandItem* CommandSurface::findMenuItem(const QString& menu, int index)
+CommandItem* CommandSurface::findMenuItem(const QString& menu, Command command)
 {
-    return const_cast<CommandItem*>(std::as_const(*this).menuItem(menu, index));
+    return const_cast<CommandItem*>(std::as_const(*this).menuItem(menu, command));
 }
 
 TaskItem* CommandSurface::findTaskItem(const QString& key)
@@ -91,18 +107,18 @@ void CommandSurface::touched()
         Q_EMIT changed();
 }
 
-void CommandSurface::setMenuItemEnabled(const QString& menu, int index, bool enabled)
+void CommandSurface::setMenuItemEnabled(const QString& menu, Command command, bool enabled)
 {
-    if (CommandItem* item = findMenuItem(menu, index)) {
+    if (CommandItem* item = findMenuItem(menu, command)) {
         item->enabled = enabled;
         touched();
     }
 }
 
-void CommandSurface::setToolbarEnabled(int position, bool enabled)
+void CommandSurface::setToolbarEnabled(Command command, bool enabled)
 {
-    if (position >= 1 && position <= m_toolbar.size()) {
-        m_toolbar[position - 1].enabled = enabled;
+    if (auto* button = const_cast<CommandItem*>(toolbarButton(command))) {
+        button->enabled = enabled;
         touched();
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Command.h"
 #include "ImageList.h"
 
 #include <QList>
@@ -8,8 +9,9 @@
 
 namespace norvale {
 
-// A menu item or a toolbar button. Menu items are addressed by their index
-// in their menu (from 1), toolbar buttons by position (from 1) and key.
+// A menu item or a toolbar button. Each is addressed by the command it runs,
+// which is unique within its menu and on the toolbar, so that adding an item
+// moves nothing that addresses the others.
 struct CommandItem {
     QString key; // toolbar buttons only
     QString caption;
@@ -19,7 +21,7 @@ struct CommandItem {
     bool separator = false;
     bool enabled = true;
     bool visible = true;
-    int command = 0; // what a click runs; 0 runs nothing
+    Command command = Command::None; // what a click runs
 };
 
 struct CommandMenu {
@@ -39,7 +41,7 @@ struct TaskItem {
     bool available = true;
     QString tooltip; // the item's second text
     bool bold = false;
-    int command = 0;
+    Command command = Command::None;
 };
 
 struct TaskGroup {
@@ -66,12 +68,12 @@ public:
     const QList<TaskGroup>& taskGroups() const { return m_groups; }
 
     const CommandMenu* menu(const QString& name) const;
-    const CommandItem* menuItem(const QString& menu, int index) const;
-    const CommandItem* toolbarButton(int position) const;
+    const CommandItem* menuItem(const QString& menu, Command command) const;
+    const CommandItem* toolbarButton(Command command) const;
     const TaskItem* taskItem(const QString& key) const;
 
-    void setMenuItemEnabled(const QString& menu, int index, bool enabled);
-    void setToolbarEnabled(int position, bool enabled);
+    void setMenuItemEnabled(const QString& menu, Command command, bool enabled);
+    void setToolbarEnabled(Command command, bool enabled);
     void setTaskAvailable(const QString& key, bool available);
     void setTaskText(const QString& key, const QString& text);
     void setTaskTooltip(const QString& key, const QString& tooltip);
@@ -88,7 +90,7 @@ Q_SIGNALS:
     void rebuilt();
 
 private:
-    CommandItem* findMenuItem(const QString& menu, int index);
+    CommandItem* findMenuItem(const QString& menu, Command command);
     TaskItem* findTaskItem(const QString& key);
     void touched();
     void restructured();

@@ -11,28 +11,89 @@ using namespace norvale;
 
 namespace {
 
-// The enablement table, one row a place (the toolbar, a menu by name, the
-// task pane): each command's position, index or key, then whether it is on
-// ('x') in states 1-4 idle, 1-4 during a run, and state 5.
-const std::pair<const char*, const char*> kTable[] = {
-    {"toolbar", "1 -xxx----- 2 --x------ 3 xxxx----- 4 ----xxxxx 6 --x---x-- 7 xxxxxxxxx "
-                "8 --x------ 10 --xx----- 11 --xx----- 12 -xxx----- 13 --xx----- 15 xxxxxxxxx"},
-    {"mnuFileMenu", "1 xxxx----- 2 xxxx----- 4 xxxxxxxxx"},
-    {"mnuEditMenu", "1 --xx----- 2 --xx----- 3 -xxx----- 5 -xxx----- 6 -xxx----- 8 --xx----- "
-                    "9 --xx----- 11 xxxxxxxxx 13 xxxxxxxxx"},
-    {"mnuLinksMenu", "1 -xxx----- 2 --x------ 3 xxxx----- 4 ----xxxxx 6 --x---x-- 8 -xxx----- "
-                     "10 --x---x--"},
-    {"mnuNodePopup", "1 xxxxxxxxx 2 xxxxxxxxx 4 --x------ 5 --x------ 6 --x------ 8 --x------ "
-                     "9 --x------ 11 --x------ 12 --x------ 14 xxxxxxxxx"},
-    {"mnuFolderPopup", "1 -x-x----- 3 ---x----- 4 ---x----- 5 -x-x----- 7 -x-x----- "
-                       "8 -x-x----- 10 ---x----- 11 ---x-----"},
-    {"task", "EB_FAVORITES_CHECK --x------ EB_FAVORITES_LAUNCH --x---x-- "
-             "EB_FAVORITES_NEW -xxx----- EB_FAVORITES_DELETE --x------ EB_FOLDER_CHECK -xxx----- "
-             "EB_FOLDER_NEW -x-x----- EB_FOLDER_DELETE ---x----- EB_OTHER_CHECK -xxx----- "
-             "EB_OTHER_FIND xxxxxxxxx EB_OTHER_PROPERTIES xxxxxxxxx EB_OTHER_REFRESH xxxxxxxxx "
-             "EB_OTHER_HELP xxxxxxxxx"},
-    {"mnuHelpMenu", "1 xxxxxxxxx 2 xxxxxxxxx 3 xxxxxxxxx 4 xxxxxxxxx 5 xxxxxxxxx"},
-    {"mnuDeadPopup", "1 xxxxxxxxx 2 xxxxxxxxx 3 xxxxxxxxx 4 xxxxxxxxx 5 xxxxxxxxx 6 xxxxxxxxx"}};
+using C = Command;
+
+// One row of the enablement table: a command in a place (the toolbar, a
+// menu by name, or a task by key), then whether it is on ('x') in states
+// 1-4 idle, 1-4 during a run, and state 5.
+struct Row {
+    const char* place;
+    C command;
+    const char* columns;
+    const char* task = nullptr; // the task pane's items go by key
+};
+
+const char* const kToolbar = "toolbar";
+const Row kTable[] = {{kToolbar, C::CheckAll, "-xxx-----"},
+                      {kToolbar, C::CheckOne, "--x------"},
+                      {kToolbar, C::CheckFolder, "xxxx-----"},
+                      {kToolbar, C::Stop, "----xxxxx"},
+                      {kToolbar, C::Launch, "--x---x--"},
+                      {kToolbar, C::Find, "xxxxxxxxx"},
+                      {kToolbar, C::Properties, "--x------"},
+                      {kToolbar, C::Cut, "--xx-----"},
+                      {kToolbar, C::Copy, "--xx-----"},
+                      {kToolbar, C::Paste, "-xxx-----"},
+                      {kToolbar, C::Delete, "--xx-----"},
+                      {kToolbar, C::Help, "xxxxxxxxx"},
+                      {Menus::File, C::ImportBookmarks, "xxxx-----"},
+                      {Menus::File, C::ExportFavorites, "xxxx-----"},
+                      {Menus::File, C::Exit, "xxxxxxxxx"},
+                      {Menus::Edit, C::Cut, "--xx-----"},
+                      {Menus::Edit, C::Copy, "--xx-----"},
+                      {Menus::Edit, C::Paste, "-xxx-----"},
+                      {Menus::Edit, C::NewFolder, "-xxx-----"},
+                      {Menus::Edit, C::NewFavorite, "-xxx-----"},
+                      {Menus::Edit, C::Delete, "--xx-----"},
+                      {Menus::Edit, C::Rename, "--xx-----"},
+                      {Menus::Edit, C::Find, "xxxxxxxxx"},
+                      {Menus::Edit, C::OptionsFromMenu, "xxxxxxxxx"},
+                      {Menus::Links, C::CheckAll, "-xxx-----"},
+                      {Menus::Links, C::CheckOne, "--x------"},
+                      {Menus::Links, C::CheckFolder, "xxxx-----"},
+                      {Menus::Links, C::Stop, "----xxxxx"},
+                      {Menus::Links, C::Launch, "--x---x--"},
+                      {Menus::Links, C::Refresh, "-xxx-----"},
+                      {Menus::Links, C::PropertiesOfFavorite, "--x---x--"},
+                      {Menus::Node, C::CheckOne, "xxxxxxxxx"},
+                      {Menus::Node, C::Launch, "xxxxxxxxx"},
+                      {Menus::Node, C::Cut, "--x------"},
+                      {Menus::Node, C::Copy, "--x------"},
+                      {Menus::Node, C::Paste, "--x------"},
+                      {Menus::Node, C::NewFolder, "--x------"},
+                      {Menus::Node, C::NewFavorite, "--x------"},
+                      {Menus::Node, C::Delete, "--x------"},
+                      {Menus::Node, C::Rename, "--x------"},
+                      {Menus::Node, C::Properties, "xxxxxxxxx"},
+                      {Menus::Folder, C::CheckFolder, "-x-x-----"},
+                      {Menus::Folder, C::Cut, "---x-----"},
+                      {Menus::Folder, C::Copy, "---x-----"},
+                      {Menus::Folder, C::Paste, "-x-x-----"},
+                      {Menus::Folder, C::NewFolder, "-x-x-----"},
+                      {Menus::Folder, C::NewFavorite, "-x-x-----"},
+                      {Menus::Folder, C::Delete, "---x-----"},
+                      {Menus::Folder, C::Rename, "---x-----"},
+                      {Menus::Help, C::Help, "xxxxxxxxx"},
+                      {Menus::Help, C::About, "xxxxxxxxx"},
+                      {Menus::Help, C::MakerSite, "xxxxxxxxx"},
+                      {Menus::Help, C::Donate, "xxxxxxxxx"},
+                      {Menus::Dead, C::CheckOne, "xxxxxxxxx"},
+                      {Menus::Dead, C::Cut, "xxxxxxxxx"},
+                      {Menus::Dead, C::Delete, "xxxxxxxxx"},
+                      {Menus::Dead, C::Launch, "xxxxxxxxx"},
+                      {Menus::Dead, C::Properties, "xxxxxxxxx"},
+                      {"task", C::CheckOne, "--x------", "EB_FAVORITES_CHECK"},
+                      {"task", C::Launch, "--x---x--", "EB_FAVORITES_LAUNCH"},
+                      {"task", C::NewFavorite, "-xxx-----", "EB_FAVORITES_NEW"},
+                      {"task", C::Delete, "--x------", "EB_FAVORITES_DELETE"},
+                      {"task", C::CheckFolder, "-xxx-----", "EB_FOLDER_CHECK"},
+                      {"task", C::NewFolder, "-x-x-----", "EB_FOLDER_NEW"},
+                      {"task", C::Delete, "---x-----", "EB_FOLDER_DELETE"},
+                      {"task", C::CheckAll, "-xxx-----", "EB_OTHER_CHECK"},
+                      {"task", C::Find, "xxxxxxxxx", "EB_OTHER_FIND"},
+                      {"task", C::OptionsFromTaskPane, "xxxxxxxxx", "EB_OTHER_PROPERTIES"},
+                      {"task", C::Refresh, "xxxxxxxxx", "EB_OTHER_REFRESH"},
+                      {"task", C::Help, "xxxxxxxxx", "EB_OTHER_HELP"}};
 
 class EnablementTest : public testing::Test {
 protected:
@@ -42,13 +103,34 @@ protected:
     {
         UpdateCommands(m_surface, state, {m_tree, checking, moveDead});
     }
-    // Whether the command at where / id is on.
-    bool isOn(const QString& where, const QString& id) const
+    // Whether the command in the place is on; the item must exist and run
+    // the command the row names.
+    bool isOn(const char* place, Command command) const
     {
-        if (where == "toolbar")
-            return m_surface.toolbarButton(id.toInt())->enabled;
-        return where == "task" ? m_surface.taskItem(id)->available
-                               : m_surface.menuItem(where, id.toInt())->enabled;
+        const CommandItem* item = QLatin1String(place) == QLatin1String(kToolbar)
+                                      ? m_surface.toolbarButton(command)
+                                      : m_surface.menuItem(QLatin1String(place), command);
+        EXPECT_NE(item, nullptr) << place << " has no item for command " << int(command);
+        return item && item->enabled;
+    }
+    bool isOn(const Row& row) const
+    {
+        if (!row.task)
+            return isOn(row.place, row.command);
+        const TaskItem* item = m_surface.taskItem(QLatin1String(row.task));
+        EXPECT_TRUE(item && item->command == row.command) << row.task;
+        return item && item->available;
+    }
+    // The row as a failure names it: the place and the item's caption.
+    std::string name(const Row& row) const
+    {
+        if (row.task)
+            return row.task;
+        const CommandItem* item = QLatin1String(row.place) == QLatin1String(kToolbar)
+                                      ? m_surface.toolbarButton(row.command)
+                                      : m_surface.menuItem(QLatin1String(row.place), row.command);
+        return std::string(row.place) + " " +
+               (item ? (item->key.isEmpty() ? item->caption : item->key).toStdString() : "?");
     }
 
     CommandSurface m_surface;
@@ -68,28 +150,24 @@ TEST_F(EnablementTest, EveryCommandFollowsTheTable)
                                                      {S::FavoriteSelected, true},
                                                      {S::FolderSelected, true},
                                                      {S::RunStarted, true}};
-    int seen = 0;
     for (int column = 0; column < 9; ++column) {
+        SCOPED_TRACE("state column " + std::to_string(column + 1));
         // Start from the opposite of the answer, to prove nothing lingers.
         update(column % 2 ? S::FavoriteSelected : S::FolderSelected, column < 4);
         update(columns[column].first, columns[column].second);
-        for (const auto& [where, commands] : kTable) {
-            const QStringList parts = QString(commands).split(' ');
-            for (int i = 0; i + 1 < parts.size(); i += 2) {
-                ++seen;
-                EXPECT_EQ(isOn(where, parts[i]), parts[i + 1][column] == 'x')
-                    << where << " " << parts[i].toStdString() << " column " << column + 1;
-            }
+        for (const Row& row : kTable) {
+            SCOPED_TRACE(name(row));
+            EXPECT_EQ(isOn(row), row.columns[column] == 'x');
         }
     }
-    EXPECT_EQ(seen, 9 * 72);
 }
 
 TEST_F(EnablementTest, RunStartedWithoutARunIsIdle)
 {
     update(CommandState::RunStarted, false);
-    EXPECT_TRUE(isOn("toolbar", "3") && isOn(Menus::Links, "3") && isOn("task", "EB_OTHER_CHECK"));
-    EXPECT_FALSE(isOn("toolbar", "1") || isOn("toolbar", "4"));
+    EXPECT_TRUE(isOn(kToolbar, C::CheckFolder) && isOn(Menus::Links, C::CheckFolder) &&
+                m_surface.taskItem(QStringLiteral("EB_OTHER_CHECK"))->available);
+    EXPECT_FALSE(isOn(kToolbar, C::CheckAll) || isOn(kToolbar, C::Stop));
 }
 
 TEST_F(EnablementTest, RunEndedDerivesTheStateFromTheSelection)
@@ -104,10 +182,10 @@ TEST_F(EnablementTest, RunEndedDerivesTheStateFromTheSelection)
 
     m_tree.select(root);
     update(CommandState::RunEnded, false, true);
-    EXPECT_TRUE(isOn(Menus::Folder, "5")) << "a top-level folder can be pasted into";
+    EXPECT_TRUE(isOn(Menus::Folder, C::Paste)) << "a top-level folder can be pasted into";
     m_tree.select(nullptr);
     update(CommandState::RunEnded, false, true);
-    EXPECT_TRUE(isOn("toolbar", "1")) << "after a rebuild, Check All again";
+    EXPECT_TRUE(isOn(kToolbar, C::CheckAll)) << "after a rebuild, Check All again";
 }
 
 } // namespace
