@@ -6,7 +6,7 @@
 
 #include "lifecycle/CommandController.h"
 #include "lifecycle/MainLifecycle.h"
-#include "lifecycle/ProgramServices.h"
+#include "lifecycle/ProgramParts.h"
 #include "lifecycle/TrayIcon.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -16,6 +16,7 @@
 #include "platform/TransferEngine.h"
 #include "platform/TreeControl.h"
 #include "platform/WindowFrame.h"
+#include "program/ProgramServices.h"
 #include "support/FixtureServer.h"
 
 #include <cstdio>
@@ -86,9 +87,9 @@ int main(int argc, char** argv)
     NoWindow window;
     ProgramServices services({store.fileName(), temp.filePath(QStringLiteral("program")), fs, clock,
                               boxes, images, tree, status, TransferEngine::shared()});
-    CommandController commands(services);
+    CommandController commands(commandPartsOf(services));
     TrayIcon tray;
-    MainLifecycle lifecycle({services, commands, window, nullptr, tray});
+    MainLifecycle lifecycle(lifecyclePartsOf(services, commands, window, nullptr, tray));
     if (lifecycle.load(QString()) != MainLifecycle::LoadOutcome::Running)
         return 1;
     QElapsedTimer timer;

@@ -5,7 +5,7 @@
 #include "CommandLineTasks.h"
 #include "lifecycle/CommandController.h"
 #include "lifecycle/MainLifecycle.h"
-#include "lifecycle/ProgramServices.h"
+#include "lifecycle/ProgramParts.h"
 #include "lifecycle/TrayIcon.h"
 #include "lifecycle/WindowWiring.h"
 #include "mainwindow/MainWindow.h"
@@ -22,6 +22,7 @@
 #include "platform/StatusBarModel.h"
 #include "platform/TransferEngine.h"
 #include "platform/TreeControl.h"
+#include "program/ProgramServices.h"
 
 #include <cstdio>
 #include <optional>
@@ -172,13 +173,13 @@ int main(int argc, char** argv)
                               images, tree, status, TransferEngine::shared(), &opener});
     services.favorites().setBusyIndicator(showBusyCursor);
     services.checker().setBusyIndicator(showBusyCursor);
-    CommandController commands(services, &surface);
+    CommandController commands(commandPartsOf(services), &surface);
     TrayIcon tray;
-    MainLifecycle lifecycle({services, commands, window, &chooser, tray});
+    MainLifecycle lifecycle(lifecyclePartsOf(services, commands, window, &chooser, tray));
 
     // Wired before the load, so that the tray has the window's icon when
     // the start-up's update check wants to show a balloon.
-    const WindowWiring wiring(window, services, commands, lifecycle, tray);
+    const WindowWiring wiring(window, dialogPartsOf(services), commands, lifecycle, tray);
     QObject::connect(&instance, &InstanceLock::called, &window, &MainWindow::bringForward);
     if (lifecycle.load(line.words) == MainLifecycle::LoadOutcome::FavoritesNotFound)
         return 1;

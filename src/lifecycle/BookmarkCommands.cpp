@@ -4,12 +4,18 @@
 #include "bookmarks/BookmarkExporter.h"
 #include "bookmarks/BookmarkFiles.h"
 #include "bookmarks/BookmarkImporter.h"
+#include "checker/CheckRunner.h"
 #include "CommandController.h"
+#include "favorites/FavoritesTree.h"
+#include "favorites/ShortcutFile.h"
 #include "favorites/TreeConventions.h"
 #include "platform/FileSystem.h"
+#include "platform/MessageBoxes.h"
 #include "platform/NorvaleError.h"
 #include "platform/TreeControl.h"
-#include "ProgramServices.h"
+#include "shell/AppSettings.h"
+#include "shell/ErrorLog.h"
+#include "shell/MainWindowState.h"
 
 namespace norvale {
 
@@ -37,19 +43,18 @@ const TreeNode* selectedFolder(TreeControl& tree, bool& dead)
 
 void CommandController::importBookmarks()
 {
-    if (m_services.state().Checking)
+    if (m_parts.state.Checking)
         return;
     bool dead = false;
-    const TreeNode* folder = selectedFolder(m_services.tree(), dead);
-    const QString target = folder && !dead ? folder->key() : m_services.state().FavoritesPath;
+    const TreeNode* folder = selectedFolder(m_parts.tree, dead);
+    const QString target = folder && !dead ? folder->key() : m_parts.state.FavoritesPath;
     const QString file = m_dialogs->chooseBookmarkFile(false);
     if (file.isEmpty())
         return;
     QString error;
     const auto items = LoadBookmarkFile(file, error);
     if (!items) {
-        m_services.boxes().show(
-            {error, kImportTitle, MessageIcon::Exclamation, MessageButtons::Ok});
+        m_parts.boxes.show({error, kImportTitle, MessageIcon::Exclamation, MessageButtons::Ok});
         return;
     }
     // The import runs on the window's thread; the progress dialog keeps the
@@ -61,10 +66,10 @@ void CommandController::importBookmarks()
         tell = [&progress](qsizetype done, qsizetype total) {
             return progress->advance(done, total);
         };
-    const ImportSummary summary = ImportBookmarks(*items, target, m_services.fileSystem(), tell);
+    const ImportSummary summary = ImportBookmarks(*items, target, m_parts.fileSystem, tell);
     progress.reset();
-    m_services.favorites().RefreshLinks();
-    m_services.boxes().show(
+    m_parts.favorites.RefreshLinks();
+    m_parts.boxes.show(
         {summary.text(), kImportTitle,
          summary.problems.isEmpty() ? MessageIcon::Information : MessageIcon::Exclamation,
          MessageButtons::Ok});
@@ -72,29 +77,28 @@ void CommandController::importBookmarks()
 
 void CommandController::exportFavorites()
 {
-    if (m_services.state().Checking)
+    if (m_parts.state.Checking)
         return;
     bool dead = false;
-    const TreeNode* folder = selectedFolder(m_services.tree(), dead);
+    const TreeNode* folder = selectedFolder(m_parts.tree, dead);
     // The whole tree leaves Dead Favorites out; selecting it asks for it.
     const bool whole = !folder || (!dead && !folder->parent());
-    const QString source = dead    ? m_services.favorites().deadFavoritesPath()
-                           : whole ? m_services.state().FavoritesPath
+    const QString source = dead    ? m_parts.favorites.deadFavoritesPath()
+                           : whole ? m_parts.state.FavoritesPath
                                    : folder->key();
     const QString file = m_dialogs->chooseBookmarkFile(true);
     if (file.isEmpty())
         return;
-    const BookmarkList items =
-        CollectFavorites(source, m_services.fileSystem(), 0,
-                         whole ? QStringList{kDeadFavoritesText} : QStringList{});
+    const BookmarkList items = CollectFavorites(
+        source, m_parts.fileSystem, 0, whole ? QStringList{kDeadFavoritesText} : QStringList{});
     try {
         SaveBookmarkFile(file, items);
     } catch (const NorvaleError& error) {
-        m_services.log().LogError(error, true);
+        m_parts.log.LogError(error, true);
         return;
     }
-    m_services.boxes().show({QStringLiteral("Exported %1 to %2.").arg(CountText(items), file),
-                             kExportTitle, MessageIcon::Information, MessageButtons::Ok});
+    m_parts.boxes.show({QStringLiteral("Exported %1 to %2.").arg(CountText(items), file),
+                        kExportTitle, MessageIcon::Information, MessageButtons::Ok});
 }
 
 } // namespace norvale

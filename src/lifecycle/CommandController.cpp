@@ -3,6 +3,9 @@
 
 #include "CommandController.h"
 
+#include "checker/CheckRunner.h"
+#include "favorites/FavoritesTree.h"
+#include "favorites/ShortcutFile.h"
 #include "favorites/TreeConventions.h"
 #include "FavoriteTotals.h"
 #include "mainwindow/CommandEnablement.h"
@@ -10,10 +13,13 @@
 #include "mainwindow/SelectionDetails.h"
 #include "platform/CommandSurface.h"
 #include "platform/FileSystem.h"
+#include "platform/MessageBoxes.h"
 #include "platform/StatusBarModel.h"
 #include "platform/TreeControl.h"
 #include "platform/UrlOpener.h"
-#include "ProgramServices.h"
+#include "shell/AppSettings.h"
+#include "shell/ErrorLog.h"
+#include "shell/MainWindowState.h"
 
 #include <QScopedValueRollback>
 #include <QUrl>
@@ -31,12 +37,12 @@ constexpr int kRefusalMs = 10000;
 
 } // namespace
 
-CommandController::CommandController(ProgramServices& services, CommandSurface* surface)
-    : m_services(services)
+CommandController::CommandController(CommandParts parts, CommandSurface* surface)
+    : m_parts(std::move(parts))
     , m_ownSurface(surface ? nullptr : std::make_unique<CommandSurface>())
     , m_surface(surface ? *surface : *m_ownSurface)
 {
-    m_services.checker().setCommandUpdater([this](CommandState state) { UpdateCommands(state); });
+    m_parts.checker.setCommandUpdater([this](CommandState state) { UpdateCommands(state); });
     watchTree();
 }
 
@@ -44,7 +50,7 @@ CommandController::~CommandController() = default;
 
 void CommandController::start()
 {
-    TreeControl& tree = m_services.tree();
+    TreeControl& tree = m_parts.tree;
     // The Favorites folder is selected at start, so that Check All works on
     // the first click.
     tree.select(rootNode());
@@ -70,16 +76,16 @@ void CommandController::UpdateCommands(CommandState state)
 
 EnablementContext CommandController::enablement() const
 {
-    return {m_services.tree(), m_services.state().Checking, m_services.settings().MoveDead};
+    return {m_parts.tree, m_parts.state.Checking, m_parts.settings.MoveDead};
 }
 
 void CommandController::watchTree()
 {
-    TreeControl& tree = m_services.tree();
+    TreeControl& tree = m_parts.tree;
     QObject::connect(&tree, &TreeControl::selectionChanged, &m_treeWatch,
                      [this](TreeNode* node) { selectionChanged(node); });
     QObject::connect(&tree, &TreeControl::aboutToReset, &m_treeWatch,
-                     [this] { m_kept = PlaceOf(m_services.tree().selectedItem()); });
+                     [this] { m_kept = PlaceOf(m_parts.tree.selectedItem()); });
     QObject::connect(&tree, &TreeControl::resetDone, &m_treeWatch, [this] { restoreSelection(); });
 }
 
@@ -91,8 +97,8 @@ void CommandController::selectionChanged(TreeNode* node)
 
 TreeNode* CommandController::rootNode() const
 {
-    TreeNode* root = m_services.tree().findByKey(m_services.state().FavoritesPath);
-    return root ? root : m_services.tree().node(1);
+    TreeNode* root = m_parts.tree.findByKey(m_parts.state.FavoritesPath);
+    return root ? root : m_parts.tree.node(1);
 }
 
 // After a rebuild the node that was selected is selected again, found by
@@ -102,24 +108,23 @@ TreeNode* CommandController::rootNode() const
 void CommandController::restoreSelection()
 {
     const QList<NodePath> kept = std::exchange(m_kept, {});
-    if (!m_running || m_services.tree().count() == 0)
+    if (!m_running || m_parts.tree.count() == 0)
         return;
     showTotals();
     TreeNode* node = nullptr;
     for (const NodePath& path : kept) {
-        if ((node = FindByPath(m_services.tree(), path)))
+        if ((node = FindByPath(m_parts.tree, path)))
             break;
     }
-    const QScopedValueRollback quiet(m_quietSelection, m_services.state().Checking);
-    m_services.tree().select(node ? node : rootNode());
+    const QScopedValueRollback quiet(m_quietSelection, m_parts.state.Checking);
+    m_parts.tree.select(node ? node : rootNode());
 }
 
 // The totals follow every change to the tree: a rebuild, and the end of
 // every command (a paste, a delete, a new item, an import).
 void CommandController::showTotals()
 {
-    m_services.status().setPanelText(
-        1, FavoriteTotalsText(m_services.tree(), m_services.state().FavoritesPath));
+    m_parts.status.setPanelText(1, FavoriteTotalsText(m_parts.tree, m_parts.state.FavoritesPath));
 }
 
 // Shows the selected node's details, status and commands, selecting the
@@ -127,12 +132,12 @@ void CommandController::showTotals()
 void CommandController::showSelection()
 {
     showTotals();
-    if (TreeNode* node = m_services.tree().selectedItem()) {
+    if (TreeNode* node = m_parts.tree.selectedItem()) {
         ShowNodeDetails(node);
         return;
     }
     if (TreeNode* root = rootNode()) {
-        m_services.tree().select(root);
+        m_parts.tree.select(root);
         return;
     }
     norvale::UpdateCommands(m_surface, CommandState::RunEnded, enablement());
@@ -140,18 +145,18 @@ void CommandController::showSelection()
 
 void CommandController::ShowNodeDetails(TreeNode* node)
 {
-    DetailsContext context{m_services.tree(),
+    DetailsContext context{m_parts.tree,
                            m_surface,
-                           m_services.status(),
-                           m_services.shortcuts(),
+                           m_parts.status,
+                           m_parts.shortcuts,
                            [this](CommandState state) { UpdateCommands(state); },
-                           [this] { return m_services.settings().MoveDead; }};
+                           [this] { return m_parts.settings.MoveDead; }};
     norvale::ShowNodeDetails(node, context);
 }
 
 ContextMenu CommandController::chooseContextMenu()
 {
-    const ContextMenu choice = ChooseContextMenu(m_services.tree(), m_services.state().Checking);
+    const ContextMenu choice = ChooseContextMenu(m_parts.tree, m_parts.state.Checking);
     if (choice == ContextMenu::RootFolder)
         UpdateCommands(CommandState::RootSelected);
     return choice;
@@ -160,7 +165,7 @@ ContextMenu CommandController::chooseContextMenu()
 void CommandController::labelEdited(TreeNode* node, const QString& text)
 {
     Q_UNUSED(node); // the edit always concerns the selected node
-    if (TreeNode* selected = m_services.tree().selectedItem()) {
+    if (TreeNode* selected = m_parts.tree.selectedItem()) {
         renameNode(text, selected);
         showSelection();
     }
@@ -168,7 +173,7 @@ void CommandController::labelEdited(TreeNode* node, const QString& text)
 
 RenameOutcome CommandController::renameNode(const QString& newName, TreeNode* node)
 {
-    const RenameOutcome outcome = m_services.editor().RenameLink(newName, node);
+    const RenameOutcome outcome = m_parts.editor.RenameLink(newName, node);
     const QString name = newName.trimmed();
     QString reason;
     switch (outcome) {
@@ -188,32 +193,32 @@ RenameOutcome CommandController::renameNode(const QString& newName, TreeNode* no
     // A rename that went through takes away an earlier refusal's reason,
     // which would otherwise speak of this one.
     if (!reason.isEmpty())
-        m_services.status().showMessage(reason, kRefusalMs);
+        m_parts.status.showMessage(reason, kRefusalMs);
     else if (outcome == RenameOutcome::Renamed)
-        m_services.status().showMessage(QString(), 0);
+        m_parts.status.showMessage(QString(), 0);
     return outcome;
 }
 
 void CommandController::openHelp()
 {
     // No help file, no message: the command simply does nothing.
-    const QString help = FileSystem::join(m_services.programFolder(), kHelpFile);
-    if (m_services.fileSystem().fileExists(help))
+    const QString help = FileSystem::join(m_parts.programFolder, kHelpFile);
+    if (m_parts.fileSystem.fileExists(help))
         openAddress(QUrl::fromLocalFile(help).toString());
 }
 
 void CommandController::openAddress(const QString& address)
 {
-    if (UrlOpener* opener = m_services.opener())
+    if (UrlOpener* opener = m_parts.opener)
         opener->open(address);
 }
 
 void CommandController::runOptions(Command command)
 {
-    const bool moveDead = m_services.settings().MoveDead;
+    const bool moveDead = m_parts.settings.MoveDead;
     m_dialogs->options(command);
-    if (m_services.settings().MoveDead != moveDead)
-        m_services.favorites().RefreshLinks();
+    if (m_parts.settings.MoveDead != moveDead)
+        m_parts.favorites.RefreshLinks();
 }
 
 void CommandController::RunCommand(Command command)
@@ -221,13 +226,13 @@ void CommandController::RunCommand(Command command)
     runCommand(command);
     // Whatever the command changed (a node cut, deleted or renamed, a file
     // rewritten, the tree rebuilt), the window describes the selection again.
-    if (command != Command::Exit && m_running && !m_services.state().Checking)
+    if (command != Command::Exit && m_running && !m_parts.state.Checking)
         showSelection();
 }
 
 void CommandController::runCommand(Command command)
 {
-    TreeNode* selected = m_services.tree().selectedItem();
+    TreeNode* selected = m_parts.tree.selectedItem();
     switch (command) {
     case Command::None:
         break;
@@ -235,13 +240,13 @@ void CommandController::runCommand(Command command)
         m_dialogs->close();
         break;
     case Command::Cut:
-        m_services.editor().CutNode();
+        m_parts.editor.CutNode();
         break;
     case Command::Copy:
-        m_services.editor().CopyNode();
+        m_parts.editor.CopyNode();
         break;
     case Command::Paste:
-        m_services.editor().PasteNode();
+        m_parts.editor.PasteNode();
         break;
     case Command::NewFolder:
         m_dialogs->newFolder();
@@ -250,7 +255,7 @@ void CommandController::runCommand(Command command)
         m_dialogs->newFavorite();
         break;
     case Command::Delete:
-        m_services.editor().DeleteNode();
+        m_parts.editor.DeleteNode();
         break;
     case Command::Rename:
         m_dialogs->startRename();
@@ -268,24 +273,24 @@ void CommandController::runCommand(Command command)
             runOptions(Command::Properties);
         break;
     case Command::CheckAll:
-        m_services.checker().CheckAllLinks();
+        m_parts.checker.CheckAllLinks();
         break;
     case Command::CheckOne:
-        m_services.checker().CheckOneLink();
+        m_parts.checker.CheckOneLink();
         showSelection(); // the details tell the new status's reason
         break;
     case Command::CheckFolder:
-        m_services.checker().CheckFolderLinks(selected);
+        m_parts.checker.CheckFolderLinks(selected);
         break;
     case Command::Stop:
-        m_services.checker().stop();
+        m_parts.checker.stop();
         break;
     case Command::Launch:
     case Command::LaunchFromDetails:
-        m_services.editor().LaunchFavorite();
+        m_parts.editor.LaunchFavorite();
         break;
     case Command::Refresh:
-        m_services.favorites().RefreshLinks();
+        m_parts.favorites.RefreshLinks();
         break;
     case Command::Help:
         openHelp();

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "favorites/FavoriteEditor.h"
+#include "lifecycle/WindowDialogs.h"
 #include "mainwindow/Commands.h"
 #include "mainwindow/NodePath.h"
 #include "mainwindow/TreeInteraction.h"
 #include "shell/CommandState.h"
-#include "WindowDialogs.h"
 
 #include <memory>
 #include <QList>
@@ -14,10 +14,37 @@
 
 namespace norvale {
 
+struct AppSettings;
+class CheckRunner;
 class CommandSurface;
-class ProgramServices;
+class ErrorLog;
+class FavoritesTree;
+class FileSystem;
+class MessageBoxes;
+class ShortcutFile;
+class StatusBarModel;
+class TreeControl;
 class TreeNode;
+class UrlOpener;
 struct EnablementContext;
+struct MainWindowState;
+
+// The program's parts the commands work with.
+struct CommandParts {
+    AppSettings& settings;
+    MainWindowState& state;
+    TreeControl& tree;
+    StatusBarModel& status;
+    FavoritesTree& favorites;
+    FavoriteEditor& editor;
+    ShortcutFile& shortcuts;
+    CheckRunner& checker;
+    MessageBoxes& boxes;
+    ErrorLog& log;
+    const FileSystem& fileSystem;
+    QString programFolder;
+    UrlOpener* opener = nullptr; // launches favorites; none in tests
+};
 
 // Runs the window's commands, clicks and label edits, and keeps the
 // commands' enablement and the details in step with the selection.
@@ -29,7 +56,7 @@ struct EnablementContext;
 class CommandController {
 public:
     // The window's command surface, or one of its own when none is given.
-    explicit CommandController(ProgramServices& services, CommandSurface* surface = nullptr);
+    explicit CommandController(CommandParts parts, CommandSurface* surface = nullptr);
     ~CommandController();
     CommandController(const CommandController&) = delete;
     CommandController& operator=(const CommandController&) = delete;
@@ -67,7 +94,7 @@ private:
     TreeNode* rootNode() const;
     EnablementContext enablement() const;
 
-    ProgramServices& m_services;
+    CommandParts m_parts;
     std::unique_ptr<CommandSurface> m_ownSurface;
     CommandSurface& m_surface;
     NoWindowDialogs m_noWindow;

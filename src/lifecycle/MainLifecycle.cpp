@@ -1,7 +1,9 @@
 #include "MainLifecycle.h"
 
+#include "checker/CheckRunner.h"
 #include "CommandController.h"
 #include "DeadFavoritesMirror.h"
+#include "favorites/FavoritesTree.h"
 #include "favorites/TreeConventions.h"
 #include "FavoritesFolder.h"
 #include "FavoriteTotals.h"
@@ -9,16 +11,19 @@
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderChooser.h"
+#include "platform/MessageBoxes.h"
 #include "platform/NorvaleError.h"
 #include "platform/OwnTemporaryFiles.h"
 #include "platform/RegistryStore.h"
 #include "platform/StatusBarModel.h"
 #include "platform/WindowFrame.h"
-#include "ProgramServices.h"
 #include "services/UpdateCheck.h"
+#include "shell/AppSettings.h"
+#include "shell/ErrorLog.h"
+#include "shell/MainWindowState.h"
 #include "shell/SettingsStore.h"
 #include "shell/TimeConversion.h"
-#include "TrayIcon.h"
+#include "TrayControl.h"
 #include "WindowPlacement.h"
 
 #include <memory>
@@ -38,39 +43,38 @@ bool isInspectCommand(const QString& commandLine)
 } // namespace
 
 MainLifecycle::MainLifecycle(LifecycleParts parts)
-    : m_parts(parts)
-    , m_services(parts.services)
+    : m_parts(std::move(parts))
 {}
 
 bool MainLifecycle::closeRequested() const
 {
-    return !m_services.state().Checking;
+    return !m_parts.state.Checking;
 }
 
 QList<ReportEntry> MainLifecycle::runInspection()
 {
-    m_services.checker().CheckAllLinks();
-    return UnattendedReportEntries(m_services.checker());
+    m_parts.checker.CheckAllLinks();
+    return UnattendedReportEntries(m_parts.checker);
 }
 
 QString MainLifecycle::deadFavoritesMirror() const
 {
-    return FileSystem::join(m_services.state().FavoritesPath, kDeadFavoritesText);
+    return FileSystem::join(m_parts.state.FavoritesPath, kDeadFavoritesText);
 }
 
 void MainLifecycle::reportQuietly(const NorvaleError& error)
 {
-    m_services.log().LogError(error, false);
+    m_parts.log.LogError(error, false);
 }
 
 MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine)
 {
-    AppSettings& settings = m_services.settings();
-    MainWindowState& state = m_services.state();
+    AppSettings& settings = m_parts.settings;
+    MainWindowState& state = m_parts.state;
     state.InspectMode = isInspectCommand(commandLine);
     installHelpFile();
 
-    RegistryStore store = OpenStore(m_services.storePath());
+    RegistryStore store = OpenStore(m_parts.storePath);
     for (const QString& line : store.unparsedLines()) {
         reportQuietly(NorvaleError(ErrorNumber::InvalidFileFormat,
                                    QStringLiteral("A line of the settings file %1 was not "
@@ -83,25 +87,24 @@ MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine)
     state.FolderCount = 1;
     state.Clipboard = ClipboardMode{};
     RestoreWindowPlacement(m_parts.frame, store, report);
-    LoadAppSettings(settings, store, m_services.clock().now(), report);
-    ChooseLightImages(settings, m_services.images());
-    state.LastRunGmt = LocalToGmt(settings.LastRun, m_services.clock());
-    LoadProxySettings(settings, OpenStore(m_services.storePath()));
+    LoadAppSettings(settings, store, m_parts.clock.now(), report);
+    ChooseLightImages(settings, m_parts.images);
+    state.LastRunGmt = LocalToGmt(settings.LastRun, m_parts.clock);
+    LoadProxySettings(settings, OpenStore(m_parts.storePath));
 
     if (!findFavoritesFolder(store)) {
-        m_services.boxes().show({QStringLiteral("Cannot Find Favorites Folder"),
-                                 QStringLiteral("Favorites Not Found"), MessageIcon::None,
-                                 MessageButtons::Ok});
+        m_parts.boxes.show({QStringLiteral("Cannot Find Favorites Folder"),
+                            QStringLiteral("Favorites Not Found"), MessageIcon::None,
+                            MessageButtons::Ok});
         return LoadOutcome::FavoritesNotFound;
     }
     removeLeftoverTemporaryFiles();
     if (settings.DeadFavoritesInIE)
         m_mirroredIn = MirrorDeadFavoritesIn(
-            m_services.fileSystem(), m_services.favorites().deadFavoritesPath(),
-            deadFavoritesMirror(), [this](const NorvaleError& error) { reportQuietly(error); });
-    m_services.favorites().BuildFavoritesTree();
-    m_services.status().setPanelText(
-        1, FavoriteTotalsText(m_services.tree(), m_services.state().FavoritesPath));
+            m_parts.fileSystem, m_parts.favorites.deadFavoritesPath(), deadFavoritesMirror(),
+            [this](const NorvaleError& error) { reportQuietly(error); });
+    m_parts.favorites.BuildFavoritesTree();
+    m_parts.status.setPanelText(1, FavoriteTotalsText(m_parts.tree, m_parts.state.FavoritesPath));
     m_parts.commands.start();
     setUpTray();
     checkForUpdate();
@@ -117,23 +120,23 @@ bool MainLifecycle::findFavoritesFolder(RegistryStore& store)
     QString path = stored.value_or(QString());
     if (!stored) {
         const QString home = HomeFavoritesFolder();
-        if (m_services.fileSystem().folderExists(home)) {
+        if (m_parts.fileSystem.folderExists(home)) {
             path = home;
-        } else if (!m_services.state().InspectMode && m_parts.folderChooser) {
+        } else if (!m_parts.state.InspectMode && m_parts.folderChooser) {
             path =
                 m_parts.folderChooser->chooseFolder(QStringLiteral("Choose your Favorites folder"));
             if (!path.isEmpty()) {
                 try {
                     SaveFavoritesFolder(store, path);
                 } catch (const NorvaleError& error) {
-                    m_services.log().LogError(error, true);
+                    m_parts.log.LogError(error, true);
                 }
             }
         }
     }
     if (path.trimmed().isEmpty())
         return false;
-    m_services.state().FavoritesPath = QDir::cleanPath(path);
+    m_parts.state.FavoritesPath = QDir::cleanPath(path);
     return true;
 }
 
@@ -142,18 +145,17 @@ bool MainLifecycle::findFavoritesFolder(RegistryStore& store)
 // on (a second instance ends before it gets here), so they can all go.
 void MainLifecycle::removeLeftoverTemporaryFiles()
 {
-    RemoveOwnTemporaryFiles(QFileInfo(m_services.storePath()).absolutePath(), false);
-    RemoveOwnTemporaryFiles(m_services.programFolder(), false);
-    RemoveOwnTemporaryFiles(m_services.favorites().deadFavoritesPath(), false);
-    RemoveOwnTemporaryFiles(m_services.state().FavoritesPath, true);
+    RemoveOwnTemporaryFiles(QFileInfo(m_parts.storePath).absolutePath(), false);
+    RemoveOwnTemporaryFiles(m_parts.programFolder, false);
+    RemoveOwnTemporaryFiles(m_parts.favorites.deadFavoritesPath(), false);
+    RemoveOwnTemporaryFiles(m_parts.state.FavoritesPath, true);
 }
 
 // The help file lives in the program's folder; the program carries a copy
 // and puts it there when it is missing.
 void MainLifecycle::installHelpFile()
 {
-    const QString target =
-        FileSystem::join(m_services.programFolder(), QStringLiteral("Norvale.html"));
+    const QString target = FileSystem::join(m_parts.programFolder, QStringLiteral("Norvale.html"));
     QFile bundled(QStringLiteral(":/norvale/Norvale.html"));
     if (QFile::exists(target) || !bundled.open(QIODevice::ReadOnly))
         return;
@@ -170,7 +172,7 @@ void MainLifecycle::installHelpFile()
 // start-up adds the menu and the tip.
 void MainLifecycle::setUpTray()
 {
-    SetUpTrayIcon(m_parts.tray, QIcon());
+    m_parts.tray.setUp();
 }
 
 // Every 30 days, when asked to, the maker's site is asked for news, which
@@ -179,11 +181,10 @@ void MainLifecycle::setUpTray()
 // window shows it in a bar above the tree until the user closes it.
 void MainLifecycle::checkForUpdate()
 {
-    if (!AutomaticUpdateCheckDue(m_services.settings(), m_services.clock().now()))
+    if (!AutomaticUpdateCheckDue(m_parts.settings, m_parts.clock.now()))
         return;
     constexpr int kBalloonMs = 30000;
-    auto check = std::make_shared<UpdateCheck>(m_services.settings(), m_services.clock(),
-                                               m_services.transfers());
+    auto check = std::make_shared<UpdateCheck>(m_parts.settings, m_parts.clock, m_parts.transfers);
     const QString notice = check->CheckForUpdate();
     if (notice.isEmpty())
         return;
@@ -200,17 +201,17 @@ void MainLifecycle::unload()
 {
     m_parts.tray.unload();
     try {
-        RegistryStore store = OpenStore(m_services.storePath());
+        RegistryStore store = OpenStore(m_parts.storePath);
         store.holdWrites(); // the whole record goes to disk in one write
         SaveWindowPlacement(m_parts.frame, store);
-        SaveAppSettings(m_services.settings(), store, m_services.clock().now());
+        SaveAppSettings(m_parts.settings, store, m_parts.clock.now());
         store.releaseWrites();
     } catch (const NorvaleError& error) {
-        m_services.log().LogError(error, true);
+        m_parts.log.LogError(error, true);
         return;
     }
-    if (m_services.settings().DeadFavoritesInIE)
-        MirrorDeadFavoritesOut(m_services.fileSystem(), m_services.favorites().deadFavoritesPath(),
+    if (m_parts.settings.DeadFavoritesInIE)
+        MirrorDeadFavoritesOut(m_parts.fileSystem, m_parts.favorites.deadFavoritesPath(),
                                deadFavoritesMirror(), m_mirroredIn,
                                [this](const NorvaleError& error) { reportQuietly(error); });
 }

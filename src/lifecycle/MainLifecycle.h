@@ -1,28 +1,53 @@
 #pragma once
 
 #include "checker/UnattendedReport.h"
-#include "DeadFavoritesMirror.h"
+#include "lifecycle/DeadFavoritesMirror.h"
 
 #include <QList>
 #include <QString>
 
 namespace norvale {
 
+class CheckRunner;
+class Clock;
 class CommandController;
+class ErrorLog;
+class FavoritesTree;
+class FileSystem;
 class FolderChooser;
+class ImageList;
+class MessageBoxes;
 class NorvaleError;
-class ProgramServices;
 class RegistryStore;
-class TrayIcon;
+class StatusBarModel;
+class TransferEngine;
+class TrayControl;
+class TreeControl;
 class WindowFrame;
+struct AppSettings;
+struct MainWindowState;
 
-// What the main window's life needs besides the program's parts.
+// What the main window's life works with: the program's parts it loads,
+// saves and starts, and the window's.
 struct LifecycleParts {
-    ProgramServices& services;
+    AppSettings& settings;
+    MainWindowState& state;
+    TreeControl& tree;
+    StatusBarModel& status;
+    FavoritesTree& favorites;
+    CheckRunner& checker;
+    MessageBoxes& boxes;
+    ErrorLog& log;
+    const FileSystem& fileSystem;
+    const Clock& clock;
+    const ImageList& images;
+    TransferEngine& transfers;
+    QString storePath;     // the settings store file
+    QString programFolder; // ERROR.LOG, Dead Favorites, the help file
     CommandController& commands;
     WindowFrame& frame;
     FolderChooser* folderChooser; // may be null: nobody to ask
-    TrayIcon& tray;
+    TrayControl& tray;
 };
 
 // The main window's life from load to unload: restores the settings and the
@@ -59,7 +84,6 @@ private:
     QString deadFavoritesMirror() const;
 
     LifecycleParts m_parts;
-    ProgramServices& m_services;
     MirrorSnapshot m_mirroredIn;
 };
 

@@ -232,6 +232,11 @@ void TrayIcon::handleActivation(QSystemTrayIcon::ActivationReason reason)
     }
 }
 
+void TrayIcon::setUp()
+{
+    SetUpTrayIcon(*this, QIcon());
+}
+
 void SetUpTrayIcon(TrayIcon& tray, const QIcon& windowIcon)
 {
     tray.addMenuItem(QStringLiteral("&Brimwick Web Site"), QStringLiteral("website"), true);

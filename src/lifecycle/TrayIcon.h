@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lifecycle/TrayControl.h"
+
 #include <functional>
 #include <memory>
 #include <QIcon>
@@ -17,9 +19,6 @@ inline constexpr const char* kTrayDescription = "Brimwick Norvale";
 
 // The mouse buttons the tray reports.
 enum class TrayButton { Left = 1, Right = 2 };
-
-// The picture beside a balloon's title.
-enum class BalloonIcon { None = 0, Information = 1, Warning = 2, Error = 3 };
 
 struct TrayMenuItem {
     QString caption; // "-" makes the item a separator
@@ -59,7 +58,7 @@ struct TrayActions {
 // button shows the main window; the menu's "website" item opens the maker's
 // web site and its "close" item asks the main window to close. After
 // unload() the icon is gone and every event and operation is ignored.
-class TrayIcon : public QObject {
+class TrayIcon : public QObject, public TrayControl {
     Q_OBJECT
 public:
     explicit TrayIcon(QObject* parent = nullptr);
@@ -81,10 +80,12 @@ public:
     // most 63). The empty text shows nothing; a desktop without balloons
     // shows nothing either. True when a balloon went to the screen.
     bool showBalloonTip(const QString& text, const QString& title = {},
-                        BalloonIcon icon = BalloonIcon::None, int timeoutMs = 10000);
+                        BalloonIcon icon = BalloonIcon::None, int timeoutMs = 10000) override;
     // Removes the icon from the notification area for good. Safe to call
     // more than once, and from inside one of the actions.
-    void unload();
+    void unload() override;
+    // SetUpTrayIcon with the icon the window gave it.
+    void setUp() override;
 
     const QList<TrayMenuItem>& menuItems() const { return m_items; }
     int defaultIndex() const { return m_defaultIndex; } // -1: none

@@ -1,6 +1,7 @@
 #include "WindowWiring.h"
 
 #include "CommandController.h"
+#include "favorites/FavoritesTree.h"
 #include "MainLifecycle.h"
 #include "mainwindow/FindDialog.h"
 #include "mainwindow/MainWindow.h"
@@ -8,8 +9,10 @@
 #include "options/ShowOptions.h"
 #include "platform/NorvaleError.h"
 #include "platform/UrlOpener.h"
-#include "ProgramServices.h"
+#include "program/ProgramServices.h"
 #include "services/AboutDialog.h"
+#include "shell/AppSettings.h"
+#include "shell/ErrorLog.h"
 #include "TrayIcon.h"
 
 #include <algorithm>
@@ -25,7 +28,7 @@ void MainWindowDialogs::newFolder()
 {
     NewFolderDialog dialog(
         [this](const QString& name, QString& refusal) {
-            return m_services.editor().CreateFolder(name, &refusal);
+            return m_parts.editor.CreateFolder(name, &refusal);
         },
         &m_window);
     dialog.exec();
@@ -35,7 +38,7 @@ void MainWindowDialogs::newFavorite()
 {
     NewFavoriteDialog dialog(
         [this](const QString& description, QString& address, QString& refusal) {
-            return m_services.editor().CreateFavorite(description, address, &refusal);
+            return m_parts.editor.CreateFavorite(description, address, &refusal);
         },
         &m_window);
     dialog.exec();
@@ -43,12 +46,12 @@ void MainWindowDialogs::newFavorite()
 
 void MainWindowDialogs::find()
 {
-    FindDialog::showFor(m_services.tree(), m_services.boxes(), &m_window);
+    FindDialog::showFor(m_parts.tree, m_parts.boxes, &m_window);
 }
 
 void MainWindowDialogs::about()
 {
-    AboutDialog dialog(m_services.clock(), m_services.opener());
+    AboutDialog dialog(m_parts.clock, m_parts.opener);
     dialog.exec();
 }
 
@@ -59,21 +62,21 @@ void MainWindowDialogs::startRename()
 
 void MainWindowDialogs::options(Command command)
 {
-    OptionsContext context{
-        m_services.settings(),
-        m_services.storePath(),
-        m_services.programFolder(),
-        QCoreApplication::applicationFilePath(),
-        m_services.tree(),
-        m_services.images(),
-        m_services.fileSystem(),
-        m_services.boxes(),
-        [this](const QString& newName, TreeNode* node) {
-            return m_commands.renameNode(newName, node) == RenameOutcome::Renamed;
-        },
-        [this] { m_services.favorites().RefreshLinks(); },
-        [this](const NorvaleError& error) { m_services.log().LogError(error, true); },
-        &m_window};
+    OptionsContext context{m_parts.settings,
+                           m_parts.storePath,
+                           m_parts.programFolder,
+                           QCoreApplication::applicationFilePath(),
+                           m_parts.tree,
+                           m_parts.images,
+                           m_parts.fileSystem,
+                           m_parts.boxes,
+                           [this](const QString& newName, TreeNode* node) {
+                               return m_commands.renameNode(newName, node) ==
+                                      RenameOutcome::Renamed;
+                           },
+                           [this] { m_parts.favorites.RefreshLinks(); },
+                           [this](const NorvaleError& error) { m_parts.log.LogError(error, true); },
+                           &m_window};
     if (command == Command::Properties)
         ShowPropertiesDialog(context);
     else
@@ -133,20 +136,27 @@ QString MainWindowDialogs::chooseBookmarkFile(bool save)
                                                QString(), filter);
 }
 
+DialogParts dialogPartsOf(ProgramServices& services)
+{
+    return {services.settings(), services.tree(),      services.favorites(),     services.editor(),
+            services.boxes(),    services.log(),       services.fileSystem(),    services.clock(),
+            services.images(),   services.storePath(), services.programFolder(), services.opener()};
+}
+
 bool MainWindowDialogs::close()
 {
     return m_window.close();
 }
 
-WindowWiring::WindowWiring(MainWindow& window, ProgramServices& services,
+WindowWiring::WindowWiring(MainWindow& window, const DialogParts& parts,
                            CommandController& commands, MainLifecycle& lifecycle, TrayIcon& tray)
-    : m_dialogs(window, services, commands)
+    : m_dialogs(window, parts, commands)
 {
     window.setCloseGuard([&lifecycle] { return lifecycle.closeRequested(); });
     window.setUnloadHandler([&lifecycle] { lifecycle.unload(); });
     window.setContextMenuChooser([&commands] { return commands.chooseContextMenu(); });
     window.setLightImages(
-        [&services](Light light) { return services.settings().lightImage(light); });
+        [&settings = parts.settings](Light light) { return settings.lightImage(light); });
     QObject::connect(&window, &MainWindow::commandRequested, &window,
                      [&commands](Command command) { commands.RunCommand(command); });
     QObject::connect(
@@ -154,14 +164,14 @@ WindowWiring::WindowWiring(MainWindow& window, ProgramServices& services,
         [&commands](TreeNode* node, const QString& text) { commands.labelEdited(node, text); });
     commands.setDialogs(m_dialogs);
     QObject::connect(&window, &MainWindow::noticeLinkActivated, &window,
-                     [&services](const QString& address) {
-                         if (UrlOpener* opener = services.opener())
+                     [opener = parts.opener](const QString& address) {
+                         if (opener)
                              opener->open(address);
                      });
 
     tray.setIcon(window.windowIcon());
-    tray.setActions({services.opener(), [&window] { window.bringForward(); },
-                     [&window] { return window.close(); }});
+    tray.setActions(
+        {parts.opener, [&window] { window.bringForward(); }, [&window] { return window.close(); }});
 }
 
 } // namespace norvale

@@ -1,22 +1,54 @@
 #pragma once
 
-#include "WindowDialogs.h"
+#include "lifecycle/WindowDialogs.h"
+
+#include <QString>
+#include <utility>
 
 namespace norvale {
 
+class Clock;
 class CommandController;
+class ErrorLog;
+class FavoriteEditor;
+class FavoritesTree;
+class FileSystem;
+class ImageList;
 class MainLifecycle;
 class MainWindow;
-class ProgramServices;
+class MessageBoxes;
 class TrayIcon;
+class TreeControl;
+class UrlOpener;
+struct AppSettings;
+
+// The program's parts the window's dialogs work with.
+struct DialogParts {
+    AppSettings& settings;
+    TreeControl& tree;
+    FavoritesTree& favorites;
+    FavoriteEditor& editor;
+    MessageBoxes& boxes;
+    ErrorLog& log;
+    const FileSystem& fileSystem;
+    const Clock& clock;
+    const ImageList& images;
+    QString storePath;
+    QString programFolder;
+    UrlOpener* opener = nullptr;
+};
+
+class ProgramServices;
+// The dialogs' parts picked out of the whole graph, by main and the test rigs.
+DialogParts dialogPartsOf(ProgramServices& services);
 
 // The window's dialogs, label edit and closing, made afresh for each
 // showing so that each starts empty.
 class MainWindowDialogs : public WindowDialogs {
 public:
-    MainWindowDialogs(MainWindow& window, ProgramServices& services, CommandController& commands)
+    MainWindowDialogs(MainWindow& window, DialogParts parts, CommandController& commands)
         : m_window(window)
-        , m_services(services)
+        , m_parts(std::move(parts))
         , m_commands(commands)
     {}
 
@@ -32,7 +64,7 @@ public:
 
 private:
     MainWindow& m_window;
-    ProgramServices& m_services;
+    DialogParts m_parts;
     CommandController& m_commands;
 };
 
@@ -43,7 +75,7 @@ private:
 // it as long as the window runs commands.
 class WindowWiring {
 public:
-    WindowWiring(MainWindow& window, ProgramServices& services, CommandController& commands,
+    WindowWiring(MainWindow& window, const DialogParts& parts, CommandController& commands,
                  MainLifecycle& lifecycle, TrayIcon& tray);
     WindowWiring(const WindowWiring&) = delete;
     WindowWiring& operator=(const WindowWiring&) = delete;

@@ -2,9 +2,9 @@
 
 #include "platform/TreeControl.h"
 
-#include "Commands.h"
+#include "mainwindow/Commands.h"
+#include "mainwindow/TreeInteraction.h"
 #include "platform/WindowFrame.h"
-#include "TreeInteraction.h"
 
 #include <functional>
 #include <QHash>

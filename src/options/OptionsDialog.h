@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OptionsForm.h"
+#include "options/OptionsForm.h"
 
 #include <array>
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OptionsContext.h"
+#include "options/OptionsContext.h"
 
 namespace norvale {
 

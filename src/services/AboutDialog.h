@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AboutTexts.h"
+#include "services/AboutTexts.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProgramVersion.h"
+#include "services/ProgramVersion.h"
 
 #include <QString>
 

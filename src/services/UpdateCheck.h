@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ProgramVersion.h"
-#include "UpdateInfo.h"
+#include "services/ProgramVersion.h"
+#include "services/UpdateInfo.h"
 
 #include <QDateTime>
 #include <QString>

@@ -2,13 +2,13 @@
 
 // Everything a check run works with, wired by ProgramServices over a temporary folder.
 
-#include "lifecycle/ProgramServices.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageList.h"
 #include "platform/StatusBarModel.h"
 #include "platform/TransferControl.h"
 #include "platform/TransferEngine.h"
 #include "platform/TreeControl.h"
+#include "program/ProgramServices.h"
 #include "support/FixtureServer.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"

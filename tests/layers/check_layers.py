@@ -16,6 +16,25 @@ cases = [
     ("src/options/OptionsForm.cpp", "<QWidget>", False),
     ("src/services/UpdateCheck.cpp", "<QWidget>", False),
     ("src/mainwindow/MainWindow.cpp", '"lifecycle/MainLifecycle.h"', False),
+    # The wired graph sits just above the checker, below everything of the window.
+    ("src/program/ProgramServices.cpp", '"checker/CheckRunner.h"', True),
+    ("src/program/ProgramServices.cpp", '"lifecycle/CommandController.h"', False),
+    ("src/checker/CheckRunner.cpp", '"program/ProgramServices.h"', False),
+    ("tests/checker/CheckRunnerTest.cpp", '"program/ProgramServices.h"', True),
+    ("tests/checker/CheckRunnerTest.cpp", '"lifecycle/MainLifecycle.h"', False),
+    # The top layer's logic drives the window through interfaces only.
+    ("src/lifecycle/CommandController.cpp", "<QWidget>", False),
+    ("src/lifecycle/MainLifecycle.cpp", "<QSystemTrayIcon>", False),
+    ("src/lifecycle/CommandController.cpp", '"mainwindow/MainWindow.h"', False),
+    ("src/lifecycle/WindowWiring.cpp", '"mainwindow/MainWindow.h"', True),
+    # A logic library sees neither the views of its own folder...
+    ("src/lifecycle/MainLifecycle.cpp", '"lifecycle/TrayIcon.h"', False),
+    ("src/options/OptionsForm.cpp", '"options/ShowOptions.h"', False),
+    ("src/services/UpdateCheck.cpp", '"services/AboutDialog.h"', False),
+    ("src/mainwindow/NodePath.cpp", '"mainwindow/TreeItemModel.h"', False),
+    # ...while the views see their logic.
+    ("src/lifecycle/TrayIcon.cpp", '"lifecycle/TrayControl.h"', True),
+    ("src/options/ShowOptions.cpp", '"options/OptionsForm.h"', True),
 ]
 wrong = 0
 with tempfile.TemporaryDirectory() as scratch:

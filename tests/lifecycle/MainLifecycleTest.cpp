@@ -1,7 +1,7 @@
 #include "lifecycle/MainLifecycle.h"
 #include "lifecycle/CommandController.h"
 #include "lifecycle/FavoritesFolder.h"
-#include "lifecycle/ProgramServices.h"
+#include "lifecycle/ProgramParts.h"
 #include "lifecycle/TrayIcon.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
@@ -15,6 +15,7 @@
 #include "platform/TransferEngine.h"
 #include "platform/TreeControl.h"
 #include "platform/WindowFrame.h"
+#include "program/ProgramServices.h"
 #include "shell/SettingsStore.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
@@ -64,10 +65,10 @@ public:
 struct Session {
     Session(const ServiceParts& parts, WindowFrame& frame, FolderChooser& chooser)
         : services(parts)
-        , lifecycle({services, commands, frame, &chooser, tray})
+        , lifecycle(lifecyclePartsOf(services, commands, frame, &chooser, tray))
     {}
     ProgramServices services;
-    CommandController commands{services};
+    CommandController commands{commandPartsOf(services)};
     TrayIcon tray;
     MainLifecycle lifecycle;
 };

@@ -3,7 +3,7 @@
 
 #include "lifecycle/CommandController.h"
 #include "lifecycle/MainLifecycle.h"
-#include "lifecycle/ProgramServices.h"
+#include "lifecycle/ProgramParts.h"
 #include "lifecycle/TrayIcon.h"
 #include "lifecycle/WindowDialogs.h"
 #include "lifecycle/WindowWiring.h"
@@ -15,6 +15,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/StatusBarModel.h"
 #include "platform/TransferEngine.h"
+#include "program/ProgramServices.h"
 #include "support/FavoritesRig.h"
 #include "support/FixtureServer.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -118,10 +119,10 @@ struct Session {
     CommandSurface surface;
     MainWindow window{tree, status, surface, images};
     ProgramServices services;
-    CommandController commands{services, &surface};
+    CommandController commands{commandPartsOf(services), &surface};
     TrayIcon tray;
-    MainLifecycle lifecycle{{services, commands, window, nullptr, tray}};
-    WindowWiring wiring{window, services, commands, lifecycle, tray};
+    MainLifecycle lifecycle{lifecyclePartsOf(services, commands, window, nullptr, tray)};
+    WindowWiring wiring{window, dialogPartsOf(services), commands, lifecycle, tray};
 };
 
 class WindowCommandsTest : public testing::Test {
@@ -614,7 +615,7 @@ TEST_F(WindowCommandsTest, FileMenuImportsIntoTheSelectedFolderAndExportsIt)
 // The window's progress dialog hears Cancel, and goes with its progress.
 TEST_F(WindowCommandsTest, ProgressDialogTellsOfCancel)
 {
-    MainWindowDialogs dialogs(m_s.window, m_s.services, m_s.commands);
+    MainWindowDialogs dialogs(m_s.window, dialogPartsOf(m_s.services), m_s.commands);
     auto progress = dialogs.showProgress("Import Bookmarks", "Importing");
     EXPECT_TRUE(progress->advance(0, 10));
     auto* dialog = m_s.window.findChild<QProgressDialog*>();
