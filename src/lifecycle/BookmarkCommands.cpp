@@ -41,7 +41,7 @@ const TreeNode* selectedFolder(TreeControl& tree, bool& dead)
 
 } // namespace
 
-void CommandController::importBookmarks()
+void CommandController::importFromFile()
 {
     if (m_parts.state.Checking)
         return;
@@ -75,7 +75,7 @@ void CommandController::importBookmarks()
          MessageButtons::Ok});
 }
 
-void CommandController::exportFavorites()
+void CommandController::exportToFile()
 {
     if (m_parts.state.Checking)
         return;

@@ -107,7 +107,7 @@ MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine)
     m_parts.status.setPanelText(1, FavoriteTotalsText(m_parts.tree, m_parts.state.FavoritesPath));
     m_parts.commands.start();
     setUpTray();
-    checkForUpdate();
+    showUpdateNews();
     return LoadOutcome::Running;
 }
 
@@ -179,7 +179,7 @@ void MainLifecycle::setUpTray()
 // shows as a balloon from the tray. LastCheck moves on only once the news
 // was shown: where no balloon can be shown (no tray on the desktop), the
 // window shows it in a bar above the tree until the user closes it.
-void MainLifecycle::checkForUpdate()
+void MainLifecycle::showUpdateNews()
 {
     if (!AutomaticUpdateCheckDue(m_parts.settings, m_parts.clock.now()))
         return;

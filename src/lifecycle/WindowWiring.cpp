@@ -154,7 +154,7 @@ WindowWiring::WindowWiring(MainWindow& window, const DialogParts& parts,
 {
     window.setCloseGuard([&lifecycle] { return lifecycle.closeRequested(); });
     window.setUnloadHandler([&lifecycle] { lifecycle.unload(); });
-    window.setContextMenuChooser([&commands] { return commands.chooseContextMenu(); });
+    window.setContextMenuChooser([&commands] { return commands.contextMenu(); });
     window.setLightImages(
         [&settings = parts.settings](Light light) { return settings.lightImage(light); });
     QObject::connect(&window, &MainWindow::commandRequested, &window,

@@ -46,7 +46,7 @@ private:
 
 void switchAllOff(CommandSurface& surface)
 {
-    for (const CommandItem& button : surface.toolbar())
+    for (const CommandItem& button : surface.toolbarButtons())
         surface.setToolbarEnabled(button.command, false);
     for (const char* name : kManagedMenus) {
         if (const CommandMenu* menu = surface.menu(QLatin1String(name))) {
