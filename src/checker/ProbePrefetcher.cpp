@@ -171,6 +171,8 @@ void ProbePrefetcher::start(Entry& entry)
     request.timeoutMs = EffectiveCutMs(longest);
     request.caFile = m_control.caFile();
     request.followRedirects = true;
+    request.finishedTo = m_finished;
+    request.tag = entry.index;
     entry.transfer = std::make_unique<Transfer>(request);
     entry.transfer->start(m_engine);
     entry.stage = Entry::Stage::InFlight;
@@ -213,33 +215,37 @@ void ProbePrefetcher::stopFetch(Entry& entry)
     offer(entry.host);
 }
 
-// Looks only at the fetches in flight. One that has run past the longest
-// time-out its favorite can still get is cut: the rest of its answer could
-// never count. Ended fetches are found by a flag each; the clocks are read
-// only every few milliseconds, since this runs at every wake-up of a wait.
+// Lands the fetches the network thread said have ended, then, every few
+// milliseconds only (this runs at every wake-up of a wait), cuts those in
+// flight that have run past the longest time-out their favorite can still
+// get: the rest of such an answer could never count.
 void ProbePrefetcher::collectFinished()
 {
-    const bool sweep = !m_sweep.isValid() || m_sweep.elapsed() >= kSweepEveryMs;
-    const quint64 finished = m_engine.finishedSoFar();
-    if (!sweep && finished == m_finishedSeen)
+    for (const qint64 index : m_finished->take()) {
+        // A word about a fetch that was stopped or replaced meanwhile is stale.
+        Entry& entry = m_entries[size_t(index)];
+        if (entry.stage == Entry::Stage::InFlight && entry.transfer && entry.transfer->done())
+            landInFlight(entry);
+    }
+    if (m_sweep.isValid() && m_sweep.elapsed() < kSweepEveryMs)
         return;
-    m_finishedSeen = finished;
-    if (sweep)
-        m_sweep.start();
+    m_sweep.start();
     for (size_t i = 0; i < m_inFlight.size();) {
         Entry& entry = m_entries[size_t(m_inFlight[i])];
-        const bool over =
-            entry.transfer->done() ||
-            (sweep && entry.transfer->elapsedMs() > EffectiveCutMs(longestTimeout(entry)));
-        if (!over) {
+        if (entry.transfer->elapsedMs() > EffectiveCutMs(longestTimeout(entry)))
+            landInFlight(entry);
+        else
             ++i;
-            continue;
-        }
-        entry.transfer->abort(); // nothing when it had ended
-        m_inFlight[i] = m_inFlight.back();
-        m_inFlight.pop_back();
-        land(entry);
     }
+}
+
+void ProbePrefetcher::landInFlight(Entry& entry)
+{
+    entry.transfer->abort(); // nothing when it had ended
+    const auto found = std::find(m_inFlight.begin(), m_inFlight.end(), entry.index);
+    *found = m_inFlight.back();
+    m_inFlight.pop_back();
+    land(entry);
 }
 
 // Favorites before `index` have had their turn (or were skipped): what is

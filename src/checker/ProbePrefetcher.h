@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LinkResult.h"
+#include "platform/Transfer.h"
 
 #include <functional>
 #include <memory>
@@ -16,7 +17,6 @@ namespace norvale {
 
 class Probe;
 class ShortcutFile;
-class Transfer;
 class TransferControl;
 class TransferEngine;
 class TreeNode;
@@ -76,6 +76,7 @@ private:
     void unqueueFirstOfHost(const QString& hostName);
     void collectFinished();
     void land(Entry& entry);
+    void landInFlight(Entry& entry);
     void stopFetch(Entry& entry);
     void releasePassed(qsizetype index);
     void abandonAllBut(const Entry* keep);
@@ -100,8 +101,9 @@ private:
     qsizetype m_applied = 0;           // entries before this one have had their turn
     int m_readyAhead = 0;              // landed verdicts waiting for their turn
     bool m_abandoned = false;
-    QElapsedTimer m_sweep;      // since the last look for fetches past their time
-    quint64 m_finishedSeen = 0; // the engine's count of ended fetches at the last look
+    QElapsedTimer m_sweep; // since the last look for fetches past their time
+    // The network thread's word of which fetches ended, by entry index.
+    std::shared_ptr<FinishedTransfers> m_finished = std::make_shared<FinishedTransfers>();
 };
 
 } // namespace norvale

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QStringList>
 #include <QUrl>
+#include <utility>
 
 namespace norvale {
 
@@ -132,6 +133,8 @@ size_t onBody(char* data, size_t size, size_t count, void* self)
 TransferState::TransferState(const TransferRequest& request)
     : easy(curl_easy_init())
     , bodyCap(request.bodyCap)
+    , finishedTo(request.finishedTo)
+    , tag(request.tag)
 {
     static const QByteArray agent = userAgent();
     const QByteArray url = WireAddress(request.url);
@@ -211,6 +214,20 @@ void TransferState::finish(int curlCode)
                                          : QString::fromUtf8(curl_easy_strerror(code));
     }
     finished.store(true, std::memory_order_release);
+    if (finishedTo)
+        finishedTo->add(tag);
+}
+
+void FinishedTransfers::add(qint64 tag)
+{
+    const std::lock_guard lock(m_mutex);
+    m_tags.push_back(tag);
+}
+
+std::vector<qint64> FinishedTransfers::take()
+{
+    const std::lock_guard lock(m_mutex);
+    return std::exchange(m_tags, {});
 }
 
 Transfer::Transfer(TransferRequest request)

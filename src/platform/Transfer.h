@@ -1,10 +1,12 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
 #include <QString>
+#include <vector>
 
 namespace norvale {
 
@@ -12,6 +14,20 @@ class TransferEngine;
 struct TransferState;
 
 // What one fetch asks for.
+// Where the network thread tells an owner of many transfers which of them
+// ended, by the tags the owner gave them, so that the owner looks at just
+// those instead of at every transfer it has running.
+class FinishedTransfers {
+public:
+    void add(qint64 tag); // network thread
+    // The tags of the transfers that ended since the last call, oldest first.
+    std::vector<qint64> take();
+
+private:
+    std::mutex m_mutex;
+    std::vector<qint64> m_tags;
+};
+
 struct TransferRequest {
     QString url;
     long port = 0;             // 0: the address's own (or its scheme's)
@@ -26,6 +42,9 @@ struct TransferRequest {
     // Follow HTTP redirects (at most kMostRedirects), keeping the cookies
     // the chain sets, as a browser does.
     bool followRedirects = false;
+    // Told the tag when the transfer ends; none by default.
+    std::shared_ptr<FinishedTransfers> finishedTo;
+    qint64 tag = 0;
 };
 
 // The longest chain of redirects a browser follows.

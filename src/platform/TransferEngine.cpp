@@ -191,7 +191,6 @@ void TransferEngine::collectFinished()
         const CURLcode code = message->data.result;
         curl_multi_remove_handle(m_multi, state->easy);
         state->finish(code);
-        m_finishedSoFar.fetch_add(1, std::memory_order_release);
         any = true;
     }
     if (any && !m_announcementPending.exchange(true))

@@ -43,10 +43,6 @@ public:
     // The one way the program waits for the network.
     void waitUntil(const std::function<bool()>& done, qint64 maxWaitMs = -1);
 
-    // How many transfers have ended so far: a waiter that saw the same
-    // number before has nothing new to look for.
-    quint64 finishedSoFar() const { return m_finishedSoFar.load(std::memory_order_acquire); }
-
 Q_SIGNALS:
     // A transfer has ended (several ends may come as one signal).
     void transferFinished();
@@ -77,7 +73,6 @@ private:
     std::vector<std::shared_ptr<TransferState>> m_toRemove;
     bool m_quit = false;
     std::atomic<bool> m_announcementPending{false};
-    std::atomic<quint64> m_finishedSoFar{0};
     // Network thread only: the transfers curl is working on.
     std::unordered_map<CURL*, std::shared_ptr<TransferState>> m_running;
 };

@@ -27,6 +27,8 @@ struct TransferState {
     TransferOutcome outcome;
     bool headerOverflow = false;
     char errorBuffer[256] = {};
+    std::shared_ptr<FinishedTransfers> finishedTo;
+    qint64 tag = 0;
     std::atomic<bool> finished{false};
     std::atomic<bool> cancelled{false};
 };
