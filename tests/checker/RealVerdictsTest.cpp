@@ -137,8 +137,10 @@ QList<Case> cases()
         {"Browsers Only", site("/browsers-only"), "GREENCHECK name For Browsers"},
         {"FTP File", s.ftp.url("/file.txt"), "GREENCHECK"},
         {"FTP Missing", s.ftp.url("/missing.txt"), "REDRESULT", "550 no such file"},
+        {"FTP Login", s.ftp.url("/file.txt", "user:secret"), "GREENCHECK"},
         {"FTP Refused", s.ftp.url("/file.txt", "user:wrong"), "YELLOWRESULT", "530 login refused"},
         {"Secure", s.secure.url("/ok.html"), "GREENCHECK name Secure Page"},
+        {"Secure Missing", s.secure.url("/missing.html"), "REDRESULT", "404 Not Found"},
         {"Untrusted", s.untrusted.url("/"), "YELLOWRESULT", "self-signed certificate"},
         // Redirects: the verdict from the end; only permanent moves written.
         {"R301", site("/r301"), "GREENCHECK /fine301 name Fine 301"},

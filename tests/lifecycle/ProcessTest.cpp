@@ -44,18 +44,7 @@ protected:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         // This process finds the programs' instance guard where they do.
         qputenv("XDG_RUNTIME_DIR", m_temp.path("runtime").toUtf8());
-        writeStore(m_favorites);
-    }
-
-    void writeStore(const QString& favorites)
-    {
-        m_temp.file("registry.reg",
-                    QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
-                                   "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\"
-                                   "CurrentVersion\\Explorer\\Shell Folders]\r\n"
-                                   "\"Favorites\"=\"%1\"\r\n")
-                        .arg(favorites)
-                        .toUtf8());
+        m_temp.store(m_temp.favoritesLine(m_favorites));
     }
 
     void prepare(QProcess& process, const QStringList& arguments = {},
@@ -242,7 +231,7 @@ TEST_F(ProcessTest, OptionsThatEndAtOnce)
         {{"/inspect"}, 1, "", "Favorites Not Found: Cannot Find Favorites Folder\n"},
         {{"notes.txt"}, 2, "", "norvale: notes.txt is not a favorite"},
     };
-    writeStore(QString());
+    m_temp.store(m_temp.favoritesLine(QString()));
     const QByteArray store = m_temp.read("registry.reg");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());

@@ -82,24 +82,17 @@ public:
 // the Favorites folder in temp, wired as the program wires them. The first
 // session writes the settings store.
 struct Session {
-    explicit Session(const TempFolder& temp, const QString& settings = {},
+    explicit Session(const TempFolder& temp, const QStringList& settings = {},
                      UrlOpener* opener = nullptr)
         : services({store(temp, settings), temp.folder("program"), fs, clock, boxes, images, tree,
                     status, engine, opener})
     {}
-    static QString store(const TempFolder& temp, const QString& settings)
+    static QString store(const TempFolder& temp, const QStringList& settings)
     {
         const QString path = temp.path("registry.reg");
-        if (QFile::exists(path))
-            return path;
-        return temp.file(
-            "registry.reg",
-            QStringLiteral("Windows Registry Editor Version 5.00\n\n"
-                           "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
-                           "Explorer\\Shell Folders]\n\"Favorites\"=\"%1\"\n\n"
-                           "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\n%2")
-                .arg(temp.folder("Favorites"), settings)
-                .toUtf8());
+        return QFile::exists(path)
+                   ? path
+                   : temp.store(temp.favoritesLine(temp.folder("Favorites")), settings);
     }
     bool load()
     {
@@ -205,7 +198,7 @@ protected:
 
     TempFolder m_temp;
     RecordingOpener m_opener;
-    Session m_s{m_temp, "\"MoveDead\"=\"1\"\n", &m_opener};
+    Session m_s{m_temp, {"\"MoveDead\"=\"1\""}, &m_opener};
     ScriptedWindowDialogs m_dialogs; // in place of the window's, where a test says
 };
 
@@ -650,7 +643,7 @@ TEST_F(WindowSessionTest, UpdateNoticeShowsAboveTheTreeUntilClosed)
                              "<New_Version>Norvale 99 is out</New_Version><Common></Common>";
     qputenv("NORVALE_UPDATE_URL",
             m_server.url(FixtureServer::path("/page", {{"body", document}})).toUtf8());
-    Session session(m_temp, "\"AutoCheck\"=\"1\"\n\"LastCheck\"=\"2025-01-01 00:00:00\"\n");
+    Session session(m_temp, {"\"AutoCheck\"=\"1\"", "\"LastCheck\"=\"2025-01-01 00:00:00\""});
     const bool running = session.lifecycle.load(QString()) == MainLifecycle::LoadOutcome::Running;
     qunsetenv("NORVALE_UPDATE_URL");
     ASSERT_TRUE(running);
