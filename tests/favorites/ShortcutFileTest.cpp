@@ -44,12 +44,9 @@ protected:
         m_favorite = m_tree.add(m_root, QString(), u"Home"_s, NodeKind::Favorite, 14, 14);
     }
     // The favorite's file with its standard section and these private lines.
-    QString write(const QStringList& privateLines = {}, const QString& name = u"Home.url"_s)
+    QString write(const QStringList& privateLines = {})
     {
-        QByteArray bytes = "[InternetShortcut]\r\nURL=http://127.0.0.1/home\r\n";
-        if (!privateLines.isEmpty())
-            bytes += "[Brimwick]\r\n" + privateLines.join(u"\r\n"_s).toUtf8() + "\r\n";
-        return m_temp.file(u"Favorites/"_s + name, bytes);
+        return m_temp.shortcut(u"Favorites/Home.url"_s, u"http://127.0.0.1/home"_s, privateLines);
     }
     CurrentLinkSettings read()
     {

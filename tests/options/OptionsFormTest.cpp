@@ -410,10 +410,7 @@ protected:
     // Writes Favorites/Example.url, builds the tree and selects the favorite.
     void favorite(const QStringList& privateLines = {}, const QString& address = kAddress)
     {
-        QByteArray bytes = "[InternetShortcut]\r\nURL=" + address.toUtf8() + "\r\n";
-        if (!privateLines.isEmpty())
-            bytes += "[Brimwick]\r\n" + privateLines.join("\r\n").toUtf8() + "\r\n";
-        m_temp.file("Favorites/Example.url", bytes);
+        m_temp.shortcut("Favorites/Example.url", address, privateLines);
         m_favorites.RefreshLinks();
         m_tree.select(nodeNamed("Example"));
     }

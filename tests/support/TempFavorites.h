@@ -40,10 +40,15 @@ public:
             throw std::runtime_error("cannot write " + full.toStdString());
         return full;
     }
+    // A favorite's file: its address, then its own section when given lines for it.
     QString shortcut(const QString& relative,
-                     const QString& url = QStringLiteral("http://127.0.0.1/")) const
+                     const QString& url = QStringLiteral("http://127.0.0.1/"),
+                     const QStringList& own = {}) const
     {
-        return file(relative, "[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n");
+        QByteArray bytes = "[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n";
+        if (!own.isEmpty())
+            bytes += "[Brimwick]\r\n" + own.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
+        return file(relative, bytes);
     }
     // The settings store, registry.reg, as a person would write it: the
     // Favorites folder's line of the shell's key (or what stands in its
