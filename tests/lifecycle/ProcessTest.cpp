@@ -6,20 +6,16 @@
 #include "platform/CommandSurface.h"
 #include "platform/ImageList.h"
 #include "platform/InstanceLock.h"
-#include "platform/OwnTemporaryFiles.h"
 #include "platform/StatusBarModel.h"
 #include "platform/TreeControl.h"
 #include "support/FixtureServer.h"
 #include "support/TempFavorites.h"
 
-#include <csignal>
 #include <gmock/gmock.h>
-#include <QDirIterator>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTest>
 #include <QThread>
 
@@ -301,65 +297,6 @@ TEST_F(ProcessTest, ImportThenExportWithoutTheLock)
         items.append(QString::number(item.depth) + QLatin1Char(' ') + item.title);
     EXPECT_THAT(items, ElementsAre("0 Imported", "1 C", "1 Tools", "2 A & B", "0 Dead Favorites",
                                    "1 Gone"));
-}
-
-// An import killed at any moment leaves only whole favorites: no empty or
-// cut file, and nothing visible but what it made; its hidden temporary
-// files are the program's own, which the next start removes.
-TEST_F(ProcessTest, AKilledImportLeavesOnlyWholeFavorites)
-{
-    constexpr int kLinks = 3000;
-    QByteArray file = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p><DT><H3>Many</H3><DL><p>\n";
-    for (int i = 0; i < kLinks; ++i)
-        file += "<DT><A HREF=\"http://127.0.0.1/page/" + QByteArray::number(i) + "\">Link " +
-                QByteArray::number(i) + "</A>\n";
-    const QString bookmarks = m_temp.file("bookmarks.html", file + "</DL><p></DL>\n");
-    const QString target = m_temp.folder("Favorites/Imported");
-    const auto favorites = [&target](QDir::Filters hidden) {
-        QStringList found;
-        QDirIterator it(target, QDir::Files | QDir::System | hidden, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            found.append(it.next());
-        return found;
-    };
-    int kills = 0;
-    for (int round = 0; round < 15; ++round) {
-        const QString into = QStringLiteral("Imported/%1").arg(round);
-        QProcess process;
-        prepare(process, {"--import", bookmarks, into});
-        process.start();
-        ASSERT_TRUE(process.waitForStarted());
-        // Each round is killed a little further into its import.
-        const QString folder = m_favorites + "/" + into + "/Many";
-        while (process.state() == QProcess::Running &&
-               QDir(folder).entryList(QDir::Files).size() < 20 + round * 150)
-            QThread::usleep(200);
-        ::kill(pid_t(process.processId()), SIGKILL);
-        process.waitForFinished();
-        kills += process.exitStatus() == QProcess::CrashExit ? 1 : 0;
-    }
-    EXPECT_GE(kills, 10) << "most rounds are killed half way";
-
-    static const QRegularExpression whole(
-        QStringLiteral("^\\[InternetShortcut\\]\r\nURL=http://127\\.0\\.0\\.1/page/[0-9]+\r\n$"));
-    const QStringList made = favorites({});
-    EXPECT_GE(made.size(), 15 * 20);
-    for (const QString& path : made) {
-        QFile favorite(path);
-        ASSERT_TRUE(favorite.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(whole.match(QString::fromLatin1(favorite.readAll())).hasMatch())
-            << path.toStdString() << " is not whole";
-        EXPECT_TRUE(path.endsWith(".url"));
-    }
-    for (const QString& path : favorites(QDir::Hidden)) {
-        if (!made.contains(path)) {
-            EXPECT_TRUE(norvale::IsOwnTemporaryName(QFileInfo(path).fileName()))
-                << path.toStdString();
-        }
-    }
-    // What start-up does with them.
-    norvale::RemoveOwnTemporaryFiles(m_favorites, true);
-    EXPECT_EQ(favorites(QDir::Hidden), made);
 }
 
 // The unattended run checks everything, prints a line a favorite and the
