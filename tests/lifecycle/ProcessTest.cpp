@@ -331,11 +331,9 @@ TEST_F(ProcessTest, UnattendedRunChecksEverythingReportsAndSaves)
                            first["light"].toString(), QString::number(first["status"].toInt()),
                            first["title"].toString()}),
               QStringList({"Alive", alive, "alive", "200", "Alive"}));
+    // The layout of each format is the report tests' (RunReport); here, that the name chose it.
     const QStringList csv = m_temp.lines("report.csv");
-    ASSERT_EQ(csv.size(), 3);
-    EXPECT_TRUE(csv[0].startsWith("path,address_before,address_after,light,status,title,"));
-    EXPECT_TRUE(csv[1].startsWith("Alive," + alive + "," + alive + ",alive,200,Alive,"));
-    EXPECT_TRUE(csv[2].startsWith("Old/Dead,"));
+    EXPECT_TRUE(csv.size() == 3 && csv[0].startsWith("path,address_before,address_after,"));
     const QString html = QString::fromUtf8(m_temp.read("report.html"));
     EXPECT_LT(html.indexOf("<h2"), html.indexOf("Old/Dead")) << "dead ones come first";
     EXPECT_LT(html.indexOf("Old/Dead"), html.indexOf("<td>Alive</td>"));
