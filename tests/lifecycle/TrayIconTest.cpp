@@ -18,8 +18,8 @@ protected:
     TrayIconTest()
     {
         SetUpTrayIcon(m_tray, QIcon());
-        m_tray.setActions({&m_opener, [this] { ++m_shows; },
-                           [this] { return ++m_closeAsks, !m_checking; }});
+        m_tray.setActions(
+            {&m_opener, [this] { ++m_shows; }, [this] { return ++m_closeAsks, !m_checking; }});
         QObject::connect(&m_tray, &TrayIcon::menuRequested, [this] { ++m_menus; });
         QObject::connect(&m_tray, &TrayIcon::balloonRequested,
                          [this](const TrayBalloon& balloon) { m_balloons.append(balloon); });
