@@ -176,8 +176,8 @@ TEST_F(OptionsFormTest, OkStoresTheProxyPageAfterTheChosenOption)
         SCOPED_TRACE(row.name);
         ownProxy("old.example.test", "1080", "example.test");
         auto form = open(PrefPage::Proxy);
-        form->SetText(TextBox::Proxy, row.server);
-        form->SetText(TextBox::Port, row.port);
+        form->setText(TextBox::Proxy, row.server);
+        form->setText(TextBox::Port, row.port);
         form->ClickCheck(Check::BypassProxy, row.bypass);
         form->ClickProxyOption(row.option);
         ASSERT_TRUE(form->ClickButton(OptionsButton::OK));
@@ -208,7 +208,7 @@ TEST_F(OptionsFormTest, APortThatIsNoWholeNumberFrom1To65535IsRefusedAndNothingS
         auto form = open(PrefPage::Proxy);
         form->ClickCheck(Check::AutoCheck, true);
         form->ClickCheck(Check::AddToToolbar, true);
-        form->SetText(TextBox::Port, typed);
+        form->setText(TextBox::Port, typed);
         EXPECT_EQ(form->ClickButton(OptionsButton::OK), stored != nullptr);
         EXPECT_EQ(installed(BrowserExtension::ToolbarButtonId), stored != nullptr);
         EXPECT_FALSE(installed(BrowserExtension::ToolsMenuEntryId)) << "unchanged: not called";
@@ -246,7 +246,7 @@ TEST_F(OptionsFormTest, ClickingMoveDeadReloadsTheTreeOnCloseEvenWhenItEndsAsItB
         for (int i = 0; i < row.clicks; ++i)
             form->ClickCheck(Check::MoveDead, !form->check(Check::MoveDead).checked);
         ASSERT_TRUE(!row.button || form->ClickButton(*row.button));
-        form->Unload(); // runs once, however often it is called
+        form->unload(); // runs once, however often it is called
         EXPECT_EQ(m_refreshes, row.reloads);
     }
 }
@@ -515,7 +515,7 @@ TEST_F(PropertiesFormTest, AnAddressWithoutHttpInFrontGetsIt)
         favorite({}, "example.test");
         auto form = open(PrefPage::Properties);
         if (typed)
-            form->SetText(TextBox::URL, typed);
+            form->setText(TextBox::URL, typed);
         ASSERT_TRUE(form->ClickButton(OptionsButton::OK));
         EXPECT_EQ(ProfileFile::read(favoritePath("Example"), ShortcutKeys::Standard,
                                     ShortcutKeys::Url, QString()),
@@ -540,8 +540,8 @@ TEST_F(PropertiesFormTest, ANameEditStillRenamesOnCancelAndDefault)
 {
     favorite({"Timeout=750", "Rename=0", "Bypass=1", "ShowNew=1"});
     auto unchanged = open(PrefPage::Properties);
-    unchanged->SetText(TextBox::Link, " Example ");
-    unchanged->Unload();
+    unchanged->setText(TextBox::Link, " Example ");
+    unchanged->unload();
     EXPECT_THAT(favoriteFiles(), ElementsAre("Example.url")) << "blanks alone are no new name";
     EXPECT_FALSE(open(PrefPage::Defaults)->ClickButton(OptionsButton::Default))
         << "not on the options' pages";
@@ -551,8 +551,8 @@ TEST_F(PropertiesFormTest, ANameEditStillRenamesOnCancelAndDefault)
         SCOPED_TRACE(name);
         m_tree.select(nodeNamed(button == OptionsButton::Cancel ? "Example" : "Renamed"));
         auto form = open(PrefPage::Properties);
-        form->SetText(TextBox::Link, QStringLiteral("  %1  ").arg(name));
-        form->SetText(TextBox::URL, "http://127.0.0.1/edited");
+        form->setText(TextBox::Link, QStringLiteral("  %1  ").arg(name));
+        form->setText(TextBox::URL, "http://127.0.0.1/edited");
         form->SetTimeoutSlider(1, 1750);
         ASSERT_TRUE(form->ClickButton(button));
         EXPECT_TRUE(form->closed());
