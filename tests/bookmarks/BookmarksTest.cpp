@@ -3,10 +3,12 @@
 #include "bookmarks/BookmarkFiles.h"
 #include "bookmarks/BookmarkFileWriter.h"
 #include "bookmarks/BookmarkImporter.h"
+#include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/ProfileFile.h"
 #include "support/TempFavorites.h"
 
+#include <cerrno>
 #include <gmock/gmock.h>
 #include <QDirIterator>
 #include <sys/stat.h>
@@ -264,6 +266,22 @@ TEST_F(BookmarkImportTest, AStoppedImportKeepsWhatItMadeAndSaysSo)
     EXPECT_THAT(entries(),
                 UnorderedElementsAreArray({u"Folder"_s, u"Folder/L0.url"_s, u"Folder/L1.url"_s,
                                            u"Folder/L2.url"_s, u"Folder/L3.url"_s}));
+}
+
+// A favorite is made through a hidden file renamed into place, so that a
+// kill leaves it whole or not there: one that cannot be written whole is not
+// made at all, and the import says so and goes on.
+TEST_F(BookmarkImportTest, AFavoriteThatCannotBeWrittenWholeIsNotMade)
+{
+    SetFileFaultForTesting([](FileStep step, const QString& target) {
+        return step == FileStep::Write && target.endsWith(u"/A.url"_s) ? ENOSPC : 0;
+    });
+    const ImportSummary summary = import("<DL><p><DT><A HREF=\"http://a.example/\">A</A>"
+                                         "<DT><A HREF=\"http://b.example/\">B</A></DL>");
+    SetFileFaultForTesting({});
+    EXPECT_EQ(summary.favorites, 1);
+    EXPECT_EQ(summary.problems.size(), 1);
+    EXPECT_THAT(entries(), ElementsAreArray({u"B.url"_s}));
 }
 
 TEST(BookmarkRoundTripTest, ExportThenImportGivesTheSameTree)

@@ -54,10 +54,7 @@ struct CheckerRig {
     // A favorite in the Favorites folder with its address and private lines.
     void favorite(const QString& relative, const QString& url, const QStringList& own = {}) const
     {
-        QByteArray bytes = "[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n";
-        if (!own.isEmpty())
-            bytes += "[Brimwick]\r\n" + own.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
-        temp.file(QStringLiteral("Favorites/") + relative + QStringLiteral(".url"), bytes);
+        temp.shortcut(QStringLiteral("Favorites/") + relative + QStringLiteral(".url"), url, own);
     }
     // The key of the picture a node shows: a folder's image, a favorite's light.
     QString pictureOf(const TreeNode* node) const

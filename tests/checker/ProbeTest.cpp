@@ -48,7 +48,8 @@ protected:
     Probe m_probe{m_control, m_settings, m_clock};
 };
 
-// Address, then "verdict|title|redirect" (Alive, Dead, Gone, No answer), time-out.
+// Address, then "verdict|title|redirect" (Alive, Dead, Gone, No answer), time-out;
+// the verdicts against nginx (RealVerdictsTest) add the other statuses and redirects.
 TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
 {
     // The parking service is played by the fixture server: no name is ever
@@ -60,50 +61,54 @@ TEST_F(ProbeTest, EachAnswerGivesItsVerdictTitleAndRedirect)
         return FixtureServer::rawPath(answer, 0, trickle);
     };
     const struct {
+        const char* name;
         QString url, want;
         int timeoutMs = 1000;
     } rows[] = {
-        {page("<html><TITLE>Tom &amp; Jerry&#33;</TITLE>"), "A|Tom & Jerry!|"},
-        {FixtureServer::path("/page", {}), "D||"},
-        {page("<title>404 Not Found - Tom &amp; Jerry</title>"), "D|404 Not Found - Tom & Jerry|"},
-        {page("<title>Welcome</title>", "404"), "D|Welcome|"},
-        {page("<title>Welcome</title>", "410"), "G|Welcome|"},
-        {page("<title>Welcome</title>", "500"), "N|Welcome|"},
-        {"/redirect?to=/new&status=301", "D|404 Not Found|"},
-        {"/loop", "N||"},
-        {raw("HTTP/1.1 302 Found\r\nContent-Length: 0\r\nLocation: /somewhere"), "N||"},
+        {"titled", page("<html><TITLE>Tom &amp; Jerry&#33;</TITLE>"), "A|Tom & Jerry!|"},
+        {"error title", page("<title>404 Not Found - Tom &amp; Jerry</title>"),
+         "D|404 Not Found - Tom & Jerry|"},
+        {"404", page("<title>Welcome</title>", "404"), "D|Welcome|"},
+        {"410", page("<title>Welcome</title>", "410"), "G|Welcome|"},
+        {"redirect to 404", "/redirect?to=/new&status=301", "D|404 Not Found|"},
+        {"redirect cut short",
+         raw("HTTP/1.1 302 Found\r\nContent-Length: 0\r\nLocation: /somewhere"), "N||"},
         // A parked domain is dead.
-        {raw("HTTP/1.1 302 Found\r\nLocation: http://" + parking.toLatin1() +
+        {"parked",
+         raw("HTTP/1.1 302 Found\r\nLocation: http://" + parking.toLatin1() +
              "/?&domain=mine\r\nContent-Length: 0\r\n\r\n"),
          "D||"},
-        {page("<meta http-equiv=\"refresh\" content=\"0; URL=http://127.0.0.1/moved\">"),
+        {"refresh tag",
+         page("<meta http-equiv=\"refresh\" content=\"0; URL=http://127.0.0.1/moved\">"),
          "A||http://127.0.0.1/moved"},
-        {"/silent?ms=5000", "N||", 500},
-        {FixtureServer::path("/gzip", {{"body", "<title>Zipped</title>"}}), "A|Zipped|"},
-        {page("<title>" + longTitle + "</title>"), "A|" + longTitle + "|"},
-        {FixtureServer::path("/page", {{"padheaders", "65536"}, {"body", "<title>Fine</title>"}}),
+        {"silence", "/silent?ms=5000", "N||", 500},
+        {"gzip", FixtureServer::path("/gzip", {{"body", "<title>Zipped</title>"}}), "A|Zipped|"},
+        {"long title", page("<title>" + longTitle + "</title>"), "A|" + longTitle + "|"},
+        {"long headers",
+         FixtureServer::path("/page", {{"padheaders", "65536"}, {"body", "<title>Fine</title>"}}),
          "A|Fine|"},
         // Bytes that are not UTF-8 read as the Windows code page.
-        {raw("HTTP/1.1 200 OK\r\nContent-Length: 18\r\n\r\n<title>\xff\xfe\x80</title>"),
+        {"code page",
+         raw("HTTP/1.1 200 OK\r\nContent-Length: 18\r\n\r\n<title>\xff\xfe\x80</title>"),
          "A|\u00ff\u00fe\u20ac|"},
         // Only web and file transfer addresses are fetched.
-        {"file:///etc/passwd", "N||"},
-        {"javascript:alert(1)", "N||"},
-        {QStringLiteral("dict://127.0.0.1:%1/").arg(server().port()), "N||"},
-        {"http://127.0.0.1:notaport/", "N||"},
+        {"file", "file:///etc/passwd", "N||"},
+        {"script", "javascript:alert(1)", "N||"},
+        {"dict", QStringLiteral("dict://127.0.0.1:%1/").arg(server().port()), "N||"},
+        {"bad port", "http://127.0.0.1:notaport/", "N||"},
         // Last, so its transfer is the one looked at below.
-        {"/gzipbomb", "A|Bomb|", 2000},
+        {"gzip bomb", "/gzipbomb", "A|Bomb|", 2000},
     };
     const QMap<LinkResult::Verdict, QString> verdicts{{A, "A"}, {D, "D"}, {G, "G"}, {N, "N"}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.url.left(120).toStdString());
+        SCOPED_TRACE(row.name);
         const LinkResult result = check(row.url, row.timeoutMs);
         QString redirect = result.Redirect;
         if (redirect.startsWith(server().url("/")))
             redirect.remove(0, server().url("").size());
         EXPECT_EQ(verdicts.value(result.Status, "?") + "|" + result.Title + "|" + redirect,
                   row.want);
-        EXPECT_FALSE((row.url.startsWith("/redirect") || row.url == "/loop") && result.Successful)
+        EXPECT_FALSE(row.url.startsWith("/redirect") && result.Successful)
             << "a redirect's page never names a favorite";
     }
     ASSERT_NE(m_control.lastOutcome(), nullptr);
@@ -175,40 +180,31 @@ TEST_F(ProbeTest, ProxyCarriesTheRequest)
     EXPECT_THAT(head, HasSubstr("\r\nAccept-Language: "));
 }
 
-TEST_F(ProbeTest, CertificateIsVerifiedAgainstTheTrustedAuthorities)
-{
-    const TestCertificate certificate;
-    FixtureServer tlsServer(certificate.tls());
-    const QString url = tlsServer.url(page("<title>Secure</title>"));
-    EXPECT_EQ(check(url, 2000).Status, N) << "not trusted yet";
-    m_control.setCaFile(certificate.certFile());
-    EXPECT_EQ(check(url, 2000).Title, "Secure");
-}
-
-// Written title | the title a browser's user reads.
+// Written title, and the title a browser's user reads.
 TEST(PageReading, TitlesAreCleaned)
 {
-    for (const char* row : {
-             "Tom &amp; Jerry&#33;|Tom & Jerry!",
-             "Caf&eacute; &amp; Cr&egrave;me  M&uuml;nchen|Caf\u00e9 & Cr\u00e8me M\u00fcnchen",
-             "A &ndash; B&hellip;|A \u2013 B\u2026",
-             "Brand&trade;|Brand\u2122",
-             // The first and last names of the table, two characters, one past 0xFFFF.
-             "&AElig;&AMP;&zwnj;|\u00c6&\u200c",
-             "&NotEqualTilde;&Afr;|\u2242\u0338\U0001D504",
-             "&CounterClockwiseContourIntegral; &CounterClockwiseContourIntegrals;|"
-             "\u2233 &CounterClockwiseContourIntegrals;",
-             "&eacute &notit; &unknown; &amp|&eacute &notit; &unknown; &amp",
-             "caf&#233; &#xE9;&#XE9; &#0000065;&#x1F600;|caf\u00e9 \u00e9\u00e9 A\U0001F600",
-             "&#128; &#153; &#x9F; &#129;|\u20ac \u2122 \u0178 \u0081",
-             "&#0;&#xD800;&#x110000;&#4294967361;|\ufffd\ufffd\ufffd\ufffd",
-             "&#38;#65; &amp;lt; &#38;amp;|&#65; &lt; &amp;",
-             "no end &#65 &#x; &#xG; &#; &#a&#66;;|no end &#65 &#x; &#xG; &#; &#aB;",
-             "Broken\r\nover\tlines|Broken over lines",
-             "\f  say &quot;hi&quot;&#10; &nbsp;\u00a0|say \"hi\"",
-             "a&nbsp;&nbsp;b&#9;&#13;c|a b c",
-         })
-        EXPECT_EQ(CleanTitle(QString(row).section('|', 0, 0)), QString(row).section('|', 1)) << row;
+    const std::pair<const char*, const char*> rows[] = {
+        {"Tom &amp; Jerry&#33;", "Tom & Jerry!"},
+        {"Caf&eacute; &amp; Cr&egrave;me  M&uuml;nchen", "Caf\u00e9 & Cr\u00e8me M\u00fcnchen"},
+        {"A &ndash; B&hellip;", "A \u2013 B\u2026"},
+        {"Brand&trade;", "Brand\u2122"},
+        // The first and last names of the table, two characters, one past 0xFFFF.
+        {"&AElig;&AMP;&zwnj;", "\u00c6&\u200c"},
+        {"&NotEqualTilde;&Afr;", "\u2242\u0338\U0001D504"},
+        {"&CounterClockwiseContourIntegral; &CounterClockwiseContourIntegrals;",
+         "\u2233 &CounterClockwiseContourIntegrals;"},
+        {"&eacute &notit; &unknown; &amp", "&eacute &notit; &unknown; &amp"},
+        {"caf&#233; &#xE9;&#XE9; &#0000065;&#x1F600;", "caf\u00e9 \u00e9\u00e9 A\U0001F600"},
+        {"&#128; &#153; &#x9F; &#129;", "\u20ac \u2122 \u0178 \u0081"},
+        {"&#0;&#xD800;&#x110000;&#4294967361;", "\ufffd\ufffd\ufffd\ufffd"},
+        {"&#38;#65; &amp;lt; &#38;amp;", "&#65; &lt; &amp;"},
+        {"no end &#65 &#x; &#xG; &#; &#a&#66;;", "no end &#65 &#x; &#xG; &#; &#aB;"},
+        {"Broken\r\nover\tlines", "Broken over lines"},
+        {"\f  say &quot;hi&quot;&#10; &nbsp;\u00a0", "say \"hi\""},
+        {"a&nbsp;&nbsp;b&#9;&#13;c", "a b c"},
+    };
+    for (const auto& [written, read] : rows)
+        EXPECT_EQ(CleanTitle(written), read) << written;
 }
 
 // A cleaned title, then which of these say yes: Error title, Challenge title, Mentions an error.
@@ -221,7 +217,6 @@ TEST(PageReading, TitlesStatusAndErrorWords)
         const char *title, *says;
     } rows[] = {
         {"404", "E"},
-        {"410", "E"},
         {"Error", "EM"},
         {"404 Not Found", "EM"},
         {"Error 404 - Example", "EM"},
@@ -234,7 +229,6 @@ TEST(PageReading, TitlesStatusAndErrorWords)
         {"500 Internal Server Error", "EM"},
         {"Server Error in '/' Application.", "EM"},
         {"400 Bad Request", "E"},
-        {"The page cannot be found", "E"},
         {"This page does not exist. : Example", "E"},
         {"Error Handling in C++", "M"},
         {"Errors and omissions", "M"},
@@ -247,23 +241,12 @@ TEST(PageReading, TitlesStatusAndErrorWords)
         {"Gone with the Wind", ""},
         {"Just a moment...", "C"},
         {"Attention Required! | Cloudflare", "C"},
-        {"Access denied", "C"},
         {"Access Denied", "C"},
-        {"Sign in", "C"},
         {"Sign In - Google Accounts", "C"},
         {"Sign in to GitHub \u00b7 GitHub", "C"},
-        {"Log in", "C"},
-        {"Login", "C"},
         {"Log In | Example", "C"},
-        {"Please wait...", "C"},
-        {"Verifying you are human", "C"},
-        {"Checking your browser before accessing", "C"},
         {"DDoS-Guard", "C"},
-        {"Security check", "C"},
-        {"Captcha", "C"},
         {"Are you a robot?", "C"},
-        {"One more step", "C"},
-        {"Human verification", "C"},
         {"Login Systems Explained", ""},
     };
     for (const auto& row : rows) {

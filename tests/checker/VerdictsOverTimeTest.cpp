@@ -250,12 +250,10 @@ TEST_F(VerdictsOverTimeTest, AliveAgainInDeadFavorites)
 {
     settings.MoveDead = true;
     const QString url = titled("Back");
-    temp.file("program/Dead Favorites/Was Down.url",
-              "[InternetShortcut]\r\nURL=" + url.toUtf8() +
-                  "\r\n[Brimwick]\r\nFailingSince=2026-01-01\r\nFailures=4\r\n");
+    temp.shortcut("program/Dead Favorites/Was Down.url", url,
+                  {"FailingSince=2026-01-01", "Failures=4"});
     // Still dead: it stays the one copy it is.
-    temp.file("program/Dead Favorites/Still Down.url",
-              "[InternetShortcut]\r\nURL=" + server().url("/missing").toUtf8() + "\r\n");
+    temp.shortcut("program/Dead Favorites/Still Down.url", server().url("/missing"));
     favorites.BuildFavoritesTree();
     runner.CheckFolderLinks(tree.node(1));
     EXPECT_EQ(lightsOf({"Was Down", "Still Down"}), "GREENCHECK REDRESULT");

@@ -225,19 +225,25 @@ TEST_F(FavoriteEditorTest, NewFavoriteCompletesTheAddressAsTyped)
 {
     build();
     m_tree.select(m_tree.node(1));
-    // "name>as typed>as stored", one after the other in the Favorites folder
-    for (const QString& row :
-         {u"f1>example.test>http://example.test"_s,
-          u"f2>HTTP://caps.test>http://HTTP://caps.test"_s,
-          u"f4>https://secure.test>https://secure.test"_s,
-          u"2026>http://127.0.0.1/>http://127.0.0.1/"_s,
-          u"f1>http://127.0.0.1/again>http://127.0.0.1/again"_s, u"  >http://x>http://x"_s,
-          u"F1>http://127.0.0.1/case>http://127.0.0.1/case"_s}) {
-        const QStringList p = row.split('>');
-        QString address = p[1];
-        EXPECT_TRUE(m_editor.CreateFavorite(p[0], address));
-        EXPECT_EQ(address, p[2]);
-        EXPECT_EQ(url(p[0].toLower() + u".url"_s), p[0].trimmed().isEmpty() ? QString() : p[2]);
+    // One after the other in the Favorites folder.
+    const struct {
+        QString name, typed, stored;
+    } rows[] = {
+        {"f1", "example.test", "http://example.test"},
+        {"f2", "HTTP://caps.test", "http://HTTP://caps.test"},
+        {"f4", "https://secure.test", "https://secure.test"},
+        {"2026", "http://127.0.0.1/", "http://127.0.0.1/"},
+        {"f1", "http://127.0.0.1/again", "http://127.0.0.1/again"},
+        {"  ", "http://x", "http://x"},
+        {"F1", "http://127.0.0.1/case", "http://127.0.0.1/case"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE((row.name + u" "_s + row.typed).toStdString());
+        QString address = row.typed;
+        EXPECT_TRUE(m_editor.CreateFavorite(row.name, address));
+        EXPECT_EQ(address, row.stored);
+        EXPECT_EQ(url(row.name.toLower() + u".url"_s),
+                  row.name.trimmed().isEmpty() ? QString() : row.stored);
     }
     EXPECT_EQ(files().size(), 4);
     EXPECT_EQ(m_shortcuts.GetLinkInfo(m_tree).URL, u"http://127.0.0.1/case"_s)

@@ -168,32 +168,38 @@ protected:
 // search runs from the last node to the first.
 TEST_F(TreeSearchTest, FindFirstThenFindNextVisitEveryMatchInTurn)
 {
-    // "text|direction (F or R) and Match Case (1 or 0)|the nodes visited"
-    for (const QString& row :
-         {u"NEWS|F0|2 4 5"_s, u"news|F1|5"_s, u"WEATHER|F1|"_s, u"e|R0|7 6 5 4 2 1"_s,
-          u"favorites|F0|1"_s, u"News |F1|4"_s, u" Sports|F0|"_s}) {
-        SCOPED_TRACE(row.toStdString());
-        const QStringList p = row.split('|');
-        const bool matchCase = p[1].endsWith('1');
+    constexpr auto Forward = SearchDirection::Forward, Reverse = SearchDirection::Reverse;
+    const struct {
+        QString text;
+        SearchDirection direction;
+        bool matchCase;
+        const char* visited;
+    } rows[] = {
+        {"NEWS", Forward, false, "2 4 5"},  {"news", Forward, true, "5"},
+        {"WEATHER", Forward, true, ""},     {"e", Reverse, false, "7 6 5 4 2 1"},
+        {"favorites", Forward, false, "1"}, {"News ", Forward, true, "4"},
+        {" Sports", Forward, false, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << '"' << row.text.toStdString() << "\" "
+                                        << (row.matchCase ? "matching case" : "any case"));
         m_boxes = ScriptedMessageBoxes();
         m_tree.select(m_tree.node(3));
         QStringList hits;
-        if (m_search.FindFirst(
-                p[0], p[1].startsWith('R') ? SearchDirection::Reverse : SearchDirection::Forward,
-                matchCase)) {
+        if (m_search.FindFirst(row.text, row.direction, row.matchCase)) {
             EXPECT_TRUE(m_search.found());
             do
                 hits.append(QString::number(selectedIndex()));
-            while (m_search.FindNext(matchCase));
-            EXPECT_FALSE(m_search.FindNext(matchCase)) << "an ended search stays ended";
+            while (m_search.FindNext(row.matchCase));
+            EXPECT_FALSE(m_search.FindNext(row.matchCase)) << "an ended search stays ended";
             EXPECT_THAT(m_boxes.titles(), ElementsAre("Search Ended", "Search Ended"));
         } else {
             EXPECT_FALSE(m_search.found());
             EXPECT_EQ(selectedIndex(), 3) << "a miss leaves the selection";
             EXPECT_THAT(m_boxes.titles(), ElementsAre("Search Text Not Found"));
         }
-        EXPECT_EQ(hits.join(' '), p[2]);
-        EXPECT_EQ(m_search.searchText(), p[0]);
+        EXPECT_EQ(hits.join(' '), row.visited);
+        EXPECT_EQ(m_search.searchText(), row.text);
     }
     EXPECT_THAT(m_shown, testing::Contains("World News"));
     EXPECT_FALSE(TreeSearch::canSearch(u"   "_s));

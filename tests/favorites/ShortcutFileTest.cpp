@@ -44,12 +44,9 @@ protected:
         m_favorite = m_tree.add(m_root, QString(), u"Home"_s, NodeKind::Favorite, 14, 14);
     }
     // The favorite's file with its standard section and these private lines.
-    QString write(const QStringList& privateLines = {}, const QString& name = u"Home.url"_s)
+    QString write(const QStringList& privateLines = {})
     {
-        QByteArray bytes = "[InternetShortcut]\r\nURL=http://127.0.0.1/home\r\n";
-        if (!privateLines.isEmpty())
-            bytes += "[Brimwick]\r\n" + privateLines.join(u"\r\n"_s).toUtf8() + "\r\n";
-        return m_temp.file(u"Favorites/"_s + name, bytes);
+        return m_temp.shortcut(u"Favorites/Home.url"_s, u"http://127.0.0.1/home"_s, privateLines);
     }
     CurrentLinkSettings read()
     {
@@ -75,26 +72,40 @@ protected:
 // (own when it differs), Bypass as its first character; reads never write.
 TEST_F(ShortcutFileTest, PrivateKeysOverrideTheProgramSettings)
 {
-    // "line|program's ChangeName|Rename Timeout Own Bypass" as read
-    for (const QString& row :
-         {u"|0|0 1000 0 0"_s, u"|1|1 1000 0 0"_s, u"Rename=0|1|0 1000 0 0"_s,
-          u"Rename=1|0|1 1000 0 0"_s, u"Rename=-1|1|1 1000 0 0"_s, u"Rename=yes|1|1 1000 0 0"_s,
-          u"Rename=7|0|1 1000 0 0"_s, u"Timeout=750|0|0 750 1 0"_s, u"Timeout=1000|0|0 1000 0 0"_s,
-          u"Timeout=12345|0|0 1234 1 0"_s, u"Timeout=12abc|0|0 1000 0 0"_s,
-          u"Timeout=0|0|0 0 1 0"_s, u"Timeout=\"600\"|0|0 600 1 0"_s, u"Bypass=1|0|0 1000 0 1"_s,
-          u"Bypass=10|0|0 1000 0 1"_s, u"Bypass=01|0|0 1000 0 0"_s, u"Bypass=x|0|0 1000 0 0"_s}) {
-        SCOPED_TRACE(row.toStdString());
-        const QStringList p = row.split('|');
-        write(p[0].isEmpty() ? QStringList() : QStringList{p[0]});
+    const struct {
+        const char* line;
+        bool changeName;  // the program's
+        const char* read; // Rename Timeout Own Bypass
+    } rows[] = {{"", false, "0 1000 0 0"},
+                {"", true, "1 1000 0 0"},
+                {"Rename=0", true, "0 1000 0 0"},
+                {"Rename=1", false, "1 1000 0 0"},
+                {"Rename=-1", true, "1 1000 0 0"},
+                {"Rename=yes", true, "1 1000 0 0"},
+                {"Rename=7", false, "1 1000 0 0"},
+                {"Timeout=750", false, "0 750 1 0"},
+                {"Timeout=1000", false, "0 1000 0 0"},
+                {"Timeout=12345", false, "0 1234 1 0"},
+                {"Timeout=12abc", false, "0 1000 0 0"},
+                {"Timeout=0", false, "0 0 1 0"},
+                {"Timeout=\"600\"", false, "0 600 1 0"},
+                {"Bypass=1", false, "0 1000 0 1"},
+                {"Bypass=10", false, "0 1000 0 1"},
+                {"Bypass=01", false, "0 1000 0 0"},
+                {"Bypass=x", false, "0 1000 0 0"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message()
+                     << '"' << row.line << "\" over ChangeName " << row.changeName);
+        write(*row.line ? QStringList{row.line} : QStringList());
         const QByteArray before = bytes();
-        m_settings.ChangeName = p[1] == u"1"_s;
+        m_settings.ChangeName = row.changeName;
         const CurrentLinkSettings c = read();
         EXPECT_EQ(m_url, u"http://127.0.0.1/home"_s);
         EXPECT_EQ(u"%1 %2 %3 %4"_s.arg(int(c.Rename))
                       .arg(c.Timeout)
                       .arg(int(c.OwnTimeout))
                       .arg(int(c.Bypass)),
-                  p[2]);
+                  row.read);
         EXPECT_EQ(bytes(), before) << "reading never rewrites";
     }
 }

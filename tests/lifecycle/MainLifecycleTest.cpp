@@ -81,19 +81,11 @@ protected:
         qputenv("XDG_DATA_HOME", m_temp.folder("data").toUtf8()); // the trash
     }
 
-    // The store as a person would write it: where the Favorites are, plus
-    // the given lines of the program's own key.
-    void writeStore(const QStringList& programLines = {}, QString favoritesLine = {})
+    // The store: where the Favorites are, plus the given lines of the program's own key.
+    void writeStore(const QStringList& programLines = {}, const QString& favoritesLine = {})
     {
-        if (favoritesLine.isNull())
-            favoritesLine = QStringLiteral("\"Favorites\"=\"%1\"").arg(m_favorites);
-        m_temp.file("registry.reg",
-                    QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
-                                   "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\"
-                                   "CurrentVersion\\Explorer\\Shell Folders]\r\n%1\r\n\r\n"
-                                   "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\r\n%2\r\n")
-                        .arg(favoritesLine, programLines.join("\r\n"))
-                        .toUtf8());
+        m_temp.store(favoritesLine.isNull() ? m_temp.favoritesLine(m_favorites) : favoritesLine,
+                     programLines);
     }
 
     std::unique_ptr<Session> start(const QString& commandLine = {})

@@ -83,24 +83,17 @@ public:
 // the Favorites folder in temp, wired as the program wires them. The first
 // session writes the settings store.
 struct Session {
-    explicit Session(const TempFolder& temp, const QString& settings = {},
+    explicit Session(const TempFolder& temp, const QStringList& settings = {},
                      UrlOpener* opener = nullptr)
         : services({store(temp, settings), temp.folder("program"), fs, clock, boxes, images, tree,
                     status, engine, opener})
     {}
-    static QString store(const TempFolder& temp, const QString& settings)
+    static QString store(const TempFolder& temp, const QStringList& settings)
     {
         const QString path = temp.path("registry.reg");
-        if (QFile::exists(path))
-            return path;
-        return temp.file(
-            "registry.reg",
-            QStringLiteral("Windows Registry Editor Version 5.00\n\n"
-                           "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
-                           "Explorer\\Shell Folders]\n\"Favorites\"=\"%1\"\n\n"
-                           "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\n%2")
-                .arg(temp.folder("Favorites"), settings)
-                .toUtf8());
+        return QFile::exists(path)
+                   ? path
+                   : temp.store(temp.favoritesLine(temp.folder("Favorites")), settings);
     }
     bool load()
     {
@@ -206,7 +199,7 @@ protected:
 
     TempFolder m_temp;
     RecordingOpener m_opener;
-    Session m_s{m_temp, "\"MoveDead\"=\"1\"\n", &m_opener};
+    Session m_s{m_temp, {"\"MoveDead\"=\"1\""}, &m_opener};
     ScriptedWindowDialogs m_dialogs; // in place of the window's, where a test says
 };
 
@@ -626,55 +619,75 @@ TEST_F(WindowCommandsTest, ProgressDialogTellsOfCancel)
     EXPECT_EQ(m_s.window.findChild<QProgressDialog*>(), nullptr);
 }
 
-// A first session over a slow favorite: start-up's check for news (every 30
-// days, against a local update document) reaches the user without a tray,
-// in a bar above the tree that stays until closed, and counts as done only
-// once the window showed it; a close is refused while a check runs; the
-// window is moved. The second session opens where the first left it.
-TEST(WindowSession, UpdateNoticeCloseDuringARunAndPlacementAcrossSessions)
+// Sessions of the real window over one Favorites folder, which holds a slow
+// favorite; the first session writes the settings store.
+class WindowSessionTest : public testing::Test {
+protected:
+    WindowSessionTest()
+    {
+        m_temp.shortcut("Favorites/Slow.url",
+                        m_server.url("/page?delay=600&body=%3Ctitle%3ESlow%3C/title%3E"));
+    }
+
+    FixtureServer m_server; // the slow page and the update document
+    TempFolder m_temp;
+};
+
+// Start-up's check for news (every 30 days, against a local update document)
+// reaches the user without a tray or a box, in a bar above the tree that
+// stays until closed, and counts as done only once the window showed it.
+TEST_F(WindowSessionTest, UpdateNoticeShowsAboveTheTreeUntilClosed)
 {
-    FixtureServer server;
-    TempFolder temp;
-    temp.shortcut("Favorites/Slow.url",
-                  server.url("/page?delay=600&body=%3Ctitle%3ESlow%3C/title%3E"));
     const QString document = "<Version>99.0</Version>"
                              "<Update_Location>http://127.0.0.1/get</Update_Location>"
                              "<Current_Version>current</Current_Version>"
                              "<New_Version>Norvale 99 is out</New_Version><Common></Common>";
     qputenv("NORVALE_UPDATE_URL",
-            server.url(FixtureServer::path("/page", {{"body", document}})).toUtf8());
+            m_server.url(FixtureServer::path("/page", {{"body", document}})).toUtf8());
+    Session session(m_temp, {"\"AutoCheck\"=\"1\"", "\"LastCheck\"=\"2025-01-01 00:00:00\""});
+    const bool running = session.lifecycle.load(QString()) == MainLifecycle::LoadOutcome::Running;
+    qunsetenv("NORVALE_UPDATE_URL");
+    ASSERT_TRUE(running);
+    EXPECT_EQ(session.services.settings().LastCheck, QDateTime(QDate(2025, 1, 1), QTime(0, 0)))
+        << "not shown yet";
+    session.window.show();
+    EXPECT_EQ(session.services.settings().LastCheck, session.clock.now());
+    QWidget* notice = session.window.findChild<QWidget*>("frmNotice");
+    ASSERT_NE(notice, nullptr);
+    EXPECT_TRUE(notice->isVisible());
+    const auto* text = notice->findChild<QLabel*>("lblNotice");
+    EXPECT_TRUE(text->text().startsWith("Norvale 99 is out"));
+    EXPECT_TRUE(text->text().contains("href=\"http://127.0.0.1/get\""));
+    EXPECT_EQ(session.window.statusBar()->currentMessage(), QString()) << "never over the totals";
+    QTest::mouseClick(notice->findChild<QPushButton*>("btnCloseNotice"), Qt::LeftButton);
+    EXPECT_FALSE(notice->isVisible());
+    EXPECT_TRUE(session.boxes.shown().isEmpty());
+}
+
+TEST_F(WindowSessionTest, CloseIsRefusedWhileACheckRuns)
+{
+    Session session(m_temp);
+    ASSERT_TRUE(session.load());
+    bool closedDuringRun = true;
+    QTimer::singleShot(200, &session.window, [&] { closedDuringRun = session.window.close(); });
+    session.services.checker().CheckAllLinks();
+    EXPECT_FALSE(closedDuringRun);
+    EXPECT_EQ(session.tree.node(2)->status().light, Light::Alive);
+    EXPECT_TRUE(session.window.close());
+    EXPECT_EQ(session.boxes.shown().size(), 1) << "only the end of the run";
+}
+
+TEST_F(WindowSessionTest, TheNextSessionOpensWhereTheLastLeftTheWindow)
+{
     {
-        Session first(temp, "\"AutoCheck\"=\"1\"\n\"LastCheck\"=\"2025-01-01 00:00:00\"\n");
-        const bool running = first.lifecycle.load(QString()) == MainLifecycle::LoadOutcome::Running;
-        qunsetenv("NORVALE_UPDATE_URL");
-        ASSERT_TRUE(running);
-        EXPECT_EQ(first.services.settings().LastCheck, QDateTime(QDate(2025, 1, 1), QTime(0, 0)))
-            << "not shown yet";
-        first.window.show();
-        EXPECT_EQ(first.services.settings().LastCheck, first.clock.now());
-        QWidget* notice = first.window.findChild<QWidget*>("frmNotice");
-        ASSERT_NE(notice, nullptr);
-        EXPECT_TRUE(notice->isVisible());
-        const auto* text = notice->findChild<QLabel*>("lblNotice");
-        EXPECT_TRUE(text->text().startsWith("Norvale 99 is out"));
-        EXPECT_TRUE(text->text().contains("href=\"http://127.0.0.1/get\""));
-        EXPECT_EQ(first.window.statusBar()->currentMessage(), QString()) << "never over the totals";
-        QTest::mouseClick(notice->findChild<QPushButton*>("btnCloseNotice"), Qt::LeftButton);
-        EXPECT_FALSE(notice->isVisible());
-
-        bool closedDuringRun = true;
-        QTimer::singleShot(200, &first.window, [&] { closedDuringRun = first.window.close(); });
-        first.services.checker().CheckAllLinks();
-        EXPECT_FALSE(closedDuringRun);
-        EXPECT_EQ(first.tree.node(2)->status().light, Light::Alive);
-
+        Session first(m_temp);
+        ASSERT_TRUE(first.load());
         first.window.move(33, 44);
         first.window.resize(500, 400);
         first.window.splitter()->setSizes({150, 350});
         EXPECT_TRUE(first.window.close());
-        EXPECT_EQ(first.boxes.shown().size(), 1) << "only the end of the run";
     }
-    Session second(temp);
+    Session second(m_temp);
     ASSERT_TRUE(second.load());
     EXPECT_EQ(second.window.pos(), QPoint(33, 44));
     EXPECT_EQ(second.window.size(), QSize(500, 400));

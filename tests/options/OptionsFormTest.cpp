@@ -64,21 +64,22 @@ protected:
 TEST_F(OptionsFormTest, EveryCheckBoxShowsItsSettingAndWritesItBack)
 {
     using S = AppSettings;
-    const std::pair<Check, bool S::*> rows[] = {{Check::NameChange0, &S::ChangeName},
-                                                {Check::NewPage0, &S::ShowNew},
-                                                {Check::PreserveIcons, &S::PreserveIcons},
-                                                {Check::SmallLights, &S::SmallLights},
-                                                {Check::AutoCheck, &S::AutoCheck},
-                                                {Check::MoveDead, &S::MoveDead},
-                                                {Check::AutoThrottle, &S::AutoThrottle},
-                                                {Check::DeadInIE, &S::DeadFavoritesInIE},
-                                                {Check::AddToIE, &S::IEToolMenu},
-                                                {Check::AddToToolbar, &S::IEToolbar},
-                                                {Check::LookAgain, &S::LookAgain},
-                                                {Check::DeadAfterFailures, &S::DeadAfterFailures}};
-    for (const auto& [box, field] : rows) {
+    const std::tuple<const char*, Check, bool S::*> rows[] = {
+        {"ChangeName", Check::NameChange0, &S::ChangeName},
+        {"ShowNew", Check::NewPage0, &S::ShowNew},
+        {"PreserveIcons", Check::PreserveIcons, &S::PreserveIcons},
+        {"SmallLights", Check::SmallLights, &S::SmallLights},
+        {"AutoCheck", Check::AutoCheck, &S::AutoCheck},
+        {"MoveDead", Check::MoveDead, &S::MoveDead},
+        {"AutoThrottle", Check::AutoThrottle, &S::AutoThrottle},
+        {"DeadFavoritesInIE", Check::DeadInIE, &S::DeadFavoritesInIE},
+        {"IEToolMenu", Check::AddToIE, &S::IEToolMenu},
+        {"IEToolbar", Check::AddToToolbar, &S::IEToolbar},
+        {"LookAgain", Check::LookAgain, &S::LookAgain},
+        {"DeadAfterFailures", Check::DeadAfterFailures, &S::DeadAfterFailures}};
+    for (const auto& [name, box, field] : rows) {
         for (const bool start : {false, true}) {
-            SCOPED_TRACE(testing::Message() << static_cast<int>(box) << " from " << start);
+            SCOPED_TRACE(testing::Message() << name << " from " << start);
             m_settings.*field = start;
             m_settings.MoveDead = m_settings.MoveDead || box == Check::DeadInIE;
             auto form = open();
@@ -93,20 +94,26 @@ TEST_F(OptionsFormTest, EveryCheckBoxShowsItsSettingAndWritesItBack)
 
 TEST_F(OptionsFormTest, NumbersAreShownAndWrittenBackWithinTheirRanges)
 {
-    // Field (P checks at once, T time-out): stored, shown, moved to, kept.
-    for (const char* row :
-         {"P 24 24 1 1", "P 1 1 64 64", "P 64 64 0 1", "P 300 256 999 256", "T 500 500 2000 2000",
-          "T 1000 1000 750 750", "T 2000 2000 500 500", "T 5000 2000 1250 1250"}) {
-        SCOPED_TRACE(row);
-        const QStringList cells = QString(row).split(' ');
-        const bool parallel = cells[0] == "P";
-        (parallel ? m_settings.Parallel : m_settings.Timeout) = cells[1].toInt();
+    const struct {
+        const char* name;
+        bool parallel; // checks at once, else the time-out
+        int stored, shown, movedTo, kept;
+    } rows[] = {{"checks at once", true, 24, 24, 1, 1},
+                {"one check", true, 1, 1, 64, 64},
+                {"no checks", true, 64, 64, 0, 1},
+                {"too many checks", true, 300, 256, 999, 256},
+                {"shortest time-out", false, 500, 500, 2000, 2000},
+                {"time-out", false, 1000, 1000, 750, 750},
+                {"longest time-out", false, 2000, 2000, 500, 500},
+                {"too long a time-out", false, 5000, 2000, 1250, 1250}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        (row.parallel ? m_settings.Parallel : m_settings.Timeout) = row.stored;
         auto form = open(PrefPage::Scanning);
-        EXPECT_EQ(parallel ? form->checksAtOnce() : form->timeoutSlider(0), cells[2].toInt());
-        parallel ? form->SetChecksAtOnce(cells[3].toInt())
-                 : form->SetTimeoutSlider(0, cells[3].toInt());
+        EXPECT_EQ(row.parallel ? form->checksAtOnce() : form->timeoutSlider(0), row.shown);
+        row.parallel ? form->SetChecksAtOnce(row.movedTo) : form->SetTimeoutSlider(0, row.movedTo);
         ASSERT_TRUE(form->ClickButton(OptionsButton::OK));
-        EXPECT_EQ(parallel ? m_settings.Parallel : m_settings.Timeout, cells[4].toInt());
+        EXPECT_EQ(row.parallel ? m_settings.Parallel : m_settings.Timeout, row.kept);
     }
 }
 
@@ -152,27 +159,33 @@ TEST_F(OptionsFormTest, TheBrowserVersionDecidesWhetherTheIntegrationBoxesAreOff
 
 TEST_F(OptionsFormTest, OkStoresTheProxyPageAfterTheChosenOption)
 {
-    const ProxyMode modes[] = {ProxyMode::None, ProxyMode::Browser, ProxyMode::Own};
-    // Option (None, Browser, Own); server; port; bypass; stored server|port|bypass domain.
-    for (const char* row :
-         {"N;c.test;3128;1;||", "B;c.test;3128;1;||", "B;c.test;no port;0;||",
-          "O;  c.test ; 3128  ;0;c.test|3128|", "O;a.lan.test;8080;1;a.lan.test|8080|lan.test",
-          "O;gateway;80;1;gateway|80|gateway"}) {
-        SCOPED_TRACE(row);
-        const QStringList cells = QString(row).split(';');
-        const ProxyMode option = modes[QString("NBO").indexOf(cells[0])];
+    const struct {
+        const char* name;
+        ProxyMode option;
+        const char *server, *port;
+        bool bypass;
+        const char* stored; // server|port|the domain that goes around the proxy
+    } rows[] = {
+        {"none", ProxyMode::None, "c.test", "3128", true, "||"},
+        {"the browser's", ProxyMode::Browser, "c.test", "3128", true, "||"},
+        {"the browser's, a bad port", ProxyMode::Browser, "c.test", "no port", false, "||"},
+        {"own, blanks", ProxyMode::Own, "  c.test ", " 3128  ", false, "c.test|3128|"},
+        {"own, bypass", ProxyMode::Own, "a.lan.test", "8080", true, "a.lan.test|8080|lan.test"},
+        {"own, one-word host", ProxyMode::Own, "gateway", "80", true, "gateway|80|gateway"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         ownProxy("old.example.test", "1080", "example.test");
         auto form = open(PrefPage::Proxy);
-        form->setText(TextBox::Proxy, cells[1]);
-        form->setText(TextBox::Port, cells[2]);
-        form->ClickCheck(Check::BypassProxy, cells[3] == "1");
-        form->ClickProxyOption(option);
+        form->setText(TextBox::Proxy, row.server);
+        form->setText(TextBox::Port, row.port);
+        form->ClickCheck(Check::BypassProxy, row.bypass);
+        form->ClickProxyOption(row.option);
         ASSERT_TRUE(form->ClickButton(OptionsButton::OK));
-        EXPECT_EQ(m_settings.ProxyMode, option);
+        EXPECT_EQ(m_settings.ProxyMode, row.option);
         EXPECT_EQ(QStringList(
                       {m_settings.ProxyServer, m_settings.ProxyPort, m_settings.ProxyBypassDomain})
                       .join('|'),
-                  cells[4]);
+                  row.stored);
     }
     EXPECT_THAT(m_boxes.shown(), IsEmpty());
 }
@@ -185,7 +198,7 @@ TEST_F(OptionsFormTest, APortThatIsNoWholeNumberFrom1To65535IsRefusedAndNothingS
         {"", nullptr},    {"0", nullptr},     {"65536", nullptr},           {"80a", nullptr},
         {"+80", nullptr}, {"0x50", nullptr},  {"\xd9\xa8\xd9\xa0", nullptr}};
     for (const auto& [typed, stored] : rows) {
-        SCOPED_TRACE(typed);
+        SCOPED_TRACE(testing::Message() << "port \"" << typed << '"');
         m_boxes = ScriptedMessageBoxes();
         QFile::remove(storePath());
         setBrowserVersion("6.0");
@@ -213,19 +226,28 @@ TEST_F(OptionsFormTest, APortThatIsNoWholeNumberFrom1To65535IsRefusedAndNothingS
 
 TEST_F(OptionsFormTest, ClickingMoveDeadReloadsTheTreeOnCloseEvenWhenItEndsAsItBegan)
 {
-    // Clicks on Move Dead, the button closing (- the close box), then reloads.
-    for (const char* row : {"0 OK 0", "0 Cancel 0", "1 OK 1", "2 OK 1", "2 Cancel 1", "2 - 1"}) {
-        SCOPED_TRACE(row);
-        const QStringList cells = QString(row).split(' ');
+    // Clicks on Move Dead, the button closing (none: the close box), then reloads.
+    const struct {
+        const char* name;
+        int clicks;
+        std::optional<OptionsButton> button;
+        int reloads;
+    } rows[] = {{"OK, no click", 0, OptionsButton::OK, 0},
+                {"Cancel, no click", 0, OptionsButton::Cancel, 0},
+                {"OK, one click", 1, OptionsButton::OK, 1},
+                {"OK, two clicks", 2, OptionsButton::OK, 1},
+                {"Cancel, two clicks", 2, OptionsButton::Cancel, 1},
+                {"close box, two clicks", 2, std::nullopt, 1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         m_refreshes = 0;
         m_settings.MoveDead = true; // set by load, which is no click of the user's
         auto form = open(PrefPage::Scanning);
-        for (int i = 0; i < cells[0].toInt(); ++i)
+        for (int i = 0; i < row.clicks; ++i)
             form->ClickCheck(Check::MoveDead, !form->check(Check::MoveDead).checked);
-        ASSERT_TRUE(cells[1] == "-" || form->ClickButton(cells[1] == "OK" ? OptionsButton::OK
-                                                                          : OptionsButton::Cancel));
+        ASSERT_TRUE(!row.button || form->ClickButton(*row.button));
         form->unload(); // runs once, however often it is called
-        EXPECT_EQ(m_refreshes, cells[2].toInt());
+        EXPECT_EQ(m_refreshes, row.reloads);
     }
 }
 
@@ -266,12 +288,13 @@ TEST_F(OptionsFormTest, SwitchingTheLightSetRedrawsTheTreeOnOkOnly)
         return keys.join(' ');
     };
     EXPECT_EQ(pictures(), classic);
-    const std::tuple<bool, bool, OptionsButton, QString, int> steps[] = {
-        {true, true, OptionsButton::Cancel, classic, 0},
-        {true, true, OptionsButton::OK, small, 1},
-        {false, true, OptionsButton::OK, small, 1}, // ending as it began switches nothing
-        {false, false, OptionsButton::OK, classic, 2}};
-    for (const auto& [first, last, button, want, redrawn] : steps) {
+    const std::tuple<const char*, bool, bool, OptionsButton, QString, int> steps[] = {
+        {"small, cancelled", true, true, OptionsButton::Cancel, classic, 0},
+        {"small", true, true, OptionsButton::OK, small, 1},
+        {"as it began", false, true, OptionsButton::OK, small, 1},
+        {"classic", false, false, OptionsButton::OK, classic, 2}};
+    for (const auto& [name, first, last, button, want, redrawn] : steps) {
+        SCOPED_TRACE(name);
         auto form = open(PrefPage::Scanning);
         form->ClickCheck(Check::SmallLights, first);
         form->ClickCheck(Check::SmallLights, last);
@@ -387,10 +410,7 @@ protected:
     // Writes Favorites/Example.url, builds the tree and selects the favorite.
     void favorite(const QStringList& privateLines = {}, const QString& address = kAddress)
     {
-        QByteArray bytes = "[InternetShortcut]\r\nURL=" + address.toUtf8() + "\r\n";
-        if (!privateLines.isEmpty())
-            bytes += "[Brimwick]\r\n" + privateLines.join("\r\n").toUtf8() + "\r\n";
-        m_temp.file("Favorites/Example.url", bytes);
+        m_temp.shortcut("Favorites/Example.url", address, privateLines);
         m_favorites.RefreshLinks();
         m_tree.select(nodeNamed("Example"));
     }
@@ -413,15 +433,24 @@ protected:
 TEST_F(PropertiesFormTest, PrivateEntriesAreReadWithTheirCutsAndOddOnesShowTheDefault)
 {
     m_settings.ChangeName = true; // and 1000 ms, changed pages off
-    for (const char* row :
-         {"|1000R", "Timeout=1500|1500R", "Timeout=12345|1234R", "Timeout=abc|1000R",
-          "Timeout=100|500R", "Timeout=9999|2000R", "Rename=0|1000", "Rename=-1|1000R",
-          "Rename=01|1000", "Bypass=1|1000RB", "Bypass=yes|1000R", "ShowNew=1|1000RN"}) {
-        SCOPED_TRACE(row);
-        const QString entry = QString(row).section('|', 0, 0);
-        favorite(entry.isEmpty() ? QStringList{} : QStringList{entry});
+    // The favorite's own line, and what the form shows.
+    const std::pair<const char*, const char*> rows[] = {{"", "1000R"},
+                                                        {"Timeout=1500", "1500R"},
+                                                        {"Timeout=12345", "1234R"},
+                                                        {"Timeout=abc", "1000R"},
+                                                        {"Timeout=100", "500R"},
+                                                        {"Timeout=9999", "2000R"},
+                                                        {"Rename=0", "1000"},
+                                                        {"Rename=-1", "1000R"},
+                                                        {"Rename=01", "1000"},
+                                                        {"Bypass=1", "1000RB"},
+                                                        {"Bypass=yes", "1000R"},
+                                                        {"ShowNew=1", "1000RN"}};
+    for (const auto& [entry, want] : rows) {
+        SCOPED_TRACE(*entry ? entry : "no own entry");
+        favorite(*entry ? QStringList{entry} : QStringList{});
         auto form = open(PrefPage::Properties);
-        EXPECT_EQ(shown(*form), QString(row).section('|', 1));
+        EXPECT_EQ(shown(*form), want);
         EXPECT_EQ(form->check(Check::NameChange1).enabled, !form->check(Check::DontCheck).checked);
     }
     m_settings.Timeout = 2000;
@@ -437,6 +466,7 @@ TEST_F(PropertiesFormTest, EveryControlRoundTripsThroughTheFile)
     for (const auto& [timeout, flags, written] : {std::tuple{500, "", "500 0 0 0"},
                                                   {1250, "N", "1250 0 1 0"},
                                                   {1000, "RBN", "1000 1 1 1"}}) {
+        SCOPED_TRACE(written);
         const QString on = flags;
         favorite();
         auto form = open(PrefPage::Properties);
@@ -475,15 +505,16 @@ TEST_F(PropertiesFormTest, OkWithoutChangesAddsThePrivateSectionAndLeavesTheRest
 TEST_F(PropertiesFormTest, AnAddressWithoutHttpInFrontGetsIt)
 {
     // Typed (none: the stored address, not edited) and written.
-    for (const char* row : {"|http://example.test", "example.test/page|http://example.test/page",
-                            "hTtPs://127.0.0.1/mixed|hTtPs://127.0.0.1/mixed",
-                            "http://127.0.0.1/spaced   |http://127.0.0.1/spaced"}) {
-        SCOPED_TRACE(row);
-        const QString typed = QString(row).section('|', 0, 0),
-                      stored = QString(row).section('|', 1);
+    const std::pair<const char*, const char*> rows[] = {
+        {nullptr, "http://example.test"},
+        {"example.test/page", "http://example.test/page"},
+        {"hTtPs://127.0.0.1/mixed", "hTtPs://127.0.0.1/mixed"},
+        {"http://127.0.0.1/spaced   ", "http://127.0.0.1/spaced"}};
+    for (const auto& [typed, stored] : rows) {
+        SCOPED_TRACE(typed ? typed : "not edited");
         favorite({}, "example.test");
         auto form = open(PrefPage::Properties);
-        if (!typed.isEmpty())
+        if (typed)
             form->setText(TextBox::URL, typed);
         ASSERT_TRUE(form->ClickButton(OptionsButton::OK));
         EXPECT_EQ(ProfileFile::read(favoritePath("Example"), ShortcutKeys::Standard,
@@ -517,6 +548,7 @@ TEST_F(PropertiesFormTest, ANameEditStillRenamesOnCancelAndDefault)
     const QByteArray before = file();
     for (const auto& [button, name] : {std::pair{OptionsButton::Cancel, "Renamed"},
                                        std::pair{OptionsButton::Default, "Defaulted"}}) {
+        SCOPED_TRACE(name);
         m_tree.select(nodeNamed(button == OptionsButton::Cancel ? "Example" : "Renamed"));
         auto form = open(PrefPage::Properties);
         form->setText(TextBox::Link, QStringLiteral("  %1  ").arg(name));

@@ -56,6 +56,7 @@ TEST_F(FileSafetyTest, AFailureAtAnyStepLeavesTheOldFileAndNothingElse)
         {"profile write",
          [&] { norvale::ProfileFile::write(target, u"InternetShortcut"_s, u"URL"_s, u"x"_s); }},
         {"copy", [&] { fs.copyFile(source, dir.path(u"Favorites"_s), true); }},
+        {"create", [&] { norvale::CreateFileAtomically(dir.path(u"Favorites/b.url"_s), "new"); }},
     };
     for (const auto& operation : operations) {
         for (const FileStep step :

@@ -77,10 +77,12 @@ TEST_F(ProfileFileTest, EachKeyReadsAsWindowsReadsIt)
     const QByteArray many = "Loose=out\r\n[S]\r\nA=\"abc\"\r\nB=\"abc\r\nE=\"\"\r\nG=  'pad'  \r\n"
                             "H=\"a\"b\"\r\n;C=c\r\n  ; K=also\r\nURL\r\nK only\r\nURL=first\r\n"
                             "url=second\r\n[Other]\r\nI=1\r\n[s]\r\nURL=third\r\nI=7\r\n";
-    for (const QString& row :
-         {u"A=abc"_s, u"B=\"abc"_s, u"E="_s, u"G=pad"_s, u"H=a\"b"_s, u"C=<none>"_s, u";C=<none>"_s,
-          u"K=<none>"_s, u"URL=first"_s, u"I=<none>"_s, u"Loose=<none>"_s})
-        EXPECT_EQ(row.section('=', 0, 0) + '=' + read(many, "S", row.section('=', 0, 0)), row);
+    const std::pair<const char*, const char*> values[] = {
+        {"A", "abc"},     {"B", "\"abc"},  {"E", ""},          {"G", "pad"},
+        {"H", "a\"b"},    {"C", "<none>"}, {";C", "<none>"},   {"K", "<none>"},
+        {"URL", "first"}, {"I", "<none>"}, {"Loose", "<none>"}};
+    for (const auto& [key, value] : values)
+        EXPECT_EQ(read(many, "S", key), value) << key;
     EXPECT_EQ(read("[S]\r\n", "S", "M", 3, "abcdef"), u"abc"_s) << "the default is cut too";
     EXPECT_EQ(ProfileFile::read(dir.path(u"Gone.url"_s), kIS, "URL", "none"), u"none"_s);
 }
@@ -220,14 +222,20 @@ TEST_F(ProfileFileTest, Utf16FilesStayUtf16ThroughWritesAndDeletes)
 TEST_F(ProfileFileTest, WhatCannotBeWrittenFaithfullyIsRefusedAndTheFileLeftAlone)
 {
     const QString file = dir.file(u"r.url"_s, kShortcut);
-    for (const QString& row : // section|key|value
-         {u"IS|URL|a\r\nb"_s, u"IS|URL|a\nb"_s, u"IS|URL|a\rb"_s, u"IS|URL|a\0"_s, u"IS|a\nb|x"_s,
-          u"IS|a\0|x"_s, u"a\rb|URL|x"_s, u"IS|a=b|x"_s, u"IS|;k|x"_s, u"IS|[k|x"_s, u"IS| k|x"_s,
-          u"IS|k\t|x"_s, u"IS|k\x01|x"_s, u"S]x|k|x"_s, u" S|k|x"_s, u"S\x1b|k|x"_s,
-          u"IS|URL|a\xDC00"_s}) {
-        SCOPED_TRACE(row.toStdString());
-        const QStringList p = row.split('|');
-        EXPECT_EQ(errorOf([&] { ProfileFile::write(file, p[0], p[1], p[2]); }), 5);
+    const struct {
+        QString section, key, value;
+    } rows[] = {{u"IS"_s, u"URL"_s, u"a\r\nb"_s}, {u"IS"_s, u"URL"_s, u"a\nb"_s},
+                {u"IS"_s, u"URL"_s, u"a\rb"_s},   {u"IS"_s, u"URL"_s, u"a\0"_s},
+                {u"IS"_s, u"a\nb"_s, u"x"_s},     {u"IS"_s, u"a\0"_s, u"x"_s},
+                {u"a\rb"_s, u"URL"_s, u"x"_s},    {u"IS"_s, u"a=b"_s, u"x"_s},
+                {u"IS"_s, u";k"_s, u"x"_s},       {u"IS"_s, u"[k"_s, u"x"_s},
+                {u"IS"_s, u" k"_s, u"x"_s},       {u"IS"_s, u"k\t"_s, u"x"_s},
+                {u"IS"_s, u"k\x01"_s, u"x"_s},    {u"S]x"_s, u"k"_s, u"x"_s},
+                {u" S"_s, u"k"_s, u"x"_s},        {u"S\x1b"_s, u"k"_s, u"x"_s},
+                {u"IS"_s, u"URL"_s, u"a\xDC00"_s}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE((row.section + '|' + row.key + '|' + row.value).toStdString());
+        EXPECT_EQ(errorOf([&] { ProfileFile::write(file, row.section, row.key, row.value); }), 5);
     }
     EXPECT_EQ(errorOf([&] { ProfileFile::write(dir.path(u"New.url"_s), kIS, "URL", "\n"); }), 5);
     EXPECT_NE(errorOf([&] { ProfileFile::write(dir.path(u"No/New.url"_s), kIS, "URL", "x"); }), 0);

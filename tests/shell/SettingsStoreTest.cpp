@@ -91,54 +91,73 @@ TEST_F(SettingsStoreTest, SaveWritesEveryValueInOrderWithBooleansAsDigits)
 // time-out is raised to its minimum.
 TEST_F(SettingsStoreTest, EachStoredValueLoadsAndSavesBack)
 {
-    // "stored lines>Name>saved>problems"
-    for (const QString& row :
-         {u"timeout=1500>Timeout>1500>0"_s, u"PreserveIcons=1>PreserveIcons>1>0"_s,
-          u"DeadFavoritesInIE=1>DeadFavoritesInIE>1>0"_s,
-          u"LastCheck=2026-01-02 03:04:05>LastCheck>2026-01-02 03:04:05>0"_s,
-          u"Timeout=100>Timeout>500>0"_s, u"LookAgain=0>LookAgain>0>0"_s,
-          u"DeadAfterFailures=1;DeadAfterChecks=0>DeadAfterChecks>1>0"_s,
-          u"DeadAfterDays=5000>DeadAfterDays>3650>0"_s,
-          u"Timeout=40000>Timeout>1000>1"_s, // beyond 16 bits
-          u"Timeout=soon;MoveDead=maybe;LastRun=yesterday;ShowNew=1>ShowNew>1>3"_s}) {
-        SCOPED_TRACE(row.toStdString());
-        const QStringList p = row.split('>');
-        const AppSettings settings = load(p[0].split(';'));
-        EXPECT_EQ(saved(p[1]), p[2]);
-        EXPECT_EQ(m_problems.size(), p[3].toInt());
+    const struct {
+        QStringList stored;
+        const char *name, *saved;
+        int problems;
+    } rows[] = {
+        {{"timeout=1500"}, "Timeout", "1500", 0},
+        {{"PreserveIcons=1"}, "PreserveIcons", "1", 0},
+        {{"DeadFavoritesInIE=1"}, "DeadFavoritesInIE", "1", 0},
+        {{"LastCheck=2026-01-02 03:04:05"}, "LastCheck", "2026-01-02 03:04:05", 0},
+        {{"Timeout=100"}, "Timeout", "500", 0},
+        {{"LookAgain=0"}, "LookAgain", "0", 0},
+        {{"DeadAfterFailures=1", "DeadAfterChecks=0"}, "DeadAfterChecks", "1", 0},
+        {{"DeadAfterDays=5000"}, "DeadAfterDays", "3650", 0},
+        {{"Timeout=40000"}, "Timeout", "1000", 1}, // beyond 16 bits
+        {{"Timeout=soon", "MoveDead=maybe", "LastRun=yesterday", "ShowNew=1"}, "ShowNew", "1", 3},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.stored.join(';').toStdString());
+        const AppSettings settings = load(row.stored);
+        EXPECT_EQ(saved(row.name), row.saved);
+        EXPECT_EQ(m_problems.size(), row.problems);
         EXPECT_EQ(settings.LastRun, kNow);
     }
     EXPECT_EQ(saved(u"Timeout"_s), u"1000"_s);
     EXPECT_EQ(saved(u"MoveDead"_s), u"0"_s);
     EXPECT_THAT(m_problems[0].toStdString(), HasSubstr("Timeout"));
     EXPECT_THAT(m_problems[0].toStdString(), HasSubstr("soon"));
+}
 
-    // The proxy as stored, the browser's own, or from the environment when the
-    // browser has none; saved as the program's own values.
-    // "stored values>the browser's>Proxy|ProxyServer|ProxyPort|ProxyLocalBypass|the domain
-    // that goes around the proxy", as saved.
+// The proxy as stored, the browser's own, or from the environment when the
+// browser has none; saved as the program's own values.
+TEST_F(SettingsStoreTest, TheProxyComesFromTheStoreTheBrowserOrTheEnvironment)
+{
+    // Stored values, the browser's, then Proxy|ProxyServer|ProxyPort|ProxyLocalBypass as saved
+    // and the domain that goes around the proxy.
     qputenv("http_proxy", "http://envproxy.example.test:3128/");
-    for (const QString& row :
-         {u"Proxy=No;ProxyServer=left.over>>No|||No|"_s, u"Proxy=no;ProxyServer=kept>>No|||No|"_s,
-          u"Proxy= IE >ProxyServer=cache.corp.example.test:8080>"
-          "IE|cache.corp.example.test|8080|Yes|corp.example.test"_s,
-          u"Proxy=IE>ProxyServer=gateway>IE|gateway|80|Yes|gateway"_s,
-          u"Proxy=IE>ProxyServer=>IE||80|No|"_s,
-          u"Proxy=IE>ProxyServer=http=web.example.test:80;ftp=files.example.test:21>"
-          "IE|http=web.example.test|80;ftp=files.example.test:21|Yes|example.test"_s,
-          u"Proxy=IE>>IE|envproxy.example.test|3128|Yes|example.test"_s,
-          u"Proxy=Yes;ProxyServer=px.lan.example.test;ProxyLocalByPass=Yes>>"
-          "Yes|px.lan.example.test|80|Yes|lan.example.test"_s,
-          u"Proxy=Yes;ProxyServer=px.lan.example.test;ProxyLocalBypass=yes>>"
-          "Yes|px.lan.example.test|80|No|"_s}) {
-        SCOPED_TRACE(row.toStdString());
-        const QStringList p = row.split('>');
+    const struct {
+        QStringList stored;
+        QString browser;
+        const char* saved;
+    } rows[] = {
+        {{"Proxy=No", "ProxyServer=left.over"}, {}, "No|||No|"},
+        {{"Proxy=no", "ProxyServer=kept"}, {}, "No|||No|"},
+        {{"Proxy= IE "},
+         "ProxyServer=cache.corp.example.test:8080",
+         "IE|cache.corp.example.test|8080|Yes|corp.example.test"},
+        {{"Proxy=IE"}, "ProxyServer=gateway", "IE|gateway|80|Yes|gateway"},
+        {{"Proxy=IE"}, "ProxyServer=", "IE||80|No|"},
+        {{"Proxy=IE"},
+         "ProxyServer=http=web.example.test:80;ftp=files.example.test:21",
+         "IE|http=web.example.test|80;ftp=files.example.test:21|Yes|example.test"},
+        {{"Proxy=IE"}, {}, "IE|envproxy.example.test|3128|Yes|example.test"},
+        {{"Proxy=Yes", "ProxyServer=px.lan.example.test", "ProxyLocalByPass=Yes"},
+         {},
+         "Yes|px.lan.example.test|80|Yes|lan.example.test"},
+        {{"Proxy=Yes", "ProxyServer=px.lan.example.test", "ProxyLocalBypass=yes"},
+         {},
+         "Yes|px.lan.example.test|80|No|"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE((row.stored.join(';') + " " + row.browser).toStdString());
         const AppSettings settings =
-            load(p[0].split(';'), p[1].isEmpty() ? QStringList() : QStringList{p[1]});
+            load(row.stored, row.browser.isEmpty() ? QStringList() : QStringList{row.browser});
         QStringList got;
         for (const char* name : {"Proxy", "ProxyServer", "ProxyPort", "ProxyLocalBypass"})
             got << saved(QString::fromLatin1(name));
-        EXPECT_EQ(got.join('|') + '|' + settings.ProxyBypassDomain, p[2]);
+        EXPECT_EQ(got.join('|') + '|' + settings.ProxyBypassDomain, row.saved);
     }
     qunsetenv("http_proxy");
 }

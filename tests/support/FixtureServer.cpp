@@ -28,15 +28,11 @@ quint16 StartPortPrintingServer(QProcess& process, const QString& program,
     return port;
 }
 
-FixtureServer::FixtureServer(std::optional<Tls> tls)
+FixtureServer::FixtureServer()
     : m_process(std::make_unique<QProcess>())
-    , m_tls(tls.has_value())
 {
-    QStringList arguments{QStringLiteral(NORVALE_FIXTURE_SERVER)};
-    if (tls)
-        arguments << tls->certFile << tls->keyFile;
-    m_port =
-        StartPortPrintingServer(*m_process, QStringLiteral("python3"), arguments, "fixture server");
+    m_port = StartPortPrintingServer(*m_process, QStringLiteral("python3"),
+                                     {QStringLiteral(NORVALE_FIXTURE_SERVER)}, "fixture server");
 }
 
 FixtureServer::~FixtureServer()
@@ -47,10 +43,7 @@ FixtureServer::~FixtureServer()
 
 QString FixtureServer::url(const QString& pathAndQuery) const
 {
-    return QStringLiteral("http%1://127.0.0.1:%2%3")
-        .arg(m_tls ? "s" : "")
-        .arg(m_port)
-        .arg(pathAndQuery);
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(pathAndQuery);
 }
 
 QString FixtureServer::rawPath(const QByteArray& response, int delayMs, int trickle)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -18,15 +17,12 @@ namespace norvale::test {
 // throws std::runtime_error when it does not start.
 class FixtureServer {
 public:
-    struct Tls {
-        QString certFile, keyFile;
-    };
-    explicit FixtureServer(std::optional<Tls> tls = std::nullopt);
+    FixtureServer();
     ~FixtureServer();
     Q_DISABLE_COPY(FixtureServer)
 
     quint16 port() const { return m_port; }
-    // "http://127.0.0.1:PORT" + pathAndQuery ("https://" with TLS).
+    // "http://127.0.0.1:PORT" + pathAndQuery.
     QString url(const QString& pathAndQuery) const;
 
     // "/raw?data=..." answering with exactly these bytes, after delayMs and at
@@ -39,7 +35,6 @@ public:
 private:
     std::unique_ptr<QProcess> m_process;
     quint16 m_port = 0;
-    bool m_tls = false;
 };
 
 // Starts a test server (program with arguments) that prints its port on
@@ -56,7 +51,6 @@ public:
     TestCertificate();
     QString certFile() const { return m_dir.filePath(QStringLiteral("cert.pem")); }
     QString keyFile() const { return m_dir.filePath(QStringLiteral("key.pem")); }
-    FixtureServer::Tls tls() const { return {certFile(), keyFile()}; }
 
 private:
     QTemporaryDir m_dir;

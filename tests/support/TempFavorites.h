@@ -40,10 +40,32 @@ public:
             throw std::runtime_error("cannot write " + full.toStdString());
         return full;
     }
+    // A favorite's file: its address, then its own section when given lines for it.
     QString shortcut(const QString& relative,
-                     const QString& url = QStringLiteral("http://127.0.0.1/")) const
+                     const QString& url = QStringLiteral("http://127.0.0.1/"),
+                     const QStringList& own = {}) const
     {
-        return file(relative, "[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n");
+        QByteArray bytes = "[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n";
+        if (!own.isEmpty())
+            bytes += "[Brimwick]\r\n" + own.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
+        return file(relative, bytes);
+    }
+    // The settings store, registry.reg, as a person would write it: the
+    // Favorites folder's line of the shell's key (or what stands in its
+    // place), then the program's key with these lines.
+    QString store(const QString& favoritesLine, const QStringList& programLines = {}) const
+    {
+        return file(QStringLiteral("registry.reg"),
+                    QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
+                                   "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\"
+                                   "CurrentVersion\\Explorer\\Shell Folders]\r\n%1\r\n\r\n"
+                                   "[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\r\n%2\r\n")
+                        .arg(favoritesLine, programLines.join(QStringLiteral("\r\n")))
+                        .toUtf8());
+    }
+    static QString favoritesLine(const QString& folder)
+    {
+        return QStringLiteral("\"Favorites\"=\"%1\"").arg(folder);
     }
     QByteArray read(const QString& relative) const
     {
