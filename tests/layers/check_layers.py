@@ -16,6 +16,9 @@ cases = [
     ("src/options/OptionsForm.cpp", "<QWidget>", False),
     ("src/services/UpdateCheck.cpp", "<QWidget>", False),
     ("src/mainwindow/MainWindow.cpp", '"lifecycle/MainLifecycle.h"', False),
+    ("src/browsers/BrowserStore.cpp", '"checker/Probe.h"', True),
+    ("src/browsers/BrowserStore.cpp", '"mainwindow/NodePath.h"', False),
+    ("src/browsers/BrowserStore.cpp", "<QWidget>", False),
 ]
 wrong = 0
 with tempfile.TemporaryDirectory() as scratch:
