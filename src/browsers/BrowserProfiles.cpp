@@ -28,9 +28,10 @@ constexpr ChromiumKind kChromiumFamily[] = {
     {"vivaldi", "Vivaldi", "vivaldi"},
 };
 
-// Where Firefox keeps its profiles.ini: installed from the distribution,
-// as a Flatpak, as a Snap.
+// Where Firefox keeps its profiles.ini: the XDG folder that newer releases
+// start in, the traditional one, as a Flatpak, as a Snap.
 const char* const kFirefoxFolders[] = {
+    ".config/mozilla/firefox",
     ".mozilla/firefox",
     ".var/app/org.mozilla.firefox/.mozilla/firefox",
     "snap/firefox/common/.mozilla/firefox",

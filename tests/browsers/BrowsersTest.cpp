@@ -273,6 +273,9 @@ TEST(BrowserProfilesTest, DiscoveryFindsEachFamilysProfilesAndTheDefault)
     writeFile(at(".var/app/org.mozilla.firefox/.mozilla/firefox/profiles.ini"),
               "[Profile0]\nName=flat\nIsRelative=1\nPath=f\n");
     makeFirefoxPlaces(at(".var/app/org.mozilla.firefox/.mozilla/firefox/f/places.sqlite"), {});
+    writeFile(at(".config/mozilla/firefox/profiles.ini"),
+              "[Profile0]\nName=xdg\nIsRelative=0\nPath=" + home.filePath(u"x"_s).toUtf8());
+    makeFirefoxPlaces(at("x/places.sqlite"), {});
     writeFile(at(".mozilla/firefox/profiles.ini.bak"), "not read");
     for (const char* path :
          {".config/chromium/Profile 10/Bookmarks", ".config/chromium/Default/Bookmarks",
@@ -285,10 +288,10 @@ TEST(BrowserProfilesTest, DiscoveryFindsEachFamilysProfilesAndTheDefault)
     QStringList keys;
     for (const BrowserProfile& profile : found)
         keys.append(profile.key() + (profile.isDefault ? u" *"_s : QString()));
-    EXPECT_THAT(keys, testing::ElementsAre(u"firefox:default-esr *"_s, u"firefox:work"_s,
-                                           u"firefox:flat"_s, u"chromium:Default *"_s,
-                                           u"chromium:Profile 2"_s, u"chromium:Profile 10"_s,
-                                           u"brave:Default *"_s));
+    EXPECT_THAT(keys, testing::ElementsAre(u"firefox:xdg"_s, u"firefox:default-esr *"_s,
+                                           u"firefox:work"_s, u"firefox:flat"_s,
+                                           u"chromium:Default *"_s, u"chromium:Profile 2"_s,
+                                           u"chromium:Profile 10"_s, u"brave:Default *"_s));
 
     // The spec given, then the profile folder it picks or the error.
     const std::pair<QString, QString> rows[] = {
