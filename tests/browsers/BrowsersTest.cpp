@@ -10,6 +10,7 @@
 #include "platform/TransferEngine.h"
 #include "shell/AppSettings.h"
 #include "support/FixtureServer.h"
+#include "support/SmallDisk.h"
 #include "support/TempFavorites.h"
 
 #include <gmock/gmock.h>
@@ -463,6 +464,36 @@ TEST_P(BrowsersTest, OnlyTheLastFiveBackupsAreKept)
         expected.append(name + QLatin1String(stamp));
     EXPECT_EQ(QDir(home.profile.folder).entryList({name + u'*'}, QDir::Files, QDir::Name),
               expected);
+}
+
+TEST_P(BrowsersTest, AFullDiskLeavesTheBookmarksWhole)
+{
+    SmallDisk disk;
+    if (!disk.mounted())
+        GTEST_SKIP() << qPrintable(disk.reason());
+    const Home home(GetParam(), tidySeeds());
+    BrowserProfile profile = home.profile;
+    profile.folder = disk.path();
+    ASSERT_TRUE(QFile::copy(home.profile.storeFile(), profile.storeFile()));
+    const QString first = firstBookmark(profile);
+    // The session's backup is made while there is room.
+    ASSERT_TRUE(
+        WriteBrowserChanges(profile, {{BookmarkChange::Kind::SetTitle, first, u"a"_s}}, m_now)
+            .written);
+    QFile filler(disk.path(u"filler"_s));
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+    while (filler.write(QByteArray(512, 'f')) == 512 && filler.flush()) {
+    }
+    const QByteArray bytes = readFile(profile.storeFile());
+    const QStringList tree = describe(ReadBrowserBookmarks(profile));
+
+    const BrowserWriteOutcome written = WriteBrowserChanges(
+        profile, {{BookmarkChange::Kind::SetTitle, first, QString(30000, u'x')}}, m_now);
+    EXPECT_FALSE(written.written);
+    EXPECT_THAT(written.reason.toStdString(), testing::ContainsRegex("full|No space"));
+    EXPECT_EQ(readFile(profile.storeFile()), bytes);
+    filler.remove();
+    EXPECT_EQ(describe(ReadBrowserBookmarks(profile)), tree);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFamilies, BrowsersTest,
