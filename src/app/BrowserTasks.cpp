@@ -130,7 +130,7 @@ int ShowBrowserBookmarks(int& argc, char** argv, const CommandLine& line)
 
     const BrowserWriteOutcome written =
         WriteBrowserChanges(*profile, outcome.changes, QDateTime::currentDateTime());
-    const QList<ReportEntry> entries = BrowserReportEntries(outcome, written.written);
+    const QList<ReportEntry> entries = BrowserReportEntries(tree, outcome, written.written);
     for (const QString& reportLine : UnattendedReportLines(entries))
         print(stdout, reportLine);
     for (const BookmarkChange& change : outcome.changes)

@@ -3,6 +3,7 @@
 #include "checker/StatusLights.h"
 #include "favorites/WebAddress.h"
 
+#include <algorithm>
 #include <QHash>
 
 namespace norvale {
@@ -74,42 +75,57 @@ BrowserCheckOutcome CheckBrowserTree(const BrowserTree& tree, const ProbeFunctio
     return walker.outcome;
 }
 
-QList<ReportEntry> BrowserReportEntries(const BrowserCheckOutcome& outcome, bool written)
+QList<ReportEntry> BrowserReportEntries(const BrowserTree& tree, const BrowserCheckOutcome& outcome,
+                                        bool written)
 {
     QMultiHash<QString, BookmarkChange> changesOf;
     for (const BookmarkChange& change : outcome.changes)
         changesOf.insert(change.id, change);
-    const QString planned = written ? QString() : QStringLiteral(" (not written)");
+    const BrowserNode* other = FindBrowserNode(tree, tree.otherBookmarksId);
+    const QString deadFolder =
+        (other ? other->title + QLatin1Char('\\') : QString()) + kDeadBookmarksFolder;
     QList<ReportEntry> entries;
     for (const BookmarkVerdict& verdict : outcome.verdicts) {
         ReportEntry entry;
         entry.path = verdict.path;
         entry.addressBefore = verdict.url;
         entry.addressAfter = verdict.url;
-        entry.light = verdict.result.Status == LinkResult::Unchecked &&
-                              verdict.result.Reason.startsWith(QLatin1String("not checked"))
-                          ? Light::Gray
-                          : LightFor(verdict.result);
+        // A bookmark that is no web address was never checked: gray, as a
+        // favorite set to be skipped.
+        entry.light = LightFor(verdict.result);
         entry.code = verdict.result.Code;
         entry.reason = verdict.result.Reason;
         entry.title = verdict.result.Title;
         if (verdict.result.PageDated)
             entry.pageDate = verdict.result.LastModified;
-        for (const BookmarkChange& change : changesOf.values(verdict.id)) {
+        QString name = verdict.path.section(QLatin1Char('\\'), -1);
+        QStringList planned;
+        // In the order they apply (address, name, move); the hash gives the
+        // last added first.
+        QList<BookmarkChange> changes = changesOf.values(verdict.id);
+        std::reverse(changes.begin(), changes.end());
+        for (const BookmarkChange& change : changes) {
             switch (change.kind) {
             case BookmarkChange::Kind::SetUrl:
-                entry.addressAfter = change.value;
-                entry.reason += planned.isEmpty()
-                                    ? QString()
-                                    : QStringLiteral(" (address update") + planned + u')';
+                if (written)
+                    entry.addressAfter = change.value;
+                planned.append(QStringLiteral("address to ") + change.value);
                 break;
             case BookmarkChange::Kind::SetTitle:
-                entry.renamedTo = change.value + planned;
+                if (written)
+                    entry.renamedTo = name = change.value;
+                planned.append(QStringLiteral("name to \"%1\"").arg(change.value));
                 break;
             case BookmarkChange::Kind::MoveToDead:
-                entry.movedTo = kDeadBookmarksFolder + planned;
+                if (written)
+                    entry.movedTo = deadFolder + QLatin1Char('\\') + name;
+                planned.append(QStringLiteral("moved to ") + kDeadBookmarksFolder);
                 break;
             }
+        }
+        if (!written && !planned.isEmpty()) {
+            entry.reason += QStringLiteral(" (not written, to do with the browser closed: %1)")
+                                .arg(planned.join(QStringLiteral(", ")));
         }
         entries.append(entry);
     }

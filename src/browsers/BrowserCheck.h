@@ -41,8 +41,10 @@ BrowserCheckOutcome CheckBrowserTree(const BrowserTree& tree, const ProbeFunctio
                                      int timeoutMs, const BrowserTidyRules& rules,
                                      const std::function<void(int done, int total)>& progress = {});
 
-// The run as the reports of an unattended run show it; `written` says
-// whether the changes were saved (otherwise they are described as planned).
-QList<ReportEntry> BrowserReportEntries(const BrowserCheckOutcome& outcome, bool written);
+// The run as the reports of an unattended run show it. Changes that were
+// written show as a favorite's do (the new address, name, place in Dead
+// Bookmarks); unwritten ones are told in the reason.
+QList<ReportEntry> BrowserReportEntries(const BrowserTree& tree, const BrowserCheckOutcome& outcome,
+                                        bool written);
 
 } // namespace norvale

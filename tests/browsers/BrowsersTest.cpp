@@ -338,6 +338,12 @@ TEST_P(BrowsersTest, TidyIsWrittenAndReadsBackWithABackup)
     const BrowserCheckOutcome outcome = check(before);
     const BrowserWriteOutcome written = WriteBrowserChanges(home.profile, outcome.changes, m_now);
     ASSERT_TRUE(written.written) << qPrintable(written.reason);
+    const QList<ReportEntry> entries = BrowserReportEntries(before, outcome, true);
+    EXPECT_EQ(entries[2].addressAfter, tidySeeds()[0].url);
+    EXPECT_EQ(entries[2].renamedTo, u"Live"_s);
+    EXPECT_EQ(entries[3].movedTo,
+              before.roots.value(GetParam() == BrowserFamily::Firefox ? 2 : 1).title +
+                  u"\\Dead Bookmarks\\Gone"_s);
     EXPECT_EQ(written.backup, home.profile.storeFile() + u".norvale-20261207-233005"_s);
     // The copy holds the bookmarks as they were.
     EXPECT_EQ(describe(GetParam() == BrowserFamily::Firefox
@@ -403,8 +409,12 @@ TEST_P(BrowsersTest, NothingIsWrittenWhileTheBrowserRuns)
     EXPECT_THAT(written.reason.toStdString(), testing::HasSubstr("is running"));
     EXPECT_EQ(readFile(home.profile.storeFile()), bytes);
     EXPECT_TRUE(written.backup.isEmpty());
-    const QList<ReportEntry> entries = BrowserReportEntries(outcome, false);
-    EXPECT_EQ(entries[3].movedTo, u"Dead Bookmarks (not written)"_s);
+    const QList<ReportEntry> entries =
+        BrowserReportEntries(ReadBrowserBookmarks(home.profile), outcome, false);
+    EXPECT_TRUE(entries[3].movedTo.isEmpty());
+    EXPECT_THAT(entries[3].reason.toStdString(),
+                testing::EndsWith("(not written, to do with the browser closed: moved to Dead "
+                                  "Bookmarks)"));
 }
 
 TEST_P(BrowsersTest, DamagedOrUnknownFilesAreLeftAsTheyAre)
