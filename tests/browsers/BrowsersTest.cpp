@@ -19,6 +19,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -504,6 +505,58 @@ TEST_P(BrowsersTest, AFullDiskLeavesTheBookmarksWhole)
     EXPECT_EQ(readFile(profile.storeFile()), bytes);
     filler.remove();
     EXPECT_EQ(describe(ReadBrowserBookmarks(profile)), tree);
+}
+
+// Which locks mean the browser runs. A process that ended leaves its lock
+// behind after a crash: that one no longer stops a write.
+TEST(BrowserLocksTest, OnlyALiveHoldersLockStopsAWrite)
+{
+    QProcess ended;
+    ended.start(u"true"_s);
+    ASSERT_TRUE(ended.waitForFinished());
+    const QString own = QString::number(::getpid());
+    const QString gone = QString::number(ended.processId());
+    const QString host = QSysInfo::machineHostName();
+    struct Row {
+        BrowserFamily family;
+        const char* link;    // below the profile folder
+        QString target;      // "" for no link
+        bool holdParentLock; // another process holds .parentlock
+        bool written;
+    };
+    const Row rows[] = {
+        {BrowserFamily::Firefox, "lock", {}, false, true},
+        {BrowserFamily::Firefox, "lock", u"127.0.0.1:+"_s + own, false, false},
+        {BrowserFamily::Firefox, "lock", u"127.0.0.1:+"_s + gone, false, true},
+        {BrowserFamily::Firefox, "lock", u"garbage"_s, false, false},
+        {BrowserFamily::Firefox, "lock", {}, true, false},
+        {BrowserFamily::Chromium, "../SingletonLock", host + u'-' + own, false, false},
+        {BrowserFamily::Chromium, "SingletonLock", host + u'-' + own, false, false},
+        {BrowserFamily::Chromium, "../SingletonLock", host + u'-' + gone, false, true},
+        {BrowserFamily::Chromium, "../SingletonLock", u"elsewhere-"_s + gone, false, false},
+    };
+    for (const Row& row : rows) {
+        const Home home(row.family, {{{}, u"a"_s, u"http://127.0.0.1:9/"_s}});
+        const QString link = QDir(home.profile.folder).filePath(QString::fromUtf8(row.link));
+        if (!row.target.isEmpty())
+            ASSERT_TRUE(QFile::link(row.target, link));
+        QProcess holder;
+        if (row.holdParentLock) {
+            const QString lock = QDir(home.profile.folder).filePath(u".parentlock"_s);
+            holder.start(u"python3"_s, {u"-c"_s,
+                                        u"import fcntl,sys; f=open(sys.argv[1],'w'); "
+                                        "fcntl.lockf(f, fcntl.LOCK_EX); print(1, "
+                                        "flush=True); sys.stdin.read()"_s,
+                                        lock});
+            ASSERT_TRUE(holder.waitForReadyRead(10000));
+        }
+        const BrowserWriteOutcome written = WriteBrowserChanges(
+            home.profile, {{BookmarkChange::Kind::SetTitle, firstBookmark(home.profile), u"b"_s}},
+            QDateTime::currentDateTime());
+        EXPECT_EQ(written.written, row.written) << row.link << " " << qPrintable(row.target);
+        holder.closeWriteChannel();
+        holder.waitForFinished();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFamilies, BrowsersTest,
