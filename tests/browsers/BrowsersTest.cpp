@@ -513,9 +513,10 @@ TEST(BrowserLocksTest, OnlyALiveHoldersLockStopsAWrite)
 {
     QProcess ended;
     ended.start(u"true"_s);
+    ASSERT_TRUE(ended.waitForStarted());
+    const QString gone = QString::number(ended.processId());
     ASSERT_TRUE(ended.waitForFinished());
     const QString own = QString::number(::getpid());
-    const QString gone = QString::number(ended.processId());
     const QString host = QSysInfo::machineHostName();
     struct Row {
         BrowserFamily family;
