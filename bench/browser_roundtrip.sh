@@ -194,5 +194,75 @@ check "Chromium holds the moved address" grep -qF "    Live Page = $live" "$work
 check "Chromium shows Dead Bookmarks with the dead one" grep -qF "    Gone = $dead" "$work/tree.txt"
 check "Chromium kept our file (its checksum held: no reload from a backup)" bash -c "grep -q 'Dead Bookmarks' '$data/Default/Bookmarks'"
 
+######## kill -9 during the tidy
+# The tidy is run from the untidy copy again and again, killed at times
+# spread over its run, the write being near the end; after every
+# kill the file must be whole: the old bookmarks or the tidy ones, nothing
+# between.
+whole() { # family, file: prints "old" or "tidy", fails when neither
+    python3 - "$@" <<'PY'
+import hashlib, json, sqlite3, sys
+family, path = sys.argv[1:]
+if family == "firefox":
+    db = sqlite3.connect(path)  # a hot journal left by the kill is rolled back here
+    assert db.execute("PRAGMA integrity_check").fetchone()[0] == "ok"
+    titles = sorted(t for (t,) in db.execute("SELECT title FROM moz_bookmarks WHERE type = 1"))
+    dead = db.execute("SELECT COUNT(*) FROM moz_bookmarks WHERE title = 'Dead Bookmarks'").fetchone()[0]
+else:
+    doc = json.load(open(path))
+    digest = hashlib.md5()
+    titles, dead = [], 0
+    def walk(node):
+        global dead
+        digest.update(node["id"].encode()); digest.update(node["name"].encode("utf-16-le"))
+        if node["type"] == "url":
+            digest.update(b"url"); digest.update(node["url"].encode()); titles.append(node["name"])
+        else:
+            digest.update(b"folder"); dead += node["name"] == "Dead Bookmarks"
+            for child in node.get("children", []): walk(child)
+    for key in ("bookmark_bar", "other", "synced"): walk(doc["roots"][key])
+    assert digest.hexdigest() == doc["checksum"], "checksum"
+    titles.sort()
+if titles == ["Gone", "Live Page", "Moved", "old name"] and dead == 0:
+    print("old")
+elif titles == ["Gone", "Live Page", "Live Page", "Page Title"] and dead == 1:
+    print("tidy")
+else:
+    sys.exit("torn: %s, %d Dead Bookmarks folders" % (titles, dead))
+PY
+}
+kill_during_tidy() { # family, browser name, store file
+    local family=$1 name=$2 file=$3 untidy old=0 tidy=0 torn=0
+    untidy=$(ls "$file".norvale-* | head -1)
+    cp "$untidy" "$work/untidy"
+    local started=$(date +%s%N)
+    cp "$work/untidy" "$file"
+    "$norvale" --browser "$name" /inspect >/dev/null
+    local run_ms=$((($(date +%s%N) - started) / 1000000))
+    # The pauses are worked out beforehand: working one out while the run
+    # goes would itself take longer than the write.
+    local pauses
+    pauses=$(python3 -c "print(' '.join('%.4f' % ($run_ms * (0.3 + 0.04 * i) / 1000) for i in range(20)))")
+    for pause in $pauses; do
+        cp "$work/untidy" "$file"
+        rm -f "$file"-wal "$file"-shm "$file"-journal
+        "$norvale" --browser "$name" /inspect >/dev/null 2>&1 &
+        local pid=$!
+        sleep "$pause"
+        kill -9 "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+        case $(whole "$family" "$file") in
+        old) old=$((old + 1)) ;;
+        tidy) tidy=$((tidy + 1)) ;;
+        *) torn=$((torn + 1)) ;;
+        esac
+    done
+    echo "$name: a whole run takes ${run_ms} ms; 20 kills left $old untidy, $tidy tidy, $torn torn"
+    check "$name's file stayed whole through every kill" test "$torn" -eq 0
+}
+echo "== kill -9 during the tidy"
+kill_during_tidy firefox firefox "$places"
+kill_during_tidy chromium chromium "$data/Default/Bookmarks"
+
 echo "== $failures check(s) failed"
 exit $((failures > 0))
