@@ -560,6 +560,46 @@ TEST(BrowserLocksTest, OnlyALiveHoldersLockStopsAWrite)
     }
 }
 
+// The program itself, as a user or a cron job runs it: a closed profile is
+// tidied, an open one only reported.
+TEST(BrowserCommandLineTest, TidiesAClosedProfileAndOnlyReportsAnOpenOne)
+{
+    const Home home(BrowserFamily::Chromium, tidySeeds());
+    writeFile(home.dir.filePath(u"registry.reg"_s),
+              "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\"
+              "Brimwick\\Norvale]\r\n\"ChangeName\"=\"1\"\r\n\"MoveDead\"=\"1\"\r\n");
+    const auto run = [&](const QStringList& arguments) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"HOME"_s, home.dir.path());
+        environment.insert(u"NORVALE_REGISTRY"_s, home.dir.filePath(u"registry.reg"_s));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(NORVALE_BINARY), arguments);
+        EXPECT_TRUE(process.waitForFinished(120000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
+        return QString::fromUtf8(process.readAllStandardOutput());
+    };
+    EXPECT_THAT(run({u"--browsers"_s}).toStdString(),
+                testing::HasSubstr("Chromium\tchromium:Default\t" +
+                                   home.profile.folder.toStdString() + "\t5 bookmarks"));
+
+    home.lock();
+    const QByteArray bytes = readFile(home.profile.storeFile());
+    EXPECT_THAT(run({u"--browser"_s, u"chromium"_s, u"/inspect"_s}).toStdString(),
+                testing::HasSubstr("The changes were not written: Chromium is running"));
+    EXPECT_EQ(readFile(home.profile.storeFile()), bytes);
+
+    QFile::remove(QDir(home.profile.folder).filePath(u"../SingletonLock"_s));
+    const QString report = home.dir.filePath(u"report.json"_s);
+    EXPECT_THAT(run({u"--browser"_s, u"chromium:default"_s, u"/inspect"_s, u"--report"_s, report})
+                    .toStdString(),
+                testing::HasSubstr("Changed: move \"Gone\" to Dead Bookmarks"));
+    EXPECT_THAT(readFile(report).toStdString(),
+                testing::HasSubstr("Other bookmarks\\\\Dead Bookmarks\\\\Gone"));
+    EXPECT_EQ(ReadBrowserBookmarks(home.profile).roots[1].children.value(0).title,
+              kDeadBookmarksFolder);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothFamilies, BrowsersTest,
                          testing::Values(BrowserFamily::Firefox, BrowserFamily::Chromium),
                          [](const auto& info) {
