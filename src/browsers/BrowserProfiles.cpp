@@ -163,10 +163,10 @@ QList<BrowserProfile> DiscoverBrowserProfiles(const QString& home)
 }
 
 std::optional<BrowserProfile> FindBrowserProfile(const QList<BrowserProfile>& profiles,
-                                                 const QString& spec, QString& error)
+                                                 const QString& wanted, QString& error)
 {
-    const QString browser = spec.section(QLatin1Char(':'), 0, 0);
-    const QString name = spec.section(QLatin1Char(':'), 1);
+    const QString browser = wanted.section(QLatin1Char(':'), 0, 0);
+    const QString name = wanted.section(QLatin1Char(':'), 1);
     QList<BrowserProfile> ofBrowser;
     for (const BrowserProfile& profile : profiles) {
         if (profile.browser.compare(browser, Qt::CaseInsensitive) == 0)

@@ -18,7 +18,7 @@ QList<BrowserProfile> DiscoverBrowserProfiles(const QString& home);
 // PROFILE the browser's default one, else its first. Nothing, and why in
 // error, when none matches.
 std::optional<BrowserProfile> FindBrowserProfile(const QList<BrowserProfile>& profiles,
-                                                 const QString& spec, QString& error);
+                                                 const QString& wanted, QString& error);
 
 // Why the profile's browser is taken to be running (its profile lock is
 // held), or "" when it is not: only then may its bookmarks be written. A

@@ -295,7 +295,7 @@ TEST(BrowserProfilesTest, DiscoveryFindsEachFamilysProfilesAndTheDefault)
                                            u"chromium:Default *"_s, u"chromium:Profile 2"_s,
                                            u"chromium:Profile 10"_s, u"brave:Default *"_s));
 
-    // The spec given, then the profile folder it picks or the error.
+    // What is asked for, then the profile folder it picks or the error.
     const std::pair<QString, QString> rows[] = {
         {u"firefox"_s, u"d.default-esr"_s},
         {u"FireFox:WORK"_s, u"w.work"_s},
@@ -304,11 +304,11 @@ TEST(BrowserProfilesTest, DiscoveryFindsEachFamilysProfilesAndTheDefault)
         {u"edge"_s, u"No edge profile with bookmarks was found."_s},
         {u"firefox:nobody"_s, u"firefox has no profile named nobody."_s},
     };
-    for (const auto& [spec, expected] : rows) {
+    for (const auto& [wanted, expected] : rows) {
         QString error;
-        const auto profile = FindBrowserProfile(found, spec, error);
+        const auto profile = FindBrowserProfile(found, wanted, error);
         EXPECT_EQ(profile ? QFileInfo(profile->folder).fileName() : error, expected)
-            << qPrintable(spec);
+            << qPrintable(wanted);
     }
 }
 
