@@ -4,6 +4,8 @@
 #include "platform/NorvaleError.h"
 #include "platform/RegularFile.h"
 
+#include <algorithm>
+#include <cmath>
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -176,6 +178,31 @@ private:
     QList<QJsonObject> m_moved;
 };
 
+// Qt holds JSON numbers as doubles: an integer beyond 2^53 (in a key of a
+// later Chromium, say) would come back changed, so such a file is not
+// rewritten.
+bool holdsInexactNumber(const QJsonValue& value, int depth)
+{
+    constexpr double kExactUpTo = 9007199254740992.0;
+    if (value.isDouble())
+        return std::abs(value.toDouble()) >= kExactUpTo;
+    if (depth > 500)
+        return false;
+    if (value.isArray()) {
+        const QJsonArray array = value.toArray();
+        return std::any_of(array.begin(), array.end(), [depth](const QJsonValue& item) {
+            return holdsInexactNumber(item, depth + 1);
+        });
+    }
+    if (value.isObject()) {
+        const QJsonObject object = value.toObject();
+        return std::any_of(object.begin(), object.end(), [depth](const QJsonValue& item) {
+            return holdsInexactNumber(item, depth + 1);
+        });
+    }
+    return false;
+}
+
 qint64 largestId(const QJsonObject& node, int depth)
 {
     qint64 largest = node.value(kId).toString().toLongLong();
@@ -227,6 +254,12 @@ void WriteChromiumChanges(const QString& file, const QList<BookmarkChange>& chan
                            "as it is")
                 .arg(file, document.value(QStringLiteral("version")).toVariant().toString()),
             kSource);
+    if (holdsInexactNumber(document, 0))
+        throw NorvaleError(ErrorNumber::InvalidFileFormat,
+                           QStringLiteral("%1 holds a number too large to be kept exactly; it was "
+                                          "left as it is")
+                               .arg(file),
+                           kSource);
     QJsonObject roots = document.value(QStringLiteral("roots")).toObject();
     const QString stamp = chromiumTime(now);
     JsonEditor editor(changes, stamp);

@@ -429,7 +429,10 @@ TEST_P(BrowsersTest, DamagedOrUnknownFilesAreLeftAsTheyAre)
         truncated.truncate(3000);
         spoilt = {QByteArray(8192, 'x'), truncated};
     } else {
-        spoilt = {QByteArray("{\"roots\": [1, 2"), chromiumBookmarks(tidySeeds(), 2)};
+        QByteArray bigNumber = chromiumBookmarks(tidySeeds());
+        bigNumber.insert(bigNumber.indexOf('{') + 1,
+                         "\"later\": {\"count\": 12345678901234567891},");
+        spoilt = {QByteArray("{\"roots\": [1, 2"), chromiumBookmarks(tidySeeds(), 2), bigNumber};
     }
     for (const QByteArray& bytes : spoilt) {
         writeFile(home.profile.storeFile(), bytes);
