@@ -26,6 +26,8 @@ constexpr quint32 kGoldenRatio = 0x9E3779B9U;
 constexpr int kTypeBookmark = 1;
 constexpr int kTypeFolder = 2;
 constexpr int kSyncStatusNew = 1;
+// Firefox cuts longer titles when it stores them (DB_TITLE_LENGTH_MAX).
+constexpr int kMostTitleLength = 4096;
 
 const QString kRootGuid = QStringLiteral("root________");
 const QString kTagsGuid = QStringLiteral("tags________");
@@ -165,7 +167,7 @@ public:
                                kSource);
         switch (change.kind) {
         case BookmarkChange::Kind::SetTitle:
-            touch(id, QStringLiteral("title = ?, "), {change.value});
+            touch(id, QStringLiteral("title = ?, "), {change.value.left(kMostTitleLength)});
             break;
         case BookmarkChange::Kind::SetUrl:
             setUrl(id, change.value);
