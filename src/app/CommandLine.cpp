@@ -14,10 +14,13 @@ const QString kInspect = QStringLiteral("/inspect");
 QString usageText(QCommandLineParser& parser)
 {
     const QString help = parser.helpText();
-    return QStringLiteral("Usage: norvale [/inspect [--report FILE]]\n"
-                          "       norvale [--open] FILE.url\n"
-                          "       norvale --import FILE [FOLDER]\n"
-                          "       norvale --export FILE [--include-dead]\n\n") +
+    return QStringLiteral(
+               "Usage: norvale [/inspect [--report FILE]]\n"
+               "       norvale [--open] FILE.url\n"
+               "       norvale --import FILE [FOLDER]\n"
+               "       norvale --export FILE [--include-dead]\n"
+               "       norvale --browsers\n"
+               "       norvale --browser NAME[:PROFILE] [/inspect [--report FILE]]\n\n") +
            help.mid(help.indexOf(QLatin1Char('\n')) + 1) +
            QStringLiteral("\nWith /inspect it checks all favorites unattended and ends.\n");
 }
@@ -65,7 +68,17 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                                     QStringLiteral("With /inspect: write the run's report to "
                                                    "FILE; .json, .csv or .html."),
                                     QStringLiteral("FILE"));
-    parser.addOptions({help, version, open, import, exportOption, includeDead, report});
+    const QCommandLineOption browsers(
+        QStringLiteral("browsers"),
+        QStringLiteral("List the browser profiles whose bookmarks Norvale reads, and end."));
+    const QCommandLineOption browser(
+        QStringLiteral("browser"),
+        QStringLiteral("Show that browser profile's bookmarks (firefox, chromium, chrome, brave, "
+                       "edge, vivaldi; the default profile unless PROFILE is named) and end; "
+                       "with /inspect, check and tidy them."),
+        QStringLiteral("NAME[:PROFILE]"));
+    parser.addOptions(
+        {help, version, open, import, exportOption, includeDead, report, browsers, browser});
 
     CommandLine line;
     line.usage = usageText(parser);
@@ -75,14 +88,29 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     line.words = words.join(QLatin1Char(' '));
 
     const int tasks = int(parser.isSet(open)) + int(parser.isSet(import)) +
-                      int(parser.isSet(exportOption)) + int(parser.isSet(report));
+                      int(parser.isSet(exportOption)) + int(parser.isSet(browsers)) +
+                      int(parser.isSet(browser)) +
+                      int(parser.isSet(report) && !parser.isSet(browser));
     if (parser.isSet(help)) {
         line.action = CommandLine::Action::Help;
     } else if (parser.isSet(version)) {
         line.action = CommandLine::Action::Version;
     } else if (tasks > 1) {
-        return invalid(line, QStringLiteral("--open, --import, --export and --report do not "
-                                            "go together."));
+        return invalid(line, QStringLiteral("--open, --import, --export, --browsers, --browser "
+                                            "and --report do not go together."));
+    } else if (parser.isSet(browsers)) {
+        if (!words.isEmpty())
+            return invalid(line, QStringLiteral("Unexpected argument: %1").arg(words.first()));
+        line.action = CommandLine::Action::Browsers;
+    } else if (parser.isSet(browser)) {
+        line.inspect = line.words.trimmed() == kInspect;
+        if (!words.isEmpty() && !line.inspect)
+            return invalid(line, QStringLiteral("Unexpected argument: %1").arg(words.first()));
+        if (parser.isSet(report) && !line.inspect)
+            return invalid(line, QStringLiteral("--report goes with /inspect only."));
+        line.action = CommandLine::Action::Browser;
+        line.browser = parser.value(browser);
+        line.reportPath = parser.value(report);
     } else if (parser.isSet(open)) {
         line.action = CommandLine::Action::Open;
         line.file = parser.value(open);

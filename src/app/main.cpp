@@ -1,5 +1,6 @@
 // The program: wires the real parts together and runs the main window.
 
+#include "BrowserTasks.h"
 #include "checker/RunReport.h"
 #include "CommandLine.h"
 #include "CommandLineTasks.h"
@@ -75,6 +76,10 @@ std::optional<int> runWithoutWindow(int argc, char** argv, const CommandLine& li
         return ImportBookmarkFile(line);
     case CommandLine::Action::Export:
         return ExportBookmarkFile(line);
+    case CommandLine::Action::Browsers:
+        return ListBrowserProfiles();
+    case CommandLine::Action::Browser:
+        return ShowBrowserBookmarks(argc, argv, line);
     case CommandLine::Action::Window:
         break;
     }

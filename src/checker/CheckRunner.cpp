@@ -77,15 +77,6 @@ bool sameContents(const QString& a, const QString& b)
     }
 }
 
-// Only a permanent move (every redirect 301 or 308, or a refresh tag) to a
-// live page may change a favorite's address: a temporary one (a bounce to
-// a login page) or one to a dead or silent end never does.
-bool movedForGood(const LinkResult& result)
-{
-    return !result.EndAddress.isEmpty() && result.Permanent && result.Status == LinkResult::Alive &&
-           IsWebAddress(result.EndAddress);
-}
-
 } // namespace
 
 CheckRunner::CheckRunner(CheckRunParts parts)
@@ -138,7 +129,7 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
     }
     // The verdict always comes from where the redirects end.
     outcome.result = FollowToTheEnd(outcome.url, current.Timeout, probe);
-    if (movedForGood(outcome.result)) {
+    if (MovedForGood(outcome.result)) {
         updateAddress(check, outcome, current);
         if (current.Bypass && check.kind != RunKind::One) {
             outcome.bypassed = true;
@@ -150,14 +141,7 @@ FavoriteCheckOutcome CheckRunner::CheckFavorite(const FavoriteCheck& check,
 
     const LinkResult& result = outcome.result;
     m_lights.SetLinkLight(result, node, current.OwnTimeout);
-    // Only the title of a live page that answered with success at the
-    // favorite's address (as it stands after the check) may replace the name
-    // its owner gave it: never an error page's, a login page's, a bot
-    // check's, nor that of a page a temporary redirect led to.
-    const bool atItsAddress = result.EndAddress.isEmpty() || outcome.addressUpdated;
-    if (!result.Title.isEmpty() && result.Title != node->text() && current.Rename &&
-        result.Status == LinkResult::Alive && result.Successful && atItsAddress &&
-        !IsChallengeTitle(result.Title)) {
+    if (current.Rename && TitleMayRename(result, node->text(), outcome.addressUpdated)) {
         const QString path = m_parts.shortcuts.pathFor(check.folderPath, node);
         if (changeable(check.folderPath, path)) {
             if (stillHolds(path, outcome.url))

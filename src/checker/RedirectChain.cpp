@@ -1,6 +1,7 @@
 #include "RedirectChain.h"
 
 #include "favorites/WebAddress.h"
+#include "PageTitles.h"
 #include "platform/Transfer.h"
 #include "Probe.h"
 
@@ -91,6 +92,19 @@ LinkResult FollowToTheEnd(const QString& url, int timeoutMs, const ProbeFunction
     if (!result.EndAddress.isEmpty())
         result.Reason = whereItWent(result);
     return result;
+}
+
+bool MovedForGood(const LinkResult& result)
+{
+    return !result.EndAddress.isEmpty() && result.Permanent && result.Status == LinkResult::Alive &&
+           IsWebAddress(result.EndAddress);
+}
+
+bool TitleMayRename(const LinkResult& result, const QString& name, bool addressUpdated)
+{
+    const bool atItsAddress = result.EndAddress.isEmpty() || addressUpdated;
+    return !result.Title.isEmpty() && result.Title != name && result.Status == LinkResult::Alive &&
+           result.Successful && atItsAddress && !IsChallengeTitle(result.Title);
 }
 
 } // namespace norvale

@@ -23,6 +23,22 @@ StatusLights::StatusLights(TreeControl& tree, AppSettings& settings, const QDate
     , m_lastRunGmt(lastRunGmt)
 {}
 
+Light LightFor(const LinkResult& result)
+{
+    switch (result.Status) {
+    case LinkResult::Dead:
+    case LinkResult::Gone:
+        return Light::Dead;
+    case LinkResult::NoAnswer:
+        return Light::Warning;
+    case LinkResult::Unchecked:
+        return Light::Gray;
+    case LinkResult::Alive:
+        break;
+    }
+    return Light::Alive;
+}
+
 int StatusLights::LongestTimeoutAfter(int timeout, int windowCount, qint64 lights)
 {
     if (timeout >= kLengthenBelow)
@@ -42,22 +58,19 @@ void StatusLights::resetRunCounters()
 
 void StatusLights::SetLinkLight(const LinkResult& result, TreeNode* node, bool ownTimeout)
 {
-    Light light = Light::Alive;
+    Light light = LightFor(result);
     QString reason = result.Reason;
     switch (result.Status) {
     case LinkResult::Dead:
     case LinkResult::Gone:
-        light = Light::Dead;
         break;
     case LinkResult::NoAnswer:
-        light = Light::Warning;
         if (m_settings.AutoThrottle) {
             ++m_failCount;
             m_okStreak = 0;
         }
         break;
     case LinkResult::Unchecked:
-        light = Light::Gray;
         if (reason.isEmpty())
             reason = QStringLiteral("not checked: set to be skipped");
         break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LinkResult.h"
+#include "platform/FavoriteStatus.h"
 
 #include <QDateTime>
 
@@ -9,6 +10,10 @@ namespace norvale {
 class TreeControl;
 class TreeNode;
 struct AppSettings;
+
+// The light a verdict gives: dead, no answer, alive, or gray for a favorite
+// set to be skipped (whether an alive page is new is StatusLights' to say).
+Light LightFor(const LinkResult& result);
 
 // Sets favorites' statuses from probe results, and adapts the
 // program-wide time-out to how the network answers (AutoThrottle): ten good

@@ -35,6 +35,9 @@ cases = [
     # ...while the views see their logic.
     ("src/lifecycle/TrayIcon.cpp", '"lifecycle/TrayControl.h"', True),
     ("src/options/ShowOptions.cpp", '"options/OptionsForm.h"', True),
+    ("src/browsers/BrowserStore.cpp", '"checker/Probe.h"', True),
+    ("src/browsers/BrowserStore.cpp", '"mainwindow/NodePath.h"', False),
+    ("src/browsers/BrowserStore.cpp", "<QWidget>", False),
 ]
 wrong = 0
 with tempfile.TemporaryDirectory() as scratch:

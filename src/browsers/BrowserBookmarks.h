@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace norvale {
+
+// The two ways browsers keep bookmarks: Firefox's places.sqlite, and the
+// Bookmarks JSON file of Chromium and the browsers built on it.
+enum class BrowserFamily { Firefox, Chromium };
+
+// One browser profile whose bookmarks can be read.
+struct BrowserProfile {
+    BrowserFamily family = BrowserFamily::Firefox;
+    QString browser;     // the short name the command line takes: firefox, chromium, brave...
+    QString browserName; // as people know it: "Firefox", "Google Chrome"
+    QString name;        // Firefox's profile name, or Chromium's folder ("Default", "Profile 1")
+    QString folder;      // the profile's folder
+    bool isDefault = false;
+
+    // places.sqlite or Bookmarks inside the folder.
+    QString storeFile() const;
+    // "firefox:default-esr": what --browser takes to pick this profile.
+    QString key() const { return browser + QLatin1Char(':') + name; }
+};
+
+// A folder or bookmark of a browser's tree, under the browser's own id
+// (Firefox's row id, Chromium's "id"), so a change finds it again.
+struct BrowserNode {
+    bool isFolder = false;
+    QString id;
+    QString title;
+    QString url; // bookmarks only
+    QList<BrowserNode> children;
+};
+
+// The roots as the browser shows them ("Bookmarks Toolbar", "Other
+// Bookmarks", ...), each a folder; what lies outside them (Firefox's tags)
+// is not part of the tree.
+struct BrowserTree {
+    QList<BrowserNode> roots;
+    // The id of the root that "Dead Bookmarks" goes into: Firefox's unfiled
+    // folder, Chromium's "other".
+    QString otherBookmarksId;
+};
+
+inline const QString kDeadBookmarksFolder = QStringLiteral("Dead Bookmarks");
+
+// One tidy change of a bookmark, by its id.
+struct BookmarkChange {
+    enum class Kind {
+        SetUrl,     // the page moved for good: value is the new address
+        SetTitle,   // the page's title: value is the new name
+        MoveToDead, // into "Dead Bookmarks" in Other Bookmarks, made when missing
+    };
+    Kind kind = Kind::SetUrl;
+    QString id;
+    QString value;
+};
+
+int CountBookmarks(const BrowserTree& tree);
+// The bookmark with this id, or null.
+const BrowserNode* FindBrowserNode(const BrowserTree& tree, const QString& id);
+
+} // namespace norvale

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "BrowserBookmarks.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+
+namespace norvale {
+
+// The checksum Chromium verifies when it loads its Bookmarks file: MD5 over
+// each node of the roots bookmark_bar, other and synced in order, a node
+// being its id, its title as UTF-16LE bytes, then "url" and the address, or
+// "folder" and its children. Lower-case hexadecimal.
+QString ChromiumChecksum(const QJsonObject& roots);
+
+// The tree of a Bookmarks file. Throws NorvaleError when it is no Bookmarks
+// JSON.
+BrowserTree ReadChromiumBookmarks(const QString& file);
+
+// The changes made in the file's JSON: every key this program does not know
+// is kept, date_modified set on the folders whose contents changed, the
+// checksum recomputed, and the whole file replaced through a temporary file
+// and a rename. Throws NorvaleError (the file untouched) when it cannot, or
+// when the file is of a version this program does not know.
+void WriteChromiumChanges(const QString& file, const QList<BookmarkChange>& changes,
+                          const QDateTime& now);
+
+} // namespace norvale
