@@ -22,7 +22,6 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -30,26 +29,6 @@ using namespace norvale;
 using namespace norvale::test;
 
 namespace {
-
-FixtureServer& server()
-{
-    static FixtureServer instance;
-    return instance;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // "Folder/" and "  title = url", indented by depth.
 QStringList describe(const BrowserTree& tree)
@@ -187,21 +166,19 @@ QByteArray chromiumBookmarks(const QList<Seed>& seeds, int version = 1)
 
 // A temporary home with one profile of the family, seeded.
 struct Home {
-    QTemporaryDir dir;
+    TempFolder dir;
     BrowserProfile profile;
 
     Home(BrowserFamily family, const QList<Seed>& seeds)
     {
         profile.family = family;
         if (family == BrowserFamily::Firefox) {
-            writeFile(dir.filePath(u".mozilla/firefox/profiles.ini"_s),
-                      "[Profile0]\nName=default-esr\nIsRelative=1\nPath=abc.default-esr\n"
-                      "Default=1\n");
-            makeFirefoxPlaces(dir.filePath(u".mozilla/firefox/abc.default-esr/places.sqlite"_s),
-                              seeds);
+            dir.file(u".mozilla/firefox/profiles.ini"_s,
+                     "[Profile0]\nName=default-esr\nIsRelative=1\nPath=abc.default-esr\n"
+                     "Default=1\n");
+            makeFirefoxPlaces(dir.path(u".mozilla/firefox/abc.default-esr/places.sqlite"_s), seeds);
         } else {
-            writeFile(dir.filePath(u".config/chromium/Default/Bookmarks"_s),
-                      chromiumBookmarks(seeds));
+            dir.file(u".config/chromium/Default/Bookmarks"_s, chromiumBookmarks(seeds));
         }
         QString error;
         profile = *FindBrowserProfile(
@@ -264,27 +241,28 @@ QString firstBookmark(const BrowserProfile& profile)
 
 TEST(BrowserProfilesTest, DiscoveryFindsEachFamilysProfilesAndTheDefault)
 {
-    QTemporaryDir home;
-    const auto at = [&](const char* path) { return home.filePath(QString::fromUtf8(path)); };
-    writeFile(
-        at(".mozilla/firefox/profiles.ini"),
+    TempFolder home;
+    home.file(
+        u".mozilla/firefox/profiles.ini"_s,
         "[Profile1]\nName=work\nIsRelative=1\nPath=w.work\n\n[Profile0]\nName=default-esr\n"
         "IsRelative=1\nPath=d.default-esr\n\n[Install4F96D1932A9F858E]\nDefault=d.default-esr\n");
-    makeFirefoxPlaces(at(".mozilla/firefox/w.work/places.sqlite"), {{{}, u"a"_s, u"http://a/"_s}});
-    makeFirefoxPlaces(at(".mozilla/firefox/d.default-esr/places.sqlite"), {});
-    writeFile(at(".var/app/org.mozilla.firefox/.mozilla/firefox/profiles.ini"),
+    makeFirefoxPlaces(home.path(u".mozilla/firefox/w.work/places.sqlite"_s),
+                      {{{}, u"a"_s, u"http://a/"_s}});
+    makeFirefoxPlaces(home.path(u".mozilla/firefox/d.default-esr/places.sqlite"_s), {});
+    home.file(u".var/app/org.mozilla.firefox/.mozilla/firefox/profiles.ini"_s,
               "[Profile0]\nName=flat\nIsRelative=1\nPath=f\n");
-    makeFirefoxPlaces(at(".var/app/org.mozilla.firefox/.mozilla/firefox/f/places.sqlite"), {});
-    writeFile(at(".config/mozilla/firefox/profiles.ini"),
-              "[Profile0]\nName=xdg\nIsRelative=0\nPath=" + home.filePath(u"x"_s).toUtf8());
-    makeFirefoxPlaces(at("x/places.sqlite"), {});
-    writeFile(at(".mozilla/firefox/profiles.ini.bak"), "not read");
+    makeFirefoxPlaces(home.path(u".var/app/org.mozilla.firefox/.mozilla/firefox/f/places.sqlite"_s),
+                      {});
+    home.file(u".config/mozilla/firefox/profiles.ini"_s,
+              "[Profile0]\nName=xdg\nIsRelative=0\nPath=" + home.path(u"x"_s).toUtf8());
+    makeFirefoxPlaces(home.path(u"x/places.sqlite"_s), {});
+    home.file(u".mozilla/firefox/profiles.ini.bak"_s, "not read");
     for (const char* path :
          {".config/chromium/Profile 10/Bookmarks", ".config/chromium/Default/Bookmarks",
           ".config/chromium/Profile 2/Bookmarks", ".config/chromium/System Profile/Bookmarks",
           ".config/BraveSoftware/Brave-Browser/Default/Bookmarks"})
-        writeFile(at(path), chromiumBookmarks({{{}, u"b"_s, u"http://b/"_s}}));
-    QDir().mkpath(at(".config/google-chrome/Default")); // no Bookmarks file yet
+        home.file(QString::fromUtf8(path), chromiumBookmarks({{{}, u"b"_s, u"http://b/"_s}}));
+    home.folder(u".config/google-chrome/Default"_s); // no Bookmarks file yet
 
     const QList<BrowserProfile> found = DiscoverBrowserProfiles(home.path());
     QStringList keys;
@@ -390,32 +368,12 @@ TEST_P(BrowsersTest, TidyIsWrittenAndReadsBackWithABackup)
         QSqlDatabase::removeDatabase(u"look"_s);
     } else {
         const QJsonObject document =
-            QJsonDocument::fromJson(readFile(home.profile.storeFile())).object();
+            QJsonDocument::fromJson(home.dir.read(home.profile.storeFile())).object();
         EXPECT_EQ(document.value(u"checksum"_s).toString(),
                   ChromiumChecksum(document.value(u"roots"_s).toObject()));
         EXPECT_EQ(document.value(u"a_key_of_a_later_chromium"_s), (QJsonArray{1, u"two"_s}));
-        EXPECT_TRUE(readFile(home.profile.storeFile()).contains("\"kept\": \"yes\""));
+        EXPECT_TRUE(home.dir.read(home.profile.storeFile()).contains("\"kept\": \"yes\""));
     }
-}
-
-TEST_P(BrowsersTest, NothingIsWrittenWhileTheBrowserRuns)
-{
-    const Home home(GetParam(), tidySeeds());
-    home.lock();
-    const QByteArray bytes = readFile(home.profile.storeFile());
-    const BrowserCheckOutcome outcome = check(ReadBrowserBookmarks(home.profile));
-    ASSERT_EQ(outcome.changes.size(), 4); // a rename, an address and its name, a move
-    const BrowserWriteOutcome written = WriteBrowserChanges(home.profile, outcome.changes, m_now);
-    EXPECT_FALSE(written.written);
-    EXPECT_THAT(written.reason.toStdString(), testing::HasSubstr("is running"));
-    EXPECT_EQ(readFile(home.profile.storeFile()), bytes);
-    EXPECT_TRUE(written.backup.isEmpty());
-    const QList<ReportEntry> entries =
-        BrowserReportEntries(ReadBrowserBookmarks(home.profile), outcome, false);
-    EXPECT_TRUE(entries[3].movedTo.isEmpty());
-    EXPECT_THAT(entries[3].reason.toStdString(),
-                testing::EndsWith("(not written, to do with the browser closed: moved to Dead "
-                                  "Bookmarks)"));
 }
 
 TEST_P(BrowsersTest, DamagedOrUnknownFilesAreLeftAsTheyAre)
@@ -425,7 +383,7 @@ TEST_P(BrowsersTest, DamagedOrUnknownFilesAreLeftAsTheyAre)
     // Each row: how the file is spoiled; the write must leave its bytes.
     QList<QByteArray> spoilt;
     if (GetParam() == BrowserFamily::Firefox) {
-        QByteArray truncated = readFile(home.profile.storeFile());
+        QByteArray truncated = home.dir.read(home.profile.storeFile());
         truncated.truncate(3000);
         spoilt = {QByteArray(8192, 'x'), truncated};
     } else {
@@ -435,11 +393,11 @@ TEST_P(BrowsersTest, DamagedOrUnknownFilesAreLeftAsTheyAre)
         spoilt = {QByteArray("{\"roots\": [1, 2"), chromiumBookmarks(tidySeeds(), 2), bigNumber};
     }
     for (const QByteArray& bytes : spoilt) {
-        writeFile(home.profile.storeFile(), bytes);
+        home.dir.file(home.profile.storeFile(), bytes);
         const BrowserWriteOutcome written = WriteBrowserChanges(home.profile, rename, m_now);
         EXPECT_FALSE(written.written);
         EXPECT_FALSE(written.reason.isEmpty());
-        EXPECT_EQ(readFile(home.profile.storeFile()), bytes);
+        EXPECT_EQ(home.dir.read(home.profile.storeFile()), bytes);
     }
 }
 
@@ -461,9 +419,9 @@ TEST_P(BrowsersTest, OnlyTheLastFiveBackupsAreKept)
 {
     const Home home(GetParam(), tidySeeds());
     for (int day = 1; day <= 6; ++day)
-        writeFile(home.profile.storeFile() +
-                      u".norvale-202611%1-120000"_s.arg(day, 2, 10, QChar(u'0')),
-                  "old");
+        home.dir.file(home.profile.storeFile() +
+                          u".norvale-202611%1-120000"_s.arg(day, 2, 10, QChar(u'0')),
+                      "old");
     const QString first = firstBookmark(home.profile);
     ASSERT_TRUE(
         WriteBrowserChanges(home.profile, {{BookmarkChange::Kind::SetTitle, first, u"a"_s}}, m_now)
@@ -498,14 +456,14 @@ TEST_P(BrowsersTest, AFullDiskLeavesTheBookmarksWhole)
     ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
     while (filler.write(QByteArray(512, 'f')) == 512 && filler.flush()) {
     }
-    const QByteArray bytes = readFile(profile.storeFile());
+    const QByteArray bytes = home.dir.read(profile.storeFile());
     const QStringList tree = describe(ReadBrowserBookmarks(profile));
 
     const BrowserWriteOutcome written = WriteBrowserChanges(
         profile, {{BookmarkChange::Kind::SetTitle, first, QString(30000, u'x')}}, m_now);
     EXPECT_FALSE(written.written);
     EXPECT_THAT(written.reason.toStdString(), testing::ContainsRegex("full|No space"));
-    EXPECT_EQ(readFile(profile.storeFile()), bytes);
+    EXPECT_EQ(home.dir.read(profile.storeFile()), bytes);
     filler.remove();
     EXPECT_EQ(describe(ReadBrowserBookmarks(profile)), tree);
 }
@@ -568,14 +526,14 @@ TEST(BrowserLocksTest, OnlyALiveHoldersLockStopsAWrite)
 TEST(BrowserCommandLineTest, TidiesAClosedProfileAndOnlyReportsAnOpenOne)
 {
     const Home home(BrowserFamily::Chromium, tidySeeds());
-    writeFile(home.dir.filePath(u"registry.reg"_s),
-              "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\"
-              "Brimwick\\Norvale]\r\n\"ChangeName\"=\"1\"\r\n\"MoveDead\"=\"1\"\r\n");
+    home.dir.file(u"registry.reg"_s,
+                  "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\"
+                  "Brimwick\\Norvale]\r\n\"ChangeName\"=\"1\"\r\n\"MoveDead\"=\"1\"\r\n");
     const auto run = [&](const QStringList& arguments) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"HOME"_s, home.dir.path());
-        environment.insert(u"NORVALE_REGISTRY"_s, home.dir.filePath(u"registry.reg"_s));
+        environment.insert(u"NORVALE_REGISTRY"_s, home.dir.path(u"registry.reg"_s));
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(NORVALE_BINARY), arguments);
         EXPECT_TRUE(process.waitForFinished(120000));
@@ -586,19 +544,24 @@ TEST(BrowserCommandLineTest, TidiesAClosedProfileAndOnlyReportsAnOpenOne)
                 testing::HasSubstr("Chromium\tchromium:Default\t" +
                                    home.profile.folder.toStdString() + "\t5 bookmarks"));
 
+    // Open: nothing written, no backup made, and the report says what waits for the close.
     home.lock();
-    const QByteArray bytes = readFile(home.profile.storeFile());
-    EXPECT_THAT(run({u"--browser"_s, u"chromium"_s, u"/inspect"_s}).toStdString(),
+    const QByteArray bytes = home.dir.read(home.profile.storeFile());
+    const QString report = home.dir.path(u"report.json"_s);
+    const QString open = run({u"--browser"_s, u"chromium"_s, u"/inspect"_s, u"--report"_s, report});
+    EXPECT_THAT(open.toStdString(),
                 testing::HasSubstr("The changes were not written: Chromium is running"));
-    EXPECT_EQ(readFile(home.profile.storeFile()), bytes);
+    EXPECT_FALSE(open.contains(u"The bookmarks as they were"_s));
+    EXPECT_EQ(home.dir.read(home.profile.storeFile()), bytes);
+    const std::string planned = home.dir.read(report).toStdString();
+    EXPECT_THAT(planned, testing::HasSubstr("(not written, to do with the browser closed: moved "
+                                            "to Dead Bookmarks)"));
+    EXPECT_THAT(planned, testing::Not(testing::HasSubstr("Dead Bookmarks\\\\Gone")));
 
     QFile::remove(QDir(home.profile.folder).filePath(u"../SingletonLock"_s));
-    const QString report = home.dir.filePath(u"report.json"_s);
-    EXPECT_THAT(run({u"--browser"_s, u"chromium:default"_s, u"/inspect"_s, u"--report"_s, report})
-                    .toStdString(),
+    // Closed: written (what is written is the tidy test's).
+    EXPECT_THAT(run({u"--browser"_s, u"chromium:default"_s, u"/inspect"_s}).toStdString(),
                 testing::HasSubstr("Changed: move \"Gone\" to Dead Bookmarks"));
-    EXPECT_THAT(readFile(report).toStdString(),
-                testing::HasSubstr("Other bookmarks\\\\Dead Bookmarks\\\\Gone"));
     EXPECT_EQ(ReadBrowserBookmarks(home.profile).roots[1].children.value(0).title,
               kDeadBookmarksFolder);
 }

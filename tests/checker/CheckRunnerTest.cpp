@@ -75,8 +75,6 @@ TEST_F(CheckRunnerTest, AllFavoritesGetTheirLightsNamesAndAddresses)
              page("<title>Fresh</title>", 200, "Last-Modified: Mon, 01 Jun 2026 08:00:00 GMT"));
     favorite("News/Undated", titled("Undated"));
     favorite("Moved", redirect(target), rename);
-    favorite("Kept", redirect(target), {"Rename=0"});
-    favorite("My Old Club", titled("404 Not Found"), rename);
     favorite("Dots", titled(".."), rename);
     favorite("Long", server().url("/page?title=%C3%A9&repeat=300"), rename);
     favorite("News/Deeper/Three", titled("Three"));
@@ -93,13 +91,11 @@ TEST_F(CheckRunnerTest, AllFavoritesGetTheirLightsNamesAndAddresses)
     EXPECT_EQ(lightsOf({"Fresh", "Deeper", "Three", "Moved"}), "GREENNEW FOLDER IELOGO IELOGO");
     runner.CheckAllLinks();
 
-    EXPECT_EQ(lightsOf({"Skipped", "Fresh", "Undated", "Moved", "New Home", "Kept", "My Old Club",
-                        "Dots"}),
-              "GRAYDOT GREENNEW GREENCHECK <gone> GREENCHECK GREENCHECK REDRESULT GREENCHECK")
-        << "a page with no date of its own is not new; an error page's title and \"..\" name "
-           "no favorite";
+    EXPECT_EQ(lightsOf({"Skipped", "Fresh", "Undated", "Moved", "New Home", "Dots"}),
+              "GRAYDOT GREENNEW GREENCHECK <gone> GREENCHECK GREENCHECK")
+        << "a page with no date of its own is not new; \"..\" names no favorite (an error "
+           "page's title, and renaming off, are RealVerdictsTest's)";
     EXPECT_EQ(urlIn("New Home"), target);
-    EXPECT_NE(urlIn("Kept"), target);
     // 127 characters of two bytes each would pass the file system's 255.
     const QString fitted(125, QChar(0x00e9));
     EXPECT_EQ(lightsOf({fitted}), "GREENCHECK");
@@ -119,7 +115,9 @@ TEST_F(CheckRunnerTest, AllFavoritesGetTheirLightsNamesAndAddresses)
 
 // The verdict comes from the end of the chain, and only a permanent move
 // (301, 308, a refresh tag) to a live page, within twenty hops, to an
-// address the file gives back as written, changes a favorite's address.
+// address the file gives back as written, changes a favorite's address
+// (RealVerdictsTest has loops, chains ending in 404 or 503, refused and
+// script targets).
 TEST_F(CheckRunnerTest, OnlyPermanentMovesToLivePagesAreWritten)
 {
     const QString limit = server().url("/page?title=Far&x=");
@@ -135,17 +133,11 @@ TEST_F(CheckRunnerTest, OnlyPermanentMovesToLivePagesAreWritten)
          "GREENCHECK " + server().url("/hops?n=0&status=308"), "Chain End"},
         {server().url("/hops?n=21&status=301"), "YELLOWRESULT"},
         {server().url("/hops?n=3"), "GREENCHECK"},
-        {server().url("/loop"), "YELLOWRESULT"},
         {redirect(live, 0, 302), "GREENCHECK"},
         {redirect(live, 0, 307), "GREENCHECK"},
         {redirect(redirect(live, 0, 302)), "GREENCHECK"},
-        {redirect(page({}, 404)), "REDRESULT"},
-        {redirect(page("<title>Busy</title>", 503)), "YELLOWRESULT"},
         {redirect("https://127.0.0.1:1/s"), "YELLOWRESULT"},
-        {redirect("http://127.0.0.1:1/", 0, 302), "YELLOWRESULT"},
-        {redirect("javascript:alert(1)"), "YELLOWRESULT"},
         {redirect("file:///etc/passwd"), "YELLOWRESULT"},
-        {redirect("http://"), "YELLOWRESULT"},
         {redirect("https://:443/"), "YELLOWRESULT"},
         {refresh, "GREENCHECK " + live, "Live"},
         {redirect("/page?title=Far&x=", 2083 - limit.size()),

@@ -19,12 +19,6 @@
 
 namespace norvale::test {
 
-// One fixture server for every check test: the counts it keeps span them all.
-inline FixtureServer& server()
-{
-    static FixtureServer instance;
-    return instance;
-}
 // A page on it titled so, answered after the delay in milliseconds.
 inline QString titled(const QString& title, const QString& delay = "0")
 {

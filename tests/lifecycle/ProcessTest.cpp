@@ -320,24 +320,15 @@ TEST_F(ProcessTest, UnattendedRunChecksEverythingReportsAndSaves)
                                                "answer, 1 dead, 0 skipped, 0 moved to Dead "
                                                "Favorites")));
     }
-    const QByteArray store = m_temp.read("registry.reg");
-    EXPECT_TRUE(store.contains("\"LastRun\"=") && store.contains("\"Top\"="))
+    EXPECT_TRUE(m_temp.read("registry.reg").contains("\"LastRun\"="))
         << "the unload sequence saved the settings";
+    // The layout of each format is the report tests' (RunReport) and the entries the
+    // unattended run's (CheckRunnerTest); here, that the name chose the format.
     const QJsonObject json = QJsonDocument::fromJson(m_temp.read("report.json")).object();
     EXPECT_EQ(json["summary"]["checked"].toInt(), 2);
-    EXPECT_EQ(json["summary"]["dead"].toInt(), 1);
-    const QJsonValue first = json["favorites"][0];
-    EXPECT_EQ(QStringList({first["path"].toString(), first["addressAfter"].toString(),
-                           first["light"].toString(), QString::number(first["status"].toInt()),
-                           first["title"].toString()}),
-              QStringList({"Alive", alive, "alive", "200", "Alive"}));
-    // The layout of each format is the report tests' (RunReport); here, that the name chose it.
     const QStringList csv = m_temp.lines("report.csv");
     EXPECT_TRUE(csv.size() == 3 && csv[0].startsWith("path,address_before,address_after,"));
-    const QString html = QString::fromUtf8(m_temp.read("report.html"));
-    EXPECT_LT(html.indexOf("<h2"), html.indexOf("Old/Dead")) << "dead ones come first";
-    EXPECT_LT(html.indexOf("Old/Dead"), html.indexOf("<td>Alive</td>"));
-    EXPECT_TRUE(html.contains("<a href=\"" + alive.toHtmlEscaped() + "\""));
+    EXPECT_TRUE(m_temp.read("report.html").contains("<td>Old/Dead</td>"));
 }
 
 } // namespace

@@ -219,7 +219,6 @@ TEST_F(WindowCommandsTest, EveryShortcutRunsItsCommand)
         {"Home", "F1", ""},
         {"Home", "Ctrl+F", ""},
     };
-    EXPECT_EQ(m_s.window.statusPanelText(1), "Total: 3 Favorites in 2 Folders  ");
     EXPECT_EQ(detail(2), "7 items in tree") << "the start describes the whole tree";
     m_temp.shortcut("Favorites/Fresh.url");
     m_s.boxes.answerNext(MessageAnswer::Yes); // for Del

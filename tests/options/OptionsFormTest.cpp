@@ -267,25 +267,19 @@ TEST_F(OptionsFormTest, ViewingDeadFavoritesInTheBrowserFollowsMoveDead)
 }
 
 // The light set switches on OK only, when it changed, and the views are told
-// to redraw; statuses and folder pictures stay.
+// to redraw; statuses and folder pictures stay. (The model's test has every
+// light in both sets.)
 TEST_F(OptionsFormTest, SwitchingTheLightSetRedrawsTheTreeOnOkOnly)
 {
-    const QString classic = "OPENFOLDER IELOGO REDRESULT YELLOWRESULT GREENCHECK GRAYDOT GREENNEW";
-    const QString small = "OPENFOLDER BLACKDOT REDDOT YELLOWDOT GREENDOT GRAYDOT NEWGREENDOT";
-    for (int i = 1; i <= 6; ++i)
-        m_temp.shortcut(QStringLiteral("Favorites/Sub/%1.url").arg(i));
+    const QString classic = "OPENFOLDER REDRESULT", small = "OPENFOLDER REDDOT";
+    m_temp.shortcut("Favorites/Sub/Dead.url");
     m_favorites.RefreshLinks();
-    for (int i = 1; i <= 6; ++i)
-        m_tree.setStatus(nodeNamed(QString::number(i)), {kLights[i - 1], 0, {}});
+    m_tree.setStatus(nodeNamed("Dead"), {Light::Dead, 0, {}});
     int redraws = 0;
     QObject::connect(&m_tree, &TreeControl::picturesChanged, [&redraws] { ++redraws; });
     const auto pictures = [this] {
-        QStringList keys{m_images.key(nodeNamed("Sub")->image())};
-        for (int i = 1; i <= 6; ++i) {
-            const Light light = nodeNamed(QString::number(i))->status().light;
-            keys.append(m_images.key(m_settings.lightImage(light)));
-        }
-        return keys.join(' ');
+        return m_images.key(nodeNamed("Sub")->image()) + ' ' +
+               m_images.key(m_settings.lightImage(nodeNamed("Dead")->status().light));
     };
     EXPECT_EQ(pictures(), classic);
     const std::tuple<const char*, bool, bool, OptionsButton, QString, int> steps[] = {
@@ -331,22 +325,10 @@ void clickInNextDialog(const char* button, std::function<void(QWidget*)> before)
     });
 }
 
-// Options says whether Move Dead changed; Properties opens for a favorite only.
-TEST_F(OptionsFormTest, ShowOptionsAndShowPropertiesOpenTheirModes)
+// The dialog opens on a favorite only, and its OK applies the form (Move Dead's
+// reload on close is the form's test above).
+TEST_F(OptionsFormTest, ShowPropertiesOpensForAFavoriteOnly)
 {
-    clickInNextDialog("btnButtons0", [](QWidget* dialog) {
-        dialog->findChild<QCheckBox*>("chkMoveDead")->click();
-    });
-    EXPECT_TRUE(ShowOptionsDialog(m_context, PrefPage::Scanning));
-    EXPECT_TRUE(m_settings.MoveDead);
-    clickInNextDialog("btnButtons1", [](QWidget* dialog) {
-        auto* box = dialog->findChild<QCheckBox*>("chkMoveDead");
-        box->click();
-        box->click();
-    });
-    EXPECT_FALSE(ShowOptionsDialog(m_context));
-    EXPECT_EQ(m_refreshes, 2);
-
     m_temp.shortcut("Favorites/Example.url");
     m_temp.folder("Favorites/Sub");
     m_favorites.RefreshLinks();

@@ -15,12 +15,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-FixtureServer& server()
-{
-    static FixtureServer instance;
-    return instance;
-}
-
 // The update document; our own version is 2.3.4, written 2.34.
 QString document(const QString& version, const QString& common = {})
 {

@@ -37,6 +37,14 @@ private:
     quint16 m_port = 0;
 };
 
+// One fixture server for a whole test program, started at first use: the
+// counts it keeps span every test of the program.
+inline FixtureServer& server()
+{
+    static FixtureServer instance;
+    return instance;
+}
+
 // Starts a test server (program with arguments) that prints its port on
 // its first line, then only errors, and leaves when its standard input
 // closes; returns the port, or throws std::runtime_error saying that `what`
