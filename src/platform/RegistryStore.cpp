@@ -208,8 +208,8 @@ void RegistryStore::parse(const QString& text)
                 std::optional<QString> value = readQuoted(rest, valuePos);
                 if (value && rest.mid(valuePos).trimmed().isEmpty()) {
                     entry.isValue = true;
-                } else if (const auto text = fromHexString(rest)) {
-                    value = text;
+                } else if (const auto hex = fromHexString(rest)) {
+                    value = hex;
                     entry.isValue = true;
                 } else if (rest.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
                     bool ok = false;
