@@ -88,7 +88,7 @@ QSet<QString> phrases(std::initializer_list<const char*> list)
 
 } // namespace
 
-QString CleanTitle(QString title)
+QString CleanTitle(const QString& title)
 {
     return withSpacesCollapsed(DecodeCharacterReferences(title));
 }

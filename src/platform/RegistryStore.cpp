@@ -21,7 +21,7 @@ namespace {
 const QString kSource = QStringLiteral("RegistryStore");
 const QString kHeader = QStringLiteral("Windows Registry Editor Version 5.00");
 // Far above what the program's settings take; a larger file is not ours.
-constexpr qint64 kMostBytes = 16 * 1024 * 1024;
+constexpr qint64 kMostBytes = qint64(16) * 1024 * 1024;
 
 QString rootName(RegistryRoot root)
 {
@@ -138,7 +138,7 @@ RegistryStore::RegistryStore(QString filePath)
 
 QString RegistryStore::defaultFilePath()
 {
-    const QString fromEnvironment = qEnvironmentVariable("NORVALE_REGISTRY");
+    QString fromEnvironment = qEnvironmentVariable("NORVALE_REGISTRY");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
