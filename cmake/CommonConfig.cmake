@@ -33,11 +33,15 @@ target_compile_definitions(norvale_strict INTERFACE
     QT_NO_CAST_FROM_ASCII QT_NO_CONTEXTLESS_CONNECT)
 
 # norvale_strict_src_targets(): links norvale_strict into every library and
-# program defined in a folder under src/. Called once all of src/ is added,
-# so a library in a new folder is covered without a line of its own.
+# program defined in a folder under src/, at any depth. Called once all of
+# src/ is added, so a library in a new folder is covered without a line of
+# its own.
 function(norvale_strict_src_targets)
     get_property(folders DIRECTORY ${PROJECT_SOURCE_DIR} PROPERTY SUBDIRECTORIES)
-    foreach(folder IN LISTS folders)
+    while(folders)
+        list(POP_FRONT folders folder)
+        get_property(below DIRECTORY ${folder} PROPERTY SUBDIRECTORIES)
+        list(APPEND folders ${below})
         if(NOT folder MATCHES "^${PROJECT_SOURCE_DIR}/src/")
             continue()
         endif()
@@ -48,7 +52,7 @@ function(norvale_strict_src_targets)
                 target_link_libraries(${target} PRIVATE norvale_strict)
             endif()
         endforeach()
-    endforeach()
+    endwhile()
 endfunction()
 
 # norvale_export_folder(TARGET FOLDER): whoever links TARGET may include
