@@ -117,7 +117,7 @@ private:
         const QString& parent = m_folders[depth];
         const QString path = FileSystem::join(parent, m_names.freeName(parent, baseName(item), {}));
         try {
-            m_fs.createFolder(path);
+            m_fs.makeFolder(path);
             m_folders.append(path);
             ++m_summary.folders;
         } catch (const NorvaleError& error) {

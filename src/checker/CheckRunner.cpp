@@ -98,7 +98,7 @@ CheckRunner::CheckRunner(CheckRunParts parts)
 
 CheckRunner::~CheckRunner() = default;
 
-void CheckRunner::updateCommands(CommandState state)
+void CheckRunner::tellCommands(CommandState state)
 {
     if (m_updateCommands)
         m_updateCommands(state);
@@ -449,7 +449,7 @@ void CheckRunner::CheckAllLinks()
 {
     m_parts.status.setPanelText(2, QStringLiteral(" Verifying Favorites "));
     m_parts.state.Checking = true;
-    updateCommands(CommandState::RunStarted);
+    tellCommands(CommandState::RunStarted);
     try {
         m_parts.favorites.RefreshLinks();
         m_parts.state.TreeInUse = true;
@@ -538,7 +538,7 @@ void CheckRunner::CheckFolderLinks(TreeNode* node)
             throw NorvaleError(ErrorNumber::ObjectNotSet, QStringLiteral("No folder to check"),
                                QStringLiteral("CheckRunner"));
         m_parts.tree.setExpanded(folder, true);
-        updateCommands(CommandState::RunStarted);
+        tellCommands(CommandState::RunStarted);
         m_parts.state.TreeInUse = true;
 
         m_secondLooks.clear();
@@ -615,7 +615,7 @@ void CheckRunner::finishRun(const QString& doneMessage, const QString& abortedMe
         m_parts.boxes.show({completed ? doneMessage : abortedMessage, kMessageTitle,
                             MessageIcon::None, MessageButtons::Ok});
     }
-    updateCommands(CommandState::RunEnded);
+    tellCommands(CommandState::RunEnded);
 }
 
 void CheckRunner::returnToIdle(const NorvaleError& error)
@@ -628,7 +628,7 @@ void CheckRunner::returnToIdle(const NorvaleError& error)
     m_parts.log.LogError(error, !m_parts.state.InspectMode);
     m_parts.state.Checking = false;
     m_parts.status.setPanelText(2, QString());
-    updateCommands(CommandState::RunEnded);
+    tellCommands(CommandState::RunEnded);
 }
 
 void CheckRunner::moveDeadFavorites(const QList<TreeNode*>& candidates)
@@ -674,7 +674,7 @@ void CheckRunner::MoveDeadLink(TreeNode* node)
     bool shown = false;
     try {
         if (!m_parts.fs.folderExists(folder))
-            m_parts.fs.createFolder(folder);
+            m_parts.fs.makeFolder(folder);
         freeName = freeDeadName(node->text(), source);
         const QString destination = FileSystem::join(folder, freeName + kNewShortcutExtension);
         if (m_parts.fs.fileExists(destination)) {

@@ -161,7 +161,7 @@ private:
     void moveDeadFavorites(const QList<TreeNode*>& candidates);
     void finishRun(const QString& doneMessage, const QString& abortedMessage, bool quiet);
     void returnToIdle(const NorvaleError& error);
-    void updateCommands(CommandState state);
+    void tellCommands(CommandState state);
     void busy(bool on);
     void progress(int done, int total);
     QString freeDeadName(const QString& name, const QString& sourcePath) const;

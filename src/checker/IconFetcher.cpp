@@ -154,7 +154,7 @@ bool IconFetcher::openNewIconFile(QFile& file) const
         if (folderMade || m_fs.folderExists(folder))
             return false;
         try {
-            m_fs.createFolder(folder);
+            m_fs.makeFolder(folder);
         } catch (const NorvaleError& error) {
             // Another download may have made it in the meantime.
             if (error.number() != ErrorNumber::FileExists || !m_fs.folderExists(folder))

@@ -27,7 +27,7 @@ QString resolved(const QString& target, const QString& url)
     return base.resolved(reference).toString(QUrl::FullyEncoded);
 }
 
-QString refreshTarget(const QString& text)
+QString refreshValueTarget(const QString& text)
 {
     const qsizetype tag =
         text.indexOf(QLatin1String("<META HTTP-EQUIV=\"REFRESH\""), 0, Qt::CaseInsensitive);
@@ -58,7 +58,7 @@ int GetStatusCode(const QString& text)
 
 QString RefreshTarget(const QString& text, const QString& url)
 {
-    const QString target = resolved(refreshTarget(text), url);
+    const QString target = resolved(refreshValueTarget(text), url);
     // A page that refreshes itself goes nowhere.
     return target == url ? QString() : target;
 }

@@ -207,7 +207,7 @@ void ProbePrefetcher::land(Entry& entry)
 
 void ProbePrefetcher::stopFetch(Entry& entry)
 {
-    entry.transfer->cancel();
+    entry.transfer->abort();
     entry.transfer.reset();
     --m_hosts[entry.host].inFlight;
     offer(entry.host);
@@ -235,7 +235,7 @@ void ProbePrefetcher::collectFinished()
             ++i;
             continue;
         }
-        entry.transfer->cancel(); // nothing when it had ended
+        entry.transfer->abort(); // nothing when it had ended
         m_inFlight[i] = m_inFlight.back();
         m_inFlight.pop_back();
         land(entry);

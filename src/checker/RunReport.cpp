@@ -35,7 +35,7 @@ int reportedStatus(const ReportEntry& entry)
     return entry.code;
 }
 
-QString pageDate(const ReportEntry& entry)
+QString pageDateText(const ReportEntry& entry)
 {
     return entry.pageDate.isValid() ? entry.pageDate.toUTC().toString(Qt::ISODate) : QString();
 }
@@ -65,7 +65,7 @@ QByteArray json(const QList<ReportEntry>& entries, const QDateTime& finished)
             {QStringLiteral("reason"), entry.reason},
             {QStringLiteral("title"), entry.title},
             {QStringLiteral("pageDate"),
-             entry.pageDate.isValid() ? QJsonValue(pageDate(entry)) : QJsonValue()},
+             entry.pageDate.isValid() ? QJsonValue(pageDateText(entry)) : QJsonValue()},
             {QStringLiteral("renamedTo"),
              entry.renamedTo.isEmpty() ? QJsonValue() : QJsonValue(entry.renamedTo)},
             {QStringLiteral("moved"), !entry.movedTo.isEmpty()},
@@ -119,7 +119,7 @@ QByteArray csv(const QList<ReportEntry>& entries)
             LightName(entry.light),
             csvField(QString::number(reportedStatus(entry)), false),
             csvField(entry.title),
-            pageDate(entry),
+            pageDateText(entry),
             csvField(entry.renamedTo),
             csvField(entry.movedTo),
             csvField(entry.reason),
@@ -156,7 +156,7 @@ QString htmlNotes(const ReportEntry& entry)
     return notes.join(QStringLiteral("<br>"));
 }
 
-QString statusText(int status)
+QString statusName(int status)
 {
     return status > 0 ? QString::number(status) : QStringLiteral("\u2014");
 }
@@ -192,7 +192,7 @@ QString htmlSection(const QString& colour, const QString& heading,
         section += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td>"
                                   "</tr>\n")
                        .arg(entry->path.toHtmlEscaped(), htmlAddress(entry->addressAfter),
-                            statusText(reportedStatus(*entry)), entry->title.toHtmlEscaped(),
+                            statusName(reportedStatus(*entry)), entry->title.toHtmlEscaped(),
                             htmlNotes(*entry));
     }
     return section + QStringLiteral("</table>\n");

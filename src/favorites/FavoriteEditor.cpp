@@ -286,7 +286,7 @@ bool FavoriteEditor::CreateFolder(const QString& typedName, QString* refusal)
         return false;
     }
     try {
-        m_parts.fs.createFolder(path);
+        m_parts.fs.makeFolder(path);
     } catch (const NorvaleError& error) {
         m_parts.log.LogError(error, false);
         refuse(refusal, error.description());

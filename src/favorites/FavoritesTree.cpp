@@ -99,7 +99,7 @@ void FavoritesTree::AddDeadFavoritesNode()
         // A missing folder is made, the node stays empty, and the empty
         // listing is noted in the log only.
         try {
-            m_fs.createFolder(path);
+            m_fs.makeFolder(path);
         } catch (const NorvaleError& createError) {
             m_log.LogError(createError, true);
         }

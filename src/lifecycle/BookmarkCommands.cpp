@@ -35,7 +35,7 @@ const TreeNode* selectedFolder(TreeControl& tree, bool& dead)
 
 } // namespace
 
-void CommandController::importBookmarks()
+void CommandController::importFromFile()
 {
     if (m_services.state().Checking)
         return;
@@ -70,7 +70,7 @@ void CommandController::importBookmarks()
          MessageButtons::Ok});
 }
 
-void CommandController::exportFavorites()
+void CommandController::exportToFile()
 {
     if (m_services.state().Checking)
         return;

@@ -149,7 +149,7 @@ void CommandController::ShowNodeDetails(TreeNode* node)
     norvale::ShowNodeDetails(node, context);
 }
 
-ContextMenu CommandController::chooseContextMenu()
+ContextMenu CommandController::contextMenu()
 {
     const ContextMenu choice = ChooseContextMenu(m_services.tree(), m_services.state().Checking);
     if (choice == ContextMenu::RootFolder)
@@ -218,14 +218,14 @@ void CommandController::runOptions(Command command)
 
 void CommandController::RunCommand(Command command)
 {
-    runCommand(command);
+    dispatch(command);
     // Whatever the command changed (a node cut, deleted or renamed, a file
     // rewritten, the tree rebuilt), the window describes the selection again.
     if (command != Command::Exit && m_running && !m_services.state().Checking)
         showSelection();
 }
 
-void CommandController::runCommand(Command command)
+void CommandController::dispatch(Command command)
 {
     TreeNode* selected = m_services.tree().selectedItem();
     switch (command) {
@@ -300,10 +300,10 @@ void CommandController::runCommand(Command command)
         openAddress(kDonationPage);
         break;
     case Command::ImportBookmarks:
-        importBookmarks();
+        importFromFile();
         break;
     case Command::ExportFavorites:
-        exportFavorites();
+        exportToFile();
         break;
     }
 }

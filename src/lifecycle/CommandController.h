@@ -46,19 +46,19 @@ public:
     void RunCommand(Command command);
     void UpdateCommands(CommandState state);
     void ShowNodeDetails(TreeNode* node);
-    ContextMenu chooseContextMenu();
+    ContextMenu contextMenu();
     void labelEdited(TreeNode* node, const QString& text);
     // Renames as the editor does and, when the name is refused, says why in
     // the status bar.
     RenameOutcome renameNode(const QString& newName, TreeNode* node);
 
 private:
-    void runCommand(Command command);
+    void dispatch(Command command);
     void runOptions(Command command);
     void openHelp();
     void openAddress(const QString& address);
-    void importBookmarks();
-    void exportFavorites();
+    void importFromFile();
+    void exportToFile();
     void watchTree();
     void selectionChanged(TreeNode* node);
     void restoreSelection();

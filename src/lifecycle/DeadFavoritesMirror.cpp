@@ -20,7 +20,7 @@ void ensureFolder(const FileSystem& fs, const QString& path)
     if (fs.folderExists(path))
         return;
     try {
-        fs.createFolder(path);
+        fs.makeFolder(path);
     } catch (const NorvaleError&) {
         // Mirroring is best effort; a folder we cannot make stays missing.
     }

@@ -104,7 +104,7 @@ MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine)
         1, FavoriteTotalsText(m_services.tree(), m_services.state().FavoritesPath));
     m_parts.commands.start();
     setUpTray();
-    checkForUpdate();
+    showUpdateNews();
     return LoadOutcome::Running;
 }
 
@@ -177,7 +177,7 @@ void MainLifecycle::setUpTray()
 // shows as a balloon from the tray. LastCheck moves on only once the news
 // was shown: where no balloon can be shown (no tray on the desktop), the
 // window shows it in a bar above the tree until the user closes it.
-void MainLifecycle::checkForUpdate()
+void MainLifecycle::showUpdateNews()
 {
     if (!AutomaticUpdateCheckDue(m_services.settings(), m_services.clock().now()))
         return;

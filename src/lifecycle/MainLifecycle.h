@@ -54,7 +54,7 @@ private:
     void removeLeftoverTemporaryFiles();
     void installHelpFile();
     void setUpTray();
-    void checkForUpdate();
+    void showUpdateNews();
     void reportQuietly(const NorvaleError& error);
     QString deadFavoritesMirror() const;
 

@@ -144,7 +144,7 @@ WindowWiring::WindowWiring(MainWindow& window, ProgramServices& services,
 {
     window.setCloseGuard([&lifecycle] { return lifecycle.closeRequested(); });
     window.setUnloadHandler([&lifecycle] { lifecycle.unload(); });
-    window.setContextMenuChooser([&commands] { return commands.chooseContextMenu(); });
+    window.setContextMenuChooser([&commands] { return commands.contextMenu(); });
     window.setLightImages(
         [&services](Light light) { return services.settings().lightImage(light); });
     QObject::connect(&window, &MainWindow::commandRequested, &window,

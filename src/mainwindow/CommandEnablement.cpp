@@ -54,7 +54,7 @@ private:
 
 void switchAllOff(CommandSurface& surface)
 {
-    for (int position = 1; position <= surface.toolbar().size(); ++position)
+    for (int position = 1; position <= surface.toolbarButtons().size(); ++position)
         surface.setToolbarEnabled(position, false);
     for (const char* name : kManagedMenus) {
         const CommandMenu* menu = surface.menu(QLatin1String(name));

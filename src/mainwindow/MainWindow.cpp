@@ -224,7 +224,7 @@ void MainWindow::buildSurfaceViews()
             addActions(actions);
         }
     }
-    for (const CommandItem& button : m_surface.toolbar()) {
+    for (const CommandItem& button : m_surface.toolbarButtons()) {
         QAction* action = actionFor(button);
         action->setObjectName(button.key);
         m_toolBar->addAction(action);
@@ -242,7 +242,7 @@ void MainWindow::refreshSurfaceViews()
             actions[i]->setVisible(menu.items[i].visible);
         }
     }
-    const QList<CommandItem>& buttons = m_surface.toolbar();
+    const QList<CommandItem>& buttons = m_surface.toolbarButtons();
     for (int i = 0; i < buttons.size() && i < m_toolbarActions.size(); ++i)
         m_toolbarActions[i]->setEnabled(buttons[i].enabled);
 }

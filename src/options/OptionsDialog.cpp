@@ -141,7 +141,7 @@ QLineEdit* OptionsDialog::addText(TextBox box, const QString& name, QWidget* par
     widget->setObjectName(name);
     m_texts[static_cast<size_t>(box)] = widget;
     connect(widget, &QLineEdit::textEdited, this,
-            [this, box](const QString& text) { m_form.SetText(box, text); });
+            [this, box](const QString& text) { m_form.setText(box, text); });
     return widget;
 }
 
@@ -363,7 +363,7 @@ QRadioButton* OptionsDialog::proxyOption(ProxyMode option) const
 
 void OptionsDialog::activate(int selectedPage)
 {
-    m_form.Activate(selectedPage);
+    m_form.activate(selectedPage);
     refresh();
     int page = selectedPage;
     for (int i = 0; !m_form.pageOffered(page) && i < PrefPage::Count; ++i)
@@ -388,7 +388,7 @@ void OptionsDialog::press(OptionsButton which)
 
 void OptionsDialog::done(int result)
 {
-    m_form.Unload();
+    m_form.unload();
     QDialog::done(result);
 }
 

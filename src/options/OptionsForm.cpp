@@ -125,7 +125,7 @@ void OptionsForm::SetDeadAfterDays(int days)
         m_deadAfterDays = std::clamp(days, 0, kMostDeadAfterDays);
 }
 
-void OptionsForm::SetText(TextBox which, const QString& text)
+void OptionsForm::setText(TextBox which, const QString& text)
 {
     if (textEnabled(which))
         m_texts[static_cast<size_t>(which)] = text;
@@ -143,7 +143,7 @@ void OptionsForm::ClickProxyOption(ProxyMode option)
     EnableProxyFields(option == ProxyMode::Own);
 }
 
-void OptionsForm::Load()
+void OptionsForm::load()
 {
     const AppSettings& s = m_context.settings;
     m_timeoutSlider[0] = clampTimeout(s.Timeout);
@@ -173,7 +173,7 @@ void OptionsForm::Load()
     m_moveDeadTouched = false;
 }
 
-void OptionsForm::Activate(int selectedPage)
+void OptionsForm::activate(int selectedPage)
 {
     if (selectedPage == PrefPage::Properties)
         activateProperties();
@@ -242,7 +242,7 @@ bool OptionsForm::ClickButton(OptionsButton button)
         resetFavorite();
         break;
     }
-    Unload();
+    unload();
     return true;
 }
 
@@ -287,13 +287,13 @@ bool OptionsForm::ok()
     }
     if (m_context.settings.PreserveIcons) {
         try {
-            m_context.fs.createFolder(FileSystem::join(m_context.programFolder, kIconsFolder));
+            m_context.fs.makeFolder(FileSystem::join(m_context.programFolder, kIconsFolder));
         } catch (const NorvaleError&) {
             // Most often the folder is there already; the icons go without it.
         }
     }
     if (m_mode == OptionsMode::Options)
-        saveProxySettings();
+        applyProxySettings();
     return true;
 }
 
@@ -337,7 +337,7 @@ void OptionsForm::applyBrowserIntegration()
     }
 }
 
-void OptionsForm::saveProxySettings()
+void OptionsForm::applyProxySettings()
 {
     AppSettings& s = m_context.settings;
     s.ProxyServer.clear();
@@ -389,7 +389,7 @@ void OptionsForm::resetFavorite()
     }
 }
 
-void OptionsForm::Unload()
+void OptionsForm::unload()
 {
     if (m_closed)
         return;

@@ -67,7 +67,7 @@ struct CheckBoxState {
 // dialog's reactions to its events. A view shows this state and passes the
 // user's actions in; tests drive it directly. Built afresh for each showing.
 //
-// Events in the order a showing sees them: Load, Activate(selected page),
+// Events in the order a showing sees them: Load, activate(selected page),
 // the user's clicks and edits, ClickButton until it says the dialog closes
 // (or Unload when the dialog is closed another way).
 class OptionsForm {
@@ -75,9 +75,9 @@ public:
     explicit OptionsForm(OptionsContext& context);
 
     // Fills the controls from the settings and the browser version.
-    void Load();
+    void load();
     // Chooses the mode from the selected page and fills what it shows.
-    void Activate(int selectedPage);
+    void activate(int selectedPage);
 
     // A user's click: ignored for a disabled box; when the box changes, its
     // click reaction runs.
@@ -88,12 +88,12 @@ public:
     // within its span; ignored while that option is off.
     void SetDeadAfterChecks(int checks);
     void SetDeadAfterDays(int days);
-    void SetText(TextBox which, const QString& text); // ignored for a disabled box
+    void setText(TextBox which, const QString& text); // ignored for a disabled box
     void ClickProxyOption(ProxyMode option);
     // Runs the button; true when the dialog closes, its close step done.
     bool ClickButton(OptionsButton button);
     // The close step, however the dialog closes; runs once.
-    void Unload();
+    void unload();
 
     // Enables or disables the five proxy detail controls together.
     void EnableProxyFields(bool enabled);
@@ -131,7 +131,7 @@ private:
     bool ok();
     void writeSettings();
     void applyBrowserIntegration();
-    void saveProxySettings();
+    void applyProxySettings();
     void resetFavorite();
     void report(const NorvaleError& error) const;
 

@@ -13,7 +13,7 @@ bool ShowOptionsDialog(OptionsContext& context, int page)
     const bool moveDeadBefore = context.settings.MoveDead;
     {
         OptionsForm form(context);
-        form.Load();
+        form.load();
         OptionsDialog dialog(form, context.parent);
         dialog.activate(page);
         dialog.exec();

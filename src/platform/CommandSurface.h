@@ -62,7 +62,7 @@ public:
     void clear();
 
     const QList<CommandMenu>& menus() const { return m_menus; }
-    const QList<CommandItem>& toolbar() const { return m_toolbar; }
+    const QList<CommandItem>& toolbarButtons() const { return m_toolbar; }
     const QList<TaskGroup>& taskGroups() const { return m_groups; }
 
     const CommandMenu* menu(const QString& name) const;

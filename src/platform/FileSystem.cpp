@@ -206,7 +206,7 @@ bool FileSystem::fileExists(const QString& path) const
     return info.exists() && !info.isDir();
 }
 
-void FileSystem::createFolder(const QString& path) const
+void FileSystem::makeFolder(const QString& path) const
 {
     FavoritesFence::require(path);
     if (nameTaken(folderOf(path), nameOf(path)))

@@ -37,7 +37,7 @@ public:
     bool fileExists(const QString& path) const;
 
     // Throws 58 when the name is taken in any letter case.
-    void createFolder(const QString& path) const;
+    void makeFolder(const QString& path) const;
     // Throws 58 when the new name is taken in any letter case; never
     // replaces another entry.
     void rename(const QString& path, const QString& newName) const;

@@ -219,7 +219,7 @@ Transfer::Transfer(TransferRequest request)
 
 Transfer::~Transfer()
 {
-    cancel();
+    abort();
 }
 
 void Transfer::start(TransferEngine& engine)
@@ -230,7 +230,7 @@ void Transfer::start(TransferEngine& engine)
     engine.add(m_state);
 }
 
-void Transfer::cancel()
+void Transfer::abort()
 {
     if (done())
         return;

@@ -75,7 +75,7 @@ public:
     void start(TransferEngine& engine);
     // Stops the fetch; from then on it counts as failed, with the curl code
     // kCancelled, unless it had already ended.
-    void cancel();
+    void abort();
     bool done() const;
     qint64 elapsedMs() const { return m_clock.isValid() ? m_clock.elapsed() : 0; }
     // The outcome so far: Running until done().

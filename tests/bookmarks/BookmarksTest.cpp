@@ -193,7 +193,7 @@ TEST_F(BookmarkImportTest, HostileFilesImportWithinTheTarget)
     };
     for (const auto& [file, folders, favorites] : files) {
         QDir(m_target).removeRecursively();
-        m_fs.createFolder(m_target);
+        m_fs.makeFolder(m_target);
         const ImportSummary summary = import(file);
         EXPECT_EQ(summary.folders, folders);
         EXPECT_EQ(summary.favorites, favorites);
@@ -202,7 +202,7 @@ TEST_F(BookmarkImportTest, HostileFilesImportWithinTheTarget)
     }
 
     QDir(m_target).removeRecursively();
-    m_fs.createFolder(m_target);
+    m_fs.makeFolder(m_target);
     const QStringList titles = {
         u"a/b"_s, u".."_s, u"../../escape"_s, u"ctl\x01\x1f\x7f"_s, QString(300, 'x'), QString()};
     QByteArray file = "<DL><p>";

@@ -48,8 +48,8 @@ protected:
     std::unique_ptr<OptionsForm> open(int page = PrefPage::Defaults)
     {
         auto form = std::make_unique<OptionsForm>(m_context);
-        form->Load();
-        form->Activate(page);
+        form->load();
+        form->activate(page);
         return form;
     }
     QString privateEntry(const QString& name, const QString& key) const

@@ -163,8 +163,8 @@ TEST_F(OptionsFormTest, OkStoresTheProxyPageAfterTheChosenOption)
         const ProxyMode option = modes[QString("NBO").indexOf(cells[0])];
         ownProxy("old.example.test", "1080", "example.test");
         auto form = open(PrefPage::Proxy);
-        form->SetText(TextBox::Proxy, cells[1]);
-        form->SetText(TextBox::Port, cells[2]);
+        form->setText(TextBox::Proxy, cells[1]);
+        form->setText(TextBox::Port, cells[2]);
         form->ClickCheck(Check::BypassProxy, cells[3] == "1");
         form->ClickProxyOption(option);
         ASSERT_TRUE(form->ClickButton(OptionsButton::OK));
@@ -195,7 +195,7 @@ TEST_F(OptionsFormTest, APortThatIsNoWholeNumberFrom1To65535IsRefusedAndNothingS
         auto form = open(PrefPage::Proxy);
         form->ClickCheck(Check::AutoCheck, true);
         form->ClickCheck(Check::AddToToolbar, true);
-        form->SetText(TextBox::Port, typed);
+        form->setText(TextBox::Port, typed);
         EXPECT_EQ(form->ClickButton(OptionsButton::OK), stored != nullptr);
         EXPECT_EQ(installed(BrowserExtension::ToolbarButtonId), stored != nullptr);
         EXPECT_FALSE(installed(BrowserExtension::ToolsMenuEntryId)) << "unchanged: not called";
@@ -224,7 +224,7 @@ TEST_F(OptionsFormTest, ClickingMoveDeadReloadsTheTreeOnCloseEvenWhenItEndsAsItB
             form->ClickCheck(Check::MoveDead, !form->check(Check::MoveDead).checked);
         ASSERT_TRUE(cells[1] == "-" || form->ClickButton(cells[1] == "OK" ? OptionsButton::OK
                                                                           : OptionsButton::Cancel));
-        form->Unload(); // runs once, however often it is called
+        form->unload(); // runs once, however often it is called
         EXPECT_EQ(m_refreshes, cells[2].toInt());
     }
 }
@@ -484,7 +484,7 @@ TEST_F(PropertiesFormTest, AnAddressWithoutHttpInFrontGetsIt)
         favorite({}, "example.test");
         auto form = open(PrefPage::Properties);
         if (!typed.isEmpty())
-            form->SetText(TextBox::URL, typed);
+            form->setText(TextBox::URL, typed);
         ASSERT_TRUE(form->ClickButton(OptionsButton::OK));
         EXPECT_EQ(ProfileFile::read(favoritePath("Example"), ShortcutKeys::Standard,
                                     ShortcutKeys::Url, QString()),
@@ -509,8 +509,8 @@ TEST_F(PropertiesFormTest, ANameEditStillRenamesOnCancelAndDefault)
 {
     favorite({"Timeout=750", "Rename=0", "Bypass=1", "ShowNew=1"});
     auto unchanged = open(PrefPage::Properties);
-    unchanged->SetText(TextBox::Link, " Example ");
-    unchanged->Unload();
+    unchanged->setText(TextBox::Link, " Example ");
+    unchanged->unload();
     EXPECT_THAT(favoriteFiles(), ElementsAre("Example.url")) << "blanks alone are no new name";
     EXPECT_FALSE(open(PrefPage::Defaults)->ClickButton(OptionsButton::Default))
         << "not on the options' pages";
@@ -519,8 +519,8 @@ TEST_F(PropertiesFormTest, ANameEditStillRenamesOnCancelAndDefault)
                                        std::pair{OptionsButton::Default, "Defaulted"}}) {
         m_tree.select(nodeNamed(button == OptionsButton::Cancel ? "Example" : "Renamed"));
         auto form = open(PrefPage::Properties);
-        form->SetText(TextBox::Link, QStringLiteral("  %1  ").arg(name));
-        form->SetText(TextBox::URL, "http://127.0.0.1/edited");
+        form->setText(TextBox::Link, QStringLiteral("  %1  ").arg(name));
+        form->setText(TextBox::URL, "http://127.0.0.1/edited");
         form->SetTimeoutSlider(1, 1750);
         ASSERT_TRUE(form->ClickButton(button));
         EXPECT_TRUE(form->closed());

@@ -113,7 +113,7 @@ TEST_F(FileSafetyTest, ANameTooLongIsSaidToBeSo)
     const QString folder = dir.folder(u"Favorites"_s);
     const QString file = dir.file(u"Favorites/short.url"_s, kShortcut);
     for (const auto& attempt : std::initializer_list<std::function<void()>>{
-             [&] { fs.createFolder(folder + '/' + longName); },
+             [&] { fs.makeFolder(folder + '/' + longName); },
              [&] { fs.rename(file, longName + u".url"_s); }}) {
         try {
             attempt();
