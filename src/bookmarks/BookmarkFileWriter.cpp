@@ -24,7 +24,7 @@ QString dateAttribute(const QDateTime& added)
 QString indentFor(int depth)
 {
     constexpr int kDeepestIndent = 32;
-    return QString(4 * std::min(depth, kDeepestIndent), QLatin1Char(' '));
+    return QString(qsizetype(4) * std::min(depth, kDeepestIndent), QLatin1Char(' '));
 }
 
 } // namespace

@@ -57,7 +57,7 @@ public:
         int& next = m_next[folder + QLatin1Char('/') + (name + extension).toCaseFolded()];
         for (int number = std::max(next, 1);; ++number) {
             const QString suffix = number == 1 ? QString() : QStringLiteral(" (%1)").arg(number);
-            const QString candidate = FitName(name, kAnyLength, suffix + extension) + suffix;
+            QString candidate = FitName(name, kAnyLength, suffix + extension) + suffix;
             if (!IsOwnTemporaryName(candidate + extension) &&
                 !m_fs.nameTaken(folder, candidate + extension)) {
                 next = number + 1;

@@ -54,7 +54,7 @@ qint64 contentLength(const QString& value)
     const double number = value.trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(number) || number < 0.5 || number > 9.0e15)
         return 0;
-    return qint64(std::llround(number));
+    return std::llround(number);
 }
 
 } // namespace

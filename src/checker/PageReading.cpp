@@ -15,7 +15,7 @@ namespace {
 // "http://h/new"); one with a scheme of its own stands as it is.
 QString resolved(const QString& target, const QString& url)
 {
-    const QString trimmed = target.trimmed();
+    QString trimmed = target.trimmed();
     if (trimmed.isEmpty())
         return QString();
     const QUrl reference(trimmed);

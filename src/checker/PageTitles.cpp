@@ -88,7 +88,7 @@ QSet<QString> phrases(std::initializer_list<const char*> list)
 
 } // namespace
 
-QString CleanTitle(QString title)
+QString CleanTitle(const QString& title)
 {
     return withSpacesCollapsed(DecodeCharacterReferences(title));
 }
@@ -175,8 +175,9 @@ bool IsChallengeTitle(const QString& title)
         "bot verification",
     });
     // "Sign in to GitHub" is as much a gate as "Sign in".
-    static const QStringList gatePrefixes = {"sign in to ", "log in to ", "login to ",
-                                             "checking your browser before accessing "};
+    static const QStringList gatePrefixes = {
+        QStringLiteral("sign in to "), QStringLiteral("log in to "), QStringLiteral("login to "),
+        QStringLiteral("checking your browser before accessing ")};
     return isOnly(title, [](const QString& part) {
         return challenges.contains(part) ||
                std::ranges::any_of(gatePrefixes,

@@ -11,7 +11,7 @@ namespace norvale {
 // the browsers' Windows code page reading of 128 to 159 and U+FFFD for
 // numbers no character has), then white space, no-break spaces included,
 // collapsed to single spaces and trimmed.
-QString CleanTitle(QString title);
+QString CleanTitle(const QString& title);
 
 // True for a title that is nothing but an error ("404 Not Found", "Page not
 // found | Example"), with at most a site's name beside it.

@@ -113,7 +113,7 @@ void ProbePrefetcher::plan(const QList<Work>& work)
 bool ProbePrefetcher::fits() const
 {
     const qsizetype inFlight = qsizetype(m_inFlight.size());
-    return inFlight < m_parallel && inFlight + m_readyAhead < kAheadFactor * m_parallel;
+    return inFlight < m_parallel && inFlight + m_readyAhead < qsizetype(kAheadFactor) * m_parallel;
 }
 
 void ProbePrefetcher::queueBehindHost(Entry& entry)

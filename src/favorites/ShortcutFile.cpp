@@ -62,7 +62,7 @@ QString ShortcutFile::ReadLinkSettings(const QString& folderPath, const TreeNode
                                        CurrentLinkSettings& current)
 {
     const QString path = pathFor(folderPath, favorite);
-    const QString url = ReadCheckSettings(path, current);
+    QString url = ReadCheckSettings(path, current);
     if (m_settings.PreserveIcons)
         preserveIcon(path);
     return url;
@@ -73,8 +73,7 @@ QString ShortcutFile::ReadCheckSettings(const QString& path, CurrentLinkSettings
     // A file that cannot be read as a favorite's must not read as one with
     // no address: that would be judged dead. It is read once, now.
     const ProfileFile::Reading file = ProfileFile::readAll(path);
-    const QString url =
-        file.value(ShortcutKeys::Standard, ShortcutKeys::Url, QString(), ReadLimits::Url);
+    QString url = file.value(ShortcutKeys::Standard, ShortcutKeys::Url, QString(), ReadLimits::Url);
 
     // An absent key, or one that is no number, leaves the program's value.
     const std::optional<int> timeout = numberIn(

@@ -66,7 +66,9 @@ public:
 
 Q_SIGNALS:
     void clicked();
-    // Up (-1) or Down (+1) pressed on the item.
+    // Up (-1) or Down (+1) pressed on the item. (moc's definition, included
+    // below, names the parameter _t1.)
+    // NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name)
     void stepRequested(int direction);
 
 protected:

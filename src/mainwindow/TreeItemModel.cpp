@@ -14,7 +14,7 @@ TreeItemModel::TreeItemModel(TreeControl& tree, QVector<QIcon> images,
     connect(&m_tree, &TreeControl::aboutToReset, this, [this] { beginResetModel(); });
     connect(&m_tree, &TreeControl::resetDone, this, [this] { endResetModel(); });
     connect(&m_tree, &TreeControl::aboutToInsert, this,
-            [this](TreeNode* parent, int row) { beginInsertRows(indexFor(parent), row, row); });
+            [this](TreeNode* under, int row) { beginInsertRows(indexFor(under), row, row); });
     connect(&m_tree, &TreeControl::inserted, this, [this] { endInsertRows(); });
     connect(&m_tree, &TreeControl::aboutToRemove, this, [this](TreeNode* node) {
         beginRemoveRows(indexFor(node->parent()), node->row(), node->row());

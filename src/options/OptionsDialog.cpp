@@ -45,7 +45,7 @@ public:
         for (const auto& [value, caption] : marks) {
             auto* label = new QLabel(caption, this);
             label->setObjectName(QStringLiteral("lblScale%1_%2").arg(index).arg(n++));
-            m_labels.push_back({value, label});
+            m_labels.emplace_back(value, label);
         }
         setMinimumHeight(fontMetrics().height() + 2);
     }
@@ -325,7 +325,7 @@ QWidget* OptionsDialog::buildProxyPage()
         option->setObjectName(QString::fromLatin1(names.first));
         m_proxyGroup->addButton(option);
         m_proxyOptions[static_cast<size_t>(mode)] = option;
-        connect(option, &QRadioButton::clicked, this, [this, mode] {
+        connect(option, &QRadioButton::clicked, this, [this, mode = mode] {
             m_form.ClickProxyOption(mode);
             refresh();
         });

@@ -61,8 +61,8 @@ private:
     QCheckBox* addCheck(Check box, const QString& name, const QString& caption, QWidget* parent,
                         const QString& toolTip = QString());
     QLineEdit* addText(TextBox box, const QString& name, QWidget* parent);
-    QPushButton* addButton(OptionsButton button, const QString& caption, QWidget* parent);
-    void press(OptionsButton button);
+    QPushButton* addButton(OptionsButton which, const QString& caption, QWidget* parent);
+    void press(OptionsButton which);
     // Shows the form's state in the widgets.
     void refresh();
 

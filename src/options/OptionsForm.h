@@ -1,6 +1,6 @@
 #pragma once
 
-#include "options/OptionsContext.h"
+#include "OptionsContext.h"
 #include "shell/AppSettings.h"
 
 #include <array>
@@ -81,14 +81,14 @@ public:
 
     // A user's click: ignored for a disabled box; when the box changes, its
     // click reaction runs.
-    void ClickCheck(Check box, bool checked);
+    void ClickCheck(Check which, bool checked);
     void SetTimeoutSlider(int index, int value); // kept within the span
     void SetChecksAtOnce(int value);             // kept within 1 and the most
     // The limits of "count as dead after N checks over D days", each kept
     // within its span; ignored while that option is off.
     void SetDeadAfterChecks(int checks);
     void SetDeadAfterDays(int days);
-    void setText(TextBox box, const QString& text); // ignored for a disabled box
+    void setText(TextBox which, const QString& text); // ignored for a disabled box
     void ClickProxyOption(ProxyMode option);
     // Runs the button; true when the dialog closes, its close step done.
     bool ClickButton(OptionsButton button);
@@ -124,8 +124,8 @@ private:
     static size_t index(Check box) { return static_cast<size_t>(box); }
     CheckBoxState& box(Check box) { return m_checks[index(box)]; }
     // Sets a box as the program does: the click reaction runs when it changes.
-    void setCheck(Check box, bool checked);
-    void clicked(Check box);
+    void setCheck(Check which, bool checked);
+    void clicked(Check which);
     void activateOptions();
     void activateProperties();
     bool ok();

@@ -20,7 +20,7 @@ namespace norvale {
 namespace {
 
 const QString kSource = QStringLiteral("AtomicFile");
-constexpr qsizetype kChunk = 64 * 1024;
+constexpr qsizetype kChunk = qsizetype(64) * 1024;
 
 std::function<int(FileStep, const QString&)>& faultHook()
 {

@@ -38,7 +38,7 @@ QString resolved(const QString& path)
         const QString parent = QFileInfo(existing).path();
         if (parent == existing)
             break;
-        rest = QFileInfo(existing).fileName() + (rest.isEmpty() ? QString() : '/' + rest);
+        rest = QFileInfo(existing).fileName() + (rest.isEmpty() ? QString() : u'/' + rest);
         existing = parent;
     }
     const QString canonical = QFileInfo(existing).canonicalFilePath();

@@ -34,7 +34,7 @@ QString shown(const QString& path)
 {
     constexpr qsizetype kHead = 60;
     constexpr qsizetype kTail = 100;
-    const QString native = QDir::toNativeSeparators(path);
+    QString native = QDir::toNativeSeparators(path);
     if (native.size() <= kHead + kTail + 1)
         return native;
     return native.left(kHead) + QChar(0x2026) + native.right(kTail);

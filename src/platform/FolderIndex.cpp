@@ -80,7 +80,7 @@ FolderIndex::Listing* FolderIndex::current(const QString& folder)
             listing.byFolded[decoded.toCaseFolded()].append(decoded);
     }
     ::closedir(dir);
-    return &*m_folders.insert(key, std::move(listing));
+    return &*m_folders.emplace(key, std::move(listing));
 }
 
 QStringList FolderIndex::namesLike(const QString& folder, const QString& name)

@@ -24,7 +24,7 @@ QString socketNameFor(const QString& name)
         !runtime.isEmpty() && QFileInfo(runtime).isDir()
             ? QDir(runtime).absolutePath()
             : QDir::tempPath() + QStringLiteral("/uid") + QString::number(getuid());
-    const QString full = folder + QLatin1Char('/') + name;
+    QString full = folder + QLatin1Char('/') + name;
     constexpr int kLongestName = 100; // sun_path holds 108 bytes
     if (full.toUtf8().size() <= kLongestName)
         return full;

@@ -24,7 +24,7 @@ public:
     static constexpr int kWhole = -1;
     // Far above any real shortcut file; a larger file is malformed and is
     // neither read nor written.
-    static constexpr qint64 kMostBytes = 64 * 1024;
+    static constexpr qint64 kMostBytes = qint64(64) * 1024;
 
     // Throws NorvaleError (321) when path is not a file that can be read as
     // a profile file: not a regular file, or larger than kMostBytes. A

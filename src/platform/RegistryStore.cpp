@@ -21,7 +21,7 @@ namespace {
 const QString kSource = QStringLiteral("RegistryStore");
 const QString kHeader = QStringLiteral("Windows Registry Editor Version 5.00");
 // Far above what the program's settings take; a larger file is not ours.
-constexpr qint64 kMostBytes = 16 * 1024 * 1024;
+constexpr qint64 kMostBytes = qint64(16) * 1024 * 1024;
 
 QString rootName(RegistryRoot root)
 {
@@ -138,7 +138,7 @@ RegistryStore::RegistryStore(QString filePath)
 
 QString RegistryStore::defaultFilePath()
 {
-    const QString fromEnvironment = qEnvironmentVariable("NORVALE_REGISTRY");
+    QString fromEnvironment = qEnvironmentVariable("NORVALE_REGISTRY");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -208,8 +208,8 @@ void RegistryStore::parse(const QString& text)
                 std::optional<QString> value = readQuoted(rest, valuePos);
                 if (value && rest.mid(valuePos).trimmed().isEmpty()) {
                     entry.isValue = true;
-                } else if (const auto text = fromHexString(rest)) {
-                    value = text;
+                } else if (const auto hex = fromHexString(rest)) {
+                    value = hex;
                     entry.isValue = true;
                 } else if (rest.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
                     bool ok = false;

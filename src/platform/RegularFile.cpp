@@ -67,7 +67,7 @@ QByteArray ReadRegularFile(const QString& path, qint64 mostBytes)
         if (got == bytes.size()) {
             if (got > mostBytes)
                 tooLarge();
-            bytes.resize(std::min<qsizetype>(got * 2, qsizetype(mostBytes) + 1));
+            bytes.resize(std::min<qsizetype>(got * 2, mostBytes + 1));
         }
         const ssize_t n = ::read(file.fd, bytes.data() + got, size_t(bytes.size() - got));
         if (n < 0 && errno == EINTR)

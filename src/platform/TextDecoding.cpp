@@ -8,7 +8,7 @@ namespace norvale {
 QString DecodeUtf8OrWindows1252(const QByteArray& bytes)
 {
     QStringDecoder utf8(QStringConverter::Utf8);
-    const QString text = utf8.decode(bytes);
+    QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
     return DecodeWindows1252(bytes);

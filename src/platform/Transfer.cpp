@@ -15,7 +15,7 @@ namespace norvale {
 namespace {
 
 // Header blocks larger than this are not a page anyone wants to read.
-constexpr qint64 kHeaderCap = 256 * 1024;
+constexpr qint64 kHeaderCap = qint64(256) * 1024;
 
 const char* const kProtocols = "http,https,ftp,ftps";
 
@@ -117,7 +117,7 @@ size_t onBody(char* data, size_t size, size_t count, void* self)
 {
     auto* state = static_cast<TransferState*>(self);
     TransferOutcome& outcome = state->outcome;
-    const qint64 bytes = qint64(size * count);
+    const qint64 bytes = qint64(size) * qint64(count);
     const qint64 room = state->bodyCap - outcome.body.size();
     outcome.body.append(data, qsizetype(std::min(bytes, room)));
     if (bytes > room) {

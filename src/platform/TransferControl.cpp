@@ -106,7 +106,7 @@ QByteArray TransferControl::GetChunk(int size)
     if (!m_transfer)
         return QByteArray();
     const QByteArray& body = m_transfer->outcome().body;
-    const QByteArray chunk = body.mid(m_chunkPosition, size);
+    QByteArray chunk = body.mid(m_chunkPosition, size);
     m_chunkPosition += chunk.size();
     return chunk;
 }

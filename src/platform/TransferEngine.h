@@ -58,7 +58,7 @@ private:
     void announceFinished();
     int waitMs() const;
     void act(int socket, int events);
-    static int onSocket(CURL* easy, int socket, int what, void* engine, void* socketData);
+    static int onSocket(CURL* easy, int socket, int what, void* engine, void* known);
     static int onTimer(CURLM* multi, long timeoutMs, void* engine);
 
     CURLM* m_multi = nullptr;

@@ -10,7 +10,7 @@
 
 namespace norvale {
 
-ErrorLog::ErrorLog(QString programFolder, MessageBoxes& boxes, const Clock& clock)
+ErrorLog::ErrorLog(const QString& programFolder, MessageBoxes& boxes, const Clock& clock)
     : m_logPath(FileSystem::join(programFolder, QStringLiteral("ERROR.LOG")))
     , m_boxes(boxes)
     , m_clock(clock)

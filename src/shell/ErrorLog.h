@@ -15,7 +15,7 @@ class NorvaleError;
 // error instead.
 class ErrorLog {
 public:
-    ErrorLog(QString programFolder, MessageBoxes& boxes, const Clock& clock);
+    ErrorLog(const QString& programFolder, MessageBoxes& boxes, const Clock& clock);
 
     void LogError(const NorvaleError& error, bool showMessage);
     // The log line for an error, without its line end.
