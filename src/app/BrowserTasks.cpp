@@ -37,7 +37,7 @@ int fail(const QString& message)
 
 void printNode(const BrowserNode& node, int depth)
 {
-    const QString indent(depth * 2, QLatin1Char(' '));
+    const QString indent(qsizetype(depth) * 2, QLatin1Char(' '));
     if (node.isFolder) {
         print(stdout, indent + node.title + QLatin1Char('/'));
         for (const BrowserNode& child : node.children)

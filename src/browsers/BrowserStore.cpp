@@ -40,7 +40,7 @@ QString backUp(const BrowserProfile& profile, const QDateTime& now)
     QMutexLocker lock(&g_backupMutex);
     if (backedUp().contains(file))
         return {};
-    const QString copy =
+    QString copy =
         file + QStringLiteral(".norvale-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     if (!QFileInfo::exists(copy)) {
         if (profile.family == BrowserFamily::Firefox)

@@ -105,7 +105,7 @@ QJsonObject readDocument(const QString& file)
 QString chromiumTime(const QDateTime& time)
 {
     return QString::number((time.toSecsSinceEpoch() + kEpochFrom1601Seconds) * 1000000 +
-                           time.time().msec() * 1000);
+                           qint64(time.time().msec()) * 1000);
 }
 
 // The JSON tree with the changes made. Moved nodes are taken out into

@@ -500,8 +500,9 @@ TEST(BrowserLocksTest, OnlyALiveHoldersLockStopsAWrite)
     for (const Row& row : rows) {
         const Home home(row.family, {{{}, u"a"_s, u"http://127.0.0.1:9/"_s}});
         const QString link = QDir(home.profile.folder).filePath(QString::fromUtf8(row.link));
-        if (!row.target.isEmpty())
+        if (!row.target.isEmpty()) {
             ASSERT_TRUE(QFile::link(row.target, link));
+        }
         QProcess holder;
         if (row.holdParentLock) {
             const QString lock = QDir(home.profile.folder).filePath(u".parentlock"_s);
