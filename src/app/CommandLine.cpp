@@ -37,6 +37,43 @@ CommandLine invalid(CommandLine line, const QString& error)
     return line;
 }
 
+// The options the program takes, with their help texts.
+struct Options {
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this help and end.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Show the version and end.")};
+    QCommandLineOption open{
+        QStringLiteral("open"),
+        QStringLiteral("Open the favorite's address in the default browser and end."),
+        QStringLiteral("FILE.url")};
+    QCommandLineOption import{
+        QStringLiteral("import"),
+        QStringLiteral("Read a browser's bookmark file into the Favorites folder, or into "
+                       "FOLDER (inside the Favorites folder unless absolute), and end."),
+        QStringLiteral("FILE")};
+    QCommandLineOption exportOption{
+        QStringLiteral("export"),
+        QStringLiteral("Write all favorites as a bookmark file that browsers import, and end."),
+        QStringLiteral("FILE")};
+    QCommandLineOption includeDead{
+        QStringLiteral("include-dead"),
+        QStringLiteral("With --export: also write the Dead Favorites folder.")};
+    QCommandLineOption report{QStringLiteral("report"),
+                              QStringLiteral("With /inspect: write the run's report to "
+                                             "FILE; .json, .csv or .html."),
+                              QStringLiteral("FILE")};
+    QCommandLineOption browsers{
+        QStringLiteral("browsers"),
+        QStringLiteral("List the browser profiles whose bookmarks Norvale reads, and end.")};
+    QCommandLineOption browser{
+        QStringLiteral("browser"),
+        QStringLiteral("Show that browser profile's bookmarks (firefox, chromium, chrome, brave, "
+                       "edge, vivaldi; the default profile unless PROFILE is named) and end; "
+                       "with /inspect, check and tidy them."),
+        QStringLiteral("NAME[:PROFILE]")};
+};
+
 } // namespace
 
 CommandLine ParseCommandLine(const QStringList& arguments)
@@ -44,39 +81,9 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Keeps a folder of Internet Shortcut (.url) favorites in order."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help and end."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Show the version and end."));
-    const QCommandLineOption open(
-        QStringLiteral("open"),
-        QStringLiteral("Open the favorite's address in the default browser and end."),
-        QStringLiteral("FILE.url"));
-    const QCommandLineOption import(
-        QStringLiteral("import"),
-        QStringLiteral("Read a browser's bookmark file into the Favorites folder, or into "
-                       "FOLDER (inside the Favorites folder unless absolute), and end."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption exportOption(
-        QStringLiteral("export"),
-        QStringLiteral("Write all favorites as a bookmark file that browsers import, and end."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption includeDead(
-        QStringLiteral("include-dead"),
-        QStringLiteral("With --export: also write the Dead Favorites folder."));
-    const QCommandLineOption report(QStringLiteral("report"),
-                                    QStringLiteral("With /inspect: write the run's report to "
-                                                   "FILE; .json, .csv or .html."),
-                                    QStringLiteral("FILE"));
-    const QCommandLineOption browsers(
-        QStringLiteral("browsers"),
-        QStringLiteral("List the browser profiles whose bookmarks Norvale reads, and end."));
-    const QCommandLineOption browser(
-        QStringLiteral("browser"),
-        QStringLiteral("Show that browser profile's bookmarks (firefox, chromium, chrome, brave, "
-                       "edge, vivaldi; the default profile unless PROFILE is named) and end; "
-                       "with /inspect, check and tidy them."),
-        QStringLiteral("NAME[:PROFILE]"));
+    const Options options;
+    const auto& [help, version, open, import, exportOption, includeDead, report, browsers,
+                 browser] = options;
     parser.addOptions(
         {help, version, open, import, exportOption, includeDead, report, browsers, browser});
 

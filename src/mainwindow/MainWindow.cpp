@@ -50,11 +50,27 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
     resize(
         firstSize(screen ? screen->availableGeometry().size() : QSize(kFirstWidth, kFirstHeight)));
 
+    buildToolBar();
+    buildPaneAndTree();
+    buildStatusBar(status);
+    followTheTree();
+    connect(&m_surface, &CommandSurface::rebuilt, this, &MainWindow::buildSurfaceViews);
+    connect(&m_surface, &CommandSurface::changed, this, &MainWindow::refreshSurfaceViews);
+    buildSurfaceViews();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildToolBar()
+{
     m_toolBar = addToolBar(QStringLiteral("Toolbar"));
     m_toolBar->setObjectName(QStringLiteral("tbToolbar"));
     m_toolBar->setMovable(false);
     m_toolBar->setIconSize(QSize(16, 16));
+}
 
+void MainWindow::buildPaneAndTree()
+{
     // The task pane keeps its width when the window grows; the user may
     // drag it narrower or wider.
     // A notice bar, hidden until there is news, stands above the pane and
@@ -71,7 +87,7 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
     m_splitter->setChildrenCollapsible(false);
     column->addWidget(m_splitter, 1);
     setCentralWidget(central);
-    m_taskPane = new TaskPane(surface, m_pictures, m_splitter);
+    m_taskPane = new TaskPane(m_surface, m_pictures, m_splitter);
     connect(m_taskPane, &TaskPane::itemClicked, this, [this](const QString& key) {
         if (const TaskItem* item = m_surface.taskItem(key); item && item->available)
             Q_EMIT commandRequested(item->command);
@@ -79,7 +95,7 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
 
     m_treeView = new FavoritesTreeView(m_splitter);
     m_model = new TreeItemModel(
-        tree, m_pictures, [this](Light light) { return m_lightImage ? m_lightImage(light) : 0; },
+        m_tree, m_pictures, [this](Light light) { return m_lightImage ? m_lightImage(light) : 0; },
         this);
     m_treeView->setModel(m_model);
     m_splitter->addWidget(m_taskPane);
@@ -87,7 +103,10 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 1);
     setTaskPaneWidth(kTaskPaneWidthTwips);
+}
 
+void MainWindow::buildStatusBar(StatusBarModel& status)
+{
     statusBar()->setObjectName(QStringLiteral("sbStatus"));
     for (int panel = 1; panel <= status.panelCount(); ++panel) {
         auto* label = new QLabel(status.panelText(panel));
@@ -116,7 +135,12 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
         else if (!m_progressDue.isActive())
             m_progressDue.start();
     });
+}
 
+// The view follows the tree's model, and tells the window of what the user
+// does in it.
+void MainWindow::followTheTree()
+{
     // A reset leaves the view with no current row; the tree's selection
     // survives it, and the view must show it again before anything (a focus
     // coming back from a message box) picks a row of its own.
@@ -145,13 +169,7 @@ MainWindow::MainWindow(TreeControl& tree, StatusBarModel& status, CommandSurface
     connect(m_treeView, &FavoritesTreeView::contextMenuRequested, this,
             [this](const QPoint& position) { openContextMenu(position); });
     connect(m_model, &TreeItemModel::labelEdited, this, &MainWindow::labelEdited);
-
-    connect(&m_surface, &CommandSurface::rebuilt, this, &MainWindow::buildSurfaceViews);
-    connect(&m_surface, &CommandSurface::changed, this, &MainWindow::refreshSurfaceViews);
-    buildSurfaceViews();
 }
-
-MainWindow::~MainWindow() = default;
 
 // Never larger than most of the screen, so that a small screen still shows
 // the window's frame.

@@ -102,6 +102,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void buildToolBar();
+    void buildPaneAndTree();
+    void buildStatusBar(StatusBarModel& status);
+    void followTheTree();
     void buildSurfaceViews();
     void refreshSurfaceViews();
     QAction* actionFor(const CommandItem& item);
