@@ -6,7 +6,7 @@
 #include "checker/Probe.h"
 #include "checker/RunReport.h"
 #include "CommandLine.h"
-#include "platform/AtomicFile.h"
+#include "ConsoleOutput.h"
 #include "platform/Clock.h"
 #include "platform/NorvaleError.h"
 #include "platform/RegistryStore.h"
@@ -23,27 +23,15 @@ namespace norvale {
 
 namespace {
 
-void print(std::FILE* stream, const QString& text)
-{
-    std::fputs(qUtf8Printable(text + QLatin1Char('\n')), stream);
-    std::fflush(stream);
-}
-
-int fail(const QString& message)
-{
-    print(stderr, QStringLiteral("norvale: ") + message);
-    return 1;
-}
-
 void printNode(const BrowserNode& node, int depth)
 {
     const QString indent(qsizetype(depth) * 2, QLatin1Char(' '));
     if (node.isFolder) {
-        print(stdout, indent + node.title + QLatin1Char('/'));
+        PrintLine(stdout, indent + node.title + QLatin1Char('/'));
         for (const BrowserNode& child : node.children)
             printNode(child, depth + 1);
     } else {
-        print(stdout, indent + node.title + QLatin1Char('\t') + node.url);
+        PrintLine(stdout, indent + node.title + QLatin1Char('\t') + node.url);
     }
 }
 
@@ -68,7 +56,7 @@ int ListBrowserProfiles()
 {
     const QList<BrowserProfile> profiles = DiscoverBrowserProfiles(QDir::homePath());
     if (profiles.isEmpty()) {
-        print(stdout, QStringLiteral("No browser profile with bookmarks was found."));
+        PrintLine(stdout, QStringLiteral("No browser profile with bookmarks was found."));
         return 0;
     }
     for (const BrowserProfile& profile : profiles) {
@@ -80,8 +68,9 @@ int ListBrowserProfiles()
         } catch (const NorvaleError& error) {
             count = QStringLiteral("unreadable: ") + error.description();
         }
-        print(stdout, QStringList{profile.browserName, profile.key(), profile.folder, count}.join(
-                          QLatin1Char('\t')));
+        PrintLine(stdout,
+                  QStringList{profile.browserName, profile.key(), profile.folder, count}.join(
+                      QLatin1Char('\t')));
     }
     return 0;
 }
@@ -92,12 +81,12 @@ int ShowBrowserBookmarks(int& argc, char** argv, const CommandLine& line)
     const auto profile =
         FindBrowserProfile(DiscoverBrowserProfiles(QDir::homePath()), line.browser, error);
     if (!profile)
-        return fail(error);
+        return Fail(error);
     BrowserTree tree;
     try {
         tree = ReadBrowserBookmarks(*profile);
     } catch (const NorvaleError& readError) {
-        return fail(readError.description());
+        return Fail(readError.description());
     }
     if (!line.inspect) {
         for (const BrowserNode& root : tree.roots)
@@ -107,7 +96,7 @@ int ShowBrowserBookmarks(int& argc, char** argv, const CommandLine& line)
     if (!line.reportPath.isEmpty()) {
         const QString problem = ReportPathProblem(line.reportPath);
         if (!problem.isEmpty())
-            return fail(problem);
+            return Fail(problem);
     }
 
     // The fetches run on the event loop of the transfer engine.
@@ -132,27 +121,18 @@ int ShowBrowserBookmarks(int& argc, char** argv, const CommandLine& line)
         WriteBrowserChanges(*profile, outcome.changes, QDateTime::currentDateTime());
     const QList<ReportEntry> entries = BrowserReportEntries(tree, outcome, written.written);
     for (const QString& reportLine : UnattendedReportLines(entries))
-        print(stdout, reportLine);
+        PrintLine(stdout, reportLine);
     for (const BookmarkChange& change : outcome.changes)
-        print(stdout,
-              (written.written ? QStringLiteral("Changed: ") : QStringLiteral("Not written: ")) +
-                  changeText(change, tree));
+        PrintLine(stdout, (written.written ? QStringLiteral("Changed: ")
+                                           : QStringLiteral("Not written: ")) +
+                              changeText(change, tree));
     if (!outcome.changes.isEmpty() && !written.written)
-        print(stdout, QStringLiteral("The changes were not written: ") + written.reason);
+        PrintLine(stdout, QStringLiteral("The changes were not written: ") + written.reason);
     if (!written.backup.isEmpty())
-        print(stdout, QStringLiteral("The bookmarks as they were: ") + written.backup);
-    int status = 0;
-    if (!line.reportPath.isEmpty()) {
-        try {
-            WriteFileAtomically(line.reportPath,
-                                FormatReport(*ReportFormatFor(line.reportPath), entries,
-                                             QDateTime::currentDateTime()));
-        } catch (const NorvaleError& reportError) {
-            status = fail(QStringLiteral("the report %1 was not written: %2")
-                              .arg(line.reportPath, reportError.description()));
-        }
-    }
-    return status;
+        PrintLine(stdout, QStringLiteral("The bookmarks as they were: ") + written.backup);
+    if (!line.reportPath.isEmpty() && !WriteReportFile(line.reportPath, entries))
+        return 1;
+    return 0;
 }
 
 } // namespace norvale

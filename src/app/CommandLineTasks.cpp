@@ -1,5 +1,7 @@
 #include "CommandLineTasks.h"
 
+#include "ConsoleOutput.h"
+
 #include "bookmarks/BookmarkExporter.h"
 #include "bookmarks/BookmarkFiles.h"
 #include "bookmarks/BookmarkImporter.h"
@@ -28,17 +30,6 @@ namespace norvale {
 
 namespace {
 
-int fail(const QString& message)
-{
-    std::fputs(qUtf8Printable(QStringLiteral("norvale: ") + message + QLatin1Char('\n')), stderr);
-    return 1;
-}
-
-void print(const QString& message)
-{
-    std::fputs(qUtf8Printable(message + QLatin1Char('\n')), stdout);
-}
-
 QString favoritesFolder(const FileSystem& fs)
 {
     return StoredFavoritesFolder(RegistryStore::defaultFilePath(), fs);
@@ -55,14 +46,14 @@ int handToOpener(const QString& opener, const QString& url)
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->start(opener, {url});
     if (!process->waitForStarted())
-        return fail(QStringLiteral("%1 could not be started.").arg(opener));
+        return Fail(QStringLiteral("%1 could not be started.").arg(opener));
     if (!process->waitForFinished(kOpenerAnswersWithinMs)) {
         // Deleting it would end the browser it waits for.
         [[maybe_unused]] QProcess* left = process.release();
         return 0;
     }
     if (process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0)
-        return fail(QStringLiteral("No browser could open %1.").arg(url));
+        return Fail(QStringLiteral("No browser could open %1.").arg(url));
     return 0;
 }
 
@@ -71,14 +62,14 @@ int handToOpener(const QString& opener, const QString& url)
 int OpenFavoriteFile(int& argc, char** argv, const CommandLine& line)
 {
     if (!QFileInfo(line.file).isFile())
-        return fail(QStringLiteral("%1 is not a file.").arg(line.file));
+        return Fail(QStringLiteral("%1 is not a file.").arg(line.file));
     const QString url =
         ProfileFile::read(line.file, ShortcutKeys::Standard, ShortcutKeys::Url, QString())
             .trimmed();
     // Only web and FTP addresses: a shortcut from anywhere must not start
     // programs or open local files through the desktop's handlers.
     if (!IsWebAddress(url))
-        return fail(QStringLiteral("%1 holds no web or FTP address.").arg(line.file));
+        return Fail(QStringLiteral("%1 holds no web or FTP address.").arg(line.file));
     // The desktop's own opener needs no window system connection, so a
     // file manager or a terminal can use it alike; without it, Qt's.
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
@@ -86,7 +77,7 @@ int OpenFavoriteFile(int& argc, char** argv, const CommandLine& line)
         return handToOpener(opener, url);
     QGuiApplication app(argc, argv);
     if (!QDesktopServices::openUrl(QUrl(url)))
-        return fail(QStringLiteral("No browser could open %1.").arg(url));
+        return Fail(QStringLiteral("No browser could open %1.").arg(url));
     return 0;
 }
 
@@ -97,22 +88,22 @@ int ImportBookmarkFile(const CommandLine& line)
     QString target = line.folder;
     if (target.isEmpty() || QDir::isRelativePath(target)) {
         if (favorites.isEmpty())
-            return fail(QStringLiteral("Cannot Find Favorites Folder"));
+            return Fail(QStringLiteral("Cannot Find Favorites Folder"));
         target = QDir::cleanPath(QDir(favorites).filePath(target));
         // "../x" would climb out: a relative FOLDER stays inside.
         if (target != QDir::cleanPath(favorites) &&
             !target.startsWith(QDir::cleanPath(favorites) + QLatin1Char('/')))
-            return fail(
+            return Fail(
                 QStringLiteral("The folder %1 is outside the Favorites folder.").arg(line.folder));
     }
     if (!QDir().mkpath(target))
-        return fail(QStringLiteral("The folder %1 cannot be made.").arg(target));
+        return Fail(QStringLiteral("The folder %1 cannot be made.").arg(target));
     QString error;
     const auto items = LoadBookmarkFile(line.file, error);
     if (!items)
-        return fail(error);
+        return Fail(error);
     const ImportSummary summary = ImportBookmarks(*items, QDir::cleanPath(target), fs);
-    print(summary.text());
+    PrintLine(stdout, summary.text());
     return summary.problems.isEmpty() ? 0 : 1;
 }
 
@@ -121,7 +112,7 @@ int ExportBookmarkFile(const CommandLine& line)
     const FileSystem fs;
     const QString favorites = favoritesFolder(fs);
     if (favorites.isEmpty() || !fs.folderExists(favorites))
-        return fail(QStringLiteral("Cannot Find Favorites Folder"));
+        return Fail(QStringLiteral("Cannot Find Favorites Folder"));
     BookmarkList items = CollectFavorites(favorites, fs, 0, {kDeadFavoritesText});
     if (line.includeDead) {
         BookmarkItem dead;
@@ -134,9 +125,9 @@ int ExportBookmarkFile(const CommandLine& line)
     try {
         SaveBookmarkFile(line.file, items);
     } catch (const NorvaleError& error) {
-        return fail(error.description());
+        return Fail(error.description());
     }
-    print(QStringLiteral("Exported %1 to %2.").arg(CountText(items), line.file));
+    PrintLine(stdout, QStringLiteral("Exported %1 to %2.").arg(CountText(items), line.file));
     return 0;
 }
 

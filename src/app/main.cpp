@@ -4,6 +4,7 @@
 #include "checker/RunReport.h"
 #include "CommandLine.h"
 #include "CommandLineTasks.h"
+#include "ConsoleOutput.h"
 #include "lifecycle/CommandController.h"
 #include "lifecycle/MainLifecycle.h"
 #include "lifecycle/ProgramParts.h"
@@ -11,13 +12,11 @@
 #include "lifecycle/WindowWiring.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/QtDialogs.h"
-#include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/CommandSurface.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageList.h"
 #include "platform/InstanceLock.h"
-#include "platform/NorvaleError.h"
 #include "platform/ProgramFolder.h"
 #include "platform/RegistryStore.h"
 #include "platform/StatusBarModel.h"
@@ -35,39 +34,20 @@ using namespace norvale;
 
 namespace {
 
-void printTo(std::FILE* stream, const QString& text)
-{
-    std::fputs(qUtf8Printable(text), stream);
-    std::fflush(stream);
-}
-
-// Writes the unattended run's report file; false when it could not.
-bool writeReport(const QString& path, const QList<ReportEntry>& entries)
-{
-    try {
-        WriteFileAtomically(
-            path, FormatReport(*ReportFormatFor(path), entries, QDateTime::currentDateTime()));
-        return true;
-    } catch (const NorvaleError& error) {
-        printTo(stderr, QStringLiteral("norvale: the report %1 was not written: %2\n")
-                            .arg(path, error.description()));
-        return false;
-    }
-}
-
 // The actions that end without the window: their exit code; nothing when
 // the window is to run.
 std::optional<int> runWithoutWindow(int argc, char** argv, const CommandLine& line)
 {
     switch (line.action) {
     case CommandLine::Action::Help:
-        printTo(stdout, line.usage);
+        PrintText(stdout, line.usage);
         return 0;
     case CommandLine::Action::Version:
-        printTo(stdout, QStringLiteral("Norvale " NORVALE_VERSION "\n"));
+        PrintText(stdout, QStringLiteral("Norvale " NORVALE_VERSION "\n"));
         return 0;
     case CommandLine::Action::Invalid:
-        printTo(stderr, QStringLiteral("norvale: ") + line.error + QLatin1Char('\n') + line.usage);
+        PrintText(stderr,
+                  QStringLiteral("norvale: ") + line.error + QLatin1Char('\n') + line.usage);
         return 2;
     // These run without the window and without the single-instance lock.
     case CommandLine::Action::Open:
@@ -87,7 +67,7 @@ std::optional<int> runWithoutWindow(int argc, char** argv, const CommandLine& li
     if (!line.reportPath.isEmpty()) {
         const QString problem = ReportPathProblem(line.reportPath);
         if (!problem.isEmpty()) {
-            printTo(stderr, QStringLiteral("norvale: ") + problem + QLatin1Char('\n'));
+            PrintText(stderr, QStringLiteral("norvale: ") + problem + QLatin1Char('\n'));
             return 2;
         }
     }
@@ -126,7 +106,7 @@ void runUnattendedOnceShown(MainWindow& window, MainLifecycle& lifecycle, const 
         for (const QString& reportLine : UnattendedReportLines(entries))
             std::fputs(qUtf8Printable(reportLine + QLatin1Char('\n')), stdout);
         std::fflush(stdout);
-        if (!reportPath.isEmpty() && !writeReport(reportPath, entries))
+        if (!reportPath.isEmpty() && !WriteReportFile(reportPath, entries))
             reportStatus = 1;
         window.setCloseGuard({});
         window.close();
@@ -145,9 +125,9 @@ int main(int argc, char** argv)
         return *exitCode;
 
     if (!displayReachable()) {
-        printTo(stderr, QStringLiteral("norvale: no display to open the window on (DISPLAY and "
-                                       "WAYLAND_DISPLAY are not set); /inspect, --import, "
-                                       "--export and --open work without one.\n"));
+        PrintText(stderr, QStringLiteral("norvale: no display to open the window on (DISPLAY and "
+                                         "WAYLAND_DISPLAY are not set); /inspect, --import, "
+                                         "--export and --open work without one.\n"));
         return 1;
     }
     QApplication app(argc, argv);

@@ -51,11 +51,11 @@ struct Walker {
     }
 };
 
-int countWeb(const BrowserNode& node)
+int countBookmarks(const BrowserNode& node)
 {
     int count = node.isFolder ? 0 : 1;
     for (const BrowserNode& child : node.children)
-        count += countWeb(child);
+        count += countBookmarks(child);
     return count;
 }
 
@@ -67,7 +67,7 @@ BrowserCheckOutcome CheckBrowserTree(const BrowserTree& tree, const ProbeFunctio
 {
     Walker walker{probe, timeoutMs, rules, progress, 0, {}};
     for (const BrowserNode& root : tree.roots)
-        walker.total += countWeb(root);
+        walker.total += countBookmarks(root);
     for (const BrowserNode& root : tree.roots)
         walker.walk(root, {});
     if (progress)
