@@ -46,6 +46,8 @@ QString changeText(const BookmarkChange& change, const BrowserTree& tree)
         return QStringLiteral("rename \"%1\" to \"%2\"").arg(title, change.value);
     case BookmarkChange::Kind::MoveToDead:
         return QStringLiteral("move \"%1\" to %2").arg(title, kDeadBookmarksFolder);
+    default:
+        break;
     }
     return {};
 }

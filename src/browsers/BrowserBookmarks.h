@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -46,17 +47,29 @@ struct BrowserTree {
 
 inline const QString kDeadBookmarksFolder = QStringLiteral("Dead Bookmarks");
 
-// One tidy change of a bookmark, by its id.
+// One change of the tree, by the browser's ids. A list of them is made in
+// order: a change may name as parent a folder an earlier AddFolder made,
+// by that change's `id` (a reference such as "new:3", never a browser id).
 struct BookmarkChange {
     enum class Kind {
-        SetUrl,     // the page moved for good: value is the new address
-        SetTitle,   // the page's title: value is the new name
-        MoveToDead, // into "Dead Bookmarks" in Other Bookmarks, made when missing
+        SetUrl,      // the page moved for good: value is the new address
+        SetTitle,    // a bookmark's or folder's new name: value
+        MoveToDead,  // into "Dead Bookmarks" in Other Bookmarks, made when missing
+        Move,        // a bookmark or folder to the end of folder `parent`
+        Remove,      // a bookmark, or a folder with everything it still holds
+        AddBookmark, // at the end of `parent`: title value, address url; id is a reference
+        AddFolder,   // at the end of `parent`: title value; id is a reference
     };
     Kind kind = Kind::SetUrl;
     QString id;
     QString value;
+    QString parent{}; // Move, AddBookmark, AddFolder
+    QString url{};    // AddBookmark
 };
+
+// The browser ids the items an AddBookmark or AddFolder made were given,
+// by the change's reference.
+using AddedIds = QHash<QString, QString>;
 
 int CountBookmarks(const BrowserTree& tree);
 // The bookmark with this id, or null.

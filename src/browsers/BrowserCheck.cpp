@@ -121,6 +121,8 @@ QList<ReportEntry> BrowserReportEntries(const BrowserTree& tree, const BrowserCh
                     entry.movedTo = deadFolder + QLatin1Char('\\') + name;
                 planned.append(QStringLiteral("moved to ") + kDeadBookmarksFolder);
                 break;
+            default: // not made by this code yet
+                break;
             }
         }
         if (!written && !planned.isEmpty()) {

@@ -75,9 +75,9 @@ BrowserWriteOutcome WriteBrowserChanges(const BrowserProfile& profile,
     try {
         outcome.backup = backUp(profile, now);
         if (profile.family == BrowserFamily::Firefox)
-            WriteFirefoxChanges(profile.storeFile(), changes, now);
+            outcome.addedIds = WriteFirefoxChanges(profile.storeFile(), changes, now);
         else
-            WriteChromiumChanges(profile.storeFile(), changes, now);
+            outcome.addedIds = WriteChromiumChanges(profile.storeFile(), changes, now);
         outcome.written = true;
     } catch (const NorvaleError& error) {
         outcome.reason = error.description();

@@ -16,7 +16,8 @@ BrowserTree ReadBrowserBookmarks(const BrowserProfile& profile);
 struct BrowserWriteOutcome {
     bool written = false;
     QString reason;
-    QString backup; // the dated copy made before this session's first write
+    QString backup;    // the dated copy made before this session's first write
+    AddedIds addedIds; // what the added items are called in the browser now
 };
 
 // Writes the changes into the profile's file, only while its browser is

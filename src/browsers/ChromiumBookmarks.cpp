@@ -147,6 +147,8 @@ public:
                 case BookmarkChange::Kind::MoveToDead:
                     moved = true;
                     break;
+                default: // not made by this code yet
+                    break;
                 }
             }
             if (moved)
@@ -242,8 +244,8 @@ BrowserTree ReadChromiumBookmarks(const QString& file)
     return tree;
 }
 
-void WriteChromiumChanges(const QString& file, const QList<BookmarkChange>& changes,
-                          const QDateTime& now)
+AddedIds WriteChromiumChanges(const QString& file, const QList<BookmarkChange>& changes,
+                              const QDateTime& now)
 {
     QJsonObject document = readDocument(file);
     const int version = document.value(QStringLiteral("version")).toInt(-1);
@@ -314,6 +316,7 @@ void WriteChromiumChanges(const QString& file, const QList<BookmarkChange>& chan
     document.insert(QStringLiteral("roots"), roots);
     document.insert(QStringLiteral("checksum"), ChromiumChecksum(roots));
     WriteFileAtomically(file, QJsonDocument(document).toJson(QJsonDocument::Indented));
+    return {};
 }
 
 } // namespace norvale

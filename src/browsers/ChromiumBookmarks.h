@@ -25,7 +25,7 @@ BrowserTree ReadChromiumBookmarks(const QString& file);
 // checksum recomputed, and the whole file replaced through a temporary file
 // and a rename. Throws NorvaleError (the file untouched) when it cannot, or
 // when the file is of a version this program does not know.
-void WriteChromiumChanges(const QString& file, const QList<BookmarkChange>& changes,
-                          const QDateTime& now);
+AddedIds WriteChromiumChanges(const QString& file, const QList<BookmarkChange>& changes,
+                              const QDateTime& now);
 
 } // namespace norvale

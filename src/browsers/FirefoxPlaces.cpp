@@ -175,6 +175,8 @@ public:
         case BookmarkChange::Kind::MoveToDead:
             moveToDead(id);
             break;
+        default: // not made by this code yet
+            break;
         }
     }
 
@@ -368,8 +370,8 @@ BrowserTree ReadFirefoxBookmarks(const QString& placesFile)
     return tree;
 }
 
-void WriteFirefoxChanges(const QString& placesFile, const QList<BookmarkChange>& changes,
-                         const QDateTime& now)
+AddedIds WriteFirefoxChanges(const QString& placesFile, const QList<BookmarkChange>& changes,
+                             const QDateTime& now)
 {
     if (!QFile::exists(placesFile))
         throw NorvaleError(ErrorNumber::FileNotFound,
@@ -393,6 +395,7 @@ void WriteFirefoxChanges(const QString& placesFile, const QList<BookmarkChange>&
                            error.description() + QStringLiteral("; nothing was changed"),
                            error.source());
     }
+    return {};
 }
 
 void BackUpFirefoxPlaces(const QString& placesFile, const QString& backupFile)

@@ -24,8 +24,8 @@ BrowserTree ReadFirefoxBookmarks(const QString& placesFile);
 // url_hash and origin, every changed item its lastModified and a raised sync
 // change counter. All of it in one transaction, then an integrity check; any
 // failure rolls everything back and throws NorvaleError.
-void WriteFirefoxChanges(const QString& placesFile, const QList<BookmarkChange>& changes,
-                         const QDateTime& now);
+AddedIds WriteFirefoxChanges(const QString& placesFile, const QList<BookmarkChange>& changes,
+                             const QDateTime& now);
 
 // Copies the database consistently (its -wal included) to a new file.
 void BackUpFirefoxPlaces(const QString& placesFile, const QString& backupFile);
