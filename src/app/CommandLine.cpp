@@ -20,7 +20,7 @@ QString usageText(QCommandLineParser& parser)
                "       norvale --import FILE [FOLDER]\n"
                "       norvale --export FILE [--include-dead]\n"
                "       norvale --browsers\n"
-               "       norvale --browser NAME[:PROFILE] [/inspect [--report FILE]]\n\n") +
+               "       norvale --browser NAME[:PROFILE] [/inspect [--report FILE] | --print]\n\n") +
            help.mid(help.indexOf(QLatin1Char('\n')) + 1) +
            QStringLiteral("\nWith /inspect it checks all favorites unattended and ends.\n");
 }
@@ -68,10 +68,13 @@ struct Options {
         QStringLiteral("List the browser profiles whose bookmarks Norvale reads, and end.")};
     QCommandLineOption browser{
         QStringLiteral("browser"),
-        QStringLiteral("Show that browser profile's bookmarks (firefox, chromium, chrome, brave, "
-                       "edge, vivaldi; the default profile unless PROFILE is named) and end; "
-                       "with /inspect, check and tidy them."),
+        QStringLiteral("Open the window on that browser profile's bookmarks (firefox, chromium, "
+                       "chrome, brave, edge, vivaldi; the default profile unless PROFILE is "
+                       "named); with /inspect, check and tidy them unattended."),
         QStringLiteral("NAME[:PROFILE]")};
+    QCommandLineOption print{
+        QStringLiteral("print"),
+        QStringLiteral("With --browser: print the bookmarks as a tree and end.")};
 };
 
 } // namespace
@@ -82,10 +85,10 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     parser.setApplicationDescription(
         QStringLiteral("Keeps a folder of Internet Shortcut (.url) favorites in order."));
     const Options options;
-    const auto& [help, version, open, import, exportOption, includeDead, report, browsers,
-                 browser] = options;
+    const auto& [help, version, open, import, exportOption, includeDead, report, browsers, browser,
+                 print] = options;
     parser.addOptions(
-        {help, version, open, import, exportOption, includeDead, report, browsers, browser});
+        {help, version, open, import, exportOption, includeDead, report, browsers, browser, print});
 
     CommandLine line;
     line.usage = usageText(parser);
@@ -115,6 +118,9 @@ CommandLine ParseCommandLine(const QStringList& arguments)
             return invalid(line, QStringLiteral("Unexpected argument: %1").arg(words.first()));
         if (parser.isSet(report) && !line.inspect)
             return invalid(line, QStringLiteral("--report goes with /inspect only."));
+        line.print = parser.isSet(print);
+        if (line.print && line.inspect)
+            return invalid(line, QStringLiteral("--print does not go with /inspect."));
         line.action = CommandLine::Action::Browser;
         line.browser = parser.value(browser);
         line.reportPath = parser.value(report);
@@ -147,6 +153,9 @@ CommandLine ParseCommandLine(const QStringList& arguments)
             line,
             QStringLiteral("%1 is not a favorite (a .url file) nor an option.").arg(words.first()));
     }
+    if (parser.isSet(print) && line.action != CommandLine::Action::Browser &&
+        line.action != CommandLine::Action::Help && line.action != CommandLine::Action::Version)
+        return invalid(line, QStringLiteral("--print goes with --browser only."));
     if (parser.isSet(includeDead) && line.action != CommandLine::Action::Export &&
         line.action != CommandLine::Action::Help && line.action != CommandLine::Action::Version)
         return invalid(line, QStringLiteral("--include-dead goes with --export only."));

@@ -15,7 +15,7 @@ struct CommandLine {
         Import,   // read a bookmark file into a folder and end
         Export,   // write the favorites as a bookmark file and end
         Browsers, // list the browser profiles with bookmarks and end
-        Browser,  // show (or, with /inspect, check and tidy) a browser profile's bookmarks
+        Browser,  // a window on a browser profile's bookmarks (unattended with /inspect)
         Invalid,  // print the error and the usage, end with status 2
     };
 
@@ -26,6 +26,7 @@ struct CommandLine {
     QString folder;       // --import's optional FOLDER
     QString browser;      // --browser NAME[:PROFILE]
     bool inspect = false; // --browser with /inspect
+    bool print = false;   // --browser with --print
     bool includeDead = false;
     QString error; // one line, for Invalid
     QString usage; // the usage text, for Help and Invalid

@@ -1,5 +1,7 @@
 // The program: wires the real parts together and runs the main window.
 
+#include "browsers/BrowserProfiles.h"
+#include "BrowserSession.h"
 #include "BrowserTasks.h"
 #include "checker/RunReport.h"
 #include "CommandLine.h"
@@ -23,10 +25,15 @@
 #include "platform/TransferEngine.h"
 #include "platform/TreeControl.h"
 #include "program/ProgramServices.h"
+#include "shell/AppSettings.h"
+#include "shell/SettingsStore.h"
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <QApplication>
+#include <QCryptographicHash>
+#include <QDir>
 #include <QTimer>
 #include <QTreeView>
 
@@ -59,7 +66,9 @@ std::optional<int> runWithoutWindow(int argc, char** argv, const CommandLine& li
     case CommandLine::Action::Browsers:
         return ListBrowserProfiles();
     case CommandLine::Action::Browser:
-        return ShowBrowserBookmarks(argc, argv, line);
+        if (line.print)
+            return PrintBrowserBookmarks(line);
+        break;
     case CommandLine::Action::Window:
         break;
     }
@@ -96,11 +105,13 @@ void showBusyCursor(bool busy)
 // Unattended: once the window is up, check everything, report, and unload
 // as a close would (the run leaves its flag set, so the close guard is set
 // aside). reportStatus turns 1 when the report file could not be written.
-void runUnattendedOnceShown(MainWindow& window, MainLifecycle& lifecycle, const QString& reportPath,
-                            int& reportStatus)
+void runUnattendedOnceShown(MainWindow& window, MainLifecycle& lifecycle, BrowserSession* browser,
+                            const QString& reportPath, int& reportStatus)
 {
-    QTimer::singleShot(0, &window, [&window, &lifecycle, reportPath, &reportStatus] {
-        const QList<ReportEntry> entries = lifecycle.runInspection();
+    QTimer::singleShot(0, &window, [&window, &lifecycle, browser, reportPath, &reportStatus] {
+        QList<ReportEntry> entries = lifecycle.runInspection();
+        if (browser)
+            browser->finishUnattended(entries);
         // Line by line: the report of 100,000 favorites is never held twice
         // more as one text.
         for (const QString& reportLine : UnattendedReportLines(entries))
@@ -111,6 +122,47 @@ void runUnattendedOnceShown(MainWindow& window, MainLifecycle& lifecycle, const 
         window.setCloseGuard({});
         window.close();
     });
+}
+
+// The window on a browser profile's bookmarks, when the command line asks
+// for one; nullptr for the Favorites folder, and when it cannot be (the
+// reason is printed, and exitCode set).
+std::unique_ptr<BrowserSession> browserSessionFor(const CommandLine& line, const FileSystem& fs,
+                                                  int& exitCode)
+{
+    if (line.action != CommandLine::Action::Browser)
+        return nullptr;
+    QString error;
+    const auto profile =
+        FindBrowserProfile(DiscoverBrowserProfiles(QDir::homePath()), line.browser, error);
+    if (!profile) {
+        exitCode = Fail(error);
+        return nullptr;
+    }
+    auto session = std::make_unique<BrowserSession>(*profile, fs);
+    // Dead bookmarks stand apart as the Dead Favorites do when the
+    // settings move dead ones there.
+    AppSettings settings;
+    LoadAppSettings(settings, OpenStore(RegistryStore::defaultFilePath()),
+                    QDateTime::currentDateTime(), [](const NorvaleError&) {});
+    error = session->prepare(settings.MoveDead);
+    if (!error.isEmpty()) {
+        exitCode = Fail(error);
+        return nullptr;
+    }
+    return session;
+}
+
+// One window for the Favorites folder, and one for each browser profile.
+QString instanceName(const CommandLine& line)
+{
+    if (line.action != CommandLine::Action::Browser)
+        return QStringLiteral("Vintrel");
+    return QStringLiteral("Vintrel-") +
+           QString::fromLatin1(
+               QCryptographicHash::hash(line.browser.toUtf8(), QCryptographicHash::Sha1)
+                   .toHex()
+                   .left(12));
 }
 
 } // namespace
@@ -124,6 +176,10 @@ int main(int argc, char** argv)
     if (const std::optional<int> exitCode = runWithoutWindow(argc, argv, line))
         return *exitCode;
 
+    // Unattended runs need no screen.
+    const bool inspect = line.inspect || line.words.trimmed() == QLatin1String("/inspect");
+    if (inspect && !displayReachable())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     if (!displayReachable()) {
         PrintText(stderr, QStringLiteral("norvale: no display to open the window on (DISPLAY and "
                                          "WAYLAND_DISPLAY are not set); /inspect, --import, "
@@ -134,7 +190,7 @@ int main(int argc, char** argv)
 
     // A second instance brings the running window forward and ends, before
     // it touches settings or files. The lock is held until the process ends.
-    InstanceLock instance(QStringLiteral("Vintrel"));
+    InstanceLock instance(instanceName(line));
     if (!instance.tryAcquire()) {
         instance.callHolder();
         return 0;
@@ -143,10 +199,14 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Brimwick"));
     QApplication::setApplicationVersion(QStringLiteral(NORVALE_VERSION));
 
+    const FileSystem fs;
+    int browserFailure = 0;
+    const std::unique_ptr<BrowserSession> browser = browserSessionFor(line, fs, browserFailure);
+    if (browserFailure != 0)
+        return browserFailure;
     const ImageList images;
     TreeControl tree;
     StatusBarModel status(2);
-    const FileSystem fs;
     const SystemClock clock;
     CommandSurface surface;
     MainWindow window(tree, status, surface, images);
@@ -154,8 +214,9 @@ int main(int argc, char** argv)
     QtFolderChooser chooser(&window);
     QtUrlOpener opener;
 
-    ProgramServices services({RegistryStore::defaultFilePath(), programFolder(), fs, clock, boxes,
-                              images, tree, status, TransferEngine::shared(), &opener});
+    ProgramServices services({RegistryStore::defaultFilePath(),
+                              browser ? browser->programFolder() : programFolder(), fs, clock,
+                              boxes, images, tree, status, TransferEngine::shared(), &opener});
     services.favorites().setBusyIndicator(showBusyCursor);
     services.checker().setBusyIndicator(showBusyCursor);
     CommandController commands(commandPartsOf(services), &surface);
@@ -166,14 +227,23 @@ int main(int argc, char** argv)
     // the start-up's update check wants to show a balloon.
     const WindowWiring wiring(window, dialogPartsOf(services), commands, lifecycle, tray);
     QObject::connect(&instance, &InstanceLock::called, &window, &MainWindow::bringForward);
-    if (lifecycle.load(line.words) == MainLifecycle::LoadOutcome::FavoritesNotFound)
+    if (browser) {
+        lifecycle.showFolder(browser->favoritesPath());
+        window.setWindowTitle(browser->windowTitle());
+        browser->start([&services] { return services.state().Checking; }, status, &window);
+        window.setCloseGuard([&lifecycle, &browser, &boxes] {
+            return lifecycle.closeRequested() && browser->mayClose(boxes);
+        });
+    }
+    if (lifecycle.load(inspect ? QStringLiteral("/inspect") : line.words) ==
+        MainLifecycle::LoadOutcome::FavoritesNotFound)
         return 1;
 
     window.show();
     window.treeView()->setFocus();
     int reportStatus = 0;
     if (services.state().InspectMode)
-        runUnattendedOnceShown(window, lifecycle, line.reportPath, reportStatus);
+        runUnattendedOnceShown(window, lifecycle, browser.get(), line.reportPath, reportStatus);
     const int exitCode = app.exec();
     return exitCode != 0 ? exitCode : reportStatus;
 }

@@ -62,6 +62,11 @@ QString MainLifecycle::deadFavoritesMirror() const
     return FileSystem::join(m_parts.state.FavoritesPath, kDeadFavoritesText);
 }
 
+bool MainLifecycle::mirrorsDeadFavorites() const
+{
+    return m_parts.settings.DeadFavoritesInIE && m_shownFolder.isEmpty();
+}
+
 void MainLifecycle::reportQuietly(const NorvaleError& error)
 {
     m_parts.log.LogError(error, false);
@@ -92,14 +97,16 @@ MainLifecycle::LoadOutcome MainLifecycle::load(const QString& commandLine)
     state.LastRunGmt = LocalToGmt(settings.LastRun, m_parts.clock);
     LoadProxySettings(settings, OpenStore(m_parts.storePath));
 
-    if (!findFavoritesFolder(store)) {
+    if (!m_shownFolder.isEmpty()) {
+        state.FavoritesPath = QDir::cleanPath(m_shownFolder);
+    } else if (!findFavoritesFolder(store)) {
         m_parts.boxes.show({QStringLiteral("Cannot Find Favorites Folder"),
                             QStringLiteral("Favorites Not Found"), MessageIcon::None,
                             MessageButtons::Ok});
         return LoadOutcome::FavoritesNotFound;
     }
     removeLeftoverTemporaryFiles();
-    if (settings.DeadFavoritesInIE)
+    if (mirrorsDeadFavorites())
         m_mirroredIn = MirrorDeadFavoritesIn(
             m_parts.fileSystem, m_parts.favorites.deadFavoritesPath(), deadFavoritesMirror(),
             [this](const NorvaleError& error) { reportQuietly(error); });
@@ -210,7 +217,7 @@ void MainLifecycle::unload()
         m_parts.log.LogError(error, true);
         return;
     }
-    if (m_parts.settings.DeadFavoritesInIE)
+    if (mirrorsDeadFavorites())
         MirrorDeadFavoritesOut(m_parts.fileSystem, m_parts.favorites.deadFavoritesPath(),
                                deadFavoritesMirror(), m_mirroredIn,
                                [this](const NorvaleError& error) { reportQuietly(error); });

@@ -66,6 +66,10 @@ public:
     // The load sequence after the single-instance check, which the process
     // makes before anything else (see main).
     LoadOutcome load(const QString& commandLine);
+    // Called before load: the tree shows this folder in place of the
+    // Favorites folder (a browser's bookmarks laid out as favorites), and
+    // no dead favorites are mirrored into it.
+    void showFolder(const QString& folder) { m_shownFolder = folder; }
     // A close request: false (refused) while a check runs.
     bool closeRequested() const;
     void unload();
@@ -82,9 +86,11 @@ private:
     void showUpdateNews();
     void reportQuietly(const NorvaleError& error);
     QString deadFavoritesMirror() const;
+    bool mirrorsDeadFavorites() const;
 
     LifecycleParts m_parts;
     MirrorSnapshot m_mirroredIn;
+    QString m_shownFolder;
 };
 
 } // namespace norvale

@@ -82,6 +82,9 @@ void MainWindow::buildPaneAndTree()
     m_notice = new NoticeBar(central);
     connect(m_notice, &NoticeBar::linkActivated, this, &MainWindow::noticeLinkActivated);
     column->addWidget(m_notice);
+    m_saveNotice = new NoticeBar(central);
+    m_saveNotice->setObjectName(QStringLiteral("frmSaveNotice"));
+    column->addWidget(m_saveNotice);
     m_splitter = new QSplitter(Qt::Horizontal, central);
     m_splitter->setObjectName(QStringLiteral("splitter"));
     m_splitter->setChildrenCollapsible(false);
@@ -466,6 +469,14 @@ void MainWindow::setTaskPaneWidth(double twips)
 void MainWindow::showNotice(const QString& text, const QString& address, std::function<void()> seen)
 {
     m_notice->showNotice(text, address, std::move(seen));
+}
+
+void MainWindow::showSaveNotice(const QString& text)
+{
+    if (text.isEmpty())
+        m_saveNotice->hide();
+    else
+        m_saveNotice->showNotice(text, {}, {});
 }
 
 QList<QRectF> MainWindow::screens() const

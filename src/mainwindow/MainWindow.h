@@ -91,7 +91,9 @@ public:
     void setTaskPaneWidth(double twips) override;
     void showNotice(const QString& text, const QString& address,
                     std::function<void()> seen) override;
+    void showSaveNotice(const QString& text) override;
     NoticeBar* noticeBar() const { return m_notice; }
+    NoticeBar* saveNoticeBar() const { return m_saveNotice; }
 
 Q_SIGNALS:
     void commandRequested(norvale::Command command);
@@ -126,7 +128,8 @@ private:
     TaskPane* m_taskPane = nullptr;
     QSplitter* m_splitter = nullptr;
     NoticeBar* m_notice = nullptr;
-    double m_taskPaneTwips = 0; // asked for; the splitter's once shown
+    NoticeBar* m_saveNotice = nullptr; // changes waiting for a browser to close
+    double m_taskPaneTwips = 0;        // asked for; the splitter's once shown
     QToolBar* m_toolBar = nullptr;
     QList<QLabel*> m_panels;
     QProgressBar* m_progress = nullptr;

@@ -33,6 +33,8 @@ public:
     // A notice the user must get to read, with a link to address; seen runs
     // once it was on screen. A frame that cannot show one never calls it.
     virtual void showNotice(const QString&, const QString&, std::function<void()>) {}
+    // A notice of changes that wait to be saved elsewhere; "" takes it away.
+    virtual void showSaveNotice(const QString&) {}
 };
 
 } // namespace norvale

@@ -1,0 +1,136 @@
+#include "BrowserSaver.h"
+
+#include "platform/Counted.h"
+#include "platform/MessageBoxes.h"
+#include "platform/StatusBarModel.h"
+#include "platform/WindowFrame.h"
+
+#include <algorithm>
+
+namespace norvale {
+
+namespace {
+
+bool sameChanges(const QList<BookmarkChange>& a, const QList<BookmarkChange>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const BookmarkChange& x, const BookmarkChange& y) {
+                          return x.kind == y.kind && x.id == y.id && x.value == y.value &&
+                                 x.parent == y.parent && x.url == y.url;
+                      });
+}
+
+} // namespace
+
+BrowserSaver::BrowserSaver(BrowserProfile profile, BrowserStaging& staging,
+                           std::function<bool()> busy, StatusBarModel& status, WindowFrame* frame,
+                           QObject* parent)
+    : QObject(parent)
+    , m_profile(std::move(profile))
+    , m_staging(staging)
+    , m_busy(std::move(busy))
+    , m_status(status)
+    , m_frame(frame)
+{
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        if (!m_busy || !m_busy())
+            show(saveNow());
+    });
+}
+
+void BrowserSaver::start(int intervalMs)
+{
+    m_timer.start(intervalMs);
+}
+
+BrowserSaver::Outcome BrowserSaver::saveNow(const QDateTime& now)
+{
+    Outcome outcome;
+    outcome.changes = m_staging.changes();
+    if (outcome.changes.isEmpty())
+        return outcome;
+    for (const BookmarkChange& change : outcome.changes)
+        outcome.described.append(describe(change, m_staging));
+    // A write that failed is not tried again for the same changes: the
+    // user was told why, and only a change of theirs can mend it.
+    if (!m_failed.isEmpty() && sameChanges(m_failed, outcome.changes)) {
+        outcome.write.reason = m_shown;
+        return outcome;
+    }
+    outcome.write = WriteBrowserChanges(m_profile, outcome.changes, now);
+    if (outcome.write.written) {
+        m_staging.saved(outcome.changes, outcome.write.addedIds);
+        m_failed.clear();
+    } else if (BrowserRunningReason(m_profile).isEmpty()) {
+        m_failed = outcome.changes;
+    }
+    return outcome;
+}
+
+void BrowserSaver::show(const Outcome& outcome)
+{
+    QString notice;
+    if (outcome.write.written) {
+        m_status.setPanelText(0, QStringLiteral(" Saved %1 to the bookmarks of %2 ")
+                                     .arg(Counted(outcome.changes.size(), QStringLiteral("change"),
+                                                  QStringLiteral("changes")),
+                                          m_profile.browserName));
+    } else if (!outcome.changes.isEmpty()) {
+        const QString waiting =
+            Counted(outcome.changes.size(), QStringLiteral("change"), QStringLiteral("changes"));
+        notice =
+            BrowserRunningReason(m_profile).isEmpty()
+                ? QStringLiteral("%1 to the bookmarks of %2 could not be saved: %3")
+                      .arg(waiting, m_profile.browserName, outcome.write.reason)
+                : QStringLiteral("Close the browser to save: %1 to the bookmarks of %2 "
+                                 "wait (%3).")
+                      .arg(waiting, m_profile.browserName,
+                           outcome.described.first() +
+                               (outcome.changes.size() > 1 ? QStringLiteral(", ...") : QString()));
+    }
+    if (notice == m_shown)
+        return;
+    m_shown = notice;
+    if (m_frame)
+        m_frame->showSaveNotice(notice);
+}
+
+bool BrowserSaver::mayClose(MessageBoxes& boxes)
+{
+    const Outcome outcome = saveNow();
+    show(outcome);
+    if (outcome.changes.isEmpty() || outcome.write.written)
+        return true;
+    return boxes.show({QStringLiteral("%1 to the bookmarks of %2 are not saved: %3.\n\n"
+                                      "Close Norvale and leave the bookmarks as they are?")
+                           .arg(Counted(outcome.changes.size(), QStringLiteral("change"),
+                                        QStringLiteral("changes")),
+                                m_profile.browserName, outcome.write.reason),
+                       QStringLiteral("Bookmarks Not Saved"), MessageIcon::Question,
+                       MessageButtons::YesNo}) == MessageAnswer::Yes;
+}
+
+QString BrowserSaver::describe(const BookmarkChange& change, const BrowserStaging& staging)
+{
+    using Kind = BookmarkChange::Kind;
+    const QString name = staging.nameOf(change.id);
+    switch (change.kind) {
+    case Kind::SetUrl:
+        return QStringLiteral("address of \"%1\" to %2").arg(name, change.value);
+    case Kind::SetTitle:
+        return QStringLiteral("rename \"%1\" to \"%2\"").arg(name, change.value);
+    case Kind::MoveToDead:
+        return QStringLiteral("move \"%1\" to %2").arg(name, kDeadBookmarksFolder);
+    case Kind::Move:
+        return QStringLiteral("move \"%1\" into \"%2\"").arg(name, staging.nameOf(change.parent));
+    case Kind::Remove:
+        return QStringLiteral("remove \"%1\"").arg(name);
+    case Kind::AddBookmark:
+        return QStringLiteral("add \"%1\" (%2)").arg(change.value, change.url);
+    case Kind::AddFolder:
+        return QStringLiteral("add the folder \"%1\"").arg(change.value);
+    }
+    return {};
+}
+
+} // namespace norvale
