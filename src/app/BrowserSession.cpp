@@ -49,9 +49,14 @@ BrowserSession::BrowserSession(BrowserProfile profile, const FileSystem& fs)
     , m_staging(fs, m_folder)
 {}
 
+QString BrowserSession::rootText() const
+{
+    return QStringLiteral("%1 (%2)").arg(m_profile.browserName, m_profile.name);
+}
+
 QString BrowserSession::windowTitle() const
 {
-    return QStringLiteral("Brimwick Norvale - %1 (%2)").arg(m_profile.browserName, m_profile.name);
+    return QStringLiteral("Brimwick Norvale - ") + rootText();
 }
 
 QString BrowserSession::prepare(bool deadApart)

@@ -29,6 +29,8 @@ public:
     QString programFolder() const { return m_folder; }
     QString favoritesPath() const { return m_staging.favoritesPath(); }
     QString windowTitle() const;
+    // "Firefox (default-esr)": the tree's root.
+    QString rootText() const;
 
     // Lays the bookmarks out; "" or why it could not.
     QString prepare(bool deadApart);

@@ -230,6 +230,7 @@ int main(int argc, char** argv)
     if (browser) {
         lifecycle.showFolder(browser->favoritesPath());
         window.setWindowTitle(browser->windowTitle());
+        services.favorites().setRootText(browser->rootText());
         browser->start([&services] { return services.state().Checking; }, status, &window);
         window.setCloseGuard([&lifecycle, &browser, &boxes] {
             return lifecycle.closeRequested() && browser->mayClose(boxes);

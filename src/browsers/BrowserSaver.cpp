@@ -20,6 +20,18 @@ bool sameChanges(const QList<BookmarkChange>& a, const QList<BookmarkChange>& b)
                       });
 }
 
+// One change to show what waits: the first that is more than a folder
+// made to hold the others.
+QString example(const BrowserSaver::Outcome& outcome)
+{
+    qsizetype shown = 0;
+    while (shown + 1 < outcome.changes.size() &&
+           outcome.changes[shown].kind == BookmarkChange::Kind::AddFolder)
+        ++shown;
+    return outcome.described.value(shown) +
+           (outcome.changes.size() > 1 ? QStringLiteral(", ...") : QString());
+}
+
 } // namespace
 
 BrowserSaver::BrowserSaver(BrowserProfile profile, BrowserStaging& staging,
@@ -78,15 +90,12 @@ void BrowserSaver::show(const Outcome& outcome)
     } else if (!outcome.changes.isEmpty()) {
         const QString waiting =
             Counted(outcome.changes.size(), QStringLiteral("change"), QStringLiteral("changes"));
-        notice =
-            BrowserRunningReason(m_profile).isEmpty()
-                ? QStringLiteral("%1 to the bookmarks of %2 could not be saved: %3")
-                      .arg(waiting, m_profile.browserName, outcome.write.reason)
-                : QStringLiteral("Close the browser to save: %1 to the bookmarks of %2 "
-                                 "wait (%3).")
-                      .arg(waiting, m_profile.browserName,
-                           outcome.described.first() +
-                               (outcome.changes.size() > 1 ? QStringLiteral(", ...") : QString()));
+        notice = BrowserRunningReason(m_profile).isEmpty()
+                     ? QStringLiteral("%1 to the bookmarks of %2 could not be saved: %3")
+                           .arg(waiting, m_profile.browserName, outcome.write.reason)
+                     : QStringLiteral("Close the browser to save: %1 to the bookmarks of %2 "
+                                      "wait (%3).")
+                           .arg(waiting, m_profile.browserName, example(outcome));
     }
     if (notice == m_shown)
         return;

@@ -62,7 +62,7 @@ void FavoritesTree::BuildFavoritesTree()
             TreeControl::Batch batch(m_tree);
             if (m_settings.MoveDead)
                 AddDeadFavoritesNode();
-            TreeNode* root = m_tree.add(nullptr, m_state.FavoritesPath, kRootText,
+            TreeNode* root = m_tree.add(nullptr, m_state.FavoritesPath, m_rootText,
                                         NodeKind::FavoritesRoot, kFolderImage, kFolderImage);
             m_tree.setExpanded(root, true);
             AddFavoriteNodes(m_state.FavoritesPath, root);

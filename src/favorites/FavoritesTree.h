@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TreeConventions.h"
+
 #include <functional>
 #include <QString>
 #include <QStringList>
@@ -24,6 +26,8 @@ public:
 
     // Called with true before a rebuild and false after it (the busy cursor).
     void setBusyIndicator(std::function<void(bool)> busy) { m_busy = std::move(busy); }
+    // The root's caption: "Favorites" unless the tree shows something else.
+    void setRootText(QString text) { m_rootText = std::move(text); }
     QString deadFavoritesPath() const;
 
     // Clears the tree and builds it again from disk.
@@ -43,6 +47,7 @@ private:
     const FileSystem& m_fs;
     ErrorLog& m_log;
     QString m_programFolder;
+    QString m_rootText = kRootText;
     std::function<void(bool)> m_busy;
     QStringList m_openFolders; // the folders being listed, outermost first
 };
