@@ -83,7 +83,7 @@ void BrowserSaver::show(const Outcome& outcome)
 {
     QString notice;
     if (outcome.write.written) {
-        m_status.setPanelText(0, QStringLiteral(" Saved %1 to the bookmarks of %2 ")
+        m_status.setPanelText(2, QStringLiteral(" Saved %1 to the bookmarks of %2 ")
                                      .arg(Counted(outcome.changes.size(), QStringLiteral("change"),
                                                   QStringLiteral("changes")),
                                           m_profile.browserName));
@@ -94,8 +94,11 @@ void BrowserSaver::show(const Outcome& outcome)
                      ? QStringLiteral("%1 to the bookmarks of %2 could not be saved: %3")
                            .arg(waiting, m_profile.browserName, outcome.write.reason)
                      : QStringLiteral("Close the browser to save: %1 to the bookmarks of %2 "
-                                      "wait (%3).")
-                           .arg(waiting, m_profile.browserName, example(outcome));
+                                      "%3 (%4).")
+                           .arg(waiting, m_profile.browserName,
+                                outcome.changes.size() == 1 ? QStringLiteral("waits")
+                                                            : QStringLiteral("wait"),
+                                example(outcome));
     }
     if (notice == m_shown)
         return;

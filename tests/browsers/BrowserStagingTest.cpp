@@ -1,10 +1,17 @@
 #include "browsers/BrowserStaging.h"
+#include "browsers/BrowserSaver.h"
+#include "browsers/BrowserStore.h"
 #include "platform/FileSystem.h"
 #include "platform/ProfileFile.h"
+#include "platform/StatusBarModel.h"
+#include "platform/WindowFrame.h"
+#include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
 
 #include <gmock/gmock.h>
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
 using namespace Qt::StringLiterals;
@@ -153,4 +160,83 @@ TEST(BrowserStagingTest, ANewLayoutKeepsTheFailureHistory)
     EXPECT_EQ(
         ProfileFile::read(s.at(u"Other bookmarks/Renamed.url"_s), u"Brimwick"_s, u"Failures"_s, {}),
         u"3"_s);
+}
+
+namespace {
+
+// The window as the saver sees it: where its bar shows.
+class NoticeFrame : public WindowFrame {
+public:
+    double top() const override { return 0; }
+    double left() const override { return 0; }
+    double height() const override { return 0; }
+    double width() const override { return 0; }
+    void setTop(double) override {}
+    void setLeft(double) override {}
+    void setHeight(double) override {}
+    void setWidth(double) override {}
+    QList<QRectF> screens() const override { return {}; }
+    void showSaveNotice(const QString& text) override { notice = text; }
+    QString notice;
+};
+
+// Runs the event loop until done() holds, for at most ten seconds.
+bool eventually(const std::function<bool()>& done)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+} // namespace
+
+// While the browser runs, the changes only wait, and the bar says so; once
+// it is closed they go in, and the bar goes. A close while they wait asks.
+TEST(BrowserSaverTest, ChangesWaitForTheBrowserToClose)
+{
+    TempFolder home;
+    const BrowserProfile profile{BrowserFamily::Chromium,
+                                 u"chromium"_s,
+                                 u"Chromium"_s,
+                                 u"Default"_s,
+                                 home.folder(u"chromium/Default"_s),
+                                 true};
+    home.file(profile.storeFile(), R"({"version": 1, "roots": {
+        "bookmark_bar": {"id": "1", "name": "Bookmarks bar", "type": "folder", "children": [
+            {"id": "5", "name": "Alpha", "type": "url", "url": "http://a.test/"}]},
+        "other": {"id": "2", "name": "Other bookmarks", "type": "folder", "children": []},
+        "synced": {"id": "3", "name": "Mobile bookmarks", "type": "folder", "children": []}}})");
+    const QString lock = home.path(u"chromium/SingletonLock"_s);
+    ASSERT_TRUE(QFile::link(QSysInfo::machineHostName() + u'-' +
+                                QString::number(QCoreApplication::applicationPid()),
+                            lock));
+    const QByteArray before = home.read(profile.storeFile());
+
+    FileSystem fs;
+    BrowserStaging staging(fs, home.path(u"staged"_s));
+    staging.layOut(ReadBrowserBookmarks(profile), true);
+    StatusBarModel status(2);
+    NoticeFrame frame;
+    BrowserSaver saver(profile, staging, {}, status, &frame);
+    saver.start(20);
+    ASSERT_TRUE(QFile::rename(staging.favoritesPath() + u"/Bookmarks bar/Alpha.url"_s,
+                              staging.favoritesPath() + u"/Bookmarks bar/First.url"_s));
+    ASSERT_TRUE(eventually([&] { return !frame.notice.isEmpty(); }));
+    EXPECT_EQ(frame.notice, u"Close the browser to save: 1 change to the bookmarks of Chromium "
+                            "waits (rename \"Alpha\" to \"First\")."_s);
+    EXPECT_EQ(home.read(profile.storeFile()), before);
+
+    ScriptedMessageBoxes boxes;
+    boxes.answerNext(MessageAnswer::No);
+    EXPECT_FALSE(saver.mayClose(boxes));
+    EXPECT_EQ(boxes.titles(), QStringList{u"Bookmarks Not Saved"_s});
+
+    ASSERT_TRUE(QFile::remove(lock));
+    ASSERT_TRUE(eventually([&] { return frame.notice.isEmpty(); }));
+    EXPECT_EQ(ReadBrowserBookmarks(profile).roots[0].children[0].title, u"First"_s);
+    EXPECT_EQ(status.panelText(2), u" Saved 1 change to the bookmarks of Chromium "_s);
+    EXPECT_TRUE(saver.mayClose(boxes));
+    EXPECT_EQ(boxes.shown().size(), 1);
 }
