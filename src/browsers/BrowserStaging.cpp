@@ -6,6 +6,7 @@
 #include "favorites/WebAddress.h"
 #include "platform/FileSystem.h"
 #include "platform/NorvaleError.h"
+#include "platform/OwnTemporaryFiles.h"
 #include "platform/ProfileFile.h"
 
 #include <QDir>
@@ -134,19 +135,22 @@ private:
 
     QString freeName(const QString& folder, const BrowserNode& node, const QString& extension)
     {
-        QString name = CleanName(node.title.left(200)).trimmed();
+        QString name = CleanName(node.title.left(255)).trimmed();
         if (IsUnusableName(name)) {
             const QString host = QUrl(node.url).host();
             name = !host.isEmpty() ? CleanName(host)
                    : node.isFolder ? QStringLiteral("Folder")
                                    : QStringLiteral("Bookmark");
         }
+        // Fitted to the file system's name length, and never a name of the
+        // program's own temporary files, which a start clears away.
         QSet<QString>& taken = m_taken[folder];
         for (int number = 1;; ++number) {
-            const QString candidate =
-                number == 1 ? name : name + QStringLiteral(" (%1)").arg(number);
-            if (!taken.contains((candidate + extension).toCaseFolded())) {
-                taken.insert((candidate + extension).toCaseFolded());
+            const QString suffix = number == 1 ? QString() : QStringLiteral(" (%1)").arg(number);
+            QString candidate = FitName(name, 1 << 30, suffix + extension) + suffix;
+            const QString folded = (candidate + extension).toCaseFolded();
+            if (!taken.contains(folded) && !IsOwnTemporaryName(candidate + extension)) {
+                taken.insert(folded);
                 return candidate;
             }
         }
