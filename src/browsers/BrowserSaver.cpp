@@ -6,6 +6,7 @@
 #include "platform/WindowFrame.h"
 
 #include <algorithm>
+#include <QElapsedTimer>
 
 namespace norvale {
 
@@ -45,13 +46,21 @@ BrowserSaver::BrowserSaver(BrowserProfile profile, BrowserStaging& staging,
     , m_frame(frame)
 {
     connect(&m_timer, &QTimer::timeout, this, [this] {
-        if (!m_busy || !m_busy())
-            show(saveNow());
+        if (m_busy && m_busy())
+            return;
+        QElapsedTimer took;
+        took.start();
+        show(saveNow());
+        // A profile of tens of thousands of bookmarks takes a while to
+        // compare: the window looks less often then, so that it stays idle
+        // nineteen twentieths of the time.
+        m_timer.setInterval(int(std::max<qint64>(m_interval, 20 * took.elapsed())));
     });
 }
 
 void BrowserSaver::start(int intervalMs)
 {
+    m_interval = intervalMs;
     m_timer.start(intervalMs);
 }
 

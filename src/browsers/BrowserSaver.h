@@ -52,6 +52,7 @@ private:
     StatusBarModel& m_status;
     WindowFrame* m_frame;
     QTimer m_timer;
+    int m_interval = 0;
     QList<BookmarkChange> m_failed; // not tried again until they differ
     QString m_shown;                // the notice on show
 };
