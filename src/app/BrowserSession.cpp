@@ -69,10 +69,13 @@ QString BrowserSession::prepare(bool deadApart)
     return {};
 }
 
-void BrowserSession::start(std::function<bool()> busy, StatusBarModel& status, WindowFrame* frame)
+void BrowserSession::start(std::function<bool()> busy, StatusBarModel& status, WindowFrame* frame,
+                           bool unattended)
 {
     m_saver = std::make_unique<BrowserSaver>(m_profile, m_staging, std::move(busy), status, frame);
-    m_saver->start();
+    // An unattended run writes once, at its end, and says what it wrote.
+    if (!unattended)
+        m_saver->start();
 }
 
 bool BrowserSession::mayClose(MessageBoxes& boxes)

@@ -34,8 +34,10 @@ public:
 
     // Lays the bookmarks out; "" or why it could not.
     QString prepare(bool deadApart);
-    // Starts carrying changes back while the window runs.
-    void start(std::function<bool()> busy, StatusBarModel& status, WindowFrame* frame);
+    // Starts carrying changes back while the window runs (unattended: only
+    // at the end).
+    void start(std::function<bool()> busy, StatusBarModel& status, WindowFrame* frame,
+               bool unattended);
     bool mayClose(MessageBoxes& boxes);
 
     // After an unattended run: writes what it changed, prints what was

@@ -231,7 +231,7 @@ int main(int argc, char** argv)
         lifecycle.showFolder(browser->favoritesPath());
         window.setWindowTitle(browser->windowTitle());
         services.favorites().setRootText(browser->rootText());
-        browser->start([&services] { return services.state().Checking; }, status, &window);
+        browser->start([&services] { return services.state().Checking; }, status, &window, inspect);
         window.setCloseGuard([&lifecycle, &browser, &boxes] {
             return lifecycle.closeRequested() && browser->mayClose(boxes);
         });
