@@ -454,7 +454,7 @@ QList<BookmarkChange> reorganisation(const BrowserTree& tree)
     return {
         {Kind::AddFolder, u"new:1"_s, u"Reading"_s, toolbar},
         {Kind::AddBookmark, u"new:2"_s, u"Later"_s, u"new:1"_s, u"http://127.0.0.1:9/later"_s},
-        {Kind::Move, titled(tree, u"Live"_s)->id, {}, u"new:1"_s},
+        {Kind::Move, titled(tree, u"Game"_s)->id, {}, u"new:1"_s},
         {Kind::SetTitle, titled(tree, u"Play"_s)->id, u"Games"_s},
         {Kind::Remove, titled(tree, u"Work"_s)->id, {}},
     };
@@ -485,12 +485,12 @@ TEST_P(BrowsersTest, AddsMovesRenamesAndRemovesInTheListsOrder)
 
     const BrowserTree after = ReadBrowserBookmarks(home.profile);
     QStringList expected{firefox ? u"Bookmarks Toolbar/"_s : u"Bookmarks bar/"_s,
+                         u"  Live = "_s + tidySeeds()[0].url,
                          u"  old name = "_s + tidySeeds()[1].url,
                          u"  Games/"_s,
-                         u"    Game = http://127.0.0.1:9/game"_s,
                          u"  Reading/"_s,
                          u"    Later = http://127.0.0.1:9/later"_s,
-                         u"    Live = "_s + tidySeeds()[0].url,
+                         u"    Game = http://127.0.0.1:9/game"_s,
                          firefox ? u"Other Bookmarks/"_s : u"Other bookmarks/"_s,
                          firefox ? u"Mobile Bookmarks/"_s : u"Mobile bookmarks/"_s};
     if (firefox)
@@ -519,7 +519,11 @@ TEST_P(BrowsersTest, AddsMovesRenamesAndRemovesInTheListsOrder)
         EXPECT_EQ(row.mid(1), (QStringList{u"1"_s, u"1"_s, now, now, u"0"_s}));
         EXPECT_EQ(rowsOf(places, u"SELECT group_concat(position) FROM (SELECT position FROM "
                                  "moz_bookmarks WHERE parent = 3 ORDER BY position)"_s),
-                  QStringList{u"0,1,2"_s});
+                  QStringList{u"0,1,2,3"_s});
+        // The folder renamed, then left empty, both marked.
+        EXPECT_EQ(rowsOf(places, u"SELECT syncChangeCounter, lastModified FROM moz_bookmarks "
+                                 "WHERE title = 'Games'"_s),
+                  QStringList{u"3|"_s + now});
     } else {
         const QJsonObject document = QJsonDocument::fromJson(home.dir.read(places)).object();
         EXPECT_EQ(document.value(u"checksum"_s).toString(),
@@ -528,7 +532,8 @@ TEST_P(BrowsersTest, AddsMovesRenamesAndRemovesInTheListsOrder)
         const QString stamp = QString::number((m_now.toSecsSinceEpoch() + 11644473600LL) * 1000000);
         const QJsonObject bar = document[u"roots"_s][u"bookmark_bar"_s].toObject();
         EXPECT_EQ(bar.value(u"date_modified"_s), stamp);
-        QJsonObject later = bar[u"children"_s][2][u"children"_s][0].toObject();
+        EXPECT_EQ(bar[u"children"_s][2][u"date_modified"_s], stamp); // left empty
+        QJsonObject later = bar[u"children"_s][3][u"children"_s][0].toObject();
         EXPECT_EQ(later.value(u"id"_s).toString(), added);
         EXPECT_THAT(later.value(u"guid"_s).toString().toStdString(),
                     testing::MatchesRegex("[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-"
@@ -568,7 +573,7 @@ TEST_P(BrowsersTest, AFailedChangeWritesNoneOfThem)
     };
     for (const auto& [wrong, named] : wrongs) {
         QList<BookmarkChange> changes = reorganisation(tree);
-        changes.prepend({Kind::MoveToDead, titled(tree, u"Game"_s)->id, {}});
+        changes.prepend({Kind::MoveToDead, titled(tree, u"Gone"_s)->id, {}});
         changes.prepend({Kind::SetTitle, first, u"renamed"_s});
         changes.append(wrong);
         const BrowserWriteOutcome written = WriteBrowserChanges(home.profile, changes, m_now);
