@@ -200,6 +200,23 @@ check "Firefox kept its database after the reorganisation" bash -c "! ls '$(dirn
 ######## Chromium
 echo "== $(chromium --version 2>/dev/null)"
 data=$HOME/.config/chromium
+# Whether a Bookmarks file's checksum is the one Chromium computes.
+checksum_holds() {
+    python3 - "$1" <<'PY'
+import hashlib, json, sys
+doc = json.load(open(sys.argv[1]))
+digest = hashlib.md5()
+def walk(node):
+    digest.update(node["id"].encode()); digest.update(node["name"].encode("utf-16-le"))
+    if node["type"] == "url":
+        digest.update(b"url"); digest.update(node["url"].encode())
+    else:
+        digest.update(b"folder")
+        for child in node.get("children", []): walk(child)
+for key in ("bookmark_bar", "other", "synced"): walk(doc["roots"][key])
+sys.exit(0 if digest.hexdigest() == doc["checksum"] else 1)
+PY
+}
 run_chromium() {
     rm -f "$data/DevToolsActivePort"
     chromium --headless=new --no-sandbox --no-first-run --disable-gpu --remote-debugging-port=0 \
@@ -221,20 +238,7 @@ wait_browser
 echo "-- what norvale reads after Chromium saved the seed:"
 "$norvale" --browser chromium
 check "Chromium wrote the seeded bookmarks" grep -q "Gone" <("$norvale" --browser chromium)
-check "our checksum is Chromium's" python3 - "$data/Default/Bookmarks" <<'PY'
-import hashlib, json, sys
-doc = json.load(open(sys.argv[1]))
-digest = hashlib.md5()
-def walk(node):
-    digest.update(node["id"].encode()); digest.update(node["name"].encode("utf-16-le"))
-    if node["type"] == "url":
-        digest.update(b"url"); digest.update(node["url"].encode())
-    else:
-        digest.update(b"folder")
-        for child in node.get("children", []): walk(child)
-for key in ("bookmark_bar", "other", "synced"): walk(doc["roots"][key])
-sys.exit(0 if digest.hexdigest() == doc["checksum"] else 1)
-PY
+check "our checksum is Chromium's" checksum_holds "$data/Default/Bookmarks"
 
 echo "-- while Chromium runs:"
 run_chromium
@@ -263,6 +267,7 @@ echo "-- Norvale adds, moves, renames and removes with Chromium closed:"
 reorganisation "Bookmarks bar" >"$work/changes.json"
 "$writer" chromium "$work/changes.json" | tee "$work/written.txt"
 check "the reorganisation was written" grep -q "^written" "$work/written.txt"
+check "the checksum Norvale wrote holds" checksum_holds "$data/Default/Bookmarks"
 ours=$(sha256sum "$data/Default/Bookmarks")
 files=$(ls "$data/Default")
 echo "-- what Chromium holds once started again:"
@@ -270,8 +275,7 @@ run_chromium
 python3 "$driver" chromium-tree "$cdp" | tee "$work/chromium-tree.txt"
 wait_browser
 check_reorganised Chromium "$work/chromium-tree.txt"
-# Chromium rewrites the file when it had to mend it (ids given anew, a
-# checksum that did not hold); a file it keeps a copy of apart is one it did not trust.
+# Chromium writes over a file it had to mend (ids or guids given anew).
 check "Chromium left our file byte for byte (nothing to mend)" test "$ours" = "$(sha256sum "$data/Default/Bookmarks")"
 check "Chromium set no copy of it aside" bash -c "diff <(echo '$files' | grep Bookmarks) <(ls '$data/Default' | grep Bookmarks)"
 
