@@ -240,7 +240,7 @@ private:
     }
     Item bookmark(const QString& name) const
     {
-        const Item found = item(name);
+        Item found = item(name);
         if (found.type != kTypeBookmark)
             throw NorvaleError(ErrorNumber::FileNotFound,
                                QStringLiteral("No bookmark %1 in the database").arg(name), kSource);
@@ -249,7 +249,7 @@ private:
     // A bookmark or folder that may be renamed, moved or removed.
     Item changeable(const QString& name) const
     {
-        const Item found = item(name);
+        Item found = item(name);
         if (isFirefoxRoot(found.guid))
             throw NorvaleError(ErrorNumber::PermissionDenied,
                                QStringLiteral("%1 is one of Firefox's own folders, which stay as "
@@ -262,7 +262,7 @@ private:
     // folders, nor the tags, whose folders are tags rather than bookmarks.
     Item folder(const QString& name) const
     {
-        const Item found = item(name);
+        Item found = item(name);
         if (found.type != kTypeFolder || found.guid == kRootGuid || found.guid == kTagsGuid ||
             ancestors(found.id).contains(tagsFolder()))
             throw NorvaleError(ErrorNumber::FileNotFound,
