@@ -176,7 +176,7 @@ public:
     {
         switch (change.kind) {
         case BookmarkChange::Kind::SetUrl: {
-            JsonNode& node = find(change.id);
+            JsonNode& node = changeable(change.id);
             if (node.folder())
                 throw missing(change.id);
             node.keys.insert(kUrl, change.value);
@@ -190,7 +190,7 @@ public:
             break;
         }
         case BookmarkChange::Kind::MoveToDead: {
-            JsonNode& node = find(change.id);
+            JsonNode& node = changeable(change.id);
             if (node.folder())
                 throw missing(change.id);
             JsonNode& dead = deadFolder();

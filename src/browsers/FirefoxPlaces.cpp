@@ -226,12 +226,13 @@ private:
     // earlier change of the list added.
     Item item(const QString& name) const
     {
-        const QString id = m_added.value(name, name);
+        bool isNumber = false;
+        const qint64 id = m_added.value(name, name).toLongLong(&isNumber);
         QSqlQuery query =
             m_db.run(QStringLiteral("SELECT id, type, parent, position, guid FROM moz_bookmarks "
                                     "WHERE id = ?"),
-                     {id.toLongLong()});
-        if (id.isEmpty() || !query.next())
+                     {id});
+        if (!isNumber || !query.next())
             throw NorvaleError(ErrorNumber::FileNotFound,
                                QStringLiteral("No bookmark or folder %1 in the database").arg(name),
                                kSource);
