@@ -12,8 +12,11 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 norvale=$root/${BUILD_DIR:-build}/norvale
+writer=$root/${BUILD_DIR:-build}/bench/bench_browser_write
 driver=$root/bench/browser_driver.py
-[ -x "$norvale" ] || { echo "build norvale first: $norvale" >&2; exit 2; }
+for program in "$norvale" "$writer"; do
+    [ -x "$program" ] || { echo "build it first: $program" >&2; exit 2; }
+done
 
 missing=()
 for package in firefox-esr chromium libqt6sql6-sqlite; do
@@ -57,9 +60,58 @@ live="$base/page?title=Live%20Page"
 titled="$base/page?title=Page%20Title"
 moved="$base/redirect?to=$(python3 -c 'import sys,urllib.parse;print(urllib.parse.quote(sys.argv[1],safe=""))' "$live")&status=301"
 dead="$base/gone-for-good"
+added="$base/page?title=Added%20Page"
 
 # Norvale's settings: addresses and names brought up to date, dead moved.
 printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Brimwick\\Norvale]\r\n"ChangeName"="1"\r\n"MoveDead"="1"\r\n"Timeout"="3000"\r\n' >"$NORVALE_REGISTRY"
+
+# A bookmarks.html as indented lines: "Folder/", "Title = address".
+html_tree() {
+    python3 - "$1" <<'PY'
+import html, re, sys
+depth = 0
+for line in open(sys.argv[1], encoding="utf-8"):
+    if re.search(r"<DL>", line): depth += 1
+    if re.search(r"</DL>", line): depth -= 1
+    folder = re.search(r"<H3[^>]*>([^<]*)</H3>", line)
+    link = re.search(r'<A HREF="([^"]*)"[^>]*>([^<]*)</A>', line)
+    if folder: print("  " * (depth - 1) + html.unescape(folder.group(1)) + "/")
+    if link: print("  " * (depth - 1) + html.unescape(link.group(2)) + " = " + html.unescape(link.group(1)))
+PY
+}
+# Whether the tree lines of FILE hold the lines given, one after the other,
+# indented as given below the first one.
+has_block() {
+    python3 - "$@" <<'PY'
+import sys
+lines = open(sys.argv[1], encoding="utf-8").read().splitlines()
+block = sys.argv[2:]
+for i, line in enumerate(lines):
+    indent = line[:len(line) - len(line.lstrip())]
+    if line.strip() == block[0] and lines[i:i + len(block)] == [indent + b for b in block]:
+        sys.exit(0)
+sys.exit(1)
+PY
+}
+# Norvale's reorganisation of the tidied tree: a folder added on the
+# toolbar (named by its title), a bookmark added into it, one moved there,
+# Work renamed, Dead Bookmarks removed with what it holds.
+reorganisation() {
+    cat <<JSON
+[{"kind": "AddFolder", "id": "new:1", "value": "Norvale Added", "parent": "@$1"},
+ {"kind": "AddBookmark", "id": "new:2", "value": "Added Page", "parent": "new:1", "url": "$added"},
+ {"kind": "Move", "id": "@Page Title", "parent": "new:1"},
+ {"kind": "SetTitle", "id": "@Work", "value": "Work Renamed"},
+ {"kind": "Remove", "id": "@Dead Bookmarks"}]
+JSON
+}
+check_reorganised() { # browser name, its tree as lines
+    check "$1 shows the added folder with the added and the moved bookmark" has_block "$2" \
+        "Norvale Added/" "  Added Page = $added" "  Page Title = $titled"
+    check "$1 shows the renamed folder" has_block "$2" "Work Renamed/" "  Live Page = $live"
+    check "$1 holds the moved bookmark once" test "$(grep -c "Page Title = " "$2")" -eq 1
+    check "$1 holds no Dead Bookmarks and not what it held" bash -c "! grep -qE 'Dead Bookmarks|Gone' '$2'"
+}
 
 wait_browser() {
     for _ in $(seq 60); do kill -0 "$browser_pid" 2>/dev/null || { browser_pid=; return 0; }; sleep 1; done
@@ -101,9 +153,9 @@ sleep 5
 quit_firefox
 echo "-- what norvale reads after Firefox imported the seed:"
 "$norvale" --browsers
-"$norvale" --browser firefox
+"$norvale" --browser firefox --print
 places=$(find "$HOME" -name places.sqlite -path '*bench.default*' | head -1)
-check "Firefox holds the seeded bookmarks" grep -q "Gone" <("$norvale" --browser firefox)
+check "Firefox holds the seeded bookmarks" grep -q "Gone" <("$norvale" --browser firefox --print)
 
 echo "-- while Firefox runs:"
 run_firefox 'user_pref("browser.places.importBookmarksHTML", false);'
@@ -124,17 +176,47 @@ run_firefox 'user_pref("browser.places.importBookmarksHTML", false);' \
     "user_pref(\"browser.bookmarks.file\", \"$work/export.html\");"
 sleep 5
 quit_firefox
-grep -oE '<H3[^>]*>[^<]*</H3>|<A HREF="[^"]*"[^>]*>[^<]*</A>' "$work/export.html" |
-    sed -E 's/<A HREF="([^"]*)"[^>]*>([^<]*)<\/A>/  \2 = \1/; s/<H3[^>]*>([^<]*)<\/H3>/\1\//'
+html_tree "$work/export.html"
 check "Firefox shows the page title as the name" grep -q ">Page Title</A>" "$work/export.html"
 check "Firefox holds the moved address" test "$(grep -cF "HREF=\"$live\"" "$work/export.html")" -eq 2
 check "Firefox holds no bookmark of the old redirect" bash -c "! grep -qF 'redirect?to' '$work/export.html'"
 check "Firefox shows Dead Bookmarks with the dead one" bash -c "grep -A3 '>Dead Bookmarks</H3>' '$work/export.html' | grep -q '>Gone</A>'"
 check "Firefox kept its database (nothing set aside as corrupt)" bash -c "! ls '$(dirname "$places")' | grep -q corrupt"
 
+echo "-- Norvale adds, moves, renames and removes with Firefox closed:"
+reorganisation "Bookmarks Toolbar" >"$work/changes.json"
+"$writer" firefox "$work/changes.json" | tee "$work/written.txt"
+check "the reorganisation was written" grep -q "^written" "$work/written.txt"
+echo "-- what Firefox holds once started again:"
+run_firefox 'user_pref("browser.places.importBookmarksHTML", false);' \
+    'user_pref("browser.bookmarks.autoExportHTML", true);' \
+    "user_pref(\"browser.bookmarks.file\", \"$work/export2.html\");"
+sleep 5
+quit_firefox
+html_tree "$work/export2.html" | tee "$work/firefox-tree.txt"
+check_reorganised Firefox "$work/firefox-tree.txt"
+check "Firefox kept its database after the reorganisation" bash -c "! ls '$(dirname "$places")' | grep -q corrupt"
+
 ######## Chromium
 echo "== $(chromium --version 2>/dev/null)"
 data=$HOME/.config/chromium
+# Whether a Bookmarks file's checksum is the one Chromium computes.
+checksum_holds() {
+    python3 - "$1" <<'PY'
+import hashlib, json, sys
+doc = json.load(open(sys.argv[1]))
+digest = hashlib.md5()
+def walk(node):
+    digest.update(node["id"].encode()); digest.update(node["name"].encode("utf-16-le"))
+    if node["type"] == "url":
+        digest.update(b"url"); digest.update(node["url"].encode())
+    else:
+        digest.update(b"folder")
+        for child in node.get("children", []): walk(child)
+for key in ("bookmark_bar", "other", "synced"): walk(doc["roots"][key])
+sys.exit(0 if digest.hexdigest() == doc["checksum"] else 1)
+PY
+}
 run_chromium() {
     rm -f "$data/DevToolsActivePort"
     chromium --headless=new --no-sandbox --no-first-run --disable-gpu --remote-debugging-port=0 \
@@ -154,22 +236,9 @@ run_chromium
 python3 "$driver" chromium-seed "$cdp" "$work/seed.json"
 wait_browser
 echo "-- what norvale reads after Chromium saved the seed:"
-"$norvale" --browser chromium
-check "Chromium wrote the seeded bookmarks" grep -q "Gone" <("$norvale" --browser chromium)
-check "our checksum is Chromium's" python3 - "$data/Default/Bookmarks" <<'PY'
-import hashlib, json, sys
-doc = json.load(open(sys.argv[1]))
-digest = hashlib.md5()
-def walk(node):
-    digest.update(node["id"].encode()); digest.update(node["name"].encode("utf-16-le"))
-    if node["type"] == "url":
-        digest.update(b"url"); digest.update(node["url"].encode())
-    else:
-        digest.update(b"folder")
-        for child in node.get("children", []): walk(child)
-for key in ("bookmark_bar", "other", "synced"): walk(doc["roots"][key])
-sys.exit(0 if digest.hexdigest() == doc["checksum"] else 1)
-PY
+"$norvale" --browser chromium --print
+check "Chromium wrote the seeded bookmarks" grep -q "Gone" <("$norvale" --browser chromium --print)
+check "our checksum is Chromium's" checksum_holds "$data/Default/Bookmarks"
 
 echo "-- while Chromium runs:"
 run_chromium
@@ -193,6 +262,22 @@ check "Chromium shows the page title as the name" grep -q "^  Page Title = " "$w
 check "Chromium holds the moved address" grep -qF "    Live Page = $live" "$work/tree.txt"
 check "Chromium shows Dead Bookmarks with the dead one" grep -qF "    Gone = $dead" "$work/tree.txt"
 check "Chromium kept our file (its checksum held: no reload from a backup)" bash -c "grep -q 'Dead Bookmarks' '$data/Default/Bookmarks'"
+
+echo "-- Norvale adds, moves, renames and removes with Chromium closed:"
+reorganisation "Bookmarks bar" >"$work/changes.json"
+"$writer" chromium "$work/changes.json" | tee "$work/written.txt"
+check "the reorganisation was written" grep -q "^written" "$work/written.txt"
+check "the checksum Norvale wrote holds" checksum_holds "$data/Default/Bookmarks"
+ours=$(sha256sum "$data/Default/Bookmarks")
+files=$(ls "$data/Default")
+echo "-- what Chromium holds once started again:"
+run_chromium
+python3 "$driver" chromium-tree "$cdp" | tee "$work/chromium-tree.txt"
+wait_browser
+check_reorganised Chromium "$work/chromium-tree.txt"
+# Chromium writes over a file it had to mend (ids or guids given anew).
+check "Chromium left our file byte for byte (nothing to mend)" test "$ours" = "$(sha256sum "$data/Default/Bookmarks")"
+check "Chromium set no copy of it aside" bash -c "diff <(echo '$files' | grep Bookmarks) <(ls '$data/Default' | grep Bookmarks)"
 
 ######## kill -9 during the tidy
 # The tidy is run from the untidy copy again and again, killed at times

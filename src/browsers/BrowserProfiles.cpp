@@ -191,18 +191,27 @@ QString BrowserRunningReason(const BrowserProfile& profile)
 {
     const QDir folder(profile.folder);
     if (profile.family == BrowserFamily::Chromium) {
-        if (lockLinkHeld(folder.filePath(QStringLiteral("SingletonLock")), QStringLiteral("-"),
-                         true))
-            return QStringLiteral("%1 is running (its SingletonLock is held)")
-                .arg(profile.browserName);
-        // Chromium keeps SingletonLock in the configuration folder above
-        // its profiles.
-        if (lockLinkHeld(QFileInfo(profile.folder).dir().filePath(QStringLiteral("SingletonLock")),
-                         QStringLiteral("-"), true))
-            return QStringLiteral("%1 is running (its SingletonLock is held)")
-                .arg(profile.browserName);
+        // A Flatpak or Snap browser runs in a pid namespace of its own: the
+        // pid in its lock says nothing here, so any lock is taken as held.
+        static const QRegularExpression sandbox(QStringLiteral("/(\\.var/app|snap)/"));
+        const bool sandboxed = sandbox.match(QDir::cleanPath(profile.folder)).hasMatch();
+        // Chromium keeps SingletonLock in the configuration folder above its
+        // profiles; one in the profile itself is heeded too.
+        for (const QString& link :
+             {QFileInfo(profile.folder).dir().filePath(QStringLiteral("SingletonLock")),
+              folder.filePath(QStringLiteral("SingletonLock"))}) {
+            if (sandboxed && QFileInfo(link).isSymLink())
+                return QStringLiteral("%1 may be running (it is a Flatpak or Snap, whose "
+                                      "SingletonLock cannot be checked from outside)")
+                    .arg(profile.browserName);
+            if (lockLinkHeld(link, QStringLiteral("-"), true))
+                return QStringLiteral("%1 is running (its SingletonLock is held)")
+                    .arg(profile.browserName);
+        }
         return {};
     }
+    // The lock link's pid means nothing across a Flatpak's or Snap's pid
+    // namespace; the POSIX lock on .parentlock is seen from everywhere.
     if (lockLinkHeld(folder.filePath(QStringLiteral("lock")), QStringLiteral(":+"), false))
         return QStringLiteral("Firefox is running (the profile's lock is held)");
     if (parentLockHeld(folder.filePath(QStringLiteral(".parentlock"))))

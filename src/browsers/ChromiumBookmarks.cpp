@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QUuid>
+#include <vector>
 
 namespace norvale {
 
@@ -108,78 +110,6 @@ QString chromiumTime(const QDateTime& time)
                            qint64(time.time().msec()) * 1000);
 }
 
-// The JSON tree with the changes made. Moved nodes are taken out into
-// `moved`, to be put into Dead Bookmarks afterwards.
-class JsonEditor {
-public:
-    JsonEditor(const QList<BookmarkChange>& changes, const QString& now)
-        : m_now(now)
-    {
-        for (const BookmarkChange& change : changes)
-            m_changes.insert(change.id, change);
-    }
-
-    QJsonObject edit(QJsonObject folder, int depth)
-    {
-        if (depth > 500)
-            return folder;
-        QJsonArray children;
-        bool changed = false;
-        for (const QJsonValue value : folder.value(kChildren).toArray()) {
-            QJsonObject child = value.toObject();
-            const QString id = child.value(kId).toString();
-            if (isFolder(child)) {
-                children.append(edit(child, depth + 1));
-                continue;
-            }
-            const QList<BookmarkChange> mine = m_changes.values(id);
-            bool moved = false;
-            for (const BookmarkChange& change : mine) {
-                changed = true;
-                m_done.insert(id);
-                switch (change.kind) {
-                case BookmarkChange::Kind::SetUrl:
-                    child.insert(kUrl, change.value);
-                    break;
-                case BookmarkChange::Kind::SetTitle:
-                    child.insert(kName, change.value);
-                    break;
-                case BookmarkChange::Kind::MoveToDead:
-                    moved = true;
-                    break;
-                default: // not made by this code yet
-                    break;
-                }
-            }
-            if (moved)
-                m_moved.append(child);
-            else
-                children.append(child);
-        }
-        folder.insert(kChildren, children);
-        if (changed)
-            folder.insert(kDateModified, m_now);
-        return folder;
-    }
-
-    QList<QJsonObject> moved() const { return m_moved; }
-    QStringList missing() const
-    {
-        QStringList ids;
-        for (const QString& id : m_changes.uniqueKeys()) {
-            if (!m_done.contains(id))
-                ids.append(id);
-        }
-        return ids;
-    }
-
-private:
-    QString m_now;
-    QMultiHash<QString, BookmarkChange> m_changes;
-    QSet<QString> m_done;
-    QList<QJsonObject> m_moved;
-};
-
 // Qt holds JSON numbers as doubles: an integer beyond 2^53 (in a key of a
 // later Chromium, say) would come back changed, so such a file is not
 // rewritten.
@@ -214,6 +144,247 @@ qint64 largestId(const QJsonObject& node, int depth)
     }
     return largest;
 }
+
+// The JSON tree as nodes that can be moved about while the changes are
+// made in their order, then written back. Beyond the depth that is read,
+// a folder's children stay in its keys as they were.
+struct JsonNode {
+    QJsonObject keys; // all but "children" while `children` holds them
+    std::vector<std::unique_ptr<JsonNode>> children;
+    JsonNode* parent = nullptr;
+    bool expanded = false;
+
+    bool folder() const { return isFolder(keys); }
+};
+
+class JsonTree {
+public:
+    JsonTree(const QJsonObject& roots, const QString& now)
+        : m_now(now)
+    {
+        qint64 largest = 0;
+        for (const QJsonValue root : roots)
+            largest = std::max(largest, largestId(root.toObject(), 0));
+        m_nextId = largest + 1;
+        for (const RootKey& root : kRoots) {
+            const QJsonValue value = roots.value(QLatin1String(root.key));
+            m_roots.push_back(value.isObject() ? load(value.toObject(), nullptr, 0) : nullptr);
+        }
+    }
+
+    void apply(const BookmarkChange& change)
+    {
+        switch (change.kind) {
+        case BookmarkChange::Kind::SetUrl: {
+            JsonNode& node = changeable(change.id);
+            if (node.folder())
+                throw missing(change.id);
+            node.keys.insert(kUrl, change.value);
+            modified(*node.parent);
+            break;
+        }
+        case BookmarkChange::Kind::SetTitle: {
+            JsonNode& node = changeable(change.id);
+            node.keys.insert(kName, change.value);
+            modified(*node.parent);
+            break;
+        }
+        case BookmarkChange::Kind::MoveToDead: {
+            JsonNode& node = changeable(change.id);
+            if (node.folder())
+                throw missing(change.id);
+            JsonNode& dead = deadFolder();
+            if (node.parent != &dead)
+                attach(detach(node), dead);
+            break;
+        }
+        case BookmarkChange::Kind::Move: {
+            JsonNode& node = changeable(change.id);
+            JsonNode& target = folder(change.parent);
+            for (const JsonNode* at = &target; at != nullptr; at = at->parent) {
+                if (at == &node)
+                    throw NorvaleError(
+                        ErrorNumber::PermissionDenied,
+                        QStringLiteral("Folder %1 cannot go into itself or a folder within it")
+                            .arg(change.id),
+                        kSource);
+            }
+            attach(detach(node), target);
+            break;
+        }
+        case BookmarkChange::Kind::Remove:
+            forget(*detach(changeable(change.id)));
+            break;
+        case BookmarkChange::Kind::AddBookmark:
+            if (change.url.isEmpty())
+                throw NorvaleError(ErrorNumber::InvalidFileFormat,
+                                   QStringLiteral("An added bookmark needs an address"), kSource);
+            add(change.id, make(folder(change.parent), change.value, change.url));
+            break;
+        case BookmarkChange::Kind::AddFolder:
+            add(change.id, make(folder(change.parent), change.value, {}));
+            break;
+        }
+    }
+
+    // The roots with the changes, other keys of `roots` as they were.
+    QJsonObject save(QJsonObject roots) const
+    {
+        for (size_t i = 0; i < m_roots.size(); ++i) {
+            if (m_roots[i])
+                roots.insert(QLatin1String(kRoots[i].key), save(*m_roots[i]));
+        }
+        return roots;
+    }
+
+    const AddedIds& added() const { return m_added; }
+
+private:
+    std::unique_ptr<JsonNode> load(QJsonObject json, JsonNode* parent, int depth)
+    {
+        auto node = std::make_unique<JsonNode>();
+        node->parent = parent;
+        node->expanded = depth < 500 && json.contains(kChildren);
+        if (node->expanded) {
+            for (const QJsonValue child : json.take(kChildren).toArray())
+                node->children.push_back(load(child.toObject(), node.get(), depth + 1));
+        }
+        node->keys = json;
+        m_byId.insert(json.value(kId).toString(), node.get());
+        return node;
+    }
+
+    static QJsonObject save(const JsonNode& node)
+    {
+        QJsonObject json = node.keys;
+        if (node.expanded) {
+            QJsonArray children;
+            for (const auto& child : node.children)
+                children.append(save(*child));
+            json.insert(kChildren, children);
+        }
+        return json;
+    }
+
+    NorvaleError missing(const QString& name) const
+    {
+        return NorvaleError(ErrorNumber::FileNotFound,
+                            QStringLiteral("No bookmark or folder %1").arg(name), kSource);
+    }
+
+    // The one place a change's node is looked up: by the browser's id, or
+    // by the reference of an item an earlier change added.
+    JsonNode& find(const QString& name) const
+    {
+        JsonNode* node = m_byId.value(m_added.value(name, name));
+        if (name.isEmpty() || node == nullptr)
+            throw missing(name);
+        return *node;
+    }
+    // A node that may be renamed, moved or removed: not one of the roots.
+    JsonNode& changeable(const QString& name) const
+    {
+        JsonNode& node = find(name);
+        if (node.parent == nullptr)
+            throw NorvaleError(ErrorNumber::PermissionDenied,
+                               QStringLiteral("%1 is one of Chromium's own folders, which stay as "
+                                              "they are")
+                                   .arg(name),
+                               kSource);
+        return node;
+    }
+    JsonNode& folder(const QString& name) const
+    {
+        JsonNode& node = find(name);
+        if (!node.expanded || (!node.folder() && node.parent != nullptr))
+            throw NorvaleError(ErrorNumber::FileNotFound,
+                               QStringLiteral("No folder %1 to put bookmarks into").arg(name),
+                               kSource);
+        return node;
+    }
+
+    void modified(JsonNode& folder) const { folder.keys.insert(kDateModified, m_now); }
+
+    std::unique_ptr<JsonNode> detach(JsonNode& node) const
+    {
+        auto& siblings = node.parent->children;
+        const auto at = std::find_if(siblings.begin(), siblings.end(),
+                                     [&node](const auto& child) { return child.get() == &node; });
+        std::unique_ptr<JsonNode> taken = std::move(*at);
+        siblings.erase(at);
+        modified(*node.parent);
+        node.parent = nullptr;
+        return taken;
+    }
+    void attach(std::unique_ptr<JsonNode> node, JsonNode& folder) const
+    {
+        node->parent = &folder;
+        folder.children.push_back(std::move(node));
+        modified(folder);
+    }
+    void forget(const JsonNode& node)
+    {
+        m_byId.remove(node.keys.value(kId).toString());
+        for (const auto& child : node.children)
+            forget(*child);
+    }
+
+    // A new node at the end of the folder, with the keys Chromium itself
+    // writes for one.
+    JsonNode& make(JsonNode& folder, const QString& name, const QString& url)
+    {
+        const QString id = QString::number(m_nextId++);
+        auto node = std::make_unique<JsonNode>();
+        node->keys = {{QStringLiteral("date_added"), m_now},
+                      {QStringLiteral("date_last_used"), QStringLiteral("0")},
+                      {QStringLiteral("guid"), QUuid::createUuid().toString(QUuid::WithoutBraces)},
+                      {kId, id},
+                      {kName, name}};
+        if (url.isEmpty()) {
+            node->keys.insert(kType, QStringLiteral("folder"));
+            node->keys.insert(kDateModified, QStringLiteral("0"));
+            node->expanded = true;
+        } else {
+            node->keys.insert(kType, QStringLiteral("url"));
+            node->keys.insert(kUrl, url);
+            node->keys.insert(QStringLiteral("meta_info"),
+                              QJsonObject{{QStringLiteral("power_bookmark_meta"), QString()}});
+        }
+        JsonNode& made = *node;
+        m_byId.insert(id, &made);
+        attach(std::move(node), folder);
+        return made;
+    }
+    void add(const QString& reference, const JsonNode& made)
+    {
+        if (reference.isEmpty() || m_added.contains(reference))
+            throw NorvaleError(ErrorNumber::KeyNotUnique,
+                               QStringLiteral("An added item needs a reference of its own, not "
+                                              "\"%1\"")
+                                   .arg(reference),
+                               kSource);
+        m_added.insert(reference, made.keys.value(kId).toString());
+    }
+
+    JsonNode& deadFolder()
+    {
+        if (!m_roots[1])
+            throw NorvaleError(ErrorNumber::InvalidFileFormat,
+                               QStringLiteral("The file has no Other bookmarks folder"), kSource);
+        JsonNode& other = *m_roots[1];
+        for (const auto& child : other.children) {
+            if (child->folder() && child->keys.value(kName).toString() == kDeadBookmarksFolder)
+                return *child;
+        }
+        return make(other, kDeadBookmarksFolder, {});
+    }
+
+    QString m_now;
+    qint64 m_nextId = 1;
+    std::vector<std::unique_ptr<JsonNode>> m_roots; // as kRoots, null when missing
+    QHash<QString, JsonNode*> m_byId;
+    AddedIds m_added;
+};
 
 } // namespace
 
@@ -262,61 +433,21 @@ AddedIds WriteChromiumChanges(const QString& file, const QList<BookmarkChange>& 
                                           "left as it is")
                                .arg(file),
                            kSource);
-    QJsonObject roots = document.value(QStringLiteral("roots")).toObject();
-    const QString stamp = chromiumTime(now);
-    JsonEditor editor(changes, stamp);
-    qint64 nextId = 0;
-    for (const RootKey& root : kRoots) {
-        const QString key = QLatin1String(root.key);
-        if (roots.value(key).isObject()) {
-            roots.insert(key, editor.edit(roots.value(key).toObject(), 0));
-            nextId = std::max(nextId, largestId(roots.value(key).toObject(), 0));
-        }
+    JsonTree tree(document.value(QStringLiteral("roots")).toObject(), chromiumTime(now));
+    try {
+        for (const BookmarkChange& change : changes)
+            tree.apply(change);
+    } catch (const NorvaleError& error) {
+        throw NorvaleError(
+            error.number(),
+            QStringLiteral("%1 in %2; it was left as it is").arg(error.description(), file),
+            kSource);
     }
-    if (!editor.missing().isEmpty())
-        throw NorvaleError(ErrorNumber::FileNotFound,
-                           QStringLiteral("No bookmark %1 in %2; it was left as it is")
-                               .arg(editor.missing().join(QStringLiteral(", ")), file),
-                           kSource);
-    if (!editor.moved().isEmpty()) {
-        QJsonObject other = roots.value(QStringLiteral("other")).toObject();
-        QJsonArray otherChildren = other.value(kChildren).toArray();
-        qsizetype at = -1;
-        for (qsizetype i = 0; i < otherChildren.size(); ++i) {
-            const QJsonObject child = otherChildren.at(i).toObject();
-            if (isFolder(child) && child.value(kName).toString() == kDeadBookmarksFolder) {
-                at = i;
-                break;
-            }
-        }
-        QJsonObject dead;
-        if (at < 0) {
-            dead.insert(kChildren, QJsonArray());
-            dead.insert(QStringLiteral("date_added"), stamp);
-            dead.insert(QStringLiteral("guid"), QUuid::createUuid().toString(QUuid::WithoutBraces));
-            dead.insert(kId, QString::number(nextId + 1));
-            dead.insert(kName, kDeadBookmarksFolder);
-            dead.insert(kType, QStringLiteral("folder"));
-        } else {
-            dead = otherChildren.at(at).toObject();
-        }
-        QJsonArray deadChildren = dead.value(kChildren).toArray();
-        for (const QJsonObject& node : editor.moved())
-            deadChildren.append(node);
-        dead.insert(kChildren, deadChildren);
-        dead.insert(kDateModified, stamp);
-        if (at < 0)
-            otherChildren.append(dead);
-        else
-            otherChildren.replace(at, dead);
-        other.insert(kChildren, otherChildren);
-        other.insert(kDateModified, stamp);
-        roots.insert(QStringLiteral("other"), other);
-    }
+    const QJsonObject roots = tree.save(document.value(QStringLiteral("roots")).toObject());
     document.insert(QStringLiteral("roots"), roots);
     document.insert(QStringLiteral("checksum"), ChromiumChecksum(roots));
     WriteFileAtomically(file, QJsonDocument(document).toJson(QJsonDocument::Indented));
-    return {};
+    return tree.added();
 }
 
 } // namespace norvale

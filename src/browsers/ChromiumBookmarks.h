@@ -20,11 +20,14 @@ QString ChromiumChecksum(const QJsonObject& roots);
 // JSON.
 BrowserTree ReadChromiumBookmarks(const QString& file);
 
-// The changes made in the file's JSON: every key this program does not know
-// is kept, date_modified set on the folders whose contents changed, the
-// checksum recomputed, and the whole file replaced through a temporary file
-// and a rename. Throws NorvaleError (the file untouched) when it cannot, or
-// when the file is of a version this program does not know.
+// The changes made in order in the file's JSON: every key this program does
+// not know is kept, added nodes get the next free ids and a fresh guid,
+// date_modified is set on the folders whose contents changed, the checksum
+// recomputed, and the whole file replaced through a temporary file and a
+// rename. The three roots are never moved, renamed or removed. Throws
+// NorvaleError (the file untouched) when a change cannot be made, or when the
+// file is of a version this program does not know. Returns the ids of the
+// added nodes.
 AddedIds WriteChromiumChanges(const QString& file, const QList<BookmarkChange>& changes,
                               const QDateTime& now);
 

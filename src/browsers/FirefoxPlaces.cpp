@@ -26,6 +26,7 @@ constexpr quint32 kGoldenRatio = 0x9E3779B9U;
 constexpr int kTypeBookmark = 1;
 constexpr int kTypeFolder = 2;
 constexpr int kSyncStatusNew = 1;
+constexpr int kSyncStatusNormal = 2;
 // Firefox cuts longer titles when it stores them (DB_TITLE_LENGTH_MAX).
 constexpr int kMostTitleLength = 4096;
 
@@ -149,6 +150,16 @@ qint64 microseconds(const QDateTime& time)
     return time.toMSecsSinceEpoch() * 1000;
 }
 
+// Firefox's own folders: they hold everything else, so they stay where and
+// what they are.
+bool isFirefoxRoot(const QString& guid)
+{
+    static const QStringList roots{
+        kRootGuid,    QStringLiteral("menu________"), QStringLiteral("toolbar_____"), kTagsGuid,
+        kUnfiledGuid, QStringLiteral("mobile______")};
+    return roots.contains(guid);
+}
+
 class PlacesWriter {
 public:
     PlacesWriter(const Connection& connection, qint64 now)
@@ -158,29 +169,130 @@ public:
 
     void apply(const BookmarkChange& change)
     {
-        const qint64 id = change.id.toLongLong();
-        const QVariant type =
-            m_db.single(QStringLiteral("SELECT type FROM moz_bookmarks WHERE id = ?"), {id});
-        if (type.isNull() || type.toInt() != kTypeBookmark)
-            throw NorvaleError(ErrorNumber::FileNotFound,
-                               QStringLiteral("No bookmark %1 in the database").arg(change.id),
-                               kSource);
         switch (change.kind) {
         case BookmarkChange::Kind::SetTitle:
-            touch(id, QStringLiteral("title = ?, "), {change.value.left(kMostTitleLength)});
+            touch(changeable(change.id).id, QStringLiteral("title = ?, "),
+                  {change.value.left(kMostTitleLength)});
             break;
         case BookmarkChange::Kind::SetUrl:
-            setUrl(id, change.value);
+            setUrl(bookmark(change.id).id, change.value);
             break;
-        case BookmarkChange::Kind::MoveToDead:
-            moveToDead(id);
+        case BookmarkChange::Kind::MoveToDead: {
+            const Item moving = bookmark(change.id);
+            if (moving.parent != deadFolder())
+                move(moving, deadFolder());
             break;
-        default: // not made by this code yet
+        }
+        case BookmarkChange::Kind::Move: {
+            const Item moving = changeable(change.id);
+            const qint64 target = folder(change.parent).id;
+            if (target == moving.id || ancestors(target).contains(moving.id))
+                throw NorvaleError(ErrorNumber::PermissionDenied,
+                                   QStringLiteral("Folder %1 cannot go into itself or a folder "
+                                                  "within it")
+                                       .arg(change.id),
+                                   kSource);
+            move(moving, target);
+            break;
+        }
+        case BookmarkChange::Kind::Remove:
+            remove(changeable(change.id));
+            break;
+        case BookmarkChange::Kind::AddBookmark:
+            if (change.url.isEmpty() || !QUrl(change.url).isValid())
+                throw NorvaleError(
+                    ErrorNumber::InvalidFileFormat,
+                    QStringLiteral("\"%1\" is no address to bookmark").arg(change.url), kSource);
+            add(change, kTypeBookmark, placeFor(change.url));
+            break;
+        case BookmarkChange::Kind::AddFolder:
+            add(change, kTypeFolder, QVariant(QMetaType::fromType<qint64>()));
             break;
         }
     }
 
+    const AddedIds& added() const { return m_added; }
+
 private:
+    struct Item {
+        qint64 id = 0;
+        int type = 0;
+        qint64 parent = 0;
+        qint64 position = 0;
+        QString guid;
+    };
+
+    // The row a change names: a browser id, or the reference of an item an
+    // earlier change of the list added.
+    Item item(const QString& name) const
+    {
+        bool isNumber = false;
+        const qint64 id = m_added.value(name, name).toLongLong(&isNumber);
+        QSqlQuery query =
+            m_db.run(QStringLiteral("SELECT id, type, parent, position, guid FROM moz_bookmarks "
+                                    "WHERE id = ?"),
+                     {id});
+        if (!isNumber || !query.next())
+            throw NorvaleError(ErrorNumber::FileNotFound,
+                               QStringLiteral("No bookmark or folder %1 in the database").arg(name),
+                               kSource);
+        return {query.value(0).toLongLong(), query.value(1).toInt(), query.value(2).toLongLong(),
+                query.value(3).toLongLong(), query.value(4).toString()};
+    }
+    Item bookmark(const QString& name) const
+    {
+        Item found = item(name);
+        if (found.type != kTypeBookmark)
+            throw NorvaleError(ErrorNumber::FileNotFound,
+                               QStringLiteral("No bookmark %1 in the database").arg(name), kSource);
+        return found;
+    }
+    // A bookmark or folder that may be renamed, moved or removed.
+    Item changeable(const QString& name) const
+    {
+        Item found = item(name);
+        if (isFirefoxRoot(found.guid))
+            throw NorvaleError(ErrorNumber::PermissionDenied,
+                               QStringLiteral("%1 is one of Firefox's own folders, which stay as "
+                                              "they are")
+                                   .arg(name),
+                               kSource);
+        return found;
+    }
+    // A folder that items may go into: not the root above Firefox's own
+    // folders, nor the tags, whose folders are tags rather than bookmarks.
+    Item folder(const QString& name) const
+    {
+        Item found = item(name);
+        if (found.type != kTypeFolder || found.guid == kRootGuid || found.guid == kTagsGuid ||
+            ancestors(found.id).contains(tagsFolder()))
+            throw NorvaleError(ErrorNumber::FileNotFound,
+                               QStringLiteral("No folder %1 to put bookmarks into").arg(name),
+                               kSource);
+        return found;
+    }
+    qint64 tagsFolder() const
+    {
+        return m_db
+            .single(QStringLiteral("SELECT id FROM moz_bookmarks WHERE guid = ?"), {kTagsGuid})
+            .toLongLong();
+    }
+    // The folders above an item, nearest first; the count guards against a
+    // damaged database whose rows point in a circle.
+    QList<qint64> ancestors(qint64 id) const
+    {
+        QList<qint64> above;
+        for (qint64 at = id; above.size() < 200;) {
+            const QVariant parent =
+                m_db.single(QStringLiteral("SELECT parent FROM moz_bookmarks WHERE id = ?"), {at});
+            if (parent.isNull() || parent.toLongLong() <= 0)
+                break;
+            at = parent.toLongLong();
+            above.append(at);
+        }
+        return above;
+    }
+
     // Sets what `assignments` says, lastModified, and raises the sync change
     // counter, as Firefox does for every item it changes.
     void touch(qint64 id, const QString& assignments = {}, QVariantList values = {})
@@ -221,6 +333,20 @@ private:
         return insert.lastInsertId().toLongLong();
     }
 
+    // Firefox keeps foreign_count with triggers of its own session; they are
+    // not in the file, so the counts are kept here.
+    void countReference(qint64 place, int by)
+    {
+        if (by > 0)
+            m_db.run(QStringLiteral("UPDATE moz_places SET foreign_count = foreign_count + 1, "
+                                    "recalc_frecency = 1 WHERE id = ?"),
+                     {place});
+        else
+            m_db.run(QStringLiteral("UPDATE moz_places SET foreign_count = foreign_count - 1 "
+                                    "WHERE id = ? AND foreign_count > 0"),
+                     {place});
+    }
+
     void setUrl(qint64 id, const QString& url)
     {
         const qint64 oldPlace =
@@ -230,14 +356,8 @@ private:
         if (newPlace == oldPlace)
             return;
         touch(id, QStringLiteral("fk = ?, "), {newPlace});
-        // Firefox keeps foreign_count with triggers of its own session; they
-        // are not in the file, so the counts are kept here.
-        m_db.run(QStringLiteral("UPDATE moz_places SET foreign_count = foreign_count - 1 "
-                                "WHERE id = ? AND foreign_count > 0"),
-                 {oldPlace});
-        m_db.run(QStringLiteral("UPDATE moz_places SET foreign_count = foreign_count + 1, "
-                                "recalc_frecency = 1 WHERE id = ?"),
-                 {newPlace});
+        countReference(oldPlace, -1);
+        countReference(newPlace, +1);
     }
 
     qint64 childCount(qint64 folder) const
@@ -245,6 +365,33 @@ private:
         return m_db
             .single(QStringLiteral("SELECT COUNT(*) FROM moz_bookmarks WHERE parent = ?"), {folder})
             .toLongLong();
+    }
+
+    // A new row at the end of its folder, marked new to Sync.
+    qint64 insert(int type, const QVariant& place, qint64 parent, const QString& title)
+    {
+        const QSqlQuery insert =
+            m_db.run(QStringLiteral("INSERT INTO moz_bookmarks (type, fk, parent, position, title, "
+                                    "dateAdded, lastModified, guid, syncStatus, syncChangeCounter) "
+                                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 1)"),
+                     {type, place, parent, childCount(parent), title.left(kMostTitleLength), m_now,
+                      m_now, newGuid(), kSyncStatusNew});
+        touch(parent);
+        return insert.lastInsertId().toLongLong();
+    }
+
+    void add(const BookmarkChange& change, int type, const QVariant& place)
+    {
+        if (change.id.isEmpty() || m_added.contains(change.id))
+            throw NorvaleError(ErrorNumber::KeyNotUnique,
+                               QStringLiteral("An added item needs a reference of its own, not "
+                                              "\"%1\"")
+                                   .arg(change.id),
+                               kSource);
+        const qint64 id = insert(type, place, folder(change.parent).id, change.value);
+        if (type == kTypeBookmark)
+            countReference(place.toLongLong(), +1);
+        m_added.insert(change.id, QString::number(id));
     }
 
     qint64 deadFolder()
@@ -265,38 +412,69 @@ private:
             {unfiled, kTypeFolder, kDeadBookmarksFolder});
         if (!known.isNull())
             return m_deadFolder = known.toLongLong();
-        const QSqlQuery insert = m_db.run(
-            QStringLiteral("INSERT INTO moz_bookmarks (type, parent, position, title, dateAdded, "
-                           "lastModified, guid, syncStatus, syncChangeCounter) "
-                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, 1)"),
-            {kTypeFolder, unfiled, childCount(unfiled), kDeadBookmarksFolder, m_now, m_now,
-             newGuid(), kSyncStatusNew});
-        touch(unfiled);
-        return m_deadFolder = insert.lastInsertId().toLongLong();
+        return m_deadFolder = insert(kTypeFolder, QVariant(QMetaType::fromType<qint64>()), unfiled,
+                                     kDeadBookmarksFolder);
     }
 
-    void moveToDead(qint64 id)
+    // Positions stay a gapless count in every folder.
+    void closeUp(const Item& leaving)
     {
-        const qint64 target = deadFolder();
-        QSqlQuery where = m_db.run(
-            QStringLiteral("SELECT parent, position FROM moz_bookmarks WHERE id = ?"), {id});
-        where.next();
-        const qint64 parent = where.value(0).toLongLong();
-        const qint64 position = where.value(1).toLongLong();
-        if (parent == target)
-            return;
-        // Positions stay a gapless count in both folders.
         m_db.run(QStringLiteral("UPDATE moz_bookmarks SET position = position - 1 "
                                 "WHERE parent = ? AND position > ?"),
-                 {parent, position});
-        touch(id, QStringLiteral("parent = ?, position = ?, "), {target, childCount(target)});
-        touch(parent);
-        touch(target);
+                 {leaving.parent, leaving.position});
+    }
+
+    // To the end of the folder.
+    void move(const Item& moving, qint64 target)
+    {
+        if (moving.parent == target && moving.position == childCount(target) - 1)
+            return;
+        closeUp(moving);
+        touch(moving.id, QStringLiteral("parent = ?, position = ?, "),
+              {target, m_db.single(QStringLiteral("SELECT COUNT(*) FROM moz_bookmarks WHERE "
+                                                  "parent = ? AND id <> ?"),
+                                   {target, moving.id})});
+        touch(moving.parent);
+        if (target != moving.parent)
+            touch(target);
+    }
+
+    // The item and everything below it. What Sync has seen leaves a
+    // tombstone, so the removal reaches the user's other devices too.
+    void remove(const Item& removing)
+    {
+        const QString below = QStringLiteral(
+            "WITH RECURSIVE below(id) AS (SELECT ? UNION SELECT b.id FROM moz_bookmarks b "
+            "JOIN below ON b.parent = below.id) ");
+        m_db.run(below + QStringLiteral("INSERT OR IGNORE INTO moz_bookmarks_deleted (guid, "
+                                        "dateRemoved) SELECT guid, ? FROM moz_bookmarks WHERE id "
+                                        "IN below AND syncStatus = ?"),
+                 {removing.id, m_now, kSyncStatusNormal});
+        QSqlQuery places = m_db.run(below + QStringLiteral("SELECT fk FROM moz_bookmarks WHERE "
+                                                           "id IN below AND fk IS NOT NULL"),
+                                    {removing.id});
+        QList<qint64> referenced;
+        while (places.next())
+            referenced.append(places.value(0).toLongLong());
+        places.finish();
+        for (const qint64 place : referenced)
+            countReference(place, -1);
+        if (m_db.db().tables().contains(QStringLiteral("moz_items_annos")))
+            m_db.run(below + QStringLiteral("DELETE FROM moz_items_annos WHERE item_id IN below"),
+                     {removing.id});
+        m_db.run(below + QStringLiteral("DELETE FROM moz_bookmarks WHERE id IN below"),
+                 {removing.id});
+        closeUp(removing);
+        touch(removing.parent);
+        if (m_db.single(QStringLiteral("SELECT id FROM moz_bookmarks WHERE id = ?"), {m_deadFolder})
+                .isNull())
+            m_deadFolder = 0;
     }
 
     const Connection& m_db;
     qint64 m_now;
     qint64 m_deadFolder = 0;
+    AddedIds m_added;
 };
 
 void checkIntegrity(const Connection& db, const QString& file)
@@ -389,13 +567,13 @@ AddedIds WriteFirefoxChanges(const QString& placesFile, const QList<BookmarkChan
         checkIntegrity(db, placesFile);
         if (!handle.commit())
             throw failure(QStringLiteral("The changes could not be saved"), handle.lastError());
+        return writer.added();
     } catch (const NorvaleError& error) {
         handle.rollback();
         throw NorvaleError(error.number(),
                            error.description() + QStringLiteral("; nothing was changed"),
                            error.source());
     }
-    return {};
 }
 
 void BackUpFirefoxPlaces(const QString& placesFile, const QString& backupFile)

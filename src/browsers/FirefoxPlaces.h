@@ -19,11 +19,14 @@ quint64 FirefoxUrlHash(const QString& url);
 // the file cannot be read as a places database.
 BrowserTree ReadFirefoxBookmarks(const QString& placesFile);
 
-// Makes the changes in places.sqlite (Firefox must not be running) as
-// Firefox itself makes them: a new address gets its moz_places row with its
-// url_hash and origin, every changed item its lastModified and a raised sync
-// change counter. All of it in one transaction, then an integrity check; any
-// failure rolls everything back and throws NorvaleError.
+// Makes the changes in places.sqlite (Firefox must not be running), in
+// order, as Firefox itself makes them: a new address gets its moz_places row
+// with its url_hash and origin, an added item a fresh guid at the end of its
+// folder, a removed one that Sync had seen a tombstone, every changed item
+// and folder its lastModified and a raised sync change counter. Firefox's
+// own folders are never moved, renamed or removed. All of it in one
+// transaction, then an integrity check; any failure rolls everything back
+// and throws NorvaleError. Returns the row ids of the added items.
 AddedIds WriteFirefoxChanges(const QString& placesFile, const QList<BookmarkChange>& changes,
                              const QDateTime& now);
 

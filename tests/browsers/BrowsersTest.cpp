@@ -21,6 +21,7 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -81,6 +82,8 @@ void makeFirefoxPlaces(const QString& file, const QList<Seed>& seeds)
             "DEFAULT NULL, parent INTEGER, position INTEGER, title LONGVARCHAR, keyword_id "
             "INTEGER, folder_type TEXT, dateAdded INTEGER, lastModified INTEGER, guid TEXT, "
             "syncStatus INTEGER NOT NULL DEFAULT 0, syncChangeCounter INTEGER NOT NULL DEFAULT 1)"_s,
+            u"CREATE TABLE moz_bookmarks_deleted (  guid TEXT PRIMARY KEY, dateRemoved INTEGER "
+            "NOT NULL DEFAULT 0)"_s,
             u"CREATE UNIQUE INDEX moz_places_url_uniqueindex ON moz_places (url)"_s,
             u"INSERT INTO moz_bookmarks (id, type, parent, position, title, guid) VALUES "
             "(1, 2, 0, 0, '', 'root________'), (2, 2, 1, 0, 'menu', 'menu________'), "
@@ -215,6 +218,47 @@ QList<Seed> tidySeeds()
         {u"Work"_s, u"Gone"_s, server().url(u"/nothing-here"_s)},
         {u"Work"_s, u"Script"_s, u"javascript:void(0)"_s},
     };
+}
+
+// The rows a query gives, each as its values joined by "|".
+QStringList rowsOf(const QString& file, const QString& sql)
+{
+    QStringList rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"look"_s);
+        db.setDatabaseName(file);
+        EXPECT_TRUE(db.open());
+        QSqlQuery q(db);
+        EXPECT_TRUE(q.exec(sql)) << qPrintable(sql);
+        while (q.next()) {
+            QStringList values;
+            for (int i = 0; i < q.record().count(); ++i)
+                values.append(q.value(i).toString());
+            rows.append(values.join(u'|'));
+        }
+    }
+    QSqlDatabase::removeDatabase(u"look"_s);
+    return rows;
+}
+
+// The node of the tree with this title.
+const BrowserNode* titled(const BrowserTree& tree, const QString& title)
+{
+    const std::function<const BrowserNode*(const BrowserNode&)> find =
+        [&](const BrowserNode& node) -> const BrowserNode* {
+        if (node.title == title)
+            return &node;
+        for (const BrowserNode& child : node.children) {
+            if (const BrowserNode* found = find(child))
+                return found;
+        }
+        return nullptr;
+    };
+    for (const BrowserNode& root : tree.roots) {
+        if (const BrowserNode* found = find(root))
+            return found;
+    }
+    return nullptr;
 }
 
 // The id of the first bookmark on the toolbar (bookmarks bar).
@@ -392,18 +436,142 @@ TEST_P(BrowsersTest, DamagedOrUnknownFilesAreLeftAsTheyAre)
     }
 }
 
+// A list as the tree's editor makes it: what it adds is named by reference
+// by the changes after it.
+QList<BookmarkChange> reorganisation(const BrowserTree& tree)
+{
+    using Kind = BookmarkChange::Kind;
+    const QString toolbar = tree.roots.value(tree.roots.size() == 4 ? 1 : 0).id;
+    return {
+        {Kind::AddFolder, u"new:1"_s, u"Reading"_s, toolbar},
+        {Kind::AddBookmark, u"new:2"_s, u"Later"_s, u"new:1"_s, u"http://127.0.0.1:9/later"_s},
+        {Kind::Move, titled(tree, u"Game"_s)->id, {}, u"new:1"_s},
+        {Kind::SetTitle, titled(tree, u"Play"_s)->id, u"Games"_s},
+        {Kind::Remove, titled(tree, u"Work"_s)->id, {}},
+    };
+}
+
+QList<Seed> reorganisationSeeds()
+{
+    return tidySeeds() << Seed{u"Play"_s, u"Game"_s, u"http://127.0.0.1:9/game"_s};
+}
+
+TEST_P(BrowsersTest, AddsMovesRenamesAndRemovesInTheListsOrder)
+{
+    const Home home(GetParam(), reorganisationSeeds());
+    const bool firefox = GetParam() == BrowserFamily::Firefox;
+    const QString places = home.profile.storeFile();
+    const QString now = QString::number(m_now.toMSecsSinceEpoch() * 1000);
+    QStringList synced; // what Sync knows of, and must be told is gone
+    if (firefox) {
+        rowsOf(places, u"UPDATE moz_bookmarks SET syncStatus = 2 WHERE title IN ('Work', 'Moved', "
+                       "'Gone')"_s);
+        synced = rowsOf(places, u"SELECT guid, %1 FROM moz_bookmarks WHERE syncStatus = 2 ORDER "
+                                "BY guid"_s.arg(now));
+        ASSERT_EQ(synced.size(), 3);
+    }
+    const BrowserWriteOutcome written = WriteBrowserChanges(
+        home.profile, reorganisation(ReadBrowserBookmarks(home.profile)), m_now);
+    ASSERT_TRUE(written.written) << qPrintable(written.reason);
+
+    const BrowserTree after = ReadBrowserBookmarks(home.profile);
+    QStringList expected{firefox ? u"Bookmarks Toolbar/"_s : u"Bookmarks bar/"_s,
+                         u"  Live = "_s + tidySeeds()[0].url,
+                         u"  old name = "_s + tidySeeds()[1].url,
+                         u"  Games/"_s,
+                         u"  Reading/"_s,
+                         u"    Later = http://127.0.0.1:9/later"_s,
+                         u"    Game = http://127.0.0.1:9/game"_s,
+                         firefox ? u"Other Bookmarks/"_s : u"Other bookmarks/"_s,
+                         firefox ? u"Mobile Bookmarks/"_s : u"Mobile bookmarks/"_s};
+    if (firefox)
+        expected.prepend(u"Bookmarks Menu/"_s);
+    EXPECT_EQ(describe(after), expected);
+    EXPECT_EQ(written.addedIds, (AddedIds{{u"new:1"_s, titled(after, u"Reading"_s)->id},
+                                          {u"new:2"_s, titled(after, u"Later"_s)->id}}));
+
+    const QString added = written.addedIds.value(u"new:2"_s);
+    if (firefox) {
+        // Tombstones for what Sync had seen ("Script" it had not), the
+        // removed bookmarks' places no longer referenced, the new rows new
+        // to Sync, positions gapless.
+        EXPECT_EQ(rowsOf(places, u"SELECT guid, dateRemoved FROM moz_bookmarks_deleted "
+                                 "ORDER BY guid"_s),
+                  synced);
+        EXPECT_EQ(rowsOf(places, u"SELECT foreign_count FROM moz_places ORDER BY id"_s),
+                  (QStringList{u"1"_s, u"1"_s, u"0"_s, u"0"_s, u"0"_s, u"1"_s, u"1"_s}));
+        const QStringList row =
+            rowsOf(places, u"SELECT guid, syncStatus, syncChangeCounter, dateAdded, lastModified, "
+                           "position FROM moz_bookmarks WHERE id = "_s +
+                               added)
+                .value(0)
+                .split(u'|');
+        EXPECT_THAT(row.value(0).toStdString(), testing::MatchesRegex("[A-Za-z0-9_-]{12}"));
+        EXPECT_EQ(row.mid(1), (QStringList{u"1"_s, u"1"_s, now, now, u"0"_s}));
+        EXPECT_EQ(rowsOf(places, u"SELECT group_concat(position) FROM (SELECT position FROM "
+                                 "moz_bookmarks WHERE parent = 3 ORDER BY position)"_s),
+                  QStringList{u"0,1,2,3"_s});
+        // The folder renamed, then left empty, both marked.
+        EXPECT_EQ(rowsOf(places, u"SELECT syncChangeCounter, lastModified FROM moz_bookmarks "
+                                 "WHERE title = 'Games'"_s),
+                  QStringList{u"3|"_s + now});
+    } else {
+        const QJsonObject document = QJsonDocument::fromJson(home.dir.read(places)).object();
+        EXPECT_EQ(document.value(u"checksum"_s).toString(),
+                  ChromiumChecksum(document.value(u"roots"_s).toObject()));
+        // Chromium's time: microseconds since 1601.
+        const QString stamp = QString::number((m_now.toSecsSinceEpoch() + 11644473600LL) * 1000000);
+        const QJsonObject bar = document[u"roots"_s][u"bookmark_bar"_s].toObject();
+        EXPECT_EQ(bar.value(u"date_modified"_s), stamp);
+        EXPECT_EQ(bar[u"children"_s][2][u"date_modified"_s], stamp); // left empty
+        QJsonObject later = bar[u"children"_s][3][u"children"_s][0].toObject();
+        EXPECT_EQ(later.value(u"id"_s).toString(), added);
+        EXPECT_THAT(later.value(u"guid"_s).toString().toStdString(),
+                    testing::MatchesRegex("[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-"
+                                          "[0-9a-f]{12}"));
+        later.remove(u"guid"_s);
+        EXPECT_EQ(later,
+                  (QJsonObject{{u"date_added"_s, stamp},
+                               {u"date_last_used"_s, u"0"_s},
+                               {u"id"_s, added},
+                               {u"meta_info"_s, QJsonObject{{u"power_bookmark_meta"_s, QString()}}},
+                               {u"name"_s, u"Later"_s},
+                               {u"type"_s, u"url"_s},
+                               {u"url"_s, u"http://127.0.0.1:9/later"_s}}));
+    }
+}
+
 TEST_P(BrowsersTest, AFailedChangeWritesNoneOfThem)
 {
-    const Home home(GetParam(), tidySeeds());
-    const QStringList before = describe(ReadBrowserBookmarks(home.profile));
+    const Home home(GetParam(), reorganisationSeeds());
+    const BrowserTree tree = ReadBrowserBookmarks(home.profile);
+    const QByteArray bytes = home.dir.read(home.profile.storeFile());
     const QString first = firstBookmark(home.profile);
-    const QList<BookmarkChange> changes{{BookmarkChange::Kind::SetTitle, first, u"renamed"_s},
-                                        {BookmarkChange::Kind::MoveToDead, first, {}},
-                                        {BookmarkChange::Kind::SetTitle, u"9999"_s, u"x"_s}};
-    const BrowserWriteOutcome written = WriteBrowserChanges(home.profile, changes, m_now);
-    EXPECT_FALSE(written.written);
-    EXPECT_THAT(written.reason.toStdString(), testing::HasSubstr("9999"));
-    EXPECT_EQ(describe(ReadBrowserBookmarks(home.profile)), before);
+    const QString work = titled(tree, u"Work"_s)->id;
+    using Kind = BookmarkChange::Kind;
+    // Each a change that cannot be made, last in a list of good ones, and
+    // what the reason names.
+    const std::pair<QList<BookmarkChange>, QString> wrongs[] = {
+        {{{Kind::SetTitle, u"9999"_s, u"x"_s}}, u"9999"_s},
+        {{{Kind::Remove, tree.roots.value(1).id, {}}}, tree.roots.value(1).id},
+        {{{Kind::SetTitle, tree.otherBookmarksId, u"x"_s}}, tree.otherBookmarksId},
+        {{{Kind::AddFolder, u"new:4"_s, u"In"_s, u"new:1"_s},
+          {Kind::Move, u"new:1"_s, {}, u"new:4"_s}},
+         u"new:1"_s},
+        {{{Kind::AddBookmark, u"new:3"_s, u"x"_s, u"new:2"_s, u"http://127.0.0.1:9/"_s}},
+         u"new:2"_s},
+        {{{Kind::Move, first, {}, work}}, work}, // removed before
+    };
+    for (const auto& [wrong, named] : wrongs) {
+        QList<BookmarkChange> changes = reorganisation(tree);
+        changes.prepend({Kind::MoveToDead, titled(tree, u"Gone"_s)->id, {}});
+        changes.prepend({Kind::SetTitle, first, u"renamed"_s});
+        changes.append(wrong);
+        const BrowserWriteOutcome written = WriteBrowserChanges(home.profile, changes, m_now);
+        EXPECT_FALSE(written.written) << qPrintable(named);
+        EXPECT_THAT(written.reason.toStdString(), testing::HasSubstr(named.toStdString()));
+        EXPECT_EQ(home.dir.read(home.profile.storeFile()), bytes) << qPrintable(named);
+    }
 }
 
 TEST_P(BrowsersTest, OnlyTheLastFiveBackupsAreKept)
@@ -440,6 +608,10 @@ TEST_P(BrowsersTest, AFullDiskLeavesTheBookmarksWhole)
     ASSERT_TRUE(QFile::copy(home.profile.storeFile(), profile.storeFile()));
     const QString first = firstBookmark(profile);
     // The session's backup is made while there is room.
+    if (GetParam() == BrowserFamily::Firefox) { // room for the backup on the small disk
+        rowsOf(profile.storeFile(), u"DROP TABLE moz_bookmarks_deleted"_s);
+        rowsOf(profile.storeFile(), u"VACUUM"_s);
+    }
     ASSERT_TRUE(
         WriteBrowserChanges(profile, {{BookmarkChange::Kind::SetTitle, first, u"a"_s}}, m_now)
             .written);
@@ -470,44 +642,65 @@ TEST(BrowserLocksTest, OnlyALiveHoldersLockStopsAWrite)
     ASSERT_TRUE(ended.waitForFinished());
     const QString own = QString::number(::getpid());
     const QString host = QSysInfo::machineHostName();
+    enum ParentLock { NoFile, LeftOver, Held };
     struct Row {
         BrowserFamily family;
-        const char* link;    // below the profile folder
-        QString target;      // "" for no link
-        bool holdParentLock; // another process holds .parentlock
+        const char* link;      // below the profile folder
+        QString target;        // "" for no link
+        ParentLock parentLock; // Held: by another process
         bool written;
+        const char* sandbox = nullptr; // the profile's folder below home
     };
+    const char* const flatpak = ".var/app/org.chromium.Chromium/config/chromium/Default";
+    const char* const snap = "snap/chromium/common/chromium/Default";
     const Row rows[] = {
-        {BrowserFamily::Firefox, "lock", {}, false, true},
-        {BrowserFamily::Firefox, "lock", u"127.0.0.1:+"_s + own, false, false},
-        {BrowserFamily::Firefox, "lock", u"127.0.0.1:+"_s + gone, false, true},
-        {BrowserFamily::Firefox, "lock", u"garbage"_s, false, false},
-        {BrowserFamily::Firefox, "lock", {}, true, false},
-        {BrowserFamily::Chromium, "../SingletonLock", host + u'-' + own, false, false},
-        {BrowserFamily::Chromium, "SingletonLock", host + u'-' + own, false, false},
-        {BrowserFamily::Chromium, "../SingletonLock", host + u'-' + gone, false, true},
-        {BrowserFamily::Chromium, "../SingletonLock", u"elsewhere-"_s + gone, false, false},
+        {BrowserFamily::Firefox, "lock", {}, NoFile, true},
+        {BrowserFamily::Firefox, "lock", u"127.0.0.1:+"_s + own, NoFile, false},
+        {BrowserFamily::Firefox, "lock", u"127.0.0.1:+"_s + gone, NoFile, true},
+        {BrowserFamily::Firefox, "lock", u"garbage"_s, NoFile, false},
+        {BrowserFamily::Firefox, "lock", {}, Held, false},
+        {BrowserFamily::Firefox, "lock", {}, LeftOver, true},
+        // A Flatpak's or Snap's lock names a pid of its own namespace.
+        {BrowserFamily::Firefox, "lock", u"127.0.0.1:+"_s + gone, Held, false},
+        {BrowserFamily::Chromium, "../SingletonLock", host + u'-' + own, NoFile, false},
+        {BrowserFamily::Chromium, "SingletonLock", host + u'-' + own, NoFile, false},
+        {BrowserFamily::Chromium, "../SingletonLock", host + u'-' + gone, NoFile, true},
+        {BrowserFamily::Chromium, "../SingletonLock", u"elsewhere-"_s + gone, NoFile, false},
+        {BrowserFamily::Chromium, "../SingletonLock", host + u'-' + gone, NoFile, false, flatpak},
+        {BrowserFamily::Chromium, "SingletonLock", host + u'-' + gone, NoFile, false, snap},
+        {BrowserFamily::Chromium, "../SingletonLock", {}, NoFile, true, snap},
     };
     for (const Row& row : rows) {
-        const Home home(row.family, {{{}, u"a"_s, u"http://127.0.0.1:9/"_s}});
+        Home home(row.family, {{{}, u"a"_s, u"http://127.0.0.1:9/"_s}});
+        if (row.sandbox) {
+            const QString folder = home.dir.path(QString::fromUtf8(row.sandbox));
+            ASSERT_TRUE(QDir().mkpath(folder));
+            ASSERT_TRUE(QFile::rename(home.profile.storeFile(), folder + u"/Bookmarks"_s));
+            home.profile.folder = folder;
+        }
         const QString link = QDir(home.profile.folder).filePath(QString::fromUtf8(row.link));
         if (!row.target.isEmpty()) {
             ASSERT_TRUE(QFile::link(row.target, link));
         }
+        const QString parentLock = QDir(home.profile.folder).filePath(u".parentlock"_s);
+        if (row.parentLock == LeftOver)
+            home.dir.file(parentLock, "");
         QProcess holder;
-        if (row.holdParentLock) {
-            const QString lock = QDir(home.profile.folder).filePath(u".parentlock"_s);
+        if (row.parentLock == Held) {
             holder.start(u"python3"_s, {u"-c"_s,
                                         u"import fcntl,sys; f=open(sys.argv[1],'w'); "
                                         "fcntl.lockf(f, fcntl.LOCK_EX); print(1, "
                                         "flush=True); sys.stdin.read()"_s,
-                                        lock});
+                                        parentLock});
             ASSERT_TRUE(holder.waitForReadyRead(10000));
         }
         const BrowserWriteOutcome written = WriteBrowserChanges(
             home.profile, {{BookmarkChange::Kind::SetTitle, firstBookmark(home.profile), u"b"_s}},
             QDateTime::currentDateTime());
         EXPECT_EQ(written.written, row.written) << row.link << " " << qPrintable(row.target);
+        if (row.sandbox && !row.written) {
+            EXPECT_THAT(written.reason.toStdString(), testing::HasSubstr("Flatpak or Snap"));
+        }
         holder.closeWriteChannel();
         holder.waitForFinished();
     }
