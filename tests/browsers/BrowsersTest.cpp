@@ -746,7 +746,7 @@ TEST(BrowserCommandLineTest, TidiesAClosedProfileAndOnlyReportsAnOpenOne)
     QFile::remove(QDir(home.profile.folder).filePath(u"../SingletonLock"_s));
     // Closed: written (what is written is the tidy test's).
     EXPECT_THAT(run({u"--browser"_s, u"chromium:default"_s, u"/inspect"_s}).toStdString(),
-                testing::HasSubstr("Changed: move \"Gone\" to Dead Bookmarks"));
+                testing::HasSubstr("Changed: move \"Gone\" into \"Dead Bookmarks\""));
     EXPECT_EQ(ReadBrowserBookmarks(home.profile).roots[1].children.value(0).title,
               kDeadBookmarksFolder);
 }
