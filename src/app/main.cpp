@@ -124,43 +124,49 @@ void runUnattendedOnceShown(MainWindow& window, MainLifecycle& lifecycle, Browse
     });
 }
 
-// The window on a browser profile's bookmarks, when the command line asks
-// for one; nullptr for the Favorites folder, and when it cannot be (the
-// reason is printed, and exitCode set).
-std::unique_ptr<BrowserSession> browserSessionFor(const CommandLine& line, const FileSystem& fs,
-                                                  int& exitCode)
+// The browser profile the command line asks a window for: nullopt for the
+// Favorites folder, and when there is none such (the reason is printed, and
+// exitCode set).
+std::optional<BrowserProfile> browserProfileFor(const CommandLine& line, int& exitCode)
 {
     if (line.action != CommandLine::Action::Browser)
-        return nullptr;
+        return std::nullopt;
     QString error;
-    const auto profile =
+    auto profile =
         FindBrowserProfile(DiscoverBrowserProfiles(QDir::homePath()), line.browser, error);
-    if (!profile) {
+    if (!profile)
         exitCode = Fail(error);
-        return nullptr;
-    }
-    auto session = std::make_unique<BrowserSession>(*profile, fs);
+    return profile;
+}
+
+// The profile's bookmarks laid out for the window; nullptr when they cannot
+// be (the reason is printed).
+std::unique_ptr<BrowserSession> browserSessionFor(const BrowserProfile& profile,
+                                                  const FileSystem& fs)
+{
+    auto session = std::make_unique<BrowserSession>(profile, fs);
     // Dead bookmarks stand apart as the Dead Favorites do when the
     // settings move dead ones there.
     AppSettings settings;
     LoadAppSettings(settings, OpenStore(RegistryStore::defaultFilePath()),
                     QDateTime::currentDateTime(), [](const NorvaleError&) {});
-    error = session->prepare(settings.MoveDead);
+    const QString error = session->prepare(settings.MoveDead);
     if (!error.isEmpty()) {
-        exitCode = Fail(error);
+        Fail(error);
         return nullptr;
     }
     return session;
 }
 
-// One window for the Favorites folder, and one for each browser profile.
-QString instanceName(const CommandLine& line)
+// One window for the Favorites folder, and one for each browser profile,
+// however the command line named it.
+QString instanceName(const std::optional<BrowserProfile>& profile)
 {
-    if (line.action != CommandLine::Action::Browser)
+    if (!profile)
         return QStringLiteral("Vintrel");
     return QStringLiteral("Vintrel-") +
            QString::fromLatin1(
-               QCryptographicHash::hash(line.browser.toUtf8(), QCryptographicHash::Sha1)
+               QCryptographicHash::hash(profile->storeFile().toUtf8(), QCryptographicHash::Sha1)
                    .toHex()
                    .left(12));
 }
@@ -190,7 +196,11 @@ int main(int argc, char** argv)
 
     // A second instance brings the running window forward and ends, before
     // it touches settings or files. The lock is held until the process ends.
-    InstanceLock instance(instanceName(line));
+    int browserFailure = 0;
+    const std::optional<BrowserProfile> profile = browserProfileFor(line, browserFailure);
+    if (browserFailure != 0)
+        return browserFailure;
+    InstanceLock instance(instanceName(profile));
     if (!instance.tryAcquire()) {
         instance.callHolder();
         return 0;
@@ -200,10 +210,12 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(NORVALE_VERSION));
 
     const FileSystem fs;
-    int browserFailure = 0;
-    const std::unique_ptr<BrowserSession> browser = browserSessionFor(line, fs, browserFailure);
-    if (browserFailure != 0)
-        return browserFailure;
+    // Laid out only once this window holds the profile: another's work
+    // there is never written over.
+    const std::unique_ptr<BrowserSession> browser =
+        profile ? browserSessionFor(*profile, fs) : nullptr;
+    if (profile && !browser)
+        return 1;
     const ImageList images;
     TreeControl tree;
     StatusBarModel status(2);
