@@ -100,7 +100,8 @@ void BrowserSaver::show(const Outcome& outcome)
         const QString waiting =
             Counted(outcome.changes.size(), QStringLiteral("change"), QStringLiteral("changes"));
         notice = BrowserRunningReason(m_profile).isEmpty()
-                     ? QStringLiteral("%1 to the bookmarks of %2 could not be saved: %3")
+                     ? QStringLiteral("%1 to the bookmarks of %2 could not be saved (%3); open "
+                                      "the profile again to start from what the browser holds.")
                            .arg(waiting, m_profile.browserName, outcome.write.reason)
                      : QStringLiteral("Close the browser to save: %1 to the bookmarks of %2 "
                                       "%3 (%4).")
