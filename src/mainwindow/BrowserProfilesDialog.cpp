@@ -62,7 +62,8 @@ BrowserProfilesDialog::BrowserProfilesDialog(const QList<BrowserProfile>& profil
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     for (const BrowserProfile& profile : profiles)
         m_list->addTopLevelItem(rowOf(profile));
-    for (int column = 0; column < m_list->columnCount(); ++column)
+    // The count, or why there is none, takes what is left.
+    for (int column = 0; column < m_list->columnCount() - 1; ++column)
         m_list->resizeColumnToContents(column);
     layout->addWidget(m_list);
 
@@ -79,9 +80,13 @@ BrowserProfilesDialog::BrowserProfilesDialog(const QList<BrowserProfile>& profil
 
     const auto follow = [this] { m_open->setEnabled(!chosenKey().isEmpty()); };
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, follow);
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] {
-        if (!chosenKey().isEmpty())
-            accept();
+    // The row double-clicked is the one opened, never the selection it
+    // may not have taken (a row that cannot be opened takes none).
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* row) {
+        if (row->data(0, Qt::UserRole).toString().isEmpty())
+            return;
+        m_list->setCurrentItem(row);
+        accept();
     });
     // The first row that can be opened starts selected.
     for (int i = 0; i < m_list->topLevelItemCount(); ++i) {

@@ -18,6 +18,7 @@ class MessageBoxes;
 // or a double-click, chooses the selected one. A profile whose bookmarks
 // cannot be read says why and cannot be chosen.
 class BrowserProfilesDialog : public QDialog {
+    Q_OBJECT
 public:
     explicit BrowserProfilesDialog(const QList<BrowserProfile>& profiles,
                                    QWidget* parent = nullptr);
