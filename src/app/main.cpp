@@ -12,6 +12,7 @@
 #include "lifecycle/ProgramParts.h"
 #include "lifecycle/TrayIcon.h"
 #include "lifecycle/WindowWiring.h"
+#include "mainwindow/BrowserProfilesDialog.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/QtDialogs.h"
 #include "platform/Clock.h"
@@ -225,13 +226,15 @@ int main(int argc, char** argv)
     QtMessageBoxes boxes(&window);
     QtFolderChooser chooser(&window);
     QtUrlOpener opener;
+    QtBrowserProfileChooser profileChooser(boxes, &window);
+    QtProgramStarter starter;
 
     ProgramServices services({RegistryStore::defaultFilePath(),
                               browser ? browser->programFolder() : programFolder(), fs, clock,
                               boxes, images, tree, status, TransferEngine::shared(), &opener});
     services.favorites().setBusyIndicator(showBusyCursor);
     services.checker().setBusyIndicator(showBusyCursor);
-    CommandController commands(commandPartsOf(services), &surface);
+    CommandController commands(commandPartsOf(services, &profileChooser, &starter), &surface);
     TrayIcon tray;
     MainLifecycle lifecycle(lifecyclePartsOf(services, commands, window, &chooser, tray));
 

@@ -1,5 +1,5 @@
-// The File menu's "Import Bookmarks..." and "Export Favorites...", run by
-// the command controller.
+// The File menu's "Import Bookmarks...", "Export Favorites..." and "Open
+// Browser Bookmarks...", run by the command controller.
 
 #include "bookmarks/BookmarkExporter.h"
 #include "bookmarks/BookmarkFiles.h"
@@ -9,9 +9,11 @@
 #include "favorites/FavoritesTree.h"
 #include "favorites/ShortcutFile.h"
 #include "favorites/TreeConventions.h"
+#include "platform/BrowserProfileChooser.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBoxes.h"
 #include "platform/NorvaleError.h"
+#include "platform/ProgramStarter.h"
 #include "platform/TreeControl.h"
 #include "shell/AppSettings.h"
 #include "shell/ErrorLog.h"
@@ -23,6 +25,7 @@ namespace {
 
 const QString kImportTitle = QStringLiteral("Import Bookmarks");
 const QString kExportTitle = QStringLiteral("Export Favorites");
+const QString kBrowserTitle = QStringLiteral("Open Browser Bookmarks");
 
 // The folder the selection stands for: a folder itself, a favorite's
 // parent; null for the Dead Favorites node and its entries, which only the
@@ -99,6 +102,21 @@ void CommandController::exportToFile()
     }
     m_parts.boxes.show({QStringLiteral("Exported %1 to %2.").arg(CountText(items), file),
                         kExportTitle, MessageIcon::Information, MessageButtons::Ok});
+}
+
+// A profile's bookmarks open in a window of their own, in another process:
+// nothing of this window's is touched, so a check may go on meanwhile.
+void CommandController::openBrowserBookmarks()
+{
+    if (!m_parts.profileChooser || !m_parts.starter)
+        return;
+    const QString key = m_parts.profileChooser->chooseBrowserProfile();
+    if (key.isEmpty())
+        return;
+    if (!m_parts.starter->startProgram({QStringLiteral("--browser"), key}))
+        m_parts.boxes.show(
+            {QStringLiteral("The window for the bookmarks of %1 could not be started.").arg(key),
+             kBrowserTitle, MessageIcon::Exclamation, MessageButtons::Ok});
 }
 
 } // namespace norvale

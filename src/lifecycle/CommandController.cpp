@@ -310,6 +310,9 @@ void CommandController::dispatch(Command command)
     case Command::ExportFavorites:
         exportToFile();
         break;
+    case Command::OpenBrowserBookmarks:
+        openBrowserBookmarks();
+        break;
     }
 }
 

@@ -15,12 +15,14 @@
 namespace norvale {
 
 struct AppSettings;
+class BrowserProfileChooser;
 class CheckRunner;
 class CommandSurface;
 class ErrorLog;
 class FavoritesTree;
 class FileSystem;
 class MessageBoxes;
+class ProgramStarter;
 class ShortcutFile;
 class StatusBarModel;
 class TreeControl;
@@ -44,6 +46,10 @@ struct CommandParts {
     const FileSystem& fileSystem;
     QString programFolder;
     UrlOpener* opener = nullptr; // launches favorites; none in tests
+    // Open Browser Bookmarks: which profile, and the process that shows it;
+    // without either the command does nothing.
+    BrowserProfileChooser* profileChooser = nullptr;
+    ProgramStarter* starter = nullptr;
 };
 
 // Runs the window's commands, clicks and label edits, and keeps the
@@ -86,6 +92,7 @@ private:
     void openAddress(const QString& address);
     void importFromFile();
     void exportToFile();
+    void openBrowserBookmarks();
     void watchTree();
     void selectionChanged(TreeNode* node);
     void restoreSelection();

@@ -4,13 +4,14 @@
 
 namespace norvale {
 
-CommandParts commandPartsOf(ProgramServices& services)
+CommandParts commandPartsOf(ProgramServices& services, BrowserProfileChooser* profileChooser,
+                            ProgramStarter* starter)
 {
     return {services.settings(),  services.state(),      services.tree(),
             services.status(),    services.favorites(),  services.editor(),
             services.shortcuts(), services.checker(),    services.boxes(),
             services.log(),       services.fileSystem(), services.programFolder(),
-            services.opener()};
+            services.opener(),    profileChooser,        starter};
 }
 
 LifecycleParts lifecyclePartsOf(ProgramServices& services, CommandController& commands,

@@ -95,7 +95,9 @@ void UpdateCommands(CommandSurface& surface, CommandState state, const Enablemen
     for (const char* key : kManagedTasks)
         surface.setTaskAvailable(QLatin1String(key), false);
 
-    on.menu(Menus::File, {C::Exit});
+    // A browser's bookmarks open in another process, which a check here
+    // does not concern.
+    on.menu(Menus::File, {C::Exit, C::OpenBrowserBookmarks});
     if (!context.checking)
         on.menu(Menus::File, {C::ImportBookmarks, C::ExportFavorites});
     on.menu(Menus::Edit, {C::Find, C::OptionsFromMenu});

@@ -79,7 +79,8 @@ void BuildCommandSurface(CommandSurface& surface)
     surface.addMenu(menu(Menus::File, "&File",
                          {item("&Import Bookmarks...", Command::ImportBookmarks),
                           item("&Export Favorites...", Command::ExportFavorites), separator(),
-                          item("E&xit", Command::Exit, ImageKey::FileExit)}));
+                          item("Open &Browser Bookmarks...", Command::OpenBrowserBookmarks),
+                          separator(), item("E&xit", Command::Exit, ImageKey::FileExit)}));
     surface.addMenu(menu(Menus::Edit, "&Edit",
                          {item("C&ut", Command::Cut, ImageKey::Cut, "Ctrl+X"),
                           item("&Copy", Command::Copy, ImageKey::Copy, "Ctrl+C"),

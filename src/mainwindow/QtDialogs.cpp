@@ -1,8 +1,10 @@
 #include "QtDialogs.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProcess>
 #include <QUrl>
 
 namespace norvale {
@@ -62,6 +64,11 @@ QString QtFolderChooser::chooseFolder(const QString& caption)
 void QtUrlOpener::open(const QString& address)
 {
     QDesktopServices::openUrl(QUrl::fromUserInput(address));
+}
+
+bool QtProgramStarter::startProgram(const QStringList& arguments)
+{
+    return QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments);
 }
 
 } // namespace norvale

@@ -2,6 +2,7 @@
 
 #include "platform/FolderChooser.h"
 #include "platform/MessageBoxes.h"
+#include "platform/ProgramStarter.h"
 #include "platform/UrlOpener.h"
 
 class QWidget;
@@ -35,6 +36,12 @@ private:
 class QtUrlOpener : public UrlOpener {
 public:
     void open(const QString& address) override;
+};
+
+// Starts this program's own executable again, detached from this process.
+class QtProgramStarter : public ProgramStarter {
+public:
+    bool startProgram(const QStringList& arguments) override;
 };
 
 } // namespace norvale

@@ -31,6 +31,7 @@ enum class Command {
     LaunchFromDetails,
     ImportBookmarks,
     ExportFavorites,
+    OpenBrowserBookmarks, // a browser profile's bookmarks, in a window of their own
 };
 
 } // namespace norvale

@@ -9,10 +9,12 @@
 #include "lifecycle/WindowWiring.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/TaskPane.h"
+#include "platform/BrowserProfileChooser.h"
 #include "platform/CommandSurface.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageList.h"
 #include "platform/ProfileFile.h"
+#include "platform/ProgramStarter.h"
 #include "platform/StatusBarModel.h"
 #include "platform/TransferEngine.h"
 #include "program/ProgramServices.h"
@@ -31,6 +33,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -79,6 +82,23 @@ public:
     qsizetype stopAt = std::numeric_limits<qsizetype>::max();
 };
 
+// The browser profile a test picks ("" cancels) and the processes the
+// program was asked to start, each by its arguments; a start fails when
+// told to.
+class ScriptedBrowserWindows : public BrowserProfileChooser, public ProgramStarter {
+public:
+    QString chooseBrowserProfile() override { return key; }
+    bool startProgram(const QStringList& arguments) override
+    {
+        started.append(arguments.join(' '));
+        return starts;
+    }
+
+    QString key;
+    QStringList started;
+    bool starts = true;
+};
+
 // One session of the real window with the real start-up and shutdown over
 // the Favorites folder in temp, wired as the program wires them. The first
 // session writes the settings store.
@@ -112,7 +132,8 @@ struct Session {
     CommandSurface surface;
     MainWindow window{tree, status, surface, images};
     ProgramServices services;
-    CommandController commands{commandPartsOf(services), &surface};
+    ScriptedBrowserWindows browsers;
+    CommandController commands{commandPartsOf(services, &browsers, &browsers), &surface};
     TrayIcon tray;
     MainLifecycle lifecycle{lifecyclePartsOf(services, commands, window, nullptr, tray)};
     WindowWiring wiring{window, dialogPartsOf(services), commands, lifecycle, tray};
@@ -602,6 +623,40 @@ TEST_F(WindowCommandsTest, FileMenuImportsIntoTheSelectedFolderAndExportsIt)
     click("Deep");
     m_s.commands.RunCommand(Command::PropertiesOfFavorite);
     EXPECT_EQ(m_dialogs.calls.mid(6), QStringList{"properties"});
+}
+
+// File > Open Browser Bookmarks, placed before Exit, starts the program
+// again for the profile chosen, during a check too; a choice cancelled
+// starts nothing, and a start that failed says so.
+TEST_F(WindowCommandsTest, FileMenuOpensABrowserProfileInAProcessOfItsOwn)
+{
+    QMenu* file = m_s.window.menuBar()->actions().value(0)->menu();
+    ASSERT_NE(file, nullptr);
+    QStringList captions;
+    for (const QAction* action : file->actions())
+        captions.append(action->text());
+    ASSERT_THAT(captions, ElementsAre("&Import Bookmarks...", "&Export Favorites...", "",
+                                      "Open &Browser Bookmarks...", "", "E&xit"));
+    QAction* open = file->actions()[3];
+    m_s.browsers.key = "firefox:default-esr";
+    open->trigger();
+    m_s.browsers.key.clear();
+    open->trigger();
+    EXPECT_THAT(m_s.browsers.started, ElementsAre("--browser firefox:default-esr"));
+
+    m_s.browsers.key = "chromium:Profile 1";
+    m_s.services.state().Checking = true;
+    m_s.commands.RunCommand(Command::OpenBrowserBookmarks);
+    m_s.services.state().Checking = false;
+    EXPECT_THAT(m_s.browsers.started,
+                ElementsAre("--browser firefox:default-esr", "--browser chromium:Profile 1"));
+    EXPECT_TRUE(m_s.boxes.shown().isEmpty());
+
+    m_s.browsers.starts = false;
+    open->trigger();
+    ASSERT_EQ(m_s.boxes.shown().size(), 1);
+    EXPECT_EQ(m_s.boxes.shown()[0].title, "Open Browser Bookmarks");
+    EXPECT_TRUE(m_s.boxes.shown()[0].text.contains("chromium:Profile 1"));
 }
 
 // The window's progress dialog hears Cancel, and goes with its progress.
