@@ -65,7 +65,6 @@ int main(int argc, char* argv[])
     static const QHash<QString, BookmarkChange::Kind> kinds{
         {QStringLiteral("SetUrl"), BookmarkChange::Kind::SetUrl},
         {QStringLiteral("SetTitle"), BookmarkChange::Kind::SetTitle},
-        {QStringLiteral("MoveToDead"), BookmarkChange::Kind::MoveToDead},
         {QStringLiteral("Move"), BookmarkChange::Kind::Move},
         {QStringLiteral("Remove"), BookmarkChange::Kind::Remove},
         {QStringLiteral("AddBookmark"), BookmarkChange::Kind::AddBookmark},

@@ -54,7 +54,6 @@ struct BookmarkChange {
     enum class Kind {
         SetUrl,      // the page moved for good: value is the new address
         SetTitle,    // a bookmark's or folder's new name: value
-        MoveToDead,  // into "Dead Bookmarks" in Other Bookmarks, made when missing
         Move,        // a bookmark or folder to the end of folder `parent`
         Remove,      // a bookmark, or a folder with everything it still holds
         AddBookmark, // at the end of `parent`: title value, address url; id is a reference

@@ -141,8 +141,6 @@ QString BrowserSaver::describe(const BookmarkChange& change, const BrowserStagin
         return QStringLiteral("address of \"%1\" to %2").arg(name, change.value);
     case Kind::SetTitle:
         return QStringLiteral("rename \"%1\" to \"%2\"").arg(name, change.value);
-    case Kind::MoveToDead:
-        return QStringLiteral("move \"%1\" to %2").arg(name, kDeadBookmarksFolder);
     case Kind::Move:
         return QStringLiteral("move \"%1\" into \"%2\"").arg(name, staging.nameOf(change.parent));
     case Kind::Remove:

@@ -189,15 +189,6 @@ public:
             modified(*node.parent);
             break;
         }
-        case BookmarkChange::Kind::MoveToDead: {
-            JsonNode& node = changeable(change.id);
-            if (node.folder())
-                throw missing(change.id);
-            JsonNode& dead = deadFolder();
-            if (node.parent != &dead)
-                attach(detach(node), dead);
-            break;
-        }
         case BookmarkChange::Kind::Move: {
             JsonNode& node = changeable(change.id);
             JsonNode& target = folder(change.parent);
@@ -364,19 +355,6 @@ private:
                                    .arg(reference),
                                kSource);
         m_added.insert(reference, made.keys.value(kId).toString());
-    }
-
-    JsonNode& deadFolder()
-    {
-        if (!m_roots[1])
-            throw NorvaleError(ErrorNumber::InvalidFileFormat,
-                               QStringLiteral("The file has no Other bookmarks folder"), kSource);
-        JsonNode& other = *m_roots[1];
-        for (const auto& child : other.children) {
-            if (child->folder() && child->keys.value(kName).toString() == kDeadBookmarksFolder)
-                return *child;
-        }
-        return make(other, kDeadBookmarksFolder, {});
     }
 
     QString m_now;

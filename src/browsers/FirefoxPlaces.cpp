@@ -177,12 +177,6 @@ public:
         case BookmarkChange::Kind::SetUrl:
             setUrl(bookmark(change.id).id, change.value);
             break;
-        case BookmarkChange::Kind::MoveToDead: {
-            const Item moving = bookmark(change.id);
-            if (moving.parent != deadFolder())
-                move(moving, deadFolder());
-            break;
-        }
         case BookmarkChange::Kind::Move: {
             const Item moving = changeable(change.id);
             const qint64 target = folder(change.parent).id;
@@ -394,28 +388,6 @@ private:
         m_added.insert(change.id, QString::number(id));
     }
 
-    qint64 deadFolder()
-    {
-        if (m_deadFolder > 0)
-            return m_deadFolder;
-        const qint64 unfiled =
-            m_db.single(QStringLiteral("SELECT id FROM moz_bookmarks WHERE guid = ?"),
-                        {kUnfiledGuid})
-                .toLongLong();
-        if (unfiled <= 0)
-            throw NorvaleError(ErrorNumber::InvalidFileFormat,
-                               QStringLiteral("The database has no Other Bookmarks folder"),
-                               kSource);
-        const QVariant known = m_db.single(
-            QStringLiteral("SELECT id FROM moz_bookmarks WHERE parent = ? AND type = ? AND "
-                           "title = ? ORDER BY position LIMIT 1"),
-            {unfiled, kTypeFolder, kDeadBookmarksFolder});
-        if (!known.isNull())
-            return m_deadFolder = known.toLongLong();
-        return m_deadFolder = insert(kTypeFolder, QVariant(QMetaType::fromType<qint64>()), unfiled,
-                                     kDeadBookmarksFolder);
-    }
-
     // Positions stay a gapless count in every folder.
     void closeUp(const Item& leaving)
     {
@@ -466,14 +438,10 @@ private:
                  {removing.id});
         closeUp(removing);
         touch(removing.parent);
-        if (m_db.single(QStringLiteral("SELECT id FROM moz_bookmarks WHERE id = ?"), {m_deadFolder})
-                .isNull())
-            m_deadFolder = 0;
     }
 
     const Connection& m_db;
     qint64 m_now;
-    qint64 m_deadFolder = 0;
     AddedIds m_added;
 };
 

@@ -55,7 +55,7 @@ BrowserTree sampleTree()
 // A change as one line, for a whole list to compare at once.
 QStringList lines(const QList<BookmarkChange>& changes)
 {
-    static const char* const kinds[] = {"SetUrl", "SetTitle",    "MoveToDead", "Move",
+    static const char* const kinds[] = {"SetUrl", "SetTitle",    "Move",
                                         "Remove", "AddBookmark", "AddFolder"};
     QStringList result;
     for (const BookmarkChange& change : changes) {

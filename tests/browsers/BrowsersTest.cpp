@@ -350,13 +350,14 @@ TEST_P(BrowsersTest, TidyIsWrittenAndReadsBackWithABackup)
     const BrowserNode& toolbar = before.roots.value(GetParam() == BrowserFamily::Firefox ? 1 : 0);
     const QList<BrowserNode>& work = toolbar.children[2].children;
     using Kind = BookmarkChange::Kind;
-    const BrowserWriteOutcome written =
-        WriteBrowserChanges(home.profile,
-                            {{Kind::SetUrl, work[0].id, tidySeeds()[0].url},
-                             {Kind::SetTitle, work[0].id, u"Live"_s},
-                             {Kind::SetTitle, toolbar.children[1].id, u"Page Title"_s},
-                             {Kind::MoveToDead, work[1].id, {}}},
-                            m_now);
+    const BrowserWriteOutcome written = WriteBrowserChanges(
+        home.profile,
+        {{Kind::SetUrl, work[0].id, tidySeeds()[0].url},
+         {Kind::SetTitle, work[0].id, u"Live"_s},
+         {Kind::SetTitle, toolbar.children[1].id, u"Page Title"_s},
+         {Kind::AddFolder, u"new:1"_s, kDeadBookmarksFolder, before.otherBookmarksId},
+         {Kind::Move, work[1].id, {}, u"new:1"_s}},
+        m_now);
     ASSERT_TRUE(written.written) << qPrintable(written.reason);
     EXPECT_EQ(written.backup, home.profile.storeFile() + u".norvale-20261207-233005"_s);
     // The copy holds the bookmarks as they were.
@@ -564,7 +565,6 @@ TEST_P(BrowsersTest, AFailedChangeWritesNoneOfThem)
     };
     for (const auto& [wrong, named] : wrongs) {
         QList<BookmarkChange> changes = reorganisation(tree);
-        changes.prepend({Kind::MoveToDead, titled(tree, u"Gone"_s)->id, {}});
         changes.prepend({Kind::SetTitle, first, u"renamed"_s});
         changes.append(wrong);
         const BrowserWriteOutcome written = WriteBrowserChanges(home.profile, changes, m_now);
