@@ -2,6 +2,7 @@
 
 #include "platform/Counted.h"
 #include "platform/MessageBoxes.h"
+#include "platform/NorvaleError.h"
 #include "platform/StatusBarModel.h"
 #include "platform/WindowFrame.h"
 
@@ -67,23 +68,36 @@ void BrowserSaver::start(int intervalMs)
 BrowserSaver::Outcome BrowserSaver::saveNow(const QDateTime& now)
 {
     Outcome outcome;
-    outcome.changes = m_staging.changes();
+    try {
+        outcome.changes = m_staging.changes();
+    } catch (const NorvaleError& error) {
+        outcome.write.reason = error.description(); // the folder could not be read
+        return outcome;
+    }
     if (outcome.changes.isEmpty())
         return outcome;
     for (const BookmarkChange& change : outcome.changes)
         outcome.described.append(describe(change, m_staging));
     // A write that failed is not tried again for the same changes: the
-    // user was told why, and only a change of theirs can mend it.
-    if (!m_failed.isEmpty() && sameChanges(m_failed, outcome.changes)) {
-        outcome.write.reason = m_shown;
+    // user was told why, and only a change of theirs can mend it. Once
+    // the folder could not take the ids of what a write added, nothing is
+    // written again: those items would be added twice.
+    if (!m_stale.isEmpty() || (!m_failed.isEmpty() && sameChanges(m_failed, outcome.changes))) {
+        outcome.write.reason = m_stale.isEmpty() ? m_failedReason : m_stale;
         return outcome;
     }
     outcome.write = WriteBrowserChanges(m_profile, outcome.changes, now);
     if (outcome.write.written) {
-        m_staging.saved(outcome.changes, outcome.write.addedIds);
         m_failed.clear();
+        try {
+            m_staging.saved(outcome.changes, outcome.write.addedIds);
+        } catch (const NorvaleError& error) {
+            m_stale = QStringLiteral("what was saved could not be noted in the window's copy: ") +
+                      error.description();
+        }
     } else if (BrowserRunningReason(m_profile).isEmpty()) {
         m_failed = outcome.changes;
+        m_failedReason = outcome.write.reason;
     }
     return outcome;
 }
@@ -99,7 +113,7 @@ void BrowserSaver::show(const Outcome& outcome)
     } else if (!outcome.changes.isEmpty()) {
         const QString waiting =
             Counted(outcome.changes.size(), QStringLiteral("change"), QStringLiteral("changes"));
-        notice = BrowserRunningReason(m_profile).isEmpty()
+        notice = BrowserRunningReason(m_profile).isEmpty() || !m_stale.isEmpty()
                      ? QStringLiteral("%1 to the bookmarks of %2 could not be saved (%3); open "
                                       "the profile again to start from what the browser holds.")
                            .arg(waiting, m_profile.browserName, outcome.write.reason)
@@ -109,6 +123,9 @@ void BrowserSaver::show(const Outcome& outcome)
                                 outcome.changes.size() == 1 ? QStringLiteral("waits")
                                                             : QStringLiteral("wait"),
                                 example(outcome));
+    } else if (!outcome.write.reason.isEmpty()) {
+        notice = QStringLiteral("What changed in the bookmarks of %1 cannot be told (%2).")
+                     .arg(m_profile.browserName, outcome.write.reason);
     }
     if (notice == m_shown)
         return;

@@ -54,7 +54,9 @@ private:
     QTimer m_timer;
     int m_interval = 0;
     QList<BookmarkChange> m_failed; // not tried again until they differ
-    QString m_shown;                // the notice on show
+    QString m_failedReason;
+    QString m_stale; // why nothing may be written any more
+    QString m_shown; // the notice on show
 };
 
 } // namespace norvale

@@ -180,12 +180,12 @@ public:
     QString notice;
 };
 
-// Runs the event loop until done() holds, for at most ten seconds.
-bool eventually(const std::function<bool()>& done)
+// Runs the event loop until done() holds, for at most ms milliseconds.
+bool eventually(const std::function<bool()>& done, int ms = 10000)
 {
     QElapsedTimer timer;
     timer.start();
-    while (!done() && timer.elapsed() < 10000)
+    while (!done() && timer.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return done();
 }
@@ -239,4 +239,22 @@ TEST(BrowserSaverTest, ChangesWaitForTheBrowserToClose)
     EXPECT_EQ(status.panelText(2), u" Saved 1 change to the bookmarks of Chromium "_s);
     EXPECT_TRUE(saver.mayClose(boxes));
     EXPECT_EQ(boxes.shown().size(), 1);
+
+    // The browser dropped the bookmark meanwhile: the rename cannot be
+    // made, the file stays as it is, and the bar says why, once.
+    const QByteArray emptied = R"({"version": 1, "roots": {
+        "bookmark_bar": {"id": "1", "name": "Bookmarks bar", "type": "folder", "children": []},
+        "other": {"id": "2", "name": "Other bookmarks", "type": "folder", "children": []},
+        "synced": {"id": "3", "name": "Mobile bookmarks", "type": "folder", "children": []}}})";
+    home.file(profile.storeFile(), emptied);
+    ASSERT_TRUE(QFile::rename(staging.favoritesPath() + u"/Bookmarks bar/First.url"_s,
+                              staging.favoritesPath() + u"/Bookmarks bar/Second.url"_s));
+    ASSERT_TRUE(eventually([&] { return !frame.notice.isEmpty(); }));
+    const QString refused = frame.notice;
+    EXPECT_THAT(refused.toStdString(),
+                testing::StartsWith("1 change to the bookmarks of Chromium could not be saved (No "
+                                    "bookmark or folder 5"));
+    eventually([] { return false; }, 300); // ticks enough to say it again
+    EXPECT_EQ(frame.notice, refused);
+    EXPECT_EQ(home.read(profile.storeFile()), emptied);
 }
