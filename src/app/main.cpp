@@ -35,6 +35,7 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QMessageBox>
 #include <QTimer>
 #include <QTreeView>
 
@@ -141,9 +142,10 @@ std::optional<BrowserProfile> browserProfileFor(const CommandLine& line, int& ex
 }
 
 // The profile's bookmarks laid out for the window; nullptr when they cannot
-// be (the reason is printed).
+// be (the reason is printed and, with nobody reading the terminal of a
+// window started from the menu, shown).
 std::unique_ptr<BrowserSession> browserSessionFor(const BrowserProfile& profile,
-                                                  const FileSystem& fs)
+                                                  const FileSystem& fs, bool unattended)
 {
     auto session = std::make_unique<BrowserSession>(profile, fs);
     // Dead bookmarks stand apart as the Dead Favorites do when the
@@ -154,6 +156,10 @@ std::unique_ptr<BrowserSession> browserSessionFor(const BrowserProfile& profile,
     const QString error = session->prepare(settings.MoveDead);
     if (!error.isEmpty()) {
         Fail(error);
+        if (!unattended)
+            QMessageBox::critical(nullptr, QStringLiteral("Open Browser Bookmarks"),
+                                  QStringLiteral("The bookmarks of %1 (%2) cannot be shown: %3")
+                                      .arg(profile.browserName, profile.name, error));
         return nullptr;
     }
     return session;
@@ -214,7 +220,7 @@ int main(int argc, char** argv)
     // Laid out only once this window holds the profile: another's work
     // there is never written over.
     const std::unique_ptr<BrowserSession> browser =
-        profile ? browserSessionFor(*profile, fs) : nullptr;
+        profile ? browserSessionFor(*profile, fs, inspect) : nullptr;
     if (profile && !browser)
         return 1;
     const ImageList images;
