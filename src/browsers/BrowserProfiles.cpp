@@ -165,6 +165,12 @@ QList<BrowserProfile> DiscoverBrowserProfiles(const QString& home)
 std::optional<BrowserProfile> FindBrowserProfile(const QList<BrowserProfile>& profiles,
                                                  const QString& wanted, QString& error)
 {
+    // A profile's folder names it beyond doubt (the same name may be in
+    // ~/.mozilla and in a Snap's folder).
+    for (const BrowserProfile& profile : profiles) {
+        if (QDir::cleanPath(profile.folder) == QDir::cleanPath(wanted))
+            return profile;
+    }
     const QString browser = wanted.section(QLatin1Char(':'), 0, 0);
     const QString name = wanted.section(QLatin1Char(':'), 1);
     QList<BrowserProfile> ofBrowser;
@@ -176,13 +182,33 @@ std::optional<BrowserProfile> FindBrowserProfile(const QList<BrowserProfile>& pr
         error = QStringLiteral("No %1 profile with bookmarks was found.").arg(browser);
         return std::nullopt;
     }
-    for (const BrowserProfile& profile : ofBrowser) {
-        if (name.isEmpty() ? profile.isDefault
-                           : profile.name.compare(name, Qt::CaseInsensitive) == 0)
-            return profile;
-    }
-    if (name.isEmpty())
+    if (name.isEmpty()) {
+        for (const BrowserProfile& profile : ofBrowser) {
+            if (profile.isDefault)
+                return profile;
+        }
         return ofBrowser.first();
+    }
+    // The name as written, else in any letter case; never a guess between two.
+    for (const Qt::CaseSensitivity sensitivity : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+        QList<BrowserProfile> named;
+        for (const BrowserProfile& profile : ofBrowser) {
+            if (profile.name.compare(name, sensitivity) == 0)
+                named.append(profile);
+        }
+        if (named.size() == 1)
+            return named.first();
+        if (named.size() > 1) {
+            QStringList folders;
+            for (const BrowserProfile& profile : named)
+                folders.append(profile.folder);
+            error = QStringLiteral("%1:%2 names %3 profiles (%4); give the folder of the one "
+                                   "meant instead.")
+                        .arg(browser, name, QString::number(named.size()),
+                             folders.join(QStringLiteral(", ")));
+            return std::nullopt;
+        }
+    }
     error = QStringLiteral("%1 has no profile named %2.").arg(browser, name);
     return std::nullopt;
 }

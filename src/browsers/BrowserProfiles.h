@@ -14,9 +14,10 @@ namespace norvale {
 // "Profile N"). Folders that do not exist are passed over.
 QList<BrowserProfile> DiscoverBrowserProfiles(const QString& home);
 
-// The profile that "NAME[:PROFILE]" names (case-insensitive); without a
-// PROFILE the browser's default one, else its first. Nothing, and why in
-// error, when none matches.
+// The profile that "NAME[:PROFILE]" names (as written, else in any letter
+// case), or whose folder `wanted` is; without a PROFILE the browser's
+// default one, else its first. Nothing, and why in error, when none
+// matches or the name fits more than one profile.
 std::optional<BrowserProfile> FindBrowserProfile(const QList<BrowserProfile>& profiles,
                                                  const QString& wanted, QString& error);
 

@@ -30,7 +30,7 @@ QTreeWidgetItem* rowOf(const BrowserProfile& profile)
     QString key;
     try {
         bookmarks = QString::number(CountBookmarks(ReadBrowserBookmarks(profile)));
-        key = profile.key();
+        key = profile.folder; // names it even where two profiles share a name
     } catch (const NorvaleError& error) {
         bookmarks = QStringLiteral("unreadable: ") + error.description();
     }

@@ -281,7 +281,7 @@ TEST(BrowserProfilesTest, DiscoveryFindsEachFamilysProfilesAndTheDefault)
                       {{{}, u"a"_s, u"http://a/"_s}});
     makeFirefoxPlaces(home.path(u".mozilla/firefox/d.default-esr/places.sqlite"_s), {});
     home.file(u".var/app/org.mozilla.firefox/.mozilla/firefox/profiles.ini"_s,
-              "[Profile0]\nName=flat\nIsRelative=1\nPath=f\n");
+              "[Profile0]\nName=WORK\nIsRelative=1\nPath=f\n");
     makeFirefoxPlaces(home.path(u".var/app/org.mozilla.firefox/.mozilla/firefox/f/places.sqlite"_s),
                       {});
     home.file(u".config/mozilla/firefox/profiles.ini"_s,
@@ -300,14 +300,21 @@ TEST(BrowserProfilesTest, DiscoveryFindsEachFamilysProfilesAndTheDefault)
     for (const BrowserProfile& profile : found)
         keys.append(profile.key() + (profile.isDefault ? u" *"_s : QString()));
     EXPECT_THAT(keys, testing::ElementsAre(u"firefox:xdg"_s, u"firefox:default-esr *"_s,
-                                           u"firefox:work"_s, u"firefox:flat"_s,
+                                           u"firefox:work"_s, u"firefox:WORK"_s,
                                            u"chromium:Default *"_s, u"chromium:Profile 2"_s,
                                            u"chromium:Profile 10"_s, u"brave:Default *"_s));
 
-    // What is asked for, then the profile folder it picks or the error.
+    // What is asked for, then the profile folder it picks or the error: a
+    // name as written first, a folder beyond doubt, never a guess.
+    const QString flatpak = home.path(u".var/app/org.mozilla.firefox/.mozilla/firefox/f"_s);
     const std::pair<QString, QString> rows[] = {
         {u"firefox"_s, u"d.default-esr"_s},
-        {u"FireFox:WORK"_s, u"w.work"_s},
+        {u"FireFox:work"_s, u"w.work"_s},
+        {u"firefox:WORK"_s, u"f"_s},
+        {u"firefox:Work"_s, u"firefox:Work names 2 profiles ("_s +
+                                home.path(u".mozilla/firefox/w.work"_s) + u", "_s + flatpak +
+                                u"); give the folder of the one meant instead."_s},
+        {flatpak + u"/"_s, u"f"_s},
         {u"chromium:Profile 2"_s, u"Profile 2"_s},
         {u"brave"_s, u"Default"_s},
         {u"edge"_s, u"No edge profile with bookmarks was found."_s},

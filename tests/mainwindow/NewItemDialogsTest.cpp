@@ -115,7 +115,7 @@ TEST(BrowserProfilesDialog, ListsTheProfilesOfHomeAndOpensOnlyReadableOnes)
     EXPECT_TRUE(rows[1].startsWith("Chromium | Default (default) | ")) << rows[1].toStdString();
     EXPECT_TRUE(rows[1].contains(" | unreadable: ")) << rows[1].toStdString();
     EXPECT_TRUE(openAfterDamaged) << "a damaged profile cannot be opened";
-    EXPECT_EQ(chosen, "firefox:default-esr");
+    EXPECT_EQ(chosen, folder);
     EXPECT_TRUE(boxes.shown().isEmpty());
 
     const TempFolder empty;
