@@ -6,18 +6,25 @@
 #include "platform/NorvaleError.h"
 #include "platform/ProgramFolder.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QRegularExpression>
 
 namespace norvale {
 
 namespace {
 
-// "firefox-default-esr": a folder name for the profile's key.
+// "firefox-default-esr-1a2b3c4d": a folder name for the profile, readable
+// and yet its own: two profiles whose names read alike ("a b", "a-b") or
+// that share a name in two places must never share a folder.
 QString folderName(const BrowserProfile& profile)
 {
     QString name = profile.key();
     name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("-"));
-    return name;
+    const QByteArray file = QDir::cleanPath(profile.storeFile()).toUtf8();
+    return name.left(64) + QLatin1Char('-') +
+           QString::fromLatin1(
+               QCryptographicHash::hash(file, QCryptographicHash::Sha1).toHex().left(8));
 }
 
 // What the run would have done to a favorite, told rather than shown as
