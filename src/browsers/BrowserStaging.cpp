@@ -45,11 +45,15 @@ bool writable(const QString& url)
            !url.contains(QChar(0));
 }
 
+// The folder's id; "" for a folder made here (no file), "?" when the
+// file is there but cannot be read.
 QString readFolderId(const QString& folder)
 {
     QFile file(FileSystem::join(folder, BrowserStaging::kFolderIdFile));
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.exists())
         return {};
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
     return QString::fromUtf8(file.read(64)).trimmed();
 }
 
@@ -277,9 +281,7 @@ void BrowserStaging::scanFolder(const QString& path, const QString& parent,
             favorite.id = reading.value(kSection, kIdKey, {}, 64);
             favorite.url = reading.value(ShortcutKeys::Standard, ShortcutKeys::Url, {});
         } catch (const NorvaleError&) {
-            // Unreadable: its id is unknown, so nothing it may stand for is
-            // taken for removed (see changes()).
-            favorite.id = QStringLiteral("?");
+            favorite.id = QStringLiteral("?"); // see changes()
         }
         items.append(favorite);
     }
@@ -304,17 +306,19 @@ QList<BookmarkChange> BrowserStaging::changes() const
     QList<BookmarkChange> result;
     QHash<QString, QString> keyOfFolder; // by path: its id, or the reference that adds it
     QSet<QString> present;
-    bool unreadable = false;
     int added = 0;
     m_addedPaths.clear();
     QString dead = deadFolderIn(m_base);
 
     for (qsizetype i = 0; i < items.size(); ++i) {
         const Item& item = items[i];
-        if (item.id == QLatin1String("?")) {
-            unreadable = true;
-            continue;
-        }
+        // What an unreadable item stands for is unknown: it may be one that
+        // would otherwise count as removed, or, read later, as added twice.
+        if (item.id == QLatin1String("?"))
+            throw NorvaleError(ErrorNumber::PathFileAccess,
+                               QStringLiteral("%1 cannot be read, so nothing is saved until it can")
+                                   .arg(QDir::toNativeSeparators(item.path)),
+                               kSource);
         const bool isRoot = keeps[i] && m_rootIds.contains(item.id);
         QString parent = keyOfFolder.value(item.parentPath, item.parentPath);
         if (parent == kTopParent) {
@@ -346,8 +350,6 @@ QList<BookmarkChange> BrowserStaging::changes() const
         if (item.isFolder)
             keyOfFolder.insert(item.path, key);
     }
-    if (unreadable)
-        return result; // what may be gone is not known
     for (auto saved = m_base.cbegin(); saved != m_base.cend(); ++saved) {
         if (present.contains(saved.key()) || m_rootIds.contains(saved.key()))
             continue;

@@ -36,7 +36,8 @@ public:
     void layOut(const BrowserTree& tree, bool deadApart);
 
     // What the folders now hold against the tree as laid out or last
-    // saved, in an order the browser can apply them in.
+    // saved, in an order the browser can apply them in. Throws NorvaleError
+    // while any of them cannot be read.
     QList<BookmarkChange> changes() const;
 
     // After the changes were written: the added items get their new ids,
