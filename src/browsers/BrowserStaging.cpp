@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 #include <QUrl>
 
@@ -165,6 +166,16 @@ private:
     QHash<QString, KeptHistory> m_kept;
     QHash<QString, QSet<QString>> m_taken; // by folder: names given, case-folded
 };
+
+// A name other than the saved one, apart from the " (2)" the program adds
+// when a move or a rename finds the name taken.
+bool renamed(const QString& saved, const QString& name)
+{
+    if (name == saved)
+        return false;
+    static const QRegularExpression added(QStringLiteral("^ \\(\\d+\\)$"));
+    return !name.startsWith(saved) || !added.match(QStringView(name).mid(saved.size())).hasMatch();
+}
 
 // Which item of each id keeps it: the one still in its saved folder, else
 // the first; the others (copies) count as new.
@@ -341,7 +352,7 @@ QList<BookmarkChange> BrowserStaging::changes() const
             const Item& saved = m_base[item.id];
             if (saved.parent != parent)
                 result.append({Kind::Move, key, {}, parent});
-            if (saved.name != item.name)
+            if (renamed(saved.name, item.name))
                 result.append({Kind::SetTitle, key, item.name});
             if (!item.isFolder && saved.url != item.url && writable(item.url))
                 result.append({Kind::SetUrl, key, item.url});

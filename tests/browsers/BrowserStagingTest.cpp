@@ -140,6 +140,14 @@ TEST(BrowserStagingTest, EditsInTheFoldersReadBackAsBookmarkChanges)
     ASSERT_TRUE(QFile::remove(s.at(u"Bookmarks bar/Broken.url"_s)));
     EXPECT_EQ(lines(s.staging.changes()),
               (QStringList{u"AddBookmark new:1 Alpha 11 http://a.test/"_s, u"Remove 10"_s}));
+
+    // The " (2)" a taken name gets is no rename of the bookmark's own.
+    ASSERT_TRUE(QFile::remove(s.at(u"Bookmarks bar/Work/Alpha.url"_s)));
+    s.move(u"Bookmarks bar/New/Fresh.url"_s, u"Bookmarks bar/New/Fresh (2).url"_s);
+    EXPECT_EQ(lines(s.staging.changes()), QStringList{u"Remove 10"_s});
+    s.move(u"Bookmarks bar/New/Fresh (2).url"_s, u"Bookmarks bar/New/Fresh (old).url"_s);
+    EXPECT_EQ(lines(s.staging.changes()),
+              (QStringList{u"SetTitle 21 Fresh (old)"_s, u"Remove 10"_s}));
 }
 
 // A new layout keeps what the checks learnt of a favorite by its id.
