@@ -9,6 +9,7 @@
 #include "platform/OwnTemporaryFiles.h"
 #include "platform/ProfileFile.h"
 
+#include <algorithm>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -119,8 +120,13 @@ private:
                           shortcutBytes(node, m_kept.value(node.id)));
             return;
         }
+        // Dead Bookmarks stands apart only as the dead favorites' folder
+        // can be shown: with no folders of its own.
+        const bool holdsFolders =
+            std::any_of(node.children.begin(), node.children.end(),
+                        [](const BrowserNode& child) { return child.isFolder; });
         if (m_deadApart && inOther && deadFolderId.isEmpty() &&
-            node.title == kDeadBookmarksFolder) {
+            node.title == kDeadBookmarksFolder && !holdsFolders) {
             deadFolderId = node.id;
             for (const BrowserNode& child : node.children)
                 addNode(child, deadPath, deadPath, false);
@@ -154,7 +160,9 @@ private:
             const QString suffix = number == 1 ? QString() : QStringLiteral(" (%1)").arg(number);
             QString candidate = FitName(name, 1 << 30, suffix + extension) + suffix;
             const QString folded = (candidate + extension).toCaseFolded();
-            if (!taken.contains(folded) && !IsOwnTemporaryName(candidate + extension)) {
+            // The tree hides a folder of the dead favorites' name.
+            const bool hidden = extension.isEmpty() && candidate == kDeadFavoritesText;
+            if (!taken.contains(folded) && !hidden && !IsOwnTemporaryName(candidate + extension)) {
                 taken.insert(folded);
                 return candidate;
             }

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 using namespace norvale;
@@ -47,7 +48,8 @@ BrowserTree sampleTree()
         folder(u"2"_s, u"Other bookmarks"_s,
                {bookmark(u"15"_s, u"Alpha"_s, u"http://a.test/"_s),
                 bookmark(u"16"_s, u"Same"_s, u"http://s.test/"_s),
-                bookmark(u"17"_s, u"Same"_s, u"http://s.test/other"_s)}),
+                bookmark(u"17"_s, u"Same"_s, u"http://s.test/other"_s),
+                folder(u"19"_s, u"Dead Favorites"_s, {})}),
     };
     tree.otherBookmarksId = u"2"_s;
     return tree;
@@ -92,8 +94,10 @@ TEST(BrowserStagingTest, EditsInTheFoldersReadBackAsBookmarkChanges)
 {
     Staged s;
     s.staging.layOut(sampleTree(), true);
-    // Two titles in one folder get two names; no web address is skipped.
+    // Two titles in one folder get two names, a folder of the name the tree
+    // hides another; no web address is skipped.
     EXPECT_TRUE(QFile::exists(s.at(u"Other bookmarks/Same (2).url"_s)));
+    EXPECT_TRUE(QFileInfo(s.at(u"Other bookmarks/Dead Favorites (2)"_s)).isDir());
     EXPECT_EQ(
         ProfileFile::read(s.at(u"Bookmarks bar/Script.url"_s), u"Brimwick"_s, u"Bypass"_s, {}),
         u"1"_s);
