@@ -86,6 +86,21 @@ BrowserSaver::Outcome BrowserSaver::saveNow(const QDateTime& now)
         outcome.write.reason = m_stale.isEmpty() ? m_failedReason : m_stale;
         return outcome;
     }
+    // Only while the browser is closed is its file worth reading: it may
+    // have changed under the window since the last save.
+    if (BrowserRunningReason(m_profile).isEmpty()) {
+        QString conflict;
+        try {
+            conflict = m_staging.conflictWith(ReadBrowserBookmarks(m_profile), outcome.changes);
+        } catch (const NorvaleError& error) {
+            conflict = error.description();
+        }
+        if (!conflict.isEmpty()) {
+            m_failed = outcome.changes;
+            outcome.write.reason = m_failedReason = conflict;
+            return outcome;
+        }
+    }
     outcome.write = WriteBrowserChanges(m_profile, outcome.changes, now);
     if (outcome.write.written) {
         m_failed.clear();
@@ -136,6 +151,7 @@ void BrowserSaver::show(const Outcome& outcome)
 
 bool BrowserSaver::mayClose(MessageBoxes& boxes)
 {
+    m_failed.clear(); // one more try: what failed may have passed (a full disk, a lock)
     const Outcome outcome = saveNow();
     show(outcome);
     if (outcome.changes.isEmpty() || outcome.write.written)

@@ -380,6 +380,38 @@ QList<BookmarkChange> BrowserStaging::changes() const
     return result;
 }
 
+QString BrowserStaging::conflictWith(const BrowserTree& now,
+                                     const QList<BookmarkChange>& changes) const
+{
+    QHash<QString, const BrowserNode*> held;
+    QList<const BrowserNode*> walk;
+    for (const BrowserNode& root : now.roots)
+        walk.append(&root);
+    while (!walk.isEmpty()) {
+        const BrowserNode* node = walk.takeLast();
+        held.insert(node->id, node);
+        for (const BrowserNode& child : node->children)
+            walk.append(&child);
+    }
+    for (const BookmarkChange& change : changes) {
+        for (const QString& id : {change.id, change.parent}) {
+            const auto saved = m_base.constFind(id);
+            if (id.isEmpty() || id.startsWith(QLatin1String("new:")) ||
+                (saved == m_base.cend() && id != m_deadFolderId && id != m_otherBookmarksId))
+                continue;
+            const BrowserNode* node = held.value(id);
+            const bool same =
+                node && (saved == m_base.cend() ? node->isFolder
+                                                : node->isFolder == saved->isFolder &&
+                                                      (node->isFolder || node->url == saved->url));
+            if (!same)
+                return QStringLiteral("\"%1\" was %2 in the browser meanwhile")
+                    .arg(nameOf(id), node ? QStringLiteral("changed") : QStringLiteral("removed"));
+        }
+    }
+    return {};
+}
+
 QString BrowserStaging::nameOf(const QString& id) const
 {
     if (id == kDeadReference || (!id.isEmpty() && id == m_deadFolderId))

@@ -40,6 +40,11 @@ public:
     // while any of them cannot be read.
     QList<BookmarkChange> changes() const;
 
+    // Why the changes no longer fit what the browser holds now ("" when
+    // they do): an item they name is gone, or has become another (a new
+    // bookmark given an old id, an address changed in the browser).
+    QString conflictWith(const BrowserTree& now, const QList<BookmarkChange>& changes) const;
+
     // After the changes were written: the added items get their new ids,
     // and what the folders hold becomes what is saved.
     void saved(const QList<BookmarkChange>& written, const AddedIds& ids);

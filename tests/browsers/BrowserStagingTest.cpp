@@ -252,10 +252,12 @@ TEST(BrowserSaverTest, ChangesWaitForTheBrowserToClose)
     EXPECT_TRUE(saver.mayClose(boxes));
     EXPECT_EQ(boxes.shown().size(), 1);
 
-    // The browser dropped the bookmark meanwhile: the rename cannot be
-    // made, the file stays as it is, and the bar says why, once.
+    // The browser removed the bookmark meanwhile and gave its id to another:
+    // the rename is not made, the file stays as it is, and the bar says
+    // why, once.
     const QByteArray emptied = R"({"version": 1, "roots": {
-        "bookmark_bar": {"id": "1", "name": "Bookmarks bar", "type": "folder", "children": []},
+        "bookmark_bar": {"id": "1", "name": "Bookmarks bar", "type": "folder", "children": [
+            {"id": "5", "name": "Other", "type": "url", "url": "http://other.test/"}]},
         "other": {"id": "2", "name": "Other bookmarks", "type": "folder", "children": []},
         "synced": {"id": "3", "name": "Mobile bookmarks", "type": "folder", "children": []}}})";
     home.file(profile.storeFile(), emptied);
@@ -264,8 +266,8 @@ TEST(BrowserSaverTest, ChangesWaitForTheBrowserToClose)
     ASSERT_TRUE(eventually([&] { return !frame.notice.isEmpty(); }));
     const QString refused = frame.notice;
     EXPECT_THAT(refused.toStdString(),
-                testing::StartsWith("1 change to the bookmarks of Chromium could not be saved (No "
-                                    "bookmark or folder 5"));
+                testing::StartsWith("1 change to the bookmarks of Chromium could not be saved "
+                                    "(\"First\" was changed in the browser meanwhile)"));
     eventually([] { return false; }, 300); // ticks enough to say it again
     EXPECT_EQ(frame.notice, refused);
     EXPECT_EQ(home.read(profile.storeFile()), emptied);
