@@ -713,6 +713,42 @@ TEST(BrowserLocksTest, OnlyALiveHoldersLockStopsAWrite)
     }
 }
 
+// The program run with this home, its settings (registry.reg) and its own
+// folder there; what it printed.
+QString runNorvale(const TempFolder& home, const QStringList& arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"HOME"_s, home.path());
+    environment.insert(u"NORVALE_REGISTRY"_s, home.path(u"registry.reg"_s));
+    environment.insert(u"NORVALE_HOME"_s, home.path(u"norvale"_s));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(NORVALE_BINARY), arguments);
+    EXPECT_TRUE(process.waitForFinished(120000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// Two profiles whose names read alike as folder names ("a b", "a-b") each
+// get a folder of their own: one's bookmarks never stand for the other's.
+TEST(BrowserCommandLineTest, ProfilesNamedAlikeKeepApart)
+{
+    TempFolder home;
+    home.file(u".mozilla/firefox/profiles.ini"_s, "[Profile0]\nName=a b\nIsRelative=1\nPath=p1\n\n"
+                                                  "[Profile1]\nName=a-b\nIsRelative=1\nPath=p2\n");
+    makeFirefoxPlaces(home.path(u".mozilla/firefox/p1/places.sqlite"_s),
+                      {{{}, u"A one"_s, u"http://127.0.0.1:9/a"_s}});
+    makeFirefoxPlaces(home.path(u".mozilla/firefox/p2/places.sqlite"_s),
+                      {{{}, u"B one"_s, u"http://127.0.0.1:9/b"_s}});
+    for (const QString& key : {u"firefox:a b"_s, u"firefox:a-b"_s})
+        runNorvale(home, {u"--browser"_s, key, u"/inspect"_s});
+    EXPECT_EQ(
+        QDir(home.path(u"norvale/Browsers"_s)).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(),
+        2);
+    EXPECT_THAT(runNorvale(home, {u"--browser"_s, u"firefox:a b"_s, u"--print"_s}).toStdString(),
+                testing::HasSubstr("A one"));
+}
+
 // The program itself, as a user or a cron job runs it: a closed profile is
 // tidied, an open one only reported.
 TEST(BrowserCommandLineTest, TidiesAClosedProfileAndOnlyReportsAnOpenOne)
@@ -721,17 +757,7 @@ TEST(BrowserCommandLineTest, TidiesAClosedProfileAndOnlyReportsAnOpenOne)
     home.dir.file(u"registry.reg"_s,
                   "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\"
                   "Brimwick\\Norvale]\r\n\"ChangeName\"=\"1\"\r\n\"MoveDead\"=\"1\"\r\n");
-    const auto run = [&](const QStringList& arguments) {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"HOME"_s, home.dir.path());
-        environment.insert(u"NORVALE_REGISTRY"_s, home.dir.path(u"registry.reg"_s));
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(NORVALE_BINARY), arguments);
-        EXPECT_TRUE(process.waitForFinished(120000));
-        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
-        return QString::fromUtf8(process.readAllStandardOutput());
-    };
+    const auto run = [&](const QStringList& arguments) { return runNorvale(home.dir, arguments); };
     EXPECT_THAT(run({u"--browsers"_s}).toStdString(),
                 testing::HasSubstr("Chromium\tchromium:Default\t" +
                                    home.profile.folder.toStdString() + "\t5 bookmarks"));
