@@ -30,11 +30,16 @@ namespace {
 const QString kSource = QStringLiteral("BrowserStaging");
 const QString kDeadReference = QStringLiteral("new:dead");
 
-// A failure history, kept over a new layout by the bookmark's id.
-struct KeptHistory {
-    QString failingSince;
-    QString failures;
-};
+// What a favorite's own section held that a new layout keeps, by the
+// bookmark's id: the user's own settings and the failure history.
+using KeptSettings = QList<std::pair<QString, QString>>;
+
+const QStringList& keptKeys()
+{
+    static const QStringList keys{ShortcutKeys::Rename, ShortcutKeys::Bypass, ShortcutKeys::Timeout,
+                                  ShortcutKeys::FailingSince, ShortcutKeys::Failures};
+    return keys;
+}
 
 bool isShortcut(const QString& name)
 {
@@ -69,7 +74,7 @@ void writeFile(const QString& path, const QByteArray& bytes)
                            kSource);
 }
 
-QByteArray shortcutBytes(const BrowserNode& node, const KeptHistory& history)
+QByteArray shortcutBytes(const BrowserNode& node, KeptSettings kept)
 {
     QByteArray bytes = "[" + ShortcutKeys::Standard.toUtf8() + "]\r\n" +
                        ShortcutKeys::Url.toUtf8() + "=" + node.url.toUtf8() + "\r\n[" +
@@ -77,16 +82,14 @@ QByteArray shortcutBytes(const BrowserNode& node, const KeptHistory& history)
                        BrowserStaging::kIdKey.toUtf8() + "=" + node.id.toUtf8() + "\r\n";
     // What is no web address (javascript:, place:, file:) is not checked:
     // the favorite says so as a user's own "skip" does.
-    const bool skipped = !IsWebAddress(node.url);
-    if (skipped || !history.failingSince.isEmpty())
-        bytes += "[" + ShortcutKeys::Private.toUtf8() + "]\r\n";
-    if (skipped)
-        bytes += ShortcutKeys::Bypass.toUtf8() + "=1\r\n";
-    if (!history.failingSince.isEmpty()) {
-        bytes += ShortcutKeys::FailingSince.toUtf8() + "=" + history.failingSince.toUtf8() +
-                 "\r\n" + ShortcutKeys::Failures.toUtf8() + "=" + history.failures.toUtf8() +
-                 "\r\n";
+    if (!IsWebAddress(node.url)) {
+        kept.removeIf([](const auto& setting) { return setting.first == ShortcutKeys::Bypass; });
+        kept.append({ShortcutKeys::Bypass, QStringLiteral("1")});
     }
+    if (!kept.isEmpty())
+        bytes += "[" + ShortcutKeys::Private.toUtf8() + "]\r\n";
+    for (const auto& [key, value] : kept)
+        bytes += key.toUtf8() + "=" + value.toUtf8() + "\r\n";
     return bytes;
 }
 
@@ -94,7 +97,7 @@ QByteArray shortcutBytes(const BrowserNode& node, const KeptHistory& history)
 // any letter case, as the file system needs them.
 class Layout {
 public:
-    Layout(const BrowserTree& tree, bool deadApart, QHash<QString, KeptHistory> kept)
+    Layout(const BrowserTree& tree, bool deadApart, QHash<QString, KeptSettings> kept)
         : m_tree(tree)
         , m_deadApart(deadApart)
         , m_kept(std::move(kept))
@@ -171,7 +174,7 @@ private:
 
     const BrowserTree& m_tree;
     bool m_deadApart;
-    QHash<QString, KeptHistory> m_kept;
+    QHash<QString, KeptSettings> m_kept;
     QHash<QString, QSet<QString>> m_taken; // by folder: names given, case-folded
 };
 
@@ -226,19 +229,22 @@ QString BrowserStaging::deadPath() const
 
 void BrowserStaging::layOut(const BrowserTree& tree, bool deadApart)
 {
-    QHash<QString, KeptHistory> kept;
+    QHash<QString, KeptSettings> kept;
     for (const Item& item : scan()) {
         if (item.isFolder || item.id.isEmpty())
             continue;
         try {
             const ProfileFile::Reading reading = ProfileFile::readAll(item.path);
-            const KeptHistory history{
-                reading.value(ShortcutKeys::Private, ShortcutKeys::FailingSince, {}),
-                reading.value(ShortcutKeys::Private, ShortcutKeys::Failures, {})};
-            if (!history.failingSince.isEmpty())
-                kept.insert(item.id, history);
+            KeptSettings settings;
+            for (const QString& key : keptKeys()) {
+                const QString value = reading.value(ShortcutKeys::Private, key, {}, 64);
+                if (!value.isEmpty())
+                    settings.append({key, value});
+            }
+            if (!settings.isEmpty())
+                kept.insert(item.id, settings);
         } catch (const NorvaleError&) {
-            // A favorite that cannot be read has no history to keep.
+            // A favorite that cannot be read has nothing to keep.
         }
     }
     for (const QString& path : {favoritesPath(), deadPath()}) {

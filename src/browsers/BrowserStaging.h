@@ -29,8 +29,9 @@ public:
     // Where dead favorites go: the profile's "Dead Bookmarks" folder.
     QString deadPath() const;
 
-    // Lays the tree out anew, over whatever an earlier session left; the
-    // check history a favorite had then is kept. With deadApart, the
+    // Lays the tree out anew, over whatever an earlier session left; a
+    // favorite's own settings (rename, skip, time-out) and check history
+    // from then are kept. With deadApart, the
     // "Dead Bookmarks" folder of Other Bookmarks is laid out in deadPath()
     // rather than in the tree. Throws NorvaleError when it cannot.
     void layOut(const BrowserTree& tree, bool deadApart);

@@ -154,7 +154,8 @@ TEST(BrowserStagingTest, EditsInTheFoldersReadBackAsBookmarkChanges)
               (QStringList{u"SetTitle 21 Fresh (old)"_s, u"Remove 10"_s}));
 }
 
-// A new layout keeps what the checks learnt of a favorite by its id.
+// A new layout keeps, by id, what the checks learnt of a favorite and what
+// the user set for it.
 TEST(BrowserStagingTest, ANewLayoutKeepsTheFailureHistory)
 {
     Staged s;
@@ -162,6 +163,7 @@ TEST(BrowserStagingTest, ANewLayoutKeepsTheFailureHistory)
     ProfileFile::write(s.at(u"Other bookmarks/Same.url"_s), u"Brimwick"_s, u"FailingSince"_s,
                        u"2026-11-20"_s);
     ProfileFile::write(s.at(u"Other bookmarks/Same.url"_s), u"Brimwick"_s, u"Failures"_s, u"3"_s);
+    ProfileFile::write(s.at(u"Other bookmarks/Same.url"_s), u"Brimwick"_s, u"Rename"_s, u"0"_s);
     BrowserTree renamed = sampleTree();
     renamed.roots[1].children[1].title = u"Renamed"_s;
     s.staging.layOut(renamed, false);
@@ -172,6 +174,9 @@ TEST(BrowserStagingTest, ANewLayoutKeepsTheFailureHistory)
     EXPECT_EQ(
         ProfileFile::read(s.at(u"Other bookmarks/Renamed.url"_s), u"Brimwick"_s, u"Failures"_s, {}),
         u"3"_s);
+    EXPECT_EQ(
+        ProfileFile::read(s.at(u"Other bookmarks/Renamed.url"_s), u"Brimwick"_s, u"Rename"_s, {}),
+        u"0"_s);
 }
 
 namespace {
