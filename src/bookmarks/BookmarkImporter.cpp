@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <QHash>
-#include <QUrl>
 
 namespace norvale {
 
@@ -27,16 +26,9 @@ constexpr int kAnyLength = 1 << 30;
 // and something usable even when the title is empty or only dots.
 QString baseName(const BookmarkItem& item)
 {
-    // No name holds more than 255 characters: cut before cleaning, so that
-    // a title of megabytes costs no more than a short one.
-    QString name = CleanName(item.title.left(255)).trimmed();
-    if (IsUnusableName(name)) {
-        const QString host = QUrl(item.url).host();
-        name = !host.isEmpty()                           ? CleanName(host)
-               : item.kind == BookmarkItem::Kind::Folder ? QStringLiteral("Folder")
-                                                         : QStringLiteral("Favorite");
-    }
-    return name;
+    return NameFromTitle(item.title, item.url,
+                         item.kind == BookmarkItem::Kind::Folder ? QStringLiteral("Folder")
+                                                                 : QStringLiteral("Favorite"));
 }
 
 // Gives free names in folders. A name already given out for a title is
@@ -70,13 +62,6 @@ private:
     const FileSystem& m_fs;
     QHash<QString, int> m_next; // by folder and folded name
 };
-
-// The lines the New Favorite dialog writes.
-QByteArray shortcutBytes(const QString& url)
-{
-    return "[" + ShortcutKeys::Standard.toUtf8() + "]\r\n" + ShortcutKeys::Url.toUtf8() + "=" +
-           url.toUtf8() + "\r\n";
-}
 
 bool isImportableAddress(const QString& url)
 {
@@ -134,7 +119,7 @@ private:
             parent, m_names.freeName(parent, baseName(item), kNewShortcutExtension) +
                         kNewShortcutExtension);
         try {
-            CreateFileAtomically(path, shortcutBytes(item.url));
+            CreateFileAtomically(path, NewShortcutBytes(item.url));
             ++m_summary.favorites;
         } catch (const NorvaleError& error) {
             m_summary.problems.append(path + QStringLiteral(": ") + error.description());

@@ -15,7 +15,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
-#include <QUrl>
 
 namespace norvale {
 
@@ -76,10 +75,8 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 QByteArray shortcutBytes(const BrowserNode& node, KeptSettings kept)
 {
-    QByteArray bytes = "[" + ShortcutKeys::Standard.toUtf8() + "]\r\n" +
-                       ShortcutKeys::Url.toUtf8() + "=" + node.url.toUtf8() + "\r\n[" +
-                       BrowserStaging::kSection.toUtf8() + "]\r\n" +
-                       BrowserStaging::kIdKey.toUtf8() + "=" + node.id.toUtf8() + "\r\n";
+    QByteArray bytes = NewShortcutBytes(node.url) + "[" + BrowserStaging::kSection.toUtf8() +
+                       "]\r\n" + BrowserStaging::kIdKey.toUtf8() + "=" + node.id.toUtf8() + "\r\n";
     // What is no web address (javascript:, place:, file:) is not checked:
     // the favorite says so as a user's own "skip" does.
     if (!IsWebAddress(node.url)) {
@@ -149,13 +146,9 @@ private:
 
     QString freeName(const QString& folder, const BrowserNode& node, const QString& extension)
     {
-        QString name = CleanName(node.title.left(255)).trimmed();
-        if (IsUnusableName(name)) {
-            const QString host = QUrl(node.url).host();
-            name = !host.isEmpty() ? CleanName(host)
-                   : node.isFolder ? QStringLiteral("Folder")
-                                   : QStringLiteral("Bookmark");
-        }
+        const QString name =
+            NameFromTitle(node.title, node.url,
+                          node.isFolder ? QStringLiteral("Folder") : QStringLiteral("Bookmark"));
         // Fitted to the file system's name length, and never a name of the
         // program's own temporary files, which a start clears away.
         QSet<QString>& taken = m_taken[folder];

@@ -1,5 +1,7 @@
 #include "NameCleanup.h"
 
+#include <QUrl>
+
 namespace norvale {
 
 namespace {
@@ -43,6 +45,15 @@ QString FitName(const QString& name, int maxCharacters, const QString& suffix)
 bool IsUnusableName(const QString& name)
 {
     return name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..");
+}
+
+QString NameFromTitle(const QString& title, const QString& url, const QString& fallback)
+{
+    const QString name = CleanName(title.left(255)).trimmed();
+    if (!IsUnusableName(name))
+        return name;
+    const QString host = QUrl(url).host();
+    return host.isEmpty() ? fallback : CleanName(host);
 }
 
 } // namespace norvale

@@ -17,5 +17,9 @@ QString CleanNameForRename(const QString& name);
 QString FitName(const QString& name, int maxCharacters, const QString& suffix = QString());
 // A name the file system cannot take as it is: empty, "." or "..".
 bool IsUnusableName(const QString& name);
+// The name a bookmark's title becomes: cut to 255 characters before it is
+// cleaned (so a title of megabytes costs no more than a short one), and
+// when that leaves nothing usable, the host of its address, else fallback.
+QString NameFromTitle(const QString& title, const QString& url, const QString& fallback);
 
 } // namespace norvale

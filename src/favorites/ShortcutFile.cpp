@@ -190,4 +190,10 @@ void ShortcutFile::ResetPrivateSettings(const QString& path) const
     ProfileFile::deleteSection(path, ShortcutKeys::Private);
 }
 
+QByteArray NewShortcutBytes(const QString& url)
+{
+    return "[" + ShortcutKeys::Standard.toUtf8() + "]\r\n" + ShortcutKeys::Url.toUtf8() + "=" +
+           url.toUtf8() + "\r\n";
+}
+
 } // namespace norvale

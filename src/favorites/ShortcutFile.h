@@ -47,6 +47,10 @@ constexpr int Failures = 6;
 // the longest that every browser takes.
 constexpr int kMostWrittenAddress = 2083;
 
+// A new favorite's file as the New Favorite dialog writes it: the standard
+// section with the address, CRLF line ends.
+QByteArray NewShortcutBytes(const QString& url);
+
 // The check settings of the favorite being checked.
 struct CurrentLinkSettings {
     int Timeout = 0;              // milliseconds, as read (at most four digits)
