@@ -12,17 +12,6 @@ int countIn(const BrowserNode& node)
     return count;
 }
 
-const BrowserNode* findIn(const BrowserNode& node, const QString& id)
-{
-    if (node.id == id)
-        return &node;
-    for (const BrowserNode& child : node.children) {
-        if (const BrowserNode* found = findIn(child, id))
-            return found;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 int CountBookmarks(const BrowserTree& tree)
@@ -33,13 +22,19 @@ int CountBookmarks(const BrowserTree& tree)
     return count;
 }
 
-const BrowserNode* FindBrowserNode(const BrowserTree& tree, const QString& id)
+QHash<QString, const BrowserNode*> BrowserNodesById(const BrowserTree& tree)
 {
-    for (const BrowserNode& root : tree.roots) {
-        if (const BrowserNode* found = findIn(root, id))
-            return found;
+    QHash<QString, const BrowserNode*> nodes;
+    QList<const BrowserNode*> walk; // no recursion, however deep the tree
+    for (const BrowserNode& root : tree.roots)
+        walk.append(&root);
+    while (!walk.isEmpty()) {
+        const BrowserNode* node = walk.takeLast();
+        nodes.insert(node->id, node);
+        for (const BrowserNode& child : node->children)
+            walk.append(&child);
     }
-    return nullptr;
+    return nodes;
 }
 
 } // namespace norvale

@@ -71,7 +71,7 @@ struct BookmarkChange {
 using AddedIds = QHash<QString, QString>;
 
 int CountBookmarks(const BrowserTree& tree);
-// The bookmark with this id, or null.
-const BrowserNode* FindBrowserNode(const BrowserTree& tree, const QString& id);
+// Every folder and bookmark of the tree by its id.
+QHash<QString, const BrowserNode*> BrowserNodesById(const BrowserTree& tree);
 
 } // namespace norvale

@@ -382,16 +382,7 @@ QList<BookmarkChange> BrowserStaging::changes() const
 QString BrowserStaging::conflictWith(const BrowserTree& now,
                                      const QList<BookmarkChange>& changes) const
 {
-    QHash<QString, const BrowserNode*> held;
-    QList<const BrowserNode*> walk;
-    for (const BrowserNode& root : now.roots)
-        walk.append(&root);
-    while (!walk.isEmpty()) {
-        const BrowserNode* node = walk.takeLast();
-        held.insert(node->id, node);
-        for (const BrowserNode& child : node->children)
-            walk.append(&child);
-    }
+    const QHash<QString, const BrowserNode*> held = BrowserNodesById(now);
     for (const BookmarkChange& change : changes) {
         for (const QString& id : {change.id, change.parent}) {
             const auto saved = m_base.constFind(id);
