@@ -15,9 +15,9 @@
 #include "platform/StatusBarModel.h"
 #include "platform/TransferEngine.h"
 #include "platform/TreeControl.h"
-#include "platform/WindowFrame.h"
 #include "program/ProgramServices.h"
 #include "support/FixtureServer.h"
+#include "support/NoWindowFrame.h"
 
 #include <cstdio>
 #include <QCoreApplication>
@@ -27,24 +27,6 @@
 #include <QTemporaryDir>
 
 using namespace norvale;
-
-namespace {
-
-// A window that is nowhere: the run needs none.
-class NoWindow : public WindowFrame {
-public:
-    double top() const override { return 0; }
-    double left() const override { return 0; }
-    double height() const override { return 9000; }
-    double width() const override { return 12000; }
-    void setTop(double) override {}
-    void setLeft(double) override {}
-    void setHeight(double) override {}
-    void setWidth(double) override {}
-    QList<QRectF> screens() const override { return {}; }
-};
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -84,7 +66,7 @@ int main(int argc, char** argv)
     const ImageList images;
     TreeControl tree;
     StatusBarModel status;
-    NoWindow window;
+    test::NoWindowFrame window; // the run needs none
     ProgramServices services({store.fileName(), temp.filePath(QStringLiteral("program")), fs, clock,
                               boxes, images, tree, status, TransferEngine::shared()});
     CommandController commands(commandPartsOf(services));

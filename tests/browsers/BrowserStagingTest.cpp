@@ -5,7 +5,7 @@
 #include "platform/NorvaleError.h"
 #include "platform/ProfileFile.h"
 #include "platform/StatusBarModel.h"
-#include "platform/WindowFrame.h"
+#include "support/NoWindowFrame.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempFavorites.h"
 
@@ -182,17 +182,8 @@ TEST(BrowserStagingTest, ANewLayoutKeepsTheFailureHistory)
 namespace {
 
 // The window as the saver sees it: where its bar shows.
-class NoticeFrame : public WindowFrame {
+class NoticeFrame : public NoWindowFrame {
 public:
-    double top() const override { return 0; }
-    double left() const override { return 0; }
-    double height() const override { return 0; }
-    double width() const override { return 0; }
-    void setTop(double) override {}
-    void setLeft(double) override {}
-    void setHeight(double) override {}
-    void setWidth(double) override {}
-    QList<QRectF> screens() const override { return {}; }
     void showSaveNotice(const QString& text) override { notice = text; }
     QString notice;
 };
