@@ -223,23 +223,16 @@ QString BrowserStaging::deadPath() const
 void BrowserStaging::layOut(const BrowserTree& tree, bool deadApart)
 {
     QHash<QString, KeptSettings> kept;
-    for (const Item& item : scan()) {
-        if (item.isFolder || item.id.isEmpty())
-            continue;
-        try {
-            const ProfileFile::Reading reading = ProfileFile::readAll(item.path);
-            KeptSettings settings;
-            for (const QString& key : keptKeys()) {
-                const QString value = reading.value(ShortcutKeys::Private, key, {}, 64);
-                if (!value.isEmpty())
-                    settings.append({key, value});
-            }
-            if (!settings.isEmpty())
-                kept.insert(item.id, settings);
-        } catch (const NorvaleError&) {
-            // A favorite that cannot be read has nothing to keep.
+    scan([&kept](const Item& item, const ProfileFile::Reading& reading) {
+        KeptSettings settings;
+        for (const QString& key : keptKeys()) {
+            const QString value = reading.value(ShortcutKeys::Private, key, {}, 64);
+            if (!value.isEmpty())
+                settings.append({key, value});
         }
-    }
+        if (!item.id.isEmpty() && !settings.isEmpty())
+            kept.insert(item.id, settings);
+    });
     for (const QString& path : {favoritesPath(), deadPath()}) {
         if (!QDir(path).removeRecursively() || !QDir().mkpath(path))
             throw NorvaleError(
@@ -257,20 +250,21 @@ void BrowserStaging::layOut(const BrowserTree& tree, bool deadApart)
     saved({}, {});
 }
 
-QList<BrowserStaging::Item> BrowserStaging::scan() const
+QList<BrowserStaging::Item> BrowserStaging::scan(const FileReader& read) const
 {
     QList<Item> items;
     if (m_fs.folderExists(favoritesPath()))
-        scanFolder(favoritesPath(), kTopParent, kTopParent, items);
+        scanFolder(favoritesPath(), kTopParent, kTopParent, items, read);
     if (m_fs.folderExists(deadPath()))
-        scanFolder(deadPath(), kDeadParent, kDeadParent, items);
+        scanFolder(deadPath(), kDeadParent, kDeadParent, items, read);
     return items;
 }
 
 // Folders before what they hold, so that a folder is made before anything
 // is put in it.
 void BrowserStaging::scanFolder(const QString& path, const QString& parent,
-                                const QString& parentPath, QList<Item>& items) const
+                                const QString& parentPath, QList<Item>& items,
+                                const FileReader& read) const
 {
     const FolderListing listing = m_fs.listFolder(path);
     for (const Subfolder& sub : listing.subfolders) {
@@ -284,7 +278,7 @@ void BrowserStaging::scanFolder(const QString& path, const QString& parent,
         folder.parent = parent;
         folder.parentPath = parentPath;
         items.append(folder);
-        scanFolder(folder.path, folder.id, folder.path, items);
+        scanFolder(folder.path, folder.id, folder.path, items, read);
     }
     for (const QString& name : listing.files) {
         if (!isShortcut(name))
@@ -298,6 +292,8 @@ void BrowserStaging::scanFolder(const QString& path, const QString& parent,
             const ProfileFile::Reading reading = ProfileFile::readAll(favorite.path);
             favorite.id = reading.value(kSection, kIdKey, {}, 64);
             favorite.url = reading.value(ShortcutKeys::Standard, ShortcutKeys::Url, {});
+            if (read)
+                read(favorite, reading);
         } catch (const NorvaleError&) {
             favorite.id = QStringLiteral("?"); // see changes()
         }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "BrowserBookmarks.h"
+#include "platform/ProfileFile.h"
 
+#include <functional>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -74,9 +76,11 @@ public:
     static const QString kTopParent;  // directly in favoritesPath()
 
 private:
-    QList<Item> scan() const;
+    // Each favorite's file is read once; `read`, when given, sees it too.
+    using FileReader = std::function<void(const Item&, const ProfileFile::Reading&)>;
+    QList<Item> scan(const FileReader& read = {}) const;
     void scanFolder(const QString& path, const QString& parent, const QString& parentPath,
-                    QList<Item>& items) const;
+                    QList<Item>& items, const FileReader& read) const;
     QString deadFolderIn(const QHash<QString, Item>& base) const;
 
     const FileSystem& m_fs;
