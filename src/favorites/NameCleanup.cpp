@@ -49,7 +49,7 @@ bool IsUnusableName(const QString& name)
 
 QString NameFromTitle(const QString& title, const QString& url, const QString& fallback)
 {
-    const QString name = CleanName(title.left(255)).trimmed();
+    QString name = CleanName(title.left(255)).trimmed();
     if (!IsUnusableName(name))
         return name;
     const QString host = QUrl(url).host();
